@@ -1,0 +1,53 @@
+#include "day_definition.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace dovrel::engine {
+
+YearlyRange::YearlyRange(const DayDefinition& def) {
+  const CivilDate from = CivilFromDayNumber(def.Date);
+  const CivilDate to = CivilFromDayNumber(def.Date2);
+  m1_ = from.month;
+  d1_ = from.day;
+  m2_ = to.month;
+  d2_ = to.day;
+  span_ = to.year - from.year;
+}
+
+DayInterval YearlyRange::Occurrence(int s) const {
+  const DayNumber a = DayNumberFromCivil(s, m1_, d1_).day;
+  const DayNumber b = DayNumberFromCivil(s + span_, m2_, d2_).day;
+  return {std::min(a, b), std::max(a, b)};
+}
+
+namespace {
+
+bool Within(DayInterval i, DayNumber d) { return i.lo <= d && d <= i.hi; }
+
+bool MatchesYearly(const DayDefinition& def, DayNumber d) {
+  const CivilDate day = CivilFromDayNumber(d);
+  if (!def.HasDate2()) {
+    const CivilDate date = CivilFromDayNumber(def.Date);
+    return day.month == date.month && day.day == date.day;
+  }
+  const YearlyRange range(def);
+  // The occurrence that starts from Date's month/day in d's year, and the
+  // one that ends at Date2's month/day in d's year (the same one when the
+  // range stays inside a year). Any occurrence between those two starts
+  // before d's year and ends after it.
+  const int y = day.year;
+  return Within(range.Occurrence(y), d) || Within(range.Occurrence(y - range.span()), d) ||
+         std::abs(range.span()) >= 2;
+}
+
+}  // namespace
+
+bool Matches(const DayDefinition& def, DayNumber d) {
+  if (!IsKnownDayType(def.Type)) return false;
+  if (def.Type == kTypeHoliday) return MatchesYearly(def, d);
+  if (!def.HasDate2()) return d == def.Date;
+  return std::min(def.Date, def.Date2) <= d && d <= std::max(def.Date, def.Date2);
+}
+
+}  // namespace dovrel::engine

@@ -1,0 +1,164 @@
+// The questions the main object answers: the next or previous day of a kind,
+// stepping over non-working days, counting days of a kind, listing them, and
+// the first or last such day in a week, month or year.
+//
+// Every query classifies the days it needs afresh through a DayClassifier
+// and reads the cells only through the category tests of day_cell.h; none
+// of them marks or moves anything itself. Answers are day numbers, or
+// nothing where the interface answers Null; turning them into VARIANTs,
+// checking enumerations (CategoryFromDayNav ...) and raising errors is the
+// automation layer's part.
+//
+// A classification buffer that cannot be obtained throws std::bad_alloc,
+// which the automation layer reports as E_OUTOFMEMORY.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "classification.h"
+#include "day_cell.h"
+#include "day_number.h"
+#include "use_styles.h"
+
+namespace dovrel::engine {
+
+// Whatever can classify runs of days: the main object's engine state, or
+// the plain-data CalendarClassifier below.
+class DayClassifier {
+ public:
+  virtual ~DayClassifier() = default;
+  // Writes every cell of the run (the cells arrive in any state).
+  virtual void ClassifyRange(CellRun run) const = 0;
+  virtual bool StyleListEmpty() const = 0;
+  virtual bool NoWeekRests() const = 0;  // all seven WeekRests are 0
+};
+
+// The flags of day d, classified together with the day before so that a
+// holiday moved from d - 1 onto d is seen. ValueType is this & 31.
+std::uint16_t ClassifyDay(const DayClassifier& classifier, DayNumber d);
+
+// The longest range DaysInRange and DatesInRange accept: 366000 days between
+// the two ends (366001 days including both).
+inline constexpr std::int32_t kLongestRange = 366000;
+
+// The walks of NextDay, PrevDay, DaysFromNow and AdjustDate classify 366
+// days at a time.
+inline constexpr std::int32_t kWalkChunkDays = 366;
+
+struct FindNthResult {
+  std::int32_t missing;  // matches still missing; 0 = found
+  DayNumber day;         // the n-th match when missing is 0
+};
+
+// The n-th day of the category in lo ... hi, counted from lo upwards
+// (direction +1) or from hi downwards (-1). The days lo - 1 ... hi are
+// classified, so that a holiday moved from lo - 1 onto lo is seen. Holidays
+// with an empty style list, and rest days without any rest rule, cannot
+// match: the count comes back untouched at once.
+FindNthResult FindNth(const DayClassifier& classifier, DayNumber lo, DayNumber hi, DayCategory category,
+                      int direction, std::int32_t n);
+
+using DayAnswer = std::optional<DayNumber>;  // nothing = Null
+
+// From the day after (before) date to 9999-12-31 (0100-01-01): the first day
+// of the category. AnyDay is simply the next (previous) day. A start outside
+// the supported range answers nothing.
+DayAnswer NextDay(const DayClassifier& classifier, DayNumber date, DayCategory category);
+DayAnswer PrevDay(const DayClassifier& classifier, DayNumber date, DayCategory category);
+
+// dvAdjustDateConst
+enum class AdjustDirection { PrevWorkday = 0, NextWorkday = 1 };
+constexpr std::optional<AdjustDirection> AdjustDirectionFrom(std::int32_t dvAdjustDateConst) {
+  if (dvAdjustDateConst == 0) return AdjustDirection::PrevWorkday;
+  if (dvAdjustDateConst == 1) return AdjustDirection::NextWorkday;
+  return std::nullopt;
+}
+
+// The date itself when it is a working day, else the nearest working day in
+// the direction; nothing when the walk leaves the supported range.
+DayAnswer AdjustDate(const DayClassifier& classifier, DayNumber date, AdjustDirection direction);
+
+// Counting |days| days of the category from the date itself (the date is the
+// first day examined), forward for days > 0 and backward for days < 0: the
+// day on which the count is reached. |days| is read as an unsigned 16-bit
+// number, so -32768 counts 32768 days back. days = 0 gives the date whatever
+// its kind.
+DayAnswer DaysFromNow(const DayClassifier& classifier, DayNumber date, std::int16_t days, DayCategory category);
+
+enum class RangeStatus {
+  Answered,
+  InvalidEnd,  // an end is Null or outside the supported range: the answer is -1
+  TooLong,     // the ends are more than kLongestRange days apart: error 518
+};
+
+struct RangeCount {
+  RangeStatus status;
+  std::int32_t count;  // -1 for InvalidEnd
+};
+
+// The days of the category from the earlier through the later end, both
+// included; the ends may come in either order.
+RangeCount DaysInRange(const DayClassifier& classifier, DayNumber date1, DayNumber date2, DayCategory category);
+
+struct RangeDates {
+  RangeStatus status;
+  // All the matching days in ascending order; the interface's 16-bit count
+  // is the automation layer's business. Empty for the early answers, for
+  // InvalidEnd and TooLong.
+  std::vector<DayNumber> days;
+};
+RangeDates DatesInRange(const DayClassifier& classifier, DayNumber date1, DayNumber date2, DayCategory category);
+
+// The first or last day of the category in the date's calendar month or year.
+DayAnswer FirstInMonth(const DayClassifier& classifier, DayNumber date, DayCategory category);
+DayAnswer LastInMonth(const DayClassifier& classifier, DayNumber date, DayCategory category);
+DayAnswer FirstInYear(const DayClassifier& classifier, DayNumber date, DayCategory category);
+DayAnswer LastInYear(const DayClassifier& classifier, DayNumber date, DayCategory category);
+
+// The week of the date is the seven days from the latest start_of_week
+// weekday (1 = Sunday ... 7 = Saturday) on or before it. Near the ends of the
+// supported range the week is cut to the range: 0100-01-01 is a Friday, so
+// the week that holds it starts at most on it, and the answer is always a
+// date the interface can hand out.
+DayNumber WeekStart(DayNumber date, int start_of_week);
+DayAnswer FirstInWeek(const DayClassifier& classifier, DayNumber date, DayCategory category, int start_of_week);
+DayAnswer LastInWeek(const DayClassifier& classifier, DayNumber date, DayCategory category, int start_of_week);
+
+// A classifier over plain data: the weekly rules, the styles of the
+// collection in order, and the style list. It reads the rules it is given,
+// which must outlive it.
+struct HolidayStyleRules {
+  bool override_next_day = false;  // Override = dvOverrideNextDay
+  std::vector<DayDefinition> days;
+};
+
+struct CalendarRules {
+  WeekRests week_rests{};
+  std::vector<HolidayStyleRules> styles;  // HolidayStyles in collection order
+  StyleList style_list;                   // 0-based indexes into styles
+};
+
+class CalendarClassifier final : public DayClassifier {
+ public:
+  explicit CalendarClassifier(const CalendarRules& rules) : rules_(rules) {}
+  explicit CalendarClassifier(CalendarRules&&) = delete;  // it would outlive them
+  void ClassifyRange(CellRun run) const override;
+  bool StyleListEmpty() const override { return rules_.style_list.empty(); }
+  bool NoWeekRests() const override { return HasNoWeekRests(rules_.week_rests); }
+
+ private:
+  const CalendarRules& rules_;
+};
+
+namespace detail {
+// The walks with a chosen chunk length. Their answers do not depend on it;
+// the tests prove that with chunks of a few days.
+DayAnswer WalkForward(const DayClassifier& classifier, DayNumber from, DayCategory category, std::int32_t n,
+                      std::int32_t chunk_days);
+DayAnswer WalkBackward(const DayClassifier& classifier, DayNumber from, DayCategory category, std::int32_t n,
+                       std::int32_t chunk_days);
+}  // namespace detail
+
+}  // namespace dovrel::engine
