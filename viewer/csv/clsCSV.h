@@ -1,0 +1,66 @@
+#pragma once
+// clsCSV reads a claim CSV file one field at a time. The caller opens a file,
+// asks for the next field (Value) and watches CSVEOL (the current record is
+// used up) and CSVEOF (the whole file is used up). Open and close failures
+// are recorded in ErrNo/ErrDesc rather than thrown; a read failure inside
+// Value is recorded in ErrNo and thrown as a FileError carrying the same
+// number and its description.
+//
+// Fields: the separator is the comma, the quote the double quote. Quotes
+// toggle a quoted stretch anywhere in a field and vanish; a doubled quote
+// inside a quoted stretch stands for one quote; a quoted stretch never
+// continues on the next line. Nothing is trimmed. The file is code page 932
+// and every line is decoded to UTF-16 before it is split.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "csv/file_errors.h"
+#include "csv/line_reader.h"
+
+namespace pellora {
+
+class clsCSV {
+ public:
+  clsCSV() = default;
+  ~clsCSV();
+  clsCSV(const clsCSV&) = delete;
+  clsCSV& operator=(const clsCSV&) = delete;
+
+  // Opens `FileName` for reading. Success leaves ErrNo/ErrDesc as they were;
+  // failure records them and leaves the reader behaving as an empty file.
+  void OpenFile(std::u16string_view FileName);
+  // Closes the file; ErrNo/ErrDesc become 0 and "" unless the close failed.
+  void CloseFile();
+
+  bool CSVEOL() const { return endOfLine_; }
+  // True when no file is open, or when the file is at its end and the last
+  // line has been used up.
+  bool CSVEOF();
+  std::int16_t ErrNo() const { return errNo_; }
+  const std::u16string& ErrDesc() const { return errDesc_; }
+
+  // The next field; "" once CSVEOF is true.
+  std::u16string Value() { return std::u16string(ValueView()); }
+  // The same field as a view, valid until the reader is used again: the
+  // loader copies fields straight into the grid without a string of their own.
+  std::u16string_view ValueView();
+
+ private:
+  void RecordFailure(const FileError& failure);
+  std::u16string_view NextFieldOfLine();
+
+  int fd_ = -1;
+  bool open_ = false;
+  bool endOfLine_ = false;
+  std::optional<LineReader> reader_;
+  std::u16string line_;   // the current line, decoded
+  std::size_t rest_ = 0;  // where the part not yet returned begins
+  std::u16string field_;  // a field whose quotes had to be taken out
+  std::int16_t errNo_ = 0;
+  std::u16string errDesc_;
+};
+
+}  // namespace pellora

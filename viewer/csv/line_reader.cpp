@@ -1,0 +1,81 @@
+#include "csv/line_reader.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "csv/file_errors.h"
+
+namespace pellora {
+
+LineReader::LineReader(int fd) : fd_(fd), buffer_(new char[kBlockSize]) {}
+
+int LineReader::Fill() {
+  if (begin_ > 0) {
+    std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
+    end_ -= begin_;
+    begin_ = 0;
+  }
+  if (end_ == capacity_) {  // one line fills the whole buffer: make it bigger
+    std::unique_ptr<char[]> bigger(new char[capacity_ * 2]);
+    std::memcpy(bigger.get(), buffer_.get(), end_);
+    buffer_ = std::move(bigger);
+    capacity_ *= 2;
+  }
+  for (;;) {
+    const ssize_t n = ::read(fd_, buffer_.get() + end_, capacity_ - end_);
+    if (n > 0) {
+      end_ += static_cast<std::size_t>(n);
+      return 0;
+    }
+    if (n == 0) {
+      endOfFile_ = true;
+      return 0;
+    }
+    if (errno != EINTR) return errno;
+  }
+}
+
+bool LineReader::AtEnd() {
+  if (begin_ < end_) return false;
+  if (endOfFile_) return true;
+  if (pendingErrno_ != 0) return false;
+  pendingErrno_ = Fill();
+  return pendingErrno_ == 0 && begin_ == end_ && endOfFile_;
+}
+
+std::string_view LineReader::ReadLine() {
+  if (pendingErrno_ != 0) {
+    const int e = pendingErrno_;
+    pendingErrno_ = 0;
+    throw ReadFailure(e);
+  }
+  std::size_t scanned = 0;  // bytes after begin_ already known to hold no line end
+  for (;;) {
+    char* const data = buffer_.get();
+    const std::size_t size = end_ - begin_;
+    const void* cr = std::memchr(data + begin_ + scanned, '\r', size - scanned);
+    if (cr != nullptr) {
+      const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(cr) - data);
+      // Whether an LF follows is known once the next byte is here (or the
+      // file has ended).
+      if (at + 1 < end_ || endOfFile_) {
+        const std::string_view line(data + begin_, at - begin_);
+        begin_ = at + 1 < end_ && data[at + 1] == '\n' ? at + 2 : at + 1;
+        return line;
+      }
+      scanned = at - begin_;
+    } else {
+      if (endOfFile_) {
+        const std::string_view line(data + begin_, size);
+        begin_ = end_;
+        return line;
+      }
+      scanned = size;
+    }
+    if (const int e = Fill()) throw ReadFailure(e);
+  }
+}
+
+}  // namespace pellora

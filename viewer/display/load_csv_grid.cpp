@@ -1,0 +1,68 @@
+#include "display/load_csv_grid.h"
+
+#include <new>
+#include <optional>
+#include <stdexcept>
+
+#include "csv/clsCSV.h"
+
+namespace pellora {
+namespace {
+
+std::u16string NumberText(int number) {
+  const std::string digits = std::to_string(number);
+  return std::u16string(digits.begin(), digits.end());
+}
+
+// The message for a failure after the open: its number, ";", its text.
+std::u16string LaterFailureText(int number, std::u16string_view description) {
+  return NumberText(number) + u";" + std::u16string(description);
+}
+
+// Copies every field the reader delivers into the grid; a failure is thrown.
+void CopyRecords(clsCSV& csv, FlexGrid& grid) {
+  int row = -1;
+  int column = 1;
+  for (;;) {
+    if (csv.CSVEOF()) {
+      csv.CloseFile();
+      return;
+    }
+    if (csv.CSVEOL()) {  // a new line begins (also before the first field)
+      column = 1;
+      ++row;
+      if (row >= grid.Rows()) grid.SetRows(row + 1);
+    }
+    const std::u16string_view value = csv.ValueView();
+    if (column >= grid.Cols()) grid.SetCols(column + 1);
+    grid.SetTextMatrix(row, column, value);
+    ++column;
+  }
+}
+
+}  // namespace
+
+void LoadCsvGrid(const std::u16string& fileName, FlexGrid& grid, MessageBoxes& ui) {
+  clsCSV csv;
+  csv.OpenFile(fileName);
+  if (csv.ErrNo() != 0) {
+    ui.Show(NumberText(csv.ErrNo()) + u":" + csv.ErrDesc(), MsgIcon::Critical, std::nullopt);
+    return;
+  }
+  std::optional<std::u16string> failure;
+  try {
+    CopyRecords(csv, grid);
+  } catch (const FileError& e) {
+    failure = LaterFailureText(e.number(), e.description());
+  } catch (const GridError& e) {
+    failure = LaterFailureText(e.number(), e.description());
+  } catch (const std::bad_alloc&) {
+    failure = LaterFailureText(kErrOutOfMemory, FileErrorText(kErrOutOfMemory));
+  } catch (const std::length_error&) {
+    failure = LaterFailureText(kErrOutOfMemory, FileErrorText(kErrOutOfMemory));
+  }
+  if (failure) ui.Show(std::move(*failure), MsgIcon::Information, std::nullopt);
+  // The reader closes the file, if it is still open, when it goes out of scope.
+}
+
+}  // namespace pellora

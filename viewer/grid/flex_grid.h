@@ -1,0 +1,162 @@
+#pragma once
+// FlexGrid: the grid control every table of Pellora lives in, as a plain
+// model. Operations are named after the control's properties (Rows, Cols,
+// TextMatrix, ColWidth, FormatString, Row, Col, ColSel, Sort, ...), so that
+// the routines that fill and read grids read like what they do; a view draws
+// a FlexGrid through GridListener and never holds data of its own.
+//
+// Rows and columns count from 0; the fixed rows and columns count as rows and
+// columns. Cells hold text. A failing operation throws GridError.
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "grid/cell_store.h"
+#include "grid/grid_error.h"
+
+namespace pellora {
+
+// Told about every change after it has been made, so that a view can redraw
+// without polling. All methods do nothing unless overridden.
+class GridListener {
+ public:
+  virtual ~GridListener() = default;
+  virtual void RowsChanged(int /*before*/, int /*after*/) {}
+  virtual void ColsChanged(int /*before*/, int /*after*/) {}
+  // Text or background colour of one cell.
+  virtual void CellChanged(int /*row*/, int /*col*/) {}
+  // Rows first .. Rows() - 1 were reordered by a sort.
+  virtual void RowsReordered(int /*first*/) {}
+  // Column widths, fixed rows or columns, display settings.
+  virtual void LayoutChanged() {}
+  virtual void CurrentCellChanged() {}
+  virtual void RefreshRequested() {}
+};
+
+// A colour as the platform's colour properties hold it: 0x00BBGGRR.
+using GridColor = std::uint32_t;
+
+// The layout a grid has when its window is created.
+struct GridDesign {
+  int rows = 2;
+  int cols = 2;
+  int fixedRows = 1;
+  int fixedCols = 1;
+};
+
+class FlexGrid {
+ public:
+  // A column width of -1 leaves the width to the view.
+  static constexpr int kDefaultColWidth = -1;
+
+  // Sort codes. Code 5 is the one the sort grid uses and code 1 the one the
+  // user's re-sort of the display grid uses; the descending and
+  // case-sensitive forms come with them for free.
+  enum SortCode : int {
+    kSortNone = 0,
+    kSortGenericAscending = 1,
+    kSortGenericDescending = 2,
+    kSortStringNoCaseAscending = 5,
+    kSortStringNoCaseDescending = 6,
+    kSortStringAscending = 7,
+    kSortStringDescending = 8,
+  };
+
+  explicit FlexGrid(GridDesign design = {});
+  FlexGrid(const FlexGrid&) = delete;
+  FlexGrid& operator=(const FlexGrid&) = delete;
+
+  int Rows() const { return static_cast<int>(cells_.Rows()); }
+  // Adds empty rows at the end or drops rows from the end.
+  void SetRows(int rows);
+  int Cols() const { return cols_; }
+  // Adds empty columns at the end or drops columns from the end.
+  void SetCols(int cols);
+
+  std::u16string TextMatrix(int row, int col) const;
+  void SetTextMatrix(int row, int col, std::u16string_view text);
+
+  int FixedRows() const { return fixedRows_; }
+  void SetFixedRows(int rows);
+  int FixedCols() const { return fixedCols_; }
+  void SetFixedCols(int cols);
+
+  // Width in twips; 0 hides the column.
+  int ColWidth(int col) const;
+  void SetColWidth(int col, int twips);
+
+  // "|"-separated headings for row 0 from column 0; the column count becomes
+  // the number of headings.
+  void SetFormatString(std::u16string_view format);
+
+  // The current cell. Setting Col also moves the selection end to it. A grid
+  // without rows (or columns) accepts 0.
+  int Row() const { return row_; }
+  void SetRow(int row);
+  int Col() const { return col_; }
+  void SetCol(int col);
+  // The column at the end of the selection: a sort's keys are the columns
+  // from Col to ColSel.
+  int ColSel() const { return colSel_; }
+  void SetColSel(int col);
+
+  // Reorders the non-fixed rows, stably, ascending (or descending) by the key
+  // columns from left to right.
+  void SetSort(int code);
+  // Asks the view to redraw.
+  void Refresh();
+
+  // Background of the current cell; nothing means the view's default.
+  void SetCellBackColor(GridColor color);
+  std::optional<GridColor> CellBackColor(int row, int col) const;
+
+  // Display settings of the control by number (setting 41 is the one the
+  // display and totals grids set); the view decides what each means.
+  void SetDisplaySetting(int setting, int value);
+  std::optional<int> DisplaySetting(int setting) const;
+
+  // The control's parameterless user event: a view raises it on the user's
+  // gesture, the window binds what it starts.
+  void SetUserEventHandler(std::function<void()> handler) { userEvent_ = std::move(handler); }
+  void RaiseUserEvent() {
+    if (userEvent_) userEvent_();
+  }
+
+  void AddListener(GridListener* listener);
+  void RemoveListener(GridListener* listener);
+
+  // Bytes the grid holds for its cells, spare capacity included.
+  std::size_t MemoryUsage() const;
+
+ private:
+  void CheckCell(int row, int col) const;
+  void ClampCurrentCell();
+  std::vector<std::size_t> SortedOrder(int code, std::size_t first) const;
+  void MoveBackColors(std::size_t first, const std::vector<std::size_t>& order);
+  void DropBackColorsBeyond(int rows, int cols);
+  template <typename F>
+  void Notify(F f) {
+    for (GridListener* l : listeners_) f(*l);
+  }
+
+  grid_detail::CellStore cells_;
+  int cols_ = 0;
+  int fixedRows_ = 0;
+  int fixedCols_ = 0;
+  int row_ = 0;
+  int col_ = 0;
+  int colSel_ = 0;
+  std::vector<int> colWidths_;
+  std::unordered_map<std::uint64_t, GridColor> backColors_;  // few cells: sparse
+  std::map<int, int> displaySettings_;
+  std::function<void()> userEvent_;
+  std::vector<GridListener*> listeners_;
+};
+
+}  // namespace pellora

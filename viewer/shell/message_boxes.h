@@ -1,0 +1,27 @@
+#pragma once
+// The message boxes Pellora shows. Routines report to the user through this
+// interface; the window supplies the real boxes and tests a recorder, so that
+// a test sees exactly what a user would have seen.
+
+#include <optional>
+#include <string>
+
+namespace pellora {
+
+enum class MsgIcon {
+  None,
+  Critical,     // stop sign
+  Question,
+  Exclamation,
+  Information,
+};
+
+class MessageBoxes {
+ public:
+  virtual ~MessageBoxes() = default;
+  // A modal box with one OK button. Without a title the platform's default
+  // title for the program is shown.
+  virtual void Show(std::u16string text, MsgIcon icon, std::optional<std::u16string> title) = 0;
+};
+
+}  // namespace pellora
