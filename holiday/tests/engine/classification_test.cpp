@@ -414,7 +414,7 @@ DayDefinition RandomDefinition(std::mt19937& rng) {
 TEST(Marking, AgreesWithTheLiteralRuleOnRandomDefinitions) {
   std::mt19937 rng(20240401);
   auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-  for (int round = 0; round < 1000; ++round) {
+  for (int round = 0; round < testing::RandomRounds(1000); ++round) {
     WeekRests rests{};
     rests[static_cast<std::size_t>(pick(0, 6))] = static_cast<std::int16_t>(pick(0, 1) ? -1 : pick(1, 127));
     rests[static_cast<std::size_t>(pick(0, 6))] = static_cast<std::int16_t>(pick(0, 127));
@@ -440,7 +440,7 @@ TEST(Marking, AgreesWithTheLiteralRuleOnRandomDefinitions) {
 // Without moves, the days a definition marks are exactly the days it matches.
 TEST(Matches, AgreesWithTheMarkingOnRandomDefinitions) {
   std::mt19937 rng(7);
-  for (int round = 0; round < 400; ++round) {
+  for (int round = 0; round < testing::RandomRounds(400); ++round) {
     const DayDefinition def = RandomDefinition(rng);
     const DayNumber first = Day(std::uniform_int_distribution<int>(1990, 2010)(rng), 1, 1);
     std::vector<DayCell> cells(800, DayCell{});

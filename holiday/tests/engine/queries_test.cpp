@@ -329,7 +329,7 @@ TEST(ChunkBoundaries, AnswersDoNotDependOnTheChunkLength) {
        Style(false, {Holiday(Day(2000, 5, 3), Day(2000, 5, 5))})});
   const CalendarClassifier calendar(rules);
   std::mt19937 rng(99);
-  for (int round = 0; round < 200; ++round) {
+  for (int round = 0; round < testing::RandomRounds(120); ++round) {
     const DayNumber from = base + std::uniform_int_distribution<int>(-400, 400)(rng);
     const std::int32_t n = std::uniform_int_distribution<int>(1, 60)(rng);
     for (DayCategory c : {DayCategory::Holiday, DayCategory::Workday, DayCategory::Weekend,

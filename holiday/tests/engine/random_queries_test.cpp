@@ -159,7 +159,7 @@ class Comparison {
 TEST(RandomisedComparison, EveryQueryAgreesWithTheDayByDayOracle) {
   Random r(0x00d0e160);
   Comparison cmp;
-  for (int scenario = 0; scenario < 300; ++scenario) {
+  for (int scenario = 0; scenario < testing::RandomRounds(300); ++scenario) {
     const CalendarRules rules = RandomRules(r);
     const CalendarClassifier calendar(rules);
     Oracle oracle(rules);
@@ -232,7 +232,7 @@ TEST(RandomisedComparison, EveryQueryAgreesWithTheDayByDayOracle) {
 // Two full-length ranges, counted in one classification each.
 TEST(RandomisedComparison, LongestRangesAgreeWithTheOracle) {
   Random r(366000);
-  for (int scenario = 0; scenario < 2; ++scenario) {
+  for (int scenario = 0; scenario < std::max(1, 2 / testing::kRandomRoundsDivisor); ++scenario) {
     const CalendarRules rules = RandomRules(r);
     const CalendarClassifier calendar(rules);
     Oracle oracle(rules);

@@ -14,6 +14,22 @@
 
 namespace dovrel::engine::testing {
 
+// The sanitizer build runs several times slower; its randomised tests take a
+// quarter of the rounds (they are there to catch memory faults, which show
+// on any round).
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr int kRandomRoundsDivisor = 4;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr int kRandomRoundsDivisor = 4;
+#else
+inline constexpr int kRandomRoundsDivisor = 1;
+#endif
+#else
+inline constexpr int kRandomRoundsDivisor = 1;
+#endif
+constexpr int RandomRounds(int rounds) { return rounds / kRandomRoundsDivisor; }
+
 // Days from civil in the manner of the 400-year era algorithm popularised by
 // Howard Hinnant: a different derivation from the engine's, used to check it.
 inline std::int64_t IndependentDaysFromCivil(std::int64_t y, int m, int d) {
