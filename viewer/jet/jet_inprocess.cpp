@@ -5,6 +5,7 @@
 #include <glib.h>
 #include <mdbtools.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -200,6 +201,8 @@ class OpenTable {
     throw ReadFailure("table " + name_ + " has no column " + column);
   }
 
+  std::uint64_t recordedRows() const { return table_->num_rows; }
+
   int ColumnType(unsigned index) const {
     return static_cast<const MdbColumn*>(g_ptr_array_index(table_->columns, index))->col_type;
   }
@@ -315,6 +318,11 @@ void ReadTable(const Database& db, const std::vector<CatalogTable>& catalog, con
     }
   }
   const std::uint64_t maxChars = MaxWireBytes(db.shape().fileSize) / sizeof(char16_t);
+  // Storage for the rows the definition records, as far as the file could
+  // hold them (a row takes a few bytes at least; a character at least one).
+  const std::uint64_t fileSize = db.shape().fileSize;
+  const std::uint64_t rows = std::min<std::uint64_t>(table.recordedRows(), fileSize / 8);
+  out.Reserve(static_cast<std::size_t>(rows), static_cast<std::size_t>(std::min(rows * 16, fileSize)));
   std::vector<std::u16string> texts(columns.size());
   std::vector<std::optional<std::u16string_view>> cells(columns.size());
   table.ForEachRow([&](std::span<const MdbField> fields) {

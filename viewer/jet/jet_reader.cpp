@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <thread>
@@ -115,7 +116,7 @@ std::optional<HelperRun> RunHelper(const std::vector<std::string>& args, std::ch
   HelperRun run;
   const Clock::time_point deadline = Clock::now() + timeout;
   int status = 0;
-  std::vector<std::uint8_t> buffer(1 << 16);
+  std::size_t received = 0;
   for (;;) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     if (left <= 0) {
@@ -129,19 +130,22 @@ std::optional<HelperRun> RunHelper(const std::vector<std::string>& args, std::ch
       break;
     }
     if (ready <= 0) continue;
-    const ssize_t n = read(fds[0], buffer.data(), buffer.size());
+    // Read straight into the reply, growing it geometrically.
+    if (run.output.size() - received < (1 << 16)) run.output.resize(std::max<std::size_t>(2 * received, 1 << 20));
+    const ssize_t n = read(fds[0], run.output.data() + received, run.output.size() - received);
     if (n < 0) {
       if (errno == EINTR || errno == EAGAIN) continue;
       break;
     }
     if (n == 0) break;  // the helper closed its end: done or dead
-    run.output.insert(run.output.end(), buffer.begin(), buffer.begin() + n);
-    if (run.output.size() > maxOutput) {
+    received += static_cast<std::size_t>(n);
+    if (received > maxOutput) {
       run.end = HelperRun::End::TooMuchOutput;
       break;
     }
   }
   close(fds[0]);
+  run.output.resize(std::min(received, run.output.size()));
   if (run.end == HelperRun::End::TimedOut || run.end == HelperRun::End::TooMuchOutput) {
     KillAndReap(pid, status);
     return run;

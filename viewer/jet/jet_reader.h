@@ -53,6 +53,9 @@ class Table {
 
   // Appends one row; cells.size() must equal columnCount().
   void AddRow(std::span<const std::optional<std::u16string_view>> cells);
+  // Room for this many rows and characters, to fill a large table without
+  // growing and copying its storage over and over.
+  void Reserve(std::size_t rows, std::size_t characters);
 
   // The raw form the helper process sends: per cell an offset into the
   // character store and a length, kNullLength for NULL.

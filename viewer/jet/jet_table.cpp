@@ -27,6 +27,11 @@ void Table::AddRow(std::span<const std::optional<std::u16string_view>> cells) {
   ++rowCount_;
 }
 
+void Table::Reserve(std::size_t rows, std::size_t characters) {
+  cells_.reserve(rows * columns_.size());
+  chars_.reserve(characters);
+}
+
 bool Table::Adopt(std::uint64_t rowCount, std::vector<Cell> cells, std::u16string chars) {
   const std::size_t width = columns_.size();
   if (width == 0 ? !cells.empty() : (cells.size() % width != 0 || cells.size() / width != rowCount)) {

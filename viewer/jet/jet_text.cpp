@@ -1,5 +1,6 @@
 #include "jet_text.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 
@@ -43,6 +44,12 @@ CodePageDecoder::~CodePageDecoder() {
 }
 
 void CodePageDecoder::Append(std::span<const std::uint8_t> stored, std::u16string& out) {
+  // Every Windows code page keeps ASCII as it is, and numbers -- most of a
+  // master table -- are ASCII: those need no converter.
+  if (std::all_of(stored.begin(), stored.end(), [](std::uint8_t b) { return b < 0x80; })) {
+    out.append(stored.begin(), stored.end());
+    return;
+  }
   iconv(cd_, nullptr, nullptr, nullptr, nullptr);  // reset the shift state
   char* in = reinterpret_cast<char*>(const_cast<std::uint8_t*>(stored.data()));
   std::size_t inLeft = stored.size();

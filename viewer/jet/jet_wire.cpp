@@ -1,5 +1,8 @@
 #include "jet_wire.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
 #include <optional>
 
@@ -9,27 +12,50 @@ namespace {
 constexpr char kHead[4] = {'P', 'J', 'R', '1'};
 constexpr char kTail[4] = {'P', 'J', 'R', '.'};
 
-class Writer {
- public:
-  template <typename T>
-  void Put(T value) {
-    const auto at = bytes_.size();
-    bytes_.resize(at + sizeof value);
-    std::memcpy(bytes_.data() + at, &value, sizeof value);
+// The encoding, once, for any sink: sink(data, size) receives the bytes in
+// order, the large arrays of a table in one piece each.
+template <typename Sink>
+void EmitWire(const ReadResult& result, Sink&& sink) {
+  auto u32 = [&](std::uint32_t v) { sink(&v, sizeof v); };
+  auto u64 = [&](std::uint64_t v) { sink(&v, sizeof v); };
+  auto text = [&](const std::string& s) {
+    u32(static_cast<std::uint32_t>(s.size()));
+    sink(s.data(), s.size());
+  };
+  sink(kHead, 4);
+  u32(result.ok ? 1 : 0);
+  text(result.error);
+  u32(static_cast<std::uint32_t>(result.tables.size()));
+  for (const Table& t : result.tables) {
+    text(t.name());
+    u32(static_cast<std::uint32_t>(t.columnCount()));
+    for (const std::string& c : t.columns()) text(c);
+    u64(t.rowCount());
+    u64(t.characters().size());
+    sink(t.cells().data(), t.cells().size() * sizeof(Table::Cell));
+    sink(t.characters().data(), t.characters().size() * sizeof(char16_t));
   }
-  void PutBytes(const void* data, std::size_t size) {
-    const auto* p = static_cast<const std::uint8_t*>(data);
-    bytes_.insert(bytes_.end(), p, p + size);
-  }
-  void PutString(const std::string& s) {
-    Put(static_cast<std::uint32_t>(s.size()));
-    PutBytes(s.data(), s.size());
-  }
-  std::vector<std::uint8_t> Take() { return std::move(bytes_); }
+  sink(kTail, 4);
+}
 
- private:
-  std::vector<std::uint8_t> bytes_;
-};
+// resize and memcpy rather than insert: GCC 12 warns falsely about insert
+// of a few bytes here (-Wstringop-overflow) in optimised builds.
+void Append(std::vector<std::uint8_t>& bytes, const void* data, std::size_t size) {
+  const std::size_t at = bytes.size();
+  bytes.resize(at + size);
+  if (size > 0) std::memcpy(bytes.data() + at, data, size);
+}
+
+bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t n = write(fd, data, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
 
 class Reader {
  public:
@@ -77,22 +103,29 @@ ReadResult Garbled(const std::string& what) {
 }  // namespace
 
 std::vector<std::uint8_t> EncodeWire(const ReadResult& result) {
-  Writer w;
-  w.PutBytes(kHead, 4);
-  w.Put(static_cast<std::uint32_t>(result.ok ? 1 : 0));
-  w.PutString(result.error);
-  w.Put(static_cast<std::uint32_t>(result.tables.size()));
-  for (const Table& t : result.tables) {
-    w.PutString(t.name());
-    w.Put(static_cast<std::uint32_t>(t.columnCount()));
-    for (const std::string& c : t.columns()) w.PutString(c);
-    w.Put(static_cast<std::uint64_t>(t.rowCount()));
-    w.Put(static_cast<std::uint64_t>(t.characters().size()));
-    w.PutBytes(t.cells().data(), t.cells().size() * sizeof(Table::Cell));
-    w.PutBytes(t.characters().data(), t.characters().size() * sizeof(char16_t));
-  }
-  w.PutBytes(kTail, 4);
-  return w.Take();
+  std::vector<std::uint8_t> bytes;
+  EmitWire(result, [&](const void* data, std::size_t size) { Append(bytes, data, size); });
+  return bytes;
+}
+
+bool WriteWire(int fd, const ReadResult& result) {
+  // Small pieces are gathered, large arrays go out directly.
+  std::vector<std::uint8_t> pending;
+  bool ok = true;
+  auto flush = [&] {
+    ok = ok && WriteAll(fd, pending.data(), pending.size());
+    pending.clear();
+  };
+  EmitWire(result, [&](const void* data, std::size_t size) {
+    if (size < 4096) {
+      Append(pending, data, size);
+      return;
+    }
+    flush();
+    ok = ok && WriteAll(fd, static_cast<const std::uint8_t*>(data), size);
+  });
+  flush();
+  return ok;
 }
 
 ReadResult DecodeWire(std::span<const std::uint8_t> bytes, const std::vector<TableRequest>& requests) {

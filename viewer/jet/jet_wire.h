@@ -25,6 +25,9 @@ namespace pellora::jet {
 inline constexpr int kWireFd = 3;
 
 std::vector<std::uint8_t> EncodeWire(const ReadResult& result);
+// The same bytes written straight to fd, without building them in memory
+// first (a large table is megabytes). False if the write failed.
+bool WriteWire(int fd, const ReadResult& result);
 
 // Fails (ok false, error "garbled ...") on anything malformed, or on
 // tables and columns other than the ones requested.

@@ -10,7 +10,6 @@
 #include <sys/prctl.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <charconv>
 #include <cstring>
 
@@ -18,17 +17,6 @@
 #include "jet_wire.h"
 
 namespace {
-
-bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
 
 std::optional<std::vector<pellora::jet::TableRequest>> ParseRequests(int argc, char** argv) {
   std::vector<pellora::jet::TableRequest> requests;
@@ -66,5 +54,5 @@ int main(int argc, char** argv) {
   const auto requests = ParseRequests(argc, argv);
   if (!requests) return 2;
   const pellora::jet::ReadResult result = pellora::jet::ReadJetTablesInProcess(argv[1], *requests);
-  return WriteAll(pellora::jet::kWireFd, pellora::jet::EncodeWire(result)) ? 0 : 1;
+  return pellora::jet::WriteWire(pellora::jet::kWireFd, result) ? 0 : 1;
 }

@@ -138,6 +138,25 @@ TEST(CodePage932, ExtensionsTildeAndBackslashAreExact) {
   EXPECT_EQ(out, U16("①髙～\\ｶ﨑"));
 }
 
+// ASCII skips the converter; it must give what the converter would.
+TEST(CodePage932, AsciiBytesDecodeAsIconvDoes) {
+  CodePageDecoder cp932("CP932");
+  iconv_t cd = iconv_open("UTF-16LE", "CP932");
+  for (unsigned b = 1; b < 0x80; ++b) {
+    char in[1] = {static_cast<char>(b)}, outBytes[4] = {};
+    char* inPtr = in;
+    char* outPtr = outBytes;
+    std::size_t inLeft = 1, outLeft = sizeof outBytes;
+    ASSERT_NE(iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft), static_cast<std::size_t>(-1));
+    const char16_t viaIconv = static_cast<char16_t>(static_cast<unsigned char>(outBytes[0]) |
+                                                    static_cast<unsigned char>(outBytes[1]) << 8);
+    std::u16string out;
+    cp932.Append(std::vector<std::uint8_t>{static_cast<std::uint8_t>(b)}, out);
+    EXPECT_EQ(out, std::u16string(1, viaIconv)) << "byte " << b;
+  }
+  iconv_close(cd);
+}
+
 TEST(CodePage932, UndecodableBytesBecomeReplacementCharacters) {
   CodePageDecoder cp932("CP932");
   std::u16string out;
