@@ -1,0 +1,70 @@
+// Helpers shared by the layer's own sources; never included by objects or
+// hosts.
+#pragma once
+
+#include <atomic>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "api.h"
+
+namespace automation {
+
+// UTF-16 <-> UTF-8 for file names and the registry file. Invalid sequences
+// become U+FFFD rather than failing: a path or key name is never dropped.
+std::string ToUtf8(std::u16string_view text);
+std::u16string FromUtf8(std::string_view text);
+
+// Code page 932 (the layer's ANSI code page) <-> UTF-16.
+std::optional<std::u16string> FromCp932(std::string_view bytes);
+
+// Length of a null-terminated UTF-16 string.
+inline std::size_t Length(const OLECHAR* text) {
+  std::size_t n = 0;
+  if (text)
+    while (text[n]) ++n;
+  return n;
+}
+
+// A BSTR built from a UTF-16 view; embedded nulls are kept.
+BSTR MakeBstr(std::u16string_view text);
+
+// Case folding for the names the platform compares without regard to case
+// (registry keys and values): ASCII, Latin-1, Greek, Cyrillic and full-width
+// Latin letters fold to lower case; everything else compares as it is.
+char16_t FoldCase(char16_t c);
+bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b);
+int CompareIgnoringCase(std::u16string_view a, std::u16string_view b);
+
+// Calendar arithmetic for automation dates (days since 1899-12-30).
+constexpr double kMinDate = -657434.0;  // 0100-01-01
+constexpr double kMaxDate = 2958465.0;  // 9999-12-31
+long long DaysFromCivil(long long y, unsigned m, unsigned d);
+void CivilFromDays(long long days, long long& y, unsigned& m, unsigned& d);
+unsigned DaysInMonth(long long y, unsigned m);
+
+// Parses the date texts the layer accepts; nullopt when the text is not a
+// date. Formats a date the way a Japanese Windows does.
+std::optional<double> ParseDateText(std::u16string_view text);
+std::optional<std::u16string> FormatDateText(double date);
+
+// Reference-counting base for the layer's own COM objects.
+class RefCounted {
+ public:
+  ULONG AddRefImpl() { return ++refs_; }
+  ULONG ReleaseImpl() {
+    ULONG left = --refs_;
+    if (left == 0) DeleteSelf();
+    return left;
+  }
+
+ protected:
+  virtual ~RefCounted() = default;
+  virtual void DeleteSelf() { delete this; }
+
+ private:
+  std::atomic<ULONG> refs_{1};
+};
+
+}  // namespace automation
