@@ -19,15 +19,29 @@ constexpr std::int16_t kEveryOccurrence = week_rest::k1stWeek | week_rest::k2ndW
                                           week_rest::k5thWeek;
 bool CoversEveryWeek(std::int16_t rule) { return (rule & kEveryOccurrence) == kEveryOccurrence; }
 
-// Offset in the run of the first day that falls on the weekday.
-std::size_t FirstOffsetOf(int weekday, DayNumber first) {
-  return static_cast<std::size_t>(detail::FloorMod(weekday - Weekday(first), 7));
-}
-
-void MarkEveryWeek(CellRun run, int weekday, std::uint16_t flags) {
-  for (std::size_t i = FirstOffsetOf(weekday, run.first); i < run.cells.size(); i += 7) {
-    run.cells[i].flags |= flags;
+// Zeroes the run and marks the weekdays that are rest days in every week:
+// the cells then repeat with a period of seven, and are written a week at a
+// time from a pattern that starts on the run's first weekday. This is the
+// one pass over the whole buffer that every classification makes.
+void FillWeekPattern(CellRun run, const WeekRests& rests) {
+  std::array<DayCell, 14> week{};  // two weeks, so that any rotation is a plain slice
+  bool any = false;
+  for (int weekday = 1; weekday <= 7; ++weekday) {
+    const std::int16_t rule = rests[weekday - 1];
+    if (rule == 0 || !CoversEveryWeek(rule)) continue;
+    any = true;
+    week[static_cast<std::size_t>(weekday - 1)].flags = RestDayFlags(rule);
+    week[static_cast<std::size_t>(weekday + 6)].flags = RestDayFlags(rule);
   }
+  if (!any) {
+    std::fill(run.cells.begin(), run.cells.end(), DayCell{});
+    return;
+  }
+  const DayCell* pattern = week.data() + (Weekday(run.first) - 1);
+  const std::size_t n = run.cells.size();
+  std::size_t i = 0;
+  for (; i + 7 <= n; i += 7) std::copy_n(pattern, 7, run.cells.data() + i);
+  std::copy_n(pattern, n - i, run.cells.data() + i);
 }
 
 // Walks the months the run touches rather than its days, so that the
@@ -115,10 +129,11 @@ void MarkDays(CellRun run, std::int64_t lo, std::int64_t hi, Marking marking, st
 
 // A yearly holiday on a single month and day: once a year from the run's
 // year on. 29 February is skipped in common years rather than moved.
-void MarkYearlyDay(CellRun run, const DayDefinition& def, Marking marking, std::int32_t style_number) {
+void MarkYearlyDay(CellRun run, int run_year, const DayDefinition& def, Marking marking,
+                   std::int32_t style_number) {
   const CivilDate date = CivilFromDayNumber(def.Date);
   const std::int64_t last = run.last();
-  for (int year = CivilFromDayNumber(run.first).year;; ++year) {
+  for (int year = run_year;; ++year) {
     const ClampedDayNumber day = DayNumberFromCivil(year, date.month, date.day);
     if (day.day > last) break;
     if (!day.clamped) MarkDays(run, day.day, day.day, marking, style_number);
@@ -132,10 +147,10 @@ void MarkYearlyDay(CellRun run, const DayDefinition& def, Marking marking, std::
 // occurrence already marked are not marked again: marking them again would
 // write the same kind, and a holiday it moved to the next day would be
 // replaced by that day's own marking in the same occurrence.
-void MarkYearlyRange(CellRun run, const DayDefinition& def, Marking marking, std::int32_t style_number) {
+void MarkYearlyRange(CellRun run, int run_year, const DayDefinition& def, Marking marking,
+                     std::int32_t style_number) {
   const YearlyRange range(def);
   const int span = range.span();
-  const int run_year = CivilFromDayNumber(run.first).year;
   int year = span > 0 ? run_year - 1 : span == 0 ? run_year : run_year - span - 1;
   const std::int64_t last = run.last();
   std::int64_t marked_through = static_cast<std::int64_t>(run.first) - 1;
@@ -151,23 +166,20 @@ void MarkYearlyRange(CellRun run, const DayDefinition& def, Marking marking, std
 
 }  // namespace
 
-void MarkWeekRests(CellRun run, const WeekRests& rests) {
+void ResetToWeekRests(CellRun run, const WeekRests& rests) {
   if (run.cells.empty()) return;
-  bool some_weeks = false;
-  for (int weekday = 1; weekday <= 7; ++weekday) {
-    const std::int16_t rule = rests[weekday - 1];
-    if (rule == 0) continue;
-    if (CoversEveryWeek(rule)) {
-      MarkEveryWeek(run, weekday, RestDayFlags(rule));
-    } else {
-      some_weeks = true;
-    }
-  }
+  FillWeekPattern(run, rests);
+  const bool some_weeks = std::any_of(rests.begin(), rests.end(),
+                                      [](std::int16_t rule) { return rule != 0 && !CoversEveryWeek(rule); });
   if (some_weeks) MarkSomeWeeks(run, rests);
 }
 
-void MarkDefinition(CellRun run, const DayDefinition& def, bool override_next_day,
-                    std::int32_t style_number) {
+namespace {
+
+// A definition's marking, with the year of the run's first day worked out
+// once by the caller for all the definitions of a style.
+void MarkDefinitionInRun(CellRun run, int run_year, const DayDefinition& def, bool override_next_day,
+                         std::int32_t style_number) {
   if (run.cells.empty() || !IsKnownDayType(def.Type)) return;
   const Marking marking = MarkingOf(def.Type, override_next_day);
   if (def.Type != kTypeHoliday) {
@@ -175,15 +187,23 @@ void MarkDefinition(CellRun run, const DayDefinition& def, bool override_next_da
     const DayNumber other = def.HasDate2() ? def.Date2 : def.Date;
     MarkDays(run, std::min(def.Date, other), std::max(def.Date, other), marking, style_number);
   } else if (!def.HasDate2()) {
-    MarkYearlyDay(run, def, marking, style_number);
+    MarkYearlyDay(run, run_year, def, marking, style_number);
   } else {
-    MarkYearlyRange(run, def, marking, style_number);
+    MarkYearlyRange(run, run_year, def, marking, style_number);
   }
+}
+
+}  // namespace
+
+void MarkDefinition(CellRun run, const DayDefinition& def, bool override_next_day,
+                    std::int32_t style_number) {
+  MarkDefinitionInRun(run, CivilFromDayNumber(run.first).year, def, override_next_day, style_number);
 }
 
 void ApplyToRange(CellRun run, std::span<const DayDefinition> days, bool override_next_day,
                   std::int32_t style_number) {
-  for (const DayDefinition& def : days) MarkDefinition(run, def, override_next_day, style_number);
+  const int run_year = CivilFromDayNumber(run.first).year;
+  for (const DayDefinition& def : days) MarkDefinitionInRun(run, run_year, def, override_next_day, style_number);
 }
 
 }  // namespace dovrel::engine

@@ -38,12 +38,13 @@ constexpr bool HasNoWeekRests(const WeekRests& rests) {
   return std::all_of(rests.begin(), rests.end(), [](std::int16_t r) { return r == 0; });
 }
 
-// Gives each weekly rest day flag 16, and flag 32 as well when its rule
-// includes dvOverrideWeekday. A weekday's n-th occurrence in its month
-// (days 1-7 are the first, 29-31 the fifth) is a rest day when the rule has
-// bit 2^(n-1), or when it has dvLastWeek and the weekday does not occur
-// again in the month. Only sets bits: the run is expected freshly zeroed.
-void MarkWeekRests(CellRun run, const WeekRests& rests);
+// The first two steps of every classification, in one pass over the cells:
+// every cell zeroed, then each weekly rest day given flag 16, and flag 32 as
+// well when its rule includes dvOverrideWeekday. A weekday's n-th occurrence
+// in its month (days 1-7 are the first, 29-31 the fifth) is a rest day when
+// the rule has bit 2^(n-1), or when it has dvLastWeek and the weekday does
+// not occur again in the month.
+void ResetToWeekRests(CellRun run, const WeekRests& rests);
 
 // Marks the days a definition covers, for a style with the given Override
 // (true for dvOverrideNextDay) and 1-based style number. A marked day gets
@@ -68,8 +69,7 @@ void ApplyToRange(CellRun run, std::span<const DayDefinition> days, bool overrid
 template <class ApplyStyle>
 void ClassifyRange(CellRun run, const WeekRests& rests, std::span<const std::int32_t> style_list,
                    ApplyStyle&& apply_style) {
-  std::fill(run.cells.begin(), run.cells.end(), DayCell{});
-  MarkWeekRests(run, rests);
+  ResetToWeekRests(run, rests);
   for (const std::int32_t index : style_list) apply_style(run, index);
 }
 

@@ -97,18 +97,20 @@ constexpr ClampedDayNumber DayNumberFromCivil(int year, int month, int day) {
   const int length = DaysInMonth(year, month);
   const bool clamped = day > length;
   if (clamped) day = length;
-  const std::int64_t c = month < 3 ? month + 9 : month - 3;
-  std::int64_t y = month < 3 ? year - 1 : year;
+  const std::uint32_t c = static_cast<std::uint32_t>(month < 3 ? month + 9 : month - 3);
+  std::int64_t y = month < 3 ? std::int64_t(year) - 1 : year;
   // Years before 0 are moved forward by whole 400-year cycles, which have a
-  // fixed length, so that the divisions below see non-negative values.
+  // fixed length, so that the divisions below see non-negative values (and
+  // can be done in cheaper unsigned arithmetic).
   std::int64_t cycles = 0;
   if (y < 0) {
     cycles = (-y + 399) / 400;
     y += 400 * cycles;
   }
-  const std::int64_t n = (153 * c + 2) / 5 + ((y / 100) * detail::kDaysPer400Years) / 4 +
-                         ((y % 100) * 1461) / 4 + day + 1721119 -
-                         cycles * detail::kDaysPer400Years;
+  const auto uy = static_cast<std::uint64_t>(y);
+  const std::uint64_t days = (153 * c + 2) / 5 + ((uy / 100) * detail::kDaysPer400Years) / 4 +
+                             ((uy % 100) * 1461) / 4;
+  const std::int64_t n = static_cast<std::int64_t>(days) + day + 1721119 - cycles * detail::kDaysPer400Years;
   return {static_cast<DayNumber>(n), clamped};
 }
 
@@ -124,14 +126,16 @@ constexpr CivilDate CivilFromDayNumber(DayNumber day_number) {
     cycles = (1721120 - n + detail::kDaysPer400Years - 1) / detail::kDaysPer400Years;
     n += cycles * detail::kDaysPer400Years;
   }
-  const std::int64_t b = (4 * n - 6884477) / 146097;
-  std::int64_t r = 4 * ((4 * n - 146097 * b - 6884477) / 4);
-  const std::int64_t c = (r + 3) / 1461;
+  // From here on every value is non-negative: unsigned arithmetic.
+  const auto u = static_cast<std::uint64_t>(n);
+  const std::uint64_t b = (4 * u - 6884477) / 146097;
+  std::uint64_t r = 4 * ((4 * u - 146097 * b - 6884477) / 4);
+  const std::uint64_t c = (r + 3) / 1461;
   r = 5 * ((r - 1461 * c + 7) / 4);
   const int day = static_cast<int>(((r - 3) % 153 + 5) / 5);
-  const std::int64_t mm = (r - 3) / 153;
+  const std::uint64_t mm = (r - 3) / 153;
   const int month = static_cast<int>(mm >= 10 ? mm - 9 : mm + 3);
-  const int year = static_cast<int>(100 * b + c + (mm >= 10 ? 1 : 0) - 400 * cycles);
+  const int year = static_cast<int>(static_cast<std::int64_t>(100 * b + c + (mm >= 10 ? 1 : 0)) - 400 * cycles);
   return {year, month, day};
 }
 

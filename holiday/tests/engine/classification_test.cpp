@@ -420,9 +420,9 @@ TEST(Marking, AgreesWithTheLiteralRuleOnRandomDefinitions) {
     rests[static_cast<std::size_t>(pick(0, 6))] = static_cast<std::int16_t>(pick(0, 127));
     const DayNumber first = Day(pick(1985, 2015), pick(1, 12), pick(1, 28));
     const std::size_t count = static_cast<std::size_t>(pick(1, 4) == 1 ? pick(1, 3) : pick(1, 900));
-    std::vector<DayCell> mine(count, DayCell{}), literal(count, DayCell{});
-    MarkWeekRests(CellRun{first, mine}, rests);
-    MarkWeekRests(CellRun{first, literal}, rests);
+    std::vector<DayCell> mine(count, DayCell{0xFFFF, -7}), literal(count, DayCell{});
+    ResetToWeekRests(CellRun{first, mine}, rests);
+    for (std::size_t i = 0; i < count; ++i) literal[i].flags = testing::OracleWeekly(rests, first + DayNumber(i));
     const int definitions = pick(1, 4);
     for (int k = 0; k < definitions; ++k) {
       const DayDefinition def = RandomDefinition(rng);
