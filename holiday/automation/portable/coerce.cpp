@@ -61,7 +61,14 @@ std::optional<Number> ParseNumberText(std::u16string_view text) {
   double value = 0;
   auto [end, ec] = std::from_chars(body.data(), body.data() + body.size(), value, std::chars_format::general);
   if (end != body.data() + body.size()) return std::nullopt;
-  if (ec == std::errc::result_out_of_range) return Number{false, 0, std::numeric_limits<double>::infinity()};
+  if (ec == std::errc::result_out_of_range) {
+    // Too small for a double reads as zero, too large as infinity (which
+    // every target then refuses as an overflow).
+    bool tiny = body.find("e-") != std::string_view::npos || body.find("E-") != std::string_view::npos;
+    bool negative = body[0] == '-';
+    double magnitude = tiny ? 0.0 : std::numeric_limits<double>::infinity();
+    return Number{false, 0, negative ? -magnitude : magnitude};
+  }
   if (ec != std::errc()) return std::nullopt;
   return Number{false, 0, value};
 }
@@ -268,11 +275,15 @@ HRESULT ToNumber(const VARIANT& v, VARTYPE vt, VARIANT& out) {
     case VT_UI8: return ToUnsigned64(*n, out.ullVal);
     case VT_R4: {
       double d = n->AsDouble();
-      if (std::isfinite(d) && std::fabs(d) > std::numeric_limits<float>::max()) return DISP_E_OVERFLOW;
+      if (std::isinf(d) || (std::isfinite(d) && std::fabs(d) > std::numeric_limits<float>::max()))
+        return DISP_E_OVERFLOW;
       out.fltVal = static_cast<float>(d);
       return S_OK;
     }
-    case VT_R8: out.dblVal = n->AsDouble(); return S_OK;
+    case VT_R8:
+      if (std::isinf(n->AsDouble())) return DISP_E_OVERFLOW;
+      out.dblVal = n->AsDouble();
+      return S_OK;
     case VT_CY: {
       double scaled = RoundHalfEven(n->AsDouble() * 10000.0);
       if (!(scaled > -9223372036854775808.0 && scaled < 9223372036854775807.0)) return DISP_E_OVERFLOW;

@@ -311,11 +311,19 @@ struct FileIdentity {
   bool operator==(const FileIdentity&) const = default;
 };
 
-std::mutex registryMutex;  // guards the cache and the handle table
-std::string cachedFile;
-FileIdentity cachedIdentity;
-std::shared_ptr<const Key> cachedTree;
-std::set<OpenKey*> liveHandles;
+// The process's registry state. Never destroyed, so that static
+// destructors of a host may still use the registry.
+struct State {
+  std::mutex mutex;  // guards everything below
+  std::string cachedFile;
+  FileIdentity cachedIdentity;
+  std::shared_ptr<const Key> cachedTree;
+  std::set<OpenKey*> liveHandles;
+};
+State& TheState() {
+  static auto* state = new State;
+  return *state;
+}
 
 enum class LoadResult { ok, corrupt, unreadable };
 
@@ -324,12 +332,12 @@ LoadResult LoadFile(const std::string& file, std::shared_ptr<const Key>& tree) {
   if (stat(file.c_str(), &st) != 0) {
     if (errno != ENOENT) return LoadResult::unreadable;
     tree = EmptyTree();
-    cachedFile.clear();
+    TheState().cachedFile.clear();
     return LoadResult::ok;
   }
   FileIdentity id{st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec};
-  if (cachedTree && cachedFile == file && cachedIdentity == id) {
-    tree = cachedTree;
+  if (TheState().cachedTree && TheState().cachedFile == file && TheState().cachedIdentity == id) {
+    tree = TheState().cachedTree;
     return LoadResult::ok;
   }
   std::ifstream in(file, std::ios::binary);
@@ -337,10 +345,10 @@ LoadResult LoadFile(const std::string& file, std::shared_ptr<const Key>& tree) {
   std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   std::unique_ptr<Key> parsed = Parse(content);
   if (!parsed) return LoadResult::corrupt;
-  cachedTree = std::shared_ptr<const Key>(std::move(parsed));
-  cachedFile = file;
-  cachedIdentity = id;
-  tree = cachedTree;
+  TheState().cachedTree = std::shared_ptr<const Key>(std::move(parsed));
+  TheState().cachedFile = file;
+  TheState().cachedIdentity = id;
+  tree = TheState().cachedTree;
   return LoadResult::ok;
 }
 
@@ -349,7 +357,7 @@ LSTATUS StatusOf(LoadResult r) { return r == LoadResult::corrupt ? ERROR_REGISTR
 // Runs a read-only look at the current tree.
 template <typename F>
 LSTATUS Read(F&& look) {
-  std::lock_guard guard(registryMutex);
+  std::lock_guard guard(TheState().mutex);
   std::shared_ptr<const Key> tree;
   LoadResult r = LoadFile(RegistryFile(), tree);
   if (r != LoadResult::ok) return StatusOf(r);
@@ -373,7 +381,7 @@ bool WriteWhole(int fd, const std::string& content) {
 // replaces the file only when the change succeeded and altered something.
 template <typename F>
 LSTATUS Write(F&& change) {
-  std::lock_guard guard(registryMutex);
+  std::lock_guard guard(TheState().mutex);
   std::string file = RegistryFile();
   MakeParentDirectories(file);
   int lockFd = open((file + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
@@ -383,7 +391,7 @@ LSTATUS Write(F&& change) {
       close(lockFd);
       return ERROR_CANTWRITE;
     }
-  cachedTree.reset();  // another process may have written within the same clock tick
+  TheState().cachedTree.reset();  // another process may have written within the same clock tick
   std::shared_ptr<const Key> current;
   LoadResult r = LoadFile(file, current);
   LSTATUS status;
@@ -402,7 +410,7 @@ LSTATUS Write(F&& change) {
         unlink(temp.c_str());
         status = ERROR_CANTWRITE;
       }
-      cachedTree.reset();
+      TheState().cachedTree.reset();
     }
   }
   flock(lockFd, LOCK_UN);
@@ -424,9 +432,9 @@ std::optional<OpenKey> Predefined(HKEY hKey) {
 
 std::optional<OpenKey> Resolve(HKEY hKey) {
   if (auto root = Predefined(hKey)) return root;
-  std::lock_guard guard(registryMutex);
+  std::lock_guard guard(TheState().mutex);
   auto* handle = reinterpret_cast<OpenKey*>(hKey);
-  if (!liveHandles.count(handle)) return std::nullopt;
+  if (!TheState().liveHandles.count(handle)) return std::nullopt;
   return *handle;
 }
 
@@ -474,8 +482,8 @@ const Key* KeyOf(const Key& tree, const OpenKey& open) {
 HKEY NewHandle(Path path, REGSAM access) {
   auto* handle = new (std::nothrow) OpenKey{std::move(path), access, false};
   if (!handle) return nullptr;
-  std::lock_guard guard(registryMutex);
-  liveHandles.insert(handle);
+  std::lock_guard guard(TheState().mutex);
+  TheState().liveHandles.insert(handle);
   return reinterpret_cast<HKEY>(handle);
 }
 
@@ -543,9 +551,9 @@ STDAPI_(LSTATUS) RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM samDes
 
 STDAPI_(LSTATUS) RegCloseKey(HKEY hKey) {
   if (Predefined(hKey)) return ERROR_SUCCESS;
-  std::lock_guard guard(registryMutex);
+  std::lock_guard guard(TheState().mutex);
   auto* handle = reinterpret_cast<OpenKey*>(hKey);
-  if (!liveHandles.erase(handle)) return ERROR_INVALID_HANDLE;
+  if (!TheState().liveHandles.erase(handle)) return ERROR_INVALID_HANDLE;
   delete handle;
   return ERROR_SUCCESS;
 }

@@ -169,6 +169,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadScript{"twice the same string", "STRINGTABLE\nBEGIN\n 1 \"a\"\n 1 \"b\"\nEND\n", "string 1 twice"},
         BadScript{"missing file", "101 REGISTRY \"nowhere.rgs\"\n", "cannot read"},
         BadScript{"unknown name", "STRINGTABLE\nBEGIN\n IDS_NOWHERE \"a\"\nEND\n", "expected a number"},
-        BadScript{"unterminated string", "STRINGTABLE\nBEGIN\n 1 \"a\nEND\n", "unterminated string"}));
+        BadScript{"unterminated string", "STRINGTABLE\nBEGIN\n 1 \"a\nEND\n", "unterminated string"}),
+    [](const auto& info) { return testing_support::CaseName(info.param.what); });
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Helpers for the layer's tests: owned VARIANTs and BSTRs, and UTF-16 text.
 #pragma once
 
+#include <cctype>
 #include <string>
 
 #include "com.h"
@@ -29,6 +30,13 @@ inline std::string Narrow(std::u16string_view text) {
   std::string out;
   for (char16_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
   return out;
+}
+
+// A test name from a case's description, for parameterised tables.
+inline std::string CaseName(const char* what) {
+  std::string name;
+  for (const char* p = what; *p; ++p) name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+  return name;
 }
 
 }  // namespace testing_support

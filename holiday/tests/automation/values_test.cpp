@@ -175,7 +175,10 @@ INSTANTIATE_TEST_SUITE_P(
                       ToI4Case{"empty text", VT_BSTR, 0, u"", DISP_E_TYPEMISMATCH, 0},
                       ToI4Case{"number then word", VT_BSTR, 0, u"12abc", DISP_E_TYPEMISMATCH, 0},
                       ToI4Case{"infinity is no number", VT_BSTR, 0, u"inf", DISP_E_TYPEMISMATCH, 0},
-                      ToI4Case{"an error value", VT_ERROR, 0, nullptr, DISP_E_TYPEMISMATCH, 0}));
+                      ToI4Case{"beyond any double", VT_BSTR, 0, u"1e400", DISP_E_OVERFLOW, 0},
+                      ToI4Case{"below any double", VT_BSTR, 0, u"1e-400", S_OK, 0},
+                      ToI4Case{"an error value", VT_ERROR, 0, nullptr, DISP_E_TYPEMISMATCH, 0}),
+    [](const auto& info) { return testing_support::CaseName(info.param.what); });
 
 struct ToDateCase {
   const char* what;
@@ -228,7 +231,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ToDateCase{"a word", u"tomorrow", false, 0},
                       ToDateCase{"empty", u"", false, 0},
                       ToDateCase{"trailing rubbish", u"2024/04/01x", false, 0},
-                      ToDateCase{"Japanese form without 日", u"2024年4月1", false, 0}));
+                      ToDateCase{"Japanese form without 日", u"2024年4月1", false, 0}),
+    [](const auto& info) { return testing_support::CaseName(info.param.what); });
 
 TEST(Coerce, DatesFromOtherKinds) {
   Variant empty, null, number, dest;
@@ -285,7 +289,8 @@ INSTANTIATE_TEST_SUITE_P(Table, CoerceToText,
                                            ToTextCase{"negative zero", VT_R8, -0.0, u"0"},
                                            ToTextCase{"integer", VT_I4, -2147483647, u"-2147483647"},
                                            ToTextCase{"boolean as number", VT_BOOL, -1, u"-1"},
-                                           ToTextCase{"Empty", VT_EMPTY, 0, u""}));
+                                           ToTextCase{"Empty", VT_EMPTY, 0, u""}),
+    [](const auto& info) { return testing_support::CaseName(info.param.what); });
 
 TEST(Coerce, NumberTextIgnoresTheHostsNumericLocale) {
   // A host may switch C's numeric locale; the texts must not follow it.
@@ -368,6 +373,8 @@ TEST(Coerce, InPlaceAndSmallTargets) {
   ASSERT_EQ(VariantChangeType(&dest.v, Text(text, u"false"), 0, VT_BOOL), S_OK);
   EXPECT_EQ(V_BOOL(&dest.v), VARIANT_FALSE);
   EXPECT_EQ(VariantChangeType(&dest.v, &v.v, 0, VT_VARIANT), DISP_E_BADVARTYPE);
+  Variant huge;
+  EXPECT_EQ(VariantChangeType(&dest.v, Text(huge, u"-1e400"), 0, VT_R8), DISP_E_OVERFLOW);
 }
 
 // --- SAFEARRAY ------------------------------------------------------------------
