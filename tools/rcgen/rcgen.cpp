@@ -8,9 +8,10 @@
 // Understood: #pragma code_page(65001), #include "file" (resource scripts and
 // headers of #defines; <system> includes are skipped, their constants are
 // built in), #define, #undef, #ifdef/#ifndef/#else/#endif, LANGUAGE,
-// STRINGTABLE, VERSIONINFO, and resources that name a file (REGISTRY,
-// TYPELIB, BITMAP, RCDATA or any other type name). Anything else stops with
-// a message naming the file and line.
+// STRINGTABLE, VERSIONINFO, DIALOGEX (LTEXT, CTEXT, RTEXT, PUSHBUTTON,
+// DEFPUSHBUTTON, GROUPBOX, EDITTEXT, ICON, CONTROL), and resources that name
+// a file (REGISTRY, TYPELIB, BITMAP, RCDATA or any other type name). Anything
+// else stops with a message naming the file and line.
 #include <iconv.h>
 
 #include <cctype>
@@ -301,7 +302,7 @@ struct Script {
   std::vector<Resource> resources;
 };
 
-constexpr int kRtBitmap = 2, kRtRcdata = 10, kRtVersion = 16;
+constexpr int kRtBitmap = 2, kRtDialog = 5, kRtRcdata = 10, kRtVersion = 16;
 
 const std::map<std::string, long long>& BuiltIns() {
   static const std::map<std::string, long long> values = {
@@ -313,6 +314,29 @@ const std::map<std::string, long long>& BuiltIns() {
       {"VFT2_UNKNOWN", 0},            {"LANG_NEUTRAL", 0},           {"LANG_ENGLISH", 0x09},
       {"LANG_JAPANESE", 0x11},        {"SUBLANG_NEUTRAL", 0},        {"SUBLANG_DEFAULT", 1},
       {"SUBLANG_ENGLISH_US", 1},      {"SUBLANG_JAPANESE_JAPAN", 1}, {"VS_VERSION_INFO", 1},
+      // Dialogs: window, dialog, static, button and edit styles, common ids.
+      {"WS_OVERLAPPED", 0}, {"WS_POPUP", 0x80000000LL}, {"WS_CHILD", 0x40000000}, {"WS_MINIMIZE", 0x20000000},
+      {"WS_VISIBLE", 0x10000000}, {"WS_DISABLED", 0x08000000}, {"WS_CLIPSIBLINGS", 0x04000000},
+      {"WS_CLIPCHILDREN", 0x02000000}, {"WS_MAXIMIZE", 0x01000000}, {"WS_CAPTION", 0x00C00000},
+      {"WS_BORDER", 0x00800000}, {"WS_DLGFRAME", 0x00400000}, {"WS_VSCROLL", 0x00200000},
+      {"WS_HSCROLL", 0x00100000}, {"WS_SYSMENU", 0x00080000}, {"WS_THICKFRAME", 0x00040000},
+      {"WS_GROUP", 0x00020000}, {"WS_TABSTOP", 0x00010000}, {"WS_MINIMIZEBOX", 0x00020000},
+      {"WS_MAXIMIZEBOX", 0x00010000}, {"WS_EX_DLGMODALFRAME", 0x1}, {"WS_EX_TOPMOST", 0x8},
+      {"WS_EX_TRANSPARENT", 0x20}, {"WS_EX_TOOLWINDOW", 0x80}, {"WS_EX_CLIENTEDGE", 0x200},
+      {"WS_EX_CONTEXTHELP", 0x400}, {"WS_EX_STATICEDGE", 0x20000}, {"WS_EX_APPWINDOW", 0x40000},
+      {"DS_ABSALIGN", 0x1}, {"DS_SYSMODAL", 0x2}, {"DS_3DLOOK", 0x4}, {"DS_FIXEDSYS", 0x8},
+      {"DS_NOFAILCREATE", 0x10}, {"DS_LOCALEDIT", 0x20}, {"DS_SETFONT", 0x40}, {"DS_MODALFRAME", 0x80},
+      {"DS_NOIDLEMSG", 0x100}, {"DS_SETFOREGROUND", 0x200}, {"DS_CONTROL", 0x400}, {"DS_CENTER", 0x800},
+      {"DS_CENTERMOUSE", 0x1000}, {"DS_CONTEXTHELP", 0x2000}, {"DS_SHELLFONT", 0x48},
+      {"SS_LEFT", 0x0}, {"SS_CENTER", 0x1}, {"SS_RIGHT", 0x2}, {"SS_ICON", 0x3}, {"SS_BLACKRECT", 0x4},
+      {"SS_GRAYRECT", 0x5}, {"SS_WHITERECT", 0x6}, {"SS_BLACKFRAME", 0x7}, {"SS_GRAYFRAME", 0x8},
+      {"SS_WHITEFRAME", 0x9}, {"SS_SIMPLE", 0xB}, {"SS_LEFTNOWORDWRAP", 0xC}, {"SS_BITMAP", 0xE},
+      {"SS_ETCHEDHORZ", 0x10}, {"SS_ETCHEDVERT", 0x11}, {"SS_ETCHEDFRAME", 0x12}, {"SS_NOPREFIX", 0x80},
+      {"SS_NOTIFY", 0x100}, {"SS_CENTERIMAGE", 0x200}, {"SS_REALSIZEIMAGE", 0x800}, {"SS_SUNKEN", 0x1000},
+      {"BS_PUSHBUTTON", 0x0}, {"BS_DEFPUSHBUTTON", 0x1}, {"BS_CHECKBOX", 0x2}, {"BS_AUTOCHECKBOX", 0x3},
+      {"BS_RADIOBUTTON", 0x4}, {"BS_GROUPBOX", 0x7}, {"BS_AUTORADIOBUTTON", 0x9}, {"BS_MULTILINE", 0x2000},
+      {"BS_FLAT", 0x8000}, {"ES_LEFT", 0x0}, {"ES_CENTER", 0x1}, {"ES_RIGHT", 0x2}, {"ES_MULTILINE", 0x4},
+      {"ES_AUTOHSCROLL", 0x80}, {"ES_READONLY", 0x800}, {"IDOK", 1}, {"IDCANCEL", 2}, {"IDC_STATIC", -1},
   };
   return values;
 }
@@ -462,8 +486,11 @@ class Parser {
     if (type.kind == Token::identifier && type.text == "VERSIONINFO") {
       r.typeId = kRtVersion;
       r.data = VersionInfo();
+    } else if (type.kind == Token::identifier && type.text == "DIALOGEX") {
+      r.typeId = kRtDialog;
+      r.data = DialogEx(where);
     } else {
-      static const std::set<std::string> unsupported = {"DIALOG", "DIALOGEX", "MENU", "MENUEX", "ICON",
+      static const std::set<std::string> unsupported = {"DIALOG", "MENU", "MENUEX", "ICON",
                                                         "CURSOR", "ACCELERATORS", "FONT", "HTML"};
       if (type.kind == Token::identifier && unsupported.count(type.text))
         throw Error(where + ": " + type.text + " resources are not supported by rcgen yet");
@@ -494,6 +521,217 @@ class Parser {
       r.data.assign(content.begin(), content.end());
     }
     script.resources.push_back(std::move(r));
+  }
+
+  // Style bits: names and numbers joined by | (or +); "NOT x" removes the
+  // bits of x from what comes before, as the resource compiler does.
+  std::uint32_t Style(std::uint32_t bits) {
+    bool first = true;
+    do {
+      if (!first) ++pos_;
+      first = false;
+      if (IsWord("NOT")) {
+        ++pos_;
+        bits &= ~static_cast<std::uint32_t>(Primary());
+      } else {
+        bits |= static_cast<std::uint32_t>(Primary());
+      }
+    } while (IsPunct("|") || IsPunct("+"));
+    return bits;
+  }
+
+  std::u16string Text(const std::string& where) {
+    const Token& t = Next();
+    if (t.kind != Token::string) throw Error(where + ": expected a quoted text");
+    return Utf16FromUtf8(t.text, t.where);
+  }
+
+  struct DialogItem {
+    std::uint32_t style = 0, exStyle = 0, id = 0;
+    std::int16_t x = 0, y = 0, cx = 0, cy = 0;
+    std::u16string className;
+    int classOrdinal = 0;  // the predefined classes by number
+    std::u16string text;
+    int textOrdinal = -1;  // a resource number instead of a text (pictures)
+  };
+
+  static void PutNameOrOrdinal(std::vector<unsigned char>& out, const std::u16string& name, int ordinal) {
+    if (ordinal >= 0) {
+      Put16(out, 0xFFFF);
+      Put16(out, static_cast<std::uint16_t>(ordinal));
+      return;
+    }
+    for (char16_t c : name) Put16(out, c);
+    Put16(out, 0);
+  }
+  static void Put32(std::vector<unsigned char>& out, std::uint32_t v) {
+    Put16(out, static_cast<std::uint16_t>(v));
+    Put16(out, static_cast<std::uint16_t>(v >> 16));
+  }
+
+  // DIALOGEX as the platform's template (DLGTEMPLATEEX followed by
+  // DLGITEMTEMPLATEEX items, each aligned to 32 bits), so that the dialog is
+  // read the same way on both platforms.
+  std::vector<unsigned char> DialogEx(const std::string& where) {
+    auto number = [&] { return static_cast<std::int16_t>(Expression()); };
+    std::int16_t x = number();
+    Expect(",");
+    std::int16_t y = number();
+    Expect(",");
+    std::int16_t cx = number();
+    Expect(",");
+    std::int16_t cy = number();
+    std::uint32_t helpId = 0;
+    if (IsPunct(",")) {
+      ++pos_;
+      helpId = static_cast<std::uint32_t>(Expression());
+    }
+    std::uint32_t style = 0x80000000u | 0x00800000u | 0x00080000u;  // WS_POPUP | WS_BORDER | WS_SYSMENU
+    std::uint32_t exStyle = 0;
+    bool styleGiven = false, font = false;
+    std::u16string caption, face;
+    std::uint16_t pointSize = 0, weight = 0;
+    std::uint8_t italic = 0, charset = 1;
+    while (!Begin()) {
+      const Token& word = Next();
+      if (word.text == "STYLE") {
+        style = Style(0);
+        styleGiven = true;
+      } else if (word.text == "EXSTYLE") {
+        exStyle = Style(0);
+      } else if (word.text == "CAPTION") {
+        caption = Text(word.where);
+        if (!styleGiven) style |= 0x00C00000u;  // WS_CAPTION
+      } else if (word.text == "FONT") {
+        font = true;
+        pointSize = static_cast<std::uint16_t>(Expression());
+        Expect(",");
+        face = Text(word.where);
+        if (IsPunct(",")) { ++pos_; weight = static_cast<std::uint16_t>(Expression()); }
+        if (IsPunct(",")) { ++pos_; italic = static_cast<std::uint8_t>(Expression()); }
+        if (IsPunct(",")) { ++pos_; charset = static_cast<std::uint8_t>(Expression()); }
+      } else if (word.text == "LANGUAGE") {
+        Expression();
+        Expect(",");
+        Expression();
+      } else {
+        throw Error(word.where + ": " + word.text + " is not supported in a DIALOGEX");
+      }
+    }
+    if (font) style |= 0x40;  // DS_SETFONT
+    std::vector<DialogItem> items;
+    while (!End()) items.push_back(DialogControl());
+
+    std::vector<unsigned char> out;
+    Put16(out, 1);       // dlgVer
+    Put16(out, 0xFFFF);  // signature of the extended template
+    Put32(out, helpId);
+    Put32(out, exStyle);
+    Put32(out, style);
+    if (items.size() > 0xFFFF) throw Error(where + ": too many controls");
+    Put16(out, static_cast<std::uint16_t>(items.size()));
+    for (std::int16_t v : {x, y, cx, cy}) Put16(out, static_cast<std::uint16_t>(v));
+    Put16(out, 0);  // no menu
+    Put16(out, 0);  // the standard dialog class
+    PutNameOrOrdinal(out, caption, -1);
+    if (style & 0x40) {
+      Put16(out, pointSize);
+      Put16(out, weight);
+      out.push_back(italic);
+      out.push_back(charset);
+      PutNameOrOrdinal(out, face, -1);
+    }
+    for (const DialogItem& item : items) {
+      Pad4(out);
+      Put32(out, 0);  // help id
+      Put32(out, item.exStyle);
+      Put32(out, item.style);
+      for (std::int16_t v : {item.x, item.y, item.cx, item.cy}) Put16(out, static_cast<std::uint16_t>(v));
+      Put32(out, item.id);
+      PutNameOrOrdinal(out, item.className, item.classOrdinal ? item.classOrdinal : -1);
+      PutNameOrOrdinal(out, item.text, item.textOrdinal);
+      Put16(out, 0);  // no creation data
+    }
+    return out;
+  }
+
+  DialogItem DialogControl() {
+    constexpr std::uint32_t child = 0x40000000u | 0x10000000u;  // WS_CHILD | WS_VISIBLE
+    constexpr std::uint32_t group = 0x00020000u, tabstop = 0x00010000u;
+    const Token& word = Next();
+    DialogItem item;
+    auto comma = [&] { Expect(","); };
+    auto geometry = [&](bool size) {
+      item.x = static_cast<std::int16_t>(Expression());
+      comma();
+      item.y = static_cast<std::int16_t>(Expression());
+      if (size) {
+        comma();
+        item.cx = static_cast<std::int16_t>(Expression());
+        comma();
+        item.cy = static_cast<std::int16_t>(Expression());
+      }
+    };
+    auto textOrNumber = [&] {
+      if (Peek().kind == Token::string)
+        item.text = Text(word.where);
+      else
+        item.textOrdinal = static_cast<int>(Expression());
+    };
+    auto optionalStyles = [&] {
+      if (IsPunct(",")) { ++pos_; item.style = Style(item.style); }
+      if (IsPunct(",")) { ++pos_; item.exStyle = Style(item.exStyle); }
+    };
+    static const std::map<std::string, std::pair<int, std::uint32_t>> kinds = {
+        {"LTEXT", {0x82, child | group | 0x0}},          {"CTEXT", {0x82, child | group | 0x1}},
+        {"RTEXT", {0x82, child | group | 0x2}},          {"PUSHBUTTON", {0x80, child | tabstop | 0x0}},
+        {"DEFPUSHBUTTON", {0x80, child | tabstop | 0x1}}, {"GROUPBOX", {0x80, child | 0x7}},
+        {"EDITTEXT", {0x81, child | tabstop | 0x00800000u}}, {"ICON", {0x82, child | 0x3}},
+    };
+    if (word.text == "CONTROL") {
+      textOrNumber();
+      comma();
+      item.id = static_cast<std::uint32_t>(Expression());
+      comma();
+      const Token& cls = Next();
+      std::string name = cls.text;
+      static const std::map<std::string, int> predefined = {{"BUTTON", 0x80}, {"EDIT", 0x81},
+                                                            {"STATIC", 0x82}, {"LISTBOX", 0x83},
+                                                            {"SCROLLBAR", 0x84}, {"COMBOBOX", 0x85}};
+      if (auto p = predefined.find(Upper(name)); p != predefined.end())
+        item.classOrdinal = p->second;
+      else
+        item.className = Utf16FromUtf8(name, cls.where);
+      comma();
+      item.style = Style(child);
+      comma();
+      geometry(true);
+      if (IsPunct(",")) { ++pos_; item.exStyle = Style(0); }
+      return item;
+    }
+    auto kind = kinds.find(word.text);
+    if (kind == kinds.end()) throw Error(word.where + ": the control " + word.text + " is not supported");
+    item.classOrdinal = kind->second.first;
+    item.style = kind->second.second;
+    if (word.text != "EDITTEXT") {
+      textOrNumber();
+      comma();
+    }
+    item.id = static_cast<std::uint32_t>(Expression());
+    comma();
+    if (word.text == "ICON") {
+      geometry(false);
+      if (IsPunct(",")) {
+        ++pos_;
+        item.cx = static_cast<std::int16_t>(Expression());
+        comma();
+        item.cy = static_cast<std::int16_t>(Expression());
+      }
+    } else {
+      geometry(true);
+    }
+    optionalStyles();
+    return item;
   }
 
   // VERSIONINFO: the fixed part, then blocks of values.

@@ -128,6 +128,93 @@ TEST(Rcgen, ModuleFileNameIsCutToTheBuffer) {
   EXPECT_EQ(Self(), GetModuleHandleW(nullptr)) << "the test program is the module of its own code";
 }
 
+// A DIALOGEX comes out as the platform's extended dialog template.
+class TemplateReader {
+ public:
+  explicit TemplateReader(const BYTE* data) : p_(data), base_(data) {}
+  WORD Word() {
+    WORD v;
+    std::memcpy(&v, p_, 2);
+    p_ += 2;
+    return v;
+  }
+  DWORD Dword() {
+    DWORD v;
+    std::memcpy(&v, p_, 4);
+    p_ += 4;
+    return v;
+  }
+  BYTE Byte() { return *p_++; }
+  // A text, or 0xFFFF and a number (returned as "#number").
+  std::u16string NameOrOrdinal() {
+    WORD first = Word();
+    if (first == 0xFFFF) {
+      std::string n = "#" + std::to_string(Word());
+      return std::u16string(n.begin(), n.end());
+    }
+    std::u16string text;
+    for (WORD c = first; c; c = Word()) text += static_cast<char16_t>(c);
+    return text;
+  }
+  void Align() {
+    while ((p_ - base_) % 4) ++p_;
+  }
+
+ private:
+  const BYTE* p_;
+  const BYTE* base_;
+};
+
+TEST(Rcgen, DialogAsTheExtendedTemplate) {
+  HRSRC found = FindResourceW(Self(), MAKEINTRESOURCEW(7000), RT_DIALOG);
+  ASSERT_NE(found, nullptr);
+  TemplateReader t(static_cast<const BYTE*>(LockResource(LoadResource(Self(), found))));
+  EXPECT_EQ(t.Word(), 1);
+  EXPECT_EQ(t.Word(), 0xFFFF);
+  EXPECT_EQ(t.Dword(), 0u) << "help id";
+  EXPECT_EQ(t.Dword(), 0u) << "extended style";
+  EXPECT_EQ(t.Dword(), 0x40u | 0x80u | 0x80000000u | 0x00C00000u | 0x00080000u);
+  ASSERT_EQ(t.Word(), 4) << "controls";
+  EXPECT_EQ(t.Word(), 0);
+  EXPECT_EQ(t.Word(), 0);
+  EXPECT_EQ(t.Word(), 222);
+  EXPECT_EQ(t.Word(), 185);
+  EXPECT_EQ(t.NameOrOrdinal(), u"") << "no menu";
+  EXPECT_EQ(t.NameOrOrdinal(), u"") << "standard class";
+  EXPECT_EQ(t.NameOrOrdinal(), u"サンプルについて");
+  EXPECT_EQ(t.Word(), 9) << "points";
+  EXPECT_EQ(t.Word(), 400) << "weight";
+  EXPECT_EQ(t.Byte(), 0) << "italic";
+  EXPECT_EQ(t.Byte(), 0x80) << "character set";
+  EXPECT_EQ(t.NameOrOrdinal(), u"ＭＳ Ｐゴシック");
+
+  struct Control {
+    DWORD style;
+    DWORD id;
+    std::u16string cls, text;
+    WORD x, cx;
+  } expected[] = {
+      {0x50000000u | 0xE, 0xFFFFFFFFu, u"#130", u"#7001", 7, 20},
+      {0x50020000u | 0x80, 7005, u"#130", u"", 40, 120},
+      {0x50010001u, 1, u"#128", u"OK", 165, 50},
+      {0x50000000u, 7004, u"#128", u"ｼｽﾃﾑ情報(&S)", 165, 50},
+  };
+  for (const Control& c : expected) {
+    t.Align();
+    EXPECT_EQ(t.Dword(), 0u);
+    EXPECT_EQ(t.Dword(), 0u);
+    EXPECT_EQ(t.Dword(), c.style) << testing_support::Narrow(c.text);
+    EXPECT_EQ(t.Word(), c.x);
+    t.Word();
+    EXPECT_EQ(t.Word(), c.cx);
+    t.Word();
+    EXPECT_EQ(t.Dword(), c.id);
+    EXPECT_EQ(t.NameOrOrdinal(), c.cls);
+    EXPECT_EQ(t.NameOrOrdinal(), c.text);
+    EXPECT_EQ(t.Word(), 0) << "no creation data";
+  }
+}
+
 // rcgen's refusals: each bad script stops the build with a message that
 // names what is wrong.
 struct BadScript {
@@ -161,7 +248,9 @@ TEST_P(RcgenRefuses, WithAMessage) {
 INSTANTIATE_TEST_SUITE_P(
     Table, RcgenRefuses,
     ::testing::Values(
-        BadScript{"dialog", "7000 DIALOGEX 0, 0, 222, 185\nBEGIN\nEND\n", "DIALOGEX resources are not supported"},
+        BadScript{"menu", "1 MENU\nBEGIN\nEND\n", "MENU resources are not supported"},
+        BadScript{"dialog with a menu", "1 DIALOGEX 0, 0, 9, 9\nMENU 3\nBEGIN\nEND\n", "MENU is not supported in a DIALOGEX"},
+        BadScript{"unknown control", "1 DIALOGEX 0, 0, 9, 9\nBEGIN\n LISTBOX 5, 0, 0, 9, 9\nEND\n", "the control LISTBOX is not supported"},
         BadScript{"no code page", "STRINGTABLE\nBEGIN\n 1 \"漢字\"\nEND\n", "#pragma code_page(65001)"},
         BadScript{"other code page", "#pragma code_page(932)\n", "resource scripts are UTF-8"},
         BadScript{"not in code page 932", "#pragma code_page(65001)\nSTRINGTABLE\nBEGIN\n 1 \"한국\"\nEND\n",
