@@ -73,8 +73,9 @@ struct Texts {
   }
 };
 
-std::string Digits(Random& r, int count) {
-  std::string s;
+// `count` random digits after `prefix`.
+std::string Digits(Random& r, int count, const char* prefix = "") {
+  std::string s = prefix;
   for (int i = 0; i < count; ++i) s.push_back(static_cast<char>('0' + r.Below(10)));
   return s;
 }
@@ -179,24 +180,24 @@ class Generator {
     if (pick < 2) {
       std::string name = texts_.providerNames[random_.Below(texts_.providerNames.size())];
       Line(out, {"2", Sequence(), "7111", Field4(), month, options_.providerNumber, p.insurer,
-                 random_.Percent(50) ? Quoted(name) : name, "03" + Digits(random_, 8), Units(), Units(), Units(),
+                 random_.Percent(50) ? Quoted(name) : name, Digits(random_, 8, "03"), Units(), Units(), Units(),
                  "0", "0"});
     } else if (pick < 14) {
       Line(out, {"2", Sequence(), "7121", Field4(), month, options_.providerNumber, p.insurer, p.insured, "1",
-                 p.name, "1" + Digits(random_, 7), std::to_string(1 + random_.Below(2)),
+                 p.name, Digits(random_, 7, "1"), std::to_string(1 + random_.Below(2)),
                  std::to_string(21 + random_.Below(5)), month + "01", "", "0", Remark()});
     } else if (pick < 59) {
       Line(out, {"2", Sequence(), random_.Percent(78) ? "7131" : "7132", Field4(), month, options_.providerNumber,
                  p.insurer, p.insured, ServiceKind(), Digits(random_, 4), Units(), std::to_string(1 + random_.Below(12)),
                  "0", "0", "0", ZeroPadded(random_.Below(9999), 6), "0", std::to_string(1 + random_.Below(30)),
-                 Units(), "", Remark()});
+                 Units(), Units(), "0", "", Remark()});
     } else if (pick < 85) {
       static constexpr std::array<const char*, 6> codes = {"7141", "7142", "7151", "7152", "7161", "7162"};
       Line(out, {"2", Sequence(), random_.Pick(codes), Field4(), month, options_.providerNumber, p.insurer,
-                 p.insured, ServiceKind(), Units(), Units(), "90", Units(), "0", "0"});
+                 p.insured, ServiceKind(), Units(), Units(), "90", Units(), "0", "0", Units(), "0"});
     } else {
       Line(out, {"2", Sequence(), "8121", Field4(), "", month, p.insurer, options_.providerNumber, p.insured,
-                 "1" + Digits(random_, 9), month + "01", Units(), "0"});
+                 Digits(random_, 9, "1"), month + "01", Units(), "0"});
     }
   }
 
@@ -208,8 +209,8 @@ class Generator {
                  std::to_string(1 + random_.Below(40)), "0"});
     } else {
       Line(out, {"2", Sequence(), "8221", month, p.insurer, options_.providerNumber, "1", "0", "1",
-                 random_.Percent(92) ? "01" : "99", p.insured, "1" + Digits(random_, 7), "2", p.name,
-                 "1" + Digits(random_, 9), "0", Units(), "", "", "1", ServiceKind(), Units(), Units(), "0",
+                 random_.Percent(92) ? "01" : "99", p.insured, Digits(random_, 7, "1"), "2", p.name,
+                 Digits(random_, 9, "1"), "0", Units(), "", "", "1", ServiceKind(), Units(), Units(), "0",
                  Remark()});
     }
   }

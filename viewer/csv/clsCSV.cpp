@@ -1,10 +1,15 @@
 #include "csv/clsCSV.h"
 
 #include <fcntl.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <new>
 
 #include "csv/codepage.h"
@@ -41,6 +46,33 @@ int OpenForReading(const std::string& path) {
   return fd;
 }
 
+// Writes the positions of the commas and quotes of `line` to `positions`
+// (room for `length` entries) and returns how many there are. Eight
+// characters are compared at a time where the processor allows it.
+std::size_t FindSpecials(const char16_t* line, std::size_t length, std::uint32_t* positions) {
+  std::size_t n = 0;
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i comma = _mm_set1_epi16(u',');
+  const __m128i quote = _mm_set1_epi16(u'"');
+  for (; i + 8 <= length; i += 8) {
+    const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + i));
+    unsigned mask = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(chars, comma), _mm_cmpeq_epi16(chars, quote))));
+    while (mask != 0) {  // two mask bits per character
+      positions[n++] = static_cast<std::uint32_t>(i + static_cast<unsigned>(__builtin_ctz(mask)) / 2);
+      mask &= mask - 1;
+      mask &= mask - 1;
+    }
+  }
+#endif
+  for (; i < length; ++i) {
+    positions[n] = static_cast<std::uint32_t>(i);
+    n += (line[i] == u',') | (line[i] == u'"');
+  }
+  return n;
+}
+
 }  // namespace
 
 clsCSV::~clsCSV() {
@@ -59,7 +91,7 @@ void clsCSV::OpenFile(std::u16string_view FileName) {
   open_ = false;
   endOfLine_ = true;
   reader_.reset();
-  line_.clear();
+  lineLength_ = 0;
   rest_ = 0;
 
   const std::optional<std::string> path = Utf16ToUtf8(FileName);
@@ -109,10 +141,7 @@ std::u16string_view clsCSV::ValueView() {
   if (CSVEOF()) return {};
   try {
     if (endOfLine_) {
-      const std::string_view bytes = reader_->ReadLine();
-      line_.clear();
-      rest_ = 0;
-      cp932::DecodeAppend(bytes, line_);
+      StartLine(reader_->ReadLine());
       endOfLine_ = false;
     }
     return NextFieldOfLine();
@@ -125,44 +154,77 @@ std::u16string_view clsCSV::ValueView() {
   }
 }
 
-std::u16string_view clsCSV::NextFieldOfLine() {
-  const char16_t* const begin = line_.data() + rest_;
-  const char16_t* const end = line_.data() + line_.size();
-  const char16_t* p = begin;
-  // Most fields hold no quote: they are a plain slice of the line.
-  while (p != end && *p != u',' && *p != u'"') ++p;
-  if (p == end || *p == u',') {
-    if (p == end) {
-      rest_ = line_.size();
-      endOfLine_ = true;
-    } else {
-      rest_ = static_cast<std::size_t>(p + 1 - line_.data());
-    }
-    return {begin, static_cast<std::size_t>(p - begin)};
+void clsCSV::StartLine(std::string_view bytes) {
+  if (bytes.size() + 1 > lineCapacity_) {
+    const std::size_t capacity = std::max(bytes.size() + 1, 2 * lineCapacity_);
+    line_.reset();
+    specials_.reset();
+    lineCapacity_ = 0;
+    line_.reset(new char16_t[capacity]);
+    specials_.reset(new std::uint32_t[capacity]);
+    lineCapacity_ = capacity;
   }
+  lineLength_ = cp932::DecodeInto(bytes, line_.get());
+  rest_ = 0;
+  nextSpecial_ = 0;
+  // Positions are 32-bit; a line of four billion characters or more is
+  // split the slow way.
+  specialsKnown_ = lineLength_ < UINT32_MAX;
+  if (!specialsKnown_) return;
+  specials_[FindSpecials(line_.get(), lineLength_, specials_.get())] = static_cast<std::uint32_t>(lineLength_);
+}
 
-  field_.assign(begin, p);
+std::u16string_view clsCSV::NextFieldOfLine() {
+  if (!specialsKnown_) return FieldWithQuotes();
+  const std::size_t at = specials_[nextSpecial_];
+  if (at < lineLength_ && line_[at] == u'"') return FieldWithQuotes();
+  const std::u16string_view field(line_.get() + rest_, at - rest_);
+  if (at == lineLength_) {
+    rest_ = lineLength_;
+    endOfLine_ = true;
+  } else {
+    rest_ = at + 1;
+    ++nextSpecial_;
+  }
+  return field;
+}
+
+// The rest of the line from rest_, character by character: quotes toggle a
+// quoted stretch and vanish, a doubled quote inside one stands for a quote,
+// and only a comma outside ends the field.
+std::u16string_view clsCSV::FieldWithQuotes() {
+  const char16_t* const line = line_.get();
+  std::size_t i = rest_;
+  field_.clear();
   bool quoted = false;
-  for (; p != end; ++p) {
-    const char16_t c = *p;
+  bool ended = false;
+  for (; i < lineLength_; ++i) {
+    const char16_t c = line[i];
     if (c == u'"') {
       if (!quoted) {
         quoted = true;
-      } else if (p + 1 != end && p[1] == u'"') {
+      } else if (i + 1 < lineLength_ && line[i + 1] == u'"') {
         field_.push_back(u'"');
-        ++p;
+        ++i;
       } else {
         quoted = false;
       }
     } else if (c == u',' && !quoted) {
-      rest_ = static_cast<std::size_t>(p + 1 - line_.data());
-      return field_;
+      ended = true;
+      break;
     } else {
       field_.push_back(c);
     }
   }
-  rest_ = line_.size();
-  endOfLine_ = true;
+  if (ended) {
+    rest_ = i + 1;
+  } else {
+    rest_ = lineLength_;
+    endOfLine_ = true;
+  }
+  if (specialsKnown_) {
+    while (specials_[nextSpecial_] < rest_ && specials_[nextSpecial_] < lineLength_) ++nextSpecial_;
+  }
   return field_;
 }
 

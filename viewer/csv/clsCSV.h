@@ -13,6 +13,7 @@
 // and every line is decoded to UTF-16 before it is split.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,14 +51,25 @@ class clsCSV {
 
  private:
   void RecordFailure(const FileError& failure);
+  void StartLine(std::string_view bytes);
   std::u16string_view NextFieldOfLine();
+  std::u16string_view FieldWithQuotes();
 
   int fd_ = -1;
   bool open_ = false;
   bool endOfLine_ = false;
   std::optional<LineReader> reader_;
-  std::u16string line_;   // the current line, decoded
-  std::size_t rest_ = 0;  // where the part not yet returned begins
+  // The current line, decoded, and where the part not yet returned begins.
+  std::unique_ptr<char16_t[]> line_;
+  std::size_t lineCapacity_ = 0;
+  std::size_t lineLength_ = 0;
+  std::size_t rest_ = 0;
+  // Positions of the line's commas and quotes, ending with lineLength_, and
+  // the first one at or after rest_: a field without quotes is then found
+  // without looking at its characters one by one.
+  std::unique_ptr<std::uint32_t[]> specials_;
+  std::size_t nextSpecial_ = 0;
+  bool specialsKnown_ = false;
   std::u16string field_;  // a field whose quotes had to be taken out
   std::int16_t errNo_ = 0;
   std::u16string errDesc_;

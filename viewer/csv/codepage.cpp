@@ -132,13 +132,11 @@ std::size_t WidenAsciiRun(const unsigned char* in, std::size_t size, char16_t* o
 
 bool IsLeadByte(unsigned char byte) { return Decoding().leadIndex[byte] >= 0; }
 
-void DecodeAppend(std::string_view bytes, std::u16string& out) {
+std::size_t DecodeInto(std::string_view bytes, char16_t* out) {
   const DecodeTables& t = Decoding();
   const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t size = bytes.size();
-  const std::size_t start = out.size();
-  out.resize(start + size);  // never more units than bytes
-  char16_t* dst = out.data() + start;
+  char16_t* dst = out;
   std::size_t i = 0;
   while (i < size) {
     if (t.asciiIsIdentity) {
@@ -170,7 +168,13 @@ void DecodeAppend(std::string_view bytes, std::u16string& out) {
       i += trail < 0x80 ? 1 : 2;
     }
   }
-  out.resize(static_cast<std::size_t>(dst - out.data()));
+  return static_cast<std::size_t>(dst - out);
+}
+
+void DecodeAppend(std::string_view bytes, std::u16string& out) {
+  const std::size_t start = out.size();
+  out.resize(start + bytes.size());  // never more units than bytes
+  out.resize(start + DecodeInto(bytes, out.data() + start));
 }
 
 std::u16string Decode(std::string_view bytes) {

@@ -24,6 +24,9 @@ inline constexpr char16_t kReplacementChar = u'\uFFFD';
 // one per character, as Windows does with its default character.
 inline constexpr char kDefaultChar = '?';
 
+// Writes the UTF-16 text of `bytes` to `out`, which has room for at least
+// bytes.size() units (never more are needed); returns the units written.
+std::size_t DecodeInto(std::string_view bytes, char16_t* out);
 // Appends the UTF-16 text of `bytes` to `out`.
 void DecodeAppend(std::string_view bytes, std::u16string& out);
 std::u16string Decode(std::string_view bytes);

@@ -30,7 +30,7 @@ std::string HundredLines() {
   return bytes;
 }
 
-TEST(ReadFailure, RowsReadSoFarStayAndTheUserIsTold) {
+TEST(MidFileReadFailure, RowsReadSoFarStayAndTheUserIsTold) {
   const struct {
     int errnum;
     std::size_t failAfter;
@@ -63,7 +63,7 @@ TEST(ReadFailure, RowsReadSoFarStayAndTheUserIsTold) {
   }
 }
 
-TEST(ReadFailure, ValueRecordsTheNumberAndThrowsIt) {
+TEST(MidFileReadFailure, ValueRecordsTheNumberAndThrowsIt) {
   TempFolder folder;
   const auto path = folder.Write("claim.csv", HundredLines());
   Disarmed disarm;
@@ -79,7 +79,7 @@ TEST(ReadFailure, ValueRecordsTheNumberAndThrowsIt) {
   EXPECT_EQ(csv.ErrDesc(), u"");
 }
 
-TEST(CloseFailure, IsRecordedAndTheFileCountsAsClosed) {
+TEST(FailingClose, IsRecordedAndTheFileCountsAsClosed) {
   TempFolder folder;
   const auto path = folder.Write("claim.csv", "a\r\n");
   Disarmed disarm;
