@@ -180,7 +180,7 @@ namespace {
 // once by the caller for all the definitions of a style.
 void MarkDefinitionInRun(CellRun run, int run_year, const DayDefinition& def, bool override_next_day,
                          std::int32_t style_number) {
-  if (run.cells.empty() || !IsKnownDayType(def.Type)) return;
+  if (run.cells.empty() || !CoversAnyDay(def)) return;
   const Marking marking = MarkingOf(def.Type, override_next_day);
   if (def.Type != kTypeHoliday) {
     // One-off: the date, or every day between the two ends in either order.

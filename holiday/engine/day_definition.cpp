@@ -44,7 +44,7 @@ bool MatchesYearly(const DayDefinition& def, DayNumber d) {
 }  // namespace
 
 bool Matches(const DayDefinition& def, DayNumber d) {
-  if (!IsKnownDayType(def.Type)) return false;
+  if (!CoversAnyDay(def)) return false;
   if (def.Type == kTypeHoliday) return MatchesYearly(def, d);
   if (!def.HasDate2()) return d == def.Date;
   return std::min(def.Date, def.Date2) <= d && d <= std::max(def.Date, def.Date2);

@@ -26,11 +26,14 @@ struct DayDefinition {
   friend bool operator==(const DayDefinition&, const DayDefinition&) = default;
 };
 
-// Only the three types of dvDayTypeConst mean anything; a definition of any
-// other type covers no day (the Day object refuses such types, so only
-// damaged data can carry one).
+// Only the three types of dvDayTypeConst mean anything, and only a valid
+// Date: a definition of any other type or without a valid Date covers no day
+// (the Day object refuses both, so only damaged data can carry them).
 constexpr bool IsKnownDayType(std::int16_t type) {
   return type == kTypeHoliday || type == kTypeForcedHoliday || type == kTypeForcedWorkday;
+}
+inline bool CoversAnyDay(const DayDefinition& def) {
+  return IsKnownDayType(def.Type) && IsValidDayNumber(def.Date);
 }
 
 struct DayInterval {

@@ -114,7 +114,8 @@ std::uint16_t ClassifyDay(const DayClassifier& classifier, DayNumber d) {
 FindNthResult FindNth(const DayClassifier& classifier, DayNumber lo, DayNumber hi, DayCategory category,
                       int direction, std::int32_t n) {
   CellBuffer buffer;
-  return FindNthIn(classifier, lo, hi, category, direction, n, buffer);
+  return FindNthIn(classifier, std::max(lo, kFirstValidDay), std::min(hi, kLastValidDay), category, direction, n,
+                   buffer);
 }
 
 namespace detail {

@@ -56,7 +56,8 @@ struct FindNthResult {
 // (direction +1) or from hi downwards (-1). The days lo - 1 ... hi are
 // classified, so that a holiday moved from lo - 1 onto lo is seen. Holidays
 // with an empty style list, and rest days without any rest rule, cannot
-// match: the count comes back untouched at once.
+// match: the count comes back untouched at once. Days outside the supported
+// range are never examined (lo and hi are cut to it).
 FindNthResult FindNth(const DayClassifier& classifier, DayNumber lo, DayNumber hi, DayCategory category,
                       int direction, std::int32_t n);
 
@@ -122,7 +123,11 @@ DayAnswer LastInYear(const DayClassifier& classifier, DayNumber date, DayCategor
 // supported range the week is cut to the range: 0100-01-01 is a Friday, so
 // the week that holds it starts at most on it, and the answer is always a
 // date the interface can hand out.
-DayNumber WeekStart(DayNumber date, int start_of_week);
+DayNumber WeekStart(DayNumber date, int start_of_week);  // of a valid date
+
+// The initial StartOfWeek from the user's locale, whose first day of the week
+// is a digit 0 = Monday ... 6 = Sunday.
+constexpr int StartOfWeekFromLocaleDigit(int digit) { return (digit + 1) % 7 + 1; }
 DayAnswer FirstInWeek(const DayClassifier& classifier, DayNumber date, DayCategory category, int start_of_week);
 DayAnswer LastInWeek(const DayClassifier& classifier, DayNumber date, DayCategory category, int start_of_week);
 

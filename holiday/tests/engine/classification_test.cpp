@@ -279,10 +279,15 @@ TEST(OneOffDefinitions, DateOrEveryDayBetweenTheEndsInEitherOrder) {
             Days({{Day(2030, 5, 1), Day(2030, 5, 9)}}));
 }
 
-TEST(Marking, UnknownTypesAndEmptyRunsMarkNothing) {
+TEST(Marking, UnknownTypesInvalidDatesAndEmptyRunsMarkNothing) {
   const DayDefinition odd{3, Day(2024, 1, 1), kNullDayNumber};
   EXPECT_TRUE(MarkedDays(odd, Day(2023, 12, 1), Day(2024, 2, 1)).empty());
   EXPECT_FALSE(Matches(odd, Day(2024, 1, 1)));
+  for (const DayDefinition& no_date : {ForcedHoliday(kFirstValidDay - 1, Day(2024, 1, 5)), Holiday(kNullDayNumber),
+                                       Holiday(INT32_MIN, Day(2024, 1, 5)), ForcedWorkday(0, Day(2024, 1, 5))}) {
+    EXPECT_TRUE(MarkedDays(no_date, Day(2023, 12, 1), Day(2024, 2, 1)).empty());
+    EXPECT_FALSE(Matches(no_date, Day(2024, 1, 1)));
+  }
   MarkDefinition(CellRun{Day(2024, 1, 1), {}}, Holiday(Day(2024, 1, 1)), true, 1);  // must not touch anything
 }
 

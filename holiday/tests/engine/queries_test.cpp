@@ -260,6 +260,24 @@ TEST(FirstAndLast, WeeksAreCutToTheSupportedRange) {
   EXPECT_EQ(LastInWeek(saturdays_off, kLastValidDay, DayCategory::Weekend, kSat), kLastValidDay - 6);
 }
 
+TEST(FirstAndLast, StartOfWeekFromTheLocalesFirstDay) {
+  // The locale numbers the first day of the week 0 = Monday ... 6 = Sunday.
+  const int expected[] = {kMon, 3, 4, 5, 6, kSat, kSun};
+  for (int digit = 0; digit < 7; ++digit) EXPECT_EQ(StartOfWeekFromLocaleDigit(digit), expected[digit]) << digit;
+}
+
+TEST(FindNth, NeverLooksOutsideTheSupportedRange) {
+  const CalendarRules rules;
+  const CalendarClassifier calendar(rules);
+  const FindNthResult first = FindNth(calendar, INT32_MIN, kFirstValidDay + 5, DayCategory::Workday, +1, 1);
+  EXPECT_EQ(first.missing, 0);
+  EXPECT_EQ(first.day, kFirstValidDay);
+  const FindNthResult last = FindNth(calendar, kLastValidDay - 5, INT32_MAX, DayCategory::Workday, -1, 1);
+  EXPECT_EQ(last.missing, 0);
+  EXPECT_EQ(last.day, kLastValidDay);
+  EXPECT_EQ(FindNth(calendar, kNullDayNumber, kNullDayNumber + 9, DayCategory::Workday, +1, 1).missing, 1);
+}
+
 TEST(FindNth, ClassifiesTheDayBeforeTheRange) {
   const CalendarRules rules = WeekendsAndNewYear();
   const CalendarClassifier calendar(rules);
