@@ -63,9 +63,8 @@ void MarkSomeWeeks(CellRun run, const WeekRests& rests) {
       for (int day = 1 + static_cast<int>(detail::FloorMod(weekday - first_weekday, 7)); day <= length;
            day += 7, occurrence_bit <<= 1) {
         const bool last_in_month = day + 7 > length;
-        if ((rule & occurrence_bit) == 0 && !((rule & week_rest::kLastWeek) != 0 && last_in_month)) {
-          continue;
-        }
+        const bool rest = (rule & occurrence_bit) != 0 || ((rule & week_rest::kLastWeek) != 0 && last_in_month);
+        if (!rest) continue;
         const std::int64_t offset = month_start + day - 1 - run.first;
         if (offset >= 0 && offset < static_cast<std::int64_t>(run.cells.size())) {
           run.cells[static_cast<std::size_t>(offset)].flags |= flags;
