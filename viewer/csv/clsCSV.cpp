@@ -49,7 +49,7 @@ int OpenForReading(const std::string& path) {
 // Writes the positions of the commas and quotes of `line` to `positions`
 // (room for `length` entries) and returns how many there are. Eight
 // characters are compared at a time where the processor allows it.
-std::size_t FindSpecials(const char16_t* line, std::size_t length, std::uint32_t* positions) {
+std::size_t FindFieldMarks(const char16_t* line, std::size_t length, std::uint32_t* positions) {
   std::size_t n = 0;
   std::size_t i = 0;
 #if defined(__SSE2__)
@@ -158,25 +158,25 @@ void clsCSV::StartLine(std::string_view bytes) {
   if (bytes.size() + 1 > lineCapacity_) {
     const std::size_t capacity = std::max(bytes.size() + 1, 2 * lineCapacity_);
     line_.reset();
-    specials_.reset();
+    marks_.reset();
     lineCapacity_ = 0;
     line_.reset(new char16_t[capacity]);
-    specials_.reset(new std::uint32_t[capacity]);
+    marks_.reset(new std::uint32_t[capacity]);
     lineCapacity_ = capacity;
   }
   lineLength_ = cp932::DecodeInto(bytes, line_.get());
   rest_ = 0;
-  nextSpecial_ = 0;
+  nextMark_ = 0;
   // Positions are 32-bit; a line of four billion characters or more is
   // split the slow way.
-  specialsKnown_ = lineLength_ < UINT32_MAX;
-  if (!specialsKnown_) return;
-  specials_[FindSpecials(line_.get(), lineLength_, specials_.get())] = static_cast<std::uint32_t>(lineLength_);
+  marksKnown_ = lineLength_ < UINT32_MAX;
+  if (!marksKnown_) return;
+  marks_[FindFieldMarks(line_.get(), lineLength_, marks_.get())] = static_cast<std::uint32_t>(lineLength_);
 }
 
 std::u16string_view clsCSV::NextFieldOfLine() {
-  if (!specialsKnown_) return FieldWithQuotes();
-  const std::size_t at = specials_[nextSpecial_];
+  if (!marksKnown_) return FieldWithQuotes();
+  const std::size_t at = marks_[nextMark_];
   if (at < lineLength_ && line_[at] == u'"') return FieldWithQuotes();
   const std::u16string_view field(line_.get() + rest_, at - rest_);
   if (at == lineLength_) {
@@ -184,7 +184,7 @@ std::u16string_view clsCSV::NextFieldOfLine() {
     endOfLine_ = true;
   } else {
     rest_ = at + 1;
-    ++nextSpecial_;
+    ++nextMark_;
   }
   return field;
 }
@@ -222,8 +222,8 @@ std::u16string_view clsCSV::FieldWithQuotes() {
     rest_ = lineLength_;
     endOfLine_ = true;
   }
-  if (specialsKnown_) {
-    while (specials_[nextSpecial_] < rest_ && specials_[nextSpecial_] < lineLength_) ++nextSpecial_;
+  if (marksKnown_) {
+    while (marks_[nextMark_] < rest_ && marks_[nextMark_] < lineLength_) ++nextMark_;
   }
   return field_;
 }

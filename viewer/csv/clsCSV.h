@@ -67,9 +67,9 @@ class clsCSV {
   // Positions of the line's commas and quotes, ending with lineLength_, and
   // the first one at or after rest_: a field without quotes is then found
   // without looking at its characters one by one.
-  std::unique_ptr<std::uint32_t[]> specials_;
-  std::size_t nextSpecial_ = 0;
-  bool specialsKnown_ = false;
+  std::unique_ptr<std::uint32_t[]> marks_;
+  std::size_t nextMark_ = 0;
+  bool marksKnown_ = false;
   std::u16string field_;  // a field whose quotes had to be taken out
   std::int16_t errNo_ = 0;
   std::u16string errDesc_;
