@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 #include <limits>
+#include <map>
 #include <optional>
 #include <set>
 #include <span>
@@ -94,11 +95,34 @@ std::uint32_t PageRow(std::uint32_t page, std::uint32_t row) { return (page << 8
 // ---------------------------------------------------------------------------
 // Text conversion through iconv, strict: a character the target cannot hold
 // is an error, never a silent substitute.
-std::string ConvertText(const std::string& utf8, const std::string& toCode) {
-  iconv_t cd = iconv_open(toCode.c_str(), "UTF-8");
-  if (cd == reinterpret_cast<iconv_t>(-1)) {
-    throw JetWriteError("text conversion to " + toCode + " is not available");
+//
+// Opening a converter costs far more than converting a name, and a large
+// fixture converts hundreds of thousands: each is opened once per thread.
+class Converters {
+ public:
+  ~Converters() {
+    for (auto& [code, cd] : open_) iconv_close(cd);
   }
+  iconv_t To(const std::string& toCode) {
+    auto it = open_.find(toCode);
+    if (it == open_.end()) {
+      iconv_t cd = iconv_open(toCode.c_str(), "UTF-8");
+      if (cd == reinterpret_cast<iconv_t>(-1)) {
+        throw JetWriteError("text conversion to " + toCode + " is not available");
+      }
+      it = open_.emplace(toCode, cd).first;
+    }
+    iconv(it->second, nullptr, nullptr, nullptr, nullptr);  // a fresh start
+    return it->second;
+  }
+
+ private:
+  std::map<std::string, iconv_t> open_;
+};
+
+std::string ConvertText(const std::string& utf8, const std::string& toCode) {
+  thread_local Converters converters;
+  iconv_t cd = converters.To(toCode);
   std::string out(utf8.size() * 4 + 8, '\0');
   char* in = const_cast<char*>(utf8.data());
   std::size_t inLeft = utf8.size();
@@ -106,7 +130,6 @@ std::string ConvertText(const std::string& utf8, const std::string& toCode) {
   std::size_t outLeft = out.size();
   const std::size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
   const int err = errno;
-  iconv_close(cd);
   if (rc == static_cast<std::size_t>(-1)) {
     throw JetWriteError(err == EILSEQ ? "\"" + utf8 + "\" has a character " + toCode + " cannot hold"
                                       : "\"" + utf8 + "\" is not valid UTF-8");

@@ -84,6 +84,7 @@ class Reader {
     return true;
   }
   void Copy(void* to, std::size_t size) {
+    if (size == 0) return;  // to may be null then
     std::memcpy(to, bytes_.data() + at_, size);
     at_ += size;
   }

@@ -89,6 +89,7 @@ struct BadDescription {
   const char* text;
   const char* expected;
 };
+void PrintTo(const BadDescription& b, std::ostream* os) { *os << b.name; }
 
 class DescriptionRefuses : public ::testing::TestWithParam<BadDescription> {};
 

@@ -18,6 +18,24 @@
 
 namespace pellora::jet::testing {
 
+// Under the sanitizers every process runs several times slower, the reader
+// processes included; the long loops run shorter there.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool kSanitized = true;
+#else
+inline constexpr bool kSanitized = false;
+#endif
+#else
+inline constexpr bool kSanitized = false;
+#endif
+
+// A large provider's m_insd: thousands of data pages, a type-1 usage map in
+// both versions (60,000 rows are still past the type-0 limit of either).
+inline constexpr std::size_t kLargeTableRows = kSanitized ? 60000 : 100000;
+
 class TempDir {
  public:
   TempDir() {

@@ -19,6 +19,7 @@ struct Variant {
   JetVersion version;
   bool compress;
 };
+void PrintTo(const Variant& v, std::ostream* os) { *os << v.name; }
 
 class ReadVariant : public ::testing::TestWithParam<Variant> {
  protected:
@@ -97,8 +98,8 @@ TEST_P(ReadVariant, AgreesWithMdbExport) {
   }
 }
 
-TEST_P(ReadVariant, HundredThousandInsuredPersonsInTableOrder) {
-  const std::size_t kRows = 100000;
+TEST_P(ReadVariant, LargeInsuredTableInTableOrder) {
+  const std::size_t kRows = kLargeTableRows;
   const auto file = Write(Providers(kRows));
   const ReadResult result = ReadJetTables(file, {{"m_insd", {"insd_no", "insr_no", "pat_nm"}}});
   ASSERT_TRUE(result.ok) << result.error;
@@ -108,7 +109,7 @@ TEST_P(ReadVariant, HundredThousandInsuredPersonsInTableOrder) {
   for (std::size_t r = 0; r < kRows; ++r) {
     ASSERT_EQ(insd.text(r, 0), std::optional<std::u16string_view>(U16(*expected[r][0]))) << "row " << r;
   }
-  for (std::size_t r : {std::size_t{5}, std::size_t{3}, std::size_t{77777}, kRows - 1}) {
+  for (std::size_t r : {std::size_t{5}, std::size_t{3}, std::size_t{57777}, kRows - 1}) {
     const auto want = Expected({expected[r]})[0];
     EXPECT_EQ(RowsOf(insd)[r], want) << "row " << r;
   }
@@ -148,6 +149,7 @@ struct Refusal {
   std::vector<TableRequest> requests;
   const char* expected;
 };
+void PrintTo(const Refusal& r, std::ostream* os) { *os << r.name; }
 
 class ReadRefuses : public ::testing::TestWithParam<Refusal> {};
 

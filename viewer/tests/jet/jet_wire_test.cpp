@@ -62,6 +62,7 @@ struct Forgery {
   const char* name;
   void (*forge)(std::vector<std::uint8_t>&);
 };
+void PrintTo(const Forgery& f, std::ostream* os) { *os << f.name; }
 
 void PutU32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) { std::memcpy(b.data() + at, &v, 4); }
 void PutU64(std::vector<std::uint8_t>& b, std::size_t at, std::uint64_t v) { std::memcpy(b.data() + at, &v, 8); }
@@ -107,6 +108,7 @@ struct StoredText {
   std::vector<std::uint8_t> stored;
   std::u16string expected;
 };
+void PrintTo(const StoredText& t, std::ostream* os) { *os << t.name; }
 
 class Jet4Text : public ::testing::TestWithParam<StoredText> {};
 
