@@ -1,0 +1,167 @@
+#include "days.h"
+
+namespace dovrel {
+
+namespace {
+// Answered only by our own Days; never published.
+constexpr IID IID_DaysObject = {0x8E41A6D3, 0x2F75, 0x4C1B, {0xA0, 0x6E, 0x13, 0xB9, 0x5D, 0x7C, 0x40, 0xE8}};
+
+bool IsDayType(LONG type) {
+  return type == dvTypeHoliday || type == dvTypeForcedHoliday || type == dvTypeForcedWorkday;
+}
+
+// A date argument of Add: it must coerce to a date that is a valid day. A
+// date the Day's own property would refuse (before 0100-01-01 or after
+// 9999-12-31) is refused here too, rather than leaving the new Day on
+// today's date while reporting success.
+bool IsUsableDate(const VARIANT& v) {
+  const auto date = CoerceToDate(v);
+  return date && ValidDayNumberOf(*date);
+}
+}  // namespace
+
+const ErrorSource Days::kErrors{CLSID_Days, IID_IDays};
+
+IUnknown* Days::FindInterface(REFIID riid) {
+  if (IsEqualGUID(riid, IID_IDays) || IsEqualGUID(riid, IID_IDispatch)) return static_cast<IDays*>(this);
+  if (IsEqualGUID(riid, IID_ISupportErrorInfo)) return static_cast<ISupportErrorInfo*>(this);
+  if (IsEqualGUID(riid, IID_DaysObject)) return static_cast<IDays*>(this);
+  return nullptr;
+}
+
+Days* Days::FromInterface(IUnknown* object) {
+  if (!object) return nullptr;
+  IDays* days = nullptr;
+  if (FAILED(object->QueryInterface(IID_DaysObject, reinterpret_cast<void**>(&days))) || !days) return nullptr;
+  days->Release();
+  return static_cast<Days*>(days);
+}
+
+STDMETHODIMP Days::get__NewEnum(IUnknown** pVal) { return members_.NewEnum(pVal); }
+
+STDMETHODIMP Days::get_Count(LONG* pVal) {
+  if (!pVal) return E_POINTER;
+  *pVal = members_.Count();
+  return S_OK;
+}
+
+STDMETHODIMP Days::get_Item(VARIANT Index, IDay** pVal) {
+  LONG position = 0;
+  const HRESULT hr = members_.Select(Index, kErrors, &position);
+  if (FAILED(hr)) return hr;
+  // A caller that passes no result slot still learns that the member exists.
+  if (pVal) {
+    *pVal = members_.At(position);
+    (*pVal)->AddRef();
+  }
+  return S_OK;
+}
+
+STDMETHODIMP Days::Add(BSTR Key, VARIANT Name, VARIANT Date, VARIANT Date2, dvDayTypeConst Type, IDay** pVal) {
+  if (SysStringLen(Key) == 0) return kErrors.Raise(IDS_E_KEY_INVALID, DVERR_KEY_INVALID);
+  if (members_.Index().Contains(ViewOf(Key))) return kErrors.Raise(IDS_E_KEY_NOT_UNIQUE, DVERR_KEY_NOT_UNIQUE);
+
+  const bool nameGiven = !IsMissing(Name);
+  VARIANT name;
+  VariantInit(&name);
+  if (nameGiven && FAILED(VariantChangeType(&name, &Name, 0, VT_BSTR))) return DVERR_INVALID_ARGUMENT;
+  // From here the coerced name is released on every way out.
+  struct NameHolder {
+    VARIANT& v;
+    ~NameHolder() { VariantClear(&v); }
+  } nameHolder{name};
+
+  if (!IsUsableDate(Date)) return DVERR_INVALID_ARGUMENT;
+  const bool date2Given = !IsMissing(Date2);
+  if (date2Given && Referred(Date2).vt != VT_NULL && !IsUsableDate(Date2)) return DVERR_INVALID_ARGUMENT;
+  const LONG type = EnumArgument(Type);
+  if (!IsDayType(type)) return DVERR_INVALID_ARGUMENT;
+
+  Day* day = nullptr;
+  if (FAILED(CreateOwnedObject(&day))) return DVERR_OUT_OF_MEMORY;
+  if (nameGiven) day->put_Name(name.bstrVal);
+  if (!day->Key().TrySetExact(ViewOf(Key)) || FAILED(members_.Append(day))) {
+    day->Release();
+    return DVERR_OUT_OF_MEMORY;
+  }
+  // The dates go through the Day's own properties, which were checked above
+  // to accept them; the new Day has no target yet, so they notify nothing.
+  day->put_Date(Date);
+  if (date2Given) day->put_Date2(Date2);
+  day->Fields().Type = static_cast<std::int16_t>(type);
+  day->SetNotify(notification_.Window(), notification_.Message());
+  if (pVal) {
+    *pVal = day;
+    day->AddRef();
+  }
+  notification_.Send();
+  return S_OK;
+}
+
+STDMETHODIMP Days::Clear() {
+  // Members keep their fields and their targets; only the collection lets go.
+  for (Day* day : members_.TakeAll()) day->Release();
+  notification_.Send();
+  return S_OK;
+}
+
+STDMETHODIMP Days::Remove(VARIANT Index) {
+  LONG position = 0;
+  const HRESULT hr = members_.Select(Index, kErrors, &position);
+  if (FAILED(hr)) return hr;
+  members_.TakeOut(position)->Release();
+  notification_.Send();
+  return S_OK;
+}
+
+STDMETHODIMP Days::_ReplaceKey(LONG nIndex, BSTR szKey) {
+  bool changed = false;
+  return members_.ReplaceKey(nIndex, szKey, kErrors, &changed);
+}
+
+void Days::SetNotify(HWND window, UINT message) {
+  notification_.Set(window, message);
+  for (Day* day : members_.All()) day->SetNotify(window, message);
+}
+
+HRESULT Days::CopyFrom(const Days& source) {
+  // The copies are made first, so that running out of memory leaves this
+  // collection as it was.
+  std::vector<Day*> copies;
+  auto releaseCopies = [&copies] {
+    for (Day* copy : copies) copy->Release();
+  };
+  try {
+    copies.reserve(source.Members().size());
+    for (const Day* original : source.Members()) {
+      Day* copy = nullptr;
+      if (FAILED(CreateOwnedObject(&copy))) throw std::bad_alloc();
+      copies.push_back(copy);
+      copy->CopyDefinitionFrom(*original);
+    }
+  } catch (const std::bad_alloc&) {
+    releaseCopies();
+    return DVERR_OUT_OF_MEMORY;
+  }
+  Clear();
+  for (std::size_t i = 0; i < copies.size(); ++i) {
+    copies[i]->SetNotify(notification_.Window(), notification_.Message());
+    if (FAILED(members_.Append(copies[i]))) {
+      for (std::size_t j = i; j < copies.size(); ++j) copies[j]->Release();
+      return DVERR_OUT_OF_MEMORY;
+    }
+  }
+  return S_OK;
+}
+
+HRESULT Days::AppendLoaded(Day* day) {
+  if (!day) return E_POINTER;
+  day->AddRef();
+  const HRESULT hr = members_.Append(day);
+  if (FAILED(hr)) day->Release();
+  return hr;
+}
+
+HRESULT CreateDays(IUnknown* outer, REFIID riid, void** ppv) { return CreateComObject<Days>(outer, riid, ppv); }
+
+}  // namespace dovrel
