@@ -99,14 +99,6 @@ bool TextArena::WorthCompacting() const { return Wasteful(garbage_, units_.Used(
 
 // ---------------------------------------------------------------------------
 
-Cell CellStore::CellOf(TextArena::Ref ref) {
-  Cell cell;
-  cell.units[0] = static_cast<char16_t>(ref & 0xFFFF);
-  cell.units[1] = static_cast<char16_t>(ref >> 16 & 0xFFFF);
-  cell.units[2] = static_cast<char16_t>(ref >> 32 & 0xFFFF);
-  return cell;
-}
-
 bool CellStore::Release(const Cell& cell) {
   if (!HoldsReference(cell)) return false;
   const TextArena::Ref ref = ReferenceOf(cell);
@@ -150,15 +142,17 @@ Cell& CellStore::Slot(RowSpan& row, std::size_t col, std::size_t cols) {
 void CellStore::SetText(std::size_t row, std::size_t col, std::u16string_view text, std::size_t cols) {
   RowSpan& r = rows_[row];
   if (text.empty() && col >= r.width) return;  // already empty
+  if (Cell* appended = AppendedSlot(r, col)) {  // a fresh cell: nothing to give up
+    *appended = text.size() <= kInlineUnits ? ShortTextCell(text) : CellOf(text_.Add(text));
+    return;
+  }
   const std::size_t poolGarbage = poolGarbage_;
   Cell& cell = Slot(r, col, cols);
   bool freed = false;
   if (text.size() <= kInlineUnits) {
-    Cell held;  // built apart: `text` may be this very cell's
-    std::copy(text.begin(), text.end(), held.units);
-    held.units[3] = static_cast<char16_t>(text.size());
+    const Cell held = ShortTextCell(text);  // built first: `text` may be this very cell's
     freed = Release(cell);
-    cell = text.empty() ? Cell{} : held;
+    cell = held;
   } else if (!HoldsReference(cell) || !text_.Overwrite(ReferenceOf(cell), text)) {
     // Chunks never move, so `text` stays valid while it is added even if it
     // is another cell's text.

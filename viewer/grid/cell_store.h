@@ -17,8 +17,10 @@
 // freed by overwritten or dropped cells is reclaimed by compacting once it
 // outweighs the live data.
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -97,9 +99,30 @@ class TextArena {
 
 // One cell: all zero for "", units[3] = 1..3 for a short text held in
 // units[0..2], units[3] = 0 for a reference into the arena spread over
-// units[0..2] (references stay below 2^48).
+// units[0..2] (references stay below 2^48). As a 64-bit value, unit i is
+// bits 16i to 16i + 15, so a cell is read and written in one move.
+// Trivial, so that new pool chunks are not cleared twice; Cell{} is empty.
 struct Cell {
-  char16_t units[4] = {0, 0, 0, 0};
+  char16_t units[4];
+
+  static Cell FromBits(std::uint64_t bits) {
+    Cell cell;
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(cell.units, &bits, sizeof bits);
+    } else {
+      for (int i = 0; i < 4; ++i) cell.units[i] = static_cast<char16_t>(bits >> (16 * i));
+    }
+    return cell;
+  }
+  std::uint64_t Bits() const {
+    std::uint64_t bits = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(&bits, units, sizeof bits);
+    } else {
+      for (int i = 0; i < 4; ++i) bits |= std::uint64_t{units[i]} << (16 * i);
+    }
+    return bits;
+  }
 };
 static_assert(sizeof(Cell) == 8);
 
@@ -130,11 +153,22 @@ class CellStore {
   };
 
   static constexpr std::size_t kInlineUnits = 3;
-  static bool HoldsReference(const Cell& cell) { return cell.units[3] == 0; }
-  static TextArena::Ref ReferenceOf(const Cell& cell) {
-    return TextArena::Ref{cell.units[0]} | TextArena::Ref{cell.units[1]} << 16 | TextArena::Ref{cell.units[2]} << 32;
+  static bool HoldsReference(const Cell& cell) { return cell.Bits() >> 48 == 0; }
+  static TextArena::Ref ReferenceOf(const Cell& cell) { return cell.Bits(); }
+  static Cell CellOf(TextArena::Ref ref) { return Cell::FromBits(ref); }
+  static Cell ShortTextCell(std::u16string_view text) {
+    std::uint64_t bits = std::uint64_t{text.size()} << 48;
+    for (std::size_t i = 0; i < text.size(); ++i) bits |= std::uint64_t{text[i]} << (16 * i);
+    return Cell::FromBits(bits);
   }
-  static Cell CellOf(TextArena::Ref ref);
+  // The new last cell of a row that ends where the pool is being filled, or
+  // nothing: the way every cell arrives while a file is loaded row by row.
+  Cell* AppendedSlot(RowSpan& row, std::size_t col) {
+    if (col != row.width || col != row.capacity || col == 0 || !pool_.TryExtend(row.first, col, 1)) return nullptr;
+    ++row.width;
+    ++row.capacity;
+    return pool_.At(row.first) + col;
+  }
   std::u16string_view TextOf(const Cell& cell) const {
     if (!HoldsReference(cell)) return {cell.units, cell.units[3]};
     return text_.Get(ReferenceOf(cell));
