@@ -77,6 +77,10 @@ std::optional<HelperRun> RunHelper(const std::vector<std::string>& args, std::ch
     error = std::string("cannot make a pipe: ") + std::strerror(errno);
     return std::nullopt;
   }
+  // A large table is megabytes: a wider pipe means fewer switches between
+  // the helper writing and this process reading. (Best effort: the system
+  // may cap it.)
+  fcntl(fds[0], F_SETPIPE_SZ, 1 << 20);
   // dup2 onto itself would keep close-on-exec set: keep the write end off 3.
   if (fds[1] == kWireFd) {
     const int moved = fcntl(fds[1], F_DUPFD_CLOEXEC, kWireFd + 1);

@@ -48,7 +48,8 @@ class Table {
   std::size_t columnCount() const { return columns_.size(); }
   std::size_t rowCount() const { return rowCount_; }
 
-  // nullopt for NULL. The view stays valid as long as the Table lives.
+  // The cell at row < rowCount(), column < columnCount(): nullopt for NULL.
+  // The view stays valid as long as the Table lives.
   std::optional<std::u16string_view> text(std::size_t row, std::size_t column) const;
 
   // Appends one row; cells.size() must equal columnCount().

@@ -45,6 +45,10 @@ int main(int argc, char** argv) {
   prctl(PR_SET_PDEATHSIG, SIGKILL);
   if (getppid() == 1) return 3;
 
+  // Descriptors the viewer left open without close-on-exec are not ours to
+  // hold: a pipe kept open here would not see its end in time.
+  closefrom(pellora::jet::kWireFd + 1);
+
   if (argc < 2 || fcntl(pellora::jet::kWireFd, F_GETFD) == -1) {
     static const char usage[] =
         "usage: pellora-jetread DATABASE [TABLE COLUMN-COUNT COLUMN...]... 3>REPLY\n";
