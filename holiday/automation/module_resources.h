@@ -35,7 +35,7 @@ struct AutomationModuleResources {
 };
 
 // The module a table belongs to is the one whose image holds the table.
-EXTERN_C void AutomationRegisterModuleResources(const AutomationModuleResources* table);
-EXTERN_C void AutomationUnregisterModuleResources(const AutomationModuleResources* table);
+EXTERN_C AUTOMATION_EXPORT void AutomationRegisterModuleResources(const AutomationModuleResources* table);
+EXTERN_C AUTOMATION_EXPORT void AutomationUnregisterModuleResources(const AutomationModuleResources* table);
 
 #endif

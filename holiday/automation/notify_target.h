@@ -16,7 +16,7 @@
 
 typedef LRESULT(CALLBACK* NOTIFICATIONPROC)(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam, void* context);
 
-EXTERN_C HWND CreateNotificationTarget(NOTIFICATIONPROC proc, void* context);
-EXTERN_C BOOL DestroyNotificationTarget(HWND hWnd);
+EXTERN_C AUTOMATION_EXPORT HWND CreateNotificationTarget(NOTIFICATIONPROC proc, void* context);
+EXTERN_C AUTOMATION_EXPORT BOOL DestroyNotificationTarget(HWND hWnd);
 
 #endif

@@ -113,6 +113,7 @@ class Preprocessor {
   std::vector<Token> tokens;
   std::set<std::string> files;  // every file read, for the dependency list
   std::map<std::string, std::string> defines;
+  std::vector<std::string> includeDirs;  // searched for resource files after the script's folder
   bool utf8 = false;
 
   void Run(const std::string& path) {
@@ -511,6 +512,12 @@ class Parser {
       const Token& file = Next();
       if (file.kind != Token::string) throw Error(where + ": expected the file of the resource");
       std::string path = file.text[0] == '/' ? file.text : DirectoryOf(where.substr(0, where.rfind(':'))) + "/" + file.text;
+      // Files the build makes (a bitmap drawn from text) live in the build
+      // tree: the folders given with -I are searched after the script's own.
+      for (const auto& dir : pp_.includeDirs) {
+        if (file.text[0] == '/' || std::ifstream(path).good()) break;
+        path = dir + "/" + file.text;
+      }
       pp_.files.insert(path);
       std::string content = ReadFile(path);
       // A bitmap resource is the file without its 14-byte file header.
@@ -952,26 +959,124 @@ void WriteIfChanged(const std::string& path, const std::string& content) {
   if (!out) throw Error("cannot write " + path);
 }
 
+// A picture kept as text, written as a 24-bit BMP file:
+//   size <width> <height>
+//   color <character> <RRGGBB>     (one line per colour)
+//   pixels
+//   <height lines of width characters, the top row first>
+// Lines starting with # are comments.
+std::string BitmapFromText(const std::string& text, const std::string& where) {
+  std::istringstream in(text);
+  std::string line;
+  int width = 0, height = 0, number = 0;
+  std::map<char, std::uint32_t> colours;
+  std::vector<std::string> rows;
+  bool pixels = false;
+  while (std::getline(in, line)) {
+    ++number;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::string at = where + ":" + std::to_string(number);
+    if (pixels) {
+      if (static_cast<int>(rows.size()) == height) {
+        if (!line.empty()) throw Error(at + ": more rows than the size says");
+        continue;
+      }
+      if (static_cast<int>(line.size()) != width) throw Error(at + ": a row must have " + std::to_string(width) + " pixels");
+      for (char c : line)
+        if (!colours.count(c)) throw Error(at + ": no colour for '" + std::string(1, c) + "'");
+      rows.push_back(line);
+      continue;
+    }
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream words(line);
+    std::string word;
+    words >> word;
+    if (word == "size") {
+      words >> width >> height;
+      if (!words || width <= 0 || height <= 0 || width > 1024 || height > 1024) throw Error(at + ": bad size");
+    } else if (word == "color") {
+      std::string key, rgb;
+      words >> key >> rgb;
+      if (key.size() != 1 || rgb.size() != 6 || rgb.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+        throw Error(at + ": write a colour as: color <character> RRGGBB");
+      colours[key[0]] = static_cast<std::uint32_t>(std::stoul(rgb, nullptr, 16));
+    } else if (word == "pixels") {
+      if (!width) throw Error(at + ": the size comes before the pixels");
+      pixels = true;
+    } else {
+      throw Error(at + ": unknown line " + word);
+    }
+  }
+  if (static_cast<int>(rows.size()) != height) throw Error(where + ": " + std::to_string(height) + " rows expected");
+  std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
+  std::size_t imageSize = stride * static_cast<std::size_t>(height);
+  std::string out;
+  auto put16 = [&](std::uint32_t v) {
+    out += static_cast<char>(v & 0xFF);
+    out += static_cast<char>((v >> 8) & 0xFF);
+  };
+  auto put32 = [&](std::uint32_t v) {
+    put16(v & 0xFFFF);
+    put16(v >> 16);
+  };
+  out += "BM";
+  put32(static_cast<std::uint32_t>(14 + 40 + imageSize));
+  put32(0);
+  put32(14 + 40);
+  put32(40);  // BITMAPINFOHEADER
+  put32(static_cast<std::uint32_t>(width));
+  put32(static_cast<std::uint32_t>(height));  // positive: the bottom row first
+  put16(1);
+  put16(24);
+  put32(0);  // BI_RGB
+  put32(static_cast<std::uint32_t>(imageSize));
+  put32(2835);  // 72 dots per inch
+  put32(2835);
+  put32(0);
+  put32(0);
+  for (int y = height - 1; y >= 0; --y) {
+    std::string row;
+    for (char c : rows[static_cast<std::size_t>(y)]) {
+      std::uint32_t rgb = colours[c];
+      row += static_cast<char>(rgb & 0xFF);          // blue
+      row += static_cast<char>((rgb >> 8) & 0xFF);   // green
+      row += static_cast<char>((rgb >> 16) & 0xFF);  // red
+    }
+    row.resize(stride, '\0');
+    out += row;
+  }
+  return out;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::string output, depfile, input;
+  std::vector<std::string> includeDirs;
+  bool bitmap = false;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "-o" && i + 1 < argc) output = argv[++i];
     else if (arg == "-d" && i + 1 < argc) depfile = argv[++i];
+    else if (arg == "-I" && i + 1 < argc) includeDirs.push_back(argv[++i]);
+    else if (arg == "--bitmap") bitmap = true;
     else if (input.empty() && arg[0] != '-') input = arg;
     else {
-      std::cerr << "usage: rcgen -o out.cpp [-d out.d] input.rc\n";
+      std::cerr << "usage: rcgen -o out.cpp [-d out.d] [-I dir] input.rc\n       rcgen --bitmap picture.txt -o out.bmp\n";
       return 2;
     }
   }
   if (output.empty() || input.empty()) {
-    std::cerr << "usage: rcgen -o out.cpp [-d out.d] input.rc\n";
+    std::cerr << "usage: rcgen -o out.cpp [-d out.d] [-I dir] input.rc\n       rcgen --bitmap picture.txt -o out.bmp\n";
     return 2;
   }
   try {
+    if (bitmap) {
+      WriteIfChanged(output, BitmapFromText(ReadFile(input), input));
+      return 0;
+    }
     Preprocessor pp;
+    pp.includeDirs = includeDirs;
     pp.Run(input);
     Parser parser(pp);
     Script script = parser.Parse();

@@ -166,6 +166,41 @@ STDAPI_(DWORD) GetFileVersionInfoSizeW(LPCWSTR lptstrFilename, LPDWORD lpdwHandl
 STDAPI_(BOOL) GetFileVersionInfoW(LPCWSTR lptstrFilename, DWORD dwHandle, DWORD dwLen, LPVOID lpData);
 STDAPI_(BOOL) VerQueryValueW(LPCVOID pBlock, LPCWSTR lpSubBlock, LPVOID* lplpBuffer, UINT* puLen);
 
+// --- Type libraries ----------------------------------------------------------
+// A type library is found in a module loaded in the process (see
+// type_library.h); LoadTypeLib never loads a module itself and never
+// registers. The registry layout is the platform's:
+// TypeLib\{libid}\<major>.<minor>\<lcid>\win64 (or win32), FLAGS, HELPDIR,
+// and Interface\{iid} for every automation interface.
+typedef enum tagREGKIND { REGKIND_DEFAULT = 0, REGKIND_REGISTER, REGKIND_NONE } REGKIND;
+STDAPI LoadTypeLib(LPCOLESTR szFile, ITypeLib** pptlib);
+STDAPI LoadTypeLibEx(LPCOLESTR szFile, REGKIND regkind, ITypeLib** pptlib);
+STDAPI LoadRegTypeLib(REFGUID rguid, WORD wVerMajor, WORD wVerMinor, LCID lcid, ITypeLib** pptlib);
+STDAPI QueryPathOfRegTypeLib(REFGUID guid, USHORT wMaj, USHORT wMin, LCID lcid, LPBSTR lpbstrPathName);
+STDAPI RegisterTypeLib(ITypeLib* ptlib, LPCOLESTR szFullPath, LPCOLESTR szHelpDir);
+STDAPI UnRegisterTypeLib(REFGUID libID, WORD wVerMajor, WORD wVerMinor, LCID lcid, SYSKIND syskind);
+
+// --- Loading modules and starting programs ----------------------------------------
+// Module handles are image base addresses here too, so that the handle
+// LoadLibraryW returns is the one GetModuleHandleExW reports for an address
+// inside the module.
+typedef INT_PTR(WINAPI* FARPROC)();
+STDAPI_(HMODULE) LoadLibraryW(LPCWSTR lpLibFileName);
+STDAPI_(FARPROC) GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
+STDAPI_(BOOL) FreeLibrary(HMODULE hLibModule);
+// Starts a program file (the only verb is "open"): returns a value above 32
+// on success, SE_ERR_FNF when the file does not exist, SE_ERR_NOASSOC when it
+// is not a program. The program runs on its own, detached from the caller.
+#define SW_HIDE 0
+#define SW_SHOWNORMAL 1
+#define SW_SHOW 5
+#define SE_ERR_FNF 2
+#define SE_ERR_ACCESSDENIED 5
+#define SE_ERR_OOM 8
+#define SE_ERR_NOASSOC 31
+STDAPI_(HINSTANCE) ShellExecuteW(HWND hwnd, LPCWSTR lpOperation, LPCWSTR lpFile, LPCWSTR lpParameters,
+                                 LPCWSTR lpDirectory, INT nShowCmd);
+
 // --- Time and locale -----------------------------------------------------------
 STDAPI_(void) GetLocalTime(LPSYSTEMTIME lpSystemTime);
 STDAPI_(int) GetLocaleInfoW(LCID Locale, DWORD LCType, LPWSTR lpLCData, int cchData);

@@ -49,6 +49,15 @@ unsigned DaysInMonth(long long y, unsigned m);
 std::optional<double> ParseDateText(std::u16string_view text);
 std::optional<std::u16string> FormatDateText(double date);
 
+// The value of a VARIANT with one level of reference removed (the view does
+// not own anything).
+HRESULT ValueView(const VARIANT* src, VARIANT* view);
+
+// Modules: the module (image base) that holds an address, and the full path
+// of a module's file (nullptr: the program).
+HMODULE ModuleOfAddress(const void* address);
+std::optional<std::string> ModulePath(HMODULE module);
+
 // Reference-counting base for the layer's own COM objects.
 class RefCounted {
  public:

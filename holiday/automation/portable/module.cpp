@@ -42,11 +42,6 @@ std::map<std::pair<const AutomationModuleResources*, UINT>, std::u16string>& Wid
   return *strings;
 }
 
-HMODULE ModuleOfAddress(const void* address) {
-  Dl_info info;
-  if (!dladdr(address, &info) || !info.dli_fbase) return nullptr;
-  return static_cast<HMODULE>(info.dli_fbase);
-}
 
 // The main program's base: the start of its first loaded segment.
 HMODULE ProgramModule() {
@@ -76,6 +71,17 @@ std::string ProgramPath() {
   return n > 0 ? std::string(path, static_cast<std::size_t>(n)) : std::string();
 }
 
+
+}  // namespace
+
+namespace automation {
+
+HMODULE ModuleOfAddress(const void* address) {
+  Dl_info info;
+  if (!dladdr(address, &info) || !info.dli_fbase) return nullptr;
+  return static_cast<HMODULE>(info.dli_fbase);
+}
+
 std::optional<std::string> ModulePath(HMODULE module) {
   module = Effective(module);
   if (module == ProgramModule()) return ProgramPath();
@@ -85,6 +91,10 @@ std::optional<std::string> ModulePath(HMODULE module) {
   if (realpath(info.dli_fname, resolved)) return std::string(resolved);
   return std::string(info.dli_fname);
 }
+
+}  // namespace automation
+
+namespace {
 
 std::vector<const AutomationModuleResources*> TablesOf(HMODULE module) {
   module = Effective(module);
@@ -411,5 +421,72 @@ STDAPI_(BOOL) VerQueryValueW(LPCVOID pBlock, LPCWSTR lpSubBlock, LPVOID* lplpBuf
   }
   *lplpBuffer = const_cast<BYTE*>(node.value);
   *puLen = node.valueLength;
+  return TRUE;
+}
+
+// Loading modules. dlopen counts its own references, so LoadLibraryW and
+// FreeLibrary only translate between its handles and the image base that
+// serves as HMODULE here.
+STDAPI_(HMODULE) LoadLibraryW(LPCWSTR lpLibFileName) {
+  if (!lpLibFileName) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  void* handle = dlopen(ToUtf8(lpLibFileName).c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!handle) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+  }
+  link_map* map = nullptr;
+  HMODULE module = nullptr;
+  if (dlinfo(handle, RTLD_DI_LINKMAP, &map) == 0 && map) module = ModuleOfAddress(map->l_ld);
+  if (!module) {
+    dlclose(handle);
+    SetLastError(ERROR_MOD_NOT_FOUND);
+  }
+  return module;
+}
+
+namespace {
+
+// The dlopen handle of a loaded module, with a reference the caller drops.
+void* HandleOf(HMODULE module) {
+  auto path = ModulePath(module);
+  if (!path) return nullptr;
+  return Effective(module) == ProgramModule() ? dlopen(nullptr, RTLD_LAZY) : dlopen(path->c_str(), RTLD_LAZY | RTLD_NOLOAD);
+}
+
+}  // namespace
+
+STDAPI_(FARPROC) GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
+  void* handle = lpProcName ? HandleOf(hModule) : nullptr;
+  if (!handle) {
+    SetLastError(lpProcName ? ERROR_MOD_NOT_FOUND : ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  void* symbol = dlsym(handle, lpProcName);
+  dlclose(handle);
+  if (!symbol) {
+    SetLastError(ERROR_PROC_NOT_FOUND);
+    return nullptr;
+  }
+  FARPROC proc;
+  static_assert(sizeof proc == sizeof symbol);
+  std::memcpy(&proc, &symbol, sizeof proc);
+  return proc;
+}
+
+STDAPI_(BOOL) FreeLibrary(HMODULE hLibModule) {
+  if (!hLibModule || Effective(hLibModule) == ProgramModule()) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  void* handle = HandleOf(hLibModule);
+  if (!handle) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return FALSE;
+  }
+  dlclose(handle);  // the reference HandleOf took
+  dlclose(handle);  // the reference LoadLibraryW took
   return TRUE;
 }

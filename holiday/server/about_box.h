@@ -1,0 +1,33 @@
+// The about box (AboutBox of the main object).
+#pragma once
+
+#include <optional>
+
+#include "this_module.h"
+
+namespace dovrel {
+
+// "dv" + string 100 of the string table + " ActiveX Control -  (Build:" +
+// version + ")": for this release dvDovrel ActiveX Control -  (Build:6.0.2.3).
+OleString AboutBuildLine(const OleString& version);
+
+// The system information tool the machine names under
+// HKEY_LOCAL_MACHINE\Software\Microsoft\Shared Tools\MSINFO, value "Path";
+// nullopt when there is none.
+std::optional<OleString> SystemInformationTool();
+
+// Starts that tool, when there is one; otherwise does nothing.
+void StartSystemInformation();
+
+// Shows dialog 7000 modally with the build line of `version`, centred on the
+// screen, and returns when the user closes it (OK or Escape). Where no
+// dialog can be shown it returns at once. Always S_OK.
+HRESULT ShowAboutBox(const OLECHAR* version);
+
+#ifndef _WIN32
+// The same with the toolkit plugin at a given path (the library uses the
+// plugin beside its own file).
+HRESULT ShowAboutBoxWith(const OLECHAR* version, const OleString& pluginPath);
+#endif
+
+}  // namespace dovrel

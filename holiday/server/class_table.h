@@ -1,0 +1,35 @@
+// The five classes of dovrel60 and their class objects.
+#pragma once
+
+#include "../automation/com.h"
+
+namespace dovrel {
+
+// How a class makes an instance: the class's own creation routine, which
+// applies the aggregation rules (outer unknown only with IID_IUnknown) and
+// asks the new object for riid.
+using CreateInstanceFunction = HRESULT (*)(IUnknown* outer, REFIID riid, void** ppv);
+
+struct ClassEntry {
+  const CLSID* clsid;
+  UINT registrationScript;  // the REGISTRY resource of the class
+  CreateInstanceFunction create;
+};
+
+// The class table in the order of registration and of the class-object
+// search: Day, Days, HolidayStyle, HolidayStyles, dvDovrel.
+const ClassEntry* ClassTable();
+UINT ClassCount();
+
+// The creation routines, in table order (class_creators.cpp).
+CreateInstanceFunction CreatorOf(UINT index);
+
+// The cached class object of a class, created on the first request; the
+// cache holds one reference. nullptr when the class is not in the table
+// (CLASS_E_CLASSNOTAVAILABLE) or cannot be made (E_OUTOFMEMORY).
+HRESULT GetClassObject(REFCLSID clsid, REFIID riid, void** ppv);
+
+// Drops every cached class object (when the module is unloaded).
+void ReleaseClassObjects();
+
+}  // namespace dovrel

@@ -1,0 +1,48 @@
+// The four entry points of the library and its process attach and detach.
+#include "../resources/resource.h"
+#include "class_table.h"
+#include "dovrel60.h"
+#include "module_lock.h"
+#include "registrar.h"
+#include "type_library_registration.h"
+
+STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv) { return dovrel::GetClassObject(rclsid, riid, ppv); }
+
+STDAPI DllCanUnloadNow() { return dovrel::ModuleLockCount() == 0 ? S_OK : S_FALSE; }
+
+// The classes in table order, the first failure ends it (a partial
+// registration is not undone), then the type library.
+STDAPI DllRegisterServer() {
+  dovrel::OleString path = dovrel::ThisModulePath();
+  if (path.empty()) return HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
+  const dovrel::ClassEntry* table = dovrel::ClassTable();
+  for (UINT i = 0; i < dovrel::ClassCount(); ++i) {
+    HRESULT hr = dovrel::RunRegistrarResource(dovrel::ThisModule(), table[i].registrationScript, path, true);
+    if (FAILED(hr)) return hr;
+  }
+  return dovrel::RegisterModuleTypeLibrary(path);
+}
+
+// Removes whatever can be removed and never fails.
+STDAPI DllUnregisterServer() {
+  dovrel::OleString path = dovrel::ThisModulePath();
+  const dovrel::ClassEntry* table = dovrel::ClassTable();
+  for (UINT i = 0; i < dovrel::ClassCount(); ++i)
+    dovrel::RunRegistrarResource(dovrel::ThisModule(), table[i].registrationScript, path, false);
+  dovrel::UnregisterModuleTypeLibrary(path);
+  return S_OK;
+}
+
+#ifndef _WIN32
+namespace {
+
+// Process attach and detach. The module's handle, the class table and the
+// critical sections come into being with their first use; detaching drops
+// the cached class objects.
+struct ModuleLifetime {
+  ModuleLifetime() { dovrel::ClassTable(); }
+  ~ModuleLifetime() { dovrel::ReleaseClassObjects(); }
+} moduleLifetime;
+
+}  // namespace
+#endif
