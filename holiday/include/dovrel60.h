@@ -217,3 +217,47 @@ typedef HRESULT(STDAPICALLTYPE* DOVREL_PFN_DLLGETCLASSOBJECT)(REFCLSID, REFIID, 
 typedef HRESULT(STDAPICALLTYPE* DOVREL_PFN_DLLCANUNLOADNOW)(void);
 typedef HRESULT(STDAPICALLTYPE* DOVREL_PFN_DLLREGISTERSERVER)(void);
 typedef HRESULT(STDAPICALLTYPE* DOVREL_PFN_DLLUNREGISTERSERVER)(void);
+
+#ifndef _WIN32
+// --- The automation services of a library loaded at run time (this platform) ---
+// On Windows a host calls SysAllocString, VariantClear, GetErrorInfo, ... of
+// the platform. Here they are functions of dovrel60's automation layer, and
+// libdovrel60.so exports them: a host that loads the library with dlopen and
+// links nothing of ours binds them once and calls them through the table,
+//
+//   void* library = dlopen("libdovrel60.so", RTLD_NOW | RTLD_LOCAL);
+//   DovrelAutomationServices api;
+//   if (!DovrelBindAutomationServices(library, &api)) ...;
+//   BSTR key = api.SysAllocString(OLESTR("A"));
+//
+// so that host and library share one state: one error information per
+// thread, one registry, one table of notification targets. Each function is
+// looked up first where the library itself finds it (a host that links the
+// layer and exports it provides them all), then in the library.
+#include <dlfcn.h>
+
+#include "../automation/exported_services.h"
+#include "../automation/notify_target.h"
+
+struct DovrelAutomationServices {
+#define DOVREL_SERVICE_POINTER(name) decltype(&::name) name;
+  AUTOMATION_HOST_SERVICES(DOVREL_SERVICE_POINTER)
+#undef DOVREL_SERVICE_POINTER
+};
+
+// True when every function was found.
+inline bool DovrelBindAutomationServices(void* library, DovrelAutomationServices* services) {
+  bool complete = library && services;
+  if (!complete) return false;
+#define DOVREL_SERVICE_BIND(name)                                            \
+  {                                                                          \
+    void* found = dlsym(RTLD_DEFAULT, #name);                                \
+    if (!found) found = dlsym(library, #name);                               \
+    services->name = reinterpret_cast<decltype(&::name)>(found);            \
+    complete = complete && found;                                            \
+  }
+  AUTOMATION_HOST_SERVICES(DOVREL_SERVICE_BIND)
+#undef DOVREL_SERVICE_BIND
+  return complete;
+}
+#endif

@@ -7,6 +7,10 @@
 // (DllGetClassObject and registration treat all five classes alike), but it
 // cannot make instances.
 #include "class_table.h"
+#include "day.h"
+#include "days.h"
+#include "holiday_style.h"
+#include "holiday_styles.h"
 
 namespace dovrel {
 namespace {
@@ -17,11 +21,11 @@ HRESULT NotAvailable(IUnknown*, REFIID, void** ppv) {
 }
 
 constexpr CreateInstanceFunction kCreators[] = {
-    NotAvailable,  // Day
-    NotAvailable,  // Days
-    NotAvailable,  // HolidayStyle
-    NotAvailable,  // HolidayStyles
-    NotAvailable,  // dvDovrel
+    CreateDay,
+    CreateDays,
+    CreateHolidayStyle,
+    CreateHolidayStyles,
+    NotAvailable,  // dvDovrel: CreatedvDovrel of holiday/engine, when the main object exists
 };
 
 }  // namespace
