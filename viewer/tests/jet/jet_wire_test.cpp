@@ -140,6 +140,26 @@ TEST(CodePage932, ExtensionsTildeAndBackslashAreExact) {
   EXPECT_EQ(out, U16("①髙～\\ｶ﨑"));
 }
 
+// The learnt decodings must give exactly what the converter gives: every
+// byte, every byte pair, and pairs cut short or followed by more.
+TEST(CodePage932, CachedDecodingEqualsTheConverterForEveryPair) {
+  CodePageDecoder cached("CP932"), reference("CP932");
+  std::u16string fast, slow;
+  for (unsigned lead = 0; lead < 256; ++lead) {
+    for (unsigned trail = 0; trail < 256; ++trail) {
+      const std::vector<std::uint8_t> stored = {static_cast<std::uint8_t>(lead), static_cast<std::uint8_t>(trail), 'x'};
+      for (std::size_t n : {std::size_t{1}, std::size_t{2}, std::size_t{3}}) {
+        if (n == 1 && trail != 0) continue;
+        fast.clear();
+        slow.clear();
+        cached.Append(std::span(stored.data(), n), fast);
+        reference.AppendThroughConverter(std::span(stored.data(), n), slow);
+        ASSERT_EQ(fast, slow) << std::hex << lead << " " << trail << " length " << n;
+      }
+    }
+  }
+}
+
 // ASCII skips the converter; it must give what the converter would.
 TEST(CodePage932, AsciiBytesDecodeAsIconvDoes) {
   CodePageDecoder cp932("CP932");
