@@ -1,0 +1,105 @@
+// The sort grid: every service record of either file kind as one row of the
+// same eight columns, sorted so that the display grid can merge runs of rows.
+//
+//   col 0 record-type code     col 4 service kind code ("8121" for 8121)
+//   col 1 service year-month   col 5 value for the display (7131, 7132)
+//   col 2 insured-person no.   col 6 field 18 (7131, 7132)
+//   col 3 insurer no., 6 digits col 7 field 19 (7131, 7132)
+
+#include <array>
+
+#include "display/claim_records.h"
+#include "shell/frmPellora.h"
+#include "shell/number_text.h"
+
+namespace pellora {
+namespace {
+
+constexpr int kNone = 0;  // no field: the cell stays empty
+
+// One extraction rule: which records it takes and where their facts lie.
+// The two file kinds carry the same facts in different fields, and this
+// table is where the record layout is put to use.
+struct ExtractionRule {
+  std::array<std::u16string_view, 2> codes;  // the second may be unused ("")
+  // The condition besides the code: field `conditionField` equals (or, with
+  // `mustDiffer`, differs from) `conditionText`; kNone for no condition.
+  int conditionField;
+  std::u16string_view conditionText;
+  bool mustDiffer;
+  int yearMonthField;
+  int insuredField;
+  int insurerField;
+  int serviceKindField;  // kNone: the record's code stands in its place
+  int valueField;
+  int field18;
+  int field19;
+};
+
+// Tested in this order; the first that holds applies. Records of codes 7111,
+// 7121 and 8211, and of any other code, are not service records.
+constexpr std::array<ExtractionRule, 7> kExtractionRules = {{
+    {{u"7131", u""}, 4, u"10", false, 5, 8, 7, 9, 16, 18, 19},
+    {{u"7132", u""}, 4, u"10", false, 5, 8, 7, 9, 16, 18, 19},
+    {{u"7142", u"7141"}, 4, u"10", false, 5, 8, 7, 9, kNone, kNone, kNone},
+    {{u"7152", u"7151"}, 4, u"10", false, 5, 8, 7, 9, kNone, kNone, kNone},
+    {{u"7162", u"7161"}, 4, u"10", false, 5, 8, 7, 9, kNone, kNone, kNone},
+    {{u"8121", u""}, kNone, u"", false, 6, 9, 7, kNone, kNone, kNone, kNone},
+    {{u"8221", u""}, 10, u"99", true, 4, 11, 5, 21, kNone, kNone, kNone},
+}};
+
+bool Applies(const ExtractionRule& rule, const FlexGrid& raw, int row, std::u16string_view code) {
+  if (code.empty() || (code != rule.codes[0] && code != rule.codes[1])) return false;
+  if (rule.conditionField == kNone) return true;
+  const bool equal = claim::Field(raw, row, rule.conditionField) == rule.conditionText;
+  return rule.mustDiffer ? !equal : equal;
+}
+
+const ExtractionRule* RuleFor(const FlexGrid& raw, int row, std::u16string_view code) {
+  for (const ExtractionRule& rule : kExtractionRules)
+    if (Applies(rule, raw, row, code)) return &rule;
+  return nullptr;
+}
+
+// The sort grid's key columns: year-month, insured-person number, insurer
+// number, compared left to right as text without regard to case.
+constexpr int kFirstKeyColumn = 1;
+constexpr int kLastKeyColumn = 3;
+
+}  // namespace
+
+void frmPellora::BuildSortGrid() {
+  const claim::RowRange rows = claim::DataRows(vsfCsv);
+  for (int r = rows.first; r <= rows.last; ++r) {
+    const std::u16string code = claim::Field(vsfCsv, r, claim::kRecordCodeField);
+    const ExtractionRule* rule = RuleFor(vsfCsv, r, code);
+    if (rule == nullptr) continue;
+    const int s = vsfSort.Rows();
+    vsfSort.SetRows(s + 1);
+    auto copy = [&](int column, int field) {
+      if (field != kNone) vsfSort.SetTextMatrix(s, column, claim::Field(vsfCsv, r, field));
+    };
+    vsfSort.SetTextMatrix(s, 0, code);
+    copy(1, rule->yearMonthField);
+    copy(2, rule->insuredField);
+    vsfSort.SetTextMatrix(s, 3, ZeroPad6(claim::Field(vsfCsv, r, rule->insurerField)));
+    if (rule->serviceKindField == kNone) {
+      vsfSort.SetTextMatrix(s, 4, code);
+    } else {
+      copy(4, rule->serviceKindField);
+    }
+    copy(5, rule->valueField);
+    copy(6, rule->field18);
+    copy(7, rule->field19);
+  }
+}
+
+void frmPellora::SortSortGrid() {
+  vsfSort.SetRow(0);
+  vsfSort.SetCol(kFirstKeyColumn);
+  vsfSort.SetColSel(kLastKeyColumn);
+  vsfSort.SetSort(FlexGrid::kSortStringNoCaseAscending);
+  vsfSort.Refresh();
+}
+
+}  // namespace pellora

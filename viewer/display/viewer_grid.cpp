@@ -1,0 +1,99 @@
+// The display grid: one row per person and service month, with the value of
+// each of four service kinds in its own column, built from the sorted sort
+// grid; and the user's re-sort by a column.
+
+#include <array>
+
+#include "display/grid_layout.h"
+#include "display/year_month.h"
+#include "shell/frmPellora.h"
+#include "shell/number_text.h"
+
+namespace pellora {
+namespace {
+
+// Column 0 is the fixed column and stays empty. The headings of columns 5
+// and 7 carry an ideographic space on each side, so that all four
+// service-kind headings are six characters wide.
+constexpr std::u16string_view kViewerHeadings =
+    u"|年月|被保険者番号|保険者番号|氏名|　訪問看護　|予防訪問看護|　居宅療養　|予防居宅療養";
+constexpr int kInitialCols = 7;  // the headings then make it nine
+constexpr std::array<std::pair<int, int>, 4> kColumnWidths = {{{viewer_col::kYearMonth, 1000}, {viewer_col::kInsured, 1000}, {viewer_col::kInsurer, 0}, {viewer_col::kName, 1500}}};
+
+// The sort grid's columns that BuildViewerGrid reads.
+constexpr int kSortYearMonth = 1;
+constexpr int kSortInsured = 2;
+constexpr int kSortInsurer = 3;
+constexpr int kSortServiceKind = 4;
+constexpr int kSortValue = 5;
+
+// The display column of a service kind code, or 0 for any other code (such
+// as "8121", which carries no value).
+int ServiceKindColumn(std::u16string_view kind) {
+  if (kind == u"13") return viewer_col::kHomeNursing;
+  if (kind == u"63") return viewer_col::kPreventiveHomeNursing;
+  if (kind == u"31") return viewer_col::kHomeMedicalManagement;
+  if (kind == u"34") return viewer_col::kPreventiveHomeMedicalManagement;
+  return 0;
+}
+
+// The person and month a sort row belongs to. Insurer numbers are compared
+// by value, so that 012345 and 12345 are one insurer.
+struct DisplayKey {
+  std::u16string yearMonth;
+  std::u16string insured;
+  double insurer = 0;
+
+  bool SameRowAs(const DisplayKey& other) const {
+    return insured == other.insured && yearMonth == other.yearMonth && insurer == other.insurer;
+  }
+};
+
+}  // namespace
+
+bool frmPellora::InitViewerGrid() {
+  try {
+    vsfViewer.SetRows(1);
+    vsfViewer.SetCols(kInitialCols);
+    vsfViewer.SetFormatString(kViewerHeadings);
+    vsfViewer.SetDisplaySetting(kSharedDisplaySetting, kSharedDisplayValue);
+    for (const auto& [col, twips] : kColumnWidths) vsfViewer.SetColWidth(col, twips);
+    return true;
+  } catch (...) {
+    return false;  // start-up reports the failure in its own words
+  }
+}
+
+// Each run of consecutive sort rows with the same person and month fills one
+// display row, each row writing its own service-kind column; a later row of
+// the same kind overwrites an earlier one's value.
+void frmPellora::BuildViewerGrid() {
+  DisplayKey previous;
+  for (int i = 0; i < vsfSort.Rows(); ++i) {
+    DisplayKey key{vsfSort.TextMatrix(i, kSortYearMonth), vsfSort.TextMatrix(i, kSortInsured), 0};
+    const std::u16string insurer = vsfSort.TextMatrix(i, kSortInsurer);
+    key.insurer = ValueOfText(insurer);
+    if (i == 0 || !key.SameRowAs(previous)) vsfViewer.SetRows(vsfViewer.Rows() + 1);
+
+    const int d = vsfViewer.Rows() - 1;
+    vsfViewer.SetTextMatrix(d, viewer_col::kYearMonth, YearMonthText(key.yearMonth));
+    vsfViewer.SetTextMatrix(d, viewer_col::kInsured, key.insured);
+    vsfViewer.SetTextMatrix(d, viewer_col::kInsurer, insurer);
+    if (const int column = ServiceKindColumn(vsfSort.TextMatrix(i, kSortServiceKind)); column != 0)
+      vsfViewer.SetTextMatrix(d, column, DecimalText(ValueOfText(vsfSort.TextMatrix(i, kSortValue))));
+    previous = std::move(key);
+  }
+  vsfViewer.SetRow(0);
+  vsfViewer.SetCol(0);
+}
+
+// Sort code 1 orders only the rows below the heading row; the totals are
+// left as they were (the next display rebuilds everything).
+void frmPellora::SortViewerByColumn() {
+  vsfViewer.SetRow(0);
+  vsfViewer.SetColSel(vsfViewer.Col());
+  vsfViewer.SetSort(FlexGrid::kSortGenericAscending);
+  vsfViewer.Refresh();
+}
+
+}  // namespace pellora

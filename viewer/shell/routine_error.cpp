@@ -1,0 +1,26 @@
+#include "shell/routine_error.h"
+
+#include <string_view>
+
+namespace pellora {
+namespace {
+
+std::u16string_view Description(std::int16_t number) {
+  switch (number) {
+    case kErrInvalidProcedureCall:
+      return u"プロシージャの呼び出し、または引数が不正です。";
+    case kErrOverflow:
+      return u"オーバーフローしました。";
+    default:
+      return u"";
+  }
+}
+
+}  // namespace
+
+RoutineError::RoutineError(std::int16_t number)
+    : std::runtime_error("routine error " + std::to_string(number)),
+      number_(number),
+      description_(Description(number)) {}
+
+}  // namespace pellora

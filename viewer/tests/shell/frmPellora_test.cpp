@@ -1,0 +1,77 @@
+// The main window as designed, before start-up: its caption, header labels
+// and the design layout of its four grids; and its routines reporting to the
+// user through the message boxes it was given.
+
+#include "shell/frmPellora.h"
+
+#include <gtest/gtest.h>
+
+#include "shell/recording_message_boxes.h"
+
+namespace pellora {
+namespace {
+
+TEST(frmPellora, StartsWithItsDesignCaptionAndHeaderLabels) {
+  RecordingMessageBoxes ui;
+  const frmPellora w(ui);
+  EXPECT_EQ(w.Caption, u"給付管理／介護報酬請求 CSVファイルビューア");
+  for (const Label& value : w.lblHead) {
+    EXPECT_EQ(value.Caption, u"");
+    EXPECT_EQ(value.BackColor, kWindowBackgroundColor);
+  }
+  EXPECT_EQ(w.lblHeadCaption[0].Caption, u"年月");
+  EXPECT_EQ(w.lblHeadCaption[1].Caption, u"種類");
+  EXPECT_EQ(w.lblHeadCaption[2].Caption, u"事業所");
+  EXPECT_EQ(w.lblCsvFname.Caption, u"");
+  EXPECT_TRUE(ui.shown.empty());
+}
+
+TEST(frmPellora, GridsHaveTheirDesignLayout) {
+  RecordingMessageBoxes ui;
+  const frmPellora w(ui);
+  const struct {
+    const char* name;
+    const FlexGrid& grid;
+    int rows, cols, fixedRows, fixedCols;
+  } cases[] = {
+      {"vsfCsv", w.vsfCsv, 1, 1, 1, 1},
+      {"vsfSort", w.vsfSort, 0, 8, 0, 0},
+      {"vsfViewer", w.vsfViewer, 50, 10, 1, 1},
+      {"vsfTotal", w.vsfTotal, 2, 4, 1, 0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.grid.Rows(), c.rows) << c.name;
+    EXPECT_EQ(c.grid.Cols(), c.cols) << c.name;
+    EXPECT_EQ(c.grid.FixedRows(), c.fixedRows) << c.name;
+    EXPECT_EQ(c.grid.FixedCols(), c.fixedCols) << c.name;
+  }
+  const std::u16string headings[] = {u"月分", u"人数", u"サービス", u"ケアプラン"};
+  for (int c = 0; c < 4; ++c) EXPECT_EQ(w.vsfTotal.TextMatrix(0, c), headings[c]);
+  EXPECT_EQ(w.vsfTotal.TextMatrix(1, 0), u"");
+}
+
+TEST(frmPellora, LoadCsvGridReportsThroughTheWindowsMessageBoxes) {
+  RecordingMessageBoxes ui;
+  frmPellora w(ui);
+  w.LoadCsvGrid(u"/nonexistent-folder-of-pellora/claim.csv", w.vsfCsv);
+  ASSERT_EQ(ui.shown.size(), 1u);
+  EXPECT_EQ(ui.shown[0].text, u"76:パスが見つかりません。");
+  EXPECT_EQ(ui.shown[0].icon, MsgIcon::Critical);
+  EXPECT_EQ(w.vsfCsv.Rows(), 1);
+}
+
+TEST(frmPellora, TheDisplayGridsUserEventReSortsIt) {
+  RecordingMessageBoxes ui;
+  frmPellora w(ui);
+  ASSERT_TRUE(w.InitViewerGrid());
+  const char16_t* insured[] = {u"1000000003", u"1000000001", u"1000000002"};
+  w.vsfViewer.SetRows(4);
+  for (int r = 1; r <= 3; ++r) w.vsfViewer.SetTextMatrix(r, 2, insured[r - 1]);
+  w.vsfViewer.SetCol(2);
+  w.vsfViewer.RaiseUserEvent();
+  EXPECT_EQ(w.vsfViewer.TextMatrix(0, 2), u"被保険者番号");
+  for (int r = 1; r <= 3; ++r) EXPECT_EQ(w.vsfViewer.TextMatrix(r, 2), u"100000000" + std::u16string(1, u'0' + r));
+}
+
+}  // namespace
+}  // namespace pellora
