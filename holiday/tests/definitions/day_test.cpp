@@ -185,22 +185,5 @@ TEST_F(DayTest, AWindowThatIsGoneIsSkipped) {
   EXPECT_EQ(watched.probe.Count(), 0);
 }
 
-TEST_F(DayTest, ADayOnItsOwnNotifiesNobody) {
-  ComPtr<IDay> day = NewDay();
-  Bstr text(u"x");
-  EXPECT_EQ(day->put_Name(text.b), S_OK);
-  EXPECT_EQ(day->put_Date(Var::Date(DateOf(2020, 2, 29)).v), S_OK);
-  EXPECT_EQ(StoredDate(day.Get()), DateOf(2020, 2, 29));
-}
-
-TEST_F(DayTest, NullResultSlotsAreRefused) {
-  ComPtr<IDay> day = NewDay();
-  EXPECT_EQ(day->get_Date(nullptr), E_POINTER);
-  EXPECT_EQ(day->get_Date2(nullptr), E_POINTER);
-  EXPECT_EQ(day->get_Key(nullptr), E_POINTER);
-  EXPECT_EQ(day->get_Name(nullptr), E_POINTER);
-  EXPECT_EQ(day->get_Type(nullptr), E_POINTER);
-}
-
 }  // namespace
 }  // namespace deftest
