@@ -42,6 +42,7 @@ int ServiceKindColumn(std::u16string_view kind) {
 struct DisplayKey {
   std::u16string yearMonth;
   std::u16string insured;
+  std::u16string insurerText;
   double insurer = 0;
 
   bool SameRowAs(const DisplayKey& other) const {
@@ -66,19 +67,26 @@ bool frmPellora::InitViewerGrid() {
 
 // Each run of consecutive sort rows with the same person and month fills one
 // display row, each row writing its own service-kind column; a later row of
-// the same kind overwrites an earlier one's value.
+// the same kind overwrites an earlier one's value. Every row of a run would
+// write the run's year-month and insured-person number again; they are
+// written once, as nothing else changes them. The insurer number's text may
+// differ in form within a run (same value), and the last one is shown.
 void frmPellora::BuildViewerGrid() {
   DisplayKey previous;
   for (int i = 0; i < vsfSort.Rows(); ++i) {
-    DisplayKey key{vsfSort.TextMatrix(i, kSortYearMonth), vsfSort.TextMatrix(i, kSortInsured), 0};
-    const std::u16string insurer = vsfSort.TextMatrix(i, kSortInsurer);
-    key.insurer = ValueOfText(insurer);
-    if (i == 0 || !key.SameRowAs(previous)) vsfViewer.SetRows(vsfViewer.Rows() + 1);
+    DisplayKey key{vsfSort.TextMatrix(i, kSortYearMonth), vsfSort.TextMatrix(i, kSortInsured),
+                   vsfSort.TextMatrix(i, kSortInsurer), 0};
+    const bool sameInsurerText = i > 0 && key.insurerText == previous.insurerText;
+    key.insurer = sameInsurerText ? previous.insurer : ValueOfText(key.insurerText);
+    const bool newRow = i == 0 || !key.SameRowAs(previous);
+    if (newRow) vsfViewer.SetRows(vsfViewer.Rows() + 1);
 
     const int d = vsfViewer.Rows() - 1;
-    vsfViewer.SetTextMatrix(d, viewer_col::kYearMonth, YearMonthText(key.yearMonth));
-    vsfViewer.SetTextMatrix(d, viewer_col::kInsured, key.insured);
-    vsfViewer.SetTextMatrix(d, viewer_col::kInsurer, insurer);
+    if (newRow) {
+      vsfViewer.SetTextMatrix(d, viewer_col::kYearMonth, YearMonthText(key.yearMonth));
+      vsfViewer.SetTextMatrix(d, viewer_col::kInsured, key.insured);
+    }
+    if (newRow || !sameInsurerText) vsfViewer.SetTextMatrix(d, viewer_col::kInsurer, key.insurerText);
     if (const int column = ServiceKindColumn(vsfSort.TextMatrix(i, kSortServiceKind)); column != 0)
       vsfViewer.SetTextMatrix(d, column, DecimalText(ValueOfText(vsfSort.TextMatrix(i, kSortValue))));
     previous = std::move(key);

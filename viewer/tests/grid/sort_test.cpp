@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <random>
 #include <string>
@@ -190,6 +191,49 @@ TEST(Sort, LargeMixedColumnSortsStably) {
                   std::stoi(std::string(sorted[i][1].begin(), sorted[i][1].end())));
       }
     }
+  }
+}
+
+// The text sorts compare most keys by their first units only, packed into
+// integers. Against a plain stable sort with the published comparisons,
+// over keys built to defeat that shortcut: shared prefixes of eight units
+// and more, zero units, texts that are prefixes of others, letters in both
+// cases, one to five key columns, both directions.
+TEST(Sort, TextSortsMatchAPlainStableSortOverAwkwardKeys) {
+  std::mt19937 random(11);
+  const std::u16string pieces[] = {u"",  u"2024", u"20240", u"202404", u"12345678", u"123456789",
+                                   u"a", u"A",    u"b",     std::u16string(1, u'\0'), u"\uFFFF", u"Ａ"};
+  auto key = [&] {
+    std::u16string text;
+    const int parts = static_cast<int>(random() % 4);
+    for (int p = 0; p < parts; ++p) text += pieces[random() % std::size(pieces)];
+    return text;
+  };
+  for (int round = 0; round < 40; ++round) {
+    const int keyCols = 1 + round % 5;
+    const int code = std::array{int{FlexGrid::kSortStringNoCaseAscending}, int{FlexGrid::kSortStringNoCaseDescending},
+                                int{FlexGrid::kSortStringAscending}, int{FlexGrid::kSortStringDescending}}[round % 4];
+    Table rows;
+    for (int i = 0; i < 300; ++i) {
+      std::vector<std::u16string> row;
+      for (int c = 0; c < keyCols; ++c) row.push_back(key());
+      const std::string position = std::to_string(i);
+      row.emplace_back(position.begin(), position.end());
+      rows.push_back(std::move(row));
+    }
+    const bool noCase = code == FlexGrid::kSortStringNoCaseAscending || code == FlexGrid::kSortStringNoCaseDescending;
+    const bool descending = code == FlexGrid::kSortStringNoCaseDescending || code == FlexGrid::kSortStringDescending;
+    Table expected = rows;
+    std::stable_sort(expected.begin(), expected.end(), [&](const auto& a, const auto& b) {
+      for (int c = 0; c < keyCols; ++c) {
+        const std::weak_ordering o = noCase ? CompareIgnoringCase(a[c], b[c]) : std::weak_ordering(a[c] <=> b[c]);
+        if (o != 0) return descending ? o > 0 : o < 0;
+      }
+      return false;
+    });
+    TableGrid grid(rows, 0);
+    SortBy(grid, 0, keyCols - 1, code);
+    ASSERT_EQ(TableOf(grid), expected) << "round " << round << ", code " << code << ", " << keyCols << " keys";
   }
 }
 
