@@ -1,10 +1,10 @@
 #include "class_table.h"
 
-#include <mutex>
 #include <new>
 
 #include "../resources/resource.h"
 #include "dovrel60.h"
+#include "critical_section.h"
 #include "module_lock.h"
 
 namespace dovrel {
@@ -28,14 +28,14 @@ class ClassFactory final : public IClassFactory {
     return E_NOINTERFACE;
   }
   STDMETHODIMP_(ULONG) AddRef() override {
-    std::lock_guard guard(mutex_);
+    Entered guard(countSection_);
     if (++refs_ == 2) LockModule();
     return refs_;
   }
   STDMETHODIMP_(ULONG) Release() override {
     ULONG left;
     {
-      std::lock_guard guard(mutex_);
+      Entered guard(countSection_);
       left = --refs_;
       if (left == 1) UnlockModule();
     }
@@ -61,7 +61,7 @@ class ClassFactory final : public IClassFactory {
 
  private:
   CreateInstanceFunction create_;
-  std::mutex mutex_;
+  CriticalSection countSection_;  // the class object's own, for its count
   ULONG refs_ = 1;
 };
 
@@ -84,7 +84,7 @@ constexpr UINT kClassCount = sizeof kSlots / sizeof kSlots[0];
 struct ClassState {
   ClassEntry entries[kClassCount];
   IClassFactory* cached[kClassCount] = {};
-  std::mutex mutex;
+  CriticalSection classObjectSection;
 
   ClassState() {
     for (UINT i = 0; i < kClassCount; ++i) entries[i] = {kSlots[i].clsid, kSlots[i].script, CreatorOf(i)};
@@ -109,7 +109,7 @@ HRESULT GetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
     if (!IsEqualGUID(*state.entries[i].clsid, clsid)) continue;
     IClassFactory* factory;
     {
-      std::lock_guard guard(state.mutex);
+      Entered guard(state.classObjectSection);
       if (!state.cached[i]) state.cached[i] = new (std::nothrow) ClassFactory(state.entries[i].create);
       factory = state.cached[i];
       if (!factory) return E_OUTOFMEMORY;
@@ -128,7 +128,7 @@ void ReleaseClassObjects() {
   ClassState& state = State();
   IClassFactory* cached[kClassCount];
   {
-    std::lock_guard guard(state.mutex);
+    Entered guard(state.classObjectSection);
     for (UINT i = 0; i < kClassCount; ++i) {
       cached[i] = state.cached[i];
       state.cached[i] = nullptr;

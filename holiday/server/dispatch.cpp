@@ -4,11 +4,11 @@
 // the module; names and calls go through it.
 #include "dispatch.h"
 
-#include <mutex>
 #include <utility>
 #include <vector>
 
 #include "dovrel60.h"
+#include "critical_section.h"
 #include "this_module.h"
 
 namespace dovrel {
@@ -25,7 +25,7 @@ class TypeInfoCache {
 
   // The cached type information of iid, without a reference of its own.
   HRESULT Find(REFIID iid, LCID lcid, ITypeInfo** info) {
-    std::lock_guard guard(mutex_);
+    Entered guard(section_);
     for (auto& entry : infos_)
       if (entry.first == iid) {
         *info = entry.second;
@@ -59,7 +59,7 @@ class TypeInfoCache {
   }
 
  private:
-  std::mutex mutex_;
+  CriticalSection section_;
   ITypeLib* library_ = nullptr;
   std::vector<std::pair<IID, ITypeInfo*>> infos_;
 };

@@ -45,7 +45,8 @@ HRESULT RegisterModuleTypeLibrary(const OleString& modulePath) {
   HRESULT hr = LoadModuleTypeLibrary(modulePath, &lib, &loadedFrom);
   if (FAILED(hr)) return hr;
   OleString helpDirectory = HelpDirectoryOf(modulePath);
-  hr = RegisterTypeLib(lib, loadedFrom.c_str(), helpDirectory.c_str());
+  // Some platform headers declare the paths without const.
+  hr = RegisterTypeLib(lib, const_cast<LPOLESTR>(loadedFrom.c_str()), const_cast<LPOLESTR>(helpDirectory.c_str()));
   lib->Release();
   return hr;
 }

@@ -304,6 +304,12 @@ class Dispatch : public ::testing::Test {
       names.push_back(id);
     }
     for (auto it = c.positional.rbegin(); it != c.positional.rend(); ++it) args.push_back(*it);
+    for (VARIANT& a : args)
+      if (a.vt == VT_LPWSTR) {
+        auto* text = static_cast<const char16_t*>(a.byref);
+        a.vt = VT_BSTR;
+        a.bstrVal = SysAllocString(text);
+      }
     DISPPARAMS params{args.data(), names.data(), static_cast<UINT>(args.size()), static_cast<UINT>(names.size())};
     Outcome o;
     Variant result;
@@ -311,6 +317,8 @@ class Dispatch : public ::testing::Test {
                ->Invoke(c.member, IID_NULL, 0, c.flags, &params, &result.v, withExcepInfo ? &o.error : nullptr,
                         &o.argErr);
     o.result = Describe(result.v);
+    for (VARIANT& a : args)
+      if (a.vt == VT_BSTR) SysFreeString(a.bstrVal);
     return o;
   }
 
@@ -325,10 +333,13 @@ void FreeExcepInfo(EXCEPINFO& e) {
   SysFreeString(e.bstrHelpFile);
 }
 
-VARIANT Str(std::u16string_view text) {
+// A text argument of the tables below: the call makes it a BSTR (and frees
+// it), so that the tables own no memory.
+VARIANT Str(const char16_t* text) {
   VARIANT v;
-  v.vt = VT_BSTR;
-  v.bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+  VariantInit(&v);
+  v.vt = VT_LPWSTR;
+  v.byref = const_cast<char16_t*>(text);
   return v;
 }
 
@@ -351,6 +362,8 @@ struct Arrival {
   const char* received;
   const char* result;
 };
+
+void PrintTo(const Arrival& a, std::ostream* os) { *os << a.what; }
 
 class Arrivals : public Dispatch, public ::testing::WithParamInterface<Arrival> {};
 
@@ -478,6 +491,8 @@ struct Refusal {
   HRESULT hr;
   UINT argErr;  // 12345: not set
 };
+
+void PrintTo(const Refusal& r, std::ostream* os) { *os << r.what; }
 
 class Refusals : public Dispatch, public ::testing::WithParamInterface<Refusal> {};
 
