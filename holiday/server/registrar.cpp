@@ -358,8 +358,15 @@ HRESULT RunRegistrarResource(HMODULE module, UINT id, const OleString& modulePat
   const void* data = loaded ? LockResource(loaded) : nullptr;
   if (!data) return HRESULT_FROM_WIN32(GetLastError());
   std::string_view script(static_cast<const char*>(data), SizeofResource(module, found));
+  // The path goes inside 'quoted' texts of the scripts: a quote in a folder
+  // name is doubled, or the script would end the text there.
+  OleString quoted;
+  for (OLECHAR c : modulePath) {
+    quoted += c;
+    if (c == OLECHAR('\'')) quoted += c;
+  }
   const OLECHAR moduleName[] = {'M', 'o', 'd', 'u', 'l', 'e', 0};
-  return RunRegistrarScript(script, {{moduleName, modulePath}}, registering);
+  return RunRegistrarScript(script, {{moduleName, quoted}}, registering);
 }
 
 }  // namespace dovrel

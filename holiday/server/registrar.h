@@ -44,8 +44,8 @@ HRESULT RunRegistrarScript(std::string_view script, const std::map<OleString, Ol
                            bool registering);
 
 // The REGISTRY resource `id` of a module, run with %MODULE% replaced by the
-// module's full path. A missing resource is HRESULT_FROM_WIN32(the loader's
-// error).
+// module's full path (its quotes doubled, as the scripts put it in quotes).
+// A missing resource is HRESULT_FROM_WIN32(the loader's error).
 HRESULT RunRegistrarResource(HMODULE module, UINT id, const OleString& modulePath, bool registering);
 
 }  // namespace dovrel

@@ -109,4 +109,16 @@ TEST_F(Registrar, CreationStopsAtTheFirstFailure) {
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, u"Third"));
 }
 
+// The library's own scripts put the module's path in quotes.
+TEST_F(Registrar, AModulePathWithAQuoteIsRegisteredAsItIs) {
+  std::u16string path = u"/home/o'brien/lib/libdovrel60.so";
+  ASSERT_EQ(dovrel::RunRegistrarResource(dovrel::ThisModule(), 102, path, true), S_OK);
+  EXPECT_EQ(RegistryText(HKEY_CLASSES_ROOT, u"CLSID\\" + GuidText(CLSID_Days) + u"\\InprocServer32"),
+            "/home/o'brien/lib/libdovrel60.so");
+  ASSERT_EQ(dovrel::RunRegistrarResource(dovrel::ThisModule(), 102, path, false), S_OK);
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, u"CLSID\\" + GuidText(CLSID_Days)));
+  EXPECT_EQ(dovrel::RunRegistrarResource(dovrel::ThisModule(), 999, path, true),
+            HRESULT_FROM_WIN32(ERROR_RESOURCE_NAME_NOT_FOUND));
+}
+
 }  // namespace
