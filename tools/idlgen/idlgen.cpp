@@ -763,7 +763,10 @@ void Generator::Thunk(std::ostringstream& out, const Interface& i, const Member&
       after << "  *" << arg << ".plVal = " << temp << ";\n";
     } else {
       auto base = BaseTypes().find(p.type.base);
-      if (base == BaseTypes().end() || p.type.pointers > 1) throw Error(i.name + "::" + m.name + ": unsupported type");
+      if (base == BaseTypes().end())
+        throw Error("line " + std::to_string(m.line) + ": unknown type " + p.type.base);
+      if (p.type.pointers > 1)
+        throw Error("line " + std::to_string(m.line) + ": " + p.type.base + " with more than one * is not an automation type");
       if (p.type.pointers == 1)
         expression = arg + "." + base->second.pointer;
       else if (base->second.value)
@@ -983,7 +986,7 @@ std::string ToCp932ForWidl(const std::string& utf8) {
   iconv_t cd = iconv_open("CP932", "UTF-8");
   if (cd == reinterpret_cast<iconv_t>(-1)) throw Error("iconv cannot convert to CP932");
   std::string out;
-  bool inString = false;
+  bool inString = false, escaped = false;
   std::size_t i = 0;
   int line = 1;
   while (i < utf8.size()) {
@@ -992,11 +995,18 @@ std::string ToCp932ForWidl(const std::string& utf8) {
     std::string ch = utf8.substr(i, length);
     i += length;
     if (ch == "\n") ++line;
-    if (ch == "\"" && !(out.size() && out.back() == '\\')) inString = !inString;
     if (length == 1) {
+      if (inString && !escaped && ch == "\\")
+        escaped = true;
+      else if (!escaped && ch == "\"")
+        inString = !inString;
+      else
+        escaped = false;
+      if (ch == "\"") escaped = false;
       out += ch;
       continue;
     }
+    escaped = false;
     char buffer[8];
     char* in = ch.data();
     std::size_t inLeft = ch.size(), outLeft = sizeof buffer;
