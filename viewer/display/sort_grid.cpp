@@ -1,14 +1,11 @@
 // The sort grid: every service record of either file kind as one row of the
-// same eight columns, sorted so that the display grid can merge runs of rows.
-//
-//   col 0 record-type code     col 4 service kind code ("8121" for 8121)
-//   col 1 service year-month   col 5 value for the display (7131, 7132)
-//   col 2 insured-person no.   col 6 field 18 (7131, 7132)
-//   col 3 insurer no., 6 digits col 7 field 19 (7131, 7132)
+// same eight columns (display/grid_layout.h), sorted so that the display
+// grid can merge runs of rows.
 
 #include <array>
 
 #include "display/claim_records.h"
+#include "display/grid_layout.h"
 #include "shell/frmPellora.h"
 #include "shell/number_text.h"
 
@@ -39,6 +36,7 @@ struct ExtractionRule {
 // Tested in this order; the first that holds applies. Records of codes 7111,
 // 7121 and 8211, and of any other code, are not service records.
 constexpr std::array<ExtractionRule, 7> kExtractionRules = {{
+    // codes             condition         year-month insured insurer kind value 18 19
     {{u"7131", u""}, 4, u"10", false, 5, 8, 7, 9, 16, 18, 19},
     {{u"7132", u""}, 4, u"10", false, 5, 8, 7, 9, 16, 18, 19},
     {{u"7142", u"7141"}, 4, u"10", false, 5, 8, 7, 9, kNone, kNone, kNone},
@@ -61,11 +59,6 @@ const ExtractionRule* RuleFor(const FlexGrid& raw, int row, std::u16string_view 
   return nullptr;
 }
 
-// The sort grid's key columns: year-month, insured-person number, insurer
-// number, compared left to right as text without regard to case.
-constexpr int kFirstKeyColumn = 1;
-constexpr int kLastKeyColumn = 3;
-
 }  // namespace
 
 void frmPellora::BuildSortGrid() {
@@ -79,25 +72,27 @@ void frmPellora::BuildSortGrid() {
     auto copy = [&](int column, int field) {
       if (field != kNone) vsfSort.SetTextMatrix(s, column, claim::Field(vsfCsv, r, field));
     };
-    vsfSort.SetTextMatrix(s, 0, code);
-    copy(1, rule->yearMonthField);
-    copy(2, rule->insuredField);
-    vsfSort.SetTextMatrix(s, 3, ZeroPad6(claim::Field(vsfCsv, r, rule->insurerField)));
+    vsfSort.SetTextMatrix(s, sort_col::kRecordCode, code);
+    copy(sort_col::kYearMonth, rule->yearMonthField);
+    copy(sort_col::kInsured, rule->insuredField);
+    vsfSort.SetTextMatrix(s, sort_col::kInsurer, ZeroPad6(claim::Field(vsfCsv, r, rule->insurerField)));
     if (rule->serviceKindField == kNone) {
-      vsfSort.SetTextMatrix(s, 4, code);
+      vsfSort.SetTextMatrix(s, sort_col::kServiceKind, code);
     } else {
-      copy(4, rule->serviceKindField);
+      copy(sort_col::kServiceKind, rule->serviceKindField);
     }
-    copy(5, rule->valueField);
-    copy(6, rule->field18);
-    copy(7, rule->field19);
+    copy(sort_col::kValue, rule->valueField);
+    copy(sort_col::kField18, rule->field18);
+    copy(sort_col::kField19, rule->field19);
   }
 }
 
+// The keys are the columns from the current column to the end of the
+// selection, compared left to right as text without regard to case.
 void frmPellora::SortSortGrid() {
   vsfSort.SetRow(0);
-  vsfSort.SetCol(kFirstKeyColumn);
-  vsfSort.SetColSel(kLastKeyColumn);
+  vsfSort.SetCol(sort_col::kYearMonth);
+  vsfSort.SetColSel(sort_col::kInsurer);
   vsfSort.SetSort(FlexGrid::kSortStringNoCaseAscending);
   vsfSort.Refresh();
 }

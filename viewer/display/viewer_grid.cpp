@@ -18,14 +18,12 @@ namespace {
 constexpr std::u16string_view kViewerHeadings =
     u"|年月|被保険者番号|保険者番号|氏名|　訪問看護　|予防訪問看護|　居宅療養　|予防居宅療養";
 constexpr int kInitialCols = 7;  // the headings then make it nine
-constexpr std::array<std::pair<int, int>, 4> kColumnWidths = {{{viewer_col::kYearMonth, 1000}, {viewer_col::kInsured, 1000}, {viewer_col::kInsurer, 0}, {viewer_col::kName, 1500}}};
-
-// The sort grid's columns that BuildViewerGrid reads.
-constexpr int kSortYearMonth = 1;
-constexpr int kSortInsured = 2;
-constexpr int kSortInsurer = 3;
-constexpr int kSortServiceKind = 4;
-constexpr int kSortValue = 5;
+constexpr std::array<std::pair<int, int>, 4> kColumnWidths = {{
+    {viewer_col::kYearMonth, 1000},
+    {viewer_col::kInsured, 1000},
+    {viewer_col::kInsurer, 0},  // hidden
+    {viewer_col::kName, 1500},
+}};
 
 // The display column of a service kind code, or 0 for any other code (such
 // as "8121", which carries no value).
@@ -74,8 +72,8 @@ bool frmPellora::InitViewerGrid() {
 void frmPellora::BuildViewerGrid() {
   DisplayKey previous;
   for (int i = 0; i < vsfSort.Rows(); ++i) {
-    DisplayKey key{vsfSort.TextMatrix(i, kSortYearMonth), vsfSort.TextMatrix(i, kSortInsured),
-                   vsfSort.TextMatrix(i, kSortInsurer), 0};
+    DisplayKey key{vsfSort.TextMatrix(i, sort_col::kYearMonth), vsfSort.TextMatrix(i, sort_col::kInsured),
+                   vsfSort.TextMatrix(i, sort_col::kInsurer), 0};
     const bool sameInsurerText = i > 0 && key.insurerText == previous.insurerText;
     key.insurer = sameInsurerText ? previous.insurer : ValueOfText(key.insurerText);
     const bool newRow = i == 0 || !key.SameRowAs(previous);
@@ -87,8 +85,8 @@ void frmPellora::BuildViewerGrid() {
       vsfViewer.SetTextMatrix(d, viewer_col::kInsured, key.insured);
     }
     if (newRow || !sameInsurerText) vsfViewer.SetTextMatrix(d, viewer_col::kInsurer, key.insurerText);
-    if (const int column = ServiceKindColumn(vsfSort.TextMatrix(i, kSortServiceKind)); column != 0)
-      vsfViewer.SetTextMatrix(d, column, DecimalText(ValueOfText(vsfSort.TextMatrix(i, kSortValue))));
+    if (const int column = ServiceKindColumn(vsfSort.TextMatrix(i, sort_col::kServiceKind)); column != 0)
+      vsfViewer.SetTextMatrix(d, column, DecimalText(ValueOfText(vsfSort.TextMatrix(i, sort_col::kValue))));
     previous = std::move(key);
   }
   vsfViewer.SetRow(0);

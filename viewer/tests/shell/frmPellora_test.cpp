@@ -1,6 +1,7 @@
 // The main window as designed, before start-up: its caption, header labels
 // and the design layout of its four grids; and its routines reporting to the
-// user through the message boxes it was given.
+// user through the message boxes it was given. (The display grid's user
+// event is tested with the re-sort it starts, among the display tests.)
 
 #include "shell/frmPellora.h"
 
@@ -58,19 +59,6 @@ TEST(frmPellora, LoadCsvGridReportsThroughTheWindowsMessageBoxes) {
   EXPECT_EQ(ui.shown[0].text, u"76:パスが見つかりません。");
   EXPECT_EQ(ui.shown[0].icon, MsgIcon::Critical);
   EXPECT_EQ(w.vsfCsv.Rows(), 1);
-}
-
-TEST(frmPellora, TheDisplayGridsUserEventReSortsIt) {
-  RecordingMessageBoxes ui;
-  frmPellora w(ui);
-  ASSERT_TRUE(w.InitViewerGrid());
-  const char16_t* insured[] = {u"1000000003", u"1000000001", u"1000000002"};
-  w.vsfViewer.SetRows(4);
-  for (int r = 1; r <= 3; ++r) w.vsfViewer.SetTextMatrix(r, 2, insured[r - 1]);
-  w.vsfViewer.SetCol(2);
-  w.vsfViewer.RaiseUserEvent();
-  EXPECT_EQ(w.vsfViewer.TextMatrix(0, 2), u"被保険者番号");
-  for (int r = 1; r <= 3; ++r) EXPECT_EQ(w.vsfViewer.TextMatrix(r, 2), u"100000000" + std::u16string(1, u'0' + r));
 }
 
 }  // namespace
