@@ -45,7 +45,6 @@ struct Variant {
   ~Variant() { VariantClear(&v); }
   Variant(const Variant&) = delete;
   Variant& operator=(const Variant&) = delete;
-  static Variant* None() { return nullptr; }
 };
 
 struct Bstr {
