@@ -15,6 +15,8 @@ inline constexpr std::u16string_view kCareFeeClaimKind = u"介護給付費請求
 inline constexpr std::u16string_view kBenefitManagementKind = u"給付管理票情報";
 
 inline constexpr int kControlRecordRow = 0;
+// Field 8 of the control record: the provider number.
+inline constexpr int kProviderNumberField = 8;
 // Field 3 of a data record: its four-character record-type code.
 inline constexpr int kRecordCodeField = 3;
 

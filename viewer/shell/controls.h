@@ -27,8 +27,25 @@ inline constexpr OleColor kWindowBackgroundColor = kSystemColorFlag | 5u;
 // The face of the window itself, behind plain captions.
 inline constexpr OleColor kButtonFaceColor = kSystemColorFlag | 15u;
 
+// The status colours. Wherever a value is shown -- a path box, the provider
+// name, a person's name cell -- its background says what became of it.
+// Light yellow: present and usable; a name was found.
+inline constexpr OleColor kLightYellow = Rgb(255, 255, 192);
+// Light cyan: no value given; no matching row.
+inline constexpr OleColor kLightCyan = Rgb(192, 255, 255);
+// Pink: unusable (the file is missing or not a database), or the look-up
+// failed.
+inline constexpr OleColor kPink = Rgb(255, 192, 192);
+
 struct Label {
   std::u16string Caption;
+  OleColor BackColor = kWindowBackgroundColor;
+};
+
+// A text box: the path boxes of the main window and the dialog's box. Its
+// text may be selected and copied, unlike a label's caption.
+struct TextBox {
+  std::u16string Text;
   OleColor BackColor = kWindowBackgroundColor;
 };
 

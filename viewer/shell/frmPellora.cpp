@@ -1,5 +1,7 @@
 #include "shell/frmPellora.h"
 
+#include "shell/platform_path.h"
+
 namespace pellora {
 namespace {
 
@@ -18,6 +20,7 @@ frmPellora::frmPellora(MessageBoxes& messageBoxes)
       vsfSort(kSortGridDesign),
       vsfViewer(kViewerGridDesign),
       vsfTotal(kTotalGridDesign),
+      ProgramFolder(ExecutableFolder()),
       messageBoxes_(messageBoxes) {
   lblHeadCaption[0].Caption = u"年月";
   lblHeadCaption[1].Caption = u"種類";

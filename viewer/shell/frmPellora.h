@@ -10,14 +10,22 @@
 // shell's (start-up, look-ups, file choice) under shell/.
 
 #include <array>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "grid/flex_grid.h"
+#include "jet_reader.h"
 #include "shell/controls.h"
 #include "shell/message_boxes.h"
 
 namespace pellora {
+
+// The database path chosen in the database dialog, program-wide: "" means
+// "no change". Only the dialog's two buttons write it; the main window reads
+// it right after the dialog closes.
+inline std::u16string NewDBname;
 
 class frmPellora {
  public:
@@ -43,10 +51,77 @@ class frmPellora {
   // The path of the claim file on display.
   Label lblCsvFname;
 
+  // The settings file's path (0) and the database's path (1), each coloured
+  // by what became of it.
+  std::array<TextBox, 2> lblDBname;
+
   FlexGrid vsfCsv;     // raw record grid, hidden: the claim file, one line per row
   FlexGrid vsfSort;    // sort grid, hidden: one row per service record
   FlexGrid vsfViewer;  // display grid: one row per person and service month
   FlexGrid vsfTotal;   // totals grid: one row per service month
+
+  // ---- State shared by start-up, the look-ups and the file choice ----
+
+  // The database file exists and opened as a database when it was last
+  // tested; DBPath is its path, and "" whenever DBFound is false.
+  bool DBFound = false;
+  std::u16string DBPath;
+  // The folder in which the open-file dialog starts.
+  std::u16string LastFolder;
+  // The command line began with the debug switch: the hidden grids show.
+  bool DebugMode = false;
+  // The claim file named on the command line; "" if none.
+  std::u16string CmdFileName;
+
+  // ---- Where the program runs ----
+
+  // The program's own folder: the executable's, unless a test puts the
+  // program somewhere else. velkar.ini and the default data.qdr live here.
+  std::u16string ProgramFolder;
+  // How the database is read: the reader program and its time limit.
+  jet::ReadOptions DatabaseReadOptions;
+
+  // ---- Database location (shell/database_location.cpp) ----
+
+  // The program folder's data.qdr.
+  std::u16string DefaultDBPath() const;
+  // True exactly for an ordinary file that opens as a Jet database.
+  bool CheckDatabase(const std::u16string& path) const;
+  // velkar.ini in the program folder if it is there, else the program
+  // folder itself followed by "/" (a path that reads as no settings file).
+  std::u16string DefaultIniFileName() const;
+  // One value of the settings file, "" when it or its key is missing.
+  std::u16string IniRead(const std::u16string& section, const std::u16string& key,
+                         const std::u16string& IniFileName) const;
+  // A setting of section "qdr", else the first line "VarNm" + Sep + value,
+  // else the default database path; colours the settings-file box by what
+  // it found.
+  std::optional<std::u16string> GetSetting(const std::u16string& IniFN, const std::u16string& VarNm,
+                                           const std::u16string& Sep);
+  // The database path from the settings file shown in its box, and
+  // DBFound and DBPath by whether it opens: the database steps of start-up.
+  void ReadDatabaseLocation(const std::u16string& iniFileName);
+
+  // ---- Master-data look-ups (shell/master_data_lookups.cpp) ----
+
+  // The provider's name into lblHead(3), from the number in lblHead(2).
+  void LookupProviderName();
+  // Every display row's person's name into column 4, from columns 2 and 3.
+  void LookupInsuredNames();
+
+  // ---- Display pipeline (display/display_pipeline.cpp) ----
+
+  // Shows the claim file whose path stands in lblCsvFname: every display
+  // step and both look-ups, in their fixed order. A failure of a step ends
+  // the display there, with the grids and labels as far as they were
+  // filled, and is thrown on to the caller (CurrentErr() in shell/err_info.h
+  // says what it was); a file that cannot be read is reported by the loading
+  // step itself and shows as an empty display.
+  void ShowCsvFile();
+  // The position (from 1) of `ch` in `s`: its first occurrence with mode 1,
+  // its last with any other mode; 0 when it does not occur or s is empty.
+  // Positions are 16-bit: looking past position 32767 raises error 6.
+  static std::int16_t CharPos(std::u16string_view s, std::u16string_view ch, std::int16_t mode);
 
   // ---- Raw record grid (display/raw_record_grid.cpp) ----
 

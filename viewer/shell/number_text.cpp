@@ -129,6 +129,32 @@ double ValueOfText(std::u16string_view text) {
   return value == 0.0 ? 0.0 : value;  // no negative zero
 }
 
+bool IsNumberText(std::u16string_view text) {
+  auto blank = [](char16_t c) { return c == u' ' || c == u'\t'; };
+  std::size_t i = 0;
+  const std::size_t n = text.size();
+  auto digits = [&] {
+    const std::size_t start = i;
+    while (i < n && IsDigit(text[i])) ++i;
+    return i - start;
+  };
+  while (i < n && blank(text[i])) ++i;
+  if (i < n && (text[i] == u'+' || text[i] == u'-')) ++i;
+  std::size_t mantissaDigits = digits();
+  if (i < n && text[i] == u'.') {
+    ++i;
+    mantissaDigits += digits();
+  }
+  if (mantissaDigits == 0) return false;
+  if (i < n && (text[i] == u'e' || text[i] == u'E')) {
+    ++i;
+    if (i < n && (text[i] == u'+' || text[i] == u'-')) ++i;
+    if (digits() == 0) return false;
+  }
+  while (i < n && blank(text[i])) ++i;
+  return i == n;
+}
+
 std::u16string DecimalText(double value) {
   if (value == 0.0) return u"0";
   // A double has at most 309 digits before its point and, written in

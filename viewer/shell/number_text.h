@@ -23,6 +23,13 @@ namespace pellora {
 // small as 0, so that no text can make a later step fail.
 double ValueOfText(std::u16string_view text);
 
+// True when the whole text is one number, as the platform's is-numeric test
+// sees it: blanks (space, tab) around it, an optional sign, digits with an
+// optional decimal point (at least one digit), an optional exponent with
+// digits; nothing else. "1234", " 12 ", "-1.5e2" and ".5" are numbers;
+// "", "12a", "1 2", "'12" and "１２" (full-width) are not.
+bool IsNumberText(std::u16string_view text);
+
 // The shortest decimal text that reads back as `value`: no exponent, no
 // leading zeros, no trailing zeros or decimal point (120 gives "120", 12.5
 // gives "12.5", 0 and -0 give "0").

@@ -1,0 +1,181 @@
+#include "export/export_command.h"
+
+#include <functional>
+#include <optional>
+#include <string_view>
+
+#include "csv/utf.h"
+#include "export/display_export.h"
+#include "export/terminal_text.h"
+#include "shell/err_info.h"
+#include "shell/frmPellora.h"
+
+namespace pellora::exporting {
+namespace {
+
+constexpr std::string_view kUsage =
+    "usage: pellora-export [--ini PATH] [--db PATH] [--format json|csv|text] CLAIMFILE\n"
+    "\n"
+    "Shows a claim file as Pellora does, names from the provider's database\n"
+    "included, and writes it to standard output.\n"
+    "\n"
+    "  --ini PATH     the settings file (default: velkar.ini beside the program)\n"
+    "  --db PATH      the database file, instead of the one the settings name\n"
+    "  --format json  one JSON object (the default)\n"
+    "  --format csv   the display's columns, UTF-8 with a byte order mark\n"
+    "  --format text  a table to read in the terminal\n"
+    "\n"
+    "Exit status: 0 shown, 2 the claim file could not be read, 64 bad usage,\n"
+    "1 the output could not be written.\n";
+
+using Writer = std::function<void(const frmPellora&, std::ostream&)>;
+
+struct Options {
+  std::optional<std::string> ini;
+  std::optional<std::string> db;
+  Writer write = WriteJson;
+  std::optional<std::string> claimFile;
+  bool help = false;
+};
+
+std::optional<Writer> WriterFor(std::string_view format) {
+  if (format == "json") return Writer(WriteJson);
+  if (format == "csv") return Writer(WriteCsv);
+  if (format == "text") return Writer(WriteText);
+  return std::nullopt;
+}
+
+// The options, or nothing with `problem` saying what does not fit. Each
+// option takes its value as the next argument or after "="; "--" ends the
+// options, so that a claim file may begin with "-".
+std::optional<Options> Parse(std::span<const std::string> arguments, std::string& problem) {
+  Options options;
+  bool optionsEnded = false;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& arg = arguments[i];
+    if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+      if (options.claimFile) {
+        problem = "only one claim file can be shown";
+        return std::nullopt;
+      }
+      options.claimFile = arg;
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    if (arg == "--help" || arg == "-h") {
+      options.help = true;
+      continue;
+    }
+    const std::size_t equals = arg.find('=');
+    const std::string name = arg.substr(0, equals);
+    if (name != "--ini" && name != "--db" && name != "--format") {
+      problem = "unknown option " + name;
+      return std::nullopt;
+    }
+    std::string value;
+    if (equals != std::string::npos) {
+      value = arg.substr(equals + 1);
+    } else if (i + 1 < arguments.size()) {
+      value = arguments[++i];
+    } else {
+      problem = name + " needs a value";
+      return std::nullopt;
+    }
+    if (name == "--ini") options.ini = value;
+    if (name == "--db") options.db = value;
+    if (name == "--format") {
+      std::optional<Writer> writer = WriterFor(value);
+      if (!writer) {
+        problem = "unknown format " + value;
+        return std::nullopt;
+      }
+      options.write = std::move(*writer);
+    }
+  }
+  if (!options.claimFile && !options.help) {
+    problem = "no claim file given";
+    return std::nullopt;
+  }
+  return options;
+}
+
+// The window's message boxes for a terminal: each message on its own line
+// on standard error, counted, so that the command can tell that the claim
+// file could not be read.
+class TerminalMessageBoxes : public MessageBoxes {
+ public:
+  explicit TerminalMessageBoxes(std::ostream& err) : err_(err) {}
+  void Show(std::u16string text, MsgIcon, std::optional<std::u16string>) override {
+    err_ << Utf8(text) << '\n';
+    ++shown_;
+  }
+  int shown() const { return shown_; }
+
+ private:
+  std::ostream& err_;
+  int shown_ = 0;
+};
+
+// A database named on the command line, checked as the database dialog
+// checks the one the user names.
+void UseDatabase(frmPellora& w, const std::u16string& path) {
+  w.lblDBname[1].Text = path;
+  w.DBFound = w.CheckDatabase(path);
+  w.DBPath = w.DBFound ? path : u"";
+  w.lblDBname[1].BackColor = w.DBFound ? kLightYellow : kPink;
+}
+
+}  // namespace
+
+int RunExport(std::span<const std::string> arguments, std::ostream& out, std::ostream& err) {
+  std::string problem;
+  const std::optional<Options> options = Parse(arguments, problem);
+  if (!options) {
+    err << "pellora-export: " << problem << "\n" << kUsage.substr(0, kUsage.find('\n') + 1)
+        << "Try 'pellora-export --help' for more information.\n";
+    return kExitUsage;
+  }
+  if (options->help) {
+    out << kUsage;
+    return out.flush() ? kExitShown : kExitOutputFailed;
+  }
+
+  TerminalMessageBoxes boxes(err);
+  frmPellora w(boxes);
+  // The grids as start-up prepares them (neither step can fail short of
+  // memory running out).
+  if (!w.InitViewerGrid() || !w.InitTotalGrid()) {
+    err << "pellora-export: the display could not be prepared\n";
+    return kExitOutputFailed;
+  }
+  if (options->db) {
+    UseDatabase(w, Utf8ToUtf16(*options->db));
+  } else {
+    const std::u16string ini = options->ini ? Utf8ToUtf16(*options->ini) : w.DefaultIniFileName();
+    w.lblDBname[0].Text = ini;
+    w.ReadDatabaseLocation(ini);
+  }
+
+  w.lblCsvFname.Caption = Utf8ToUtf16(*options->claimFile);
+  try {
+    w.ShowCsvFile();
+  } catch (...) {
+    err << Utf8(ErrText(CurrentErr())) << '\n';
+    return kExitClaimFileFailed;
+  }
+  // The loading step reports a file it cannot read (or read to its end) in
+  // a message box; a partial display is not passed off as the file.
+  if (boxes.shown() > 0) return kExitClaimFileFailed;
+
+  options->write(w, out);
+  if (!out.flush()) {
+    err << "pellora-export: the output could not be written\n";
+    return kExitOutputFailed;
+  }
+  return kExitShown;
+}
+
+}  // namespace pellora::exporting

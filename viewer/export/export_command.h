@@ -1,0 +1,29 @@
+#pragma once
+// The command pellora-export: a claim file shown by the main window's own
+// routines, without a window, and written to standard output.
+//
+//   pellora-export [--ini PATH] [--db PATH] [--format json|csv|text] CLAIMFILE
+//
+// The database is found as Pellora's start-up finds it: from the settings
+// file (--ini, else velkar.ini in the program's folder) or data.qdr there;
+// --db names it directly. Exit status: 0 when the file was shown and
+// written; 2 when the claim file could not be read or shown (its
+// "number:description" on standard error, nothing on standard output); 64
+// for a command line that does not fit the usage; 1 when the output could
+// not be written.
+
+#include <ostream>
+#include <span>
+#include <string>
+
+namespace pellora::exporting {
+
+inline constexpr int kExitShown = 0;
+inline constexpr int kExitOutputFailed = 1;
+inline constexpr int kExitClaimFileFailed = 2;
+inline constexpr int kExitUsage = 64;  // EX_USAGE, as the BSD tools say it
+
+// Runs the command on its arguments (without the program's name).
+int RunExport(std::span<const std::string> arguments, std::ostream& out, std::ostream& err);
+
+}  // namespace pellora::exporting
