@@ -1,0 +1,359 @@
+// pellora-export, the real program: a claim file and a provider database on
+// disk, its output read back as JSON and CSV, its exit statuses and error
+// texts, and the database found as Pellora's start-up finds it.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+#include "claim_display.h"
+#include "provider_database.h"
+
+extern char** environ;
+
+namespace pellora {
+namespace {
+
+using testing::DatabaseForm;
+using testing::Record;
+using Json = nlohmann::json;
+
+struct ProgramRun {
+  int status = -1;
+  std::string out, err;
+};
+
+std::string ReadAll(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Runs the program in `dir` with its standard output and error in files
+// there (or the output in `outputFile`, such as /dev/full).
+ProgramRun RunProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
+                      const testing::TempDir& dir, const std::string& outputFile = "") {
+  const std::string out = outputFile.empty() ? (dir / "stdout").string() : outputFile;
+  const std::string err = (dir / "stderr").string();
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addchdir_np(&actions, dir.path().c_str());
+  std::vector<char*> argv{const_cast<char*>(program.c_str())};
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  ProgramRun run;
+  if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  if (outputFile.empty()) run.out = ReadAll(out);
+  run.err = ReadAll(err);
+  return run;
+}
+
+// A folder with a claim file, a provider database and the program's
+// output.
+class Export : public ::testing::Test {
+ protected:
+  std::string WriteClaim(const std::vector<Record>& records, const std::string& name = "claim.csv") {
+    const std::filesystem::path file = dir / name;
+    std::ofstream(file, std::ios::binary) << testing::FileBytes(records);
+    return file.string();
+  }
+  std::string WriteDatabase(DatabaseForm form = DatabaseForm::Jet4Compressed) {
+    return testing::WriteProviderDatabase(dir, form).string();
+  }
+  ProgramRun RunExport(const std::vector<std::string>& args) { return RunProgram(PELLORA_EXPORT, args, dir); }
+
+  testing::TempDir dir;
+};
+
+std::vector<Record> CareFeeClaim() {
+  using namespace testing;
+  return ClaimFile({
+      ServiceDetail("7131", "10", "202403", "131011", "0000000001", "13", "120"),
+      ServiceDetail("7131", "10", "202403", "131011", "0000000001", "63", "30"),
+      ServiceDetail("7132", "10", "202403", "1234", "0000000003", "31", "45"),
+      ServiceSummary("7142", "10", "202403", "131011", "0000000011", "34"),
+      ServiceDetail("7131", "10", "202404", "131011", "9999999999", "13", "200"),
+  });
+}
+
+// ---- JSON ----
+
+TEST_F(Export, JsonCarriesTheHeaderRowsNamesAndTotals) {
+  const std::string claim = WriteClaim(CareFeeClaim());
+  const ProgramRun run = RunExport({"--db", WriteDatabase(DatabaseForm::Jet3CodePage932), claim});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  const Json j = Json::parse(run.out);
+
+  EXPECT_EQ(j["file"], claim);
+  EXPECT_EQ(j["kind"], "介護給付費請求書情報");
+  EXPECT_EQ(j["yearMonthCaption"], "処理対象年月");
+  EXPECT_EQ(j["yearMonth"], "2024年04月");
+  EXPECT_EQ(j["provider"], Json::parse(R"({"number": "1371234567", "name": "髙橋ケアステーション①",
+                                             "status": "found"})"));
+  const Json rows = Json::parse(R"([
+    {"yearMonth": "2024年03月", "insuredNumber": "0000000001", "insurerNumber": "131011", "name": "髙橋 一郎",
+     "nameStatus": "found", "services": {"訪問看護": 120, "予防訪問看護": 30}},
+    {"yearMonth": "2024年03月", "insuredNumber": "0000000003", "insurerNumber": "001234", "name": "鈴木～花子",
+     "nameStatus": "found", "services": {"居宅療養": 45}},
+    {"yearMonth": "2024年03月", "insuredNumber": "0000000011", "insurerNumber": "131011",
+     "name": "引用\"符,と読点", "nameStatus": "found", "services": {"予防居宅療養": 0}},
+    {"yearMonth": "2024年04月", "insuredNumber": "9999999999", "insurerNumber": "131011", "name": "",
+     "nameStatus": "not-found", "services": {"訪問看護": 200}}
+  ])");
+  EXPECT_EQ(j["rows"], rows) << j["rows"].dump(2);
+  EXPECT_EQ(j["totals"], Json::parse(R"([
+    {"month": "2024/03", "persons": 3, "services": 1, "carePlans": 0},
+    {"month": "2024/04", "persons": 1, "services": 1, "carePlans": 0}
+  ])"));
+}
+
+TEST_F(Export, JsonOfABenefitManagementFile) {
+  using namespace testing;
+  const std::string claim = WriteClaim(ClaimFile({Record8211("202405"),
+                                                  Record8221("01", "202404", "131011", "0000000006", "31")}));
+  const ProgramRun run = RunExport({"--format=json", "--db", WriteDatabase(DatabaseForm::Jet4Plain), claim});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const Json j = Json::parse(run.out);
+  EXPECT_EQ(j["kind"], "給付管理票情報");
+  EXPECT_EQ(j["yearMonthCaption"], "提出年月");
+  EXPECT_EQ(j["yearMonth"], "2024年05月");
+  ASSERT_EQ(j["rows"].size(), 1u);
+  EXPECT_EQ(j["rows"][0]["name"], "ﾊﾝｶｸｶﾅ ﾀﾛｳ");
+  EXPECT_EQ(j["rows"][0]["services"], Json::parse(R"({"居宅療養": 0})"));
+  EXPECT_EQ(j["totals"], Json::parse(R"([{"month": "2024/04", "persons": 1, "services": 0, "carePlans": 0}])"));
+}
+
+TEST_F(Export, WithoutAUsableDatabaseEveryNameIsUnavailable) {
+  for (const std::string& db : {(dir / "missing.qdr").string(), WriteClaim({}, "not-a-database.qdr")}) {
+    const ProgramRun run = RunExport({"--db", db, WriteClaim(CareFeeClaim())});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const Json j = Json::parse(run.out);
+    EXPECT_EQ(j["provider"]["status"], "unavailable");
+    EXPECT_EQ(j["provider"]["name"], "");
+    for (const Json& row : j["rows"]) EXPECT_EQ(row["nameStatus"], "unavailable");
+  }
+}
+
+TEST_F(Export, FileOfOneLineShowsAnEmptyDisplay) {
+  const ProgramRun run = RunExport({"--db", WriteDatabase(), WriteClaim({testing::ControlRecord()})});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const Json j = Json::parse(run.out);
+  EXPECT_EQ(j["kind"], "");
+  EXPECT_EQ(j["yearMonthCaption"], "年月");
+  EXPECT_EQ(j["provider"], Json::parse(R"({"number": "", "name": "", "status": null})"));
+  EXPECT_EQ(j["rows"], Json::array());
+  EXPECT_EQ(j["totals"], Json::array());
+}
+
+// ---- CSV ----
+
+// RFC 4180 records of a text, for reading the export back.
+std::vector<std::vector<std::string>> ParseCsv(std::string_view text) {
+  std::vector<std::vector<std::string>> records(1, std::vector<std::string>(1));
+  bool quoted = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (quoted) {
+      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+        records.back().back() += '"';
+        ++i;
+      } else if (c == '"') {
+        quoted = false;
+      } else {
+        records.back().back() += c;
+      }
+    } else if (c == '"') {
+      quoted = true;
+    } else if (c == ',') {
+      records.back().emplace_back();
+    } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+      records.emplace_back(1);
+      ++i;
+    } else {
+      records.back().back() += c;
+    }
+  }
+  if (records.back() == std::vector<std::string>(1)) records.pop_back();
+  return records;
+}
+
+TEST_F(Export, CsvIsTheDisplayGridsColumnsQuotedWithAByteOrderMark) {
+  const ProgramRun run = RunExport({"--format", "csv", "--db", WriteDatabase(), WriteClaim(CareFeeClaim())});
+  ASSERT_EQ(run.status, 0) << run.err;
+  ASSERT_TRUE(run.out.starts_with("\xEF\xBB\xBF"));
+  const std::string body = run.out.substr(3);
+  EXPECT_TRUE(body.ends_with("\r\n"));
+  // Every line ends in CR LF; every field is quoted.
+  std::size_t lines = 0;
+  for (std::size_t at = 0; (at = body.find('\n', at)) != std::string::npos; ++at, ++lines) {
+    EXPECT_EQ(body[at - 1], '\r');
+    EXPECT_EQ(body[at - 2], '"');
+  }
+  EXPECT_EQ(lines, 5u);
+  EXPECT_NE(body.find(R"("引用""符,と読点")"), std::string::npos);
+
+  const std::vector<std::vector<std::string>> expected = {
+      {"年月", "被保険者番号", "保険者番号", "氏名", "　訪問看護　", "予防訪問看護", "　居宅療養　", "予防居宅療養"},
+      {"2024年03月", "0000000001", "131011", "髙橋 一郎", "120", "30", "", ""},
+      {"2024年03月", "0000000003", "001234", "鈴木～花子", "", "", "45", ""},
+      {"2024年03月", "0000000011", "131011", "引用\"符,と読点", "", "", "", "0"},
+      {"2024年04月", "9999999999", "131011", "", "200", "", "", ""},
+  };
+  EXPECT_EQ(ParseCsv(body), expected);
+}
+
+// ---- Text ----
+
+TEST_F(Export, TextShowsHeaderNamesAndTotalsForATerminal) {
+  const ProgramRun run = RunExport({"--format", "text", "--db", WriteDatabase(), WriteClaim(CareFeeClaim())});
+  ASSERT_EQ(run.status, 0) << run.err;
+  for (const char* expected : {"介護給付費請求書情報", "処理対象年月  2024年04月", "1371234567  髙橋ケアステーション①",
+                               "髙橋 一郎", "鈴木～花子", "未登録", "2024/03     3         1           0"}) {
+    EXPECT_NE(run.out.find(expected), std::string::npos) << expected << " not in\n" << run.out;
+  }
+  // The insurer number's column is hidden in the window, and here.
+  EXPECT_EQ(run.out.find("  保険者番号"), std::string::npos) << run.out;
+}
+
+// ---- Failures and usage ----
+
+TEST_F(Export, ClaimFileThatCannotBeReadGivesItsErrorAndStatus2) {
+  const struct {
+    const char* what;
+    std::string path;
+    std::string error;
+  } cases[] = {
+      {"missing file", (dir / "missing.csv").string(), "53:ファイルが見つかりません。\n"},
+      {"missing folder", (dir / "no-folder" / "claim.csv").string(), "76:パスが見つかりません。\n"},
+      {"a folder", dir.path().string(), "75:パス/ファイル アクセス エラーです。\n"},
+  };
+  const std::string db = WriteDatabase();
+  for (const auto& c : cases) {
+    const ProgramRun run = RunExport({"--db", db, c.path});
+    EXPECT_EQ(run.status, 2) << c.what;
+    EXPECT_EQ(run.err, c.error) << c.what;
+    EXPECT_EQ(run.out, "") << c.what;
+  }
+}
+
+TEST_F(Export, ClaimFileFailingPartWayGivesItsErrorAndStatus2) {
+  const std::string path = testing::FileThatFailsAtRead();
+  if (path.empty()) GTEST_SKIP() << "no file on this machine fails at read";
+  const ProgramRun run = RunExport({"--db", WriteDatabase(), path});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find(";"), std::string::npos) << run.err;
+  EXPECT_EQ(run.out, "");
+}
+
+TEST_F(Export, CommandLineThatDoesNotFitTheUsageGivesStatus64) {
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"--format", "xml", "claim.csv"},
+      {"--format"},
+      {"--colour", "claim.csv"},
+      {"one.csv", "two.csv"},
+      {"--db"},
+  };
+  for (const auto& args : cases) {
+    const ProgramRun run = RunExport(args);
+    EXPECT_EQ(run.status, 64) << ::testing::PrintToString(args);
+    EXPECT_NE(run.err.find("usage: pellora-export"), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+  }
+  const ProgramRun help = RunExport({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_TRUE(help.out.starts_with("usage: pellora-export")) << help.out;
+}
+
+TEST_F(Export, ClaimFileNamedAfterTheOptionsMayBeginWithADash) {
+  WriteClaim(CareFeeClaim(), "-claim.csv");
+  const ProgramRun run = RunExport({"--db", WriteDatabase(), "--", "-claim.csv"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Json::parse(run.out)["file"], "-claim.csv");
+  EXPECT_EQ(Json::parse(run.out)["rows"].size(), 4u);
+}
+
+TEST_F(Export, OutputThatCannotBeWrittenIsAFailure) {
+  const ProgramRun run = RunProgram(PELLORA_EXPORT, {"--db", WriteDatabase(), WriteClaim(CareFeeClaim())}, dir, "/dev/full");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("could not be written"), std::string::npos) << run.err;
+}
+
+// ---- The database found as start-up finds it ----
+
+// A copy of the program (and its database reader) in a folder of its own,
+// where velkar.ini and data.qdr are looked for.
+class InstalledExport : public Export {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directory(dir / "program");
+    for (const char* name : {"pellora-export", "pellora-jetread"}) {
+      std::filesystem::copy_file(std::filesystem::path(PELLORA_EXPORT).parent_path() / name,
+                                 dir / "program" / name);
+    }
+  }
+  std::filesystem::path ProgramFolder() const { return dir / "program"; }
+  void WriteSettings(const std::filesystem::path& file, const std::string& text) {
+    std::ofstream(file, std::ios::binary) << text;
+  }
+  // The provider name the export found, or its status when it found none.
+  std::string ProviderName(const std::vector<std::string>& args) {
+    const ProgramRun run = RunProgram(ProgramFolder() / "pellora-export", args, dir);
+    EXPECT_EQ(run.status, 0) << run.err;
+    const Json j = Json::parse(run.out);
+    return j["provider"]["status"] == "found" ? j["provider"]["name"].get<std::string>()
+                                              : j["provider"]["status"].get<std::string>();
+  }
+};
+
+TEST_F(InstalledExport, FindsTheDatabaseThroughVelkarIniOrBesideTheProgram) {
+  const std::string claim = WriteClaim(CareFeeClaim());
+  jetwriter::WriteJetFile(testing::InForm(DatabaseForm::Jet4Compressed,
+                                          {testing::TextTable("m_pvd", {"pvd_no", "pvd_nm"},
+                                                              {{testing::kProviderNumber, "設定ファイルの事業所"}}),
+                                           testing::InsuredTable()}),
+                          dir / "elsewhere.qdr");
+  jetwriter::WriteJetFile(testing::InForm(DatabaseForm::Jet3CodePage932,
+                                          {testing::TextTable("m_pvd", {"pvd_no", "pvd_nm"},
+                                                              {{testing::kProviderNumber, "既定の事業所"}}),
+                                           testing::InsuredTable()}),
+                          ProgramFolder() / "data.qdr");
+  const std::string elsewhere = (dir / "elsewhere.qdr").string();
+
+  // No velkar.ini: data.qdr beside the program.
+  EXPECT_EQ(ProviderName({claim}), "既定の事業所");
+  // velkar.ini naming another database, in its section or on a TAB line.
+  WriteSettings(ProgramFolder() / "velkar.ini", "[qdr]\r\nQdrPath=" + elsewhere + "\r\n");
+  EXPECT_EQ(ProviderName({claim}), "設定ファイルの事業所");
+  WriteSettings(ProgramFolder() / "velkar.ini", "QdrPath\t" + elsewhere + "\r\n");
+  EXPECT_EQ(ProviderName({claim}), "設定ファイルの事業所");
+  // velkar.ini without the key: the default again.
+  WriteSettings(ProgramFolder() / "velkar.ini", "[qdr]\r\n");
+  EXPECT_EQ(ProviderName({claim}), "既定の事業所");
+  // --ini names another settings file; --db names the database itself.
+  WriteSettings(dir / "other.ini", "[QDR]\nqdrpath = \"" + elsewhere + "\"\n");
+  EXPECT_EQ(ProviderName({"--ini", (dir / "other.ini").string(), claim}), "設定ファイルの事業所");
+  EXPECT_EQ(ProviderName({"--ini", (dir / "other.ini").string(), "--db", (ProgramFolder() / "data.qdr").string(),
+                          claim}),
+            "既定の事業所");
+  // A settings file naming a database that does not open.
+  WriteSettings(ProgramFolder() / "velkar.ini", "[qdr]\nQdrPath=/nonexistent/data.qdr\n");
+  EXPECT_EQ(ProviderName({claim}), "unavailable");
+}
+
+}  // namespace
+}  // namespace pellora
