@@ -25,6 +25,8 @@ const ErrorSource Days::kErrors{CLSID_Days, IID_IDays};
 IUnknown* Days::FindInterface(REFIID riid) {
   if (IsEqualGUID(riid, IID_IDays) || IsEqualGUID(riid, IID_IDispatch)) return static_cast<IDays*>(this);
   if (IsEqualGUID(riid, IID_ISupportErrorInfo)) return static_cast<ISupportErrorInfo*>(this);
+  if (IsEqualGUID(riid, IID_IPersistStream) || IsEqualGUID(riid, IID_IPersist))
+    return static_cast<IPersistStream*>(this);
   if (IsEqualGUID(riid, IID_DaysObject)) return static_cast<IDays*>(this);
   return nullptr;
 }
@@ -154,12 +156,11 @@ HRESULT Days::CopyFrom(const Days& source) {
   return S_OK;
 }
 
-HRESULT Days::AppendLoaded(Day* day) {
-  if (!day) return E_POINTER;
-  day->AddRef();
-  const HRESULT hr = members_.Append(day);
-  if (FAILED(hr)) day->Release();
-  return hr;
+HRESULT Days::AppendLoaded(const std::vector<Day*>& loaded) {
+  const HRESULT hr = members_.AppendAll(loaded);
+  if (FAILED(hr)) return hr;
+  for (Day* day : loaded) day->AddRef();
+  return S_OK;
 }
 
 HRESULT CreateDays(IUnknown* outer, REFIID riid, void** ppv) { return CreateComObject<Days>(outer, riid, ppv); }

@@ -5,10 +5,12 @@
 #include "com_object.h"
 #include "day.h"
 #include "keyed_members.h"
+#include "persist.h"
 
 namespace dovrel {
 
-class Days final : public ComObject<DualInterface<IDays, IID_IDays>, SupportsErrorInfoFor<IID_IDays>> {
+class Days final : public ComObject<DualInterface<IDays, IID_IDays>, SupportsErrorInfoFor<IID_IDays>,
+                                    PersistStreamOf<Days, CLSID_Days>> {
  public:
   explicit Days(IUnknown* outer) : ComObject(outer) {}
 
@@ -43,12 +45,12 @@ class Days final : public ComObject<DualInterface<IDays, IID_IDays>, SupportsErr
   const std::vector<Day*>& Members() const { return members_.All(); }
   const KeyIndex& Index() const { return members_.Index(); }
 
-  // For the persisted form: the version field, and appending a Day whose
-  // fields were read (no checks, no notification, no target); its key, when
-  // not empty, takes over an index entry of the same key. The collection
-  // adds a reference of its own.
+  // For the persisted form: the version field, and appending Days whose
+  // fields were read (no checks, no notification, no target), all of them or
+  // (out of memory) none; a key, when not empty, takes over an index entry
+  // of the same key. The collection adds a reference of its own to each.
   LONG& Version() { return version_; }
-  HRESULT AppendLoaded(Day* day);
+  HRESULT AppendLoaded(const std::vector<Day*>& loaded);
 
  protected:
   IUnknown* FindInterface(REFIID riid) override;

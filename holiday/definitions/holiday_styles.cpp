@@ -30,6 +30,8 @@ IUnknown* HolidayStyles::FindInterface(REFIID riid) {
   if (IsEqualGUID(riid, IID_IHLDYStyles) || IsEqualGUID(riid, IID_IDispatch)) return static_cast<IHLDYStyles*>(this);
   if (IsEqualGUID(riid, IID_ISupportErrorInfo)) return static_cast<ISupportErrorInfo*>(this);
   if (IsEqualGUID(riid, IID_IHLDYStylesNotify)) return static_cast<IHLDYStylesNotify*>(this);
+  if (IsEqualGUID(riid, IID_IPersistStream) || IsEqualGUID(riid, IID_IPersist))
+    return static_cast<IPersistStream*>(this);
   if (IsEqualGUID(riid, IID_HolidayStylesObject)) return static_cast<IHLDYStyles*>(this);
   return nullptr;
 }
@@ -221,15 +223,13 @@ STDMETHODIMP HolidayStyles::SetNotify(HWND window, UINT message) {
   return S_OK;
 }
 
-HRESULT HolidayStyles::AppendLoaded(HolidayStyle* style) {
-  if (!style) return E_POINTER;
-  style->AddRef();
-  const HRESULT hr = members_.Append(style);
-  if (FAILED(hr)) {
-    style->Release();
-    return hr;
+HRESULT HolidayStyles::AppendLoaded(const std::vector<HolidayStyle*>& loaded) {
+  const HRESULT hr = members_.AppendAll(loaded);
+  if (FAILED(hr)) return hr;
+  for (HolidayStyle* style : loaded) {
+    style->AddRef();
+    style->SetOwner(this);
   }
-  style->SetOwner(this);
   return S_OK;
 }
 

@@ -10,12 +10,13 @@
 #include "holiday_style.h"
 #include "internal_interfaces.h"
 #include "keyed_members.h"
+#include "persist.h"
 
 namespace dovrel {
 
 class HolidayStyles final
     : public ComObject<DualInterface<IHLDYStyles, IID_IHLDYStyles>, SupportsErrorInfoFor<IID_IHLDYStyles>,
-                       IHLDYStylesNotify> {
+                       IHLDYStylesNotify, PersistStreamOf<HolidayStyles, CLSID_HolidayStyles>> {
  public:
   explicit HolidayStyles(IUnknown* outer) : ComObject(outer) {}
   ~HolidayStyles() override;
@@ -59,12 +60,13 @@ class HolidayStyles final
   const std::vector<HolidayStyle*>& Members() const { return members_.All(); }
   const KeyIndex& Index() const { return members_.Index(); }
 
-  // For the persisted form: the version field, and appending a style whose
-  // fields were read (no notification, no ResolveUseStyles); its key, when
-  // not empty, takes over an index entry of the same key, and its owner
-  // becomes this collection. The collection adds a reference of its own.
+  // For the persisted form: the version field, and appending styles whose
+  // fields were read (no notification, no ResolveUseStyles), all of them or
+  // (out of memory) none; a key, when not empty, takes over an index entry
+  // of the same key, and their owner becomes this collection. The
+  // collection adds a reference of its own to each.
   LONG& Version() { return version_; }
-  HRESULT AppendLoaded(HolidayStyle* style);
+  HRESULT AppendLoaded(const std::vector<HolidayStyle*>& loaded);
 
  protected:
   IUnknown* FindInterface(REFIID riid) override;

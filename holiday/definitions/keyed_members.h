@@ -78,6 +78,28 @@ class KeyedMembers {
   }
   HRESULT Append(Member* member) { return Insert(Count(), member); }
 
+  // Appends several members in their order as one step: all of them, each
+  // non-empty key entering the index (and taking over an entry of the same
+  // key), or, when memory runs out, none. The index is rebuilt aside and
+  // swapped in, so a failure halfway leaves the collection as it was. The
+  // pointers are appended as given; references are the caller's concern.
+  HRESULT AppendAll(const std::vector<Member*>& added) {
+    try {
+      members_.reserve(members_.size() + added.size());
+      KeyIndex index = index_;
+      LONG position = Count();
+      for (Member* member : added) {
+        if (!member->Key().IsEmpty()) index.Map(member->Key().View(), position);
+        ++position;
+      }
+      index_ = std::move(index);
+    } catch (const std::bad_alloc&) {
+      return DVERR_OUT_OF_MEMORY;
+    }
+    members_.insert(members_.end(), added.begin(), added.end());  // within the capacity reserved
+    return S_OK;
+  }
+
   // Takes the member at position out of the sequence and its key out of the
   // index; those behind it move down. The collection's reference goes to the
   // caller.

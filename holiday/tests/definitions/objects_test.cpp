@@ -94,7 +94,7 @@ TEST_P(ObjectsTest, CreationRefusesWhatTheClassObjectMustRefuse) {
   void* result = reinterpret_cast<void*>(1);
   EXPECT_EQ(c.create(outer, *c.iid, &result), CLASS_E_NOAGGREGATION);
   EXPECT_EQ(result, nullptr);
-  EXPECT_EQ(c.create(nullptr, IID_IPersistStream, &result), E_NOINTERFACE) << "an interface it lacks";
+  EXPECT_EQ(c.create(nullptr, IID_IClassFactory, &result), E_NOINTERFACE) << "an interface it lacks";
   EXPECT_EQ(result, nullptr);
   outer->Release();
 }
