@@ -2,13 +2,13 @@
 // is the one place where the objects plug into the class objects: each entry
 // names the class's Create<Class>(outer, riid, ppv).
 //
-// A class whose object is not part of the build yet answers
-// CLASS_E_CLASSNOTAVAILABLE from CreateInstance: its class object exists
-// (DllGetClassObject and registration treat all five classes alike), but it
-// cannot make instances.
+// A class without a routine here would answer CLASS_E_CLASSNOTAVAILABLE from
+// CreateInstance: its class object would exist (DllGetClassObject and
+// registration treat all five classes alike), but could make no instances.
 #include "class_table.h"
 #include "day.h"
 #include "days.h"
+#include "dv_dovrel.h"
 #include "holiday_style.h"
 #include "holiday_styles.h"
 
@@ -25,7 +25,7 @@ constexpr CreateInstanceFunction kCreators[] = {
     CreateDays,
     CreateHolidayStyle,
     CreateHolidayStyles,
-    NotAvailable,  // dvDovrel: CreatedvDovrel of holiday/engine, when the main object exists
+    CreatedvDovrel,
 };
 
 }  // namespace

@@ -118,15 +118,16 @@ struct ClassCase {
   const IID* iid;
 };
 
-const ClassCase kDefinitionClasses[] = {
+const ClassCase kClasses[] = {
     {"Day", &CLSID_Day, &IID_IDay},
     {"Days", &CLSID_Days, &IID_IDays},
     {"HolidayStyle", &CLSID_HolidayStyle, &IID_IHLDYStyle},
     {"HolidayStyles", &CLSID_HolidayStyles, &IID_IHLDYStyles},
+    {"dvDovrel", &CLSID_dvDovrel, &IID_IDovrel},
 };
 
 TEST_F(ClassObjects, EveryClassFollowsTheAggregationRules) {
-  for (const ClassCase& c : kDefinitionClasses) {
+  for (const ClassCase& c : kClasses) {
     SCOPED_TRACE(c.name);
     ComPtr<IClassFactory> factory = ClassObject(*c.clsid);
     Outer outer;
@@ -156,14 +157,23 @@ TEST_F(ClassObjects, EveryClassFollowsTheAggregationRules) {
   }
 }
 
-// The main object comes with the engine; until it is plugged into the class
-// table, its class object exists and refuses instances.
-TEST_F(ClassObjects, TheMainObjectsClassObjectExistsBeforeItsObject) {
+// The main object is made with its own HolidayStyles, which lives as long as
+// the host holds either of them.
+TEST_F(ClassObjects, TheMainObjectIsMadeWithItsOwnHolidayStyles) {
   ComPtr<IClassFactory> factory = ClassObject(CLSID_dvDovrel);
   ASSERT_TRUE(factory);
-  void* out = reinterpret_cast<void*>(1);
-  EXPECT_EQ(factory->CreateInstance(nullptr, IID_IDovrel, &out), CLASS_E_CLASSNOTAVAILABLE);
-  EXPECT_EQ(out, nullptr);
+  ComPtr<IDovrel> dovrel;
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IDovrel, dovrel.ReceiveVoid()), S_OK);
+  ComPtr<IHLDYStyles> styles;
+  ASSERT_EQ(dovrel->get_HolidayStyles(styles.Receive()), S_OK);
+  ASSERT_TRUE(styles);
+  LONG count = -1;
+  EXPECT_EQ(styles->get_Count(&count), S_OK);
+  EXPECT_EQ(count, 0);
+  dovrel = ComPtr<IDovrel>();
+  factory = ComPtr<IClassFactory>();
+  EXPECT_EQ(DllCanUnloadNow(), S_FALSE) << "the collection the host still holds";
+  styles = ComPtr<IHLDYStyles>();
 }
 
 TEST_F(ClassObjects, ThreadsAskingAtOnceGetOneClassObject) {
