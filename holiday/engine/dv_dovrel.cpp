@@ -121,22 +121,24 @@ STDMETHODIMP dvDovrel::get_UseStyles(BSTR* pVal) {
 
 STDMETHODIMP dvDovrel::put_UseStyles(BSTR newVal) {
   const KeyView text = engine::UseStylesText<OLECHAR>(ViewOf(newVal));
-  // The copy to keep is made first, so that running out of memory changes
-  // nothing.
+  // The text to keep and the new list are made aside first, so that running
+  // out of memory changes nothing.
   BSTR accepted = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
   if (!accepted) return E_OUTOFMEMORY;
-  engine::UseStylesOutcome outcome = engine::UseStylesOutcome::Refused;
-  HRESULT hr = S_OK;
+  engine::UseStylesOutcome outcome;
   try {
-    outcome = engine::AssignUseStyles<OLECHAR>(text, HolidayStylesDirectory(*styles_), styleList_);
+    engine::StyleList list = styleList_;
+    outcome = engine::AssignUseStyles<OLECHAR>(text, HolidayStylesDirectory(*styles_), list);
+    styleList_.swap(list);
   } catch (const std::bad_alloc&) {
-    hr = E_OUTOFMEMORY;
+    SysFreeString(accepted);
+    return E_OUTOFMEMORY;
   }
-  if (FAILED(hr) || outcome == engine::UseStylesOutcome::Refused) {
+  if (outcome == engine::UseStylesOutcome::Refused) {
     SysFreeString(accepted);
     // The list may hold the styles accepted before the failing piece.
     FollowContinuation();
-    return FAILED(hr) ? hr : DVERR_INVALID_PROPERTY_VALUE;
+    return DVERR_INVALID_PROPERTY_VALUE;
   }
   useStylesText_.Adopt(accepted);
   if (!styleList_.empty()) {

@@ -1,0 +1,122 @@
+// Running out of memory: this program's operator new fails on request, so
+// that every allocation the main object makes with it can be made to fail
+// in turn. Creation then fails with E_OUTOFMEMORY and leaves nothing alive;
+// a query fails with E_OUTOFMEMORY and leaves its out arguments alone; a
+// UseStyles assignment fails and changes nothing.
+#include <cstdlib>
+#include <new>
+
+#include "dv_dovrel.h"
+#include "support.h"
+
+namespace {
+// Allocations left before the next one fails; negative: none fails.
+thread_local long allocationsBeforeFailure = -1;
+}  // namespace
+
+void* operator new(std::size_t size) {
+  if (allocationsBeforeFailure == 0) {
+    allocationsBeforeFailure = -1;
+    throw std::bad_alloc();
+  }
+  if (allocationsBeforeFailure > 0) --allocationsBeforeFailure;
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+// These are the replacements of operator new above: malloc and free are
+// their matching pair, which GCC cannot see.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#pragma GCC diagnostic pop
+
+namespace dovtest {
+namespace {
+
+// Runs attempt with the n-th allocation failing, n = 0, 1, ..., until an
+// attempt makes no more than n allocations and so succeeds; each failing
+// attempt is checked by failed. Returns the number of allocations made.
+template <class Attempt, class Failed>
+long EveryAllocationFailingInTurn(Attempt attempt, Failed failed) {
+  for (long n = 0; n < 1000; ++n) {
+    allocationsBeforeFailure = n;
+    const HRESULT hr = attempt();
+    const bool injected = allocationsBeforeFailure == -1;
+    allocationsBeforeFailure = -1;
+    if (!injected) {
+      EXPECT_EQ(hr, S_OK) << "with every allocation granted";
+      return n;
+    }
+    SCOPED_TRACE(::testing::Message() << "allocation " << n << " failed");
+    failed(hr);
+  }
+  ADD_FAILURE() << "never succeeded";
+  return -1;
+}
+
+class OutOfMemory : public DovrelTest {};
+
+TEST_F(OutOfMemory, CreationFailsWithEOutOfMemoryAndLeavesNothingAlive) {
+  const LONG locks = dovrel::ModuleLockCount();
+  IDovrel* made = nullptr;
+  const long allocations = EveryAllocationFailingInTurn(
+      [&] { return dovrel::CreatedvDovrel(nullptr, IID_IDovrel, reinterpret_cast<void**>(&made)); },
+      [&](HRESULT hr) {
+        EXPECT_EQ(hr, E_OUTOFMEMORY);
+        EXPECT_EQ(made, nullptr);
+        EXPECT_EQ(dovrel::ModuleLockCount(), locks) << "no object left alive";
+      });
+  EXPECT_GE(allocations, 2) << "the object and its HolidayStyles";
+  ASSERT_NE(made, nullptr);
+  made->Release();
+}
+
+TEST_F(OutOfMemory, AQueryFailsWithEOutOfMemoryAndWritesNothing) {
+  ComPtr<IDovrel> dovrel = NewDovrel();
+  BuildJapaneseStyleCalendar(dovrel.Get());
+  Var array = Var::Str(u"kept");
+  SHORT listed = -7;
+  EveryAllocationFailingInTurn(
+      [&] {
+        listed = -7;
+        return dovrel->DatesInRange(Var::Day(Jdn(2024, 1, 1)).v, Var::Day(Jdn(2024, 12, 31)).v, &array.v,
+                                    AsEnum<dvDateTypeConst>(dvHoliday), &listed);
+      },
+      [&](HRESULT hr) {
+        EXPECT_EQ(hr, E_OUTOFMEMORY);
+        EXPECT_EQ(listed, -7);
+        EXPECT_EQ(array.v.vt, VT_BSTR) << "Array left as it was";
+      });
+  EXPECT_EQ(listed, 25);
+  VariantClear(&array.v);  // the array the last attempt wrote
+
+  Var answer = Var::I4(5);
+  EveryAllocationFailingInTurn(
+      [&] {
+        return dovrel->DaysFromNow(Var::Day(Jdn(2024, 1, 1)).v, 400, AsEnum<dvDateTypeExConst>(dvWorkdays), &answer.v);
+      },
+      [&](HRESULT hr) {
+        EXPECT_EQ(hr, E_OUTOFMEMORY);
+        EXPECT_EQ(answer.v.vt, VT_I4);
+      });
+  EXPECT_EQ(answer.v.vt, VT_DATE);
+}
+
+TEST_F(OutOfMemory, AUseStylesAssignmentThatRunsOutChangesNothing) {
+  ComPtr<IDovrel> dovrel = NewDovrel();
+  BuildJapaneseStyleCalendar(dovrel.Get());
+  ASSERT_EQ(SetUseStyles(dovrel.Get(), u"National"), S_OK);
+  const std::int64_t companyHoliday = Jdn(2024, 12, 30);
+  EveryAllocationFailingInTurn([&] { return SetUseStyles(dovrel.Get(), u"Company,{1},Company,National"); },
+                               [&](HRESULT hr) {
+                                 EXPECT_EQ(hr, E_OUTOFMEMORY);
+                                 EXPECT_EQ(Printable(UseStylesOf(dovrel.Get())), "National");
+                                 EXPECT_EQ(ValueTypeOf(dovrel.Get(), companyHoliday), 0) << "the list as it was";
+                               });
+  EXPECT_EQ(Printable(UseStylesOf(dovrel.Get())), "Company,{1},Company,National");
+  EXPECT_EQ(ValueTypeOf(dovrel.Get(), companyHoliday), 1);
+}
+
+}  // namespace
+}  // namespace dovtest
