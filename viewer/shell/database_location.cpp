@@ -59,6 +59,10 @@ bool frmPellora::CheckDatabase(const std::u16string& path) const {
   return jet::OpensAsDatabase(*PlatformPath(path), DatabaseReadOptions);
 }
 
+// The value comes back whole, however long. Read into a fixed buffer of
+// 255 bytes, a longer path would be cut to its first 254 bytes -- perhaps in
+// the middle of a double-byte character -- and name some other file or
+// folder, which might even exist.
 std::u16string frmPellora::IniRead(const std::u16string& section, const std::u16string& key,
                                    const std::u16string& IniFileName) const {
   return ReadProfileString(IniFileName, section, key).value_or(u"");

@@ -28,6 +28,7 @@ frmPellora::frmPellora(MessageBoxes& messageBoxes)
   // The header values stand out on the window background; their captions
   // sit on the window's face like any caption.
   for (Label& caption : lblHeadCaption) caption.BackColor = kButtonFaceColor;
+  for (std::size_t i = 0; i < kMainControlCount; ++i) Visible[i] = !Design(static_cast<MainControl>(i)).debugOnly;
   vsfTotal.SetFormatString(kTotalGridHeadings);
   vsfViewer.SetUserEventHandler([this] { SortViewerByColumn(); });
 }

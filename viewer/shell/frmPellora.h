@@ -11,25 +11,28 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "grid/flex_grid.h"
 #include "jet_reader.h"
+#include "shell/common_dialog.h"
 #include "shell/controls.h"
+#include "shell/frmSetDBname.h"
 #include "shell/message_boxes.h"
+#include "shell/window_design.h"
 
 namespace pellora {
-
-// The database path chosen in the database dialog, program-wide: "" means
-// "no change". Only the dialog's two buttons write it; the main window reads
-// it right after the dialog closes.
-inline std::u16string NewDBname;
 
 class frmPellora {
  public:
   static constexpr std::u16string_view kTitle = u"給付管理／介護報酬請求 CSVファイルビューア";
+  // The title of the boxes that report a start-up failure.
+  static constexpr std::u16string_view kErrorTitle = u"エラーメッセージ";
+  // The window's coordinate unit: twips.
+  static constexpr int kScaleTwips = 1;
 
   // The window as designed, before start-up: the message boxes are where its
   // routines report to the user.
@@ -60,6 +63,26 @@ class frmPellora {
   FlexGrid vsfViewer;  // display grid: one row per person and service month
   FlexGrid vsfTotal;   // totals grid: one row per service month
 
+  // The open-file dialog of the file choice.
+  CommonDialog CommonDialog1;
+
+  // ---- The window itself ----
+
+  // Which controls show: the debug controls only in debug mode.
+  std::array<bool, kMainControlCount> Visible{};
+  bool IsVisible(MainControl control) const { return Visible[static_cast<std::size_t>(control)]; }
+  // The coordinate unit and the outer size, in twips (the design size until
+  // start-up decides).
+  int ScaleMode = 0;
+  TwipsSize Size = OuterSizeOf(kMainDesignClientSize);
+  // The window has been closed: the program ends.
+  bool Unloaded = false;
+  // Told once when the window closes, so that a view closes its own.
+  std::function<void()> OnUnload;
+  // Where the database dialog is shown; without one, the dialog answers as
+  // if cancelled.
+  ModalDialogs* Dialogs = nullptr;
+
   // ---- State shared by start-up, the look-ups and the file choice ----
 
   // The database file exists and opened as a database when it was last
@@ -75,11 +98,49 @@ class frmPellora {
 
   // ---- Where the program runs ----
 
+  // The command line's arguments as one text, as the program was started.
+  std::u16string CommandLine;
+
   // The program's own folder: the executable's, unless a test puts the
   // program somewhere else. velkar.ini and the default data.qdr live here.
   std::u16string ProgramFolder;
   // How the database is read: the reader program and its time limit.
   jet::ReadOptions DatabaseReadOptions;
+
+  // ---- Start-up (shell/startup.cpp) ----
+
+  // The window's start-up, in its fixed order: the command line, the
+  // settings file, the window and its grids, the database, and the claim
+  // file named on the command line. It ends with the window waiting for the
+  // user, or closed (Unloaded) after one of the initialisation messages.
+  void Form_Load();
+  // Reads the command line: DebugMode, CmdFileName, and the settings file's
+  // path, which it returns.
+  std::u16string GetIniFileName();
+  // Caption, coordinate unit, the debug controls and the window size.
+  bool InitForm();
+  // Closes the window; the program ends.
+  void Unload();
+
+  // ---- Commands (shell/commands.cpp) ----
+
+  // "ファイル選択(&O)": clears the display, asks for a claim file and shows
+  // it. A cancel or any failure ends the command quietly.
+  void comFileSelect_Click();
+  // "閉じる(&C)": closes the window.
+  void cmdJob_Click(int Index = 0);
+  // "&DB　名": asks for another database in frmSetDBname and uses it until
+  // the program ends.
+  void Command1_Click();
+  // A click on a column heading of the display grid: the grid's user event,
+  // with that column current, re-sorts the rows by it.
+  void vsfViewer_HeadingClick(int col);
+  // No claim on display: path and title, the grids down to their headings,
+  // the header values emptied.
+  void ClearClaimDisplay();
+  // The folder of a path: everything before its last "/" ("/" for a file
+  // in the root), or the current folder for a bare file name.
+  static std::u16string FolderOf(const std::u16string& path);
 
   // ---- Database location (shell/database_location.cpp) ----
 

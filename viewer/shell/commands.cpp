@@ -1,0 +1,98 @@
+// The user's commands on the main window: the file choice, closing, the
+// database dialog, and the re-sort of the display grid.
+
+#include <filesystem>
+
+#include "csv/utf.h"
+#include "shell/frmPellora.h"
+
+namespace pellora {
+namespace {
+
+constexpr std::u16string_view kClaimFileFilter =
+    u"CSV ファイル (*.csv)|*.csv|"
+    u"テキスト ファイル (*.txt)|*.txt|"
+    u"すべてのファイル (*.*)|*.*";
+constexpr std::u16string_view kDatabaseNotFound = u"データベースが見つかりません";
+
+std::u16string CurrentFolder() {
+  std::error_code ec;
+  const std::filesystem::path folder = std::filesystem::current_path(ec);
+  return ec ? std::u16string(u".") : Utf8ToUtf16(folder.string());
+}
+
+}  // namespace
+
+std::u16string frmPellora::FolderOf(const std::u16string& path) {
+  const std::int16_t lastSlash = CharPos(path, u"/", 0);
+  if (lastSlash == 0) return CurrentFolder();
+  // A file in the root: its folder is the root, not "".
+  if (lastSlash == 1) return u"/";
+  return path.substr(0, static_cast<std::size_t>(lastSlash - 1));
+}
+
+void frmPellora::ClearClaimDisplay() {
+  lblCsvFname.Caption.clear();
+  vsfViewer.SetRows(1);
+  vsfTotal.SetRows(1);
+  vsfCsv.SetRows(1);
+  vsfSort.SetRows(0);
+  ClearHead();
+  lblHead[3].BackColor = kWindowBackgroundColor;
+  Caption = kTitle;
+}
+
+// The display is cleared before the dialog shows, so a cancel leaves no
+// claim on the window; a file that then fails to load still moves the next
+// dialog to its folder.
+void frmPellora::comFileSelect_Click() {
+  try {
+    CommonDialog1.CancelError = true;
+    ClearClaimDisplay();
+    CommonDialog1.Flags = CommonDialog::kHideReadOnly;
+    CommonDialog1.Filter = kClaimFileFilter;
+    CommonDialog1.FilterIndex = 1;
+    CommonDialog1.InitDir = LastFolder;
+    CommonDialog1.ShowOpen();
+
+    const std::u16string path = CommonDialog1.FileName;
+    lblCsvFname.Caption = path;
+    Caption = std::u16string(kTitle) + u" (" + path + u")";
+    LastFolder = FolderOf(path);
+    ShowCsvFile();
+  } catch (...) {
+    // A cancel or a failure ends the command where it is, without a word.
+  }
+}
+
+void frmPellora::cmdJob_Click(int /*Index*/) { Unload(); }
+
+// The choice lasts until the program ends; the settings file is never
+// written. An empty answer changes nothing, not even the claim on display.
+void frmPellora::Command1_Click() {
+  frmSetDBname dialog;
+  dialog.Text1.Text = lblDBname[1].Text;
+  if (Dialogs) Dialogs->ShowModal(dialog);
+  dialog.CloseFromFrame();  // a dialog that went away without a button asked for nothing
+  if (NewDBname.empty()) return;
+
+  ClearClaimDisplay();
+  DBFound = CheckDatabase(NewDBname);
+  if (DBFound) {
+    DBPath = NewDBname;
+    lblDBname[1].Text = NewDBname;
+    lblDBname[1].BackColor = kLightYellow;
+  } else {
+    DBPath.clear();
+    lblDBname[1].Text = kDatabaseNotFound;
+    lblDBname[1].BackColor = kPink;
+  }
+}
+
+void frmPellora::vsfViewer_HeadingClick(int col) {
+  if (col < 0 || col >= vsfViewer.Cols()) return;
+  vsfViewer.SetCol(col);
+  vsfViewer.RaiseUserEvent();
+}
+
+}  // namespace pellora

@@ -1,0 +1,74 @@
+#pragma once
+// CommonDialog: the open-file dialog control of the main window, as its
+// properties. The window's file choice sets them and calls ShowOpen; the
+// platform's own dialog is reached through OpenFileDialog, which a view
+// supplies (and a test scripts).
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pellora {
+
+struct CommonDialog;
+
+// The platform's open-file dialog, shown modally with the control's
+// properties: the chosen path, or nothing when the user cancelled.
+class OpenFileDialog {
+ public:
+  virtual ~OpenFileDialog() = default;
+  virtual std::optional<std::u16string> ShowOpen(const CommonDialog& properties) = 0;
+};
+
+// A cancelled dialog when CancelError is set, as the control raises it.
+inline constexpr std::int16_t kErrDialogCancelled = 32755;
+class DialogCancelled : public std::runtime_error {
+ public:
+  DialogCancelled() : std::runtime_error("the dialog was cancelled") {}
+};
+
+// One entry of a filter: what the dialog shows, and the patterns
+// (separated by ";") of the files it lists.
+struct FilterEntry {
+  std::u16string description;
+  std::u16string patterns;
+  bool operator==(const FilterEntry&) const = default;
+};
+
+// The entries of a filter string, "description|patterns|description|...".
+// A description without its patterns lists every file.
+std::vector<FilterEntry> FilterEntries(std::u16string_view filter);
+
+// The patterns of an entry, one by one.
+std::vector<std::u16string> FilterPatterns(const FilterEntry& entry);
+
+struct CommonDialog {
+  // Flags: the read-only check box is hidden.
+  static constexpr int kHideReadOnly = 4;
+
+  // A cancel raises DialogCancelled instead of returning quietly.
+  bool CancelError = false;
+  int Flags = 0;
+  std::u16string Filter;
+  // The entry selected when the dialog opens, from 1 (0 reads as 1).
+  int FilterIndex = 0;
+  // Where the dialog starts; "" leaves it to the platform.
+  std::u16string InitDir;
+  // The chosen file; kept between uses, so that the dialog offers the
+  // previous choice again.
+  std::u16string FileName;
+  // The title; "" for the platform's own title of an open dialog.
+  std::u16string DialogTitle;
+
+  // The platform's dialog; without one, every ShowOpen is a cancel.
+  OpenFileDialog* Platform = nullptr;
+
+  // Shows the dialog: FileName becomes the chosen path. A cancel leaves
+  // FileName as it was, and raises DialogCancelled if CancelError is set.
+  void ShowOpen();
+};
+
+}  // namespace pellora

@@ -1,0 +1,70 @@
+#include "shell/window_design.h"
+
+#include <string>
+
+namespace pellora {
+namespace {
+
+using enum ControlKind;
+
+// In MainControl's order, which is the tab order.
+constexpr std::array<ControlDesign, kMainControlCount> kMainControls = {{
+    {u"comFileSelect", Button, u"ファイル選択(&O)", {120, 6960, 1515, 495}, u"CSVファイルを選択します"},
+    {u"cmdJob(0)", Button, u"閉じる(&C)", {8340, 6960, 1515, 495}, u"終了します"},
+    {u"Label1", Label, u"&INI　名", {1740, 6900, 795, 255}, u""},
+    {u"lblDBname(0)", TextBox, u"", {2580, 6840, 5655, 375}, u"", kWindowBackgroundColor},
+    {u"Command1", Button, u"&DB　名", {1680, 7200, 915, 375}, u"参照データベースファイルを指定します"},
+    {u"lblDBname(1)", TextBox, u"", {2580, 7200, 5655, 375}, u"", kWindowBackgroundColor},
+    {u"vsfTotal", Grid, u"", {6540, 120, 3375, 795}, u""},
+    {u"vsfViewer", Grid, u"", {120, 1020, 9795, 5775}, u""},
+    {u"vsfSort", Grid, u"", {10020, 120, 3735, 6675}, u"", kButtonFaceColor, false, true},
+    {u"vsfCsv", Grid, u"", {240, 7680, 13395, 3075}, u"", kButtonFaceColor, false, true},
+    {u"lblCsvFname", Label, u"", {240, 10860, 13395, 495}, u"", kButtonFaceColor, false, true},
+    {u"lblHeadCaption(0)", Label, u"年月", {3480, 180, 1155, 315}, u""},
+    {u"lblHeadCaption(1)", Label, u"種類", {60, 180, 615, 315}, u""},
+    {u"lblHeadCaption(2)", Label, u"事業所", {60, 600, 615, 315}, u""},
+    // The header values: a single border on the window background, so that
+    // they read as fields.
+    {u"lblHead(0)", Label, u"", {4740, 120, 1755, 375}, u"", kWindowBackgroundColor, true},
+    {u"lblHead(1)", Label, u"", {720, 120, 2115, 375}, u"", kWindowBackgroundColor, true},
+    {u"lblHead(2)", Label, u"", {720, 540, 1695, 375}, u"", kWindowBackgroundColor, true},
+    {u"lblHead(3)", Label, u"", {2460, 540, 4035, 375}, u"", kWindowBackgroundColor, true},
+}};
+
+constexpr std::array<ControlDesign, kDialogControlCount> kDialogControls = {{
+    {u"Text1", TextBox, u"", {1740, 360, 4815, 375}, u"", kWindowBackgroundColor},
+    {u"Command1(0)", Button, u"登　録", {2940, 1020, 1755, 375}, u"", kButtonFaceColor, false, false, true},
+    {u"Command1(1)", Button, u"キャンセル", {4800, 1020, 1755, 375}, u"", kButtonFaceColor, false, false, false,
+     true},
+    {u"Label1", Label, u"データベース名", {240, 420, 1455, 315}, u""},
+}};
+
+}  // namespace
+
+char16_t AccessKey(std::u16string_view caption) {
+  for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != u'&') continue;
+    if (caption[i + 1] == u'&') {
+      ++i;  // "&&" is a plain "&"
+      continue;
+    }
+    const char16_t key = caption[i + 1];
+    return key >= u'a' && key <= u'z' ? static_cast<char16_t>(key - u'a' + u'A') : key;
+  }
+  return 0;
+}
+
+std::u16string ShownCaption(std::u16string_view caption) {
+  std::u16string shown;
+  for (std::size_t i = 0; i < caption.size(); ++i) {
+    if (caption[i] == u'&' && i + 1 < caption.size()) ++i;
+    shown += caption[i];
+  }
+  return shown;
+}
+
+const ControlDesign& Design(MainControl control) { return kMainControls[static_cast<std::size_t>(control)]; }
+
+const ControlDesign& Design(DialogControl control) { return kDialogControls[static_cast<std::size_t>(control)]; }
+
+}  // namespace pellora

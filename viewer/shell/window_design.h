@@ -1,0 +1,132 @@
+#pragma once
+// The design of Pellora's two windows as data: every control's kind,
+// caption, position and size in twips, tooltip, access key and place in the
+// tab order, and the window sizes. The windows' routines change captions,
+// colours, visibility and size; everything else about a window is here, so
+// that a view lays the windows out by reading this and nothing else.
+//
+// Twips: 1440 per inch. At the 96 dots per inch the design was made for,
+// one pixel is 15 twips; a view scales pixels by its screen's pixel ratio.
+
+#include <array>
+#include <cstddef>
+#include <span>
+#include <string_view>
+
+#include "shell/controls.h"
+
+namespace pellora {
+
+inline constexpr int kTwipsPerPixel = 15;
+
+// The nearest whole pixel of a length in twips at 96 dots per inch.
+constexpr int TwipsToPixels(int twips) {
+  return twips >= 0 ? (twips + kTwipsPerPixel / 2) / kTwipsPerPixel : -((-twips + kTwipsPerPixel / 2) / kTwipsPerPixel);
+}
+
+struct TwipsRect {
+  int left = 0, top = 0, width = 0, height = 0;
+  constexpr int right() const { return left + width; }
+  constexpr int bottom() const { return top + height; }
+};
+
+struct TwipsSize {
+  int width = 0, height = 0;
+  bool operator==(const TwipsSize&) const = default;
+};
+
+enum class ControlKind {
+  Label,    // a caption; with an access key it hands the focus on
+  TextBox,  // a box of text the user can select and copy
+  Button,
+  Grid,
+};
+
+struct ControlDesign {
+  std::u16string_view name;  // as the routines call it: "lblHead(3)", "cmdJob(0)"
+  ControlKind kind;
+  // The design-time caption; "&" marks the access key, "&&" is an "&".
+  std::u16string_view caption;
+  TwipsRect rect;
+  std::u16string_view toolTip;
+  OleColor backColor = kButtonFaceColor;
+  bool singleBorder = false;
+  // Shown only while the window is in debug mode.
+  bool debugOnly = false;
+  // Pressing Enter anywhere in the window presses it / pressing Esc does.
+  bool defaultButton = false;
+  bool cancelButton = false;
+};
+
+// The access key of a caption: the letter after a single "&", upper-cased;
+// 0 when there is none.
+char16_t AccessKey(std::u16string_view caption);
+// A caption as it is shown: without its access-key marks ("&&" shows "&").
+std::u16string ShownCaption(std::u16string_view caption);
+
+// ---- The main window frmPellora ----
+
+// Every control of the main window, in its tab order: the order in which
+// the Tab key visits those that take the focus (labels and hidden controls
+// are passed over). A label's access key gives the focus to the next
+// control in this order that takes it.
+enum class MainControl : std::size_t {
+  comFileSelect,
+  cmdJob0,
+  Label1,
+  lblDBname0,
+  Command1,
+  lblDBname1,
+  vsfTotal,
+  vsfViewer,
+  vsfSort,
+  vsfCsv,
+  lblCsvFname,
+  lblHeadCaption0,
+  lblHeadCaption1,
+  lblHeadCaption2,
+  lblHead0,
+  lblHead1,
+  lblHead2,
+  lblHead3,
+  Count,
+};
+inline constexpr std::size_t kMainControlCount = static_cast<std::size_t>(MainControl::Count);
+
+const ControlDesign& Design(MainControl control);
+
+// The window's client area as designed: the debug mode keeps it.
+inline constexpr TwipsSize kMainDesignClientSize{13830, 11520};
+// The window's outer size outside the debug mode, which leaves the debug
+// controls below and to the right of the visible area.
+inline constexpr TwipsSize kMainNormalOuterSize{10080, 7950};
+
+// The frame around a client area on the desktop the design was made for: a
+// fixed single border of 3 pixels on each side and a title bar of 19.
+// An outer size minus this is the client area a view gives its window, as
+// its own platform draws the frame.
+inline constexpr int kFrameBorderTwips = 3 * kTwipsPerPixel;
+inline constexpr int kTitleBarTwips = 19 * kTwipsPerPixel;
+constexpr TwipsSize ClientSizeOf(TwipsSize outer) {
+  return {outer.width - 2 * kFrameBorderTwips, outer.height - 2 * kFrameBorderTwips - kTitleBarTwips};
+}
+constexpr TwipsSize OuterSizeOf(TwipsSize client) {
+  return {client.width + 2 * kFrameBorderTwips, client.height + 2 * kFrameBorderTwips + kTitleBarTwips};
+}
+
+// ---- The database dialog frmSetDBname ----
+
+enum class DialogControl : std::size_t {
+  Text1,
+  Command1_0,  // "登　録", the default button
+  Command1_1,  // "キャンセル", the cancel button
+  Label1,
+  Count,
+};
+inline constexpr std::size_t kDialogControlCount = static_cast<std::size_t>(DialogControl::Count);
+
+const ControlDesign& Design(DialogControl control);
+
+inline constexpr TwipsSize kDialogClientSize{7125, 1575};
+
+}  // namespace pellora

@@ -1,0 +1,83 @@
+#pragma once
+// A program folder of its own for a main window: the settings file, the
+// provider's database and claim files written there by the test, as a user
+// would find them beside the program.
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "claim_display.h"
+#include "csv/codepage.h"
+#include "csv/utf.h"
+#include "provider_database.h"
+#include "shell/frmPellora.h"
+#include "shell/recording_message_boxes.h"
+
+namespace pellora::testing {
+
+inline std::u16string U16(const std::filesystem::path& path) { return Utf8ToUtf16(path.string()); }
+inline std::u16string U16(const std::string& utf8) { return Utf8ToUtf16(utf8); }
+inline std::string U8(std::u16string_view text) { return Utf16ToUtf8(text).value_or("?"); }
+
+class ProgramFolder {
+ public:
+  ProgramFolder() { window.ProgramFolder = U16(dir.path()); }
+
+  // A settings file as a user's editor writes it: code page 932 bytes.
+  std::filesystem::path WriteSettings(const std::string& utf8, const std::string& name = "velkar.ini") const {
+    const std::filesystem::path file = dir / name;
+    std::ofstream(file, std::ios::binary) << cp932::Encode(Utf8ToUtf16(utf8));
+    return file;
+  }
+
+  std::filesystem::path WriteDatabase(const std::string& name = "data.qdr") const {
+    return WriteProviderDatabase(dir, DatabaseForm::Jet4Compressed, name);
+  }
+
+  std::filesystem::path WriteClaim(const std::string& name, const std::vector<Record>& records) const {
+    const std::filesystem::path file = dir / name;
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << FileBytes(records);
+    return file;
+  }
+
+  // The program started with this command line.
+  void Start(const std::string& commandLine) {
+    window.CommandLine = U16(commandLine);
+    window.Form_Load();
+  }
+
+  TempDir dir;
+  RecordingMessageBoxes ui;
+  frmPellora window{ui};
+};
+
+// Two persons of the provider's database in March 2024 and one person it
+// does not know in April: light yellow and light cyan names.
+inline std::vector<Record> KnownAndUnknownPersons() {
+  return ClaimFile({
+      ServiceDetail("7131", "10", "202403", "131011", "0000000001", "13", "300"),
+      ServiceDetail("7131", "10", "202403", "001234", "0000000003", "63", "120"),
+      ServiceDetail("7132", "10", "202404", "131011", "0000009999", "31", "80"),
+  });
+}
+
+// The current folder changed for one test, and changed back.
+class InFolder {
+ public:
+  explicit InFolder(const std::filesystem::path& folder) : previous_(std::filesystem::current_path()) {
+    std::filesystem::current_path(folder);
+  }
+  ~InFolder() { std::filesystem::current_path(previous_); }
+  InFolder(const InFolder&) = delete;
+  InFolder& operator=(const InFolder&) = delete;
+
+ private:
+  std::filesystem::path previous_;
+};
+
+}  // namespace pellora::testing
