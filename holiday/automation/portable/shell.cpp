@@ -14,7 +14,7 @@ using namespace automation;
 
 namespace {
 
-constexpr HINSTANCE Result(ULONG_PTR code) { return reinterpret_cast<HINSTANCE>(code); }
+HINSTANCE Result(ULONG_PTR code) { return reinterpret_cast<HINSTANCE>(code); }
 
 // The parameters split at blanks: the platform's quoting rules belong to the
 // started program there, and no caller of ours passes any.
