@@ -5,9 +5,12 @@ BUILD     ?= build
 ASAN      ?= build-asan
 BENCH     ?= build-bench
 FUZZ      ?= build-fuzz
+WIN64     ?= build-win64
+WIN32     ?= build-win32
+WINE      ?= build-wine
 CMAKE_ARGS ?=
 
-.PHONY: all deps configure build test test-sanitize run bench fuzz clean
+.PHONY: all deps configure build test test-sanitize run bench fuzz clean windows test-windows
 
 all: build
 
@@ -20,8 +23,19 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-test: build
+# The Linux tests, then dovrel60.dll's clients under Wine.
+test: build windows
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 600
+	@scripts/run-wine-tests $(BUILD) $(WIN64) $(WINE)
+
+# dovrel60.dll for x64 and 32-bit x86, cross-built with MinGW-w64.
+windows:
+	@scripts/install-deps windows
+	@scripts/build-windows $(WIN64) $(WIN32) $(JOBS)
+
+# The Windows clients alone (driver.exe and the VBScript tests) under Wine.
+test-windows: build windows
+	@scripts/run-wine-tests $(BUILD) $(WIN64) $(WINE)
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps
@@ -45,4 +59,4 @@ fuzz: deps
 	@scripts/run-fuzzers $(FUZZ) $(FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD) $(ASAN) $(BENCH) $(FUZZ)
+	rm -rf $(BUILD) $(ASAN) $(BENCH) $(FUZZ) $(WIN64) $(WIN32) $(WINE)

@@ -23,12 +23,16 @@ STDAPI DllRegisterServer() {
   return dovrel::RegisterModuleTypeLibrary(path);
 }
 
-// Removes whatever can be removed and never fails.
+// Removes whatever can be removed and never fails. A class that the other
+// word size's build still has registered keeps the keys both share.
 STDAPI DllUnregisterServer() {
   dovrel::OleString path = dovrel::ThisModulePath();
   const dovrel::ClassEntry* table = dovrel::ClassTable();
-  for (UINT i = 0; i < dovrel::ClassCount(); ++i)
-    dovrel::RunRegistrarResource(dovrel::ThisModule(), table[i].registrationScript, path, false);
+  for (UINT i = 0; i < dovrel::ClassCount(); ++i) {
+    dovrel::Removal removal = dovrel::OtherWordSizeRegistered(*table[i].clsid, path) ? dovrel::Removal::kKeepShared
+                                                                                     : dovrel::Removal::kEverything;
+    dovrel::RunRegistrarResource(dovrel::ThisModule(), table[i].registrationScript, path, false, removal);
+  }
   dovrel::UnregisterModuleTypeLibrary(path);
   return S_OK;
 }

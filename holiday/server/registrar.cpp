@@ -326,10 +326,26 @@ void Remove(HKEY parent, const Node& n) {
   if (!keep) RegDeleteKeyW(parent, n.name.c_str());
 }
 
+// The keys of HKEY_CLASSES_ROOT that each registry view has a copy of; the
+// rest is shared by both word sizes.
+bool IsPerViewClassesKey(HKEY root, const OleString& name) {
+  if (root != HKEY_CLASSES_ROOT) return false;
+  static const char* const kRedirected[] = {"CLSID", "Interface", "DirectShow", "Media Type", "MediaFoundation"};
+  for (const char* redirected : kRedirected) {
+    std::size_t n = std::char_traits<char>::length(redirected);
+    if (name.size() == n && std::equal(name.begin(), name.end(), redirected, [](OLECHAR a, char b) {
+          auto lower = [](OLECHAR c) { return c >= OLECHAR('A') && c <= OLECHAR('Z') ? OLECHAR(c + 32) : c; };
+          return lower(a) == lower(static_cast<OLECHAR>(b));
+        }))
+      return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 HRESULT RunRegistrarScript(std::string_view script, const std::map<OleString, OleString>& replacements,
-                           bool registering) {
+                           bool registering, Removal removal) {
   std::vector<Root> roots;
   try {
     roots = Parse(Replace(Widen(script), replacements));
@@ -343,14 +359,15 @@ HRESULT RunRegistrarScript(std::string_view script, const std::map<OleString, Ol
       if (registering) {
         HRESULT hr = Create(r.key, n);
         if (FAILED(hr)) return hr;
-      } else {
+      } else if (removal == Removal::kEverything || IsPerViewClassesKey(r.key, n.name)) {
         Remove(r.key, n);
       }
     }
   return S_OK;
 }
 
-HRESULT RunRegistrarResource(HMODULE module, UINT id, const OleString& modulePath, bool registering) {
+HRESULT RunRegistrarResource(HMODULE module, UINT id, const OleString& modulePath, bool registering,
+                             Removal removal) {
   static const OLECHAR type[] = {'R', 'E', 'G', 'I', 'S', 'T', 'R', 'Y', 0};
   HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), type);
   if (!found) return HRESULT_FROM_WIN32(GetLastError());
@@ -366,7 +383,12 @@ HRESULT RunRegistrarResource(HMODULE module, UINT id, const OleString& modulePat
     if (c == OLECHAR('\'')) quoted += c;
   }
   const OLECHAR moduleName[] = {'M', 'o', 'd', 'u', 'l', 'e', 0};
-  return RunRegistrarScript(script, {{moduleName, quoted}}, registering);
+  return RunRegistrarScript(script, {{moduleName, quoted}}, registering, removal);
 }
+
+#ifndef _WIN32
+// One word size, one registry view here.
+bool OtherWordSizeRegistered(REFCLSID, const OleString&) { return false; }
+#endif
 
 }  // namespace dovrel

@@ -54,8 +54,10 @@ HRESULT RegisterModuleTypeLibrary(const OleString& modulePath) {
 HRESULT UnregisterModuleTypeLibrary(const OleString& modulePath) {
   ITypeLib* lib = nullptr;
   OleString loadedFrom;
+  // Without the library to ask: what this build registers, the locale of
+  // the IDL and the word size of the module.
   if (FAILED(LoadModuleTypeLibrary(modulePath, &lib, &loadedFrom)))
-    return UnRegisterTypeLib(LIBID_dvDovrel6Lib, 1, 0, 0, SYS_WIN32);
+    return UnRegisterTypeLib(LIBID_dvDovrel6Lib, 1, 0, 0x0409, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
   TLIBATTR* attr = nullptr;
   HRESULT hr = lib->GetLibAttr(&attr);
   if (SUCCEEDED(hr)) {

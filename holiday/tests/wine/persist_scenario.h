@@ -1,0 +1,185 @@
+// The holiday collections that both builds save: the same calls through the
+// public interfaces, compiled here against the automation layer and on
+// Windows against the platform's COM, so that the bytes each build's
+// IPersistStream writes can be compared. Every kind of value of the format
+// is in it: Japanese and empty names, single days and ranges, the three day
+// types, colours, both flags and Override, styles with and without days.
+#pragma once
+
+#include <string>
+
+#include "../../include/dovrel60.h"
+
+namespace persist_scenario {
+
+// An automation date of a calendar day (days since 1899-12-30), without the
+// platform's date services.
+inline double DateOf(int year, int month, int day) {
+  int y = month <= 2 ? year - 1 : year;
+  int era = y / 400;
+  int yearOfEra = y - era * 400;
+  int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  int daysSince1970 = era * 146097 + dayOfEra - 719468;
+  return daysSince1970 + 25569.0;
+}
+
+inline VARIANT Date(int year, int month, int day) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_DATE;
+  v.date = DateOf(year, month, day);
+  return v;
+}
+
+inline VARIANT Omitted() {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_ERROR;
+  v.scode = DISP_E_PARAMNOTFOUND;
+  return v;
+}
+
+inline VARIANT Null() {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_NULL;
+  return v;
+}
+
+// A text argument; the caller clears it.
+inline VARIANT Text(const OLECHAR* text) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_BSTR;
+  v.bstrVal = SysAllocString(text);
+  return v;
+}
+
+struct DayRow {
+  const OLECHAR* key;
+  const OLECHAR* name;  // nullptr: left out
+  int year, month, day;
+  int endYear, endMonth, endDay;  // 0: left out; -1: Null
+  dvDayTypeConst type;
+};
+
+inline HRESULT AddDays(IDays* days, const DayRow* rows, int count) {
+  for (int i = 0; i < count; ++i) {
+    const DayRow& r = rows[i];
+    BSTR key = SysAllocString(r.key);
+    VARIANT name = r.name ? Text(r.name) : Omitted();
+    VARIANT end = r.endYear == 0 ? Omitted() : r.endYear < 0 ? Null() : Date(r.endYear, r.endMonth, r.endDay);
+    IDay* day = nullptr;
+    HRESULT hr = days->Add(key, name, Date(r.year, r.month, r.day), end, r.type, &day);
+    if (day) day->Release();
+    SysFreeString(key);
+    VariantClear(&name);
+    if (FAILED(hr)) return hr;
+  }
+  return S_OK;
+}
+
+inline const DayRow kCompanyDays[] = {
+    {OLESTR("元日"), OLESTR("元日"), 2024, 1, 1, 0, 0, 0, dvTypeHoliday},
+    {OLESTR("GW"), OLESTR("ゴールデンウィーク"), 2024, 5, 3, 2024, 5, 6, dvTypeForcedHoliday},
+    {OLESTR("棚卸"), nullptr, 2024, 12, 28, -1, 0, 0, dvTypeForcedWorkday},
+    {OLESTR("創立記念日"), OLESTR(""), 1999, 6, 1, 0, 0, 0, dvTypeHoliday},
+};
+
+// A Days collection of its own.
+inline HRESULT BuildDays(IDays* days) { return AddDays(days, kCompanyDays, 4); }
+
+// Three styles: one with every attribute set and days, one with a range
+// only, one left as created.
+inline HRESULT BuildStyles(IHLDYStyles* styles) {
+  struct StyleRow {
+    const OLECHAR* key;
+    const OLECHAR* name;
+    OLE_COLOR back, fore;
+    bool bold, underline;
+    dvOverrideConst override;
+  };
+  const StyleRow rows[] = {
+      {OLESTR("祝日"), OLESTR("国民の祝日"), 0x00C0C0FF, 0x000000FF, true, false, dvOverrideNextDay},
+      {OLESTR("Company"), nullptr, 0x00FFFFFF, 0x00800000, false, true, dvOverrideNone},
+      {OLESTR("空"), OLESTR("日付のないスタイル"), 0, 0, false, false, dvOverrideNone},
+  };
+  const DayRow national[] = {
+      {OLESTR("元日"), OLESTR("元日"), 2024, 1, 1, 0, 0, 0, dvTypeHoliday},
+      {OLESTR("成人の日"), OLESTR("成人の日"), 2024, 1, 8, 0, 0, 0, dvTypeHoliday},
+      {OLESTR("建国記念の日"), OLESTR("建国記念の日"), 2024, 2, 11, 0, 0, 0, dvTypeHoliday},
+  };
+  const DayRow company[] = {
+      {OLESTR("夏季休暇"), OLESTR("夏季休暇"), 2024, 8, 13, 2024, 8, 16, dvTypeForcedHoliday},
+  };
+  for (int i = 0; i < 3; ++i) {
+    const StyleRow& r = rows[i];
+    BSTR key = SysAllocString(r.key);
+    VARIANT name = r.name ? Text(r.name) : Omitted();
+    IHLDYStyle* style = nullptr;
+    HRESULT hr = styles->Add(Omitted(), key, name, &style);
+    SysFreeString(key);
+    VariantClear(&name);
+    if (FAILED(hr)) return hr;
+    if (i < 2) {
+      style->put_BackColor(r.back);
+      style->put_ForeColor(r.fore);
+      style->put_Bold(r.bold ? VARIANT_TRUE : VARIANT_FALSE);
+      style->put_Underline(r.underline ? VARIANT_TRUE : VARIANT_FALSE);
+      style->put_Override(r.override);
+      IDays* days = nullptr;
+      hr = style->get_Days(&days);
+      if (SUCCEEDED(hr)) hr = i == 0 ? AddDays(days, national, 3) : AddDays(days, company, 1);
+      if (days) days->Release();
+    }
+    style->Release();
+    if (FAILED(hr)) return hr;
+  }
+  return S_OK;
+}
+
+// What IPersistStream::Save of an object writes to a memory stream.
+inline HRESULT SaveToBytes(IUnknown* object, std::string* bytes) {
+  IPersistStream* persist = nullptr;
+  HRESULT hr = object->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&persist));
+  if (FAILED(hr)) return hr;
+  IStream* stream = nullptr;
+  hr = CreateStreamOnHGlobal(nullptr, TRUE, &stream);
+  if (SUCCEEDED(hr)) hr = persist->Save(stream, TRUE);
+  if (SUCCEEDED(hr)) {
+    LARGE_INTEGER zero{};
+    ULARGE_INTEGER end{};
+    hr = stream->Seek(zero, STREAM_SEEK_CUR, &end);
+    if (SUCCEEDED(hr)) hr = stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+    if (SUCCEEDED(hr)) {
+      bytes->assign(static_cast<std::size_t>(end.QuadPart), '\0');
+      ULONG read = 0;
+      hr = stream->Read(bytes->data(), static_cast<ULONG>(bytes->size()), &read);
+      if (SUCCEEDED(hr) && read != bytes->size()) hr = E_FAIL;
+    }
+  }
+  if (stream) stream->Release();
+  persist->Release();
+  return hr;
+}
+
+// IPersistStream::Load of an object from bytes.
+inline HRESULT LoadFromBytes(IUnknown* object, const std::string& bytes) {
+  IPersistStream* persist = nullptr;
+  HRESULT hr = object->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&persist));
+  if (FAILED(hr)) return hr;
+  IStream* stream = nullptr;
+  hr = CreateStreamOnHGlobal(nullptr, TRUE, &stream);
+  if (SUCCEEDED(hr) && !bytes.empty()) hr = stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
+  if (SUCCEEDED(hr)) {
+    LARGE_INTEGER zero{};
+    hr = stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+  }
+  if (SUCCEEDED(hr)) hr = persist->Load(stream);
+  if (stream) stream->Release();
+  persist->Release();
+  return hr;
+}
+
+}  // namespace persist_scenario

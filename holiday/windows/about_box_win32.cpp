@@ -1,0 +1,65 @@
+// The about box on Windows: dialog 7000 of the library's own resources, run
+// by the platform's dialog manager. Everything it shows comes from the
+// resource script (texts, font, picture 7001); the code fills in the build
+// line, centres the window and answers the three buttons.
+#include "../resources/resource.h"
+#include "about_box.h"
+
+namespace dovrel {
+namespace {
+
+// Moved to the middle of the screen, its size unchanged.
+void CentreOnScreen(HWND dialog) {
+  RECT frame;
+  if (!GetWindowRect(dialog, &frame)) return;
+  int width = frame.right - frame.left;
+  int height = frame.bottom - frame.top;
+  int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+  int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The system information tool, with the dialog as the owner of whatever the
+// shell shows; nothing when the machine names no tool.
+void StartSystemInformationFrom(HWND dialog) {
+  if (auto tool = SystemInformationTool())
+    ShellExecuteW(dialog, L"open", tool->c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      SetDlgItemTextW(dialog, IDC_ABOUT_BUILD, reinterpret_cast<const OleString*>(lParam)->c_str());
+      CentreOnScreen(dialog);
+      return TRUE;  // the default button takes the focus
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDOK:
+        case IDCANCEL:  // also the Escape key and the close box
+          EndDialog(dialog, 0);
+          return TRUE;
+        case IDC_ABOUT_SYSINFO:
+          StartSystemInformationFrom(dialog);
+          return TRUE;
+        default:
+          return FALSE;
+      }
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace
+
+// Modal to the window that is active now (the host's, when it has one); the
+// dialog manager frees the dialog, its fonts and its picture when it ends. A
+// dialog that cannot be made is not reported: the host asked for
+// information, not for a result.
+HRESULT ShowAboutBox(const OLECHAR* version) {
+  OleString buildLine = AboutBuildLine(version ? OleString(version) : OleString());
+  DialogBoxParamW(ThisModule(), MAKEINTRESOURCEW(IDD_ABOUTBOX), GetActiveWindow(), AboutDialogProc,
+                  reinterpret_cast<LPARAM>(&buildLine));
+  return S_OK;
+}
+
+}  // namespace dovrel
