@@ -10,8 +10,10 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "shell/controls.h"
 
@@ -128,5 +130,23 @@ inline constexpr std::size_t kDialogControlCount = static_cast<std::size_t>(Dial
 const ControlDesign& Design(DialogControl control);
 
 inline constexpr TwipsSize kDialogClientSize{7125, 1575};
+
+// ---- Grids ----
+
+// A row of a grid, the heading row included: 255 twips, which holds a line
+// of the window's 9-point text.
+inline constexpr int kGridRowPixels = TwipsToPixels(255);
+// The display grid's four service-kind columns, which share one width.
+inline constexpr std::array<int, 4> kServiceKindColumns = {5, 6, 7, 8};
+
+// The width in pixels of each of a grid's columns. A width the routines set
+// in twips is converted (0 hides the column), and widened where its heading
+// -- its text in the fixed row 0, measured by `textWidth`, with room on
+// either side -- would not fit. A column left to the grid is as wide as its
+// heading; a column of a grid without headings gets the grid's default
+// width, and a fixed column without a heading a narrow one. The columns of
+// `equalWidth` that are left to the grid all take the widest of them.
+std::vector<int> ColumnPixelWidths(const FlexGrid& grid, const std::function<int(std::u16string_view)>& textWidth,
+                                   std::span<const int> equalWidth = {});
 
 }  // namespace pellora

@@ -70,5 +70,32 @@ TEST(DatabaseDialogDesign, ItsControlsFitAndItsButtonsAnswerEnterAndEsc) {
   EXPECT_EQ(TwipsToPixels(kDialogClientSize.height), 105);
 }
 
+// Column widths as a view lays a grid out: the routines' twips, headings
+// measured, and the four service-kind columns equally wide.
+TEST(GridColumns, WidthsFromTwipsFromHeadingsAndEquallyWideServiceKinds) {
+  FlexGrid viewer(GridDesign{1, 7, 1, 1});
+  viewer.SetFormatString(u"|年月|被保険者番号|保険者番号|氏名|　訪問看護　|予防訪問看護|　居宅療養　|予防居宅療養|備考");
+  viewer.SetColWidth(1, 1000);
+  viewer.SetColWidth(2, 1000);  // too narrow for its heading
+  viewer.SetColWidth(3, 0);
+  viewer.SetColWidth(4, 1500);
+  viewer.SetColWidth(9, 1);  // a width of its own keeps it out of the group, and its heading fits
+  // Twelve pixels a character, but a blank is narrow: the padded headings
+  // measure less than the others.
+  const auto measure = [](std::u16string_view text) {
+    int width = 0;
+    for (const char16_t c : text) width += c == u'　' ? 2 : 12;
+    return width;
+  };
+  const std::vector<int> widths = ColumnPixelWidths(viewer, measure, kServiceKindColumns);
+  EXPECT_EQ(widths, (std::vector<int>{16, 67, 12 * 6 + 8, 0, 100, 80, 80, 80, 80, 2 * 12 + 8}));
+
+  FlexGrid sort(GridDesign{3, 2, 0, 0});  // no headings at all
+  EXPECT_EQ(ColumnPixelWidths(sort, measure), (std::vector<int>{64, 64}));
+  FlexGrid totals(GridDesign{1, 2, 1, 0});
+  totals.SetFormatString(u"人数|サービス");
+  EXPECT_EQ(ColumnPixelWidths(totals, measure), (std::vector<int>{40, 12 * 4 + 8}));
+}
+
 }  // namespace
 }  // namespace pellora

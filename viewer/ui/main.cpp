@@ -1,0 +1,37 @@
+// pellora: the claim file viewer.
+//
+//   pellora                  the window, settings from velkar.ini beside the program
+//   pellora CLAIMFILE        ... showing the claim file at once
+//   pellora /debug [INI]     ... with the hidden working grids, settings from INI
+
+#include <QApplication>
+#include <QStyleFactory>
+
+#include "csv/utf.h"
+#include "ui/look.h"
+#include "ui/main_window_view.h"
+
+int main(int argc, char** argv) {
+  // The whole command line is Pellora's: Qt is given none of it, so that a
+  // claim file named like one of Qt's own options is still a claim file.
+  std::u16string commandLine;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) commandLine += u' ';
+    commandLine += pellora::Utf8ToUtf16(argv[i]);
+  }
+  int qtArgc = 1;
+  char* qtArgv[] = {argv[0], nullptr};
+  QApplication app(qtArgc, qtArgv);
+  QApplication::setApplicationName(QStringLiteral("Pellora"));
+  QApplication::setApplicationDisplayName(QStringLiteral("Pellora"));
+  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+  QApplication::setFont(pellora::ui::WindowFont());
+
+  pellora::ui::QtMessageBoxes boxes;
+  pellora::frmPellora form(boxes);
+  form.CommandLine = commandLine;
+  pellora::ui::PelloraWindow window(form, boxes);
+  window.Start();
+  if (form.Unloaded) return 0;
+  return app.exec();
+}

@@ -1,0 +1,208 @@
+#include "ui/main_window_view.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include "ui/look.h"
+
+namespace pellora::ui {
+namespace {
+
+void Paint(QWidget* widget, QPalette::ColorRole role, OleColor color) {
+  QPalette palette = widget->palette();
+  palette.setColor(role, ToQColor(color, QGuiApplication::palette()));
+  widget->setPalette(palette);
+}
+
+
+// The label or text box of a control, with its text as the form holds it.
+const Label* LabelOf(const frmPellora& form, MainControl control) {
+  switch (control) {
+    case MainControl::lblCsvFname: return &form.lblCsvFname;
+    case MainControl::lblHeadCaption0: return &form.lblHeadCaption[0];
+    case MainControl::lblHeadCaption1: return &form.lblHeadCaption[1];
+    case MainControl::lblHeadCaption2: return &form.lblHeadCaption[2];
+    case MainControl::lblHead0: return &form.lblHead[0];
+    case MainControl::lblHead1: return &form.lblHead[1];
+    case MainControl::lblHead2: return &form.lblHead[2];
+    case MainControl::lblHead3: return &form.lblHead[3];
+    default: return nullptr;
+  }
+}
+const TextBox* TextBoxOf(const frmPellora& form, MainControl control) {
+  if (control == MainControl::lblDBname0) return &form.lblDBname[0];
+  if (control == MainControl::lblDBname1) return &form.lblDBname[1];
+  return nullptr;
+}
+FlexGrid* GridOf(frmPellora& form, MainControl control) {
+  switch (control) {
+    case MainControl::vsfTotal: return &form.vsfTotal;
+    case MainControl::vsfViewer: return &form.vsfViewer;
+    case MainControl::vsfSort: return &form.vsfSort;
+    case MainControl::vsfCsv: return &form.vsfCsv;
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+PelloraWindow::PelloraWindow(frmPellora& form, QtMessageBoxes& boxes)
+    : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      form_(form),
+      boxes_(boxes) {
+  setObjectName(QStringLiteral("frmPellora"));
+  setFont(WindowFont());
+  setAutoFillBackground(true);
+  Paint(this, QPalette::Window, kButtonFaceColor);
+
+  for (std::size_t i = 0; i < kMainControlCount; ++i) {
+    const MainControl control = static_cast<MainControl>(i);
+    const ControlDesign& design = Design(control);
+    QWidget* widget = nullptr;
+    switch (design.kind) {
+      case ControlKind::Label: {
+        QLabel* label = new QLabel(ToQString(design.caption), this);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        label->setAutoFillBackground(true);
+        if (design.singleBorder) label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        widget = label;
+        break;
+      }
+      case ControlKind::TextBox: {
+        QLineEdit* box = new QLineEdit(this);
+        // The boxes show paths for reading and copying; nothing reads
+        // them back.
+        box->setReadOnly(true);
+        box->installEventFilter(this);
+        widget = box;
+        break;
+      }
+      case ControlKind::Button: widget = new QPushButton(ToQString(design.caption), this); break;
+      case ControlKind::Grid: {
+        std::vector<int> equalWidth;
+        if (control == MainControl::vsfViewer) equalWidth.assign(kServiceKindColumns.begin(), kServiceKindColumns.end());
+        widget = new FlexGridView(*GridOf(form_, control), std::move(equalWidth), this);
+        break;
+      }
+    }
+    widget->setObjectName(ToQString(design.name));
+    widget->setGeometry(ToPixels(design.rect));
+    if (!design.toolTip.empty()) widget->setToolTip(ToQString(design.toolTip));
+    widgets_[i] = widget;
+  }
+
+  // The tab order, and a label's access key handing the focus to the next
+  // control in it that takes the focus.
+  QWidget* previous = nullptr;
+  for (std::size_t i = 0; i < kMainControlCount; ++i) {
+    QWidget* widget = widgets_[i];
+    if (widget->focusPolicy() == Qt::NoFocus) continue;
+    if (previous) setTabOrder(previous, widget);
+    previous = widget;
+  }
+  for (std::size_t i = 0; i < kMainControlCount; ++i) {
+    QLabel* label = qobject_cast<QLabel*>(widgets_[i]);
+    if (!label || AccessKey(Design(static_cast<MainControl>(i)).caption) == 0) continue;
+    for (std::size_t next = i + 1; next < kMainControlCount; ++next) {
+      if (widgets_[next]->focusPolicy() != Qt::NoFocus) {
+        label->setBuddy(widgets_[next]);
+        break;
+      }
+    }
+  }
+
+  connect(static_cast<QPushButton*>(widget(MainControl::comFileSelect)), &QPushButton::clicked, this,
+          [this] { run([this] { form_.comFileSelect_Click(); }); });
+  connect(static_cast<QPushButton*>(widget(MainControl::cmdJob0)), &QPushButton::clicked, this,
+          [this] { run([this] { form_.cmdJob_Click(0); }); });
+  connect(static_cast<QPushButton*>(widget(MainControl::Command1)), &QPushButton::clicked, this,
+          [this] { run([this] { form_.Command1_Click(); }); });
+  connect(grid(MainControl::vsfViewer), &FlexGridView::headingClicked, this,
+          [this](int col) { run([this, col] { form_.vsfViewer_HeadingClick(col); }); });
+
+  // The form's dialogs and message boxes open over this window, after it
+  // has been drawn as the routine left it so far.
+  const auto sync = [this] { Sync(); };
+  boxes_.beforeShow = sync;
+  boxes_.parent = this;
+  openFileDialog_.beforeShow = sync;
+  openFileDialog_.parent = this;
+  modalDialogs_.beforeShow = sync;
+  modalDialogs_.parent = this;
+  form_.CommonDialog1.Platform = &openFileDialog_;
+  form_.Dialogs = &modalDialogs_;
+  form_.OnUnload = [this] { close(); };
+  Sync();
+}
+
+PelloraWindow::~PelloraWindow() {
+  form_.CommonDialog1.Platform = nullptr;
+  form_.Dialogs = nullptr;
+  form_.OnUnload = nullptr;
+  boxes_.beforeShow = nullptr;
+}
+
+FlexGridView* PelloraWindow::grid(MainControl control) const {
+  return qobject_cast<FlexGridView*>(widget(control));
+}
+
+void PelloraWindow::Start() {
+  form_.Form_Load();
+  if (form_.Unloaded) return;
+  Sync();
+  show();
+}
+
+template <typename Routine>
+void PelloraWindow::run(Routine routine) {
+  routine();
+  if (!form_.Unloaded) Sync();
+}
+
+void PelloraWindow::syncSize() {
+  // The client area of the form's outer size on the design's desktop; this
+  // desktop draws its own frame around it.
+  setFixedSize(ToPixels(ClientSizeOf(form_.Size)));
+}
+
+void PelloraWindow::Sync() {
+  setWindowTitle(ToQString(form_.Caption));
+  syncSize();
+  for (std::size_t i = 0; i < kMainControlCount; ++i) {
+    const MainControl control = static_cast<MainControl>(i);
+    QWidget* widget = widgets_[i];
+    widget->setVisible(form_.IsVisible(control));
+    if (const Label* label = LabelOf(form_, control)) {
+      static_cast<QLabel*>(widget)->setText(ToQString(label->Caption));
+      Paint(widget, QPalette::Window, label->BackColor);
+    } else if (const TextBox* box = TextBoxOf(form_, control)) {
+      QLineEdit* edit = static_cast<QLineEdit*>(widget);
+      if (edit->text() != ToQString(box->Text)) edit->setText(ToQString(box->Text));
+      Paint(widget, QPalette::Base, box->BackColor);
+    } else if (FlexGridView* view = qobject_cast<FlexGridView*>(widget)) {
+      view->gridModel().catchUp();
+    }
+  }
+}
+
+void PelloraWindow::closeEvent(QCloseEvent* event) {
+  // Closed through the frame: the program ends as with "閉じる".
+  if (!form_.Unloaded) form_.Unload();
+  event->accept();
+}
+
+// A path box that gains the focus selects all its text, so that it can be
+// copied at once; after a mouse click has placed the cursor, too.
+bool PelloraWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusIn) {
+    if (QLineEdit* box = qobject_cast<QLineEdit*>(watched)) QTimer::singleShot(0, box, &QLineEdit::selectAll);
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace pellora::ui

@@ -1,0 +1,58 @@
+#pragma once
+// frmPellora on screen: a fixed-size Qt window whose widgets draw the
+// headless main window's controls and pass the user's gestures to its
+// routines. After each routine (and before each dialog a routine opens) the
+// widgets are brought up to date from the controls; the grids follow their
+// models by themselves.
+
+#include <QWidget>
+#include <array>
+
+#include "shell/frmPellora.h"
+#include "ui/grid_view.h"
+#include "ui/message_boxes_view.h"
+#include "ui/open_file_dialog_view.h"
+#include "ui/set_db_dialog_view.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace pellora::ui {
+
+class PelloraWindow : public QWidget {
+  Q_OBJECT
+ public:
+  // The window for `form`, whose message boxes are `boxes`: it supplies the
+  // form's dialogs and learns when the form closes.
+  PelloraWindow(frmPellora& form, QtMessageBoxes& boxes);
+  ~PelloraWindow() override;
+
+  // Start-up: the form's own, then the window shows unless it closed.
+  void Start();
+  // Draws the controls as the form's routines have left them.
+  void Sync();
+
+  frmPellora& form() { return form_; }
+  // The widget that draws a control.
+  QWidget* widget(MainControl control) const { return widgets_[static_cast<std::size_t>(control)]; }
+  FlexGridView* grid(MainControl control) const;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // Runs one of the form's routines started by the user, then draws.
+  template <typename Routine>
+  void run(Routine routine);
+  void syncSize();
+
+  frmPellora& form_;
+  QtMessageBoxes& boxes_;
+  QtOpenFileDialog openFileDialog_;
+  QtModalDialogs modalDialogs_;
+  std::array<QWidget*, kMainControlCount> widgets_{};
+};
+
+}  // namespace pellora::ui

@@ -1,0 +1,24 @@
+#pragma once
+// The window's message boxes as Qt message boxes: one OK button, the icon
+// asked for, and the title given (or the program's name).
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+
+#include "shell/message_boxes.h"
+
+namespace pellora::ui {
+
+class QtMessageBoxes : public MessageBoxes {
+ public:
+  // Before a box shows, so that the window behind it is drawn as its
+  // routines have left it so far.
+  std::function<void()> beforeShow;
+  // The window the boxes belong to; none before it exists.
+  QPointer<QWidget> parent;
+
+  void Show(std::u16string text, MsgIcon icon, std::optional<std::u16string> title) override;
+};
+
+}  // namespace pellora::ui
