@@ -130,12 +130,12 @@ TEST_F(DovrelObject, ANewObjectStartsOnTodayWithNoRulesAndNoStylesInUse) {
   for (SHORT weekday = 1; weekday <= 7; ++weekday) {
     dvWeekRestsConst rule = AsEnum<dvWeekRestsConst>(99);
     EXPECT_EQ(dovrel->get_WeekRests(weekday, &rule), S_OK);
-    EXPECT_EQ(static_cast<LONG>(rule), 0);
+    EXPECT_EQ(Raw(rule), 0);
   }
   EXPECT_TRUE(UseStylesOf(dovrel.Get()).empty());
   dvValueTypeConst type = AsEnum<dvValueTypeConst>(99);
   EXPECT_EQ(dovrel->get_ValueType(&type), S_OK);
-  EXPECT_EQ(static_cast<LONG>(type), 0) << "an ordinary working day";
+  EXPECT_EQ(Raw(type), 0) << "an ordinary working day";
 }
 
 // StartOfWeek follows the user's locale, read when the object is made. The
@@ -152,7 +152,7 @@ TEST_F(DovrelObject, StartOfWeekComesFromTheUsersLocale) {
   }
   dvWeekdayConst start{};
   EXPECT_EQ(dovrel->get_StartOfWeek(&start), S_OK);
-  EXPECT_EQ(static_cast<LONG>(start), dvSunday);
+  EXPECT_EQ(Raw(start), dvSunday);
 }
 
 }  // namespace

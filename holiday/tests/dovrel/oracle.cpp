@@ -45,7 +45,7 @@ Oracle::Oracle(IDovrel* dovrel) {
   for (int weekday = 1; weekday <= 7; ++weekday) {
     dvWeekRestsConst rule{};
     EXPECT_EQ(dovrel->get_WeekRests(static_cast<SHORT>(weekday), &rule), S_OK);
-    weekRests_[static_cast<std::size_t>(weekday - 1)] = static_cast<std::int16_t>(static_cast<LONG>(rule));
+    weekRests_[static_cast<std::size_t>(weekday - 1)] = static_cast<std::int16_t>(Raw(rule));
   }
   dvWeekdayConst start{};
   EXPECT_EQ(dovrel->get_StartOfWeek(&start), S_OK);
@@ -63,7 +63,7 @@ Oracle::Oracle(IDovrel* dovrel) {
     read.key = key.Text();
     dvOverrideConst override_{};
     EXPECT_EQ(style->get_Override(&override_), S_OK);
-    read.overrideNextDay = static_cast<LONG>(override_) == dvOverrideNextDay;
+    read.overrideNextDay = Raw(override_) == dvOverrideNextDay;
     ComPtr<IDays> days = DaysOf(style.Get());
     LONG dayCount = 0;
     EXPECT_EQ(days->get_Count(&dayCount), S_OK);
@@ -72,7 +72,7 @@ Oracle::Oracle(IDovrel* dovrel) {
       EXPECT_EQ(days->get_Item(Var::I4(d).v, day.object.Receive()), S_OK);
       dvDayTypeConst type{};
       EXPECT_EQ(day.object->get_Type(&type), S_OK);
-      day.type = static_cast<LONG>(type);
+      day.type = Raw(type);
       Var date, date2;
       EXPECT_EQ(day.object->get_Date(&date.v), S_OK);
       EXPECT_EQ(day.object->get_Date2(&date2.v), S_OK);

@@ -29,7 +29,7 @@ class DovrelProperties : public DovrelTest {
   LONG ValueType() {
     dvValueTypeConst type{};
     EXPECT_EQ(dovrel_->get_ValueType(&type), S_OK);
-    return static_cast<LONG>(type);
+    return Raw(type);
   }
 };
 
@@ -128,7 +128,7 @@ TEST_F(DovrelProperties, WeekRestsKeepsSixteenBitsPerWeekdayAndRefusesOtherIndex
       EXPECT_EQ(dovrel_->put_WeekRests(weekday, AsEnum<dvWeekRestsConst>(v.put)), S_OK);
       dvWeekRestsConst got{};
       EXPECT_EQ(dovrel_->get_WeekRests(weekday, &got), S_OK);
-      EXPECT_EQ(static_cast<LONG>(got), v.got);
+      EXPECT_EQ(Raw(got), v.got);
     }
   }
   SetWeekRests(dovrel_.Get(), dvMonday, dvAllWeeks);
@@ -136,7 +136,7 @@ TEST_F(DovrelProperties, WeekRestsKeepsSixteenBitsPerWeekdayAndRefusesOtherIndex
     SCOPED_TRACE(index);
     dvWeekRestsConst got = AsEnum<dvWeekRestsConst>(77);
     ExpectRaisedByDovrel(dovrel_->get_WeekRests(index, &got), kIndexOutOfRange, kIndexOutOfRangeText);
-    EXPECT_EQ(static_cast<LONG>(got), 77) << "nothing written";
+    EXPECT_EQ(Raw(got), 77) << "nothing written";
     ExpectRaisedByDovrel(dovrel_->put_WeekRests(index, AsEnum<dvWeekRestsConst>(dvAllWeeks)), kIndexOutOfRange,
                          kIndexOutOfRangeText);
   }
@@ -245,7 +245,7 @@ TEST_F(DovrelProperties, StartOfWeekTakesTheSevenWeekdays) {
     EXPECT_EQ(dovrel_->put_StartOfWeek(AsEnum<dvWeekdayConst>(weekday)), S_OK);
     dvWeekdayConst got{};
     EXPECT_EQ(dovrel_->get_StartOfWeek(&got), S_OK);
-    EXPECT_EQ(static_cast<LONG>(got), weekday);
+    EXPECT_EQ(Raw(got), weekday);
   }
   for (LONG bad : {LONG{0}, LONG{8}, LONG{-1}, LONG{0x10002}}) {
     PlantSentinelErrorInfo();
@@ -253,7 +253,7 @@ TEST_F(DovrelProperties, StartOfWeekTakesTheSevenWeekdays) {
     EXPECT_TRUE(SentinelErrorInfoStillThere());
     dvWeekdayConst got{};
     EXPECT_EQ(dovrel_->get_StartOfWeek(&got), S_OK);
-    EXPECT_EQ(static_cast<LONG>(got), 7) << "unchanged";
+    EXPECT_EQ(Raw(got), 7) << "unchanged";
   }
 }
 
@@ -387,7 +387,7 @@ TEST_F(UseStylesTest, TheStylesInUseFollowTheCollection) {
   dvValueTypeConst type{};
   SetValue(dovrel_.Get(), Jdn(2024, 5, 1));
   EXPECT_EQ(dovrel_->get_ValueType(&type), S_OK);
-  EXPECT_EQ(static_cast<LONG>(type), 0);
+  EXPECT_EQ(Raw(type), 0);
 }
 
 // Changing a key without a change of membership reads nothing again: the

@@ -279,7 +279,7 @@ LONG ValueTypeOf(IDovrel* dovrel, std::int64_t jdn) {
   SetValue(dovrel, jdn);
   dvValueTypeConst type{};
   EXPECT_EQ(dovrel->get_ValueType(&type), S_OK);
-  return static_cast<LONG>(type);
+  return Raw(type);
 }
 
 std::u16string KeyOf(IDay* day) {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -85,7 +86,19 @@ std::optional<std::int64_t> DayIn(const VARIANT& answer);
 // Enumeration arguments as hosts pass them: any 32-bit value.
 template <class Enum>
 Enum AsEnum(LONG value) {
-  return static_cast<Enum>(value);
+  static_assert(sizeof(Enum) == sizeof(LONG));
+  Enum e;
+  std::memcpy(&e, &value, sizeof e);
+  return e;
+}
+// An enumeration result as the 32-bit value it is: read as an integer, never
+// loaded as the enumeration, whose range it may exceed (WeekRests 0x2345).
+template <class Enum>
+LONG Raw(const Enum& e) {
+  static_assert(sizeof(Enum) == sizeof(LONG));
+  LONG value;
+  std::memcpy(&value, &e, sizeof value);
+  return value;
 }
 
 // --- Error information ------------------------------------------------------------
