@@ -28,6 +28,8 @@ frmPellora::frmPellora(MessageBoxes& messageBoxes)
   // The header values stand out on the window background; their captions
   // sit on the window's face like any caption.
   for (Label& caption : lblHeadCaption) caption.BackColor = kButtonFaceColor;
+  // The debug mode's path of the claim file is a plain caption as well.
+  lblCsvFname.BackColor = kButtonFaceColor;
   for (std::size_t i = 0; i < kMainControlCount; ++i) Visible[i] = !Design(static_cast<MainControl>(i)).debugOnly;
   vsfTotal.SetFormatString(kTotalGridHeadings);
   vsfViewer.SetUserEventHandler([this] { SortViewerByColumn(); });
