@@ -198,8 +198,8 @@ STDMETHODIMP HolidayStyle::ApplyToRange(engine::DayCell* cells, LONG first, LONG
   if (count <= 0) return S_OK;
   if (!cells) return E_POINTER;
   const engine::CellRun run{first, std::span<engine::DayCell>(cells, static_cast<std::size_t>(count))};
-  const bool overrideNextDay = attributes_.override_ == dvOverrideNextDay;
-  for (const Day* day : days_->Members()) engine::MarkDefinition(run, day->Fields(), overrideNextDay, styleNumber);
+  const engine::StyleMarking marking(run, attributes_.override_ == dvOverrideNextDay, styleNumber);
+  for (const Day* day : days_->Members()) marking.Mark(day->Fields());
   return S_OK;
 }
 

@@ -194,15 +194,25 @@ void MarkDefinitionInRun(CellRun run, int run_year, const DayDefinition& def, bo
 
 }  // namespace
 
+StyleMarking::StyleMarking(CellRun run, bool override_next_day, std::int32_t style_number)
+    : run_(run),
+      run_year_(CivilFromDayNumber(run.first).year),
+      override_next_day_(override_next_day),
+      style_number_(style_number) {}
+
+void StyleMarking::Mark(const DayDefinition& def) const {
+  MarkDefinitionInRun(run_, run_year_, def, override_next_day_, style_number_);
+}
+
 void MarkDefinition(CellRun run, const DayDefinition& def, bool override_next_day,
                     std::int32_t style_number) {
-  MarkDefinitionInRun(run, CivilFromDayNumber(run.first).year, def, override_next_day, style_number);
+  StyleMarking(run, override_next_day, style_number).Mark(def);
 }
 
 void ApplyToRange(CellRun run, std::span<const DayDefinition> days, bool override_next_day,
                   std::int32_t style_number) {
-  const int run_year = CivilFromDayNumber(run.first).year;
-  for (const DayDefinition& def : days) MarkDefinitionInRun(run, run_year, def, override_next_day, style_number);
+  const StyleMarking marking(run, override_next_day, style_number);
+  for (const DayDefinition& def : days) marking.Mark(def);
 }
 
 }  // namespace dovrel::engine

@@ -62,6 +62,24 @@ void MarkDefinition(CellRun run, const DayDefinition& def, bool override_next_da
 void ApplyToRange(CellRun run, std::span<const DayDefinition> days, bool override_next_day,
                   std::int32_t style_number);
 
+// The same marking for a style that holds its definitions one by one (the
+// HolidayStyle object keeps each in its own Day): made once per run, then
+// given each definition in collection order. What the run needs to know of
+// the calendar (the year of its first day) is worked out once, not once per
+// definition: a style marks runs of a few hundred days on every step of a
+// walk, where that would cost as much as the marking itself.
+class StyleMarking {
+ public:
+  StyleMarking(CellRun run, bool override_next_day, std::int32_t style_number);
+  void Mark(const DayDefinition& def) const;
+
+ private:
+  CellRun run_;
+  int run_year_;
+  bool override_next_day_;
+  std::int32_t style_number_;
+};
+
 // The one order of classification: every cell zeroed, then the weekly rest
 // days, then each entry of the style list in list order (a style listed
 // twice is applied twice). apply_style(run, index) applies the style at the
