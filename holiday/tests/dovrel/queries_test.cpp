@@ -216,6 +216,37 @@ TEST_F(JapaneseCalendarQueries, DatesInRangeListsTheDaysInAnArrayOfDates) {
   }
 }
 
+// 0100-01-01 and 9999-12-31 are Fridays: their weeks reach outside the
+// supported range, and are cut to it, so that every answer is a date the
+// interface can hand out.
+TEST_F(DovrelQueries, TheWeeksAtTheEndsOfTheRangeAreCutToIt) {
+  ASSERT_EQ(WeekdayOf(kFirstDay), dvFriday);
+  ASSERT_EQ(WeekdayOf(kLastDay), dvFriday);
+  SetWeekRests(dovrel_.Get(), dvSaturday, dvAllWeeks);
+  const Query& firstInWeek = kDateQueries[8];
+  const Query& lastInWeek = kDateQueries[9];
+  const struct {
+    const char* what;
+    const Query& query;
+    LONG startOfWeek;
+    std::int64_t date;
+    LONG type;
+    std::optional<std::int64_t> expected;
+  } cases[] = {
+      {"the week from Saturday 0099-12-26 holds only 0100-01-01", firstInWeek, dvSaturday, kFirstDay, dvWorkday,
+       kFirstDay},
+      {"... and no Saturday", firstInWeek, dvSaturday, kFirstDay, dvWeekend, std::nullopt},
+      {"the week to Saturday 10000-01-01 ends on 9999-12-31", lastInWeek, dvSunday, kLastDay, dvWeekend, std::nullopt},
+      {"... whose last working day is itself", lastInWeek, dvSunday, kLastDay, dvWorkday, kLastDay},
+      {"a week inside the range is whole", lastInWeek, dvSunday, kLastDay - 7, dvWeekend, kLastDay - 6},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_EQ(dovrel_->put_StartOfWeek(AsEnum<dvWeekdayConst>(c.startOfWeek)), S_OK);
+    EXPECT_EQ(Ask(c.query, c.date, c.type), c.expected);
+  }
+}
+
 // --- The argument rules every query shares -----------------------------------------
 
 TEST_F(JapaneseCalendarQueries, TheEnumerationIsCheckedBeforeAnythingElse) {
