@@ -56,7 +56,6 @@ void CheckCreation() {
       }
     }
   }
-  Ptr<IUnknown> none;
   CLSID unknown{};
   CHECK_HR(CLSIDFromProgID(L"Qor.Dovrel_Nothing6.6", &unknown), CO_E_CLASSSTRING);
 }
