@@ -41,27 +41,12 @@ Days* Days::FromInterface(IUnknown* object) {
 
 STDMETHODIMP Days::get__NewEnum(IUnknown** pVal) { return members_.NewEnum(pVal); }
 
-STDMETHODIMP Days::get_Count(LONG* pVal) {
-  if (!pVal) return E_POINTER;
-  *pVal = members_.Count();
-  return S_OK;
-}
+STDMETHODIMP Days::get_Count(LONG* pVal) { return members_.CountInto(pVal); }
 
-STDMETHODIMP Days::get_Item(VARIANT Index, IDay** pVal) {
-  LONG position = 0;
-  const HRESULT hr = members_.Select(Index, kErrors, &position);
-  if (FAILED(hr)) return hr;
-  // A caller that passes no result slot still learns that the member exists.
-  if (pVal) {
-    *pVal = members_.At(position);
-    (*pVal)->AddRef();
-  }
-  return S_OK;
-}
+STDMETHODIMP Days::get_Item(VARIANT Index, IDay** pVal) { return members_.ItemInto(Index, kErrors, pVal); }
 
 STDMETHODIMP Days::Add(BSTR Key, VARIANT Name, VARIANT Date, VARIANT Date2, dvDayTypeConst Type, IDay** pVal) {
-  if (SysStringLen(Key) == 0) return kErrors.Raise(IDS_E_KEY_INVALID, DVERR_KEY_INVALID);
-  if (members_.Index().Contains(ViewOf(Key))) return kErrors.Raise(IDS_E_KEY_NOT_UNIQUE, DVERR_KEY_NOT_UNIQUE);
+  if (const HRESULT hr = members_.CheckNewKey(Key, kErrors); FAILED(hr)) return hr;
 
   const bool nameGiven = !IsMissing(Name);
   VARIANT name;

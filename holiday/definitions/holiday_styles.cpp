@@ -47,21 +47,10 @@ HolidayStyles* HolidayStyles::FromInterface(IUnknown* object) {
 
 STDMETHODIMP HolidayStyles::get__NewEnum(IUnknown** pVal) { return members_.NewEnum(pVal); }
 
-STDMETHODIMP HolidayStyles::get_Count(LONG* pVal) {
-  if (!pVal) return E_POINTER;
-  *pVal = members_.Count();
-  return S_OK;
-}
+STDMETHODIMP HolidayStyles::get_Count(LONG* pVal) { return members_.CountInto(pVal); }
 
 STDMETHODIMP HolidayStyles::get_Item(VARIANT Index, IHLDYStyle** pVal) {
-  LONG position = 0;
-  const HRESULT hr = members_.Select(Index, kErrors, &position);
-  if (FAILED(hr)) return hr;
-  if (pVal) {
-    *pVal = members_.At(position);
-    (*pVal)->AddRef();
-  }
-  return S_OK;
+  return members_.ItemInto(Index, kErrors, pVal);
 }
 
 STDMETHODIMP HolidayStyles::put_Item(VARIANT Index, IHLDYStyle* newVal) {
@@ -113,12 +102,6 @@ HRESULT HolidayStyles::InsertionPoint(const VARIANT& index, LONG* position) cons
   return S_OK;
 }
 
-HRESULT HolidayStyles::CheckNewKey(BSTR key) const {
-  if (SysStringLen(key) == 0) return kErrors.Raise(IDS_E_KEY_INVALID, DVERR_KEY_INVALID);
-  if (members_.Index().Contains(ViewOf(key))) return kErrors.Raise(IDS_E_KEY_NOT_UNIQUE, DVERR_KEY_NOT_UNIQUE);
-  return S_OK;
-}
-
 HRESULT HolidayStyles::Place(LONG position, BSTR key, HolidayStyle* style) {
   if (!style->Key().TrySetExact(ViewOf(key))) return DVERR_OUT_OF_MEMORY;
   const HRESULT hr = members_.Insert(position, style);
@@ -140,7 +123,7 @@ STDMETHODIMP HolidayStyles::Add(VARIANT Index, BSTR Key, VARIANT Name, IHLDYStyl
   LONG position = 0;
   HRESULT hr = InsertionPoint(Index, &position);
   if (FAILED(hr)) return hr;
-  hr = CheckNewKey(Key);
+  hr = members_.CheckNewKey(Key, kErrors);
   if (FAILED(hr)) return hr;
   const bool nameGiven = !IsMissing(Name);
   VARIANT name;
@@ -170,7 +153,7 @@ STDMETHODIMP HolidayStyles::AddObj(VARIANT Index, BSTR Key, IHLDYStyle* Obj, IHL
   LONG position = 0;
   HRESULT hr = InsertionPoint(Index, &position);
   if (FAILED(hr)) return hr;
-  hr = CheckNewKey(Key);
+  hr = members_.CheckNewKey(Key, kErrors);
   if (FAILED(hr)) return hr;
 
   HolidayStyle* style = nullptr;

@@ -76,8 +76,6 @@ class HolidayStyles final
 
   // Where Add and AddObj put a new style: 0-based, or Count() to append.
   HRESULT InsertionPoint(const VARIANT& index, LONG* position) const;
-  // Checks of Add and AddObj on the key: null or empty (516), taken (513).
-  HRESULT CheckNewKey(BSTR key) const;
   // Places a new style (whose fields are set) at position with key; the
   // collection takes over the caller's reference.
   HRESULT Place(LONG position, BSTR key, HolidayStyle* style);

@@ -56,6 +56,33 @@ class KeyedMembers {
     }
   }
 
+  // Count and Item of both collections' interfaces.
+  HRESULT CountInto(LONG* count) const {
+    if (!count) return E_POINTER;
+    *count = Count();
+    return S_OK;
+  }
+  template <class Interface>
+  HRESULT ItemInto(const VARIANT& index, const ErrorSource& errors, Interface** item) const {
+    LONG position = 0;
+    const HRESULT hr = Select(index, errors, &position);
+    if (FAILED(hr)) return hr;
+    // A caller that passes no result slot still learns that the member exists.
+    if (item) {
+      *item = At(position);
+      (*item)->AddRef();
+    }
+    return S_OK;
+  }
+
+  // The key a new member is added under: not empty (516), and borne by no
+  // member yet, compared as the index compares (513).
+  HRESULT CheckNewKey(BSTR key, const ErrorSource& errors) const {
+    if (SysStringLen(key) == 0) return errors.Raise(IDS_E_KEY_INVALID, DVERR_KEY_INVALID);
+    if (index_.Contains(ViewOf(key))) return errors.Raise(IDS_E_KEY_NOT_UNIQUE, DVERR_KEY_NOT_UNIQUE);
+    return S_OK;
+  }
+
   // Puts member at position (0..Count), taking over the caller's reference;
   // a non-empty key is entered in the index, taking over an entry of the same
   // key (only loading can bring such a key). Those behind it move up. On
