@@ -59,9 +59,7 @@ std::u16string_view FileErrorText(std::int16_t number) {
 }
 
 FileError::FileError(std::int16_t number)
-    : std::runtime_error(WhatText(number, FileErrorText(number))),
-      number_(number),
-      description_(FileErrorText(number)) {}
+    : BasicError(number, FileErrorText(number), WhatText(number, FileErrorText(number))) {}
 
 FileError OpenFailure(int errnum, const std::string& path) {
   if (const std::int16_t n = CommonNumber(errnum)) return FileError(n);

@@ -4,9 +4,10 @@
 // Japanese texts they read. errno values are mapped here and nowhere else.
 
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <string_view>
+
+#include "csv/basic_error.h"
 
 namespace pellora {
 
@@ -24,15 +25,9 @@ enum BasicErrorNumber : std::int16_t {
 std::u16string_view FileErrorText(std::int16_t number);
 
 // A failure of the file layer, as the reader passes it to its caller.
-class FileError : public std::runtime_error {
+class FileError : public BasicError {
  public:
   explicit FileError(std::int16_t number);
-  std::int16_t number() const { return number_; }
-  const std::u16string& description() const { return description_; }
-
- private:
-  std::int16_t number_;
-  std::u16string description_;
 };
 
 // What a failed open(2) of `path` (UTF-8) means to the user. A missing file

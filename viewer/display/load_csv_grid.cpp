@@ -4,6 +4,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "csv/basic_error.h"
 #include "csv/clsCSV.h"
 
 namespace pellora {
@@ -52,9 +53,7 @@ void LoadCsvGrid(const std::u16string& fileName, FlexGrid& grid, MessageBoxes& u
   std::optional<std::u16string> failure;
   try {
     CopyRecords(csv, grid);
-  } catch (const FileError& e) {
-    failure = LaterFailureText(e.number(), e.description());
-  } catch (const GridError& e) {
+  } catch (const BasicError& e) {  // the file's or the grid's
     failure = LaterFailureText(e.number(), e.description());
   } catch (const std::bad_alloc&) {
     failure = LaterFailureText(kErrOutOfMemory, FileErrorText(kErrOutOfMemory));

@@ -1,5 +1,6 @@
 #include "grid/grid_error.h"
 
+#include <string>
 #include <string_view>
 
 namespace pellora {
@@ -21,8 +22,6 @@ std::u16string_view Description(std::int16_t number) {
 }  // namespace
 
 GridError::GridError(std::int16_t number)
-    : std::runtime_error("grid error " + std::to_string(number)),
-      number_(number),
-      description_(Description(number)) {}
+    : BasicError(number, Description(number), "grid error " + std::to_string(number)) {}
 
 }  // namespace pellora

@@ -3,8 +3,8 @@
 // as the classic Windows BASIC run-time errors of a control's properties.
 
 #include <cstdint>
-#include <stdexcept>
-#include <string>
+
+#include "csv/basic_error.h"
 
 namespace pellora {
 
@@ -14,15 +14,9 @@ enum GridErrorNumber : std::int16_t {
   kErrInvalidPropertyIndex = 381,  // プロパティ配列のインデックスが不正です。
 };
 
-class GridError : public std::runtime_error {
+class GridError : public BasicError {
  public:
   explicit GridError(std::int16_t number);
-  std::int16_t number() const { return number_; }
-  const std::u16string& description() const { return description_; }
-
- private:
-  std::int16_t number_;
-  std::u16string description_;
 };
 
 }  // namespace pellora

@@ -3,9 +3,8 @@
 #include <exception>
 #include <new>
 
+#include "csv/basic_error.h"
 #include "csv/file_errors.h"
-#include "grid/grid_error.h"
-#include "shell/routine_error.h"
 
 namespace pellora {
 namespace {
@@ -18,11 +17,7 @@ constexpr std::u16string_view kInternalErrorText = u"内部エラーです。";
 ErrInfo CurrentErr() {
   try {
     throw;
-  } catch (const GridError& e) {
-    return {e.number(), e.description()};
-  } catch (const RoutineError& e) {
-    return {e.number(), e.description()};
-  } catch (const FileError& e) {
+  } catch (const BasicError& e) {
     return {e.number(), e.description()};
   } catch (const std::bad_alloc&) {
     return {kErrOutOfMemory, std::u16string(FileErrorText(kErrOutOfMemory))};

@@ -1,5 +1,6 @@
 #include "shell/routine_error.h"
 
+#include <string>
 #include <string_view>
 
 namespace pellora {
@@ -19,8 +20,6 @@ std::u16string_view Description(std::int16_t number) {
 }  // namespace
 
 RoutineError::RoutineError(std::int16_t number)
-    : std::runtime_error("routine error " + std::to_string(number)),
-      number_(number),
-      description_(Description(number)) {}
+    : BasicError(number, Description(number), "routine error " + std::to_string(number)) {}
 
 }  // namespace pellora

@@ -4,8 +4,8 @@
 // file layer's and the grid's.
 
 #include <cstdint>
-#include <stdexcept>
-#include <string>
+
+#include "csv/basic_error.h"
 
 namespace pellora {
 
@@ -14,15 +14,9 @@ enum RoutineErrorNumber : std::int16_t {
   kErrOverflow = 6,              // オーバーフローしました。
 };
 
-class RoutineError : public std::runtime_error {
+class RoutineError : public BasicError {
  public:
   explicit RoutineError(std::int16_t number);
-  std::int16_t number() const { return number_; }
-  const std::u16string& description() const { return description_; }
-
- private:
-  std::int16_t number_;
-  std::u16string description_;
 };
 
 }  // namespace pellora
