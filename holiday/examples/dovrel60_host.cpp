@@ -300,7 +300,8 @@ std::string DatesOf(const VARIANT& array, SHORT count) {
   for (LONG i = lower; i < lower + count; ++i) {
     Variant element;
     api.SafeArrayGetElement(array.parray, &i, &element.v);
-    text += (text.empty() ? "" : " ") + DateText(element.v);
+    if (!text.empty()) text += ' ';
+    text += DateText(element.v);
   }
   return text;
 }

@@ -92,7 +92,10 @@ std::string JsonNumberOrString(std::u16string_view text) {
 }
 
 std::string JsonStatus(std::optional<std::string_view> status) {
-  return status ? "\"" + std::string(*status) + "\"" : "null";
+  if (!status) return "null";
+  std::string quoted(1, '"');
+  quoted.append(*status).push_back('"');
+  return quoted;
 }
 
 std::string JsonRow(const FlexGrid& viewer, int r) {
