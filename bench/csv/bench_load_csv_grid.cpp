@@ -20,10 +20,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <memory>
 #include <string>
 
+#include "../support/run_times.h"
 #include "claimgen/claimgen.h"
 #include "csv/utf.h"
 #include "display/load_csv_grid.h"
@@ -123,46 +123,26 @@ std::size_t HeapHeldByOneLoad() {
   return heapInUse() - before;
 }
 
-// Keeps the wall-clock and CPU seconds per iteration of each benchmark for
-// the summary.
-class SummaryReporter : public benchmark::ConsoleReporter {
- public:
-  struct Seconds {
-    double wall = 0;
-    double cpu = 0;
-  };
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration && !run.error_occurred && run.iterations > 0) {
-        const double n = static_cast<double>(run.iterations);
-        perIteration[run.run_name.function_name] = {run.real_accumulated_time / n, run.cpu_accumulated_time / n};
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, Seconds> perIteration;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   const ClaimFile& file = File();
-  SummaryReporter reporter;
+  bench::RunTimes reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
 
   const double mb = static_cast<double>(file.size) / 1e6;
-  const auto& t = reporter.perIteration;
+
   std::printf("\nclaim file: %zu lines, %.1f MB\n", kLines, mb);
-  if (t.count("BM_FindLineEnds") && t.count("BM_LoadCsvGrid")) {
-    const auto& base = t.at("BM_FindLineEnds");
-    const auto& load = t.at("BM_LoadCsvGrid");
+  const auto* base = reporter.Find("BM_FindLineEnds");
+  const auto* load = reporter.Find("BM_LoadCsvGrid");
+  if (base && load) {
     std::printf("                            wall clock     CPU time\n");
-    std::printf("baseline (find line ends): %8.1f MB/s  %8.1f MB/s\n", mb / base.wall, mb / base.cpu);
-    std::printf("LoadCsvGrid:               %8.1f MB/s  %8.1f MB/s  (target >= 100)\n", mb / load.wall,
-                mb / load.cpu);
-    std::printf("load / baseline:           %8.4f       %8.4f\n", base.wall / load.wall, base.cpu / load.cpu);
+    std::printf("baseline (find line ends): %8.1f MB/s  %8.1f MB/s\n", mb / base->wall, mb / base->cpu);
+    std::printf("LoadCsvGrid:               %8.1f MB/s  %8.1f MB/s  (target >= 100)\n", mb / load->wall,
+                mb / load->cpu);
+    std::printf("load / baseline:           %8.4f       %8.4f\n", base->wall / load->wall, base->cpu / load->cpu);
   }
   auto grid = std::make_unique<pellora::FlexGrid>(pellora::GridDesign{1, 1, 1, 1});
   pellora::RecordingMessageBoxes ui;

@@ -21,11 +21,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "../support/run_times.h"
 #include "claimgen/claimgen.h"
 #include "csv/utf.h"
 #include "shell/frmPellora.h"
@@ -128,26 +128,6 @@ void BM_WholeDisplay(benchmark::State& state) {
 BENCHMARK(BM_LoadOnly)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
 BENCHMARK(BM_WholeDisplay)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
 
-// Keeps the wall-clock and CPU seconds per iteration of each benchmark for
-// the summary.
-class SummaryReporter : public benchmark::ConsoleReporter {
- public:
-  struct Seconds {
-    double wall = 0;
-    double cpu = 0;
-  };
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration && !run.error_occurred && run.iterations > 0) {
-        const double n = static_cast<double>(run.iterations);
-        perIteration[run.run_name.function_name] = {run.real_accumulated_time / n, run.cpu_accumulated_time / n};
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, Seconds> perIteration;
-};
-
 // One display, step by step, by wall clock.
 void PrintStepTimes() {
   using Clock = std::chrono::steady_clock;
@@ -172,19 +152,19 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   File();
-  SummaryReporter reporter;
+  bench::RunTimes reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
 
-  const auto& t = reporter.perIteration;
+
   std::printf("\nclaim file: %zu lines\n", kLines);
-  if (t.count("BM_LoadOnly") && t.count("BM_WholeDisplay")) {
-    const auto& load = t.at("BM_LoadOnly");
-    const auto& whole = t.at("BM_WholeDisplay");
+  const auto* load = reporter.Find("BM_LoadOnly");
+  const auto* whole = reporter.Find("BM_WholeDisplay");
+  if (load && whole) {
     std::printf("                            wall clock     CPU time\n");
-    std::printf("baseline (load alone):     %8.1f ms   %8.1f ms\n", load.wall * 1e3, load.cpu * 1e3);
-    std::printf("whole display:             %8.1f ms   %8.1f ms  (target < 1000)\n", whole.wall * 1e3,
-                whole.cpu * 1e3);
-    std::printf("whole display / load:      %8.2f      %8.2f\n", whole.wall / load.wall, whole.cpu / load.cpu);
+    std::printf("baseline (load alone):     %8.1f ms   %8.1f ms\n", load->wall * 1e3, load->cpu * 1e3);
+    std::printf("whole display:             %8.1f ms   %8.1f ms  (target < 1000)\n", whole->wall * 1e3,
+                whole->cpu * 1e3);
+    std::printf("whole display / load:      %8.2f      %8.2f\n", whole->wall / load->wall, whole->cpu / load->cpu);
   }
   std::printf("one display, step by step (wall clock):\n");
   PrintStepTimes();

@@ -12,10 +12,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <map>
 #include <random>
 #include <string>
 #include <vector>
+
+#include "../support/run_times.h"
 
 #include "dv_dovrel.h"
 #include "engine/queries.h"
@@ -251,18 +252,8 @@ BENCHMARK(BM_Dovrel_FirstInMonth_Workday)->Unit(benchmark::kMillisecond);
 // repetition of each benchmark of this run, in CPU time (the machines are
 // shared; the wall clock counts other processes' time).
 
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public bench::RunTimes {
  public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
-      const double us = run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit) * 1e6;
-      auto [it, added] = microseconds_.emplace(run.benchmark_name(), us);
-      if (!added) it->second = std::min(it->second, us);
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-
   void PrintRatios() const {
     struct Pair {
       const char* what;
@@ -279,15 +270,12 @@ class RatioReporter : public benchmark::ConsoleReporter {
     };
     std::printf("\n%-46s %14s %14s %8s\n", "IDovrel vs the engine", "IDovrel", "engine", "ratio");
     for (const Pair& p : pairs) {
-      const auto q = microseconds_.find("BM_Dovrel_" + p.query), b = microseconds_.find("BM_Engine_" + p.query);
-      if (q == microseconds_.end() || b == microseconds_.end()) continue;
-      std::printf("%-46s %9.2f ns/%-4s %6.2f ns/%-4s %6.2fx\n", p.what, q->second * 1e3 / p.units, p.unit,
-                  b->second * 1e3 / p.units, p.unit, q->second / b->second);
+      const Seconds *q = Find("BM_Dovrel_" + p.query), *b = Find("BM_Engine_" + p.query);
+      if (!q || !b) continue;
+      std::printf("%-46s %9.2f ns/%-4s %6.2f ns/%-4s %6.2fx\n", p.what, q->cpu * 1e9 / p.units, p.unit,
+                  b->cpu * 1e9 / p.units, p.unit, q->cpu / b->cpu);
     }
   }
-
- private:
-  std::map<std::string, double> microseconds_;
 };
 
 }  // namespace

@@ -13,10 +13,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <random>
 #include <string>
 #include <vector>
+
+#include "../support/run_times.h"
 
 #include "engine/queries.h"
 
@@ -211,20 +212,8 @@ BENCHMARK(BM_QuantLib_advance20)->Unit(benchmark::kMicrosecond);
 // Ratios of each query to its floor (and of each peer to our query), from the
 // fastest repetition of each benchmark of this run, in CPU time.
 
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public bench::RunTimes {
  public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
-      // CPU time: the machines these run on are shared, and the wall clock
-      // counts the time other processes hold the core.
-      const double us = run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit) * 1e6;
-      auto [it, added] = microseconds_.emplace(run.benchmark_name(), us);
-      if (!added) it->second = std::min(it->second, us);
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-
   void PrintRatios() const {
     struct Pair {
       const char* what;
@@ -248,15 +237,12 @@ class RatioReporter : public benchmark::ConsoleReporter {
     };
     std::printf("\n%-56s %14s %14s %8s\n", "pair", "ns/unit", "baseline", "ratio");
     for (const Pair& p : pairs) {
-      const auto q = microseconds_.find(p.query), b = microseconds_.find(p.baseline);
-      if (q == microseconds_.end() || b == microseconds_.end()) continue;
-      std::printf("%-56s %10.2f/%-4s %10.2f/%-4s %7.2fx\n", p.what, q->second * 1e3 / p.units, p.unit,
-                  b->second * 1e3 / p.units, p.unit, q->second / b->second);
+      const Seconds *q = Find(p.query), *b = Find(p.baseline);
+      if (!q || !b) continue;
+      std::printf("%-56s %10.2f/%-4s %10.2f/%-4s %7.2fx\n", p.what, q->cpu * 1e9 / p.units, p.unit,
+                  b->cpu * 1e9 / p.units, p.unit, q->cpu / b->cpu);
     }
   }
-
- private:
-  std::map<std::string, double> microseconds_;
 };
 
 }  // namespace
