@@ -4,6 +4,7 @@
 
 #include <locale.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -238,6 +239,42 @@ TEST(CodePage, AnsiIsCodePage932BothWays) {
   ASSERT_EQ(WideCharToMultiByte(CP_ACP, 0, hangul, 3, back, 16, nullptr, &usedDefault), 3);
   EXPECT_EQ(std::string(back, 3), "a?b");
   EXPECT_TRUE(usedDefault);
+}
+
+// UTF-8 is what file names, the registry file and the tests' own messages go
+// through: every length of sequence both ways, and broken text kept with
+// U+FFFD in place of what cannot be read, never cut short.
+TEST(CodePage, Utf8BothWaysAndBrokenTextReplaced) {
+  const struct {
+    const char* what;
+    std::u16string wide;
+    std::string utf8;
+    bool roundTrip;
+  } cases[] = {
+      {"ASCII", u"Qor.Test", "Qor.Test", true},
+      {"two bytes", u"caf\u00E9", "caf\xC3\xA9", true},
+      {"three bytes, half-width kana", u"範囲ｲﾝ", "\xE7\xAF\x84\xE5\x9B\xB2\xEF\xBD\xB2\xEF\xBE\x9D", true},
+      {"a surrogate pair", u"a\U0001F600b", "a\xF0\x9F\x98\x80" "b", true},
+      {"an unpaired high surrogate", std::u16string{u'a', char16_t(0xD800), u'b'}, "a\xEF\xBF\xBD" "b", false},
+      {"an unpaired low surrogate", std::u16string{char16_t(0xDC00), u'b'}, "\xEF\xBF\xBD" "b", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const int units = static_cast<int>(c.wide.size());
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, c.wide.data(), units, nullptr, 0, nullptr, nullptr);
+    ASSERT_EQ(bytes, static_cast<int>(c.utf8.size())) << "the size asked for first";
+    std::string narrow(static_cast<std::size_t>(bytes), '\0');
+    ASSERT_EQ(WideCharToMultiByte(CP_UTF8, 0, c.wide.data(), units, narrow.data(), bytes, nullptr, nullptr), bytes);
+    EXPECT_EQ(narrow, c.utf8);
+    if (!c.roundTrip) continue;
+    OLECHAR wide[32];
+    const int back = MultiByteToWideChar(CP_UTF8, 0, c.utf8.data(), static_cast<int>(c.utf8.size()), wide, 32);
+    EXPECT_EQ(std::u16string(wide, static_cast<std::size_t>(std::max(back, 0))), c.wide);
+  }
+  // A byte that starts no sequence is replaced; the text after it is kept.
+  OLECHAR wide[8];
+  const int n = MultiByteToWideChar(CP_UTF8, 0, "a\xFF" "b", 3, wide, 8);
+  EXPECT_EQ(std::u16string(wide, static_cast<std::size_t>(std::max(n, 0))), u"a\uFFFDb");
 }
 
 }  // namespace
