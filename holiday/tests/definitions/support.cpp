@@ -1,111 +1,21 @@
 #include "support.h"
 
-#include <cstdlib>
-#include <string>
+#include "support/registry.h"
 
 namespace deftest {
 
 namespace {
 
 // The classes' program identifiers, registered as registration does, so
-// that error information names its source: in a registry file of the
-// tests' own, removed afterwards.
-class RegistryEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    char pattern[] = "/tmp/dovrel-definitions-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    setenv("DOVREL_REGISTRY", (dir_ + "/registry.reg").c_str(), 1);
-    Register(CLSID_Day, DOVREL_PROGID_DAY);
-    Register(CLSID_Days, DOVREL_PROGID_DAYS);
-    Register(CLSID_HolidayStyle, DOVREL_PROGID_HOLIDAYSTYLE);
-    Register(CLSID_HolidayStyles, DOVREL_PROGID_HOLIDAYSTYLES);
-  }
-  void TearDown() override {
-    unsetenv("DOVREL_REGISTRY");
-    EXPECT_EQ(std::system(("rm -rf '" + dir_ + "'").c_str()), 0);
-  }
-
- private:
-  static void Register(REFCLSID clsid, const char16_t* progId) {
-    OLECHAR text[39];
-    StringFromGUID2(clsid, text, 39);
-    std::u16string path = u"CLSID\\" + std::u16string(text) + u"\\ProgID";
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    std::u16string value(progId);
-    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>((value.size() + 1) * sizeof(char16_t)));
-    RegCloseKey(key);
-  }
-  std::string dir_;
-};
-
+// that error information names its source.
 [[maybe_unused]] ::testing::Environment* const registryEnvironment =
-    ::testing::AddGlobalTestEnvironment(new RegistryEnvironment);
-
-constexpr GUID kSentinelGuid = {0x01020304, 0x0506, 0x0708, {1, 2, 3, 4, 5, 6, 7, 8}};
+    ::testing::AddGlobalTestEnvironment(new testsupport::RegisteredProgIds(
+        "definitions", {{&CLSID_Day, DOVREL_PROGID_DAY},
+                        {&CLSID_Days, DOVREL_PROGID_DAYS},
+                        {&CLSID_HolidayStyle, DOVREL_PROGID_HOLIDAYSTYLE},
+                        {&CLSID_HolidayStyles, DOVREL_PROGID_HOLIDAYSTYLES}}));
 
 }  // namespace
-
-std::string Printable(std::u16string_view text) {
-  std::string out;
-  for (char16_t c : text) {
-    if (c >= 0x20 && c < 0x7F) {
-      out += static_cast<char>(c);
-    } else {
-      char escaped[12];
-      snprintf(escaped, sizeof escaped, "\\u%04X", static_cast<unsigned>(c));
-      out += escaped;
-    }
-  }
-  return out;
-}
-
-std::optional<Raised> TakeErrorInfo() {
-  IErrorInfo* info = nullptr;
-  if (GetErrorInfo(0, &info) != S_OK || !info) return std::nullopt;
-  Raised raised;
-  BSTR text = nullptr;
-  info->GetDescription(&text);
-  raised.description = text ? std::u16string(text, SysStringLen(text)) : u"";
-  SysFreeString(text);
-  text = nullptr;
-  info->GetSource(&text);
-  raised.source = text ? std::u16string(text, SysStringLen(text)) : u"";
-  SysFreeString(text);
-  info->GetGUID(&raised.iid);
-  info->Release();
-  return raised;
-}
-
-void PlantSentinelErrorInfo() {
-  ICreateErrorInfo* create = nullptr;
-  ASSERT_EQ(CreateErrorInfo(&create), S_OK);
-  create->SetGUID(kSentinelGuid);
-  create->SetDescription(const_cast<LPOLESTR>(OLESTR("sentinel")));
-  IErrorInfo* info = nullptr;
-  create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info));
-  SetErrorInfo(0, info);
-  info->Release();
-  create->Release();
-}
-
-bool SentinelErrorInfoStillThere() {
-  auto raised = TakeErrorInfo();
-  return raised && raised->description == u"sentinel" && IsEqualGUID(raised->iid, kSentinelGuid);
-}
-
-void ExpectRaised(HRESULT hr, HRESULT code, std::u16string_view text, std::u16string_view source, REFIID iid) {
-  EXPECT_EQ(hr, code);
-  auto raised = TakeErrorInfo();
-  ASSERT_TRUE(raised) << "no error information";
-  EXPECT_EQ(Printable(raised->description), Printable(text));
-  EXPECT_EQ(Printable(raised->source), Printable(source));
-  EXPECT_TRUE(IsEqualGUID(raised->iid, iid)) << "the failing interface";
-}
 
 NotificationProbe::NotificationProbe(UINT message) : message_(message) {
   window_ = CreateNotificationTarget(&NotificationProbe::Receive, this);

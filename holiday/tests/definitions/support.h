@@ -1,6 +1,8 @@
-// What the definition objects' tests share: owned VARIANTs and BSTRs, the
-// thread's error information, notification targets that count, the module
-// lock count that every object moves, and dates by the calendar.
+// What the definition objects' tests share: the error texts of the
+// collections, notification targets that count, the module lock count that
+// every object moves, dates by the calendar, and the objects made and filled
+// through their interfaces. Owned values and the thread's error information
+// come from the tests' common support.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -17,6 +19,9 @@
 #include "holiday_styles.h"
 #include "module_lock.h"
 #include "notify_target.h"
+#include "support/error_info.h"
+#include "support/text.h"
+#include "support/values.h"
 
 namespace deftest {
 
@@ -28,83 +33,15 @@ using dovrel::DVERR_KEY_INVALID;
 using dovrel::DVERR_KEY_NOT_UNIQUE;
 using dovrel::DVERR_NO_COLLECTION;
 
-// An owned VARIANT; pass .v to a method (it is passed by value and borrowed).
-struct Var {
-  VARIANT v;
-  Var() { VariantInit(&v); }
-  ~Var() { VariantClear(&v); }
-  Var(const Var& other) : Var() { VariantCopy(&v, const_cast<VARIANT*>(&other.v)); }
-  Var& operator=(const Var&) = delete;
-
-  static Var I2(SHORT value) { Var r; r.v.vt = VT_I2; r.v.iVal = value; return r; }
-  static Var I4(LONG value) { Var r; r.v.vt = VT_I4; r.v.lVal = value; return r; }
-  static Var R8(double value) { Var r; r.v.vt = VT_R8; r.v.dblVal = value; return r; }
-  static Var Date(double value) { Var r; r.v.vt = VT_DATE; r.v.date = value; return r; }
-  static Var Str(std::u16string_view text) {
-    Var r;
-    r.v.vt = VT_BSTR;
-    r.v.bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-    return r;
-  }
-  static Var NullStr() { Var r; r.v.vt = VT_BSTR; r.v.bstrVal = nullptr; return r; }
-  static Var Null() { Var r; r.v.vt = VT_NULL; return r; }
-  static Var Empty() { return Var(); }
-  static Var Missing() { Var r; r.v.vt = VT_ERROR; r.v.scode = DISP_E_PARAMNOTFOUND; return r; }
-  static Var Object(IUnknown* object) {
-    Var r;
-    r.v.vt = VT_DISPATCH;
-    IDispatch* dispatch = nullptr;
-    if (object) object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch));
-    r.v.pdispVal = dispatch;
-    return r;
-  }
-  static Var NullObject() { Var r; r.v.vt = VT_DISPATCH; r.v.pdispVal = nullptr; return r; }
-};
-
-// A VARIANT that refers to another by reference (VT_BYREF | VT_VARIANT);
-// the referred one must outlive it.
-inline VARIANT RefTo(VARIANT& target) {
-  VARIANT r;
-  VariantInit(&r);
-  r.vt = VT_BYREF | VT_VARIANT;
-  r.pvarVal = &target;
-  return r;
-}
-
-// An owned BSTR; null unless given a text.
-struct Bstr {
-  BSTR b = nullptr;
-  Bstr() = default;
-  explicit Bstr(std::u16string_view text) : b(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-  ~Bstr() { SysFreeString(b); }
-  Bstr(const Bstr&) = delete;
-  Bstr& operator=(const Bstr&) = delete;
-  BSTR* Receive() {
-    SysFreeString(b);
-    b = nullptr;
-    return &b;
-  }
-  std::u16string Text() const { return b ? std::u16string(b, SysStringLen(b)) : std::u16string(); }
-};
-
-// Printable form of UTF-16 text for failure messages.
-std::string Printable(std::u16string_view text);
-
-// The thread's current error information, taken (and so cleared).
-struct Raised {
-  std::u16string description;
-  std::u16string source;
-  GUID iid{};
-};
-std::optional<Raised> TakeErrorInfo();
-// Leaves a recognisable error information on the thread, to show that a
-// failure without error information does not touch it.
-void PlantSentinelErrorInfo();
-bool SentinelErrorInfoStillThere();
-
-// Expects hr to be the code and the thread's error information to carry the
-// string-table text, the class's program identifier and the interface.
-void ExpectRaised(HRESULT hr, HRESULT code, std::u16string_view text, std::u16string_view source, REFIID iid);
+using testsupport::Bstr;
+using testsupport::ExpectRaised;
+using testsupport::PlantSentinelErrorInfo;
+using testsupport::Printable;
+using testsupport::Raised;
+using testsupport::RefTo;
+using testsupport::SentinelErrorInfoStillThere;
+using testsupport::TakeErrorInfo;
+using testsupport::Var;
 
 inline constexpr std::u16string_view kKeyNotUnique = u"ｷｰ文字列がｺﾚｸｼｮﾝ内でﾕﾆｰｸでありません";
 inline constexpr std::u16string_view kIndexOutOfRange = u"範囲外のｲﾝﾃﾞｯｸｽです";
@@ -199,12 +136,6 @@ void ExpectIndexConsistent(const Collection& collection) {
   EXPECT_EQ(collection.Index().Size(), keyed);
 }
 
-// Enumeration arguments as hosts pass them, any 32-bit value. Converted,
-// never stored and loaded as the enumeration type: a value outside it (3 or
-// -1 for a dvDayTypeConst) is exactly what the tests pass.
-template <class Enum>
-Enum AsEnum(LONG value) {
-  return static_cast<Enum>(value);
-}
+using testsupport::AsEnum;
 
 }  // namespace deftest

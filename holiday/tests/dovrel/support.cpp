@@ -2,156 +2,28 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 
 #include "dv_dovrel.h"
+#include "support/registry.h"
 
 namespace dovtest {
 
 namespace {
 
 // The main object's program identifier, registered as registration does, so
-// that its error information names its source: in a registry file of the
-// tests' own, removed afterwards.
-class RegistryEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    char pattern[] = "/tmp/dovrel-main-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    setenv("DOVREL_REGISTRY", (dir_ + "/registry.reg").c_str(), 1);
-    OLECHAR clsid[39];
-    StringFromGUID2(CLSID_dvDovrel, clsid, 39);
-    const std::u16string path = u"CLSID\\" + std::u16string(clsid) + u"\\ProgID";
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    const std::u16string progId(DOVREL_PROGID_DOVREL);
-    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(progId.c_str()),
-                   static_cast<DWORD>((progId.size() + 1) * sizeof(char16_t)));
-    RegCloseKey(key);
-  }
-  void TearDown() override {
-    unsetenv("DOVREL_REGISTRY");
-    EXPECT_EQ(std::system(("rm -rf '" + dir_ + "'").c_str()), 0);
-  }
-
- private:
-  std::string dir_;
-};
-
-[[maybe_unused]] ::testing::Environment* const registryEnvironment =
-    ::testing::AddGlobalTestEnvironment(new RegistryEnvironment);
-
-constexpr GUID kSentinelGuid = {0x01020304, 0x0506, 0x0708, {1, 2, 3, 4, 5, 6, 7, 8}};
+// that its error information names its source.
+[[maybe_unused]] ::testing::Environment* const registryEnvironment = ::testing::AddGlobalTestEnvironment(
+    new testsupport::RegisteredProgIds("main", {{&CLSID_dvDovrel, DOVREL_PROGID_DOVREL}}));
 
 }  // namespace
 
 // --- Dates --------------------------------------------------------------------------
-
-std::int64_t DaysFromCivil(std::int64_t y, int m, int d) {
-  y -= m <= 2;
-  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const std::int64_t yoe = y - era * 400;
-  const std::int64_t doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-  const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468 + 2440588;  // 2440588 is 1970-01-01
-}
-
-Civil CivilFromDays(std::int64_t jdn) {
-  const std::int64_t z = jdn - 2440588 + 719468;
-  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const std::int64_t doe = z - era * 146097;
-  const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const std::int64_t mp = (5 * doy + 2) / 153;
-  const int d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  const int m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  return {yoe + era * 400 + (m <= 2), m, d};
-}
-
-int MonthLength(std::int64_t year, int month) {
-  static constexpr int kLength[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  return month == 2 && leap ? 29 : kLength[month - 1];
-}
-
-int WeekdayOf(std::int64_t jdn) {
-  // JDN 0 was a Monday.
-  return static_cast<int>(((jdn + 1) % 7 + 7) % 7) + 1;
-}
 
 std::string DateText(std::int64_t jdn) {
   const Civil c = CivilFromDays(jdn);
   char text[32];
   std::snprintf(text, sizeof text, "%04lld-%02d-%02d", static_cast<long long>(c.year), c.month, c.day);
   return text;
-}
-
-// --- Values -------------------------------------------------------------------------
-
-Var Var::Date(double value) {
-  Var r;
-  r.v.vt = VT_DATE;
-  r.v.date = value;
-  return r;
-}
-Var Var::I2(SHORT value) {
-  Var r;
-  r.v.vt = VT_I2;
-  r.v.iVal = value;
-  return r;
-}
-Var Var::I4(LONG value) {
-  Var r;
-  r.v.vt = VT_I4;
-  r.v.lVal = value;
-  return r;
-}
-Var Var::R8(double value) {
-  Var r;
-  r.v.vt = VT_R8;
-  r.v.dblVal = value;
-  return r;
-}
-Var Var::Str(std::u16string_view text) {
-  Var r;
-  r.v.vt = VT_BSTR;
-  r.v.bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-  return r;
-}
-Var Var::Null() {
-  Var r;
-  r.v.vt = VT_NULL;
-  return r;
-}
-Var Var::Missing() {
-  Var r;
-  r.v.vt = VT_ERROR;
-  r.v.scode = DISP_E_PARAMNOTFOUND;
-  return r;
-}
-
-Bstr::Bstr(std::u16string_view text) : b(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-
-BSTR* Bstr::Receive() {
-  SysFreeString(b);
-  b = nullptr;
-  return &b;
-}
-
-std::string Printable(std::u16string_view text) {
-  std::string out;
-  for (char16_t c : text) {
-    if (c >= 0x20 && c < 0x7F) {
-      out += static_cast<char>(c);
-    } else {
-      char escaped[12];
-      std::snprintf(escaped, sizeof escaped, "\\u%04X", static_cast<unsigned>(c));
-      out += escaped;
-    }
-  }
-  return out;
 }
 
 std::optional<std::int64_t> DayIn(const VARIANT& answer) {
@@ -164,47 +36,8 @@ std::optional<std::int64_t> DayIn(const VARIANT& answer) {
 
 // --- Error information --------------------------------------------------------------
 
-std::optional<Raised> TakeErrorInfo() {
-  IErrorInfo* info = nullptr;
-  if (GetErrorInfo(0, &info) != S_OK || !info) return std::nullopt;
-  Raised raised;
-  BSTR text = nullptr;
-  info->GetDescription(&text);
-  raised.description = text ? std::u16string(text, SysStringLen(text)) : u"";
-  SysFreeString(text);
-  text = nullptr;
-  info->GetSource(&text);
-  raised.source = text ? std::u16string(text, SysStringLen(text)) : u"";
-  SysFreeString(text);
-  info->GetGUID(&raised.iid);
-  info->Release();
-  return raised;
-}
-
-void PlantSentinelErrorInfo() {
-  ICreateErrorInfo* create = nullptr;
-  ASSERT_EQ(CreateErrorInfo(&create), S_OK);
-  create->SetGUID(kSentinelGuid);
-  create->SetDescription(const_cast<LPOLESTR>(OLESTR("sentinel")));
-  IErrorInfo* info = nullptr;
-  create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info));
-  SetErrorInfo(0, info);
-  info->Release();
-  create->Release();
-}
-
-bool SentinelErrorInfoStillThere() {
-  auto raised = TakeErrorInfo();
-  return raised && raised->description == u"sentinel" && IsEqualGUID(raised->iid, kSentinelGuid);
-}
-
 void ExpectRaisedByDovrel(HRESULT hr, HRESULT code, std::u16string_view text) {
-  EXPECT_EQ(hr, code);
-  auto raised = TakeErrorInfo();
-  ASSERT_TRUE(raised) << "no error information";
-  EXPECT_EQ(Printable(raised->description), Printable(text));
-  EXPECT_EQ(Printable(raised->source), "Qor.Dovrel6.6");
-  EXPECT_TRUE(IsEqualGUID(raised->iid, IID_IDovrel)) << "the failing interface is IDovrel";
+  testsupport::ExpectRaised(hr, code, text, u"Qor.Dovrel6.6", IID_IDovrel);
 }
 
 // --- Objects ------------------------------------------------------------------------

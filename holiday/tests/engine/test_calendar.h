@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "../support/civil_calendar.h"
 #include "engine/queries.h"
 
 namespace dovrel::engine::testing {
@@ -30,34 +31,18 @@ inline constexpr int kRandomRoundsDivisor = 1;
 #endif
 constexpr int RandomRounds(int rounds) { return rounds / kRandomRoundsDivisor; }
 
-// Days from civil in the manner of the 400-year era algorithm popularised by
-// Howard Hinnant: a different derivation from the engine's, used to check it.
+// The tests' own civil calendar (a different derivation from the engine's),
+// used to check it.
 inline std::int64_t IndependentDaysFromCivil(std::int64_t y, int m, int d) {
-  y -= m <= 2;
-  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const std::int64_t yoe = y - era * 400;
-  const std::int64_t doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-  const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468 + 2440588;  // 2440588 = 1970-01-01
+  return testsupport::DaysFromCivil(y, m, d);
 }
 
 inline CivilDate IndependentCivil(std::int64_t jdn) {
-  const std::int64_t z = jdn - 2440588 + 719468;
-  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const std::int64_t doe = z - era * 146097;
-  const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const std::int64_t mp = (5 * doy + 2) / 153;
-  const int d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  const int m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  return {static_cast<int>(yoe + era * 400 + (m <= 2)), m, d};
+  const testsupport::Civil c = testsupport::CivilFromDays(jdn);
+  return {static_cast<int>(c.year), c.month, c.day};
 }
 
-inline int IndependentMonthLength(std::int64_t y, int m) {
-  static constexpr int kLength[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-  return m == 2 && leap ? 29 : kLength[m - 1];
-}
+inline int IndependentMonthLength(std::int64_t y, int m) { return testsupport::MonthLength(y, m); }
 
 // A date in tests: Day(2024, 2, 11).
 inline DayNumber Day(int y, int m, int d) { return static_cast<DayNumber>(IndependentDaysFromCivil(y, m, d)); }

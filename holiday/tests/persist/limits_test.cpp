@@ -24,22 +24,13 @@ class PersistLimits : public DefinitionsTest {};
 
 // A Days stream with one Day whose Name is nameUnits times the letter x,
 // made up as it is read, so that a long Name costs the test no memory.
-class LongNameStream final : public IStream {
+class LongNameStream final : public StreamStandIn {
  public:
   explicit LongNameStream(ULONG nameUnits) : units_(nameUnits) {
     head_ = StreamBytes().I32(kVersion).I32(1).I32(2451545).I32(kNoDate2).I16(0).Str(u"long").I32(nameUnits * 2 + 2);
   }
   ULONGLONG Size() const { return head_.size() + ULONGLONG{units_} * 2 + 2; }
 
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_ISequentialStream) ||
-        IsEqualGUID(riid, IID_IStream)) {
-      *ppv = static_cast<IStream*>(this);
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
   STDMETHODIMP_(ULONG) AddRef() override { return 2; }
   STDMETHODIMP_(ULONG) Release() override { return 1; }
   STDMETHODIMP Read(void* pv, ULONG cb, ULONG* pcbRead) override {
@@ -57,15 +48,6 @@ class LongNameStream final : public IStream {
     return S_OK;
   }
   STDMETHODIMP Write(const void*, ULONG, ULONG*) override { return STG_E_ACCESSDENIED; }
-  STDMETHODIMP Seek(LARGE_INTEGER, DWORD, ULARGE_INTEGER*) override { return STG_E_INVALIDFUNCTION; }
-  STDMETHODIMP SetSize(ULARGE_INTEGER) override { return STG_E_INVALIDFUNCTION; }
-  STDMETHODIMP CopyTo(IStream*, ULARGE_INTEGER, ULARGE_INTEGER*, ULARGE_INTEGER*) override { return E_NOTIMPL; }
-  STDMETHODIMP Commit(DWORD) override { return S_OK; }
-  STDMETHODIMP Revert() override { return S_OK; }
-  STDMETHODIMP LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return STG_E_INVALIDFUNCTION; }
-  STDMETHODIMP UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return STG_E_INVALIDFUNCTION; }
-  STDMETHODIMP Stat(STATSTG*, DWORD) override { return E_NOTIMPL; }
-  STDMETHODIMP Clone(IStream**) override { return E_NOTIMPL; }
 
  private:
   Bytes head_;

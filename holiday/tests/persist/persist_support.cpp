@@ -94,7 +94,7 @@ HRESULT LoadBytes(IUnknown* collection, const Bytes& bytes) {
   return PersistOf(collection)->Load(stream.Get());
 }
 
-STDMETHODIMP ScriptedStream::QueryInterface(REFIID riid, void** ppv) {
+STDMETHODIMP StreamStandIn::QueryInterface(REFIID riid, void** ppv) {
   if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_ISequentialStream) ||
       IsEqualGUID(riid, IID_IStream)) {
     *ppv = static_cast<IStream*>(this);

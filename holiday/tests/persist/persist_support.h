@@ -56,11 +56,28 @@ Bytes Saved(IUnknown* collection);
 // Loads bytes from a memory stream into a collection; the result of Load.
 HRESULT LoadBytes(IUnknown* collection, const Bytes& bytes);
 
+// What the tests' stand-in streams have in common: IStream, ISequentialStream
+// and IUnknown by QueryInterface, and nothing but Read and Write, as a
+// stream that cannot seek, copy or lock. They live on the test's stack.
+class StreamStandIn : public IStream {
+ public:
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
+  STDMETHODIMP Seek(LARGE_INTEGER, DWORD, ULARGE_INTEGER*) override { return STG_E_INVALIDFUNCTION; }
+  STDMETHODIMP SetSize(ULARGE_INTEGER) override { return STG_E_INVALIDFUNCTION; }
+  STDMETHODIMP CopyTo(IStream*, ULARGE_INTEGER, ULARGE_INTEGER*, ULARGE_INTEGER*) override { return E_NOTIMPL; }
+  STDMETHODIMP Commit(DWORD) override { return S_OK; }
+  STDMETHODIMP Revert() override { return S_OK; }
+  STDMETHODIMP LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return STG_E_INVALIDFUNCTION; }
+  STDMETHODIMP UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return STG_E_INVALIDFUNCTION; }
+  STDMETHODIMP Stat(STATSTG*, DWORD) override { return E_NOTIMPL; }
+  STDMETHODIMP Clone(IStream**) override { return E_NOTIMPL; }
+};
+
 // A stream over bytes that a test scripts: reads stop with readFailure once
 // failReadAt bytes were read, writes with writeFailure once failWriteAt
 // bytes were written (a failure of S_OK makes a short read or write without
 // a failure), and reads past the end answer endResult with the short count.
-class ScriptedStream final : public IStream {
+class ScriptedStream final : public StreamStandIn {
  public:
   explicit ScriptedStream(Bytes bytes = {}) : bytes_(std::move(bytes)) {}
 
@@ -73,20 +90,10 @@ class ScriptedStream final : public IStream {
   const Bytes& Written() const { return written_; }
   ULONG ReadPosition() const { return position_; }
 
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
   STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-  STDMETHODIMP_(ULONG) Release() override { return --refs_; }  // lives on the test's stack
+  STDMETHODIMP_(ULONG) Release() override { return --refs_; }
   STDMETHODIMP Read(void* pv, ULONG cb, ULONG* pcbRead) override;
   STDMETHODIMP Write(const void* pv, ULONG cb, ULONG* pcbWritten) override;
-  STDMETHODIMP Seek(LARGE_INTEGER, DWORD, ULARGE_INTEGER*) override { return STG_E_INVALIDFUNCTION; }
-  STDMETHODIMP SetSize(ULARGE_INTEGER) override { return STG_E_INVALIDFUNCTION; }
-  STDMETHODIMP CopyTo(IStream*, ULARGE_INTEGER, ULARGE_INTEGER*, ULARGE_INTEGER*) override { return E_NOTIMPL; }
-  STDMETHODIMP Commit(DWORD) override { return S_OK; }
-  STDMETHODIMP Revert() override { return S_OK; }
-  STDMETHODIMP LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return STG_E_INVALIDFUNCTION; }
-  STDMETHODIMP UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return STG_E_INVALIDFUNCTION; }
-  STDMETHODIMP Stat(STATSTG*, DWORD) override { return E_NOTIMPL; }
-  STDMETHODIMP Clone(IStream**) override { return E_NOTIMPL; }
 
  private:
   Bytes bytes_;

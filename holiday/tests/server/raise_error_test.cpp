@@ -2,76 +2,32 @@
 // table, the source from the registry, the interface, the result codes.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "dovrel60.h"
 #include "raise_error.h"
+#include "support/error_info.h"
+#include "support/registry.h"
 
 namespace {
 
 using namespace dovrel;
 
+using testsupport::Raised;
+using testsupport::RegisterProgId;
+using testsupport::TakeErrorInfo;
+
+// Each test with a registry file of its own and no error information left
+// over from another.
 class RaiseErrorTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/dovrel-raise-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    setenv("DOVREL_REGISTRY", (dir_ + "/registry.reg").c_str(), 1);
-    SetErrorInfo(0, nullptr);
-  }
-  void TearDown() override {
-    SetErrorInfo(0, nullptr);
-    unsetenv("DOVREL_REGISTRY");
-    EXPECT_EQ(std::system(("rm -rf '" + dir_ + "'").c_str()), 0);
-  }
+  void SetUp() override { SetErrorInfo(0, nullptr); }
+  void TearDown() override { SetErrorInfo(0, nullptr); }
 
-  // What registration of a class writes for ProgIDFromCLSID to find.
-  static void Register(REFCLSID clsid, const char16_t* progId) {
-    OLECHAR text[39];
-    StringFromGUID2(clsid, text, 39);
-    std::u16string path = u"CLSID\\" + std::u16string(text) + u"\\ProgID";
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    std::u16string value(progId);
-    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>((value.size() + 1) * 2));
-    RegCloseKey(key);
-  }
-
-  struct Raised {
-    std::u16string description, source, helpFile;
-    bool sourceIsNull = false;
-    GUID iid{};
-    DWORD helpContext = 99;
-  };
-
-  static std::optional<Raised> Current() {
-    IErrorInfo* info = nullptr;
-    if (GetErrorInfo(0, &info) != S_OK) return std::nullopt;
-    Raised r;
-    BSTR text = nullptr;
-    info->GetDescription(&text);
-    r.description = text ? std::u16string(text, SysStringLen(text)) : u"";
-    SysFreeString(text);
-    info->GetSource(&text);
-    r.sourceIsNull = text == nullptr;
-    r.source = text ? std::u16string(text, SysStringLen(text)) : u"";
-    SysFreeString(text);
-    info->GetHelpFile(&text);
-    r.helpFile = text ? std::u16string(text) : u"";
-    SysFreeString(text);
-    info->GetGUID(&r.iid);
-    info->GetHelpContext(&r.helpContext);
-    info->Release();
-    return r;
-  }
-
-  std::string dir_;
+ private:
+  testsupport::TempRegistry registry_{"raise"};
 };
 
 struct Entry {
@@ -92,11 +48,11 @@ const Entry kEntries[] = {
 };
 
 TEST_F(RaiseErrorTest, EveryEntryGivesItsTextSourceAndInterface) {
-  Register(CLSID_Days, DOVREL_PROGID_DAYS);
+  RegisterProgId(CLSID_Days, DOVREL_PROGID_DAYS);
   for (const Entry& e : kEntries) {
     EXPECT_EQ(ErrorCodeOf(e.number), e.code);
     EXPECT_EQ(RaiseError(CLSID_Days, e.number, IID_IDays, e.code), e.code);
-    auto raised = Current();
+    auto raised = TakeErrorInfo();
     ASSERT_TRUE(raised) << e.number;
     EXPECT_TRUE(raised->description == e.text) << e.number;
     EXPECT_TRUE(raised->source == u"Qor.Dovrel_Days6.6") << e.number;
@@ -109,7 +65,7 @@ TEST_F(RaiseErrorTest, EveryEntryGivesItsTextSourceAndInterface) {
 TEST_F(RaiseErrorTest, AnUnregisteredClassLeavesTheSourceEmpty) {
   EXPECT_EQ(RaiseError(CLSID_dvDovrel, IDS_E_INDEX_OUT_OF_RANGE, IID_IDovrel, DVERR_INDEX_OUT_OF_RANGE),
             DVERR_INDEX_OUT_OF_RANGE);
-  auto raised = Current();
+  auto raised = TakeErrorInfo();
   ASSERT_TRUE(raised);
   EXPECT_TRUE(raised->source.empty());
   EXPECT_TRUE(raised->description == u"範囲外のｲﾝﾃﾞｯｸｽです");
@@ -118,28 +74,28 @@ TEST_F(RaiseErrorTest, AnUnregisteredClassLeavesTheSourceEmpty) {
 
 TEST_F(RaiseErrorTest, AMissingEntryIsUnknownErrorAndCodeZeroBecomesAnInterfaceCode) {
   EXPECT_EQ(RaiseError(CLSID_Days, 600, IID_IDays, 0), static_cast<HRESULT>(0x80040258));
-  auto raised = Current();
+  auto raised = TakeErrorInfo();
   ASSERT_TRUE(raised);
   EXPECT_TRUE(raised->description == u"Unknown Error");
 }
 
 TEST_F(RaiseErrorTest, ReplacesThePreviousErrorOfTheThreadOnly) {
-  Register(CLSID_HolidayStyles, DOVREL_PROGID_HOLIDAYSTYLES);
+  RegisterProgId(CLSID_HolidayStyles, DOVREL_PROGID_HOLIDAYSTYLES);
   RaiseError(CLSID_HolidayStyles, IDS_E_KEY_NOT_UNIQUE, IID_IHLDYStyles, DVERR_KEY_NOT_UNIQUE);
   std::optional<Raised> seenByOther;
   std::thread other([&] {
     RaiseError(CLSID_HolidayStyles, IDS_E_NO_COLLECTION, IID_IHLDYStyles, DVERR_NO_COLLECTION);
-    seenByOther = Current();
+    seenByOther = TakeErrorInfo();
   });
   other.join();
   ASSERT_TRUE(seenByOther);
   EXPECT_TRUE(seenByOther->description == u"ｺﾚｸｼｮﾝ内にｵﾌﾞｼﾞｪｸﾄがありません");
   RaiseError(CLSID_HolidayStyles, IDS_E_ELEMENT_NOT_FOUND, IID_IHLDYStyles, DVERR_ELEMENT_NOT_FOUND);
-  auto raised = Current();
+  auto raised = TakeErrorInfo();
   ASSERT_TRUE(raised);
   EXPECT_TRUE(raised->description == u"指定された要素が見つかりません。") << "the later raise replaced the earlier";
   EXPECT_TRUE(raised->source == u"Qor.Dovrel_HLDYStyles6.6");
-  EXPECT_FALSE(Current()) << "taken once";
+  EXPECT_FALSE(TakeErrorInfo()) << "taken once";
 }
 
 TEST(LibraryResources, StringHundredAndTheVersion) {

@@ -343,14 +343,6 @@ VARIANT Str(const char16_t* text) {
   return v;
 }
 
-VARIANT R8(double value) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_R8;
-  v.dblVal = value;
-  return v;
-}
-
 constexpr WORD kMethod = DISPATCH_METHOD, kGet = DISPATCH_PROPERTYGET, kPut = DISPATCH_PROPERTYPUT;
 
 // What the member receives, and what the caller gets back, for calls that

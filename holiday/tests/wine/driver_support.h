@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "dovrel60.h"
+#include "../support/variant_args.h"
 #include "typelib_dump.h"
 
 namespace driver {
@@ -205,21 +206,9 @@ class Variant {
   VARIANT v_;
 };
 
-inline VARIANT Omitted() {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_ERROR;
-  v.scode = DISP_E_PARAMNOTFOUND;
-  return v;
-}
+using testsupport::Omitted;
 
-inline VARIANT Long(LONG value) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_I4;
-  v.lVal = value;
-  return v;
-}
+inline VARIANT Long(LONG value) { return testsupport::I4(value); }
 
 // An automation date of a calendar day.
 inline double DateOf(int year, int month, int day) {
@@ -232,13 +221,7 @@ inline double DateOf(int year, int month, int day) {
   return date;
 }
 
-inline VARIANT Date(int year, int month, int day) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_DATE;
-  v.date = DateOf(year, month, day);
-  return v;
-}
+inline VARIANT Date(int year, int month, int day) { return testsupport::DateValue(DateOf(year, month, day)); }
 
 // A text held by a VARIANT; the VARIANT owns the string.
 class TextArgument {

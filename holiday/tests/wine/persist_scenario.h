@@ -9,42 +9,18 @@
 #include <string>
 
 #include "../../include/dovrel60.h"
+#include "../support/civil_calendar.h"
+#include "../support/variant_args.h"
 
 namespace persist_scenario {
 
-// An automation date of a calendar day (days since 1899-12-30), without the
-// platform's date services.
-inline double DateOf(int year, int month, int day) {
-  int y = month <= 2 ? year - 1 : year;
-  int era = y / 400;
-  int yearOfEra = y - era * 400;
-  int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  int daysSince1970 = era * 146097 + dayOfEra - 719468;
-  return daysSince1970 + 25569.0;
-}
+using testsupport::Null;
+using testsupport::Omitted;
 
+// An automation date of a calendar day, by the tests' own calendar rather
+// than the platform's date services.
 inline VARIANT Date(int year, int month, int day) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_DATE;
-  v.date = DateOf(year, month, day);
-  return v;
-}
-
-inline VARIANT Omitted() {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_ERROR;
-  v.scode = DISP_E_PARAMNOTFOUND;
-  return v;
-}
-
-inline VARIANT Null() {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_NULL;
-  return v;
+  return testsupport::DateValue(testsupport::AutomationDateOf(year, month, day));
 }
 
 // A text argument; the caller clears it.

@@ -16,33 +16,11 @@
 #include <string>
 
 #include "../../automation/com.h"
+#include "../support/text.h"
 
 namespace typelib_dump {
 
-inline std::string Utf8(const OLECHAR* text, std::size_t length) {
-  std::string out;
-  for (std::size_t i = 0; i < length; ++i) {
-    char32_t c = static_cast<char16_t>(text[i]);
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < length)
-      c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char16_t>(text[++i]) - 0xDC00);
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
+using testsupport::Utf8;
 
 // A BSTR as quoted UTF-8, freed; (null) for none.
 inline std::string Take(BSTR text) {
