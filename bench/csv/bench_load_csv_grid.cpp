@@ -23,8 +23,8 @@
 #include <memory>
 #include <string>
 
+#include "../support/claim_file.h"
 #include "../support/run_times.h"
-#include "claimgen/claimgen.h"
 #include "csv/utf.h"
 #include "display/load_csv_grid.h"
 #include "shell/recording_message_boxes.h"
@@ -34,31 +34,8 @@ namespace {
 constexpr std::size_t kLines = 200000;
 constexpr std::size_t kBlockSize = 256 * 1024;
 
-// The claim file, written once to a temporary file and removed at exit.
-struct ClaimFile {
-  std::string path;
-  std::size_t size = 0;
-
-  ClaimFile() {
-    char pattern[] = "/tmp/pellora-bench-XXXXXX";
-    const int fd = ::mkstemp(pattern);
-    if (fd < 0) std::abort();
-    ::close(fd);
-    path = pattern;
-    claimgen::Options options;
-    options.seed = 20240401;
-    options.lines = kLines;
-    claimgen::WriteFile(path, options);
-    FILE* f = std::fopen(path.c_str(), "rb");
-    std::fseek(f, 0, SEEK_END);
-    size = static_cast<std::size_t>(std::ftell(f));
-    std::fclose(f);
-  }
-  ~ClaimFile() { std::remove(path.c_str()); }
-};
-
-const ClaimFile& File() {
-  static const ClaimFile file;
+const bench::ClaimFile& File() {
+  static const bench::ClaimFile file(kLines);
   return file;
 }
 
@@ -82,13 +59,13 @@ std::size_t CountLineEnds(const std::string& path) {
 }
 
 void BM_FindLineEnds(benchmark::State& state) {
-  const ClaimFile& file = File();
+  const bench::ClaimFile& file = File();
   for (auto _ : state) benchmark::DoNotOptimize(CountLineEnds(file.path));
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * file.size));
 }
 
 void BM_LoadCsvGrid(benchmark::State& state) {
-  const ClaimFile& file = File();
+  const bench::ClaimFile& file = File();
   const std::u16string path = pellora::Utf8ToUtf16(file.path);
   std::size_t memory = 0;
   for (auto _ : state) {
@@ -128,7 +105,7 @@ std::size_t HeapHeldByOneLoad() {
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  const ClaimFile& file = File();
+  const bench::ClaimFile& file = File();
   bench::RunTimes reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
 

@@ -25,8 +25,8 @@
 #include <string>
 #include <vector>
 
+#include "../support/claim_file.h"
 #include "../support/run_times.h"
-#include "claimgen/claimgen.h"
 #include "csv/utf.h"
 #include "shell/frmPellora.h"
 #include "shell/recording_message_boxes.h"
@@ -35,26 +35,8 @@ namespace {
 
 constexpr std::size_t kLines = 200000;
 
-// The claim file, written once to a temporary file and removed at exit.
-struct ClaimFile {
-  std::string path;
-
-  ClaimFile() {
-    char pattern[] = "/tmp/pellora-bench-display-XXXXXX";
-    const int fd = ::mkstemp(pattern);
-    if (fd < 0) std::abort();
-    ::close(fd);
-    path = pattern;
-    claimgen::Options options;
-    options.seed = 20240401;
-    options.lines = kLines;
-    claimgen::WriteFile(path, options);
-  }
-  ~ClaimFile() { std::remove(path.c_str()); }
-};
-
-const ClaimFile& File() {
-  static const ClaimFile file;
+const bench::ClaimFile& File() {
+  static const bench::ClaimFile file(kLines);
   return file;
 }
 
