@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -62,6 +63,22 @@ std::optional<std::string> ModulePath(HMODULE module);
 class RefCounted {
  public:
   ULONG AddRefImpl() { return ++refs_; }
+  // QueryInterface of an object that shows one face: `face` for IUnknown
+  // and for each interface in `iids` (the face's own and its bases), with a
+  // reference; E_NOINTERFACE and a null pointer otherwise.
+  template <class Face>
+  HRESULT QueryFace(Face* face, REFIID riid, std::initializer_list<const IID*> iids, void** ppv) {
+    if (!ppv) return E_POINTER;
+    bool known = riid == IID_IUnknown;
+    for (const IID* iid : iids) known = known || riid == *iid;
+    if (!known) {
+      *ppv = nullptr;
+      return E_NOINTERFACE;
+    }
+    *ppv = face;
+    AddRefImpl();
+    return S_OK;
+  }
   ULONG ReleaseImpl() {
     ULONG left = --refs_;
     if (left == 0) DeleteSelf();

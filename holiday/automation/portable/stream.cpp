@@ -33,14 +33,7 @@ GlobalBlock* BlockOf(HGLOBAL handle) { return static_cast<GlobalBlock*>(handle);
 class StreamBase : public IStream, public RefCounted {
  public:
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_ISequentialStream || riid == IID_IStream) {
-      *ppv = static_cast<IStream*>(this);
-      AddRefImpl();
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
+    return QueryFace(static_cast<IStream*>(this), riid, {&IID_ISequentialStream, &IID_IStream}, ppv);
   }
   STDMETHODIMP_(ULONG) AddRef() override { return AddRefImpl(); }
   STDMETHODIMP_(ULONG) Release() override { return ReleaseImpl(); }

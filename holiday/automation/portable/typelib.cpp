@@ -177,14 +177,7 @@ class TypeLib final : public ITypeLib, public RefCounted {
   const AutomationTypeLibrary* Library() const { return library_; }
 
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_ITypeLib) {
-      *ppv = static_cast<ITypeLib*>(this);
-      AddRefImpl();
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
+    return QueryFace(static_cast<ITypeLib*>(this), riid, {&IID_ITypeLib}, ppv);
   }
   STDMETHODIMP_(ULONG) AddRef() override { return AddRefImpl(); }
   STDMETHODIMP_(ULONG) Release() override { return ReleaseImpl(); }
@@ -278,14 +271,7 @@ class TypeInfo final : public ITypeInfo, public RefCounted {
   }
 
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_ITypeInfo) {
-      *ppv = static_cast<ITypeInfo*>(this);
-      AddRefImpl();
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
+    return QueryFace(static_cast<ITypeInfo*>(this), riid, {&IID_ITypeInfo}, ppv);
   }
   STDMETHODIMP_(ULONG) AddRef() override { return AddRefImpl(); }
   STDMETHODIMP_(ULONG) Release() override { return ReleaseImpl(); }
