@@ -55,7 +55,7 @@ bench: deps
 FUZZ_SECONDS ?= 60
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_FUZZERS=ON -DBUILD_TESTING=OFF -DSANITIZE=ON $(CMAKE_ARGS)
-	cmake --build $(FUZZ) -j $(JOBS)
+	cmake --build $(FUZZ) -j $(JOBS) --target fuzzers
 	@scripts/run-fuzzers $(FUZZ) $(FUZZ_SECONDS)
 
 clean:
