@@ -2,6 +2,7 @@
 // calendar worked out by hand from a 2024 calendar, the argument rules they
 // share, the range limits, DatesInRange's array, the walks across the
 // 366-day chunks, and IsDateInStyle with its continuation.
+#include <initializer_list>
 #include <limits>
 
 #include "oracle.h"
@@ -57,6 +58,24 @@ class DovrelQueries : public DovrelTest {
     Var answer;
     EXPECT_EQ(q.call(dovrel_.Get(), Var::Day(day).v, type, &answer.v), S_OK) << q.name;
     return DayIn(answer.v);
+  }
+
+  // A query about the week, month or year around a date, asked with a given
+  // first day of the week.
+  struct PlacedCase {
+    const char* what;
+    const Query& query;
+    LONG startOfWeek;
+    std::int64_t date;
+    LONG type;
+    std::optional<std::int64_t> expected;
+  };
+  void ExpectAnswers(std::initializer_list<PlacedCase> cases) {
+    for (const PlacedCase& c : cases) {
+      SCOPED_TRACE(c.what);
+      ASSERT_EQ(dovrel_->put_StartOfWeek(AsEnum<dvWeekdayConst>(c.startOfWeek)), S_OK);
+      EXPECT_EQ(Ask(c.query, c.date, c.type), c.expected);
+    }
   }
 };
 
@@ -138,14 +157,7 @@ TEST_F(JapaneseCalendarQueries, FirstAndLastInAMonthAYearAndAWeek) {
   const Query& lastInYear = kDateQueries[7];
   const Query& firstInWeek = kDateQueries[8];
   const Query& lastInWeek = kDateQueries[9];
-  const struct {
-    const char* what;
-    const Query& query;
-    LONG startOfWeek;
-    std::int64_t date;
-    LONG type;
-    std::optional<std::int64_t> expected;
-  } cases[] = {
+  ExpectAnswers({
       {"first holiday of May", firstInMonth, dvSunday, Jdn(2024, 5, 15), dvHoliday, Jdn(2024, 5, 3)},
       {"last holiday of May (the 6th is worked)", lastInMonth, dvSunday, Jdn(2024, 5, 15), dvHoliday, Jdn(2024, 5, 5)},
       {"last rest day of May", lastInMonth, dvSunday, Jdn(2024, 5, 15), dvWeekend, Jdn(2024, 5, 26)},
@@ -165,12 +177,7 @@ TEST_F(JapaneseCalendarQueries, FirstAndLastInAMonthAYearAndAWeek) {
       {"... its last holiday is the Sunday itself", lastInWeek, dvMonday, Jdn(2024, 2, 11), dvHoliday,
        Jdn(2024, 2, 11)},
       {"Thursday weeks", firstInWeek, dvThursday, Jdn(2024, 2, 14), dvHoliday, Jdn(2024, 2, 11)},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    ASSERT_EQ(dovrel_->put_StartOfWeek(AsEnum<dvWeekdayConst>(c.startOfWeek)), S_OK);
-    EXPECT_EQ(Ask(c.query, c.date, c.type), c.expected);
-  }
+  });
 }
 
 TEST_F(JapaneseCalendarQueries, CountingTheDaysOf2024) {
@@ -225,26 +232,14 @@ TEST_F(DovrelQueries, TheWeeksAtTheEndsOfTheRangeAreCutToIt) {
   SetWeekRests(dovrel_.Get(), dvSaturday, dvAllWeeks);
   const Query& firstInWeek = kDateQueries[8];
   const Query& lastInWeek = kDateQueries[9];
-  const struct {
-    const char* what;
-    const Query& query;
-    LONG startOfWeek;
-    std::int64_t date;
-    LONG type;
-    std::optional<std::int64_t> expected;
-  } cases[] = {
+  ExpectAnswers({
       {"the week from Saturday 0099-12-26 holds only 0100-01-01", firstInWeek, dvSaturday, kFirstDay, dvWorkday,
        kFirstDay},
       {"... and no Saturday", firstInWeek, dvSaturday, kFirstDay, dvWeekend, std::nullopt},
       {"the week to Saturday 10000-01-01 ends on 9999-12-31", lastInWeek, dvSunday, kLastDay, dvWeekend, std::nullopt},
       {"... whose last working day is itself", lastInWeek, dvSunday, kLastDay, dvWorkday, kLastDay},
       {"a week inside the range is whole", lastInWeek, dvSunday, kLastDay - 7, dvWeekend, kLastDay - 6},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    ASSERT_EQ(dovrel_->put_StartOfWeek(AsEnum<dvWeekdayConst>(c.startOfWeek)), S_OK);
-    EXPECT_EQ(Ask(c.query, c.date, c.type), c.expected);
-  }
+  });
 }
 
 // --- The argument rules every query shares -----------------------------------------
