@@ -37,29 +37,8 @@ bool FolderOfExists(const std::string& path) {
 
 }  // namespace
 
-std::u16string_view FileErrorText(std::int16_t number) {
-  switch (number) {
-    case kErrOutOfMemory:
-      return u"メモリが不足しています。";
-    case kErrBadFileName:
-      return u"ファイル名または番号が不正です。";
-    case kErrFileNotFound:
-      return u"ファイルが見つかりません。";
-    case kErrDeviceIO:
-      return u"デバイス I/O エラーです。";
-    case kErrTooManyFiles:
-      return u"ファイルが多すぎます。";
-    case kErrPathFileAccess:
-      return u"パス/ファイル アクセス エラーです。";
-    case kErrPathNotFound:
-      return u"パスが見つかりません。";
-    default:
-      return u"";
-  }
-}
-
 FileError::FileError(std::int16_t number)
-    : BasicError(number, FileErrorText(number), WhatText(number, FileErrorText(number))) {}
+    : BasicError(number, WhatText(number, BasicErrorText(number))) {}
 
 FileError OpenFailure(int errnum, const std::string& path) {
   if (const std::int16_t n = CommonNumber(errnum)) return FileError(n);

@@ -56,9 +56,9 @@ void LoadCsvGrid(const std::u16string& fileName, FlexGrid& grid, MessageBoxes& u
   } catch (const BasicError& e) {  // the file's or the grid's
     failure = LaterFailureText(e.number(), e.description());
   } catch (const std::bad_alloc&) {
-    failure = LaterFailureText(kErrOutOfMemory, FileErrorText(kErrOutOfMemory));
+    failure = LaterFailureText(kErrOutOfMemory, BasicErrorText(kErrOutOfMemory));
   } catch (const std::length_error&) {
-    failure = LaterFailureText(kErrOutOfMemory, FileErrorText(kErrOutOfMemory));
+    failure = LaterFailureText(kErrOutOfMemory, BasicErrorText(kErrOutOfMemory));
   }
   if (failure) ui.Show(std::move(*failure), MsgIcon::Information, std::nullopt);
   // The reader closes the file, if it is still open, when it goes out of scope.

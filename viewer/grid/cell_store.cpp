@@ -58,9 +58,9 @@ template class ChunkList<Cell>;
 
 TextArena::Ref TextArena::Add(std::u16string_view text) {
   if (text.empty()) return 0;
-  if (text.size() > kMaxLength) throw GridError(kErrOutOfMemoryInGrid);
+  if (text.size() > kMaxLength) throw GridError(kErrOutOfMemory);
   const Ref ref = units_.Allocate(PrefixUnits(text.size()) + text.size(), kMaxTextChunk);
-  if (ref >> 48 != 0) throw GridError(kErrOutOfMemoryInGrid);  // a cell holds 48 bits of it
+  if (ref >> 48 != 0) throw GridError(kErrOutOfMemory);  // a cell holds 48 bits of it
   char16_t* p = WritePrefix(units_.At(ref), text.size());
   std::memcpy(p, text.data(), text.size() * sizeof(char16_t));
   return ref;

@@ -8,12 +8,6 @@
 
 namespace pellora {
 
-enum GridErrorNumber : std::int16_t {
-  kErrOutOfMemoryInGrid = 7,     // メモリが不足しています。
-  kErrInvalidPropertyValue = 380,  // プロパティの値が不正です。
-  kErrInvalidPropertyIndex = 381,  // プロパティ配列のインデックスが不正です。
-};
-
 class GridError : public BasicError {
  public:
   explicit GridError(std::int16_t number);

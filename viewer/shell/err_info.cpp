@@ -4,15 +4,8 @@
 #include <new>
 
 #include "csv/basic_error.h"
-#include "csv/file_errors.h"
 
 namespace pellora {
-namespace {
-
-constexpr std::int16_t kErrInternal = 51;
-constexpr std::u16string_view kInternalErrorText = u"内部エラーです。";
-
-}  // namespace
 
 ErrInfo CurrentErr() {
   try {
@@ -20,9 +13,9 @@ ErrInfo CurrentErr() {
   } catch (const BasicError& e) {
     return {e.number(), e.description()};
   } catch (const std::bad_alloc&) {
-    return {kErrOutOfMemory, std::u16string(FileErrorText(kErrOutOfMemory))};
+    return {kErrOutOfMemory, std::u16string(BasicErrorText(kErrOutOfMemory))};
   } catch (...) {
-    return {kErrInternal, std::u16string(kInternalErrorText)};
+    return {kErrInternal, std::u16string(BasicErrorText(kErrInternal))};
   }
 }
 

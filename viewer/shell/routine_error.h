@@ -9,11 +9,6 @@
 
 namespace pellora {
 
-enum RoutineErrorNumber : std::int16_t {
-  kErrInvalidProcedureCall = 5,  // プロシージャの呼び出し、または引数が不正です。
-  kErrOverflow = 6,              // オーバーフローしました。
-};
-
 class RoutineError : public BasicError {
  public:
   explicit RoutineError(std::int16_t number);
