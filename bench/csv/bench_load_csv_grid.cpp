@@ -25,7 +25,7 @@
 
 #include "../support/claim_file.h"
 #include "../support/run_times.h"
-#include "csv/utf.h"
+#include "common/utf.h"
 #include "display/load_csv_grid.h"
 #include "shell/recording_message_boxes.h"
 
@@ -66,7 +66,7 @@ void BM_FindLineEnds(benchmark::State& state) {
 
 void BM_LoadCsvGrid(benchmark::State& state) {
   const bench::ClaimFile& file = File();
-  const std::u16string path = pellora::Utf8ToUtf16(file.path);
+  const std::u16string path = common::Utf8ToUtf16(file.path);
   std::size_t memory = 0;
   for (auto _ : state) {
     auto grid = std::make_unique<pellora::FlexGrid>(pellora::GridDesign{1, 1, 1, 1});
@@ -96,7 +96,7 @@ std::size_t HeapHeldByOneLoad() {
   const std::size_t before = heapInUse();
   auto grid = std::make_unique<pellora::FlexGrid>(pellora::GridDesign{1, 1, 1, 1});
   pellora::RecordingMessageBoxes ui;
-  pellora::LoadCsvGrid(pellora::Utf8ToUtf16(File().path), *grid, ui);
+  pellora::LoadCsvGrid(common::Utf8ToUtf16(File().path), *grid, ui);
   return heapInUse() - before;
 }
 
@@ -123,7 +123,7 @@ int main(int argc, char** argv) {
   }
   auto grid = std::make_unique<pellora::FlexGrid>(pellora::GridDesign{1, 1, 1, 1});
   pellora::RecordingMessageBoxes ui;
-  pellora::LoadCsvGrid(pellora::Utf8ToUtf16(file.path), *grid, ui);
+  pellora::LoadCsvGrid(common::Utf8ToUtf16(file.path), *grid, ui);
   const double own = static_cast<double>(grid->MemoryUsage()) / static_cast<double>(file.size);
   grid.reset();
   const double heap = static_cast<double>(HeapHeldByOneLoad()) / static_cast<double>(file.size);

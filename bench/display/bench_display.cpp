@@ -27,7 +27,7 @@
 
 #include "../support/claim_file.h"
 #include "../support/run_times.h"
-#include "csv/utf.h"
+#include "common/utf.h"
 #include "shell/frmPellora.h"
 #include "shell/recording_message_boxes.h"
 
@@ -69,7 +69,7 @@ std::vector<std::pair<const char*, std::function<void(pellora::frmPellora&)>>> S
 }
 
 void BM_LoadOnly(benchmark::State& state) {
-  const std::u16string path = pellora::Utf8ToUtf16(File().path);
+  const std::u16string path = common::Utf8ToUtf16(File().path);
   for (auto _ : state) {
     state.PauseTiming();
     auto window = std::make_unique<Window>();
@@ -84,7 +84,7 @@ void BM_LoadOnly(benchmark::State& state) {
 }
 
 void BM_WholeDisplay(benchmark::State& state) {
-  const std::u16string path = pellora::Utf8ToUtf16(File().path);
+  const std::u16string path = common::Utf8ToUtf16(File().path);
   const auto steps = StepsAfterLoad();
   int viewerRows = 0, totalRows = 0, sortRows = 0;
   for (auto _ : state) {
@@ -117,7 +117,7 @@ void PrintStepTimes() {
   pellora::frmPellora& w = window.w;
   auto ms = [](Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); };
   Clock::time_point start = Clock::now();
-  w.LoadCsvGrid(pellora::Utf8ToUtf16(File().path), w.vsfCsv);
+  w.LoadCsvGrid(common::Utf8ToUtf16(File().path), w.vsfCsv);
   std::printf("  %-24s %8.1f ms\n", "LoadCsvGrid", ms(Clock::now() - start));
   for (const auto& [name, step] : StepsAfterLoad()) {
     start = Clock::now();

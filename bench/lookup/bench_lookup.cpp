@@ -16,7 +16,7 @@
 #include <filesystem>
 #include <string>
 
-#include "csv/utf.h"
+#include "common/utf.h"
 #include "display/grid_layout.h"
 #include "jet_reader.h"
 #include "jet_writer.h"
@@ -81,8 +81,8 @@ void ShowPersons(pellora::frmPellora& w) {
     const std::size_t n = static_cast<std::size_t>(r) * 7 % (kTableRows + kTableRows / 20);
     const std::string insurer = InsurerNumber(n) == "001234" ? "1234" : InsurerNumber(n);
     w.vsfViewer.SetTextMatrix(r, pellora::viewer_col::kYearMonth, u"2024年04月");
-    w.vsfViewer.SetTextMatrix(r, pellora::viewer_col::kInsured, pellora::Utf8ToUtf16(InsuredNumber(n)));
-    w.vsfViewer.SetTextMatrix(r, pellora::viewer_col::kInsurer, pellora::Utf8ToUtf16(insurer));
+    w.vsfViewer.SetTextMatrix(r, pellora::viewer_col::kInsured, common::Utf8ToUtf16(InsuredNumber(n)));
+    w.vsfViewer.SetTextMatrix(r, pellora::viewer_col::kInsurer, common::Utf8ToUtf16(insurer));
   }
 }
 
@@ -91,8 +91,8 @@ void BM_LookupInsuredNames(benchmark::State& state) {
   pellora::RecordingMessageBoxes ui;
   pellora::frmPellora w(ui);
   ShowPersons(w);
-  w.DBFound = w.CheckDatabase(pellora::Utf8ToUtf16(file.string()));
-  w.DBPath = pellora::Utf8ToUtf16(file.string());
+  w.DBFound = w.CheckDatabase(common::Utf8ToUtf16(file.string()));
+  w.DBPath = common::Utf8ToUtf16(file.string());
   if (!w.DBFound) state.SkipWithError("the database does not open");
   const std::vector<pellora::jet::TableRequest> scan = {{"m_insd", {"insd_no", "insr_no", "pat_nm"}}};
 

@@ -10,6 +10,8 @@
 
 #include <cstdint>
 
+#include "common/civil_date.h"
+
 namespace dovrel::engine {
 
 using DayNumber = std::int32_t;
@@ -34,17 +36,8 @@ constexpr bool IsValidDayNumber(DayNumber n) {
   return n >= kFirstValidDay && n <= kLastValidDay;
 }
 
-constexpr bool IsLeapYear(int year) {
-  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-constexpr int DaysInMonth(int year, int month) {
-  switch (month) {
-    case 2: return IsLeapYear(year) ? 29 : 28;
-    case 4: case 6: case 9: case 11: return 30;
-    default: return 31;
-  }
-}
+using common::DaysInMonth;
+using common::IsLeapYear;
 
 // The time of day is dropped by truncating toward zero, also for negative
 // automation dates: -1.5 is 1899-12-29 12:00 and belongs to 1899-12-29.
@@ -56,12 +49,7 @@ constexpr double AutomationDateFromDayNumber(DayNumber n) {
   return static_cast<double>(n) - kAutomationEpochDay;
 }
 
-struct CivilDate {
-  int year;
-  int month;  // 1-12
-  int day;    // 1-31
-  friend constexpr bool operator==(const CivilDate&, const CivilDate&) = default;
-};
+using common::CivilDate;
 
 struct ClampedDayNumber {
   DayNumber day;
@@ -69,74 +57,35 @@ struct ClampedDayNumber {
 };
 
 namespace detail {
-// Floor division and modulo: the calendar formulas below divide only
-// non-negative values; these keep years and days before the year 0 right
-// (yearly ranges reach back that far when they cross many year ends).
+// Floor division and modulo, for weekday and week arithmetic that may meet
+// negative values.
 constexpr std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
   return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0);
 }
 constexpr std::int64_t FloorMod(std::int64_t a, std::int64_t b) {
   return a - FloorDiv(a, b) * b;
 }
-inline constexpr std::int64_t kDaysPer400Years = 146097;
 }  // namespace detail
 
-// Year/month/day to day number. The year is counted from March, so that the
-// leap day falls at the end of it: c numbers the months March = 0 ...
-// February = 11, (153c + 2)/5 is the number of days before month c in such a
-// year (the month lengths 31,30,31,30,31 repeat every five months, 153
-// days), and whole years contribute 1461/4 days per year within a century
-// plus 146097/4 per century, the Gregorian 400-year cycle. 1721119 places
-// 0000-03-01 so that 2000-01-01 is 2451545.
-//
-// A day beyond the end of its month is first cut to the month's last day and
-// the caller is told: yearly holidays on 29 February are skipped in common
-// years, while the ends of yearly ranges are simply clamped.
-// Preconditions: month 1-12, day >= 1, |year| well below a million.
-constexpr ClampedDayNumber DayNumberFromCivil(int year, int month, int day) {
+// Day numbers and civil days (days from 1970-01-01) differ by this many.
+inline constexpr DayNumber kCivilEpochDay = 2440588;  // 1970-01-01
+
+// Year/month/day to day number, through the calendar arithmetic of
+// common/civil_date.h. A day beyond the end of its month is first cut to
+// the month's last day and the caller is told: yearly holidays on
+// 29 February are skipped in common years, while the ends of yearly ranges
+// are simply clamped. Preconditions: month 1-12, day >= 1, |year| well below
+// a million (yearly ranges reach far back when they cross many year ends).
+constexpr ClampedDayNumber DayNumberFromCivil(std::int64_t year, int month, int day) {
   const int length = DaysInMonth(year, month);
   const bool clamped = day > length;
   if (clamped) day = length;
-  const std::uint32_t c = static_cast<std::uint32_t>(month < 3 ? month + 9 : month - 3);
-  std::int64_t y = month < 3 ? std::int64_t(year) - 1 : year;
-  // Years before 0 are moved forward by whole 400-year cycles, which have a
-  // fixed length, so that the divisions below see non-negative values (and
-  // can be done in cheaper unsigned arithmetic).
-  std::int64_t cycles = 0;
-  if (y < 0) {
-    cycles = (-y + 399) / 400;
-    y += 400 * cycles;
-  }
-  const auto uy = static_cast<std::uint64_t>(y);
-  const std::uint64_t days = (153 * c + 2) / 5 + ((uy / 100) * detail::kDaysPer400Years) / 4 +
-                             ((uy % 100) * 1461) / 4;
-  const std::int64_t n = static_cast<std::int64_t>(days) + day + 1721119 - cycles * detail::kDaysPer400Years;
-  return {static_cast<DayNumber>(n), clamped};
+  return {static_cast<DayNumber>(common::DaysFromCivil(year, month, day) + kCivilEpochDay), clamped};
 }
 
-// Day number to year/month/day: the inverse of the formula above, peeling
-// off centuries (146097/4 days), years within the century (1461/4 days) and
-// months of the March-based year ((153c + 2)/5 days) in turn; the factors 4
-// and 5 keep every step in integers. Day numbers before 0000-03-01 are moved
-// forward by whole 400-year cycles first. Defined for every 32-bit value.
+// Day number to year/month/day; defined for every 32-bit value.
 constexpr CivilDate CivilFromDayNumber(DayNumber day_number) {
-  std::int64_t n = day_number;
-  std::int64_t cycles = 0;
-  if (n < 1721120) {
-    cycles = (1721120 - n + detail::kDaysPer400Years - 1) / detail::kDaysPer400Years;
-    n += cycles * detail::kDaysPer400Years;
-  }
-  // From here on every value is non-negative: unsigned arithmetic.
-  const auto u = static_cast<std::uint64_t>(n);
-  const std::uint64_t b = (4 * u - 6884477) / 146097;
-  std::uint64_t r = 4 * ((4 * u - 146097 * b - 6884477) / 4);
-  const std::uint64_t c = (r + 3) / 1461;
-  r = 5 * ((r - 1461 * c + 7) / 4);
-  const int day = static_cast<int>(((r - 3) % 153 + 5) / 5);
-  const std::uint64_t mm = (r - 3) / 153;
-  const int month = static_cast<int>(mm >= 10 ? mm - 9 : mm + 3);
-  const int year = static_cast<int>(static_cast<std::int64_t>(100 * b + c + (mm >= 10 ? 1 : 0)) - 400 * cycles);
-  return {year, month, day};
+  return common::CivilFromDays(std::int64_t{day_number} - kCivilEpochDay);
 }
 
 // 1 = Sunday ... 7 = Saturday. Day number 0 was a Monday, so n + 1 counts

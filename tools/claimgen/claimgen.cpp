@@ -1,12 +1,14 @@
 #include "claimgen/claimgen.h"
 
-#include <iconv.h>
-
 #include <array>
 #include <cstdio>
+#include <optional>
 #include <stdexcept>
 #include <string_view>
 #include <vector>
+
+#include "common/cp932.h"
+#include "common/utf.h"
 
 namespace claimgen {
 namespace {
@@ -35,18 +37,9 @@ class Random {
 };
 
 std::string ToCp932(std::string_view utf8) {
-  iconv_t cd = iconv_open("CP932", "UTF-8");
-  if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv cannot convert to CP932");
-  std::string out(utf8.size() * 2 + 4, '\0');
-  char* in = const_cast<char*>(utf8.data());
-  std::size_t inLeft = utf8.size();
-  char* dst = out.data();
-  std::size_t outLeft = out.size();
-  const std::size_t rc = iconv(cd, &in, &inLeft, &dst, &outLeft);
-  iconv_close(cd);
-  if (rc == static_cast<std::size_t>(-1)) throw std::runtime_error("text not in CP932: " + std::string(utf8));
-  out.resize(out.size() - outLeft);
-  return out;
+  std::optional<std::string> bytes = common::cp932::EncodeExact(common::Utf8ToUtf16(utf8));
+  if (!bytes) throw std::runtime_error("text not in CP932: " + std::string(utf8));
+  return std::move(*bytes);
 }
 
 // Double-byte texts, converted once.

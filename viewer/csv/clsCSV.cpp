@@ -12,8 +12,8 @@
 #include <cstdint>
 #include <new>
 
-#include "csv/codepage.h"
-#include "csv/utf.h"
+#include "common/cp932.h"
+#include "common/utf.h"
 
 namespace pellora {
 namespace {
@@ -94,7 +94,7 @@ void clsCSV::OpenFile(std::u16string_view FileName) {
   lineLength_ = 0;
   rest_ = 0;
 
-  const std::optional<std::string> path = Utf16ToUtf8(FileName);
+  const std::optional<std::string> path = common::Utf16ToUtf8(FileName);
   if (!path || path->empty() || path->find('\0') != std::string::npos) {
     RecordFailure(FileError(kErrBadFileName));
     return;
@@ -164,7 +164,7 @@ void clsCSV::StartLine(std::string_view bytes) {
     marks_.reset(new std::uint32_t[capacity]);
     lineCapacity_ = capacity;
   }
-  lineLength_ = cp932::DecodeInto(bytes, line_.get());
+  lineLength_ = common::cp932::DecodeInto(bytes, line_.get());
   rest_ = 0;
   nextMark_ = 0;
   // Positions are 32-bit; a line of four billion characters or more is

@@ -4,13 +4,13 @@
 
 #include <cerrno>
 
-#include "csv/utf.h"
+#include "common/utf.h"
 
 namespace pellora {
 namespace {
 
 std::string WhatText(std::int16_t number, std::u16string_view description) {
-  return std::to_string(number) + ": " + Utf16ToUtf8(description).value_or("");
+  return std::to_string(number) + ": " + common::Utf16ToUtf8(description).value_or("");
 }
 
 // Errors that mean the same whatever the operation.

@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "csv/clsCSV.h"
-#include "csv/codepage.h"
-#include "csv/utf.h"
+#include "common/cp932.h"
+#include "common/utf.h"
 #include "display/load_csv_grid.h"
 #include "grid/sort_rules.h"
 #include "shell/recording_message_boxes.h"
@@ -43,7 +43,7 @@ Records ReferenceRecords(std::string_view bytes) {
   if (start < bytes.size()) lines.push_back(bytes.substr(start));
   Records records;
   for (std::string_view line : lines) {
-    const std::u16string text = pellora::cp932::Decode(line);
+    const std::u16string text = common::cp932::Decode(line);
     std::vector<std::u16string> fields(1);
     bool quoted = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -81,11 +81,11 @@ Records ReadWithClsCSV(const std::u16string& path) {
 }
 
 void CheckCodecRoundTrip(std::string_view bytes) {
-  const std::u16string text = pellora::cp932::Decode(bytes);
+  const std::u16string text = common::cp932::Decode(bytes);
   std::u16string expected = text;
   for (char16_t& c : expected)
-    if (c == pellora::cp932::kReplacementChar) c = u'?';
-  Check(pellora::cp932::Decode(pellora::cp932::Encode(text)) == expected);
+    if (c == common::cp932::kReplacementChar) c = u'?';
+  Check(common::cp932::Decode(common::cp932::Encode(text)) == expected);
 }
 
 void CheckLoadedGrid(const std::u16string& path, const Records& expected, std::uint8_t sortChoice) {
@@ -131,7 +131,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (fd < 0) std::abort();
   Check(::ftruncate(fd, 0) == 0);
   Check(::pwrite(fd, bytes.data(), bytes.size(), 0) == static_cast<ssize_t>(bytes.size()));
-  static const std::u16string path = pellora::Utf8ToUtf16("/proc/self/fd/" + std::to_string(fd));
+  static const std::u16string path = common::Utf8ToUtf16("/proc/self/fd/" + std::to_string(fd));
 
   const Records expected = ReferenceRecords(bytes);
   Check(ReadWithClsCSV(path) == expected);

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-#include "csv/utf.h"
+#include "common/utf.h"
 #include "export/display_export.h"
 #include "export/terminal_text.h"
 #include "shell/err_info.h"
@@ -152,14 +152,14 @@ int RunExport(std::span<const std::string> arguments, std::ostream& out, std::os
     return kExitOutputFailed;
   }
   if (options->db) {
-    UseDatabase(w, Utf8ToUtf16(*options->db));
+    UseDatabase(w, common::Utf8ToUtf16(*options->db));
   } else {
-    const std::u16string ini = options->ini ? Utf8ToUtf16(*options->ini) : w.DefaultIniFileName();
+    const std::u16string ini = options->ini ? common::Utf8ToUtf16(*options->ini) : w.DefaultIniFileName();
     w.lblDBname[0].Text = ini;
     w.ReadDatabaseLocation(ini);
   }
 
-  w.lblCsvFname.Caption = Utf8ToUtf16(*options->claimFile);
+  w.lblCsvFname.Caption = common::Utf8ToUtf16(*options->claimFile);
   try {
     w.ShowCsvFile();
   } catch (...) {

@@ -1,6 +1,6 @@
 #include "export/terminal_text.h"
 
-#include "csv/utf.h"
+#include "common/utf.h"
 
 namespace pellora::exporting {
 namespace {
@@ -20,7 +20,7 @@ bool IsWide(char16_t c) {
 }  // namespace
 
 std::string Utf8(std::u16string_view text) {
-  if (std::optional<std::string> utf8 = Utf16ToUtf8(text)) return std::move(*utf8);
+  if (std::optional<std::string> utf8 = common::Utf16ToUtf8(text)) return std::move(*utf8);
   std::u16string repaired(text);
   for (std::size_t i = 0; i < repaired.size(); ++i) {
     if (IsHighSurrogate(repaired[i]) && i + 1 < repaired.size() && IsLowSurrogate(repaired[i + 1])) {
@@ -29,7 +29,7 @@ std::string Utf8(std::u16string_view text) {
       repaired[i] = u'\uFFFD';
     }
   }
-  return Utf16ToUtf8(repaired).value_or(std::string());
+  return common::Utf16ToUtf8(repaired).value_or(std::string());
 }
 
 int TerminalWidth(std::u16string_view text) {

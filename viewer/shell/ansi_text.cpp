@@ -2,19 +2,19 @@
 
 #include <limits>
 
-#include "csv/codepage.h"
+#include "common/cp932.h"
 #include "shell/routine_error.h"
 
 namespace pellora {
 
 std::string AnsiStrConv(std::u16string_view StrArg, int code) {
   if (code != vbFromUnicode) throw RoutineError(kErrInvalidProcedureCall);
-  return cp932::Encode(StrArg);
+  return common::cp932::Encode(StrArg);
 }
 
 std::u16string AnsiStrConv(std::string_view StrArg, int code) {
   if (code != vbUnicode) throw RoutineError(kErrInvalidProcedureCall);
-  return cp932::Decode(StrArg);
+  return common::cp932::Decode(StrArg);
 }
 
 std::int32_t AnsiLenB(std::u16string_view StrArg) {

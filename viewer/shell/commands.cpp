@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "csv/utf.h"
+#include "common/utf.h"
 #include "shell/frmPellora.h"
 
 namespace pellora {
@@ -18,7 +18,7 @@ constexpr std::u16string_view kDatabaseNotFound = u"データベースが見つ�
 std::u16string CurrentFolder() {
   std::error_code ec;
   const std::filesystem::path folder = std::filesystem::current_path(ec);
-  return ec ? std::u16string(u".") : Utf8ToUtf16(folder.string());
+  return ec ? std::u16string(u".") : common::Utf8ToUtf16(folder.string());
 }
 
 }  // namespace

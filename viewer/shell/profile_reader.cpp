@@ -6,7 +6,7 @@
 
 #include <cerrno>
 
-#include "csv/codepage.h"
+#include "common/cp932.h"
 #include "shell/platform_path.h"
 
 namespace pellora {
@@ -76,7 +76,7 @@ std::optional<std::u16string> ReadSettingsText(std::u16string_view fileName) {
     bytes.append(buffer, static_cast<std::size_t>(n));
   }
   ::close(fd);
-  return cp932::Decode(bytes);
+  return common::cp932::Decode(bytes);
 }
 
 std::vector<std::u16string_view> SettingsLines(std::u16string_view text) {

@@ -1,7 +1,7 @@
 // The main window's start-up: from the command line to the window waiting
 // for the user, in the one order in which each step finds what it needs.
 
-#include "csv/utf.h"
+#include "common/utf.h"
 #include "shell/err_info.h"
 #include "shell/frmPellora.h"
 

@@ -7,7 +7,7 @@
 #include <QApplication>
 #include <QStyleFactory>
 
-#include "csv/utf.h"
+#include "common/utf.h"
 #include "ui/look.h"
 #include "ui/main_window_view.h"
 
@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
   std::u16string commandLine;
   for (int i = 1; i < argc; ++i) {
     if (i > 1) commandLine += u' ';
-    commandLine += pellora::Utf8ToUtf16(argv[i]);
+    commandLine += common::Utf8ToUtf16(argv[i]);
   }
   int qtArgc = 1;
   char* qtArgv[] = {argv[0], nullptr};

@@ -7,12 +7,14 @@
 #include <cmath>
 #include <cstdio>
 
+#include "common/civil_date.h"
 #include "internal.h"
 
 namespace automation {
 namespace {
 
-constexpr long long kEpoch = 693899;  // DaysFromCivil(1899, 12, 30) with day 0 = 0000-03-01
+// Automation date 0.
+constexpr std::int64_t kEpoch = common::DaysFromCivil(1899, 12, 30);
 
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
@@ -50,9 +52,9 @@ std::optional<double> ReadTime(std::u16string_view text, std::size_t& pos) {
 }
 
 std::optional<double> Combine(int y, int m, int d, double time) {
-  if (y < 100 || y > 9999 || m < 1 || m > 12 || d < 1 || d > static_cast<int>(DaysInMonth(y, m)))
+  if (y < 100 || y > 9999 || m < 1 || m > 12 || d < 1 || d > common::DaysInMonth(y, m))
     return std::nullopt;
-  double day = static_cast<double>(DaysFromCivil(y, m, d) - kEpoch);
+  double day = static_cast<double>(common::DaysFromCivil(y, m, d) - kEpoch);
   return day < 0 ? day - time : day + time;
 }
 
@@ -91,35 +93,6 @@ bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == 0x3000; }
 
 }  // namespace
 
-// Days since 0000-03-01 of the proleptic Gregorian calendar: the year is
-// shifted to begin in March so that the leap day falls at its end, and whole
-// 400-year eras (146097 days) are counted first.
-long long DaysFromCivil(long long y, unsigned m, unsigned d) {
-  y -= m <= 2;
-  long long era = (y >= 0 ? y : y - 399) / 400;
-  unsigned yoe = static_cast<unsigned>(y - era * 400);
-  unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-  unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<long long>(doe);
-}
-
-void CivilFromDays(long long days, long long& y, unsigned& m, unsigned& d) {
-  long long era = (days >= 0 ? days : days - 146096) / 146097;
-  unsigned doe = static_cast<unsigned>(days - era * 146097);
-  unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  unsigned mp = (5 * doy + 2) / 153;
-  d = doy - (153 * mp + 2) / 5 + 1;
-  m = mp < 10 ? mp + 3 : mp - 9;
-  y = static_cast<long long>(yoe) + era * 400 + (m <= 2);
-}
-
-unsigned DaysInMonth(long long y, unsigned m) {
-  static constexpr unsigned lengths[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-  return m == 2 && leap ? 29 : lengths[m - 1];
-}
-
 std::optional<double> ParseDateText(std::u16string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
   while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
@@ -155,16 +128,15 @@ std::optional<std::u16string> FormatDateText(double date) {
     seconds -= 86400;
     day += 1;
   }
-  long long y;
-  unsigned m, d;
-  CivilFromDays(day + kEpoch, y, m, d);
+  const common::CivilDate civil = common::CivilFromDays(day + kEpoch);
   char buffer[48];
   std::string text;
   if (day != 0 || seconds == 0) {
     if (day == 0 && seconds == 0) {
       text = "0:00:00";
     } else {
-      std::snprintf(buffer, sizeof buffer, "%04lld/%02u/%02u", y, m, d);
+      std::snprintf(buffer, sizeof buffer, "%04lld/%02d/%02d", static_cast<long long>(civil.year), civil.month,
+                    civil.day);
       text = buffer;
     }
   }

@@ -9,16 +9,13 @@
 #include <string_view>
 
 #include "api.h"
+// File names and the registry file are UTF-8, the ANSI code page is 932:
+// the layer converts through common/ (invalid sequences become U+FFFD
+// rather than failing, so that a path or key name is never dropped).
+#include "common/cp932.h"
+#include "common/utf.h"
 
 namespace automation {
-
-// UTF-16 <-> UTF-8 for file names and the registry file. Invalid sequences
-// become U+FFFD rather than failing: a path or key name is never dropped.
-std::string ToUtf8(std::u16string_view text);
-std::u16string FromUtf8(std::string_view text);
-
-// Code page 932 (the layer's ANSI code page) <-> UTF-16.
-std::optional<std::u16string> FromCp932(std::string_view bytes);
 
 // Length of a null-terminated UTF-16 string.
 inline std::size_t Length(const OLECHAR* text) {
@@ -41,9 +38,6 @@ int CompareIgnoringCase(std::u16string_view a, std::u16string_view b);
 // Calendar arithmetic for automation dates (days since 1899-12-30).
 constexpr double kMinDate = -657434.0;  // 0100-01-01
 constexpr double kMaxDate = 2958465.0;  // 9999-12-31
-long long DaysFromCivil(long long y, unsigned m, unsigned d);
-void CivilFromDays(long long days, long long& y, unsigned& m, unsigned& d);
-unsigned DaysInMonth(long long y, unsigned m);
 
 // Parses the date texts the layer accepts; nullopt when the text is not a
 // date. Formats a date the way a Japanese Windows does.

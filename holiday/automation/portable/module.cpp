@@ -136,7 +136,7 @@ bool Matches(LPCWSTR wanted, const char16_t* name, WORD id) {
 const AutomationResource* FindVersionResource(LPCWSTR fileName) {
   if (!fileName) return nullptr;
   char resolved[PATH_MAX];
-  std::string wanted = ToUtf8(fileName);
+  std::string wanted = common::Utf16ToUtf8Lossy(fileName);
   if (realpath(wanted.c_str(), resolved)) wanted = resolved;
   std::vector<RegisteredTable> tables;
   {
@@ -215,7 +215,7 @@ STDAPI_(HMODULE) GetModuleHandleW(LPCWSTR lpModuleName) {
   struct Search {
     std::string name;
     HMODULE found = nullptr;
-  } search{ToUtf8(lpModuleName)};
+  } search{common::Utf16ToUtf8Lossy(lpModuleName)};
   dl_iterate_phdr(
       [](dl_phdr_info* info, std::size_t, void* data) {
         auto* s = static_cast<Search*>(data);
@@ -254,7 +254,7 @@ STDAPI_(DWORD) GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSiz
     SetLastError(ERROR_MOD_NOT_FOUND);
     return 0;
   }
-  std::u16string wide = FromUtf8(*path);
+  std::u16string wide = common::Utf8ToUtf16(*path);
   if (!lpFilename || nSize == 0) {
     SetLastError(ERROR_INSUFFICIENT_BUFFER);
     return 0;
@@ -303,7 +303,7 @@ STDAPI_(int) LoadStringW(HINSTANCE hInstance, UINT uID, LPWSTR lpBuffer, int cch
   }
   std::lock_guard guard(ModulesMutex());
   auto& cached = WideStrings()[{owner, uID}];
-  if (cached.empty()) cached = FromCp932(std::string_view(entry->text, entry->length)).value_or(u"");
+  if (cached.empty()) cached = common::cp932::Decode(std::string_view(entry->text, entry->length));
   if (cchBufferMax == 0) {
     const OLECHAR* text = cached.c_str();
     std::memcpy(lpBuffer, &text, sizeof text);
@@ -432,7 +432,7 @@ STDAPI_(HMODULE) LoadLibraryW(LPCWSTR lpLibFileName) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  void* handle = dlopen(ToUtf8(lpLibFileName).c_str(), RTLD_NOW | RTLD_LOCAL);
+  void* handle = dlopen(common::Utf16ToUtf8Lossy(lpLibFileName).c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!handle) {
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;

@@ -119,7 +119,7 @@ bool IsPlainText(const Value& v, std::u16string& text) {
 
 std::string Quote(std::u16string_view text) {
   std::string out = "\"";
-  for (char c : ToUtf8(text)) {
+  for (char c : common::Utf16ToUtf8Lossy(text)) {
     if (c == '"' || c == '\\') out += '\\';
     out += c;
   }
@@ -154,7 +154,7 @@ void WriteKey(std::ostringstream& out, const Key& key, const std::string& path) 
     out << '\n';
   }
   out << '\n';
-  for (const auto& [name, child] : key.subkeys) WriteKey(out, *child, path + "\\" + ToUtf8(child->name));
+  for (const auto& [name, child] : key.subkeys) WriteKey(out, *child, path + "\\" + common::Utf16ToUtf8Lossy(child->name));
 }
 
 std::string Serialise(const Key& tree) {
@@ -162,7 +162,7 @@ std::string Serialise(const Key& tree) {
   out << "; dovrel60 registry (UTF-8)\n\n";
   for (const auto& [name, root] : tree.subkeys)
     for (const auto& [childName, child] : root->subkeys)
-      WriteKey(out, *child, ToUtf8(root->name) + "\\" + ToUtf8(child->name));
+      WriteKey(out, *child, common::Utf16ToUtf8Lossy(root->name) + "\\" + common::Utf16ToUtf8Lossy(child->name));
   return out.str();
 }
 
@@ -185,7 +185,7 @@ std::optional<std::u16string> ReadQuoted(const std::string& line, std::size_t& p
       text += line[++pos];
     } else if (line[pos] == '"') {
       ++pos;
-      return FromUtf8(text);
+      return common::Utf8ToUtf16(text);
     } else {
       text += line[pos];
     }
@@ -242,7 +242,7 @@ Path SplitKeyLine(const std::string& inner) {
   std::size_t start = 0;
   while (true) {
     std::size_t slash = inner.find('\\', start);
-    path.push_back(FromUtf8(inner.substr(start, slash == std::string::npos ? std::string::npos : slash - start)));
+    path.push_back(common::Utf8ToUtf16(inner.substr(start, slash == std::string::npos ? std::string::npos : slash - start)));
     if (slash == std::string::npos) break;
     start = slash + 1;
   }

@@ -21,7 +21,7 @@ HINSTANCE Result(ULONG_PTR code) { return reinterpret_cast<HINSTANCE>(code); }
 std::vector<std::string> Arguments(const std::string& file, LPCWSTR parameters) {
   std::vector<std::string> args{file};
   if (!parameters) return args;
-  std::string text = ToUtf8(parameters), word;
+  std::string text = common::Utf16ToUtf8Lossy(parameters), word;
   for (char c : text + ' ') {
     if (c == ' ' || c == '\t') {
       if (!word.empty()) args.push_back(word);
@@ -37,13 +37,13 @@ std::vector<std::string> Arguments(const std::string& file, LPCWSTR parameters) 
 
 STDAPI_(HINSTANCE) ShellExecuteW(HWND, LPCWSTR lpOperation, LPCWSTR lpFile, LPCWSTR lpParameters,
                                  LPCWSTR lpDirectory, INT) {
-  if (lpOperation && ToUtf8(lpOperation) != "open") return Result(SE_ERR_NOASSOC);
+  if (lpOperation && common::Utf16ToUtf8Lossy(lpOperation) != "open") return Result(SE_ERR_NOASSOC);
   if (!lpFile || !*lpFile) return Result(SE_ERR_FNF);
-  std::string file = ToUtf8(lpFile);
+  std::string file = common::Utf16ToUtf8Lossy(lpFile);
   struct stat info;
   if (stat(file.c_str(), &info) != 0) return Result(SE_ERR_FNF);
   if (!S_ISREG(info.st_mode) || access(file.c_str(), X_OK) != 0) return Result(SE_ERR_NOASSOC);
-  std::string directory = lpDirectory ? ToUtf8(lpDirectory) : std::string();
+  std::string directory = lpDirectory ? common::Utf16ToUtf8Lossy(lpDirectory) : std::string();
 
   // Everything the child needs is prepared before fork: between fork and
   // exec only async-signal-safe calls are allowed in a threaded process.

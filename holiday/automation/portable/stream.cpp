@@ -371,7 +371,7 @@ STDAPI SHCreateStreamOnFileEx(LPCWSTR pszFile, DWORD grfMode, DWORD, BOOL fCreat
   else if (fCreate)
     flags |= O_CREAT | O_EXCL;
   std::u16string path(pszFile);
-  int fd = open(ToUtf8(path).c_str(), flags, 0666);
+  int fd = open(common::Utf16ToUtf8Lossy(path).c_str(), flags, 0666);
   if (fd < 0) return ResultOfErrno(errno);
   struct stat st;
   if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {

@@ -954,7 +954,7 @@ STDMETHODIMP TypeInfo::Invoke(PVOID pvInstance, MEMBERID memid, WORD wFlags, DIS
 
 std::optional<std::string> RealPath(LPCOLESTR file) {
   char resolved[PATH_MAX];
-  if (!realpath(ToUtf8(file).c_str(), resolved)) return std::nullopt;
+  if (!realpath(common::Utf16ToUtf8Lossy(file).c_str(), resolved)) return std::nullopt;
   return std::string(resolved);
 }
 
@@ -982,7 +982,7 @@ std::u16string GuidText(REFGUID guid) {
 std::u16string Hex(unsigned value) {
   char text[16];
   std::snprintf(text, sizeof text, "%x", value);
-  return FromUtf8(text);
+  return common::Utf8ToUtf16(text);
 }
 
 std::u16string VersionKey(WORD major, WORD minor) { return Hex(major) + u"." + Hex(minor); }
@@ -1078,7 +1078,7 @@ std::optional<std::u16string> RegisteredPath(REFGUID guid, USHORT major, USHORT 
   std::u16string version;
   int bestMinor = -1;
   for (const auto& name : SubkeysOf(HKEY_CLASSES_ROOT, base)) {
-    std::string text = ToUtf8(name);
+    std::string text = common::Utf16ToUtf8Lossy(name);
     unsigned maj = 0, min = 0;
     char extra = 0;
     if (std::sscanf(text.c_str(), "%x.%x%c", &maj, &min, &extra) != 2) continue;
@@ -1127,7 +1127,7 @@ STDAPI LoadTypeLibEx(LPCOLESTR szFile, REGKIND regkind, ITypeLib** pptlib) {
   if (!lib) return E_OUTOFMEMORY;
   if (regkind == REGKIND_REGISTER) {
     auto path = RealPath(szFile);
-    std::u16string full = path ? FromUtf8(*path) : std::u16string(szFile);
+    std::u16string full = path ? common::Utf8ToUtf16(*path) : std::u16string(szFile);
     std::u16string dir = full.substr(0, full.find_last_of(u'/'));
     HRESULT hr = RegisterTypeLib(lib, full.c_str(), dir.c_str());
     if (FAILED(hr)) {
@@ -1180,7 +1180,7 @@ STDAPI RegisterTypeLib(ITypeLib* ptlib, LPCOLESTR szFullPath, LPCOLESTR szHelpDi
   std::u16string path(szFullPath);
   char flags[16];
   std::snprintf(flags, sizeof flags, "%u", a.wLibFlags);
-  std::u16string flagsText = FromUtf8(flags);
+  std::u16string flagsText = common::Utf8ToUtf16(flags);
   bool ok = SetDefault(HKEY_CLASSES_ROOT, version, &title) &&
             SetDefault(HKEY_CLASSES_ROOT, version + u"\\" + Hex(a.lcid) + u"\\" + SyskindName(a.syskind), &path) &&
             SetDefault(HKEY_CLASSES_ROOT, version + u"\\FLAGS", &flagsText);
@@ -1191,7 +1191,7 @@ STDAPI RegisterTypeLib(ITypeLib* ptlib, LPCOLESTR szFullPath, LPCOLESTR szHelpDi
   // Every automation interface is marshalled by the platform's type library
   // marshaller, which finds the description through these keys.
   static const std::u16string marshaller = u"{00020424-0000-0000-C000-000000000046}";
-  std::u16string versionText = FromUtf8(std::to_string(a.wMajorVerNum) + "." + std::to_string(a.wMinorVerNum));
+  std::u16string versionText = common::Utf8ToUtf16(std::to_string(a.wMajorVerNum) + "." + std::to_string(a.wMinorVerNum));
   for (const auto& [iid, interfaceName] : ok ? AutomationInterfacesOf(ptlib) : decltype(AutomationInterfacesOf(ptlib)){}) {
     std::u16string key = u"Interface\\" + GuidText(iid);
     ok = ok && SetDefault(HKEY_CLASSES_ROOT, key, &interfaceName) &&

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "csv/utf.h"
+#include "common/utf.h"
 
 namespace pellora::testing {
 
@@ -46,7 +46,7 @@ class TempFolder {
 };
 
 // A path as the viewer receives it: UTF-16.
-inline std::u16string U16Path(const std::filesystem::path& path) { return Utf8ToUtf16(path.string()); }
+inline std::u16string U16Path(const std::filesystem::path& path) { return common::Utf8ToUtf16(path.string()); }
 
 inline bool RunningAsRoot() { return ::geteuid() == 0; }
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "csv/codepage.h"
-#include "csv/utf.h"
+#include "common/cp932.h"
+#include "common/utf.h"
 #include "shell/frmPellora.h"
 #include "shell/recording_message_boxes.h"
 #include "temp_files.h"
@@ -96,7 +96,7 @@ inline std::string FileBytes(const std::vector<Record>& records) {
       const auto it = record.find(field);
       if (it != record.end()) line += it->second;
     }
-    bytes += cp932::Encode(Utf8ToUtf16(line)) + "\r\n";
+    bytes += common::cp932::Encode(common::Utf8ToUtf16(line)) + "\r\n";
   }
   return bytes;
 }
@@ -164,7 +164,7 @@ inline std::string Printed(const Table& table) {
   std::string out;
   for (const auto& row : table) {
     out += "  |";
-    for (const auto& cell : row) out += Utf16ToUtf8(cell).value_or("?") + "|";
+    for (const auto& cell : row) out += common::Utf16ToUtf8(cell).value_or("?") + "|";
     out += "\n";
   }
   return out;

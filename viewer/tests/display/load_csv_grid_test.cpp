@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "claimgen/claimgen.h"
-#include "csv/codepage.h"
+#include "common/cp932.h"
 #include "shell/recording_message_boxes.h"
 #include "temp_files.h"
 
@@ -42,7 +42,7 @@ std::vector<std::vector<std::u16string>> ExpectedRecords(const std::string& byte
   if (!line.empty()) lines.push_back(line);
   std::vector<std::vector<std::u16string>> records;
   for (const std::string& l : lines) {
-    const std::u16string text = cp932::Decode(l);
+    const std::u16string text = common::cp932::Decode(l);
     std::vector<std::u16string> fields(1);
     bool quoted = false;
     for (std::size_t i = 0; i < text.size(); ++i) {

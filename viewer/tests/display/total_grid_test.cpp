@@ -92,7 +92,7 @@ TEST(BuildTotalGrid, CountsMonthsOfAnySize) {
   w.vsfViewer.SetRows(kPersons + 1);
   for (int r = 1; r <= kPersons; ++r) {
     w.vsfViewer.SetTextMatrix(r, 1, u"2024年04月");
-    w.vsfViewer.SetTextMatrix(r, 2, Utf8ToUtf16(std::to_string(1000000000 + r)));
+    w.vsfViewer.SetTextMatrix(r, 2, common::Utf8ToUtf16(std::to_string(1000000000 + r)));
     w.vsfViewer.SetTextMatrix(r, 3, u"131011");
     if (r % 4 == 0) w.vsfViewer.SetTextMatrix(r, 6, u"1");
   }

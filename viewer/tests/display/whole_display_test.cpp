@@ -28,7 +28,7 @@ struct PersonMonth {
 // Year-month, insured-person number, insurer number (six digits).
 using PersonMonthKey = std::tuple<std::string, std::string, std::string>;
 
-std::string Ascii(const std::u16string& text) { return Utf16ToUtf8(text).value_or("?"); }
+std::string Ascii(const std::u16string& text) { return common::Utf16ToUtf8(text).value_or("?"); }
 
 std::string SixDigits(const std::string& field) {
   const std::string digits = std::to_string(field.empty() ? 0 : std::stoll(field));
@@ -80,9 +80,9 @@ Table ExpectedRows(const std::map<PersonMonthKey, PersonMonth>& expected) {
   Table rows;
   for (const auto& [key, entry] : expected) {
     const auto& [month, insured, insurer] = key;
-    std::vector<std::u16string> row = {Utf8ToUtf16(month.substr(0, 4) + "年" + month.substr(4) + "月"),
-                                       Utf8ToUtf16(insured), Utf8ToUtf16(insurer), u""};
-    for (const auto& service : entry.services) row.push_back(Utf8ToUtf16(service.value_or("")));
+    std::vector<std::u16string> row = {common::Utf8ToUtf16(month.substr(0, 4) + "年" + month.substr(4) + "月"),
+                                       common::Utf8ToUtf16(insured), common::Utf8ToUtf16(insurer), u""};
+    for (const auto& service : entry.services) row.push_back(common::Utf8ToUtf16(service.value_or("")));
     rows.push_back(std::move(row));
   }
   return rows;
@@ -97,8 +97,8 @@ Table ExpectedTotals(const std::map<PersonMonthKey, PersonMonth>& expected) {
   }
   Table rows;
   for (const auto& [month, counts] : months)
-    rows.push_back({Utf8ToUtf16(month.substr(0, 4) + "/" + month.substr(4, 2)), Utf8ToUtf16(std::to_string(counts.first)),
-                    Utf8ToUtf16(std::to_string(counts.second)), u"0"});
+    rows.push_back({common::Utf8ToUtf16(month.substr(0, 4) + "/" + month.substr(4, 2)), common::Utf8ToUtf16(std::to_string(counts.first)),
+                    common::Utf8ToUtf16(std::to_string(counts.second)), u"0"});
   return rows;
 }
 

@@ -7,8 +7,8 @@
 
 #include <fstream>
 
-#include "csv/codepage.h"
-#include "csv/utf.h"
+#include "common/cp932.h"
+#include "common/utf.h"
 #include "provider_database.h"
 #include "shell/frmPellora.h"
 #include "shell/profile_reader.h"
@@ -19,12 +19,12 @@ namespace {
 
 using namespace testing;
 
-std::u16string U16(const std::filesystem::path& path) { return Utf8ToUtf16(path.string()); }
+std::u16string U16(const std::filesystem::path& path) { return common::Utf8ToUtf16(path.string()); }
 
 // A settings file as a user's editor writes it: code page 932 bytes.
 std::filesystem::path WriteSettings(const TempDir& dir, const std::string& name, const std::string& utf8) {
   const std::filesystem::path file = dir / name;
-  std::ofstream(file, std::ios::binary) << cp932::Encode(Utf8ToUtf16(utf8));
+  std::ofstream(file, std::ios::binary) << common::cp932::Encode(common::Utf8ToUtf16(utf8));
   return file;
 }
 
@@ -86,7 +86,7 @@ class DatabaseLocation : public ::testing::Test {
 TEST_F(DatabaseLocation, TheProgramFolderIsTheExecutablesFolder) {
   RecordingMessageBoxes boxes;
   const frmPellora fresh(boxes);
-  EXPECT_EQ(std::filesystem::path(Utf16ToUtf8(fresh.ProgramFolder).value()),
+  EXPECT_EQ(std::filesystem::path(common::Utf16ToUtf8(fresh.ProgramFolder).value()),
             std::filesystem::read_symlink("/proc/self/exe").parent_path());
 }
 
@@ -139,7 +139,7 @@ TEST_F(DatabaseLocation, CheckDatabaseIsTrueExactlyForAFileThatOpensAsADatabase)
       {U16(jet4) + u'\0' + u"x", false},  // the name must not be cut at the NUL
       {U16(jet4) + u'\xD800', false},      // no file can have this name
   };
-  for (const auto& c : cases) EXPECT_EQ(w.CheckDatabase(c.path), c.opens) << Utf16ToUtf8(c.path).value_or("?");
+  for (const auto& c : cases) EXPECT_EQ(w.CheckDatabase(c.path), c.opens) << common::Utf16ToUtf8(c.path).value_or("?");
 }
 
 TEST_F(DatabaseLocation, ReadDatabaseLocationFollowsTheSettingsFile) {

@@ -8,7 +8,7 @@
 #include <chrono>
 #include <memory>
 
-#include "csv/utf.h"
+#include "common/utf.h"
 #include "display/grid_layout.h"
 #include "provider_database.h"
 #include "shell/frmPellora.h"
@@ -23,7 +23,7 @@ using namespace testing;
 
 constexpr std::u16string_view kEarlierText = u"前の文字";
 
-std::string Printable(const std::u16string& text) { return Utf16ToUtf8(text).value_or("?"); }
+std::string Printable(const std::u16string& text) { return common::Utf16ToUtf8(text).value_or("?"); }
 
 // A main window with its display grid prepared as start-up prepares it and
 // a provider database on disk.
@@ -36,8 +36,8 @@ class NameLookup {
 
   // Uses `file` as the database, as start-up would after checking it.
   void UseDatabase(const std::filesystem::path& file) {
-    window_->DBFound = window_->CheckDatabase(Utf8ToUtf16(file.string()));
-    window_->DBPath = window_->DBFound ? Utf8ToUtf16(file.string()) : u"";
+    window_->DBFound = window_->CheckDatabase(common::Utf8ToUtf16(file.string()));
+    window_->DBPath = window_->DBFound ? common::Utf8ToUtf16(file.string()) : u"";
   }
 
   // One display row per (insured number, insurer number), each name cell
@@ -49,8 +49,8 @@ class NameLookup {
     for (std::size_t i = 0; i < persons.size(); ++i) {
       const int r = static_cast<int>(i) + 1;
       grid.SetTextMatrix(r, viewer_col::kYearMonth, u"2024年04月");
-      grid.SetTextMatrix(r, viewer_col::kInsured, Utf8ToUtf16(persons[i].first));
-      grid.SetTextMatrix(r, viewer_col::kInsurer, Utf8ToUtf16(persons[i].second));
+      grid.SetTextMatrix(r, viewer_col::kInsured, common::Utf8ToUtf16(persons[i].first));
+      grid.SetTextMatrix(r, viewer_col::kInsurer, common::Utf8ToUtf16(persons[i].second));
       grid.SetTextMatrix(r, viewer_col::kName, kEarlierText);
     }
     grid.SetRow(2 <= grid.Rows() ? 1 : 0);
@@ -130,7 +130,7 @@ TEST_P(EveryDatabaseForm, EachPersonIsNamedByTheFirstRowWithBothNumbersExactly) 
         << c.what << ": got " << Printable(lookup.NameAt(r));
     EXPECT_EQ(lookup.ColourAt(r), c.colour) << c.what;
     // The numbers themselves are never touched.
-    EXPECT_EQ(lookup.window().vsfViewer.TextMatrix(r, viewer_col::kInsurer), Utf8ToUtf16(c.insurer)) << c.what;
+    EXPECT_EQ(lookup.window().vsfViewer.TextMatrix(r, viewer_col::kInsurer), common::Utf8ToUtf16(c.insurer)) << c.what;
   }
   lookup.ExpectCurrentCellAtOrigin();
 }
@@ -154,13 +154,13 @@ TEST_P(EveryDatabaseForm, TheProviderIsNamedByTheFirstRowWithItsNumber) {
   };
   for (const ProviderCase& c : cases) {
     frmPellora& w = lookup.window();
-    w.lblHead[2].Caption = Utf8ToUtf16(c.number);
+    w.lblHead[2].Caption = common::Utf8ToUtf16(c.number);
     w.lblHead[3].Caption.clear();  // as the display left it
     w.lblHead[3].BackColor = kWindowBackgroundColor;
     w.LookupProviderName();
     EXPECT_EQ(w.lblHead[3].Caption, c.name) << c.what;
     EXPECT_EQ(w.lblHead[3].BackColor, c.colour) << c.what;
-    EXPECT_EQ(w.lblHead[2].Caption, Utf8ToUtf16(c.number)) << c.what;
+    EXPECT_EQ(w.lblHead[2].Caption, common::Utf8ToUtf16(c.number)) << c.what;
   }
 }
 
@@ -182,7 +182,7 @@ TEST(NoDatabase, EveryNameFieldTurnsPinkAndNothingIsRead) {
   lookup.UseDatabase(WriteProviderDatabase(lookup.dir(), DatabaseForm::Jet4Compressed));
   frmPellora& w = lookup.window();
   w.DBFound = false;
-  w.lblHead[2].Caption = Utf8ToUtf16(kProviderNumber);
+  w.lblHead[2].Caption = common::Utf8ToUtf16(kProviderNumber);
   lookup.ShowPersons({{"0000000001", "131011"}, {"0000000003", "001234"}, {"9999999999", "131011"}});
 
   w.LookupProviderName();
@@ -249,13 +249,13 @@ void NotReadable(NameLookup&, const std::filesystem::path& db) { ::chmod(db.c_st
 // The stand-in reader process that misbehaves as its database's name says.
 void ReaderCrashes(NameLookup& lookup, const std::filesystem::path& db) {
   std::filesystem::rename(db, db.parent_path() / "crash.mdb");
-  lookup.window().DBPath = Utf8ToUtf16((db.parent_path() / "crash.mdb").string());
+  lookup.window().DBPath = common::Utf8ToUtf16((db.parent_path() / "crash.mdb").string());
   lookup.window().DatabaseReadOptions.helper = FAKE_JETREAD;
 }
 
 void ReaderHangs(NameLookup& lookup, const std::filesystem::path& db) {
   std::filesystem::rename(db, db.parent_path() / "hang.mdb");
-  lookup.window().DBPath = Utf8ToUtf16((db.parent_path() / "hang.mdb").string());
+  lookup.window().DBPath = common::Utf8ToUtf16((db.parent_path() / "hang.mdb").string());
   lookup.window().DatabaseReadOptions.helper = FAKE_JETREAD;
   lookup.window().DatabaseReadOptions.timeout = std::chrono::milliseconds(500);
 }
@@ -289,7 +289,7 @@ TEST_P(LookupFails, EveryNameFieldItWasResponsibleForTurnsPink) {
   lookup.UseDatabase(db);
   ASSERT_TRUE(lookup.window().DBFound);
   frmPellora& w = lookup.window();
-  w.lblHead[2].Caption = Utf8ToUtf16(kProviderNumber);
+  w.lblHead[2].Caption = common::Utf8ToUtf16(kProviderNumber);
   lookup.ShowPersons({{"0000000001", "131011"}, {"9999999999", "131011"}, {"0000000003", "001234"}});
   GetParam().prepare(lookup, db);
 

@@ -11,7 +11,7 @@
 #include <random>
 
 #include "claim_display.h"
-#include "csv/utf.h"
+#include "common/utf.h"
 #include "display/grid_layout.h"
 #include "provider_database.h"
 #include "shell/err_info.h"
@@ -25,7 +25,7 @@ namespace {
 using testing::DatabaseForm;
 using testing::Record;
 
-std::u16string U16(const std::string& utf8) { return Utf8ToUtf16(utf8); }
+std::u16string U16(const std::string& utf8) { return common::Utf8ToUtf16(utf8); }
 
 // The main window after start-up, a database on disk and claim files to
 // show in it.
@@ -339,7 +339,7 @@ TEST(CharPos, FirstOrLastPositionOfACharacter) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(frmPellora::CharPos(c.s, c.ch, c.mode), c.position)
-        << Utf16ToUtf8(c.s).value() << " / " << Utf16ToUtf8(c.ch).value() << " mode " << c.mode;
+        << common::Utf16ToUtf8(c.s).value() << " / " << common::Utf16ToUtf8(c.ch).value() << " mode " << c.mode;
   }
 }
 

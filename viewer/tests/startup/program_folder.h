@@ -11,17 +11,17 @@
 #include <vector>
 
 #include "claim_display.h"
-#include "csv/codepage.h"
-#include "csv/utf.h"
+#include "common/cp932.h"
+#include "common/utf.h"
 #include "provider_database.h"
 #include "shell/frmPellora.h"
 #include "shell/recording_message_boxes.h"
 
 namespace pellora::testing {
 
-inline std::u16string U16(const std::filesystem::path& path) { return Utf8ToUtf16(path.string()); }
-inline std::u16string U16(const std::string& utf8) { return Utf8ToUtf16(utf8); }
-inline std::string U8(std::u16string_view text) { return Utf16ToUtf8(text).value_or("?"); }
+inline std::u16string U16(const std::filesystem::path& path) { return common::Utf8ToUtf16(path.string()); }
+inline std::u16string U16(const std::string& utf8) { return common::Utf8ToUtf16(utf8); }
+inline std::string U8(std::u16string_view text) { return common::Utf16ToUtf8(text).value_or("?"); }
 
 class ProgramFolder {
  public:
@@ -30,7 +30,7 @@ class ProgramFolder {
   // A settings file as a user's editor writes it: code page 932 bytes.
   std::filesystem::path WriteSettings(const std::string& utf8, const std::string& name = "velkar.ini") const {
     const std::filesystem::path file = dir / name;
-    std::ofstream(file, std::ios::binary) << cp932::Encode(Utf8ToUtf16(utf8));
+    std::ofstream(file, std::ios::binary) << common::cp932::Encode(common::Utf8ToUtf16(utf8));
     return file;
   }
 

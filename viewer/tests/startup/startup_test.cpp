@@ -145,7 +145,7 @@ TEST(Startup, ADatabasePathLongerThan254BytesIsReadWhole) {
   std::filesystem::copy_file(program.WriteDatabase("source.qdr"), database);
   // What a 254-byte buffer would have kept names a folder that exists.
   const std::string settingsText = "[qdr]\r\nQdrPath=" + database.string() + "\r\n";
-  ASSERT_GT(cp932::Encode(U16(database)).size(), 254u);
+  ASSERT_GT(common::cp932::Encode(U16(database)).size(), 254u);
   program.WriteSettings(settingsText);
 
   program.Start("");

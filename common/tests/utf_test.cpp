@@ -1,10 +1,10 @@
 // File names arrive as UTF-16 and reach the platform as UTF-8.
 
-#include "csv/utf.h"
+#include "common/utf.h"
 
 #include <gtest/gtest.h>
 
-namespace pellora {
+namespace common {
 namespace {
 
 TEST(Utf, FileNamesRoundTrip) {
@@ -47,4 +47,4 @@ TEST(Utf, InvalidUtf8BecomesReplacementCharacters) {
 }
 
 }  // namespace
-}  // namespace pellora
+}  // namespace common

@@ -2,7 +2,7 @@
 // itself over the whole code space, and the replacement of bytes that are
 // not code page 932.
 
-#include "csv/codepage.h"
+#include "common/cp932.h"
 
 #include <gtest/gtest.h>
 #include <iconv.h>
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace pellora {
+namespace common {
 namespace {
 
 // One independent conversion through iconv: the whole input at once, or
@@ -122,6 +122,17 @@ TEST(Cp932Decode, BytesThatAreNotCodePage932BecomeReplacementCharacters) {
   for (const Mapping& m : cases) EXPECT_EQ(cp932::Decode(m.bytes), m.text) << m.what;
 }
 
+TEST(Cp932Decode, ACallerChoosesTheReplacementAndCanAskForWellFormedText) {
+  // The automation layer stands for broken bytes with U+30FB, as the ANSI
+  // conversion of a Japanese Windows does.
+  EXPECT_EQ(cp932::Decode("a\x85\x40\x82", u'\u30FB'), u"a\u30FB@\u30FB");
+  EXPECT_TRUE(cp932::IsWellFormed("\x8E\x52\x93\x63,\xB1"));
+  EXPECT_TRUE(cp932::IsWellFormed(""));
+  EXPECT_FALSE(cp932::IsWellFormed("ab\x82"));
+  EXPECT_FALSE(cp932::IsWellFormed("\x85\x40"));
+  EXPECT_FALSE(cp932::IsWellFormed("\xFF"));
+}
+
 TEST(Cp932Decode, AppendsAfterWhatIsThere) {
   std::u16string text = u"x";
   cp932::DecodeAppend("\x82\xA0y", text);
@@ -141,6 +152,15 @@ TEST(Cp932Encode, WellKnownCharacters) {
       {"unpaired surrogates, one byte each", "?x??", std::u16string{char16_t(0xD800), u'x', char16_t(0xDC00), char16_t(0xD800)}},
   };
   for (const Mapping& m : cases) EXPECT_EQ(cp932::Encode(m.text), m.bytes) << m.what;
+}
+
+TEST(Cp932Encode, ExactEncodingRefusesWhatHasNoCode) {
+  EXPECT_EQ(cp932::EncodeExact(u"山田\u301C"), "\x8E\x52\x93\x63\x81\x60");
+  EXPECT_FALSE(cp932::EncodeExact(u"a\uAC00"));
+  EXPECT_FALSE(cp932::EncodeExact(std::u16string{u'a', char16_t(0xD800)}));
+  std::string out = "x";
+  EXPECT_EQ(cp932::EncodeAppend(u"a\uAC00\U0001F600b", out, '*'), 2u);
+  EXPECT_EQ(out, "xa**b");
 }
 
 TEST(Cp932Encode, AgreesWithIconvOnEveryBmpCharacter) {
@@ -172,4 +192,4 @@ TEST(Cp932, LeadBytes) {
 }
 
 }  // namespace
-}  // namespace pellora
+}  // namespace common
