@@ -8,7 +8,7 @@
 // module's handle. Objects never include this header.
 #pragma once
 
-#include "com.h"
+#include "automation/com.h"
 
 #ifndef _WIN32
 

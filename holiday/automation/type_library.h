@@ -12,7 +12,7 @@
 // the DLL. Objects never include this header.
 #pragma once
 
-#include "com.h"
+#include "automation/com.h"
 
 #ifndef _WIN32
 

@@ -9,7 +9,7 @@
 #include <optional>
 #include <span>
 
-#include "../automation/com.h"
+#include "automation/com.h"
 #include "engine/day_number.h"
 #include "engine/queries.h"
 

@@ -5,8 +5,8 @@
 // points of the library. The identifiers are published: they never change.
 //
 // On Windows this header sits on the platform's own COM headers; elsewhere on
-// dovrel60's automation layer (holiday/automation), which provides the same
-// names. 32-bit values are LONG (32 bits on every platform; C++'s long is 64
+// the declarations of dovrel60's automation layer in automation/ beside it,
+// which provide the same names: this folder is all a host compiles against. 32-bit values are LONG (32 bits on every platform; C++'s long is 64
 // bits here), 16-bit values SHORT. Every member returns an HRESULT and hands
 // its result back through the last argument.
 #pragma once
@@ -17,7 +17,7 @@
 #include <oleauto.h>
 #include <olectl.h>
 #else
-#include "../automation/com.h"
+#include "automation/com.h"
 #endif
 
 // --- Enumerations ------------------------------------------------------------
@@ -236,8 +236,8 @@ typedef HRESULT(STDAPICALLTYPE* DOVREL_PFN_DLLUNREGISTERSERVER)(void);
 // layer and exports it provides them all), then in the library.
 #include <dlfcn.h>
 
-#include "../automation/exported_services.h"
-#include "../automation/notify_target.h"
+#include "automation/exported_services.h"
+#include "automation/notify_target.h"
 
 struct DovrelAutomationServices {
 #define DOVREL_SERVICE_POINTER(name) decltype(&::name) name;

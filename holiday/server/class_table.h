@@ -1,7 +1,7 @@
 // The five classes of dovrel60 and their class objects.
 #pragma once
 
-#include "../automation/com.h"
+#include "automation/com.h"
 
 namespace dovrel {
 

@@ -36,7 +36,7 @@
 #include <new>
 #include <utility>
 
-#include "../automation/com.h"
+#include "automation/com.h"
 #include "dispatch.h"
 #include "module_lock.h"
 

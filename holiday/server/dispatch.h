@@ -5,7 +5,7 @@
 // object is described in one place.
 #pragma once
 
-#include "../automation/com.h"
+#include "automation/com.h"
 
 namespace dovrel {
 

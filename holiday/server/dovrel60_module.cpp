@@ -2,10 +2,10 @@
 // module. The table below names every C function of the layer, so that the
 // linker keeps all of them (a host may call any through
 // DovrelBindAutomationServices) even where the library itself uses none.
-#include "../automation/exported_services.h"
-#include "../automation/module_resources.h"
-#include "../automation/notify_target.h"
-#include "../automation/type_library.h"
+#include "automation/exported_services.h"
+#include "automation/module_resources.h"
+#include "automation/notify_target.h"
+#include "automation/type_library.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 // three are returned bare and leave the thread's error information alone.
 #pragma once
 
-#include "../automation/com.h"
+#include "automation/com.h"
 #include "../resources/resource.h"
 
 namespace dovrel {

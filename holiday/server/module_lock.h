@@ -5,7 +5,7 @@
 // by atomic increments and decrements.
 #pragma once
 
-#include "../automation/com.h"
+#include "automation/com.h"
 
 namespace dovrel {
 

@@ -2,7 +2,7 @@
 // reports the failures that carry a text.
 #pragma once
 
-#include "../automation/com.h"
+#include "automation/com.h"
 #include "errors.h"
 
 namespace dovrel {

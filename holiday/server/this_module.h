@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "../automation/com.h"
+#include "automation/com.h"
 
 namespace dovrel {
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "com.h"
+#include "automation/com.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   BSTR text = SysAllocStringByteLen(reinterpret_cast<const char*>(data), static_cast<UINT>(size & ~std::size_t{1}));

@@ -8,7 +8,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "com.h"
+#include "automation/com.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <limits>
 
-#include "internal.h"
+#include "automation/portable/internal.h"
 
 namespace automation {
 HRESULT ValueView(const VARIANT* src, VARIANT* view);

@@ -8,7 +8,7 @@
 #include <cstdio>
 
 #include "common/civil_date.h"
-#include "internal.h"
+#include "automation/portable/internal.h"
 
 namespace automation {
 namespace {

@@ -1,7 +1,7 @@
 // Error information objects and the current one of each thread.
 #include <new>
 
-#include "internal.h"
+#include "automation/portable/internal.h"
 
 using namespace automation;
 

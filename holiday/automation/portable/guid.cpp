@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "internal.h"
+#include "automation/portable/internal.h"
 
 using namespace automation;
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "api.h"
+#include "automation/portable/api.h"
 // File names and the registry file are UTF-8, the ANSI code page is 932:
 // the layer converts through common/ (invalid sequences become U+FFFD
 // rather than failing, so that a path or key name is never dropped).

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "common/civil_date.h"
-#include "internal.h"
+#include "automation/portable/internal.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include <mutex>
 #include <vector>
 
-#include "../module_resources.h"
-#include "internal.h"
+#include "automation/module_resources.h"
+#include "automation/portable/internal.h"
 
 using namespace automation;
 

@@ -3,8 +3,8 @@
 #include <map>
 #include <mutex>
 
-#include "../notify_target.h"
-#include "internal.h"
+#include "automation/notify_target.h"
+#include "automation/portable/internal.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 // whose registrations are made for all users.
 // The layer first: <fcntl.h> defines a LOCK_WRITE macro that would clash
 // with the stream lock types.
-#include "internal.h"
+#include "automation/portable/internal.h"
 
 #include <fcntl.h>
 #include <pwd.h>

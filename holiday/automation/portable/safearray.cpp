@@ -5,7 +5,7 @@
 #include <cstring>
 #include <limits>
 
-#include "internal.h"
+#include "automation/portable/internal.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "internal.h"
+#include "automation/portable/internal.h"
 
 using namespace automation;
 

@@ -2,7 +2,7 @@
 // SHCreateMemStream) and streams on files (SHCreateStreamOnFileEx).
 // The layer first: <fcntl.h> defines a LOCK_WRITE macro that would clash
 // with the stream lock types.
-#include "internal.h"
+#include "automation/portable/internal.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

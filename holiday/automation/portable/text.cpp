@@ -2,7 +2,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "internal.h"
+#include "automation/portable/internal.h"
 
 namespace automation {
 namespace {

@@ -22,8 +22,8 @@
 #include <type_traits>
 #include <vector>
 
-#include "../type_library.h"
-#include "internal.h"
+#include "automation/type_library.h"
+#include "automation/portable/internal.h"
 
 using namespace automation;
 

@@ -1,6 +1,6 @@
 // VARIANT life cycle: initialise, clear (releasing what the value owns) and
 // copy (duplicating strings and arrays, adding references to objects).
-#include "internal.h"
+#include "automation/portable/internal.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <cstdio>
 
-#include "com.h"
+#include "automation/com.h"
 
 namespace sample {
 

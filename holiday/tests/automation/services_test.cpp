@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-#include "notify_target.h"
+#include "automation/notify_target.h"
 #include "ordinary_com.h"
 #include "test_support.h"
 

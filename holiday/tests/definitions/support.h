@@ -18,7 +18,7 @@
 #include "holiday_style.h"
 #include "holiday_styles.h"
 #include "module_lock.h"
-#include "notify_target.h"
+#include "automation/notify_target.h"
 #include "support/error_info.h"
 #include "support/text.h"
 #include "support/values.h"

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "com.h"
+#include "automation/com.h"
 
 namespace testsupport {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "../../automation/com.h"
+#include "automation/com.h"
 
 namespace testsupport {
 

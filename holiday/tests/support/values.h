@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "com.h"
+#include "automation/com.h"
 
 namespace testsupport {
 

@@ -3,7 +3,7 @@
 // driver builds its calls the same way as the Linux tests.
 #pragma once
 
-#include "../../automation/com.h"
+#include "automation/com.h"
 
 namespace testsupport {
 

@@ -15,7 +15,7 @@
 #include <cstdio>
 #include <string>
 
-#include "../../automation/com.h"
+#include "automation/com.h"
 #include "../support/text.h"
 
 namespace typelib_dump {

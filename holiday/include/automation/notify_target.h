@@ -10,7 +10,7 @@
 // dropped. Handles are never reused, so a stale handle stays dead.
 #pragma once
 
-#include "com.h"
+#include "automation/com.h"
 
 #ifndef _WIN32
 

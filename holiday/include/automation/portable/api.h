@@ -5,7 +5,7 @@
 // resource table per process.
 #pragma once
 
-#include "interfaces.h"
+#include "automation/portable/interfaces.h"
 
 // --- Memory and apartments ------------------------------------------------
 STDAPI_(LPVOID) CoTaskMemAlloc(SIZE_T cb);

@@ -1,7 +1,8 @@
 // The one include for dovrel60's objects and for hosts: the COM and OLE
 // Automation names of the platform. On Windows these are the platform's own
-// headers and nothing of ours; elsewhere the automation layer of this folder
-// provides the same names, values and layouts.
+// headers and nothing of ours; elsewhere the declarations of portable/, which
+// the automation layer (holiday/automation) implements, provide the same
+// names, values and layouts.
 //
 // Write string literals as OLESTR("..."): OLECHAR is wchar_t on Windows and
 // char16_t here.
@@ -15,5 +16,5 @@
 #include <shlwapi.h>
 #include <winver.h>
 #else
-#include "portable/api.h"
+#include "automation/portable/api.h"
 #endif

@@ -5,7 +5,7 @@
 // knows only the vtable.
 #pragma once
 
-#include "types.h"
+#include "automation/portable/types.h"
 
 struct IUnknown;
 struct IDispatch;
