@@ -1,6 +1,6 @@
-#include "day.h"
+#include "definitions/day.h"
 
-#include "errors.h"
+#include "frame/errors.h"
 
 namespace dovrel {
 

@@ -4,9 +4,9 @@
 // marking of day cells and the persisted form read the same three fields.
 #pragma once
 
-#include "com_object.h"
+#include "definitions/values.h"
 #include "engine/day_definition.h"
-#include "values.h"
+#include "frame/com_object.h"
 
 namespace dovrel {
 

@@ -1,4 +1,4 @@
-#include "days.h"
+#include "definitions/days.h"
 
 namespace dovrel {
 

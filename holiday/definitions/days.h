@@ -2,10 +2,10 @@
 // HolidayStyle owns (and that a host may also create on its own).
 #pragma once
 
-#include "com_object.h"
-#include "day.h"
-#include "keyed_members.h"
-#include "persist.h"
+#include "definitions/day.h"
+#include "definitions/keyed_members.h"
+#include "definitions/persist.h"
+#include "frame/com_object.h"
 
 namespace dovrel {
 

@@ -1,10 +1,10 @@
-#include "holiday_style.h"
+#include "definitions/holiday_style.h"
 
 #include <span>
 
+#include "definitions/holiday_styles.h"
+#include "definitions/index_argument.h"
 #include "engine/classification.h"
-#include "holiday_styles.h"
-#include "index_argument.h"
 
 namespace dovrel {
 

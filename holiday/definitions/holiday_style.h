@@ -3,9 +3,9 @@
 // rule that lets its holidays move off certain weekly rest days.
 #pragma once
 
-#include "com_object.h"
-#include "days.h"
-#include "internal_interfaces.h"
+#include "definitions/days.h"
+#include "definitions/internal_interfaces.h"
+#include "frame/com_object.h"
 
 namespace dovrel {
 

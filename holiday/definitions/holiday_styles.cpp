@@ -1,4 +1,4 @@
-#include "holiday_styles.h"
+#include "definitions/holiday_styles.h"
 
 namespace dovrel {
 

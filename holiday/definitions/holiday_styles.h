@@ -5,12 +5,12 @@
 
 #include <optional>
 
-#include "com_object.h"
+#include "definitions/holiday_style.h"
+#include "definitions/internal_interfaces.h"
+#include "definitions/keyed_members.h"
+#include "definitions/persist.h"
 #include "engine/use_styles.h"
-#include "holiday_style.h"
-#include "internal_interfaces.h"
-#include "keyed_members.h"
-#include "persist.h"
+#include "frame/com_object.h"
 
 namespace dovrel {
 

@@ -1,4 +1,4 @@
-#include "index_argument.h"
+#include "definitions/index_argument.h"
 
 namespace dovrel {
 

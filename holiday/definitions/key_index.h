@@ -6,7 +6,7 @@
 #include <map>
 #include <optional>
 
-#include "values.h"
+#include "definitions/values.h"
 
 namespace dovrel {
 

@@ -10,11 +10,11 @@
 #include <utility>
 #include <vector>
 
-#include "errors.h"
-#include "index_argument.h"
-#include "key_index.h"
-#include "snapshot_enum.h"
-#include "values.h"
+#include "definitions/index_argument.h"
+#include "definitions/key_index.h"
+#include "definitions/snapshot_enum.h"
+#include "definitions/values.h"
+#include "frame/errors.h"
 
 namespace dovrel {
 

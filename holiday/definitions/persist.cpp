@@ -1,4 +1,4 @@
-#include "persist.h"
+#include "definitions/persist.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -7,8 +7,8 @@
 #include <type_traits>
 #include <vector>
 
-#include "days.h"
-#include "holiday_styles.h"
+#include "definitions/days.h"
+#include "definitions/holiday_styles.h"
 
 namespace dovrel {
 

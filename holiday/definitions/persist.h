@@ -18,7 +18,7 @@
 // may retry with another stream, or carry on with what it had.
 #pragma once
 
-#include "com_object.h"
+#include "frame/com_object.h"
 
 #ifndef STG_E_DOCFILECORRUPT
 // The platform's code for storage data that is not what it claims to be

@@ -1,9 +1,9 @@
-#include "snapshot_enum.h"
+#include "definitions/snapshot_enum.h"
 
 #include <memory>
 
-#include "com_object.h"
-#include "errors.h"
+#include "frame/com_object.h"
+#include "frame/errors.h"
 
 namespace dovrel {
 

@@ -1,10 +1,10 @@
-#include "values.h"
+#include "definitions/values.h"
 
 #include <cstdint>
 #include <new>
 #include <string>
 
-#include "raise_error.h"
+#include "frame/raise_error.h"
 
 namespace dovrel {
 

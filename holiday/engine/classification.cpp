@@ -1,4 +1,4 @@
-#include "classification.h"
+#include "engine/classification.h"
 
 #include <cstddef>
 

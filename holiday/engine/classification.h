@@ -13,8 +13,8 @@
 #include <cstdint>
 #include <span>
 
-#include "day_cell.h"
-#include "day_definition.h"
+#include "engine/day_cell.h"
+#include "engine/day_definition.h"
 
 namespace dovrel::engine {
 

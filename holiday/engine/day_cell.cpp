@@ -1,4 +1,4 @@
-#include "day_cell.h"
+#include "engine/day_cell.h"
 
 #include <algorithm>
 

@@ -12,7 +12,7 @@
 #include <optional>
 #include <span>
 
-#include "day_number.h"
+#include "engine/day_number.h"
 
 namespace dovrel::engine {
 

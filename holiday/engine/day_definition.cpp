@@ -1,4 +1,4 @@
-#include "day_definition.h"
+#include "engine/day_definition.h"
 
 #include <algorithm>
 #include <cstdlib>

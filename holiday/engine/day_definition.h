@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "day_number.h"
+#include "engine/day_number.h"
 
 namespace dovrel::engine {
 

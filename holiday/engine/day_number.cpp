@@ -1,4 +1,4 @@
-#include "day_number.h"
+#include "engine/day_number.h"
 
 #include <cmath>
 #include <limits>

@@ -1,13 +1,13 @@
-#include "dv_dovrel.h"
+#include "engine/dv_dovrel.h"
 
 #include <cstdio>
 #include <cstring>
 #include <new>
 #include <vector>
 
-#include "about_box.h"
-#include "errors.h"
-#include "query_arguments.h"
+#include "about/about_box.h"
+#include "engine/query_arguments.h"
+#include "frame/errors.h"
 
 namespace dovrel {
 

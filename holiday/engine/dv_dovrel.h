@@ -8,14 +8,14 @@
 
 #include <cstdint>
 
-#include "com_object.h"
+#include "definitions/holiday_styles.h"
+#include "definitions/internal_interfaces.h"
+#include "definitions/values.h"
 #include "engine/classification.h"
 #include "engine/queries.h"
 #include "engine/use_styles.h"
-#include "holiday_styles.h"
-#include "internal_interfaces.h"
-#include "this_module.h"
-#include "values.h"
+#include "frame/com_object.h"
+#include "frame/this_module.h"
 
 namespace dovrel {
 

@@ -17,10 +17,10 @@
 #include <optional>
 #include <vector>
 
-#include "classification.h"
-#include "day_cell.h"
-#include "day_number.h"
-#include "use_styles.h"
+#include "engine/classification.h"
+#include "engine/day_cell.h"
+#include "engine/day_number.h"
+#include "engine/use_styles.h"
 
 namespace dovrel::engine {
 

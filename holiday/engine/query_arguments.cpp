@@ -1,9 +1,9 @@
-#include "query_arguments.h"
+#include "engine/query_arguments.h"
 
 #include <algorithm>
 #include <limits>
 
-#include "values.h"
+#include "definitions/values.h"
 
 namespace dovrel {
 

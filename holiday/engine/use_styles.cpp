@@ -1,4 +1,4 @@
-#include "use_styles.h"
+#include "engine/use_styles.h"
 
 #include <algorithm>
 

@@ -5,12 +5,12 @@
 // A class without a routine here would answer CLASS_E_CLASSNOTAVAILABLE from
 // CreateInstance: its class object would exist (DllGetClassObject and
 // registration treat all five classes alike), but could make no instances.
-#include "class_table.h"
-#include "day.h"
-#include "days.h"
-#include "dv_dovrel.h"
-#include "holiday_style.h"
-#include "holiday_styles.h"
+#include "definitions/day.h"
+#include "definitions/days.h"
+#include "definitions/holiday_style.h"
+#include "definitions/holiday_styles.h"
+#include "engine/dv_dovrel.h"
+#include "server/class_table.h"
 
 namespace dovrel {
 namespace {

@@ -1,11 +1,11 @@
-#include "class_table.h"
+#include "server/class_table.h"
 
 #include <new>
 
-#include "../resources/resource.h"
 #include "dovrel60.h"
-#include "critical_section.h"
-#include "module_lock.h"
+#include "frame/critical_section.h"
+#include "frame/module_lock.h"
+#include "resources/resource.h"
 
 namespace dovrel {
 namespace {

@@ -1,10 +1,10 @@
 // The four entry points of the library and its process attach and detach.
-#include "../resources/resource.h"
-#include "class_table.h"
 #include "dovrel60.h"
-#include "module_lock.h"
-#include "registrar.h"
-#include "type_library_registration.h"
+#include "frame/module_lock.h"
+#include "resources/resource.h"
+#include "server/class_table.h"
+#include "server/registrar.h"
+#include "server/type_library_registration.h"
 
 STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv) { return dovrel::GetClassObject(rclsid, riid, ppv); }
 

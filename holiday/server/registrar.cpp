@@ -1,4 +1,4 @@
-#include "registrar.h"
+#include "server/registrar.h"
 
 #include <algorithm>
 #include <optional>

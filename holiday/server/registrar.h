@@ -32,7 +32,7 @@
 #include <string>
 #include <string_view>
 
-#include "this_module.h"
+#include "frame/this_module.h"
 
 namespace dovrel {
 

@@ -1,4 +1,4 @@
-#include "type_library_registration.h"
+#include "server/type_library_registration.h"
 
 #include "dovrel60.h"
 

@@ -1,7 +1,7 @@
 // Registration of the type library dvDovrel6Lib that the module carries.
 #pragma once
 
-#include "this_module.h"
+#include "frame/this_module.h"
 
 namespace dovrel {
 

@@ -2,8 +2,8 @@
 // by the platform's dialog manager. Everything it shows comes from the
 // resource script (texts, font, picture 7001); the code fills in the build
 // line, centres the window and answers the three buttons.
-#include "../resources/resource.h"
-#include "about_box.h"
+#include "about/about_box.h"
+#include "resources/resource.h"
 
 namespace dovrel {
 namespace {

@@ -1,7 +1,7 @@
 // Process attach and detach of dovrel60.dll.
 #include <windows.h>
 
-#include "class_table.h"
+#include "server/class_table.h"
 
 // On attach the class table and its critical section come into being (the
 // module's handle is found from any address of ours, so it needs no

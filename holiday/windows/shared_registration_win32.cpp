@@ -1,5 +1,5 @@
 // Registrations of the two word sizes side by side on 64-bit Windows.
-#include "registrar.h"
+#include "server/registrar.h"
 
 namespace dovrel {
 namespace {

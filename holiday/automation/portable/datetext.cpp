@@ -7,8 +7,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "common/civil_date.h"
 #include "automation/portable/internal.h"
+#include "common/civil_date.h"
 
 namespace automation {
 namespace {

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "common/civil_date.h"
 #include "automation/portable/internal.h"
+#include "common/civil_date.h"
 
 namespace {
 

@@ -22,8 +22,8 @@
 #include <type_traits>
 #include <vector>
 
-#include "automation/type_library.h"
 #include "automation/portable/internal.h"
+#include "automation/type_library.h"
 
 using namespace automation;
 

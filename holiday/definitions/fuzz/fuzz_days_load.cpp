@@ -1,5 +1,5 @@
 // libFuzzer target: any bytes loaded into a Days collection (load_check.h).
-#include "load_check.h"
+#include "definitions/fuzz/load_check.h"
 
 namespace persistfuzz {
 

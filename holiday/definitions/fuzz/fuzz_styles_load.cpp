@@ -1,6 +1,6 @@
 // libFuzzer target: any bytes loaded into a HolidayStyles collection, each
 // style with its nested Days (load_check.h).
-#include "load_check.h"
+#include "definitions/fuzz/load_check.h"
 
 namespace persistfuzz {
 

@@ -14,10 +14,10 @@
 #include <cstdlib>
 #include <vector>
 
-#include "days.h"
+#include "definitions/days.h"
+#include "definitions/holiday_styles.h"
+#include "definitions/persist.h"
 #include "engine/day_cell.h"
-#include "holiday_styles.h"
-#include "persist.h"
 
 namespace persistfuzz {
 

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <string>
 
-#include "days.h"
-#include "holiday_styles.h"
+#include "definitions/days.h"
+#include "definitions/holiday_styles.h"
 
 namespace {
 

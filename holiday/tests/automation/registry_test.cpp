@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "test_support.h"
+#include "tests/automation/test_support.h"
 
 using testing_support::Narrow;
 

@@ -10,8 +10,8 @@
 #include <thread>
 
 #include "automation/notify_target.h"
-#include "ordinary_com.h"
-#include "test_support.h"
+#include "tests/automation/ordinary_com.h"
+#include "tests/automation/test_support.h"
 
 using testing_support::Narrow;
 

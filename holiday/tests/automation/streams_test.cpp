@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "test_support.h"
+#include "tests/automation/test_support.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "support/text.h"
-#include "support/values.h"
+#include "tests/support/text.h"
+#include "tests/support/values.h"
 
 namespace testing_support {
 

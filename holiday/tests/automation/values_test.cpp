@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "ordinary_com.h"
-#include "test_support.h"
+#include "tests/automation/ordinary_com.h"
+#include "tests/automation/test_support.h"
 
 using testing_support::Bstr;
 using testing_support::Narrow;

@@ -2,8 +2,8 @@
 // the platform's own headers (holiday/automation/check-windows-syntax) and
 // against the automation layer (it is part of test_automation).
 #include "dovrel60.h"
-#include "errors.h"
-#include "ordinary_com.h"
+#include "frame/errors.h"
+#include "tests/automation/ordinary_com.h"
 
 namespace sample {
 

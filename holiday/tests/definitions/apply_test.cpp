@@ -4,7 +4,7 @@
 #include <random>
 
 #include "engine/classification.h"
-#include "support.h"
+#include "tests/definitions/support.h"
 
 namespace deftest {
 namespace {

@@ -1,6 +1,6 @@
 // The Day object: its defaults, the checks and notifications of its
 // properties, and the dates it stores.
-#include "support.h"
+#include "tests/definitions/support.h"
 
 namespace deftest {
 namespace {

@@ -3,7 +3,7 @@
 // replacement and the snapshot enumerator.
 #include <random>
 
-#include "support.h"
+#include "tests/definitions/support.h"
 
 namespace deftest {
 namespace {

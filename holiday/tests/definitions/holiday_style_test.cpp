@@ -1,6 +1,6 @@
 // HolidayStyle on its own: defaults, the checks and notifications of its
 // properties, its Days, and Parent outside any collection.
-#include "support.h"
+#include "tests/definitions/support.h"
 
 namespace deftest {
 namespace {

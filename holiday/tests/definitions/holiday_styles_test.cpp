@@ -2,7 +2,7 @@
 // ResolveUseStyles and the notifications in their order, and Parent inside a
 // collection.
 #include "engine/use_styles.h"
-#include "support.h"
+#include "tests/definitions/support.h"
 
 namespace deftest {
 namespace {

@@ -1,6 +1,6 @@
 // What all four classes share: identity and interfaces, error information
 // support, the module lock, and creation alone or inside an aggregate.
-#include "support.h"
+#include "tests/definitions/support.h"
 
 namespace deftest {
 namespace {

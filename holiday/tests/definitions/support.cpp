@@ -1,6 +1,6 @@
-#include "support.h"
+#include "tests/definitions/support.h"
 
-#include "support/registry.h"
+#include "tests/support/registry.h"
 
 namespace deftest {
 

@@ -11,17 +11,17 @@
 #include <string>
 #include <vector>
 
-#include "com_object.h"
-#include "days.h"
+#include "automation/notify_target.h"
+#include "definitions/days.h"
+#include "definitions/holiday_style.h"
+#include "definitions/holiday_styles.h"
 #include "dovrel60.h"
 #include "engine/day_number.h"
-#include "holiday_style.h"
-#include "holiday_styles.h"
-#include "module_lock.h"
-#include "automation/notify_target.h"
-#include "support/error_info.h"
-#include "support/text.h"
-#include "support/values.h"
+#include "frame/com_object.h"
+#include "frame/module_lock.h"
+#include "tests/support/error_info.h"
+#include "tests/support/text.h"
+#include "tests/support/values.h"
 
 namespace deftest {
 

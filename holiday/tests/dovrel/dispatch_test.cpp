@@ -3,7 +3,7 @@
 // reference and errors in EXCEPINFO.
 #include <vector>
 
-#include "support.h"
+#include "tests/dovrel/support.h"
 
 namespace dovtest {
 namespace {

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <new>
 
-#include "dv_dovrel.h"
-#include "support.h"
+#include "engine/dv_dovrel.h"
+#include "tests/dovrel/support.h"
 
 namespace {
 // Allocations left before the next one fails; negative: none fails.

@@ -1,8 +1,8 @@
 // The main object as an object: what it answers to, inside an aggregate
 // too, its own HolidayStyles and their life together, Version, AboutBox.
-#include "dv_dovrel.h"
-#include "support.h"
-#include "this_module.h"
+#include "engine/dv_dovrel.h"
+#include "frame/this_module.h"
+#include "tests/dovrel/support.h"
 
 namespace dovtest {
 namespace {

@@ -1,4 +1,4 @@
-#include "oracle.h"
+#include "tests/dovrel/oracle.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -11,7 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "support.h"
+#include "tests/dovrel/support.h"
 
 namespace dovtest {
 

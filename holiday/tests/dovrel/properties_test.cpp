@@ -1,8 +1,8 @@
 // The main object's state through its properties: Value and what kind of day
 // it is, the weekly rest rules, the first day of the week, and the styles in
 // use, which follow the HolidayStyles collection.
-#include "oracle.h"
-#include "support.h"
+#include "tests/dovrel/oracle.h"
+#include "tests/dovrel/support.h"
 
 namespace dovtest {
 namespace {

@@ -5,8 +5,8 @@
 #include <initializer_list>
 #include <limits>
 
-#include "oracle.h"
-#include "support.h"
+#include "tests/dovrel/oracle.h"
+#include "tests/dovrel/support.h"
 
 namespace dovtest {
 namespace {

@@ -5,8 +5,8 @@
 // then a change of membership. Deterministic seeds.
 #include <random>
 
-#include "oracle.h"
-#include "support.h"
+#include "tests/dovrel/oracle.h"
+#include "tests/dovrel/support.h"
 
 namespace dovtest {
 namespace {

@@ -1,10 +1,10 @@
-#include "support.h"
+#include "tests/dovrel/support.h"
 
 #include <cmath>
 #include <cstdio>
 
-#include "dv_dovrel.h"
-#include "support/registry.h"
+#include "engine/dv_dovrel.h"
+#include "tests/support/registry.h"
 
 namespace dovtest {
 

@@ -13,13 +13,13 @@
 #include <string_view>
 #include <vector>
 
-#include "com_object.h"
 #include "dovrel60.h"
-#include "module_lock.h"
-#include "support/civil_calendar.h"
-#include "support/error_info.h"
-#include "support/text.h"
-#include "support/values.h"
+#include "frame/com_object.h"
+#include "frame/module_lock.h"
+#include "tests/support/civil_calendar.h"
+#include "tests/support/error_info.h"
+#include "tests/support/text.h"
+#include "tests/support/values.h"
 
 namespace dovtest {
 

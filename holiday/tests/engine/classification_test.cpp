@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/queries.h"
-#include "test_calendar.h"
+#include "tests/engine/test_calendar.h"
 
 namespace dovrel::engine {
 namespace {

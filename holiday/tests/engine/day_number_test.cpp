@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "test_calendar.h"
+#include "tests/engine/test_calendar.h"
 
 namespace dovrel::engine {
 namespace {

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/queries.h"
-#include "test_calendar.h"
+#include "tests/engine/test_calendar.h"
 
 namespace dovrel::engine {
 namespace {

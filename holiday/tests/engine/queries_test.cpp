@@ -7,7 +7,7 @@
 
 #include <random>
 
-#include "test_calendar.h"
+#include "tests/engine/test_calendar.h"
 
 namespace dovrel::engine {
 namespace {

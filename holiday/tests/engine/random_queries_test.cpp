@@ -7,7 +7,7 @@
 #include <random>
 
 #include "engine/queries.h"
-#include "test_calendar.h"
+#include "tests/engine/test_calendar.h"
 
 namespace dovrel::engine {
 namespace {

@@ -10,8 +10,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "../support/civil_calendar.h"
 #include "engine/queries.h"
+#include "tests/support/civil_calendar.h"
 
 namespace dovrel::engine::testing {
 

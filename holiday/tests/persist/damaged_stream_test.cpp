@@ -1,7 +1,7 @@
 // Streams that end early, fail, or hold counts and lengths that no saved
 // collection has: Load reports a failure and the collection keeps exactly
 // what it held; Save reports the stream's failure instead of success.
-#include "persist_support.h"
+#include "tests/persist/persist_support.h"
 
 namespace persisttest {
 namespace {

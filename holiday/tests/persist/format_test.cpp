@@ -1,7 +1,7 @@
 // The bytes of the persisted form: the samples a reader of the format can
 // check by hand, strings null and empty, the nested Days of a style, and
 // values that the properties would refuse, which load as they were saved.
-#include "persist_support.h"
+#include "tests/persist/persist_support.h"
 
 namespace persisttest {
 namespace {

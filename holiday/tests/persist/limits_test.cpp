@@ -7,7 +7,7 @@
 
 #include <fstream>
 
-#include "persist_support.h"
+#include "tests/persist/persist_support.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define PERSIST_UNDER_ASAN 1

@@ -1,4 +1,4 @@
-#include "persist_support.h"
+#include "tests/persist/persist_support.h"
 
 #include <algorithm>
 #include <cstring>

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "../definitions/support.h"
-#include "persist.h"
+#include "definitions/persist.h"
+#include "tests/definitions/support.h"
 
 namespace persisttest {
 

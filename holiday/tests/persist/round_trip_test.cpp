@@ -2,7 +2,7 @@
 // a load adds to a collection that already holds members, and what a load
 // leaves alone (notifications, the main object's style list).
 #include "engine/use_styles.h"
-#include "persist_support.h"
+#include "tests/persist/persist_support.h"
 
 namespace persisttest {
 namespace {

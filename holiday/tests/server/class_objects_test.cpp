@@ -6,9 +6,9 @@
 #include <thread>
 #include <vector>
 
-#include "com_object.h"
-#include "module_lock.h"
-#include "typelib_support.h"
+#include "frame/com_object.h"
+#include "frame/module_lock.h"
+#include "tests/typelib/typelib_support.h"
 
 namespace {
 

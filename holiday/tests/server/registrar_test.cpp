@@ -1,8 +1,8 @@
 // The registrar's script language in creation and removal mode.
 #include <gtest/gtest.h>
 
-#include "registrar.h"
-#include "typelib_support.h"
+#include "server/registrar.h"
+#include "tests/typelib/typelib_support.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "com_object.h"
-#include "type_library_registration.h"
-#include "typelib_support.h"
+#include "frame/com_object.h"
+#include "server/type_library_registration.h"
+#include "tests/typelib/typelib_support.h"
 
 namespace {
 

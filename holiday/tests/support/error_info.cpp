@@ -1,8 +1,8 @@
-#include "error_info.h"
+#include "tests/support/error_info.h"
 
 #include <gtest/gtest.h>
 
-#include "text.h"
+#include "tests/support/text.h"
 
 namespace testsupport {
 namespace {

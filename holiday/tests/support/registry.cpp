@@ -1,11 +1,11 @@
-#include "registry.h"
+#include "tests/support/registry.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
 
-#include "text.h"
+#include "tests/support/text.h"
 
 namespace testsupport {
 

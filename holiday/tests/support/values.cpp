@@ -1,7 +1,7 @@
-#include "values.h"
+#include "tests/support/values.h"
 
-#include "civil_calendar.h"
-#include "variant_args.h"
+#include "tests/support/civil_calendar.h"
+#include "tests/support/variant_args.h"
 
 namespace testsupport {
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "dovrel_typelib.h"
-#include "typelib_support.h"
+#include "tests/typelib/typelib_support.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "com_object.h"
-#include "errors.h"
-#include "raise_error.h"
-#include "typelib_support.h"
+#include "frame/com_object.h"
+#include "frame/errors.h"
+#include "frame/raise_error.h"
+#include "tests/typelib/typelib_support.h"
 
 namespace {
 

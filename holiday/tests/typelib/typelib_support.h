@@ -8,10 +8,10 @@
 #include <string>
 
 #include "dovrel60.h"
-#include "support/registry.h"
-#include "support/text.h"
-#include "support/values.h"
-#include "support/variant_args.h"
+#include "tests/support/registry.h"
+#include "tests/support/text.h"
+#include "tests/support/values.h"
+#include "tests/support/variant_args.h"
 
 namespace typelib_testing {
 

@@ -3,7 +3,7 @@
 // two errors with their text, and the about box on the screen.
 #include <cstdlib>
 
-#include "driver_support.h"
+#include "tests/wine/driver_support.h"
 
 namespace driver {
 namespace {

@@ -4,7 +4,7 @@
 // aggregated, and keeping the library loaded exactly while they live.
 #include <functional>
 
-#include "driver_support.h"
+#include "tests/wine/driver_support.h"
 
 namespace driver {
 namespace {

@@ -1,8 +1,8 @@
 // IPersistStream of the two collections against the Linux build: the same
 // collections saved to the same bytes, and the Linux build's bytes loaded
 // and saved back unchanged.
-#include "driver_support.h"
-#include "persist_scenario.h"
+#include "tests/wine/driver_support.h"
+#include "tests/wine/persist_scenario.h"
 
 namespace driver {
 namespace {

@@ -1,6 +1,6 @@
 // Registration with regsvr32, the type library as clients read it, and
 // unregistration: what the registry holds after each.
-#include "driver_support.h"
+#include "tests/wine/driver_support.h"
 
 namespace driver {
 namespace {

@@ -6,7 +6,7 @@
 // "N passed, N failed"; it exits non-zero when anything failed.
 //
 //   driver.exe <dovrel60.dll> <reference folder> <work folder> <msinfo_probe.exe> [screenshot.bmp]
-#include "driver_support.h"
+#include "tests/wine/driver_support.h"
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 5) {

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "dovrel60.h"
-#include "../support/variant_args.h"
-#include "typelib_dump.h"
+#include "tests/support/variant_args.h"
+#include "tests/wine/typelib_dump.h"
 
 namespace driver {
 

@@ -8,9 +8,9 @@
 
 #include <string>
 
-#include "../../include/dovrel60.h"
-#include "../support/civil_calendar.h"
-#include "../support/variant_args.h"
+#include "dovrel60.h"
+#include "tests/support/civil_calendar.h"
+#include "tests/support/variant_args.h"
 
 namespace persist_scenario {
 

@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <string>
 
-#include "persist_scenario.h"
-#include "typelib_dump.h"
+#include "tests/wine/persist_scenario.h"
+#include "tests/wine/typelib_dump.h"
 
 namespace {
 

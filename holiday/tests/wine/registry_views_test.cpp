@@ -5,8 +5,8 @@
 // there is one view; the rule of the registrar is the same on both.
 #include <gtest/gtest.h>
 
-#include "registrar.h"
-#include "typelib_support.h"
+#include "server/registrar.h"
+#include "tests/typelib/typelib_support.h"
 
 namespace {
 

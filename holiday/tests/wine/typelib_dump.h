@@ -16,7 +16,7 @@
 #include <string>
 
 #include "automation/com.h"
-#include "../support/text.h"
+#include "tests/support/text.h"
 
 namespace typelib_dump {
 

@@ -19,10 +19,10 @@
 #include <functional>
 #include <thread>
 
-#include "../../resources/resource.h"
-#include "about_box.h"
-#include "about_window.h"
-#include "typelib_support.h"
+#include "about/about_box.h"
+#include "about/qt/about_window.h"
+#include "resources/resource.h"
+#include "tests/typelib/typelib_support.h"
 
 // Under LeakSanitizer: the toolkit's font configuration keeps what it read
 // for the life of the process (not ours; allocated when Qt first lays out

@@ -2,14 +2,14 @@
 // registered type library dvDovrel6Lib 1.0 (or, when it is not registered,
 // the one the module carries), loaded on first use and kept for the life of
 // the module; names and calls go through it.
-#include "dispatch.h"
+#include "frame/dispatch.h"
 
 #include <utility>
 #include <vector>
 
 #include "dovrel60.h"
-#include "critical_section.h"
-#include "this_module.h"
+#include "frame/critical_section.h"
+#include "frame/this_module.h"
 
 namespace dovrel {
 namespace {

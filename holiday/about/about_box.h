@@ -3,7 +3,7 @@
 
 #include <optional>
 
-#include "this_module.h"
+#include "frame/this_module.h"
 
 namespace dovrel {
 

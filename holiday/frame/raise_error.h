@@ -3,7 +3,7 @@
 #pragma once
 
 #include "automation/com.h"
-#include "errors.h"
+#include "frame/errors.h"
 
 namespace dovrel {
 

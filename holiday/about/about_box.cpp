@@ -1,13 +1,13 @@
-#include "about_box.h"
+#include "about/about_box.h"
 
 #include <utility>
 #include <vector>
 
-#include "../resources/resource.h"
-#include "dialog_template.h"
+#include "about/dialog_template.h"
+#include "resources/resource.h"
 
 #ifndef _WIN32
-#include "../about/about_dialog.h"
+#include "about/about_dialog.h"
 #endif
 
 namespace dovrel {

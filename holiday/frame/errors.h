@@ -7,7 +7,7 @@
 #pragma once
 
 #include "automation/com.h"
-#include "../resources/resource.h"
+#include "resources/resource.h"
 
 namespace dovrel {
 

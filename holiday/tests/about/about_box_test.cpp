@@ -9,10 +9,10 @@
 #include <fstream>
 #include <thread>
 
-#include "../../resources/resource.h"
-#include "about_box.h"
-#include "dialog_template.h"
-#include "typelib_support.h"
+#include "about/about_box.h"
+#include "about/dialog_template.h"
+#include "resources/resource.h"
+#include "tests/typelib/typelib_support.h"
 
 namespace {
 

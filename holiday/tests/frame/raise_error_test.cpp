@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "dovrel60.h"
-#include "raise_error.h"
-#include "support/error_info.h"
-#include "support/registry.h"
+#include "frame/raise_error.h"
+#include "tests/support/error_info.h"
+#include "tests/support/registry.h"
 
 namespace {
 

@@ -37,8 +37,8 @@
 #include <utility>
 
 #include "automation/com.h"
-#include "dispatch.h"
-#include "module_lock.h"
+#include "frame/dispatch.h"
+#include "frame/module_lock.h"
 
 namespace dovrel {
 

@@ -1,20 +1,8 @@
-#include "raise_error.h"
+#include "frame/raise_error.h"
+
+#include "frame/this_module.h"
 
 namespace dovrel {
-namespace {
-
-// Any object of this library: its address tells which module we are, the
-// same on Windows (the DLL) and here (libdovrel60.so or a test program).
-const int moduleAnchor = 0;
-
-HMODULE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCWSTR>(&moduleAnchor), &module);
-  return module;
-}
-
-}  // namespace
 
 HRESULT RaiseError(REFCLSID clsid, UINT stringNumber, REFIID iid, HRESULT hr) {
   // The text is read as UTF-16 rather than through the ANSI code page: on a

@@ -1,4 +1,4 @@
-#include "about_window.h"
+#include "about/qt/about_window.h"
 
 #include <QApplication>
 #include <QByteArray>

@@ -11,7 +11,7 @@
 #include <QSize>
 #include <QString>
 
-#include "about_dialog.h"
+#include "about/about_dialog.h"
 
 namespace dovrel::about {
 

@@ -1,4 +1,4 @@
-#include "dialog_template.h"
+#include "about/dialog_template.h"
 
 #include <cstring>
 

@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-#include "this_module.h"
+#include "frame/this_module.h"
 
 namespace dovrel {
 

@@ -1,9 +1,10 @@
-#include "this_module.h"
+#include "frame/this_module.h"
 
 namespace dovrel {
 namespace {
 
-// Any object of this library: its address tells which module we are.
+// Any object of this library: its address tells which module we are, the
+// same on Windows (the DLL) and here (libdovrel60.so or a test program).
 const int moduleAnchor = 0;
 
 }  // namespace
