@@ -18,7 +18,7 @@
 
 #include "../support/run_times.h"
 
-#include "engine/dv_dovrel.h"
+#include "dovrel/dv_dovrel.h"
 #include "engine/queries.h"
 
 namespace {

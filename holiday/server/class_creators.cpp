@@ -9,7 +9,7 @@
 #include "definitions/days.h"
 #include "definitions/holiday_style.h"
 #include "definitions/holiday_styles.h"
-#include "engine/dv_dovrel.h"
+#include "dovrel/dv_dovrel.h"
 #include "server/class_table.h"
 
 namespace dovrel {

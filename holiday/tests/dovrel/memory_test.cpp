@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "engine/dv_dovrel.h"
+#include "dovrel/dv_dovrel.h"
 #include "tests/dovrel/support.h"
 
 namespace {

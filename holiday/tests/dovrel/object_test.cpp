@@ -1,6 +1,6 @@
 // The main object as an object: what it answers to, inside an aggregate
 // too, its own HolidayStyles and their life together, Version, AboutBox.
-#include "engine/dv_dovrel.h"
+#include "dovrel/dv_dovrel.h"
 #include "frame/this_module.h"
 #include "tests/dovrel/support.h"
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "engine/dv_dovrel.h"
+#include "dovrel/dv_dovrel.h"
 #include "tests/support/registry.h"
 
 namespace dovtest {

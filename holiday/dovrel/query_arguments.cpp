@@ -1,4 +1,4 @@
-#include "engine/query_arguments.h"
+#include "dovrel/query_arguments.h"
 
 #include <algorithm>
 #include <limits>

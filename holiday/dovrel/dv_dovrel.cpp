@@ -1,4 +1,4 @@
-#include "engine/dv_dovrel.h"
+#include "dovrel/dv_dovrel.h"
 
 #include <cstdio>
 #include <cstring>
@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "about/about_box.h"
-#include "engine/query_arguments.h"
+#include "dovrel/query_arguments.h"
 #include "frame/errors.h"
 
 namespace dovrel {
