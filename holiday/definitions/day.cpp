@@ -8,11 +8,12 @@ namespace {
 // Answered only by our own Day, to find the object behind an interface
 // pointer; never published.
 constexpr IID IID_DayObject = {0x5B0E2C71, 0x6D3A, 0x4F0E, {0x9C, 0x41, 0x2E, 0x7A, 0x88, 0x13, 0xD5, 0x02}};
-
-bool IsDayType(LONG type) {
-  return type == dvTypeHoliday || type == dvTypeForcedHoliday || type == dvTypeForcedWorkday;
-}
 }  // namespace
+
+// A Day keeps its Type as the interface numbers it, which is the engine's
+// numbering: the engine decides which types there are.
+static_assert(engine::kTypeHoliday == dvTypeHoliday && engine::kTypeForcedHoliday == dvTypeForcedHoliday &&
+              engine::kTypeForcedWorkday == dvTypeForcedWorkday);
 
 Day::Day(IUnknown* outer) : ComObject(outer) {
   // A new definition is a yearly holiday on today's date, without a range end.
@@ -28,13 +29,7 @@ IUnknown* Day::FindInterface(REFIID riid) {
   return nullptr;
 }
 
-Day* Day::FromInterface(IUnknown* object) {
-  if (!object) return nullptr;
-  IDay* day = nullptr;
-  if (FAILED(object->QueryInterface(IID_DayObject, reinterpret_cast<void**>(&day))) || !day) return nullptr;
-  day->Release();
-  return static_cast<Day*>(day);
-}
+Day* Day::FromInterface(IUnknown* object) { return ObjectBehind<Day, IDay>(object, IID_DayObject); }
 
 STDMETHODIMP Day::get_Date(VARIANT* pVal) {
   if (!pVal) return E_POINTER;
@@ -100,7 +95,7 @@ STDMETHODIMP Day::get_Type(dvDayTypeConst* pVal) {
 
 STDMETHODIMP Day::put_Type(dvDayTypeConst newVal) {
   const LONG type = EnumArgument(newVal);
-  if (!IsDayType(type)) return DVERR_INVALID_PROPERTY_VALUE;
+  if (!engine::IsKnownDayType(type)) return DVERR_INVALID_PROPERTY_VALUE;
   if (fields_.Type == type) return S_OK;
   fields_.Type = static_cast<std::int16_t>(type);
   notification_.Send();

@@ -6,10 +6,6 @@ namespace {
 // Answered only by our own Days; never published.
 constexpr IID IID_DaysObject = {0x8E41A6D3, 0x2F75, 0x4C1B, {0xA0, 0x6E, 0x13, 0xB9, 0x5D, 0x7C, 0x40, 0xE8}};
 
-bool IsDayType(LONG type) {
-  return type == dvTypeHoliday || type == dvTypeForcedHoliday || type == dvTypeForcedWorkday;
-}
-
 // A date argument of Add: it must coerce to a date that is a valid day. A
 // date the Day's own property would refuse (before 0100-01-01 or after
 // 9999-12-31) is refused here too, rather than leaving the new Day on
@@ -31,13 +27,7 @@ IUnknown* Days::FindInterface(REFIID riid) {
   return nullptr;
 }
 
-Days* Days::FromInterface(IUnknown* object) {
-  if (!object) return nullptr;
-  IDays* days = nullptr;
-  if (FAILED(object->QueryInterface(IID_DaysObject, reinterpret_cast<void**>(&days))) || !days) return nullptr;
-  days->Release();
-  return static_cast<Days*>(days);
-}
+Days* Days::FromInterface(IUnknown* object) { return ObjectBehind<Days, IDays>(object, IID_DaysObject); }
 
 STDMETHODIMP Days::get__NewEnum(IUnknown** pVal) { return members_.NewEnum(pVal); }
 
@@ -62,7 +52,7 @@ STDMETHODIMP Days::Add(BSTR Key, VARIANT Name, VARIANT Date, VARIANT Date2, dvDa
   const bool date2Given = !IsMissing(Date2);
   if (date2Given && Referred(Date2).vt != VT_NULL && !IsUsableDate(Date2)) return DVERR_INVALID_ARGUMENT;
   const LONG type = EnumArgument(Type);
-  if (!IsDayType(type)) return DVERR_INVALID_ARGUMENT;
+  if (!engine::IsKnownDayType(type)) return DVERR_INVALID_ARGUMENT;
 
   Day* day = nullptr;
   if (FAILED(CreateOwnedObject(&day))) return DVERR_OUT_OF_MEMORY;

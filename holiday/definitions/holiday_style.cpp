@@ -42,12 +42,7 @@ IUnknown* HolidayStyle::FindInterface(REFIID riid) {
 }
 
 HolidayStyle* HolidayStyle::FromInterface(IUnknown* object) {
-  if (!object) return nullptr;
-  IHLDYStyle* style = nullptr;
-  if (FAILED(object->QueryInterface(IID_HolidayStyleObject, reinterpret_cast<void**>(&style))) || !style)
-    return nullptr;
-  style->Release();
-  return static_cast<HolidayStyle*>(style);
+  return ObjectBehind<HolidayStyle, IHLDYStyle>(object, IID_HolidayStyleObject);
 }
 
 HRESULT HolidayStyle::PutColor(OLE_COLOR& field, OLE_COLOR value) {

@@ -37,12 +37,7 @@ IUnknown* HolidayStyles::FindInterface(REFIID riid) {
 }
 
 HolidayStyles* HolidayStyles::FromInterface(IUnknown* object) {
-  if (!object) return nullptr;
-  IHLDYStyles* styles = nullptr;
-  if (FAILED(object->QueryInterface(IID_HolidayStylesObject, reinterpret_cast<void**>(&styles))) || !styles)
-    return nullptr;
-  styles->Release();
-  return static_cast<HolidayStyles*>(styles);
+  return ObjectBehind<HolidayStyles, IHLDYStyles>(object, IID_HolidayStylesObject);
 }
 
 STDMETHODIMP HolidayStyles::get__NewEnum(IUnknown** pVal) { return members_.NewEnum(pVal); }
@@ -62,7 +57,7 @@ STDMETHODIMP HolidayStyles::put_Item(VARIANT Index, IHLDYStyle* newVal) {
   HRESULT hr = members_.Select(Index, kErrors, &position);
   if (FAILED(hr)) return hr;
   HolidayStyle* member = members_.At(position);
-  const KeyView newKey = source->Key().View();
+  const OleStringView newKey = source->Key().View();
   if (newKey.empty()) return kErrors.Raise(IDS_E_KEY_INVALID, DVERR_KEY_INVALID);
   if (!KeysEqual(newKey, member->Key().View())) {
     const auto holder = members_.Index().Find(newKey);
@@ -73,7 +68,7 @@ STDMETHODIMP HolidayStyles::put_Item(VARIANT Index, IHLDYStyle* newVal) {
 
   // The member leaves the index under its old key and enters it under the
   // new one (which may differ from the old only in case).
-  KeyText oldKey;
+  OleString oldKey;
   try {
     oldKey = member->Key().View();
   } catch (const std::bad_alloc&) {

@@ -53,7 +53,7 @@ class HolidayStyles final
   // 0-based position of a key, and the style at a 0-based position (valid
   // while it is a member; no reference added).
   LONG StyleCount() const { return members_.Count(); }
-  std::optional<LONG> FindKey(KeyView key) const { return members_.Index().Find(key); }
+  std::optional<LONG> FindKey(OleStringView key) const { return members_.Index().Find(key); }
   HolidayStyle* StyleAt(LONG position) const { return members_.At(position); }
   IHLDYStyleApply* StyleApplyAt(LONG position) const { return members_.At(position); }
 

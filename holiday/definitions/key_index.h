@@ -12,26 +12,26 @@ namespace dovrel {
 
 class KeyIndex {
  public:
-  std::optional<LONG> Find(KeyView key) const {
+  std::optional<LONG> Find(OleStringView key) const {
     auto it = entries_.find(key);
     if (it == entries_.end()) return std::nullopt;
     return it->second;
   }
-  bool Contains(KeyView key) const { return entries_.find(key) != entries_.end(); }
+  bool Contains(OleStringView key) const { return entries_.find(key) != entries_.end(); }
 
   // Maps key to position; an entry for the same key (in any ASCII case) is
   // taken over, keeping its spelling replaced by this one. Throws
   // std::bad_alloc.
-  void Map(KeyView key, LONG position) {
+  void Map(OleStringView key, LONG position) {
     auto it = entries_.find(key);
     if (it != entries_.end()) entries_.erase(it);
-    entries_.emplace(KeyText(key), position);
+    entries_.emplace(OleString(key), position);
   }
 
   // Removes the entry of key when it is the one of the member at position.
   // A member whose key another member took over (loading does that) does not
   // take the other member's entry with it.
-  void EraseIfAt(KeyView key, LONG position) {
+  void EraseIfAt(OleStringView key, LONG position) {
     auto it = entries_.find(key);
     if (it != entries_.end() && it->second == position) entries_.erase(it);
   }
@@ -53,15 +53,15 @@ class KeyIndex {
   // Every entry, in index order (for checks of consistency).
   template <class Visit>
   void ForEach(Visit&& visit) const {
-    for (const auto& entry : entries_) visit(KeyView(entry.first), entry.second);
+    for (const auto& entry : entries_) visit(OleStringView(entry.first), entry.second);
   }
 
  private:
   struct Less {
     using is_transparent = void;
-    bool operator()(KeyView a, KeyView b) const { return CompareKeys(a, b) < 0; }
+    bool operator()(OleStringView a, OleStringView b) const { return CompareKeys(a, b) < 0; }
   };
-  std::map<KeyText, LONG, Less> entries_;
+  std::map<OleString, LONG, Less> entries_;
 };
 
 }  // namespace dovrel

@@ -140,8 +140,8 @@ class KeyedMembers {
 
   // The member at position now bears a different key than oldKey (a copy
   // gave it another style's key): its index entry follows.
-  HRESULT Rekey(LONG position, KeyView oldKey) {
-    const KeyView newKey = At(position)->Key().View();
+  HRESULT Rekey(LONG position, OleStringView oldKey) {
+    const OleStringView newKey = At(position)->Key().View();
     try {
       if (KeysEqual(oldKey, newKey)) {
         index_.Map(newKey, position);  // the same entry, in the new spelling

@@ -130,7 +130,7 @@ class PropertyExchange {
       Fail(kDamagedStreamData);
       return;
     }
-    KeyText text;  // OLECHAR: char16_t here, wchar_t on Windows
+    OleString text;  // OLECHAR: char16_t here, wchar_t on Windows
     ULONG left = static_cast<ULONG>(byteCount) - 2;
     BYTE piece[kStringPiece];
     while (left > 0 && Ok()) {

@@ -14,7 +14,7 @@ constexpr OLECHAR FoldAsciiLetter(OLECHAR c) {
 }
 }  // namespace
 
-int CompareKeys(KeyView a, KeyView b) {
+int CompareKeys(OleStringView a, OleStringView b) {
   const std::size_t common = a.size() < b.size() ? a.size() : b.size();
   for (std::size_t i = 0; i < common; ++i) {
     // Code units compare unsigned, as 16-bit values.
@@ -26,8 +26,8 @@ int CompareKeys(KeyView a, KeyView b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
-std::optional<KeyText> ThroughAnsiCodePage(KeyView key) try {
-  if (key.empty()) return KeyText();
+std::optional<OleString> ThroughAnsiCodePage(OleStringView key) try {
+  if (key.empty()) return OleString();
   const int wideLength = static_cast<int>(key.size());
   const int ansiLength = WideCharToMultiByte(CP_ACP, 0, key.data(), wideLength, nullptr, 0, nullptr, nullptr);
   if (ansiLength <= 0) return std::nullopt;
@@ -36,7 +36,7 @@ std::optional<KeyText> ThroughAnsiCodePage(KeyView key) try {
     return std::nullopt;
   const int backLength = MultiByteToWideChar(CP_ACP, 0, ansi.data(), ansiLength, nullptr, 0);
   if (backLength <= 0) return std::nullopt;
-  KeyText back(static_cast<std::size_t>(backLength), OLECHAR(0));
+  OleString back(static_cast<std::size_t>(backLength), OLECHAR(0));
   if (MultiByteToWideChar(CP_ACP, 0, ansi.data(), ansiLength, back.data(), backLength) != backLength)
     return std::nullopt;
   return back;

@@ -5,20 +5,16 @@
 
 #include <cstring>
 #include <optional>
-#include <string>
-#include <string_view>
 
 #include "dovrel60.h"
 #include "engine/day_number.h"
+#include "frame/ole_string.h"
 
 namespace dovrel {
 
-using KeyView = std::basic_string_view<OLECHAR>;
-using KeyText = std::basic_string<OLECHAR>;
-
 // The text of a BSTR with its exact length (embedded nulls included); a null
 // BSTR reads as empty.
-inline KeyView ViewOf(BSTR text) { return text ? KeyView(text, SysStringLen(text)) : KeyView(); }
+inline OleStringView ViewOf(BSTR text) { return text ? OleStringView(text, SysStringLen(text)) : OleStringView(); }
 
 // A string field of an object: a BSTR that may be null, freed with the
 // object. Out of memory while copying leaves the field null, as the objects
@@ -31,19 +27,19 @@ class BstrField {
   ~BstrField() { SysFreeString(text_); }
 
   BSTR Get() const { return text_; }
-  KeyView View() const { return ViewOf(text_); }
+  OleStringView View() const { return ViewOf(text_); }
   bool IsEmpty() const { return SysStringLen(text_) == 0; }
 
   // An exact copy: length and embedded nulls kept, null stays null.
   void SetExact(BSTR text) { Replace(text ? SysAllocStringLen(text, SysStringLen(text)) : nullptr); }
-  void SetExact(KeyView text) { Replace(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))); }
+  void SetExact(OleStringView text) { Replace(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))); }
   // The text up to its first null character, as a property put takes it.
   void SetUpToFirstNull(BSTR text) { Replace(text ? SysAllocString(text) : nullptr); }
   void SetNull() { Replace(nullptr); }
   // Takes ownership of text.
   void Adopt(BSTR text) { Replace(text); }
   // An exact copy that either succeeds or changes nothing.
-  bool TrySetExact(KeyView text) {
+  bool TrySetExact(OleStringView text) {
     BSTR copy = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
     if (!copy) return false;
     Replace(copy);
@@ -68,13 +64,13 @@ class BstrField {
 // Keys compare without regard to the case of the ASCII letters A-Z only:
 // every other character, full-width letters included, compares by its UTF-16
 // code unit. <0, 0 or >0 as for strcmp; the key index is ordered by it.
-int CompareKeys(KeyView a, KeyView b);
-inline bool KeysEqual(KeyView a, KeyView b) { return a.size() == b.size() && CompareKeys(a, b) == 0; }
+int CompareKeys(OleStringView a, OleStringView b);
+inline bool KeysEqual(OleStringView a, OleStringView b) { return a.size() == b.size() && CompareKeys(a, b) == 0; }
 
 // The key as it comes back from the system's ANSI code page (932):
 // characters the code page cannot represent come back replaced. Nothing when
 // out of memory.
-std::optional<KeyText> ThroughAnsiCodePage(KeyView key);
+std::optional<OleString> ThroughAnsiCodePage(OleStringView key);
 
 // An optional argument the caller left out arrives as VT_ERROR with
 // DISP_E_PARAMNOTFOUND.

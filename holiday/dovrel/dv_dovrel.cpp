@@ -8,6 +8,7 @@
 #include "about/about_box.h"
 #include "dovrel/query_arguments.h"
 #include "frame/errors.h"
+#include "frame/this_module.h"
 
 namespace dovrel {
 
@@ -34,7 +35,7 @@ bool IsWeekday(LONG weekday) { return weekday >= 1 && weekday <= 7; }
 // WeekRests is indexed by weekday, 1 = Sunday ... 7 = Saturday.
 bool IsWeekRestsIndex(SHORT index) { return index >= 1 && index <= 7; }
 
-HRESULT CopyText(KeyView text, BSTR* out) {
+HRESULT CopyText(OleStringView text, BSTR* out) {
   *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
   return *out ? S_OK : E_OUTOFMEMORY;
 }
@@ -120,7 +121,7 @@ STDMETHODIMP dvDovrel::get_UseStyles(BSTR* pVal) {
 }
 
 STDMETHODIMP dvDovrel::put_UseStyles(BSTR newVal) {
-  const KeyView text = engine::UseStylesText<OLECHAR>(ViewOf(newVal));
+  const OleStringView text = engine::UseStylesText<OLECHAR>(ViewOf(newVal));
   // The text to keep and the new list are made aside first, so that running
   // out of memory changes nothing.
   BSTR accepted = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));

@@ -15,7 +15,7 @@
 #include "engine/queries.h"
 #include "engine/use_styles.h"
 #include "frame/com_object.h"
-#include "frame/this_module.h"
+#include "frame/ole_string.h"
 
 namespace dovrel {
 

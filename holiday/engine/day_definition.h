@@ -28,8 +28,10 @@ struct DayDefinition {
 
 // Only the three types of dvDayTypeConst mean anything, and only a valid
 // Date: a definition of any other type or without a valid Date covers no day
-// (the Day object refuses both, so only damaged data can carry them).
-constexpr bool IsKnownDayType(std::int16_t type) {
+// (the Day object refuses both, so only damaged data can carry them). The
+// type is read at the width hosts pass it, so that a 32-bit value is never
+// cut to one of the three on its way in.
+constexpr bool IsKnownDayType(std::int32_t type) {
   return type == kTypeHoliday || type == kTypeForcedHoliday || type == kTypeForcedWorkday;
 }
 inline bool CoversAnyDay(const DayDefinition& def) {

@@ -204,6 +204,20 @@ HRESULT CreateOwnedObject(T** out, Args&&... args) {
   return S_OK;
 }
 
+// The object of class T behind an interface pointer, when it is one of the
+// library's own: such a class answers an identifier that only it knows,
+// privateIid, with its Interface. nullptr for a null pointer and for any
+// other implementation of the same interface, which a host may pass where
+// ours is expected. The pointer is the caller's; no reference is kept.
+template <class T, class Interface>
+T* ObjectBehind(IUnknown* object, REFIID privateIid) {
+  if (!object) return nullptr;
+  Interface* found = nullptr;
+  if (FAILED(object->QueryInterface(privateIid, reinterpret_cast<void**>(&found))) || !found) return nullptr;
+  found->Release();
+  return static_cast<T*>(found);
+}
+
 // An owned interface reference: released when it goes, so that early returns
 // cannot leak.
 template <class T>

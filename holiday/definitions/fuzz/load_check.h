@@ -62,9 +62,9 @@ void CheckKeyIndex(const Collection& collection) {
   const auto& members = collection.Members();
   for (std::size_t p = 0; p < members.size(); ++p)
     if (!members[p]->Key().IsEmpty()) expected.Map(members[p]->Key().View(), static_cast<LONG>(p));
-  std::vector<std::pair<KeyText, LONG>> want, have;
-  expected.ForEach([&want](KeyView key, LONG p) { want.emplace_back(KeyText(key), p); });
-  collection.Index().ForEach([&have](KeyView key, LONG p) { have.emplace_back(KeyText(key), p); });
+  std::vector<std::pair<OleString, LONG>> want, have;
+  expected.ForEach([&want](OleStringView key, LONG p) { want.emplace_back(OleString(key), p); });
+  collection.Index().ForEach([&have](OleStringView key, LONG p) { have.emplace_back(OleString(key), p); });
   Check(want.size() == have.size());
   for (std::size_t i = 0; i < want.size(); ++i) Check(KeysEqual(want[i].first, have[i].first) && want[i].second == have[i].second);
 }
