@@ -2,6 +2,11 @@
 
 #include <new>
 
+#include "definitions/day.h"
+#include "definitions/days.h"
+#include "definitions/holiday_style.h"
+#include "definitions/holiday_styles.h"
+#include "dovrel/dv_dovrel.h"
 #include "dovrel60.h"
 #include "frame/critical_section.h"
 #include "frame/module_lock.h"
@@ -65,53 +70,46 @@ class ClassFactory final : public IClassFactory {
   ULONG refs_ = 1;
 };
 
-struct Slot {
-  const CLSID* clsid;
-  UINT script;
+// Each class with its registration script and its creation routine, in one
+// row: the order of registration and of the class-object search.
+constexpr ClassEntry kClasses[] = {
+    {&CLSID_Day, IDR_REGISTRY_DAY, CreateDay},
+    {&CLSID_Days, IDR_REGISTRY_DAYS, CreateDays},
+    {&CLSID_HolidayStyle, IDR_REGISTRY_HOLIDAYSTYLE, CreateHolidayStyle},
+    {&CLSID_HolidayStyles, IDR_REGISTRY_HOLIDAYSTYLES, CreateHolidayStyles},
+    {&CLSID_dvDovrel, IDR_REGISTRY_DOVREL, CreatedvDovrel},
 };
+constexpr UINT kClassCount = sizeof kClasses / sizeof kClasses[0];
 
-constexpr Slot kSlots[] = {
-    {&CLSID_Day, IDR_REGISTRY_DAY},
-    {&CLSID_Days, IDR_REGISTRY_DAYS},
-    {&CLSID_HolidayStyle, IDR_REGISTRY_HOLIDAYSTYLE},
-    {&CLSID_HolidayStyles, IDR_REGISTRY_HOLIDAYSTYLES},
-    {&CLSID_dvDovrel, IDR_REGISTRY_DOVREL},
-};
-constexpr UINT kClassCount = sizeof kSlots / sizeof kSlots[0];
-
-// The table and the cached class objects: module state, guarded by the
-// class-object critical section.
-struct ClassState {
-  ClassEntry entries[kClassCount];
+// The cached class objects: module state, guarded by the class-object
+// critical section.
+struct ClassObjectCache {
   IClassFactory* cached[kClassCount] = {};
-  CriticalSection classObjectSection;
-
-  ClassState() {
-    for (UINT i = 0; i < kClassCount; ++i) entries[i] = {kSlots[i].clsid, kSlots[i].script, CreatorOf(i)};
-  }
+  CriticalSection section;
 };
 
-ClassState& State() {
-  static ClassState state;
-  return state;
+ClassObjectCache& Cache() {
+  static ClassObjectCache cache;
+  return cache;
 }
 
 }  // namespace
 
-const ClassEntry* ClassTable() { return State().entries; }
-UINT ClassCount() { return kClassCount; }
+std::span<const ClassEntry> ClassTable() { return kClasses; }
+
+void PrepareClassObjects() { Cache(); }
 
 HRESULT GetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
   if (!ppv) return E_POINTER;
   *ppv = nullptr;
-  ClassState& state = State();
+  ClassObjectCache& cache = Cache();
   for (UINT i = 0; i < kClassCount; ++i) {
-    if (!IsEqualGUID(*state.entries[i].clsid, clsid)) continue;
+    if (!IsEqualGUID(*kClasses[i].clsid, clsid)) continue;
     IClassFactory* factory;
     {
-      Entered guard(state.classObjectSection);
-      if (!state.cached[i]) state.cached[i] = new (std::nothrow) ClassFactory(state.entries[i].create);
-      factory = state.cached[i];
+      Entered guard(cache.section);
+      if (!cache.cached[i]) cache.cached[i] = new (std::nothrow) ClassFactory(kClasses[i].create);
+      factory = cache.cached[i];
       if (!factory) return E_OUTOFMEMORY;
       // Held while the lock is released, so that ReleaseClassObjects
       // cannot take it away under us.
@@ -125,13 +123,13 @@ HRESULT GetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
 }
 
 void ReleaseClassObjects() {
-  ClassState& state = State();
+  ClassObjectCache& cache = Cache();
   IClassFactory* cached[kClassCount];
   {
-    Entered guard(state.classObjectSection);
+    Entered guard(cache.section);
     for (UINT i = 0; i < kClassCount; ++i) {
-      cached[i] = state.cached[i];
-      state.cached[i] = nullptr;
+      cached[i] = cache.cached[i];
+      cache.cached[i] = nullptr;
     }
   }
   for (IClassFactory* factory : cached)

@@ -1,6 +1,8 @@
 // The five classes of dovrel60 and their class objects.
 #pragma once
 
+#include <span>
+
 #include "automation/com.h"
 
 namespace dovrel {
@@ -10,6 +12,8 @@ namespace dovrel {
 // asks the new object for riid.
 using CreateInstanceFunction = HRESULT (*)(IUnknown* outer, REFIID riid, void** ppv);
 
+// One class of the library: what registration, the class-object search and
+// the class object's CreateInstance need to know of it, in one row.
 struct ClassEntry {
   const CLSID* clsid;
   UINT registrationScript;  // the REGISTRY resource of the class
@@ -18,11 +22,11 @@ struct ClassEntry {
 
 // The class table in the order of registration and of the class-object
 // search: Day, Days, HolidayStyle, HolidayStyles, dvDovrel.
-const ClassEntry* ClassTable();
-UINT ClassCount();
+std::span<const ClassEntry> ClassTable();
 
-// The creation routines, in table order (class_creators.cpp).
-CreateInstanceFunction CreatorOf(UINT index);
+// Makes the cache of class objects and its critical section; the module
+// does it when it is loaded, so that no first request has to.
+void PrepareClassObjects();
 
 // The cached class object of a class, created on the first request; the
 // cache holds one reference. nullptr when the class is not in the table

@@ -15,9 +15,8 @@ STDAPI DllCanUnloadNow() { return dovrel::ModuleLockCount() == 0 ? S_OK : S_FALS
 STDAPI DllRegisterServer() {
   dovrel::OleString path = dovrel::ThisModulePath();
   if (path.empty()) return HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
-  const dovrel::ClassEntry* table = dovrel::ClassTable();
-  for (UINT i = 0; i < dovrel::ClassCount(); ++i) {
-    HRESULT hr = dovrel::RunRegistrarResource(dovrel::ThisModule(), table[i].registrationScript, path, true);
+  for (const dovrel::ClassEntry& entry : dovrel::ClassTable()) {
+    HRESULT hr = dovrel::RunRegistrarResource(dovrel::ThisModule(), entry.registrationScript, path, true);
     if (FAILED(hr)) return hr;
   }
   return dovrel::RegisterModuleTypeLibrary(path);
@@ -27,11 +26,10 @@ STDAPI DllRegisterServer() {
 // word size's build still has registered keeps the keys both share.
 STDAPI DllUnregisterServer() {
   dovrel::OleString path = dovrel::ThisModulePath();
-  const dovrel::ClassEntry* table = dovrel::ClassTable();
-  for (UINT i = 0; i < dovrel::ClassCount(); ++i) {
-    dovrel::Removal removal = dovrel::OtherWordSizeRegistered(*table[i].clsid, path) ? dovrel::Removal::kKeepShared
-                                                                                     : dovrel::Removal::kEverything;
-    dovrel::RunRegistrarResource(dovrel::ThisModule(), table[i].registrationScript, path, false, removal);
+  for (const dovrel::ClassEntry& entry : dovrel::ClassTable()) {
+    dovrel::Removal removal = dovrel::OtherWordSizeRegistered(*entry.clsid, path) ? dovrel::Removal::kKeepShared
+                                                                                  : dovrel::Removal::kEverything;
+    dovrel::RunRegistrarResource(dovrel::ThisModule(), entry.registrationScript, path, false, removal);
   }
   dovrel::UnregisterModuleTypeLibrary(path);
   return S_OK;
@@ -40,11 +38,11 @@ STDAPI DllUnregisterServer() {
 #ifndef _WIN32
 namespace {
 
-// Process attach and detach. The module's handle, the class table and the
-// critical sections come into being with their first use; detaching drops
-// the cached class objects.
+// Process attach and detach. The module's handle and the other critical
+// sections come into being with their first use, the cache of class objects
+// when the module is loaded; detaching drops the cached class objects.
 struct ModuleLifetime {
-  ModuleLifetime() { dovrel::ClassTable(); }
+  ModuleLifetime() { dovrel::PrepareClassObjects(); }
   ~ModuleLifetime() { dovrel::ReleaseClassObjects(); }
 } moduleLifetime;
 
