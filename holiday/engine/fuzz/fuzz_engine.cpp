@@ -6,7 +6,10 @@
 // the right side of the date, counts that agree with the lists.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -80,11 +83,13 @@ bool IsKnownKind(std::uint16_t f) {
   }
 }
 
-void CheckAnswer(const DayAnswer& answer, DayNumber date, int side) {
+// The bound is wide: the fuzzer's dates reach the ends of 32 bits, where a
+// day more or less than the date no longer fits a DayNumber.
+void CheckAnswer(const DayAnswer& answer, std::int64_t bound, int side) {
   if (!answer) return;
   Check(IsValidDayNumber(*answer));
-  if (side > 0) Check(*answer > date);
-  if (side < 0) Check(*answer < date);
+  if (side > 0) Check(*answer > bound);
+  if (side < 0) Check(*answer < bound);
 }
 
 }  // namespace
@@ -107,6 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const CalendarClassifier calendar(rules);
   const DayNumber date = AnyDay(in);
+  const std::int64_t wide = date;
   if (IsValidDayNumber(date)) Check(IsKnownKind(ClassifyDay(calendar, date)));
   for (const auto& style : rules.styles) {
     for (const DayDefinition& def : style.days) (void)Matches(def, date);
@@ -120,17 +126,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       CheckAnswer(PrevDay(calendar, date, category), date, -1);
       break;
     case 1:
-      CheckAnswer(AdjustDate(calendar, date, AdjustDirection::NextWorkday), date - 1, +1);
-      CheckAnswer(AdjustDate(calendar, date, AdjustDirection::PrevWorkday), date + 1, -1);
+      CheckAnswer(AdjustDate(calendar, date, AdjustDirection::NextWorkday), wide - 1, +1);
+      CheckAnswer(AdjustDate(calendar, date, AdjustDirection::PrevWorkday), wide + 1, -1);
       break;
     case 2: {
       const auto days = in.ConsumeIntegral<std::int16_t>();
       CheckAnswer(DaysFromNow(calendar, date, days, *CategoryFromDateTypeEx(in.ConsumeIntegralInRange<int>(0, 2))),
-                  days > 0 ? date - 1 : date + 1, days == 0 ? 0 : days > 0 ? +1 : -1);
+                  days > 0 ? wide - 1 : wide + 1, days == 0 ? 0 : days > 0 ? +1 : -1);
       break;
     }
     case 3: {
-      const DayNumber other = date + in.ConsumeIntegralInRange<DayNumber>(-3000, 3000);
+      const DayNumber other = static_cast<DayNumber>(
+          std::clamp<std::int64_t>(wide + in.ConsumeIntegralInRange<DayNumber>(-3000, 3000),
+                                   std::numeric_limits<DayNumber>::min(), std::numeric_limits<DayNumber>::max()));
       const RangeCount count = DaysInRange(calendar, date, other, date_type);
       const RangeDates dates = DatesInRange(calendar, other, date, date_type);
       Check(count.status == dates.status);
@@ -140,10 +148,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     default: {
       const int start_of_week = in.ConsumeIntegralInRange<int>(1, 7);
-      CheckAnswer(FirstInWeek(calendar, date, date_type, start_of_week), date - 7, +1);
-      CheckAnswer(LastInWeek(calendar, date, date_type, start_of_week), date + 7, -1);
-      CheckAnswer(FirstInMonth(calendar, date, date_type), date - 31, +1);
-      CheckAnswer(LastInYear(calendar, date, date_type), date + 366, -1);
+      CheckAnswer(FirstInWeek(calendar, date, date_type, start_of_week), wide - 7, +1);
+      CheckAnswer(LastInWeek(calendar, date, date_type, start_of_week), wide + 7, -1);
+      CheckAnswer(FirstInMonth(calendar, date, date_type), wide - 31, +1);
+      CheckAnswer(LastInYear(calendar, date, date_type), wide + 366, -1);
       break;
     }
   }
