@@ -20,8 +20,8 @@ bool WriteFile(const std::string& path, const std::string& bytes) {
   return std::fclose(file) == 0 && ok;
 }
 
-// The objects come from the frame linked into this program, as a host gets
-// them from the library.
+// The objects come from the module (server/) linked into this program, as a
+// host gets them from the library.
 template <typename T>
 T* Create(const CLSID& clsid, const IID& iid) {
   IClassFactory* factory = nullptr;
