@@ -8,17 +8,34 @@ FUZZ      ?= build-fuzz
 WIN64     ?= build-win64
 WIN32     ?= build-win32
 WINE      ?= build-wine
+COVER     ?= build-coverage
 CMAKE_ARGS ?=
+# The builds that tests run in treat warnings as errors; a plain cmake
+# configure does not.
+STRICT    := -DWARNINGS_AS_ERRORS=ON
 
-.PHONY: all deps configure build test test-sanitize run bench fuzz clean windows test-windows
+.PHONY: all help deps configure build test test-sanitize run bench fuzz coverage clean windows test-windows
 
 all: build
+
+help:
+	@echo "make run            install what is missing, build, open Pellora on the bundled example"
+	@echo "make test           install, build (Linux and the Windows DLLs), run every test, Wine clients included"
+	@echo "make build          configure and build in $(BUILD)/ (warnings are errors)"
+	@echo "make test-sanitize  the Linux tests under AddressSanitizer and UndefinedBehaviorSanitizer in $(ASAN)/"
+	@echo "make windows        cross-build dovrel60.dll (x64 and x86) with MinGW-w64 in $(WIN64)/ and $(WIN32)/"
+	@echo "make test-windows   the Windows clients alone under Wine"
+	@echo "make bench          Release build with the Google Benchmark programs, and run them ($(BENCH)/)"
+	@echo "make fuzz           every libFuzzer target for FUZZ_SECONDS each (default $(FUZZ_SECONDS)); findings in $(FUZZ)/findings/"
+	@echo "make coverage       the Linux tests in a coverage build, then line coverage per folder ($(COVER)/)"
+	@echo "make clean          remove every build folder"
+	@echo "Variables: JOBS (default 2), CMAKE_ARGS (extra cmake options), FUZZ_SECONDS, BENCH_ARGS"
 
 deps:
 	@scripts/install-deps
 
 configure: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(STRICT) $(CMAKE_ARGS)
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
@@ -39,7 +56,7 @@ test-windows: build windows
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps
-	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=ON $(CMAKE_ARGS)
+	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=ON $(STRICT) $(CMAKE_ARGS)
 	cmake --build $(ASAN) -j $(JOBS)
 	cd $(ASAN) && ctest --output-on-failure -j $(JOBS) --timeout 900
 
@@ -51,12 +68,22 @@ bench: deps
 	cmake --build $(BENCH) -j $(JOBS)
 	@scripts/run-benchmarks $(BENCH)
 
-# libFuzzer targets; FUZZ_SECONDS per target.
+# libFuzzer targets; FUZZ_SECONDS per target. Every target runs; the command
+# fails at the end, naming the targets that found something.
 FUZZ_SECONDS ?= 60
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_FUZZERS=ON -DBUILD_TESTING=OFF -DSANITIZE=ON $(CMAKE_ARGS)
 	cmake --build $(FUZZ) -j $(JOBS) --target fuzzers
 	@scripts/run-fuzzers $(FUZZ) $(FUZZ_SECONDS)
 
+# Line coverage of the Linux tests, per folder (gcovr from Debian).
+coverage: deps
+	@scripts/install-deps coverage
+	cmake -S . -B $(COVER) -DCMAKE_BUILD_TYPE=Debug -DCOVERAGE=ON $(CMAKE_ARGS)
+	cmake --build $(COVER) -j $(JOBS)
+	find $(COVER) -name '*.gcda' -delete
+	cd $(COVER) && ctest -j $(JOBS) --timeout 900 --output-on-failure
+	@scripts/coverage-summary $(COVER)
+
 clean:
-	rm -rf $(BUILD) $(ASAN) $(BENCH) $(FUZZ) $(WIN64) $(WIN32) $(WINE)
+	rm -rf $(BUILD) $(ASAN) $(BENCH) $(FUZZ) $(COVER) $(WIN64) $(WIN32) $(WINE)
