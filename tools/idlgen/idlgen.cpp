@@ -23,8 +23,6 @@
 // converts it from UTF-8 to code page 932 (the platform reads a type
 // library's strings in the ANSI code page) and doubles every trail byte 0x5C
 // inside a string literal, which widl would otherwise read as an escape.
-#include <iconv.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -37,6 +35,9 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "common/cp932.h"
+#include "common/utf.h"
 
 namespace {
 
@@ -983,8 +984,6 @@ std::string Generator::Source(const std::string& includeHeader, const std::strin
 // --- Code page 932 for widl -------------------------------------------------------------
 
 std::string ToCp932ForWidl(const std::string& utf8) {
-  iconv_t cd = iconv_open("CP932", "UTF-8");
-  if (cd == reinterpret_cast<iconv_t>(-1)) throw Error("iconv cannot convert to CP932");
   std::string out;
   bool inString = false, escaped = false;
   std::size_t i = 0;
@@ -1007,25 +1006,16 @@ std::string ToCp932ForWidl(const std::string& utf8) {
       continue;
     }
     escaped = false;
-    char buffer[8];
-    char* in = ch.data();
-    std::size_t inLeft = ch.size(), outLeft = sizeof buffer;
-    char* o = buffer;
-    if (iconv(cd, &in, &inLeft, &o, &outLeft) == static_cast<std::size_t>(-1)) {
-      iconv_close(cd);
-      throw Error("line " + std::to_string(line) + ": a character that code page 932 lacks");
+    // A sequence that is not UTF-8 decodes to U+FFFD, which code page 932
+    // lacks too.
+    std::optional<std::string> bytes = common::cp932::EncodeExact(common::Utf8ToUtf16(ch));
+    if (!bytes) throw Error("line " + std::to_string(line) + ": a character that code page 932 lacks");
+    if (bytes->size() == 2 && (*bytes)[1] == '\\') {
+      if (!inString) throw Error("line " + std::to_string(line) + ": a trail byte 0x5C outside a string literal");
+      *bytes += '\\';
     }
-    std::string bytes(buffer, static_cast<std::size_t>(o - buffer));
-    if (bytes.size() == 2 && bytes[1] == '\\') {
-      if (!inString) {
-        iconv_close(cd);
-        throw Error("line " + std::to_string(line) + ": a trail byte 0x5C outside a string literal");
-      }
-      bytes += '\\';
-    }
-    out += bytes;
+    out += *bytes;
   }
-  iconv_close(cd);
   return out;
 }
 

@@ -12,8 +12,6 @@
 // DEFPUSHBUTTON, GROUPBOX, EDITTEXT, ICON, CONTROL), and resources that name
 // a file (REGISTRY, TYPELIB, BITMAP, RCDATA or any other type name). Anything
 // else stops with a message naming the file and line.
-#include <iconv.h>
-
 #include <cctype>
 #include <cstdint>
 #include <cstring>
@@ -27,6 +25,9 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "common/cp932.h"
+#include "common/utf.h"
 
 namespace {
 
@@ -65,19 +66,11 @@ std::u16string Utf16FromUtf8(const std::string& text, const std::string& where) 
 // Japanese system; a character without a code is an error here rather than
 // a question mark at run time.
 std::string Cp932FromUtf8(const std::string& text, const std::string& where) {
-  iconv_t cd = iconv_open("CP932", "UTF-8");
-  if (cd == reinterpret_cast<iconv_t>(-1)) throw Error("iconv has no CP932 conversion");
-  std::string out(text.size() * 2 + 4, '\0');
-  char* in = const_cast<char*>(text.data());
-  std::size_t inLeft = text.size();
-  char* outPtr = out.data();
-  std::size_t outLeft = out.size();
-  std::size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
-  iconv_close(cd);
-  if (rc == static_cast<std::size_t>(-1))
-    throw Error(where + ": the text has a character that code page 932 cannot hold: \"" + text + "\"");
-  out.resize(out.size() - outLeft);
-  return out;
+  // A sequence that is not UTF-8 decodes to U+FFFD, which code page 932
+  // lacks too.
+  std::optional<std::string> bytes = common::cp932::EncodeExact(common::Utf8ToUtf16(text));
+  if (!bytes) throw Error(where + ": the text has a character that code page 932 cannot hold: \"" + text + "\"");
+  return *bytes;
 }
 
 std::string Upper(std::string text) {
