@@ -447,7 +447,7 @@ class Parser {
   }
 
   void StringTable(Script& script) {
-    while (!Begin()) ++pos_;  // memory options and LANGUAGE of the table
+    while (!Begin()) Next();  // memory options and LANGUAGE of the table
     while (!End()) {
       std::string where = Peek().where;
       long long id = Expression();
