@@ -23,4 +23,9 @@ void WriteIfChanged(const std::string& path, const std::string& content) {
   if (!out) throw std::runtime_error("cannot write " + path);
 }
 
+std::string DirectoryOf(const std::string& path) {
+  auto slash = path.find_last_of('/');
+  return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
 }  // namespace tool_support

@@ -14,4 +14,8 @@ std::string ReadFile(const std::string& path);
 // throws std::runtime_error("cannot write <path>").
 void WriteIfChanged(const std::string& path, const std::string& content);
 
+// The folder of `path` as written ("." for a bare file name), in which the
+// files a source names are looked for.
+std::string DirectoryOf(const std::string& path);
+
 }  // namespace tool_support
