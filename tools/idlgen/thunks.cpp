@@ -31,7 +31,9 @@ void WriteThunk(std::ostream& out, const Description& d, const Interface& i, con
     bool isEnum = d.enums.count(p.type.base) > 0;
     bool isInterface = d.interfaces.count(p.type.base) > 0 || p.type.base == "IUnknown" || p.type.base == "IDispatch";
     std::string expression;
-    if (isInterface && p.type.pointers == 1) {
+    if (isInterface && p.type.pointers == 0) {
+      throw Error("line " + std::to_string(m.line) + ": " + p.type.base + " by value");
+    } else if (isInterface && p.type.pointers == 1) {
       expression = "static_cast<" + p.type.base + "*>(static_cast<void*>(" + arg + ".punkVal))";
     } else if (isInterface && p.type.pointers == 2) {
       out << "  " << p.type.base << "* " << temp << ";\n";

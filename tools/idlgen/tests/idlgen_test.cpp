@@ -1,6 +1,7 @@
-// idlgen on small IDL files of the tests' own: the compile-time check that
-// catches a header that disagrees with the IDL, the refusals of what it does
-// not understand, and the code page 932 copy for widl.
+// idlgen as the build runs it, on small IDL files of the tests' own and on
+// data/sample.idl: the compile-time check that catches a header that
+// disagrees with the IDL, the refusals of what it does not understand, and
+// the code page 932 copy for widl.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/wait.h>
@@ -85,6 +86,13 @@ TEST_F(Idlgen, TheGeneratedThunksCompileAgainstAMatchingHeader) {
       << "the default names an enumerator";
   EXPECT_NE(source.find("u\"\\u8272\""), std::string::npos) << "the help string in UTF-16";
   EXPECT_NE(source.find("2, 1, 0, 0"), std::string::npos) << "version 2.1, no locale, no flags";
+}
+
+TEST_F(Idlgen, EveryTypeAndAttributeOfTheLibraryCompilesAgainstAMatchingHeader) {
+  std::string out;
+  ASSERT_EQ(Run(std::string("cp '") + SAMPLE_DIR + "/sample.idl' '" + SAMPLE_DIR + "/sample.h' .", &out), 0) << out;
+  ASSERT_EQ(Generate(&out), 0) << out;
+  EXPECT_EQ(Compile(&out), 0) << out;
 }
 
 TEST_F(Idlgen, AHeaderThatDisagreesWithTheIdlDoesNotCompile) {
