@@ -71,8 +71,8 @@ Token Lexer::Number() {
   t.kind = Token::number;
   t.text = src_.substr(start, pos_ - start);
   std::string digits = t.text;
-  while (!digits.empty() && (digits.back() == 'L' || digits.back() == 'l' || digits.back() == 'U' ||
-                             digits.back() == 'u'))
+  while (!digits.empty() &&
+         (digits.back() == 'L' || digits.back() == 'l' || digits.back() == 'U' || digits.back() == 'u'))
     digits.pop_back();
   try {
     std::size_t used = 0;

@@ -47,6 +47,11 @@ class Parser {
     return t;
   }
   std::string Identifier() { return Expect(Token::identifier).text; }
+  // The } of a block and the ; that may follow it.
+  void CloseBlock() {
+    ExpectPunct("}");
+    if (IsPunct(";")) lex_.Next();
+  }
 
   std::vector<Attribute> Attributes() {
     std::vector<Attribute> attrs;
@@ -182,8 +187,7 @@ class Parser {
       ExpectPunct(";");
       i.members.push_back(std::move(m));
     }
-    ExpectPunct("}");
-    if (IsPunct(";")) lex_.Next();
+    CloseBlock();
     d_.interfaces[i.name] = std::move(i);
   }
 
@@ -207,8 +211,7 @@ class Parser {
         throw lex_.Failure(word + " inside the library block is not understood by idlgen");
       }
     }
-    ExpectPunct("}");
-    if (IsPunct(";")) lex_.Next();
+    CloseBlock();
     if (d_.library) throw lex_.Failure("a second library");
     d_.library = std::move(lib);
   }
@@ -227,8 +230,7 @@ class Parser {
       ExpectPunct(";");
       c.interfaces.push_back(std::move(entry));
     }
-    ExpectPunct("}");
-    if (IsPunct(";")) lex_.Next();
+    CloseBlock();
     return c;
   }
 

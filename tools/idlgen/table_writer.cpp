@@ -51,13 +51,17 @@ std::string InvokeKind(const Member& m) {
                                       : "INVOKE_FUNC";
 }
 
-const FlagTable kFunctionFlags = {
-    {"restricted", "FUNCFLAG_FRESTRICTED"},   {"source", "FUNCFLAG_FSOURCE"},
-    {"bindable", "FUNCFLAG_FBINDABLE"},       {"requestedit", "FUNCFLAG_FREQUESTEDIT"},
-    {"displaybind", "FUNCFLAG_FDISPLAYBIND"}, {"defaultbind", "FUNCFLAG_FDEFAULTBIND"},
-    {"hidden", "FUNCFLAG_FHIDDEN"},           {"defaultcollelem", "FUNCFLAG_FDEFAULTCOLLELEM"},
-    {"uidefault", "FUNCFLAG_FUIDEFAULT"},     {"nonbrowsable", "FUNCFLAG_FNONBROWSABLE"},
-    {"immediatebind", "FUNCFLAG_FIMMEDIATEBIND"}};
+const FlagTable kFunctionFlags = {{"restricted", "FUNCFLAG_FRESTRICTED"},
+                                  {"source", "FUNCFLAG_FSOURCE"},
+                                  {"bindable", "FUNCFLAG_FBINDABLE"},
+                                  {"requestedit", "FUNCFLAG_FREQUESTEDIT"},
+                                  {"displaybind", "FUNCFLAG_FDISPLAYBIND"},
+                                  {"defaultbind", "FUNCFLAG_FDEFAULTBIND"},
+                                  {"hidden", "FUNCFLAG_FHIDDEN"},
+                                  {"defaultcollelem", "FUNCFLAG_FDEFAULTCOLLELEM"},
+                                  {"uidefault", "FUNCFLAG_FUIDEFAULT"},
+                                  {"nonbrowsable", "FUNCFLAG_FNONBROWSABLE"},
+                                  {"immediatebind", "FUNCFLAG_FIMMEDIATEBIND"}};
 const FlagTable kInterfaceFlags = {{"hidden", "TYPEFLAG_FHIDDEN"}, {"nonextensible", "TYPEFLAG_FNONEXTENSIBLE"}};
 const FlagTable kCoclassFlags = {{"control", "TYPEFLAG_FCONTROL"},
                                  {"hidden", "TYPEFLAG_FHIDDEN"},
@@ -174,8 +178,8 @@ std::string TableWriter::InterfaceTables(const LibraryType& type, std::ostream& 
     functions << "    {" << ValueOf(*id, d_) << ", " << InvokeKind(m) << ", " << (flags.empty() ? "0" : flags) << ", "
               << slot << ", " << Utf16Literal(m.name) << ", " << HelpOf(m.attrs, d_) << ", "
               << (m.params.empty() ? "nullptr" : params) << ", " << m.params.size() << ", " << thunk << "},\n";
-    slots << "  Check(mismatches, \"" << i.name << "::" << method << "\", SlotOf(&" << i.name << "::" << method
-          << "), " << slot << ");\n";
+    slots << "  Check(mismatches, \"" << i.name << "::" << method << "\", SlotOf(&" << i.name << "::" << method << "), "
+          << slot << ");\n";
   }
   tables << "const AutomationFunction " << prefix << "Functions[] = {\n" << functions.str() << "};\n";
   return tables.str();
@@ -222,8 +226,8 @@ std::string TableWriter::TypeEntry(const LibraryType& type) const {
   // A stream, not +, so that the uuid is read (and refused) before the help.
   std::ostringstream entry;
   entry << "    {" << kind << ", " << Utf16Literal(type.name) << ", " << GuidLiteral(GuidOf(Find(*attrs, "uuid")))
-        << ", " << flags << ", " << HelpOf(*attrs, d_) << ", " << functions << ", " << constants << ", "
-        << implemented << "},\n";
+        << ", " << flags << ", " << HelpOf(*attrs, d_) << ", " << functions << ", " << constants << ", " << implemented
+        << "},\n";
   return entry.str();
 }
 
@@ -234,7 +238,8 @@ std::string TableWriter::LibraryDefinition(const std::string& slotChecks) const 
   unsigned major = 0, minor = 0;
   if (std::sscanf(version.c_str(), "%u.%u", &major, &minor) < 1) throw Error("bad library version " + version);
   const Attribute* lcid = Find(lib.attrs, "lcid");
-  std::string libFlags = AppendFlags(Has(lib.attrs, "restricted") ? "LIBFLAG_FRESTRICTED" : "0", lib.attrs, kLibraryFlags);
+  std::string libFlags =
+      AppendFlags(Has(lib.attrs, "restricted") ? "LIBFLAG_FRESTRICTED" : "0", lib.attrs, kLibraryFlags);
   std::ostringstream tail;
   tail << "// The vtable slot of a virtual member, read from its member pointer as the\n"
        << "// Itanium C++ ABI lays it out (1 + the byte offset in the vtable).\n"

@@ -13,13 +13,13 @@ std::string MethodName(const Member& m) {
   return m.name;
 }
 
-void WriteThunk(std::ostream& out, const Description& d, const Interface& i, const Member& m,
-                const std::string& method, const std::string& thunk) {
+void WriteThunk(std::ostream& out, const Description& d, const Interface& i, const Member& m, const std::string& method,
+                const std::string& thunk) {
   std::string signature;
   for (const Param& p : m.params) signature += (signature.empty() ? "" : ", ") + CppType(p.type);
   out << "HRESULT " << thunk << "(void* instance, [[maybe_unused]] VARIANTARG* a) {\n";
-  out << "  static_assert(std::is_same_v<decltype(&" << i.name << "::" << method << "), HRESULT (" << i.name
-      << "::*)(" << signature << ")>,\n                \"" << i.name << "::" << method
+  out << "  static_assert(std::is_same_v<decltype(&" << i.name << "::" << method << "), HRESULT (" << i.name << "::*)("
+      << signature << ")>,\n                \"" << i.name << "::" << method
       << " in the public header does not match the IDL\");\n";
   // An enum travels as a long and an interface pointer by reference as a
   // void*: the method gets a temporary of its own type, copied back after.

@@ -17,7 +17,7 @@ namespace idlgen {
 std::string MethodName(const Member& m);
 
 // Writes the thunk `thunk` for member `m` of `i`, calling `method`.
-void WriteThunk(std::ostream& out, const Description& d, const Interface& i, const Member& m,
-                const std::string& method, const std::string& thunk);
+void WriteThunk(std::ostream& out, const Description& d, const Interface& i, const Member& m, const std::string& method,
+                const std::string& thunk);
 
 }  // namespace idlgen

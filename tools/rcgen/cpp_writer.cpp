@@ -73,8 +73,7 @@ std::string ResourcesSource(const Script& script, const std::string& input) {
   }
   out << "\nconst AutomationModuleResources table = {"
       << (script.strings.empty() ? "nullptr, 0" : "strings, " + std::to_string(script.strings.size())) << ", "
-      << (script.resources.empty() ? "nullptr, 0" : "resources, " + std::to_string(script.resources.size()))
-      << "};\n\n"
+      << (script.resources.empty() ? "nullptr, 0" : "resources, " + std::to_string(script.resources.size())) << "};\n\n"
       << "// Registered while the module is loaded.\n"
       << "struct Registration {\n"
       << "  Registration() { AutomationRegisterModuleResources(&table); }\n"

@@ -52,9 +52,8 @@ const std::map<std::string, std::pair<int, std::uint32_t>>& ControlKinds() {
 
 // The classes CONTROL may name by their predefined numbers.
 const std::map<std::string, int>& PredefinedClasses() {
-  static const std::map<std::string, int> classes = {{"BUTTON", kButton},   {"EDIT", kEdit},
-                                                     {"STATIC", kStatic},   {"LISTBOX", 0x83},
-                                                     {"SCROLLBAR", 0x84}, {"COMBOBOX", 0x85}};
+  static const std::map<std::string, int> classes = {{"BUTTON", kButton}, {"EDIT", kEdit},     {"STATIC", kStatic},
+                                                     {"LISTBOX", 0x83},   {"SCROLLBAR", 0x84}, {"COMBOBOX", 0x85}};
   return classes;
 }
 

@@ -23,7 +23,8 @@ Bytes FileResourceData(const std::string& file, bool bitmap, const std::string& 
     throw Error(where + ": " + e.what());
   }
   if (bitmap) {
-    if (content.size() < 14 || content.compare(0, 2, "BM") != 0) throw Error(where + ": " + path + " is not a BMP file");
+    if (content.size() < 14 || content.compare(0, 2, "BM") != 0)
+      throw Error(where + ": " + path + " is not a BMP file");
     content.erase(0, 14);
   }
   return Bytes(content.begin(), content.end());

@@ -45,8 +45,7 @@ class ScriptReader {
       const Token& text = in_.Next();
       if (text.kind != Token::string) throw Error(where + ": expected the string of entry " + std::to_string(id));
       if (id < 0 || id > 0xFFFF) throw Error(where + ": string id out of range");
-      if (script_.strings.count(static_cast<int>(id)))
-        throw Error(where + ": string " + std::to_string(id) + " twice");
+      if (script_.strings.count(static_cast<int>(id))) throw Error(where + ": string " + std::to_string(id) + " twice");
       script_.strings[static_cast<int>(id)] = Cp932Of(text.text, where);
     }
   }
@@ -77,8 +76,8 @@ class ScriptReader {
       r.typeId = kRtDialog;
       r.data = EncodeDialog(ReadDialogEx(in_), where);
     } else {
-      static const std::set<std::string> unsupported = {"DIALOG", "MENU", "MENUEX", "ICON",
-                                                        "CURSOR", "ACCELERATORS", "FONT", "HTML"};
+      static const std::set<std::string> unsupported = {"DIALOG", "MENU",         "MENUEX", "ICON",
+                                                        "CURSOR", "ACCELERATORS", "FONT",   "HTML"};
       if (type.kind == Token::identifier && unsupported.count(type.text))
         throw Error(where + ": " + type.text + " resources are not supported by rcgen yet");
       if (type.kind == Token::number) {

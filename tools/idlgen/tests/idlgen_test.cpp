@@ -10,16 +10,13 @@
 #include <sstream>
 #include <string>
 
+#include "tool_support/testing.h"
+
 namespace {
 
 class Idlgen : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/idlgen-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { EXPECT_EQ(std::system(("rm -rf '" + dir_ + "'").c_str()), 0); }
+  void SetUp() override { ASSERT_FALSE(dir_.empty()); }
 
   void Write(const std::string& name, const std::string& text) { std::ofstream(dir_ + "/" + name) << text; }
   std::string Read(const std::string& name) {
@@ -44,7 +41,8 @@ class Idlgen : public ::testing::Test {
     return Run(std::string(CXX) + " -std=c++20 -fsyntax-only -I. -I" + AUTOMATION_DIR + " lib.cpp", out);
   }
 
-  std::string dir_;
+  tool_support::TempFolder folder_;
+  const std::string dir_ = folder_.Path();
 };
 
 const char* kIdl = R"(import "oaidl.idl";

@@ -1,10 +1,12 @@
 // String literals, tokens and the two forms a text is kept in.
+#include "rcgen/text.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "rcgen/text.h"
 #include "rcgen/tokens.h"
+#include "tool_support/testing.h"
 
 namespace {
 
@@ -42,12 +44,7 @@ TEST(RcgenText, LiteralsRefused) {
   };
   for (const Case& c : cases) {
     std::size_t i = 0;
-    try {
-      rcgen::ReadQuoted(c.line, i, "x.rc:7", c.utf8);
-      ADD_FAILURE() << c.line << ": accepted";
-    } catch (const rcgen::Error& e) {
-      EXPECT_EQ(std::string(e.what()), c.message);
-    }
+    EXPECT_EQ(tool_support::MessageOf([&] { rcgen::ReadQuoted(c.line, i, "x.rc:7", c.utf8); }), c.message);
   }
 }
 
@@ -64,14 +61,7 @@ TEST(RcgenText, CodePage932KeepsATrailByte5COnce) {
       {"\xF0\x9F\x98\x80", "w: the text has a character that code page 932 cannot hold: \"\xF0\x9F\x98\x80\""},
       {"\xE8\xA1", "w: the text has a character that code page 932 cannot hold: \"\xE8\xA1\""},
   };
-  for (const Case& c : cases) {
-    try {
-      rcgen::Cp932Of(c.text, "w");
-      ADD_FAILURE() << c.text << ": accepted";
-    } catch (const rcgen::Error& e) {
-      EXPECT_EQ(std::string(e.what()), c.message);
-    }
-  }
+  for (const Case& c : cases) EXPECT_EQ(tool_support::MessageOf([&] { rcgen::Cp932Of(c.text, "w"); }), c.message);
   EXPECT_THROW(rcgen::Utf16Of("\xE8\xA1", "w"), rcgen::Error);
 }
 
@@ -92,12 +82,7 @@ TEST(RcgenTokens, NumbersWordsAndStrings) {
   EXPECT_FALSE(t.InComment());
 
   for (const char* bad : {"08", "0x", "12q"}) EXPECT_THROW(t.Line(bad, "x.rc:3"), rcgen::Error) << bad;
-  try {
-    t.Line("1 @", "x.rc:4");
-    ADD_FAILURE();
-  } catch (const rcgen::Error& e) {
-    EXPECT_EQ(std::string(e.what()), "x.rc:4: unexpected character '@'");
-  }
+  EXPECT_EQ(tool_support::MessageOf([&] { t.Line("1 @", "x.rc:4"); }), "x.rc:4: unexpected character '@'");
 }
 
 }  // namespace
