@@ -144,7 +144,10 @@ class Parser {
     WrittenType t;
     if (IsWord("const")) lex_.Next();
     t.base = Identifier();
-    if (t.base == "unsigned" || t.base == "signed") t.base += " " + Identifier();
+    if (t.base == "unsigned" || t.base == "signed") {
+      t.base += ' ';
+      t.base += Identifier();
+    }
     while (IsPunct("*")) {
       lex_.Next();
       ++t.pointers;

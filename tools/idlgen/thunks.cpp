@@ -27,7 +27,7 @@ void WriteThunk(std::ostream& out, const Description& d, const Interface& i, con
   for (std::size_t k = 0; k < m.params.size(); ++k) {
     const Param& p = m.params[k];
     std::string arg = "a[" + std::to_string(k) + "]";
-    std::string temp = "t" + std::to_string(k);
+    std::string temp = 't' + std::to_string(k);
     bool isEnum = d.enums.count(p.type.base) > 0;
     bool isInterface = d.interfaces.count(p.type.base) > 0 || p.type.base == "IUnknown" || p.type.base == "IDispatch";
     std::string expression;

@@ -84,7 +84,10 @@ std::string ResourcesSource(const Script& script, const std::string& input) {
 
 std::string Depfile(const std::string& output, const std::set<std::string>& files) {
   std::string deps = MakeEscape(output) + ":";
-  for (const auto& f : files) deps += " " + MakeEscape(f);
+  for (const auto& f : files) {
+    deps += ' ';
+    deps += MakeEscape(f);
+  }
   return deps + "\n";
 }
 

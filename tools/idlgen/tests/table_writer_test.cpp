@@ -51,6 +51,7 @@ TEST(IdlgenTableWriter, EveryTypeAndAttributeOfTheSample) {
       {"short", "{u\"Count\", {VT_I2, 0, 0}, PARAMFLAG_FIN, 0}"},
       {"[in, out] interface", "{u\"Obj\", {VT_USERDEFINED, 2, 1}, PARAMFLAG_FIN | PARAMFLAG_FOUT, 0}"},
       {"[out] VARIANT*", "{u\"Found\", {VT_VARIANT, 1, 0}, PARAMFLAG_FOUT, 0}"},
+      {"long, short* and long*", "->Count(a[0].lVal, a[1].piVal, a[2].plVal);"},
       {"VARIANT_BOOL*", "{u\"pVal\", {VT_BOOL, 1, 0}, PARAMFLAG_FOUT | PARAMFLAG_FRETVAL, 0}"},
       {"a property with an index",
        "{u\"Index\", {VT_I2, 0, 0}, PARAMFLAG_FIN, 0},\n    {u\"pVal\", "
@@ -62,7 +63,7 @@ TEST(IdlgenTableWriter, EveryTypeAndAttributeOfTheSample) {
       {"hidden and nonextensible",
        "{TKIND_DISPATCH, u\"IAll\", {0xAFC03C59, 0xE6D7, 0x4BE6, {0xB5, 0xEB, 0x54, 0xBC, 0x98, 0xFC, 0x63, 0x89}}, "
        "TYPEFLAG_FDUAL | TYPEFLAG_FOLEAUTOMATION | TYPEFLAG_FDISPATCHABLE | TYPEFLAG_FHIDDEN | "
-       "TYPEFLAG_FNONEXTENSIBLE, nullptr, 0, kIAllFunctions, 9, "},
+       "TYPEFLAG_FNONEXTENSIBLE, nullptr, 0, kIAllFunctions, 10, "},
       {"noncreatable",
        "{TKIND_COCLASS, u\"Item\", {0x876C5C5D, 0xC327, 0x4ED1, {0x96, 0xC8, 0xA8, 0x51, 0x6A, 0xA2, "
        "0x8D, 0xAD}}, 0, nullptr, 0, "},

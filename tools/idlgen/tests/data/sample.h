@@ -19,4 +19,5 @@ struct IAll : public IDispatch {
   STDMETHOD(get_Kind)(SHORT Index, tKind* pVal) PURE;
   STDMETHOD(put_Kind)(SHORT Index, tKind newVal) PURE;
   STDMETHOD(Clear)() PURE;
+  STDMETHOD(Count)(LONG Index, SHORT* Days, LONG* pVal) PURE;
 };
