@@ -5,9 +5,9 @@
 #include <string_view>
 
 #include "common/utf.h"
+#include "errors/err_info.h"
 #include "export/display_export.h"
 #include "export/terminal_text.h"
-#include "shell/err_info.h"
 #include "shell/frmPellora.h"
 
 namespace pellora::exporting {

@@ -3,7 +3,7 @@
 #include <limits>
 
 #include "common/cp932.h"
-#include "shell/routine_error.h"
+#include "errors/routine_error.h"
 
 namespace pellora {
 

@@ -175,7 +175,7 @@ class frmPellora {
   // Shows the claim file whose path stands in lblCsvFname: every display
   // step and both look-ups, in their fixed order. A failure of a step ends
   // the display there, with the grids and labels as far as they were
-  // filled, and is thrown on to the caller (CurrentErr() in shell/err_info.h
+  // filled, and is thrown on to the caller (CurrentErr() in errors/err_info.h
   // says what it was); a file that cannot be read is reported by the loading
   // step itself and shows as an empty display.
   void ShowCsvFile();

@@ -2,7 +2,7 @@
 // for the user, in the one order in which each step finds what it needs.
 
 #include "common/utf.h"
-#include "shell/err_info.h"
+#include "errors/err_info.h"
 #include "shell/frmPellora.h"
 
 namespace pellora {

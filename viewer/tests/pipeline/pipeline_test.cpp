@@ -13,11 +13,11 @@
 #include "claim_display.h"
 #include "common/utf.h"
 #include "display/grid_layout.h"
+#include "errors/err_info.h"
+#include "errors/routine_error.h"
 #include "provider_database.h"
-#include "shell/err_info.h"
 #include "shell/frmPellora.h"
 #include "shell/recording_message_boxes.h"
-#include "shell/routine_error.h"
 
 namespace pellora {
 namespace {

@@ -10,9 +10,9 @@
 #include <string>
 
 #include "comma_locale.h"
+#include "errors/routine_error.h"
 #include "shell/ansi_text.h"
 #include "shell/number_text.h"
-#include "shell/routine_error.h"
 
 namespace pellora {
 namespace {

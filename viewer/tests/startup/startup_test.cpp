@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "display/grid_layout.h"
+#include "errors/err_info.h"
 #include "program_folder.h"
-#include "shell/err_info.h"
 
 namespace pellora {
 namespace {
