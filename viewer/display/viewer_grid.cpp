@@ -7,7 +7,7 @@
 #include "display/grid_layout.h"
 #include "display/year_month.h"
 #include "shell/frmPellora.h"
-#include "shell/number_text.h"
+#include "text/number_text.h"
 
 namespace pellora {
 namespace {

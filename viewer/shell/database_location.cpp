@@ -4,8 +4,9 @@
 #include <filesystem>
 
 #include "shell/frmPellora.h"
-#include "shell/platform_path.h"
-#include "shell/profile_reader.h"
+#include "text/plain_text.h"
+#include "text/platform_path.h"
+#include "text/profile_reader.h"
 
 namespace pellora {
 namespace {
@@ -27,20 +28,6 @@ bool IsOrdinaryFile(const std::u16string& path) {
   const std::optional<std::filesystem::path> file = PlatformPath(path);
   std::error_code ec;
   return file && std::filesystem::is_regular_file(*file, ec);
-}
-
-// Only spaces, as the settings scan trims its lines.
-std::u16string_view TrimSpaces(std::u16string_view s) {
-  while (!s.empty() && s.front() == u' ') s.remove_prefix(1);
-  while (!s.empty() && s.back() == u' ') s.remove_suffix(1);
-  return s;
-}
-
-std::u16string LowerCase(std::u16string_view s) {
-  std::u16string lower(s);
-  for (char16_t& c : lower)
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-  return lower;
 }
 
 }  // namespace
@@ -82,11 +69,11 @@ std::optional<std::u16string> frmPellora::GetSetting(const std::u16string& IniFN
     lblDBname[0].BackColor = kPink;
     return DefaultDBPath();
   }
-  const std::u16string wanted = LowerCase(VarNm + Sep);
+  const std::u16string wanted = AsciiLowerCase(VarNm + Sep);
   std::optional<std::u16string> result;
   for (const std::u16string_view line : SettingsLines(*text)) {
     const std::u16string_view trimmed = TrimSpaces(line);
-    if (LowerCase(trimmed.substr(0, wanted.size())) == wanted) {
+    if (AsciiLowerCase(trimmed.substr(0, wanted.size())) == wanted) {
       result = std::u16string(TrimSpaces(trimmed.substr(wanted.size())));
       break;
     }

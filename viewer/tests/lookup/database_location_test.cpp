@@ -11,8 +11,8 @@
 #include "common/utf.h"
 #include "provider_database.h"
 #include "shell/frmPellora.h"
-#include "shell/profile_reader.h"
 #include "shell/recording_message_boxes.h"
+#include "text/profile_reader.h"
 
 namespace pellora {
 namespace {

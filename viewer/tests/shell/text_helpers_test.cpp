@@ -11,8 +11,8 @@
 
 #include "comma_locale.h"
 #include "errors/routine_error.h"
-#include "shell/ansi_text.h"
-#include "shell/number_text.h"
+#include "text/ansi_text.h"
+#include "text/number_text.h"
 
 namespace pellora {
 namespace {

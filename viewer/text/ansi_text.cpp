@@ -1,4 +1,4 @@
-#include "shell/ansi_text.h"
+#include "text/ansi_text.h"
 
 #include <limits>
 
