@@ -16,12 +16,12 @@
 #include <string>
 #include <string_view>
 
+#include "controls/controls.h"
+#include "controls/message_boxes.h"
 #include "grid/flex_grid.h"
 #include "jet_reader.h"
 #include "shell/common_dialog.h"
-#include "shell/controls.h"
 #include "shell/frmSetDBname.h"
-#include "shell/message_boxes.h"
 #include "shell/window_design.h"
 
 namespace pellora {

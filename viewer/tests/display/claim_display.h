@@ -12,8 +12,8 @@
 
 #include "common/cp932.h"
 #include "common/utf.h"
+#include "controls/recording_message_boxes.h"
 #include "shell/frmPellora.h"
-#include "shell/recording_message_boxes.h"
 #include "temp_files.h"
 
 namespace pellora::testing {

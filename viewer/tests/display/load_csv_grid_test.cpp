@@ -12,7 +12,7 @@
 
 #include "claimgen/claimgen.h"
 #include "common/cp932.h"
-#include "shell/recording_message_boxes.h"
+#include "controls/recording_message_boxes.h"
 #include "temp_files.h"
 
 namespace pellora {

@@ -6,10 +6,10 @@
 
 #include <cerrno>
 
+#include "controls/recording_message_boxes.h"
 #include "csv/clsCSV.h"
 #include "display/load_csv_grid.h"
 #include "failing_io.h"
-#include "shell/recording_message_boxes.h"
 #include "temp_files.h"
 
 namespace pellora {

@@ -9,9 +9,9 @@
 
 #include "common/cp932.h"
 #include "common/utf.h"
+#include "controls/recording_message_boxes.h"
 #include "provider_database.h"
 #include "shell/frmPellora.h"
-#include "shell/recording_message_boxes.h"
 #include "text/profile_reader.h"
 
 namespace pellora {

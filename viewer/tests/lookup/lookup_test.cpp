@@ -9,10 +9,10 @@
 #include <memory>
 
 #include "common/utf.h"
+#include "controls/recording_message_boxes.h"
 #include "display/grid_layout.h"
 #include "provider_database.h"
 #include "shell/frmPellora.h"
-#include "shell/recording_message_boxes.h"
 #include "temp_files.h"
 #include "text/number_text.h"
 

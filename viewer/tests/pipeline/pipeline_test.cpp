@@ -12,12 +12,12 @@
 
 #include "claim_display.h"
 #include "common/utf.h"
+#include "controls/recording_message_boxes.h"
 #include "display/grid_layout.h"
 #include "errors/err_info.h"
 #include "errors/routine_error.h"
 #include "provider_database.h"
 #include "shell/frmPellora.h"
-#include "shell/recording_message_boxes.h"
 
 namespace pellora {
 namespace {

@@ -13,9 +13,9 @@
 #include "claim_display.h"
 #include "common/cp932.h"
 #include "common/utf.h"
+#include "controls/recording_message_boxes.h"
 #include "provider_database.h"
 #include "shell/frmPellora.h"
-#include "shell/recording_message_boxes.h"
 
 namespace pellora::testing {
 
