@@ -5,9 +5,10 @@
 // event procedures do; a view only draws the controls and forwards the
 // user's gestures, so every routine runs without a screen.
 //
-// The routines are defined by area: the display steps (raw record grid, file
-// kind and header, sort grid, display grid, totals) under display/, the
-// shell's (start-up, look-ups, file choice) under shell/.
+// The display steps (raw record grid, file kind and header, sort grid,
+// display grid, totals) are functions of display/ over the grids and labels
+// they read and write; the members of the same names below call them on
+// this window's controls (shell/display_steps.cpp).
 
 #include <array>
 #include <cstdint>
@@ -19,7 +20,7 @@
 #include "controls/controls.h"
 #include "controls/message_boxes.h"
 #include "grid/flex_grid.h"
-#include "jet_reader.h"
+#include "jet/jet_reader.h"
 #include "shell/common_dialog.h"
 #include "shell/frmSetDBname.h"
 #include "shell/window_design.h"
@@ -170,7 +171,7 @@ class frmPellora {
   // Every display row's person's name into column 4, from columns 2 and 3.
   void LookupInsuredNames();
 
-  // ---- Display pipeline (display/display_pipeline.cpp) ----
+  // ---- Display pipeline (shell/display_pipeline.cpp) ----
 
   // Shows the claim file whose path stands in lblCsvFname: every display
   // step and both look-ups, in their fixed order. A failure of a step ends
@@ -184,36 +185,29 @@ class frmPellora {
   // Positions are 16-bit: looking past position 32767 raises error 6.
   static std::int16_t CharPos(std::u16string_view s, std::u16string_view ch, std::int16_t mode);
 
-  // ---- Raw record grid (display/raw_record_grid.cpp) ----
+  // ---- Display steps (display/, called on this window's controls) ----
 
   // Copies a claim file into `grid`, reporting a failure in a message box.
   void LoadCsvGrid(const std::u16string& fileName, FlexGrid& grid);
-
-  // ---- File kind and header labels (display/header_labels.cpp) ----
-
+  // The header labels: lblHead emptied; the file kind into lblHead(1); its
+  // year-month into lblHead(0), with the caption beside it.
   void ClearHead();
   void SetFileKind();
   void SetHeadYearMonth();
-
-  // ---- Sort grid (display/sort_grid.cpp) ----
-
+  // vsfCsv's service records into vsfSort, which is then ordered by service
+  // year-month, insured-person number and insurer number.
   void BuildSortGrid();
-  // Orders the sort grid by service year-month, insured-person number and
-  // insurer number, as the display pipeline does right after BuildSortGrid.
   void SortSortGrid();
-
-  // ---- Display grid (display/viewer_grid.cpp) ----
-
+  // vsfViewer: prepared at start-up, built from vsfSort, re-sorted by the
+  // user's column.
   bool InitViewerGrid();
   void BuildViewerGrid();
   void SortViewerByColumn();
-
-  // ---- Totals grid (display/total_grid.cpp) ----
-
+  // vsfTotal: prepared at start-up, counted from vsfViewer, and its
+  // "サービス" and "ケアプラン" columns hidden for a benefit-management file
+  // in lblHead(1), shown otherwise.
   bool InitTotalGrid();
   void BuildTotalGrid();
-  // The widths of the "サービス" and "ケアプラン" columns by the file kind in
-  // lblHead(1): hidden for a benefit-management file, shown otherwise.
   void SetTotalWidthsByKind();
 
  private:
