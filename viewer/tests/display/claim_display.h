@@ -14,7 +14,7 @@
 #include "common/utf.h"
 #include "controls/recording_message_boxes.h"
 #include "shell/frmPellora.h"
-#include "temp_files.h"
+#include "tests/csv/temp_files.h"
 
 namespace pellora::testing {
 

@@ -13,7 +13,7 @@
 #include "claimgen/claimgen.h"
 #include "common/cp932.h"
 #include "controls/recording_message_boxes.h"
-#include "temp_files.h"
+#include "tests/csv/temp_files.h"
 
 namespace pellora {
 namespace {

@@ -10,8 +10,8 @@
 #include "common/cp932.h"
 #include "common/utf.h"
 #include "controls/recording_message_boxes.h"
-#include "provider_database.h"
 #include "shell/frmPellora.h"
+#include "tests/lookup/provider_database.h"
 #include "text/profile_reader.h"
 
 namespace pellora {

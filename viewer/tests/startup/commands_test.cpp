@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "display/grid_layout.h"
-#include "program_folder.h"
+#include "tests/startup/program_folder.h"
 
 namespace pellora {
 namespace {

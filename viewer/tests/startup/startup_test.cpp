@@ -6,7 +6,7 @@
 
 #include "display/grid_layout.h"
 #include "errors/err_info.h"
-#include "program_folder.h"
+#include "tests/startup/program_folder.h"
 
 namespace pellora {
 namespace {

@@ -20,7 +20,7 @@
 #include <functional>
 
 #include "display/grid_layout.h"
-#include "program_folder.h"
+#include "tests/startup/program_folder.h"
 #include "ui/look.h"
 #include "ui/main_window_view.h"
 

@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <string>
 
-#include "comma_locale.h"
 #include "errors/routine_error.h"
+#include "tests/text/comma_locale.h"
 #include "text/ansi_text.h"
 #include "text/number_text.h"
 
