@@ -27,7 +27,6 @@ void AddOneTo(FlexGrid& grid, int row, int col) {
 bool InitTotalGrid(FlexGrid& total) {
   try {
     total.SetRows(1);
-    total.SetDisplaySetting(kSharedDisplaySetting, kSharedDisplayValue);
     total.SetColWidth(total_col::kMonth, kMonthColumnWidth);
     return true;
   } catch (...) {

@@ -52,7 +52,6 @@ bool InitViewerGrid(FlexGrid& viewer) {
     viewer.SetRows(1);
     viewer.SetCols(kInitialCols);
     viewer.SetFormatString(kViewerHeadings);
-    viewer.SetDisplaySetting(kSharedDisplaySetting, kSharedDisplayValue);
     for (const auto& [col, twips] : kColumnWidths) viewer.SetColWidth(col, twips);
     return true;
   } catch (...) {

@@ -49,10 +49,11 @@ void frmPellora::comFileSelect_Click() {
   try {
     CommonDialog1.CancelError = true;
     ClearClaimDisplay();
-    CommonDialog1.Flags = CommonDialog::kHideReadOnly;
     CommonDialog1.Filter = kClaimFileFilter;
     CommonDialog1.FilterIndex = 1;
     CommonDialog1.InitDir = LastFolder;
+    // The dialog shows no read-only check box and takes a typed name whether
+    // or not such a file exists: there are no options to set.
     CommonDialog1.ShowOpen();
 
     const std::u16string path = CommonDialog1.FileName;

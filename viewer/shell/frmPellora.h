@@ -32,8 +32,6 @@ class frmPellora {
   static constexpr std::u16string_view kTitle = u"給付管理／介護報酬請求 CSVファイルビューア";
   // The title of the boxes that report a start-up failure.
   static constexpr std::u16string_view kErrorTitle = u"エラーメッセージ";
-  // The window's coordinate unit: twips.
-  static constexpr int kScaleTwips = 1;
 
   // The window as designed, before start-up: the message boxes are where its
   // routines report to the user.
@@ -72,9 +70,7 @@ class frmPellora {
   // Which controls show: the debug controls only in debug mode.
   std::array<bool, kMainControlCount> Visible{};
   bool IsVisible(MainControl control) const { return Visible[static_cast<std::size_t>(control)]; }
-  // The coordinate unit and the outer size, in twips (the design size until
-  // start-up decides).
-  int ScaleMode = 0;
+  // The outer size, in twips (the design size until start-up decides).
   TwipsSize Size = OuterSizeOf(kMainDesignClientSize);
   // The window has been closed: the program ends.
   bool Unloaded = false;
@@ -118,7 +114,8 @@ class frmPellora {
   // Reads the command line: DebugMode, CmdFileName, and the settings file's
   // path, which it returns.
   std::u16string GetIniFileName();
-  // Caption, coordinate unit, the debug controls and the window size.
+  // Caption, the debug controls and the window size. (Every position and
+  // size of the window is in twips, so there is no coordinate unit to set.)
   bool InitForm();
   // Closes the window; the program ends.
   void Unload();

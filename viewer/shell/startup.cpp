@@ -43,7 +43,6 @@ std::u16string frmPellora::GetIniFileName() {
 bool frmPellora::InitForm() {
   try {
     Caption = kTitle;
-    ScaleMode = kScaleTwips;
     if (DebugMode) {
       // The debug controls show in the window's design size.
       for (const MainControl debugControl : {MainControl::vsfCsv, MainControl::vsfSort, MainControl::lblCsvFname})

@@ -202,7 +202,6 @@ TEST(Startup, WithoutTheSwitchTheWindowHidesTheDebugControlsInItsNormalSize) {
   program.Start("");
   const frmPellora& w = program.window;
   EXPECT_EQ(w.Size, kMainNormalOuterSize);
-  EXPECT_EQ(w.ScaleMode, frmPellora::kScaleTwips);
   for (std::size_t i = 0; i < kMainControlCount; ++i) {
     const ControlDesign& design = Design(static_cast<MainControl>(i));
     EXPECT_EQ(w.Visible[i], !design.debugOnly) << U8(design.name);
