@@ -78,16 +78,8 @@ void frmPellora::Command1_Click() {
   if (NewDBname.empty()) return;
 
   ClearClaimDisplay();
-  DBFound = CheckDatabase(NewDBname);
-  if (DBFound) {
-    DBPath = NewDBname;
-    lblDBname[1].Text = NewDBname;
-    lblDBname[1].BackColor = kLightYellow;
-  } else {
-    DBPath.clear();
-    lblDBname[1].Text = kDatabaseNotFound;
-    lblDBname[1].BackColor = kPink;
-  }
+  // A chosen file that does not open is told in words instead of its path.
+  if (!UseDatabase(NewDBname)) lblDBname[1].Text = kDatabaseNotFound;
 }
 
 void frmPellora::vsfViewer_HeadingClick(int col) {

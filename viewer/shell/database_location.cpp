@@ -84,23 +84,21 @@ std::optional<std::u16string> frmPellora::GetSetting(const std::u16string& IniFN
 
 // The box shows the path whether or not it opens, so that the user sees
 // which file was meant; pink says it did not.
+bool frmPellora::UseDatabase(const std::u16string& path) {
+  DBFound = CheckDatabase(path);
+  DBPath = DBFound ? path : u"";
+  lblDBname[1].Text = path;
+  lblDBname[1].BackColor = DBFound ? kLightYellow : kPink;
+  return DBFound;
+}
+
+// A settings file that names no path at all is told in words; no path
+// opens, so the box is pink all the same.
 void frmPellora::ReadDatabaseLocation(const std::u16string& iniFileName) {
   const std::u16string path =
       GetSetting(iniFileName, std::u16string(kDatabasePathKey), std::u16string(kTab)).value_or(u"");
-  if (!path.empty()) {
-    lblDBname[1].Text = path;
-    lblDBname[1].BackColor = kLightYellow;
-  } else {
-    lblDBname[1].Text = kNoDatabaseGiven;
-    lblDBname[1].BackColor = kLightCyan;
-  }
-  DBFound = CheckDatabase(path);
-  if (DBFound) {
-    DBPath = path;
-  } else {
-    DBPath.clear();
-    lblDBname[1].BackColor = kPink;
-  }
+  UseDatabase(path);
+  if (path.empty()) lblDBname[1].Text = kNoDatabaseGiven;
 }
 
 }  // namespace pellora

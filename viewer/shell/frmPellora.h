@@ -157,8 +157,13 @@ class frmPellora {
   // it found.
   std::optional<std::u16string> GetSetting(const std::u16string& IniFN, const std::u16string& VarNm,
                                            const std::u16string& Sep);
-  // The database path from the settings file shown in its box, and
-  // DBFound and DBPath by whether it opens: the database steps of start-up.
+  // `path` as the database the names are read from: DBFound by whether it
+  // opens, DBPath the path when it does ("" otherwise), and the path shown
+  // in the database box, light yellow when it opens and pink when not.
+  // Returns DBFound.
+  bool UseDatabase(const std::u16string& path);
+  // The database path from the settings file, used as above: the database
+  // steps of start-up.
   void ReadDatabaseLocation(const std::u16string& iniFileName);
 
   // ---- Master-data look-ups (shell/master_data_lookups.cpp) ----
