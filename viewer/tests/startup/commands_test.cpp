@@ -260,6 +260,8 @@ TEST_F(DatabaseChoice, ADatabaseThatOpensReplacesTheOldOneAndClearsTheDisplay) {
 }
 
 TEST_F(DatabaseChoice, ADatabaseThatDoesNotOpenIsNotFound) {
+  std::u16string leadingBlank = u" ";
+  leadingBlank += U16(other);
   const struct {
     const char* what;
     std::u16string typed;
@@ -268,7 +270,7 @@ TEST_F(DatabaseChoice, ADatabaseThatDoesNotOpenIsNotFound) {
       {"a claim file", U16(claim)},
       {"a folder", U16(program.dir.path())},
       // Taken exactly as typed: with a blank in front it names no file.
-      {"path with a leading blank", u" " + U16(other)},
+      {"path with a leading blank", leadingBlank},
   };
   for (const auto& c : cases) {
     dialogs.answer = [&](frmSetDBname& d) {

@@ -214,7 +214,9 @@ TEST(Startup, AClaimFileOnTheCommandLineIsShownAtOnce) {
   ProgramFolder program;
   program.WriteDatabase();
   const auto claim = program.WriteClaim("2024年04月/請求 データ.csv", KnownAndUnknownPersons());
-  program.Start(" " + claim.string() + " ");
+  std::string commandLine = " ";
+  commandLine.append(claim.string()).append(" ");
+  program.Start(commandLine);
   const frmPellora& w = program.window;
 
   EXPECT_TRUE(program.ui.shown.empty());
