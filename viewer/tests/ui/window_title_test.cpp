@@ -30,8 +30,9 @@
 #include "ui/look.h"
 #include "ui/main_window_view.h"
 
-// Fontconfig keeps its caches for the life of the process.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+// Fontconfig keeps its caches for the life of the process, and so does
+// D-Bus the connection state that Qt's X11 platform opens.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\nleak:libdbus-1.so\n"; }
 
 namespace pellora::ui {
 namespace {
