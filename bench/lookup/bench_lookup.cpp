@@ -17,11 +17,11 @@
 #include <string>
 
 #include "common/utf.h"
+#include "controls/recording_message_boxes.h"
 #include "display/grid_layout.h"
-#include "jet_reader.h"
+#include "jet/jet_reader.h"
 #include "jet_writer.h"
 #include "shell/frmPellora.h"
-#include "shell/recording_message_boxes.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <string_view>
 
 #include "common/utf.h"
+#include "errors/err_info.h"
 #include "export/display_export.h"
 #include "export/terminal_text.h"
-#include "shell/err_info.h"
 #include "shell/frmPellora.h"
 
 namespace pellora::exporting {
@@ -119,15 +119,6 @@ class TerminalMessageBoxes : public MessageBoxes {
   int shown_ = 0;
 };
 
-// A database named on the command line, checked as the database dialog
-// checks the one the user names.
-void UseDatabase(frmPellora& w, const std::u16string& path) {
-  w.lblDBname[1].Text = path;
-  w.DBFound = w.CheckDatabase(path);
-  w.DBPath = w.DBFound ? path : u"";
-  w.lblDBname[1].BackColor = w.DBFound ? kLightYellow : kPink;
-}
-
 }  // namespace
 
 int RunExport(std::span<const std::string> arguments, std::ostream& out, std::ostream& err) {
@@ -152,7 +143,9 @@ int RunExport(std::span<const std::string> arguments, std::ostream& out, std::os
     return kExitOutputFailed;
   }
   if (options->db) {
-    UseDatabase(w, common::Utf8ToUtf16(*options->db));
+    // A database named on the command line, used as the database dialog
+    // uses the one the user names.
+    w.UseDatabase(common::Utf8ToUtf16(*options->db));
   } else {
     const std::u16string ini = options->ini ? common::Utf8ToUtf16(*options->ini) : w.DefaultIniFileName();
     w.lblDBname[0].Text = ini;

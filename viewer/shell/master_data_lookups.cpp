@@ -16,8 +16,8 @@
 
 #include "display/grid_layout.h"
 #include "shell/frmPellora.h"
-#include "shell/number_text.h"
-#include "shell/platform_path.h"
+#include "text/number_text.h"
+#include "text/platform_path.h"
 
 namespace pellora {
 namespace {

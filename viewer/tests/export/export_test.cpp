@@ -10,8 +10,8 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
-#include "claim_display.h"
-#include "provider_database.h"
+#include "tests/display/claim_display.h"
+#include "tests/lookup/provider_database.h"
 
 extern char** environ;
 

@@ -9,12 +9,12 @@
 #include <memory>
 
 #include "common/utf.h"
+#include "controls/recording_message_boxes.h"
 #include "display/grid_layout.h"
-#include "provider_database.h"
 #include "shell/frmPellora.h"
-#include "shell/number_text.h"
-#include "shell/recording_message_boxes.h"
-#include "temp_files.h"
+#include "tests/csv/temp_files.h"
+#include "tests/lookup/provider_database.h"
+#include "text/number_text.h"
 
 namespace pellora {
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "jet_fixtures.h"
-#include "jet_writer.h"
+#include "jetwriter/jet_writer.h"
+#include "tests/jet/jet_fixtures.h"
 
 namespace pellora::testing {
 

@@ -10,14 +10,14 @@
 #include <memory>
 #include <random>
 
-#include "claim_display.h"
 #include "common/utf.h"
+#include "controls/recording_message_boxes.h"
 #include "display/grid_layout.h"
-#include "provider_database.h"
-#include "shell/err_info.h"
+#include "errors/err_info.h"
+#include "errors/routine_error.h"
 #include "shell/frmPellora.h"
-#include "shell/recording_message_boxes.h"
-#include "shell/routine_error.h"
+#include "tests/display/claim_display.h"
+#include "tests/lookup/provider_database.h"
 
 namespace pellora {
 namespace {

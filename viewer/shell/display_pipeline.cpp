@@ -5,8 +5,8 @@
 #include <limits>
 
 #include "display/claim_records.h"
+#include "errors/routine_error.h"
 #include "shell/frmPellora.h"
-#include "shell/routine_error.h"
 
 namespace pellora {
 

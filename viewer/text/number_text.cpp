@@ -1,4 +1,4 @@
-#include "shell/number_text.h"
+#include "text/number_text.h"
 
 #include <cfloat>
 #include <charconv>

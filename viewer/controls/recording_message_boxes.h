@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/message_boxes.h"
+#include "controls/message_boxes.h"
 
 namespace pellora {
 

@@ -1,9 +1,9 @@
-#include "shell/ansi_text.h"
+#include "text/ansi_text.h"
 
 #include <limits>
 
 #include "common/cp932.h"
-#include "shell/routine_error.h"
+#include "errors/routine_error.h"
 
 namespace pellora {
 

@@ -9,10 +9,10 @@
 #include <cstdio>
 #include <string>
 
-#include "comma_locale.h"
-#include "shell/ansi_text.h"
-#include "shell/number_text.h"
-#include "shell/routine_error.h"
+#include "errors/routine_error.h"
+#include "tests/text/comma_locale.h"
+#include "text/ansi_text.h"
+#include "text/number_text.h"
 
 namespace pellora {
 namespace {

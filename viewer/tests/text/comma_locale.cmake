@@ -3,7 +3,7 @@
 # so one is compiled once into the build folder from the system's locale
 # sources when they are there; the tests skip when it could not be made.
 # Sets PELLORA_TEST_LOCALES to the folder that holds it; a test program that
-# uses it also takes locale_leak_suppression.cpp as a source.
+# uses it also links pellora_comma_locale (text/CMakeLists.txt).
 set(PELLORA_TEST_LOCALES ${CMAKE_BINARY_DIR}/test-locales)
 if(NOT EXISTS ${PELLORA_TEST_LOCALES}/de_DE.UTF-8/LC_NUMERIC)
   find_program(LOCALEDEF_PROGRAM localedef)

@@ -1,4 +1,4 @@
-#include "shell/routine_error.h"
+#include "errors/routine_error.h"
 
 #include <string>
 

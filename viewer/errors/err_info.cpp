@@ -1,9 +1,9 @@
-#include "shell/err_info.h"
+#include "errors/err_info.h"
 
 #include <exception>
 #include <new>
 
-#include "csv/basic_error.h"
+#include "errors/basic_error.h"
 
 namespace pellora {
 

@@ -1,4 +1,4 @@
-#include "shell/platform_path.h"
+#include "text/platform_path.h"
 
 #include "common/utf.h"
 

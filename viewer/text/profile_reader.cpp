@@ -1,4 +1,4 @@
-#include "shell/profile_reader.h"
+#include "text/profile_reader.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <cerrno>
 
 #include "common/cp932.h"
-#include "shell/platform_path.h"
+#include "text/platform_path.h"
 
 namespace pellora {
 namespace {

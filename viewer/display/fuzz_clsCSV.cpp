@@ -16,12 +16,12 @@
 #include <string>
 #include <vector>
 
-#include "csv/clsCSV.h"
 #include "common/cp932.h"
 #include "common/utf.h"
+#include "controls/recording_message_boxes.h"
+#include "csv/clsCSV.h"
 #include "display/load_csv_grid.h"
 #include "grid/sort_rules.h"
-#include "shell/recording_message_boxes.h"
 
 namespace {
 
