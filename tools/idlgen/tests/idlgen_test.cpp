@@ -62,7 +62,7 @@ library PaintLib {
 
 std::string Header(const char* fill, int blue) {
   return std::string(R"(#pragma once
-#include "com.h"
+#include "automation/com.h"
 typedef enum tColour { tRed = 1, tBlue = )") +
          std::to_string(blue) + R"( } tColour;
 struct IPaint : public IDispatch {

@@ -1,6 +1,6 @@
 // The public header that tools/idlgen/tests/data/sample.idl describes.
 #pragma once
-#include "com.h"
+#include "automation/com.h"
 
 typedef enum tKind { tNone = 0, tNext = 1, tBoth = 3, tAll = -1 } tKind;
 
