@@ -17,7 +17,7 @@
 #include <string_view>
 
 #include "grid/flex_grid.h"
-#include "jet_reader.h"
+#include "jet/jet_reader.h"
 #include "shell/common_dialog.h"
 #include "shell/controls.h"
 #include "shell/frmSetDBname.h"
@@ -104,8 +104,6 @@ class frmPellora {
   // The program's own folder: the executable's, unless a test puts the
   // program somewhere else. velkar.ini and the default data.qdr live here.
   std::u16string ProgramFolder;
-  // How the database is read: the reader program and its time limit.
-  jet::ReadOptions DatabaseReadOptions;
 
   // ---- Start-up (shell/startup.cpp) ----
 

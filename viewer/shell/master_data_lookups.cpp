@@ -10,6 +10,16 @@
 // Numbers are compared as they are, never pasted into query text, so a
 // quote inside a number is just one more character: such a number finds
 // the row that carries exactly it, and otherwise no row, like any number.
+//
+// A database may keep a key column as a number rather than text. Jet
+// compares a quoted number with such a column as numbers ('001234' equals
+// 1234), and so do the look-ups. A text that is no number at all would make
+// Jet fail the whole query (a type mismatch); here it finds no row, as a
+// quote in a number does, so that one odd number in a claim file does not
+// cost every other person's name.
+//
+// The read is all or nothing: a table that cannot be read whole fills in no
+// name at all, and every field the look-up was responsible for turns pink.
 
 #include <functional>
 #include <unordered_map>
@@ -17,7 +27,6 @@
 #include "display/grid_layout.h"
 #include "shell/frmPellora.h"
 #include "shell/number_text.h"
-#include "shell/platform_path.h"
 
 namespace pellora {
 namespace {
@@ -31,11 +40,24 @@ constexpr std::size_t kInsuredNumber = 0, kInsurerNumber = 1, kPersonName = 2;
 // A name as its field shows it: a NULL name is "".
 std::u16string_view NameText(std::optional<std::u16string_view> name) { return name.value_or(u""); }
 
-jet::ReadResult ReadMasterTable(const std::u16string& database, const jet::TableRequest& table,
-                                const jet::ReadOptions& options) {
-  const std::optional<std::filesystem::path> file = PlatformPath(database);
-  if (!file) return jet::ReadResult{false, "not a path", {}};
-  return jet::ReadJetTables(*file, {table}, options);
+// The master table, or nothing when it cannot serve: not read, or its name
+// column not text (a name kept as a number is no name).
+std::optional<jet::Table> ReadMasterTable(const std::u16string& database, const jet::TableRequest& request,
+                                          std::size_t nameColumn) {
+  jet::ReadResult read = jet::ReadJetTables(database, {request});
+  if (!read.ok) return std::nullopt;
+  const jet::ColumnType name = read.tables.front().columnType(nameColumn);
+  if (name != jet::ColumnType::Text && name != jet::ColumnType::Memo) return std::nullopt;
+  return std::move(read.tables.front());
+}
+
+// A number text in the form column `column` of `table` holds its keys: as
+// it is for a text column; for a number column the number it reads as, or
+// nothing when it reads as none.
+std::optional<std::u16string> KeyIn(const jet::Table& table, std::size_t column, std::u16string_view text) {
+  if (!jet::IsNumberType(table.columnType(column))) return std::u16string(text);
+  if (!IsNumberText(text)) return std::nullopt;
+  return jet::NumberText(ValueOfText(text));
 }
 
 // The insurer number as m_insd holds it: a number as at least six digits
@@ -60,7 +82,10 @@ class InsuredNameIndex {
 
   // The name of the person's first row; nothing when there is no row.
   std::optional<std::u16string_view> Find(std::u16string_view insured, std::u16string_view insurer) const {
-    const auto it = first_.find(Key{insured, insurer});
+    const std::optional<std::u16string> insuredKey = KeyIn(table_, kInsuredNumber, insured);
+    const std::optional<std::u16string> insurerKey = KeyIn(table_, kInsurerNumber, InsurerKey(insurer));
+    if (!insuredKey || !insurerKey) return std::nullopt;
+    const auto it = first_.find(Key{*insuredKey, *insurerKey});
     if (it == first_.end()) return std::nullopt;
     return NameText(table_.text(it->second, kPersonName));
   }
@@ -92,16 +117,15 @@ void frmPellora::LookupProviderName() {
     return;
   }
   try {
-    const jet::ReadResult read = ReadMasterTable(DBPath, kProviderTable, DatabaseReadOptions);
-    if (!read.ok) {
+    const std::optional<jet::Table> m_pvd = ReadMasterTable(DBPath, kProviderTable, kProviderName);
+    if (!m_pvd) {
       name.BackColor = kPink;
       return;
     }
-    const jet::Table& m_pvd = read.tables.front();
-    const std::u16string& number = lblHead[2].Caption;
-    for (std::size_t row = 0; row < m_pvd.rowCount(); ++row) {
-      if (m_pvd.text(row, kProviderNumber) == std::u16string_view(number)) {
-        name.Caption = NameText(m_pvd.text(row, kProviderName));
+    const std::optional<std::u16string> number = KeyIn(*m_pvd, kProviderNumber, lblHead[2].Caption);
+    for (std::size_t row = 0; number && row < m_pvd->rowCount(); ++row) {
+      if (m_pvd->text(row, kProviderNumber) == std::u16string_view(*number)) {
+        name.Caption = NameText(m_pvd->text(row, kProviderName));
         name.BackColor = kLightYellow;
         return;
       }
@@ -112,10 +136,6 @@ void frmPellora::LookupProviderName() {
   }
 }
 
-// A failed read still hands back the rows it read before failing; their
-// names are filled in as if the look-up had got that far, and then every
-// name cell turns pink: the user keeps what was found and sees that the
-// look-up did not finish.
 void frmPellora::LookupInsuredNames() {
   const int rows = vsfViewer.Rows();
   auto colourEveryNameCell = [&](OleColor colour) {
@@ -130,20 +150,20 @@ void frmPellora::LookupInsuredNames() {
     colourEveryNameCell(kPink);
   } else if (rows > 1) {  // with no person to name, there is nothing to read
     try {
-      const jet::ReadResult read = ReadMasterTable(DBPath, kInsuredTable, DatabaseReadOptions);
-      if (!read.tables.empty()) {
-        const InsuredNameIndex index(read.tables.front());
+      const std::optional<jet::Table> m_insd = ReadMasterTable(DBPath, kInsuredTable, kPersonName);
+      if (!m_insd) {
+        colourEveryNameCell(kPink);
+      } else {
+        const InsuredNameIndex index(*m_insd);
         for (int r = 1; r < rows; ++r) {
           const std::optional<std::u16string_view> name =
-              index.Find(vsfViewer.TextMatrix(r, viewer_col::kInsured),
-                         InsurerKey(vsfViewer.TextMatrix(r, viewer_col::kInsurer)));
+              index.Find(vsfViewer.TextMatrix(r, viewer_col::kInsured), vsfViewer.TextMatrix(r, viewer_col::kInsurer));
           vsfViewer.SetRow(r);
           vsfViewer.SetCol(viewer_col::kName);
           if (name) vsfViewer.SetTextMatrix(r, viewer_col::kName, *name);
           vsfViewer.SetCellBackColor(name ? kLightYellow : kLightCyan);
         }
       }
-      if (!read.ok) colourEveryNameCell(kPink);
     } catch (...) {
       colourEveryNameCell(kPink);
     }

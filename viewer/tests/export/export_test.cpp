@@ -295,16 +295,13 @@ TEST_F(Export, OutputThatCannotBeWrittenIsAFailure) {
 
 // ---- The database found as start-up finds it ----
 
-// A copy of the program (and its database reader) in a folder of its own,
-// where velkar.ini and data.qdr are looked for.
+// A copy of the program in a folder of its own, where velkar.ini and
+// data.qdr are looked for.
 class InstalledExport : public Export {
  protected:
   void SetUp() override {
     std::filesystem::create_directory(dir / "program");
-    for (const char* name : {"pellora-export", "pellora-jetread"}) {
-      std::filesystem::copy_file(std::filesystem::path(PELLORA_EXPORT).parent_path() / name,
-                                 dir / "program" / name);
-    }
+    std::filesystem::copy_file(PELLORA_EXPORT, dir / "program" / "pellora-export");
   }
   std::filesystem::path ProgramFolder() const { return dir / "program"; }
   void WriteSettings(const std::filesystem::path& file, const std::string& text) {
