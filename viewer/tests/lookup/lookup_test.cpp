@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <memory>
+#include <span>
 
 #include "common/utf.h"
 #include "display/grid_layout.h"
@@ -95,8 +96,28 @@ struct PersonCase {
   OleColor colour;
 };
 
+// One display row per case, named by LookupInsuredNames and checked: its
+// name, its colour, and its numbers untouched.
+void LookUpPersons(NameLookup& lookup, std::span<const PersonCase> cases) {
+  std::vector<std::pair<std::string, std::string>> persons;
+  for (const PersonCase& c : cases) persons.emplace_back(c.insured, c.insurer);
+  lookup.ShowPersons(persons);
+
+  lookup.window().LookupInsuredNames();
+
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    const int r = static_cast<int>(i) + 1;
+    const PersonCase& c = cases[i];
+    EXPECT_EQ(lookup.NameAt(r), c.name.value_or(std::u16string(kEarlierText)))
+        << c.what << ": got " << Printable(lookup.NameAt(r));
+    EXPECT_EQ(lookup.ColourAt(r), c.colour) << c.what;
+    EXPECT_EQ(lookup.window().vsfViewer.TextMatrix(r, viewer_col::kInsurer), common::Utf8ToUtf16(c.insurer)) << c.what;
+  }
+  lookup.ExpectCurrentCellAtOrigin();
+}
+
 TEST_P(EveryDatabaseForm, EachPersonIsNamedByTheFirstRowWithBothNumbersExactly) {
-  const std::vector<PersonCase> cases = {
+  const PersonCase cases[] = {
       {"name found", "0000000001", "131011", u"髙橋 一郎", kLightYellow},
       {"NULL name", "0000000002", "131011", u"", kLightYellow},
       {"four-digit insurer number", "0000000003", "1234", u"鈴木～花子", kLightYellow},
@@ -117,22 +138,7 @@ TEST_P(EveryDatabaseForm, EachPersonIsNamedByTheFirstRowWithBothNumbersExactly) 
       {"empty insurer number never meets a NULL", "0000000010", "", std::nullopt, kLightCyan},
       {"insurer text that is no number stays as it is", "0000000001", "13101x", std::nullopt, kLightCyan},
   };
-  std::vector<std::pair<std::string, std::string>> persons;
-  for (const PersonCase& c : cases) persons.emplace_back(c.insured, c.insurer);
-  lookup.ShowPersons(persons);
-
-  lookup.window().LookupInsuredNames();
-
-  for (std::size_t i = 0; i < cases.size(); ++i) {
-    const int r = static_cast<int>(i) + 1;
-    const PersonCase& c = cases[i];
-    EXPECT_EQ(lookup.NameAt(r), c.name.value_or(std::u16string(kEarlierText)))
-        << c.what << ": got " << Printable(lookup.NameAt(r));
-    EXPECT_EQ(lookup.ColourAt(r), c.colour) << c.what;
-    // The numbers themselves are never touched.
-    EXPECT_EQ(lookup.window().vsfViewer.TextMatrix(r, viewer_col::kInsurer), common::Utf8ToUtf16(c.insurer)) << c.what;
-  }
-  lookup.ExpectCurrentCellAtOrigin();
+  LookUpPersons(lookup, cases);
 }
 
 struct ProviderCase {
@@ -338,22 +344,13 @@ TEST(NumberKeyColumns, CompareAsNumbers) {
       {"a quote in the number", "00'01", "131011", std::nullopt, kLightCyan},
       {"no number at all", "", "131011", std::nullopt, kLightCyan},
   };
-  std::vector<std::pair<std::string, std::string>> persons;
-  for (const PersonCase& c : cases) persons.emplace_back(c.insured, c.insurer);
-  lookup.ShowPersons(persons);
+  LookUpPersons(lookup, cases);
+
   frmPellora& w = lookup.window();
   w.lblHead[2].Caption = u"01371234567";
-
   w.LookupProviderName();
-  w.LookupInsuredNames();
-
   EXPECT_EQ(w.lblHead[3].Caption, u"数値の事業所");
   EXPECT_EQ(w.lblHead[3].BackColor, kLightYellow);
-  for (std::size_t i = 0; i < std::size(cases); ++i) {
-    const int r = static_cast<int>(i) + 1;
-    EXPECT_EQ(lookup.NameAt(r), cases[i].name.value_or(std::u16string(kEarlierText))) << cases[i].what;
-    EXPECT_EQ(lookup.ColourAt(r), cases[i].colour) << cases[i].what;
-  }
 }
 
 // ---- The insurer number's form ----
