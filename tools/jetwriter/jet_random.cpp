@@ -196,7 +196,9 @@ Database RandomDatabase(std::uint64_t seed, const RandomLimits& limits) {
     db.tables.push_back(std::move(*t));
   }
   for (std::size_t k = 0, n = r.Below(4); k < n; ++k) {
-    Table t{"t" + std::to_string(k), {}, {}};
+    Table t;
+    t.name = "t";
+    t.name += std::to_string(k);
     std::set<std::string> names;
     for (std::size_t c = r.Between(1, 14); c > 0; --c) t.columns.push_back(RandomColumn(r, names, jet4));
     FillRows(r, t, jet4, limits);

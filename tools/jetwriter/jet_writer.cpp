@@ -396,14 +396,15 @@ std::vector<std::uint8_t> MemoInRow(const Format& fmt, const Column& column, std
     throw JetWriteError("column " + column.name + ": a memo of " + std::to_string(data.size()) +
                         " bytes does not fit one LVAL row");
   }
-  std::vector<std::uint8_t> header(kLongValueHeader, 0);
   const auto length = static_cast<std::uint32_t>(data.size());
   outside = storage != MemoStorage::InRow;
   if (!outside) {
-    PutU32(header, 0, length | kLongValueInRow);
-    header.insert(header.end(), data.begin(), data.end());
-    return header;
+    std::vector<std::uint8_t> inRow(kLongValueHeader + data.size(), 0);
+    PutU32(inRow, 0, length | kLongValueInRow);
+    std::copy(data.begin(), data.end(), inRow.begin() + kLongValueHeader);
+    return inRow;
   }
+  std::vector<std::uint8_t> header(kLongValueHeader, 0);
   const bool chained = storage == MemoStorage::LvalChain;
   PutU32(header, 0, length | (chained ? 0 : kLongValueOneRow));
   const std::size_t linkBytes = column.chainLinkBytes ? column.chainLinkBytes : oneRow - kChainLink;
@@ -880,9 +881,8 @@ std::vector<Page> LayOutLongValues(const Format& fmt, std::vector<LongValue>& lo
     }
     for (std::size_t at = 0; at < lv.data.size(); at += lv.linkBytes) {
       const std::size_t n = std::min(lv.linkBytes, lv.data.size() - at);
-      std::vector<std::uint8_t> link(kChainLink, 0);
-      link.insert(link.end(), lv.data.begin() + static_cast<std::ptrdiff_t>(at),
-                  lv.data.begin() + static_cast<std::ptrdiff_t>(at + n));
+      std::vector<std::uint8_t> link(kChainLink + n, 0);
+      std::copy_n(lv.data.begin() + static_cast<std::ptrdiff_t>(at), n, link.begin() + kChainLink);
       rows.push_back({std::move(link), &lv});
     }
   }

@@ -32,7 +32,8 @@ std::string JsonCurrency(std::int64_t tenThousandths) {
   // In unsigned arithmetic, so that the most negative amount has a magnitude.
   const std::uint64_t magnitude =
       negative ? 0 - static_cast<std::uint64_t>(tenThousandths) : static_cast<std::uint64_t>(tenThousandths);
-  std::string text = (negative ? "-" : "") + std::to_string(magnitude / 10000);
+  std::string text = negative ? "-" : "";
+  text += std::to_string(magnitude / 10000);
   if (std::uint64_t fraction = magnitude % 10000; fraction != 0) {
     char decimals[8];
     std::snprintf(decimals, sizeof decimals, ".%04u", static_cast<unsigned>(fraction));
@@ -82,8 +83,12 @@ std::string LeftOutKind(const jet::ColumnInfo& column) {
     case jet::ColumnType::Guid: return "replication ID";
     case jet::ColumnType::Numeric: return "decimal";
     case jet::ColumnType::Complex: return "attachment or multi-valued";
-    default:
-      return jet::IsDecodedType(column.type) ? "calculated" : "type " + std::to_string(static_cast<int>(column.type));
+    default: {
+      if (jet::IsDecodedType(column.type)) return "calculated";
+      std::string kind = "type ";
+      kind += std::to_string(static_cast<int>(column.type));
+      return kind;
+    }
   }
 }
 

@@ -47,6 +47,14 @@ class TableFiller {
  public:
   TableFiller(Table& table, std::vector<ColumnType> types) : table_(table) { table_.types_ = std::move(types); }
 
+  // Room for the rows the definition records, as far as the file can hold
+  // them, so that a large table is not copied over and over as it grows.
+  void Reserve(std::uint64_t rows, std::uint64_t fileSize) {
+    const std::uint64_t likely = std::min<std::uint64_t>(rows, fileSize / 16);
+    table_.cells_.reserve(static_cast<std::size_t>(likely * table_.columns_.size()));
+    table_.chars_.reserve(static_cast<std::size_t>(likely * 8 * table_.columns_.size()));
+  }
+
   void Null() { table_.cells_.push_back({0, Table::kNullLength}); }
   // Opens a cell whose characters the caller appends to text(), then Close.
   std::u16string& Open() {
@@ -111,6 +119,7 @@ void ReadTable(const Database& db, const Catalog& catalog, const TableRequest& r
     types.push_back(c.type);
   }
   TableFiller fill(out, std::move(types));
+  fill.Reserve(definition.recordedRows, db.fileSize());
   RowCracker cracker(db, definition);
   ValueDecoder values(db);
   InTable(request.table, [&] {

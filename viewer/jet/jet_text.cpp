@@ -27,21 +27,26 @@ void AppendJet4Text(std::span<const std::uint8_t> stored, std::u16string& out) {
   // Compressed text starts FF FE, then one byte per character until a 00
   // byte switches to two bytes per character (and the next 00 back).
   if (stored.size() >= 2 && stored[0] == 0xFF && stored[1] == 0xFE) {
+    // Never more characters than bytes: written in place, then cut to size.
+    const std::size_t start = out.size();
+    out.resize(start + stored.size());
+    char16_t* next = out.data() + start;
     bool oneByteMode = true;
     for (std::size_t i = 2; i < stored.size();) {
       if (stored[i] == 0x00) {
         oneByteMode = !oneByteMode;
         ++i;
       } else if (oneByteMode) {
-        out.push_back(stored[i++]);
+        *next++ = stored[i++];
       } else if (i + 1 < stored.size()) {
-        out.push_back(Unit(stored[i], stored[i + 1]));
+        *next++ = Unit(stored[i], stored[i + 1]);
         i += 2;
       } else {
-        out.push_back(kReplacementCharacter);  // half a character at the end
+        *next++ = kReplacementCharacter;  // half a character at the end
         ++i;
       }
     }
+    out.resize(static_cast<std::size_t>(next - out.data()));
     return;
   }
   const std::size_t start = out.size();

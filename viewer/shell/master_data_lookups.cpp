@@ -21,8 +21,9 @@
 // The read is all or nothing: a table that cannot be read whole fills in no
 // name at all, and every field the look-up was responsible for turns pink.
 
+#include <cstdint>
 #include <functional>
-#include <unordered_map>
+#include <vector>
 
 #include "display/grid_layout.h"
 #include "shell/frmPellora.h"
@@ -66,46 +67,89 @@ std::u16string InsurerKey(std::u16string_view text) {
   return IsNumberText(text) ? ZeroPad6(text) : std::u16string(text);
 }
 
-// m_insd in memory: for each (insd_no, insr_no), the first row that has
-// it. A NULL key equals nothing, as in a query. The index refers into the
-// table, which must outlive it.
-class InsuredNameIndex {
+// The persons' names for all display rows at once. The keys the rows ask
+// for are gathered first; one pass over m_insd then notes, for each key,
+// the first row in table order that has it. A NULL key equals nothing, as
+// in a query. (Indexing all of m_insd instead would hash and keep every
+// person of a large provider for the few thousand a claim file names.)
+//
+// The keys sit in an open-addressing table of their own: a slot holds the
+// number of a wanted key plus one, 0 marks it free, and a key's probe runs
+// from its hash to the first free slot.
+class InsuredNames {
  public:
-  explicit InsuredNameIndex(const jet::Table& m_insd) : table_(m_insd) {
-    first_.reserve(m_insd.rowCount());
-    for (std::size_t row = 0; row < m_insd.rowCount(); ++row) {
-      const auto insured = m_insd.text(row, kInsuredNumber);
-      const auto insurer = m_insd.text(row, kInsurerNumber);
-      if (insured && insurer) first_.try_emplace(Key{*insured, *insurer}, row);
+  InsuredNames(const jet::Table& m_insd, std::size_t displayRows) : table_(m_insd) {
+    std::size_t capacity = 16;
+    while (capacity < 2 * displayRows) capacity *= 2;
+    slots_.assign(capacity, 0);
+  }
+
+  // Registers the numbers of a display row; returns what Name takes, or
+  // nothing for numbers no row can have (a text where the column holds
+  // numbers).
+  std::optional<std::size_t> Want(std::u16string_view insured, std::u16string_view insurer) {
+    std::optional<std::u16string> insuredKey = KeyIn(table_, kInsuredNumber, insured);
+    std::optional<std::u16string> insurerKey = KeyIn(table_, kInsurerNumber, InsurerKey(insurer));
+    if (!insuredKey || !insurerKey) return std::nullopt;
+    const std::size_t hash = Hash(*insuredKey, *insurerKey);
+    std::uint32_t& slot = Probe(hash, *insuredKey, *insurerKey);
+    if (slot == 0) {
+      wanted_.push_back({std::move(*insuredKey), std::move(*insurerKey), hash, std::nullopt});
+      slot = static_cast<std::uint32_t>(wanted_.size());
+    }
+    return slot - 1;
+  }
+
+  // The pass over the table, once every row is wanted.
+  void Find() {
+    std::size_t left = wanted_.size();
+    for (std::size_t row = 0; row < table_.rowCount() && left > 0; ++row) {
+      const auto insured = table_.text(row, kInsuredNumber);
+      const auto insurer = table_.text(row, kInsurerNumber);
+      if (!insured || !insurer) continue;
+      const std::uint32_t slot = Probe(Hash(*insured, *insurer), *insured, *insurer);
+      if (slot != 0 && !wanted_[slot - 1].row) {
+        wanted_[slot - 1].row = row;
+        --left;
+      }
     }
   }
 
-  // The name of the person's first row; nothing when there is no row.
-  std::optional<std::u16string_view> Find(std::u16string_view insured, std::u16string_view insurer) const {
-    const std::optional<std::u16string> insuredKey = KeyIn(table_, kInsuredNumber, insured);
-    const std::optional<std::u16string> insurerKey = KeyIn(table_, kInsurerNumber, InsurerKey(insurer));
-    if (!insuredKey || !insurerKey) return std::nullopt;
-    const auto it = first_.find(Key{*insuredKey, *insurerKey});
-    if (it == first_.end()) return std::nullopt;
-    return NameText(table_.text(it->second, kPersonName));
+  // The name of the first row with the wanted numbers; nothing when no row
+  // has them.
+  std::optional<std::u16string_view> Name(std::size_t wanted) const {
+    const std::optional<std::size_t> row = wanted_[wanted].row;
+    if (!row) return std::nullopt;
+    return NameText(table_.text(*row, kPersonName));
   }
 
  private:
-  struct Key {
-    std::u16string_view insured;
-    std::u16string_view insurer;
-    bool operator==(const Key&) const = default;
-  };
-  struct KeyHash {
-    std::size_t operator()(const Key& k) const {
-      const std::size_t a = std::hash<std::u16string_view>{}(k.insured);
-      const std::size_t b = std::hash<std::u16string_view>{}(k.insurer);
-      return a ^ (b + 0x9e3779b97f4a7c15ull + (a << 6) + (a >> 2));
-    }
+  struct Wanted {
+    std::u16string insured, insurer;
+    std::size_t hash = 0;
+    std::optional<std::size_t> row;
   };
 
+  static std::size_t Hash(std::u16string_view insured, std::u16string_view insurer) {
+    const std::size_t a = std::hash<std::u16string_view>{}(insured);
+    const std::size_t b = std::hash<std::u16string_view>{}(insurer);
+    return a ^ (b + 0x9e3779b97f4a7c15ull + (a << 6) + (a >> 2));
+  }
+
+  // The slot of the key, or the free slot where it would go.
+  std::uint32_t& Probe(std::size_t hash, std::u16string_view insured, std::u16string_view insurer) {
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+      std::uint32_t& slot = slots_[i];
+      if (slot == 0) return slot;
+      const Wanted& w = wanted_[slot - 1];
+      if (w.hash == hash && w.insured == insured && w.insurer == insurer) return slot;
+    }
+  }
+
   const jet::Table& table_;
-  std::unordered_map<Key, std::size_t, KeyHash> first_;
+  std::vector<Wanted> wanted_;
+  std::vector<std::uint32_t> slots_;  // at most half of them used
 };
 
 }  // namespace
@@ -154,10 +198,16 @@ void frmPellora::LookupInsuredNames() {
       if (!m_insd) {
         colourEveryNameCell(kPink);
       } else {
-        const InsuredNameIndex index(*m_insd);
+        InsuredNames names(*m_insd, static_cast<std::size_t>(rows));
+        std::vector<std::optional<std::size_t>> wanted(static_cast<std::size_t>(rows));
         for (int r = 1; r < rows; ++r) {
-          const std::optional<std::u16string_view> name =
-              index.Find(vsfViewer.TextMatrix(r, viewer_col::kInsured), vsfViewer.TextMatrix(r, viewer_col::kInsurer));
+          wanted[static_cast<std::size_t>(r)] =
+              names.Want(vsfViewer.TextMatrix(r, viewer_col::kInsured), vsfViewer.TextMatrix(r, viewer_col::kInsurer));
+        }
+        names.Find();
+        for (int r = 1; r < rows; ++r) {
+          const std::optional<std::size_t> key = wanted[static_cast<std::size_t>(r)];
+          const std::optional<std::u16string_view> name = key ? names.Name(*key) : std::nullopt;
           vsfViewer.SetRow(r);
           vsfViewer.SetCol(viewer_col::kName);
           if (name) vsfViewer.SetTextMatrix(r, viewer_col::kName, *name);
