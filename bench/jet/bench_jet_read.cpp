@@ -85,14 +85,16 @@ void BM_Read(benchmark::State& state) {
   const auto rows = static_cast<std::size_t>(state.range(1));
   const auto file = fixtures().Get(state.range(0) == 4, rows);
   for (auto _ : state) ReadOurs(state, file, rows);
-  state.counters["rows_per_s"] = benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["rows_per_s"] =
+      benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kIsIterationInvariantRate);
 }
 
 void BM_ReadLibmdb(benchmark::State& state) {
   const auto rows = static_cast<std::size_t>(state.range(1));
   const auto file = fixtures().Get(state.range(0) == 4, rows);
   for (auto _ : state) ReadLibmdb(state, file, rows);
-  state.counters["rows_per_s"] = benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["rows_per_s"] =
+      benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kIsIterationInvariantRate);
 }
 
 void BM_SideBySide(benchmark::State& state) {

@@ -94,8 +94,9 @@ struct ValueMaker {
       case ColumnType::Long: return r.Integer(INT32_MIN, INT32_MAX);
       case ColumnType::Money: return r.Integer(-1000000000000000LL, 1000000000000000LL);
       case ColumnType::Float: return static_cast<double>(static_cast<float>(r.Real(-1e6, 1e6)));
-      case ColumnType::Double: return r.Chance(0.3) ? std::ldexp(r.Real(-1, 1), static_cast<int>(r.Between(0, 200)) - 100)
-                                                    : std::round(r.Real(-1e9, 1e9));
+      case ColumnType::Double:
+        return r.Chance(0.3) ? std::ldexp(r.Real(-1, 1), static_cast<int>(r.Between(0, 200)) - 100)
+                             : std::round(r.Real(-1e9, 1e9));
       case ColumnType::DateTime:
         // Access's dates, 100-01-01 to 9999-12-31, to the second.
         return static_cast<double>(r.Integer(-657434, 2958465)) + static_cast<double>(r.Below(86400)) / 86400;

@@ -732,7 +732,8 @@ Page BuildHeaderPage(const Format& fmt, const Database& db) {
 void EncodePage(Page& page, std::uint32_t number, std::uint32_t encodingKey) {
   const std::uint32_t key = encodingKey ^ number;
   const std::array<std::uint8_t, 4> keyBytes{static_cast<std::uint8_t>(key), static_cast<std::uint8_t>(key >> 8),
-                                             static_cast<std::uint8_t>(key >> 16), static_cast<std::uint8_t>(key >> 24)};
+                                             static_cast<std::uint8_t>(key >> 16),
+                                             static_cast<std::uint8_t>(key >> 24)};
   common::Rc4(keyBytes, page);
 }
 

@@ -21,7 +21,9 @@ namespace {
 std::uint64_t Number(std::string_view text) {
   std::uint64_t n = 0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
-  if (ec != std::errc() || end != text.data() + text.size()) throw std::runtime_error("not a number: " + std::string(text));
+  if (ec != std::errc() || end != text.data() + text.size()) {
+    throw std::runtime_error("not a number: " + std::string(text));
+  }
   return n;
 }
 

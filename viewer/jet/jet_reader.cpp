@@ -56,7 +56,8 @@ class TableFiller {
   }
 
   void Null() { table_.cells_.push_back({0, Table::kNullLength}); }
-  // Opens a cell whose characters the caller appends to text(), then Close.
+  // Opens a cell: the caller appends its characters to the store returned,
+  // then closes it.
   std::u16string& Open() {
     start_ = table_.chars_.size();
     return table_.chars_;
@@ -108,7 +109,8 @@ auto InTable(std::string_view name, Read read) {
 
 void ReadTable(const Database& db, const Catalog& catalog, const TableRequest& request, Table& out) {
   const CatalogTable& entry = FindTable(catalog, request.table);
-  const TableDefinition definition = InTable(request.table, [&] { return ReadTableDefinition(db, entry.definitionPage); });
+  const TableDefinition definition =
+      InTable(request.table, [&] { return ReadTableDefinition(db, entry.definitionPage); });
   std::vector<std::size_t> columns;
   std::vector<ColumnType> types;
   for (const std::string& name : request.columns) {

@@ -35,7 +35,8 @@ std::vector<std::uint32_t> PagesInUsageMap(const Database& db, std::uint32_t map
   switch (map.u8(0)) {
     case kInlineMap: {
       const std::uint64_t base = map.u32(1);
-      ForEachSetBit(map.slice(kInlineMapHeader, map.size() - kInlineMapHeader), [&](std::uint64_t i) { add(base + i); });
+      const auto bitmap = map.slice(kInlineMapHeader, map.size() - kInlineMapHeader);
+      ForEachSetBit(bitmap, [&](std::uint64_t i) { add(base + i); });
       break;
     }
     case kPagedMap: {
@@ -136,12 +137,15 @@ void RowCracker::ReadVariableOffsets(const Bytes& row, std::size_t maskSize) {
   const std::size_t maskAt = row.size() - maskSize;
   // Below the null mask: the number n of variable columns in the row, and
   // below it their offsets from the row's start, first column first, then
-  // the end of their data (n + 1 offsets, the last lowest in the row).
+  // the end of their data (n + 1 offsets, the last lowest in the row, at
+  // endOfDataAt).
+  std::size_t endOfDataAt = 0;
   if (f.jet4) {
     if (maskAt < f.countSize + 2) row.Fail();
     const std::size_t n = row.u16(maskAt - 2);
     if (maskAt < f.countSize + 2 + 2 * (n + 1)) row.Fail();
     for (std::size_t i = 0; i <= n; ++i) offsets_.push_back(row.u16(maskAt - 4 - 2 * i));
+    endOfDataAt = maskAt - 2 - 2 * (n + 1);
   } else {
     // Jet 3 offsets are one byte. A row longer than 256 bytes keeps, between
     // the offsets and n, a jump table: one entry per 256-byte boundary of
@@ -153,7 +157,8 @@ void RowCracker::ReadVariableOffsets(const Bytes& row, std::size_t maskSize) {
     std::size_t jumps = (row.size() - 1) / 256;
     if (maskAt < f.countSize + 2 + jumps + n) row.Fail();
     const std::size_t firstOffsetAt = maskAt - 2 - jumps;
-    if ((firstOffsetAt - n) / 256 < jumps) --jumps;
+    endOfDataAt = firstOffsetAt - n;
+    if (endOfDataAt / 256 < jumps) --jumps;
     std::size_t used = 0;
     for (std::size_t i = 0; i <= n; ++i) {
       while (used < jumps && row.u8(maskAt - 2 - used) == i) ++used;
@@ -167,8 +172,7 @@ void RowCracker::ReadVariableOffsets(const Bytes& row, std::size_t maskSize) {
     if (offset < previous) row.Fail();
     previous = offset;
   }
-  const std::size_t tableAt = f.jet4 ? maskAt - 2 - 2 * offsets_.size() : maskAt - 1 - (row.size() - 1) / 256 - offsets_.size();
-  if (offsets_.back() > tableAt) row.Fail();
+  if (offsets_.back() > endOfDataAt) row.Fail();
 }
 
 }  // namespace pellora::jet
