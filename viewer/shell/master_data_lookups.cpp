@@ -21,6 +21,7 @@
 // The read is all or nothing: a table that cannot be read whole fills in no
 // name at all, and every field the look-up was responsible for turns pink.
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -62,8 +63,12 @@ std::optional<std::u16string> KeyIn(const jet::Table& table, std::size_t column,
 }
 
 // The insurer number as m_insd holds it: a number as at least six digits
-// with leading zeros (1234 is 001234), any other text as it is.
+// with leading zeros (1234 is 001234), any other text as it is. Six digits,
+// as claim files almost always write it, are that form already.
 std::u16string InsurerKey(std::u16string_view text) {
+  if (text.size() == 6 && std::all_of(text.begin(), text.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; })) {
+    return std::u16string(text);
+  }
   return IsNumberText(text) ? ZeroPad6(text) : std::u16string(text);
 }
 
@@ -75,15 +80,18 @@ std::u16string InsurerKey(std::u16string_view text) {
 //
 // The keys sit in an open-addressing table of their own: a slot holds the
 // number of a wanted key plus one (0 marks it free) and the top half of the
-// key's hash, so that the pass over the table, which mostly meets keys no
-// display row wants, rarely has to look at a wanted key itself; a key's
-// probe runs from its hash to the first free slot.
+// key's hash; a key's probe runs from its hash to the first free slot. The
+// pass over the table mostly meets keys no display row wants: one bit per
+// slot, small enough to stay in the processor's nearest cache, says whether
+// a probe could find anything at all, and the top half of the hash spares
+// it most looks at a wanted key itself.
 class InsuredNames {
  public:
   InsuredNames(const jet::Table& m_insd, std::size_t displayRows) : table_(m_insd) {
     std::size_t capacity = 16;
     while (capacity < 4 * displayRows) capacity *= 2;
     slots_.assign(capacity, Slot{});
+    taken_.assign(capacity, false);
   }
 
   // Registers the numbers of a display row; returns what Name takes, or
@@ -98,6 +106,7 @@ class InsuredNames {
     if (slot.wanted == 0) {
       wanted_.push_back({std::move(*insuredKey), std::move(*insurerKey), hash, std::nullopt});
       slot = {static_cast<std::uint32_t>(wanted_.size()), Tag(hash)};
+      taken_[hash & (slots_.size() - 1)] = true;
     }
     return slot.wanted - 1;
   }
@@ -109,7 +118,9 @@ class InsuredNames {
       const auto insured = table_.text(row, kInsuredNumber);
       const auto insurer = table_.text(row, kInsurerNumber);
       if (!insured || !insurer) continue;
-      const std::uint32_t wanted = Probe(Hash(*insured, *insurer), *insured, *insurer).wanted;
+      const std::size_t hash = Hash(*insured, *insurer);
+      if (!taken_[hash & (slots_.size() - 1)]) continue;
+      const std::uint32_t wanted = Probe(hash, *insured, *insurer).wanted;
       if (wanted != 0 && !wanted_[wanted - 1].row) {
         wanted_[wanted - 1].row = row;
         --left;
@@ -160,6 +171,7 @@ class InsuredNames {
   const jet::Table& table_;
   std::vector<Wanted> wanted_;
   std::vector<Slot> slots_;  // at most a quarter of them used
+  std::vector<bool> taken_;  // per slot: a wanted key's probe starts there
 };
 
 }  // namespace
