@@ -185,8 +185,8 @@ using RowSink = std::function<void(std::span<const ColumnInfo>, std::span<const 
 
 auto Scanning(std::string_view table, const RowSink& onRow) {
   return [table, &onRow](const Database& db, const Catalog& catalog, ScanResult& result) {
-    const TableDefinition definition =
-        InTable(table, [&] { return ReadTableDefinition(db, FindTable(catalog, table).definitionPage); });
+    const CatalogTable& entry = FindTable(catalog, table);
+    const TableDefinition definition = InTable(table, [&] { return ReadTableDefinition(db, entry.definitionPage); });
     for (const ColumnDefinition& c : definition.columns) result.columns.push_back({Utf8(c.name), c.type, c.decoded()});
     RowCracker cracker(db, definition);
     ValueDecoder values(db);

@@ -332,7 +332,7 @@ TEST_F(Export, TableAsJsonLinesWithEveryValueAsItsKind) {
 TEST_F(Export, TableThatCannotBeReadWritesNothingAndGivesStatus2) {
   const std::string db = WriteDatabase();
   for (const auto& [args, expected] : std::vector<std::pair<std::vector<std::string>, std::string>>{
-           {{"--db", db, "--table", "m_staff"}, "no table m_staff"},
+           {{"--db", db, "--table", "m_staff"}, "pellora-export: no table m_staff\n"},
            {{"--db", (dir / "missing.qdr").string(), "--table", "m_insd"}, "no such file"}}) {
     const ProgramRun run = RunExport(args);
     EXPECT_EQ(run.status, 2);
