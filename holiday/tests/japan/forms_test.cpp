@@ -1,9 +1,11 @@
-// The three forms of the national holidays give the same days: the C++
-// routine AddJapaneseHolidays entering them into a real style, and the
-// saved styles japanese_holidays.dvs that holidaygen writes, byte for byte
-// as the collection saves that style (the VBA module is compared with the
-// routine under Wine, tests/wine/japanese_holidays.vbs). And the routine in
-// a calendar: its substitute holidays need no moving, whatever the rest days.
+// The three forms of the national holidays give the same days for every
+// year: the C++ routine AddJapaneseHolidays entering them into a real style;
+// the saved styles japanese_holidays.dvs that holidaygen writes, byte for
+// byte as the collection saves that style; and the year table of the module
+// JapaneseHolidays.bas, read back from its code page 932 (the module's
+// routine itself runs under Wine, tests/wine/japanese_holidays.vbs, and is
+// compared there with every Day of the C++ routine). And the routine in a
+// calendar: its substitute holidays need no moving, whatever the rest days.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -11,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "common/cp932.h"
 #include "japan/holiday_style.h"
 #include "tests/wine/persist_scenario.h"
 
@@ -52,9 +55,42 @@ LONG CountOf(IHLDYStyle* style) {
   return count;
 }
 
+std::string ReadBytes(const char* path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The line of a year in the module's table: Case 2026: JapaneseHolidaysOf = "0101元日,...".
+std::u16string ModuleLineOf(int year) {
+  std::u16string line = u"    Case ";
+  for (char c : std::to_string(year)) line += static_cast<char16_t>(c);
+  line += u": JapaneseHolidaysOf = \"";
+  bool first = true;
+  for (const Holiday& h : NationalHolidays(year)) {
+    if (!first) line += u',';
+    first = false;
+    for (int value : {h.month, h.day}) {
+      line += static_cast<char16_t>(u'0' + value / 10);
+      line += static_cast<char16_t>(u'0' + value % 10);
+    }
+    line += h.name;
+  }
+  return line + u"\"\r\n";
+}
+
+TEST(JapaneseHolidayForms, TheModuleHoldsTheDaysOfEveryYear) {
+  const std::u16string module = common::cp932::Decode(ReadBytes(DOVREL_JAPANESE_HOLIDAYS_MODULE));
+  ASSERT_NE(module.find(u"Public Sub AddJapaneseHolidays(style, firstYear, lastYear)"), std::u16string::npos);
+  std::size_t lines = 0;
+  for (std::size_t at = module.find(u"    Case "); at != std::u16string::npos; at = module.find(u"    Case ", at + 1))
+    ++lines;
+  EXPECT_EQ(lines, static_cast<std::size_t>(dovrel60::japan::kLastYear - dovrel60::japan::kFirstYear + 1));
+  for (int year = dovrel60::japan::kFirstYear; year <= dovrel60::japan::kLastYear; ++year)
+    EXPECT_NE(module.find(ModuleLineOf(year)), std::u16string::npos) << year;
+}
+
 TEST(JapaneseHolidayForms, TheSavedFileIsTheStyleTheRoutineFills) {
-  std::ifstream in(DOVREL_JAPANESE_HOLIDAYS_STYLES, std::ios::binary);
-  const std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string file = ReadBytes(DOVREL_JAPANESE_HOLIDAYS_STYLES);
   ASSERT_GT(file.size(), sizeof(CLSID)) << DOVREL_JAPANESE_HOLIDAYS_STYLES;
   EXPECT_EQ(file.compare(0, sizeof(CLSID), reinterpret_cast<const char*>(&CLSID_HolidayStyles), sizeof(CLSID)), 0);
 
