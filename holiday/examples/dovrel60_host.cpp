@@ -492,7 +492,8 @@ int main(int argc, char** argv) {
     }
 
     SaveStyles(dovrel.get(), Wide(stylesFile));
-    if (!options.stylesFile.empty()) std::printf("\nsaved the styles to %s\n", stylesFile.c_str());
+    std::printf("\n");
+    if (!options.stylesFile.empty()) std::printf("saved the styles to %s\n", stylesFile.c_str());
 
     Ref<IDovrel> second;
     Create(factory.get(), IID_IDovrel, second.putVoid(), "creating a second dvDovrel");
