@@ -26,15 +26,7 @@ using dovrel60::japan::NationalHolidays;
 using persist_scenario::Text;
 using testsupport::Omitted;
 
-template <typename T>
-T* Create(const CLSID& clsid, const IID& iid) {
-  IClassFactory* factory = nullptr;
-  if (FAILED(DllGetClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)))) return nullptr;
-  T* object = nullptr;
-  factory->CreateInstance(nullptr, iid, reinterpret_cast<void**>(&object));
-  factory->Release();
-  return object;
-}
+using persist_scenario::CreateFromModule;
 
 // A new style at the end of a collection.
 IHLDYStyle* AddStyle(IHLDYStyles* styles, const OLECHAR* key, const OLECHAR* name) {
@@ -94,7 +86,7 @@ TEST(JapaneseHolidayForms, TheSavedFileIsTheStyleTheRoutineFills) {
   ASSERT_GT(file.size(), sizeof(CLSID)) << DOVREL_JAPANESE_HOLIDAYS_STYLES;
   EXPECT_EQ(file.compare(0, sizeof(CLSID), reinterpret_cast<const char*>(&CLSID_HolidayStyles), sizeof(CLSID)), 0);
 
-  IHLDYStyles* styles = Create<IHLDYStyles>(CLSID_HolidayStyles, IID_IHLDYStyles);
+  IHLDYStyles* styles = CreateFromModule<IHLDYStyles>(CLSID_HolidayStyles, IID_IHLDYStyles);
   ASSERT_NE(styles, nullptr);
   IHLDYStyle* style = AddStyle(styles, OLESTR("JP"), OLESTR("国民の祝日"));
   ASSERT_NE(style, nullptr);
@@ -116,7 +108,7 @@ TEST(JapaneseHolidayForms, TheSavedFileIsTheStyleTheRoutineFills) {
 class JapaneseHolidayCalendar : public ::testing::Test {
  protected:
   void SetUp() override {
-    dovrel_ = Create<IDovrel>(CLSID_dvDovrel, IID_IDovrel);
+    dovrel_ = CreateFromModule<IDovrel>(CLSID_dvDovrel, IID_IDovrel);
     ASSERT_NE(dovrel_, nullptr);
     ASSERT_EQ(dovrel_->get_HolidayStyles(&styles_), S_OK);
     style_ = AddStyle(styles_, OLESTR("祝日"), OLESTR("国民の祝日"));

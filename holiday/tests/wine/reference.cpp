@@ -20,23 +20,13 @@
 
 namespace {
 
+using persist_scenario::CreateFromModule;
+
 bool WriteFile(const std::string& path, const std::string& bytes) {
   FILE* file = std::fopen(path.c_str(), "wb");
   if (!file) return false;
   bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   return std::fclose(file) == 0 && ok;
-}
-
-// The objects come from the module (server/) linked into this program, as a
-// host gets them from the library.
-template <typename T>
-T* Create(const CLSID& clsid, const IID& iid) {
-  IClassFactory* factory = nullptr;
-  if (FAILED(DllGetClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)))) return nullptr;
-  T* object = nullptr;
-  factory->CreateInstance(nullptr, iid, reinterpret_cast<void**>(&object));
-  factory->Release();
-  return object;
 }
 
 std::string TypeLibraryText() {
@@ -111,7 +101,7 @@ int main(int argc, char** argv) {
   std::string typelib = TypeLibraryText();
   if (typelib.empty() || !WriteFile(folder + "/typelib.txt", typelib)) fail("cannot describe the type library");
 
-  if (IDays* days = Create<IDays>(CLSID_Days, IID_IDays)) {
+  if (IDays* days = CreateFromModule<IDays>(CLSID_Days, IID_IDays)) {
     std::string bytes;
     if (FAILED(persist_scenario::BuildDays(days)) || FAILED(persist_scenario::SaveToBytes(days, &bytes)) ||
         !WriteFile(folder + "/days.bin", bytes))
@@ -121,7 +111,7 @@ int main(int argc, char** argv) {
     fail("cannot create a Days collection");
   }
 
-  if (IHLDYStyles* styles = Create<IHLDYStyles>(CLSID_HolidayStyles, IID_IHLDYStyles)) {
+  if (IHLDYStyles* styles = CreateFromModule<IHLDYStyles>(CLSID_HolidayStyles, IID_IHLDYStyles)) {
     std::string bytes;
     if (FAILED(persist_scenario::BuildStyles(styles)) || FAILED(persist_scenario::SaveToBytes(styles, &bytes)) ||
         !WriteFile(folder + "/styles.bin", bytes))
@@ -130,7 +120,7 @@ int main(int argc, char** argv) {
   } else {
     fail("cannot create a HolidayStyles collection");
   }
-  if (IHLDYStyles* styles = Create<IHLDYStyles>(CLSID_HolidayStyles, IID_IHLDYStyles)) {
+  if (IHLDYStyles* styles = CreateFromModule<IHLDYStyles>(CLSID_HolidayStyles, IID_IHLDYStyles)) {
     const std::string text = JapaneseHolidaysText(styles);
     if (text.empty() || !WriteFile(folder + "/japanese_holidays.txt", text))
       fail("cannot list the Japanese national holidays");
