@@ -21,6 +21,7 @@ frmPellora::frmPellora(MessageBoxes& messageBoxes)
       vsfViewer(kViewerGridDesign),
       vsfTotal(kTotalGridDesign),
       ProgramFolder(ExecutableFolder()),
+      SettingsFolders(ConfigurationFolders("pellora")),
       messageBoxes_(messageBoxes) {
   lblHeadCaption[0].Caption = u"年月";
   lblHeadCaption[1].Caption = u"種類";

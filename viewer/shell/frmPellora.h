@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "controls/controls.h"
 #include "controls/message_boxes.h"
@@ -101,6 +102,10 @@ class frmPellora {
   // The program's own folder: the executable's, unless a test puts the
   // program somewhere else. velkar.ini and the default data.qdr live here.
   std::u16string ProgramFolder;
+  // Where velkar.ini is looked for when the program's folder has none: an
+  // installed program lives in a folder its users do not write, so their
+  // settings are the user's and then the machine's configuration folders.
+  std::vector<std::u16string> SettingsFolders;
 
   // ---- Start-up (shell/startup.cpp) ----
 
@@ -144,8 +149,9 @@ class frmPellora {
   std::u16string DefaultDBPath() const;
   // True exactly for an ordinary file that opens as a Jet database.
   bool CheckDatabase(const std::u16string& path) const;
-  // velkar.ini in the program folder if it is there, else the program
-  // folder itself followed by "/" (a path that reads as no settings file).
+  // velkar.ini in the program folder if it is there, else in the first of
+  // SettingsFolders that has one, else the program folder itself followed
+  // by "/" (a path that reads as no settings file).
   std::u16string DefaultIniFileName() const;
   // One value of the settings file, "" when it or its key is missing.
   std::u16string IniRead(const std::u16string& section, const std::u16string& key,

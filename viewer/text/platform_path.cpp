@@ -1,5 +1,7 @@
 #include "text/platform_path.h"
 
+#include <cstdlib>
+
 #include "common/utf.h"
 
 namespace pellora {
@@ -16,6 +18,19 @@ std::u16string ExecutableFolder() {
   std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
   const std::filesystem::path folder = ec ? std::filesystem::current_path(ec) : self.parent_path();
   return common::Utf8ToUtf16(folder.string());
+}
+
+std::vector<std::u16string> ConfigurationFolders(std::string_view application) {
+  std::vector<std::u16string> folders;
+  const std::string name(application);
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  const char* home = std::getenv("HOME");
+  if (config && *config == '/')
+    folders.push_back(common::Utf8ToUtf16(std::string(config) + "/" + name));
+  else if (home && *home)
+    folders.push_back(common::Utf8ToUtf16(std::string(home) + "/.config/" + name));
+  folders.push_back(common::Utf8ToUtf16("/etc/" + name));
+  return folders;
 }
 
 }  // namespace pellora

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pellora {
 
@@ -17,5 +18,11 @@ std::optional<std::filesystem::path> PlatformPath(std::u16string_view path);
 // The folder of the running program's executable, without a trailing "/"
 // (except for the root itself); the current folder if the system cannot say.
 std::u16string ExecutableFolder();
+
+// Where a program installed in a system folder keeps its settings, the
+// user's own before the machine's: $XDG_CONFIG_HOME/<application> (or
+// ~/.config/<application> when that is unset or not absolute, as the XDG
+// base directories say), then /etc/<application>.
+std::vector<std::u16string> ConfigurationFolders(std::string_view application);
 
 }  // namespace pellora
