@@ -136,8 +136,9 @@ class frmPellora {
   // No claim on display: path and title, the grids down to their headings,
   // the header values emptied.
   void ClearClaimDisplay();
-  // The folder of a path: everything before its last "/" ("/" for a file
-  // in the root), or the current folder for a bare file name.
+  // The folder of a path: everything before its last folder separator ("/"
+  // or "\" for a file in the root), or the current folder for a bare file
+  // name.
   static std::u16string FolderOf(const std::u16string& path);
 
   // ---- Database location (shell/database_location.cpp) ----
