@@ -65,6 +65,12 @@ class frmPellora {
   // The open-file dialog of the file choice.
   CommonDialog CommonDialog1;
 
+  // The label, text box or grid a control of the design is (nothing when
+  // it is of another kind): what a view draws for it.
+  const Label* LabelOf(MainControl control) const;
+  const TextBox* TextBoxOf(MainControl control) const;
+  FlexGrid* GridOf(MainControl control);
+
   // ---- The window itself ----
 
   // Which controls show: the debug controls only in debug mode.

@@ -64,18 +64,6 @@ std::int16_t ReadFailure(int errnum) {
 
 }  // namespace
 
-PlatformFile::~PlatformFile() { Close(); }
-
-PlatformFile::PlatformFile(PlatformFile&& other) noexcept : handle_(std::exchange(other.handle_, kNoHandle)) {}
-
-PlatformFile& PlatformFile::operator=(PlatformFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = std::exchange(other.handle_, kNoHandle);
-  }
-  return *this;
-}
-
 // O_NONBLOCK keeps the open of a FIFO without a writer from hanging the
 // program; it is taken off again so that reading a FIFO waits for its data.
 std::int16_t PlatformFile::Open(std::u16string_view path, Accept accept) {

@@ -70,18 +70,6 @@ bool HasOverlongName(std::u16string_view path) {
 
 }  // namespace
 
-PlatformFile::~PlatformFile() { Close(); }
-
-PlatformFile::PlatformFile(PlatformFile&& other) noexcept : handle_(std::exchange(other.handle_, kNoHandle)) {}
-
-PlatformFile& PlatformFile::operator=(PlatformFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = std::exchange(other.handle_, kNoHandle);
-  }
-  return *this;
-}
-
 // Other programs may go on reading, writing and even deleting the file
 // while it is read: the claim software may keep it open. A program that
 // opened it without sharing it makes the open fail with error 70.

@@ -11,35 +11,6 @@ namespace {
 // maximise box: its size is the design's.
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
-// The label or text box of a control, as the form holds it.
-const Label* LabelOf(const frmPellora& form, MainControl control) {
-  switch (control) {
-    case MainControl::lblCsvFname: return &form.lblCsvFname;
-    case MainControl::lblHeadCaption0: return &form.lblHeadCaption[0];
-    case MainControl::lblHeadCaption1: return &form.lblHeadCaption[1];
-    case MainControl::lblHeadCaption2: return &form.lblHeadCaption[2];
-    case MainControl::lblHead0: return &form.lblHead[0];
-    case MainControl::lblHead1: return &form.lblHead[1];
-    case MainControl::lblHead2: return &form.lblHead[2];
-    case MainControl::lblHead3: return &form.lblHead[3];
-    default: return nullptr;
-  }
-}
-const TextBox* TextBoxOf(const frmPellora& form, MainControl control) {
-  if (control == MainControl::lblDBname0) return &form.lblDBname[0];
-  if (control == MainControl::lblDBname1) return &form.lblDBname[1];
-  return nullptr;
-}
-FlexGrid* GridOf(frmPellora& form, MainControl control) {
-  switch (control) {
-    case MainControl::vsfTotal: return &form.vsfTotal;
-    case MainControl::vsfViewer: return &form.vsfViewer;
-    case MainControl::vsfSort: return &form.vsfSort;
-    case MainControl::vsfCsv: return &form.vsfCsv;
-    default: return nullptr;
-  }
-}
-
 void RegisterClassOnce() {
   static const bool registered = [] {
     WNDCLASSW wc{};
@@ -106,7 +77,7 @@ void PelloraWindow::CreateControls() {
     if (design.kind == ControlKind::Grid) {
       std::vector<int> equalWidth;
       if (control == MainControl::vsfViewer) equalWidth.assign(kServiceKindColumns.begin(), kServiceKindColumns.end());
-      grids_[i] = std::make_unique<GridWindow>(*GridOf(form_, control), hwnd_, id, rect, dpi_, std::move(equalWidth));
+      grids_[i] = std::make_unique<GridWindow>(*form_.GridOf(control), hwnd_, id, rect, dpi_, std::move(equalWidth));
       window = grids_[i]->hwnd();
     } else {
       const wchar_t* kind = L"STATIC";
@@ -161,8 +132,8 @@ void PelloraWindow::AddToolTip(HWND control, std::u16string_view text) {
 GridWindow* PelloraWindow::grid(MainControl control) const { return grids_[static_cast<std::size_t>(control)].get(); }
 
 COLORREF PelloraWindow::BackColorOf(MainControl control) const {
-  if (const Label* label = LabelOf(form_, control)) return ToColorRef(label->BackColor);
-  if (const TextBox* box = TextBoxOf(form_, control)) return ToColorRef(box->BackColor);
+  if (const Label* label = form_.LabelOf(control)) return ToColorRef(label->BackColor);
+  if (const TextBox* box = form_.TextBoxOf(control)) return ToColorRef(box->BackColor);
   return ::GetSysColor(COLOR_BTNFACE);
 }
 
@@ -195,11 +166,11 @@ void PelloraWindow::Sync() {
     const MainControl control = static_cast<MainControl>(i);
     HWND window = controls_[i];
     ::ShowWindow(window, form_.IsVisible(control) ? SW_SHOWNA : SW_HIDE);
-    if (const Label* label = LabelOf(form_, control)) {
+    if (const Label* label = form_.LabelOf(control)) {
       const std::wstring text = Wide(label->Caption);
       if (label->Caption != WindowText(window)) ::SetWindowTextW(window, text.c_str());
       ::InvalidateRect(window, nullptr, TRUE);
-    } else if (const TextBox* box = TextBoxOf(form_, control)) {
+    } else if (const TextBox* box = form_.TextBoxOf(control)) {
       const std::wstring text = Wide(box->Text);
       if (box->Text != WindowText(window)) ::SetWindowTextW(window, text.c_str());
       ::InvalidateRect(window, nullptr, TRUE);
