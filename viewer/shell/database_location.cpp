@@ -41,8 +41,7 @@ std::u16string frmPellora::DefaultIniFileName() const {
 // Only an ordinary file is handed to the reader: a folder or a device is
 // no database, and a pipe would never end its read.
 bool frmPellora::CheckDatabase(const std::u16string& path) const {
-  if (!IsOrdinaryFile(path)) return false;
-  return jet::OpensAsDatabase(*PlatformPath(path), DatabaseReadOptions);
+  return IsOrdinaryFile(path) && jet::OpensAsDatabase(path);
 }
 
 // The value comes back whole, however long. Read into a fixed buffer of

@@ -107,8 +107,6 @@ class frmPellora {
   // The program's own folder: the executable's, unless a test puts the
   // program somewhere else. velkar.ini and the default data.qdr live here.
   std::u16string ProgramFolder;
-  // How the database is read: the reader program and its time limit.
-  jet::ReadOptions DatabaseReadOptions;
 
   // ---- Start-up (shell/startup.cpp) ----
 

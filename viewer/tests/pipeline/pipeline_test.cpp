@@ -294,7 +294,6 @@ TEST(ShowCsvFile, DamagedDatabasesEndAsAFailedOrASoundLookUp) {
       const std::filesystem::path file = p.dir() / "damaged.qdr";
       jet::testing::WriteBytes(file, bytes);
       p.UseDatabase(file);
-      p.window().DatabaseReadOptions.timeout = std::chrono::milliseconds(3000);
       p.window().vsfCsv.SetRows(1);
       p.window().vsfViewer.SetRows(1);
       p.window().vsfTotal.SetRows(1);
