@@ -649,6 +649,8 @@ int TimeProgram(const std::wstring& program, const std::wstring& claim) {
   const auto painted = std::chrono::steady_clock::now();
   const auto ms = [&](auto t) { return static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(t - started).count()); };
   std::printf("pellora.exe: window shown after %lld ms, first rows painted after %lld ms\n", ms(shown), ms(painted));
+  // The title names the file only once it has been shown.
+  if (found.window) CheckEqual(WindowText(found.window), Title(FromWide(claim)), "the claim file shown");
   if (found.window) PostMessageW(found.window, WM_CLOSE, 0, 0);
   const bool ended = WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0;
   CloseHandle(process.hThread);
