@@ -11,7 +11,6 @@
 namespace pellora {
 namespace {
 
-constexpr std::u16string_view kFolderSeparator = u"/";
 constexpr std::u16string_view kDefaultDatabaseName = u"data.qdr";
 constexpr std::u16string_view kSettingsFileName = u"velkar.ini";
 constexpr std::u16string_view kSettingsSection = u"qdr";

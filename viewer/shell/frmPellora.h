@@ -66,6 +66,12 @@ class frmPellora {
   // The open-file dialog of the file choice.
   CommonDialog CommonDialog1;
 
+  // The label, text box or grid a control of the design is (nothing when
+  // it is of another kind): what a view draws for it.
+  const Label* LabelOf(MainControl control) const;
+  const TextBox* TextBoxOf(MainControl control) const;
+  FlexGrid* GridOf(MainControl control);
+
   // ---- The window itself ----
 
   // Which controls show: the debug controls only in debug mode.
@@ -139,8 +145,9 @@ class frmPellora {
   // No claim on display: path and title, the grids down to their headings,
   // the header values emptied.
   void ClearClaimDisplay();
-  // The folder of a path: everything before its last "/" ("/" for a file
-  // in the root), or the current folder for a bare file name.
+  // The folder of a path: everything before its last folder separator ("/"
+  // or "\" for a file in the root), or the current folder for a bare file
+  // name.
   static std::u16string FolderOf(const std::u16string& path);
 
   // ---- Database location (shell/database_location.cpp) ----

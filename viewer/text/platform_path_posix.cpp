@@ -1,8 +1,8 @@
-#include "text/platform_path.h"
-
 #include <cstdlib>
+#include <string>
 
 #include "common/utf.h"
+#include "text/platform_path.h"
 
 namespace pellora {
 
@@ -16,8 +16,14 @@ std::optional<std::filesystem::path> PlatformPath(std::u16string_view path) {
 std::u16string ExecutableFolder() {
   std::error_code ec;
   std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-  const std::filesystem::path folder = ec ? std::filesystem::current_path(ec) : self.parent_path();
-  return common::Utf8ToUtf16(folder.string());
+  if (ec) return CurrentFolder();
+  return common::Utf8ToUtf16(self.parent_path().string());
+}
+
+std::u16string CurrentFolder() {
+  std::error_code ec;
+  const std::filesystem::path folder = std::filesystem::current_path(ec);
+  return ec ? std::u16string(u".") : common::Utf8ToUtf16(folder.string());
 }
 
 std::vector<std::u16string> ConfigurationFolders(std::string_view application) {
