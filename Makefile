@@ -24,8 +24,8 @@ help:
 	@echo "make test           install, build (Linux and the Windows DLLs), run every test, Wine clients included"
 	@echo "make build          configure and build in $(BUILD)/ (warnings are errors)"
 	@echo "make test-sanitize  the Linux tests under AddressSanitizer and UndefinedBehaviorSanitizer in $(ASAN)/"
-	@echo "make windows        cross-build dovrel60.dll (x64 and x86) with MinGW-w64 in $(WIN64)/ and $(WIN32)/"
-	@echo "make test-windows   the Windows clients alone under Wine"
+	@echo "make windows        cross-build dovrel60.dll, pellora.exe and pellora-export.exe (x64 and x86) with MinGW-w64 in $(WIN64)/ and $(WIN32)/"
+	@echo "make test-windows   the Windows tests alone under Wine (dovrel60's clients, Pellora's tests and UI driver)"
 	@echo "make packages       the Debian package and the Windows installers (x64, x86) in $(BUILD)/packages/"
 	@echo "make test-packages  the package tests alone: lintian, dpkg -i/-r, msiexec under Wine"
 	@echo "make bench          Release build with the Google Benchmark programs, and run them ($(BENCH)/)"
@@ -43,20 +43,22 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-# The Linux tests, then dovrel60.dll's clients under Wine, then the packages
+# The Linux tests, then the Windows programs under Wine, then the packages
 # as users install them.
 test: build windows packages
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 600
 	@scripts/run-wine-tests $(BUILD) $(WIN64) $(WINE)
 	@scripts/test-deb $(BUILD) $(PKGTEST)
-	@scripts/test-msi $(BUILD)/packages $(PKGTEST)
+	@scripts/test-msi $(BUILD)/packages $(PKGTEST) $(WIN64)
 
-# dovrel60.dll for x64 and 32-bit x86, cross-built with MinGW-w64.
+# dovrel60.dll, pellora.exe and pellora-export.exe for x64 and 32-bit x86,
+# cross-built with MinGW-w64.
 windows:
 	@scripts/install-deps windows
 	@scripts/build-windows $(WIN64) $(WIN32) $(JOBS)
 
-# The Windows clients alone (driver.exe and the VBScript tests) under Wine.
+# The Windows tests alone under Wine: dovrel60's clients (driver.exe, the
+# VBScript tests) and Pellora's (its core tests, the export, the UI driver).
 test-windows: build windows
 	@scripts/run-wine-tests $(BUILD) $(WIN64) $(WINE)
 
@@ -73,7 +75,7 @@ packages: build windows
 # installers with msiexec under Wine and with msiinfo.
 test-packages: packages
 	@scripts/test-deb $(BUILD) $(PKGTEST)
-	@scripts/test-msi $(BUILD)/packages $(PKGTEST)
+	@scripts/test-msi $(BUILD)/packages $(PKGTEST) $(WIN64)
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps
