@@ -1,6 +1,8 @@
 #include "engine/classification.h"
 
+#include <bit>
 #include <cstddef>
+#include <limits>
 
 namespace dovrel::engine {
 
@@ -19,64 +21,14 @@ constexpr std::int16_t kEveryOccurrence = week_rest::k1stWeek | week_rest::k2ndW
                                           week_rest::k5thWeek;
 bool CoversEveryWeek(std::int16_t rule) { return (rule & kEveryOccurrence) == kEveryOccurrence; }
 
-// Zeroes the run and marks the weekdays that are rest days in every week:
-// the cells then repeat with a period of seven, and are written a week at a
-// time from a pattern that starts on the run's first weekday. This is the
-// one pass over the whole buffer that every classification makes.
-void FillWeekPattern(CellRun run, const WeekRests& rests) {
-  std::array<DayCell, 14> week{};  // two weeks, so that any rotation is a plain slice
-  bool any = false;
-  for (int weekday = 1; weekday <= 7; ++weekday) {
-    const std::int16_t rule = rests[weekday - 1];
-    if (rule == 0 || !CoversEveryWeek(rule)) continue;
-    any = true;
-    week[static_cast<std::size_t>(weekday - 1)].flags = RestDayFlags(rule);
-    week[static_cast<std::size_t>(weekday + 6)].flags = RestDayFlags(rule);
+// The rest flags of each weekday (index weekday - 1) that is a rest day in
+// every week; 0 for the others.
+std::array<std::uint16_t, 7> EveryWeekFlags(const WeekRests& rests) {
+  std::array<std::uint16_t, 7> flags{};
+  for (std::size_t w = 0; w < 7; ++w) {
+    if (rests[w] != 0 && CoversEveryWeek(rests[w])) flags[w] = RestDayFlags(rests[w]);
   }
-  if (!any) {
-    std::fill(run.cells.begin(), run.cells.end(), DayCell{});
-    return;
-  }
-  const DayCell* pattern = week.data() + (Weekday(run.first) - 1);
-  const std::size_t n = run.cells.size();
-  std::size_t i = 0;
-  for (; i + 7 <= n; i += 7) std::copy_n(pattern, 7, run.cells.data() + i);
-  std::copy_n(pattern, n - i, run.cells.data() + i);
-}
-
-// Walks the months the run touches rather than its days, so that the
-// calendar is consulted once per month, not once per day.
-void MarkSomeWeeks(CellRun run, const WeekRests& rests) {
-  const CivilDate start = CivilFromDayNumber(run.first);
-  int year = start.year;
-  int month = start.month;
-  std::int64_t month_start = static_cast<std::int64_t>(run.first) - (start.day - 1);
-  const std::int64_t last = run.last();
-  while (month_start <= last) {
-    const int length = DaysInMonth(year, month);
-    const int first_weekday = Weekday(static_cast<DayNumber>(month_start));
-    for (int weekday = 1; weekday <= 7; ++weekday) {
-      const std::int16_t rule = rests[weekday - 1];
-      if (rule == 0 || CoversEveryWeek(rule)) continue;
-      const std::uint16_t flags = RestDayFlags(rule);
-      int occurrence_bit = week_rest::k1stWeek;
-      for (int day = 1 + static_cast<int>(detail::FloorMod(weekday - first_weekday, 7)); day <= length;
-           day += 7, occurrence_bit <<= 1) {
-        const bool last_in_month = day + 7 > length;
-        const bool rest = (rule & occurrence_bit) != 0 || ((rule & week_rest::kLastWeek) != 0 && last_in_month);
-        if (!rest) continue;
-        const std::int64_t offset = month_start + day - 1 - run.first;
-        if (offset >= 0 && offset < static_cast<std::int64_t>(run.cells.size())) {
-          run.cells[static_cast<std::size_t>(offset)].flags |= flags;
-        }
-      }
-    }
-    month_start += length;
-    if (++month > 12) {
-      month = 1;
-      ++year;
-    }
-  }
+  return flags;
 }
 
 // What a definition writes into the kind bits of the days it marks, and of
@@ -104,34 +56,193 @@ Marking MarkingOf(std::int16_t type, bool override_next_day) {
   }
 }
 
-void SetKind(DayCell& cell, std::uint16_t kind, std::int32_t style_number) {
-  cell.flags = static_cast<std::uint16_t>((cell.flags & ~cell_flag::kKind) | kind);
-  cell.style = style_number;
-}
+// Where a classification writes: day cells, or bit planes. Both offer the
+// same few operations, and everything that decides which days get what is
+// written once, below, over either:
+//
+//   first(), size()          the run's days
+//   FillEveryWeek(flags)     every day zeroed, then the rest flags of the
+//                            weekdays that rest in every week (the days then
+//                            repeat with a period of seven)
+//   AddRest(offset, flags)   one more rest day, of a rule for some weeks
+//   Mark(from, to, marking, style)
+//                            the days at offsets from ... to (inside the
+//                            run) get the marking's kind and the style
+//                            number, in ascending order; each that is a rest
+//                            day with flag 32 moves the holiday to the day
+//                            after it, which the next day's own marking
+//                            replaces at once, so only the last of them can
+//                            leave a moved holiday behind (when the day after
+//                            it lies in the run)
+class CellTarget {
+ public:
+  explicit CellTarget(CellRun run) : run_(run) {}
+  DayNumber first() const { return run_.first; }
+  std::int64_t size() const { return static_cast<std::int64_t>(run_.cells.size()); }
 
-// Marks the days lo ... hi that lie in the run, in ascending order, so that
-// inside a multi-day holiday a holiday moved onto the next day is replaced by
-// that day's own marking.
-void MarkDays(CellRun run, std::int64_t lo, std::int64_t hi, Marking marking, std::int32_t style_number) {
-  const std::int64_t size = static_cast<std::int64_t>(run.cells.size());
-  const std::int64_t from = std::max<std::int64_t>(lo - run.first, 0);
-  const std::int64_t to = std::min<std::int64_t>(hi - run.first, size - 1);
-  for (std::int64_t i = from; i <= to; ++i) {
-    DayCell& cell = run.cells[static_cast<std::size_t>(i)];
-    const std::uint16_t old = cell.flags;
-    SetKind(cell, marking.kind, style_number);
-    if (marking.moved_kind != 0 && (old & kRestFlags) == kRestFlags && i + 1 < size) {
-      SetKind(run.cells[static_cast<std::size_t>(i + 1)], marking.moved_kind, style_number);
+  void FillEveryWeek(const std::array<std::uint16_t, 7>& flags) {
+    std::array<DayCell, 14> week{};  // two weeks, so that any rotation is a plain slice
+    for (std::size_t w = 0; w < 7; ++w) week[w].flags = week[w + 7].flags = flags[w];
+    const DayCell* pattern = week.data() + (Weekday(run_.first) - 1);
+    const std::size_t n = run_.cells.size();
+    std::size_t i = 0;
+    for (; i + 7 <= n; i += 7) std::copy_n(pattern, 7, run_.cells.data() + i);
+    std::copy_n(pattern, n - i, run_.cells.data() + i);
+  }
+
+  void AddRest(std::int64_t offset, std::uint16_t flags) { Cell(offset).flags |= flags; }
+
+  void Mark(std::int64_t from, std::int64_t to, Marking marking, std::int32_t style_number) {
+    for (std::int64_t i = from; i <= to; ++i) SetKind(Cell(i), marking.kind, style_number);
+    if (marking.moved_kind != 0 && (Cell(to).flags & kRestFlags) == kRestFlags && to + 1 < size()) {
+      SetKind(Cell(to + 1), marking.moved_kind, style_number);
+    }
+  }
+
+ private:
+  DayCell& Cell(std::int64_t offset) { return run_.cells[static_cast<std::size_t>(offset)]; }
+  static void SetKind(DayCell& cell, std::uint16_t kind, std::int32_t style_number) {
+    cell.flags = static_cast<std::uint16_t>((cell.flags & ~cell_flag::kKind) | kind);
+    cell.style = style_number;
+  }
+
+  CellRun run_;
+};
+
+class PlaneTarget {
+ public:
+  explicit PlaneTarget(PlaneRun run) : run_(run) {}
+  DayNumber first() const { return run_.first; }
+  std::int64_t size() const { return static_cast<std::int64_t>(run_.words) * 64; }
+
+  void FillEveryWeek(const std::array<std::uint16_t, 7>& flags) {
+    std::fill_n(run_.planes, run_.words * kPlaneCount, std::uint64_t{0});
+    if (std::all_of(flags.begin(), flags.end(), [](std::uint16_t f) { return f == 0; })) return;
+    // The word that starts on weekday index `start` (weekday - 1), for each
+    // start: bit j is set when the weekday j days later rests every week,
+    // the week's seven bits repeated over the word. A word holds 64 days,
+    // one more than nine weeks, so each word starts a weekday later.
+    std::array<std::uint64_t, 7> rest{}, moves{};
+    for (std::size_t start = 0; start < 7; ++start) {
+      for (std::size_t j = 0; j < 7; ++j) {
+        const std::uint16_t f = flags[(start + j) % 7];
+        if (f & cell_flag::kWeekend) rest[start] |= std::uint64_t{1} << j;
+        if (f & cell_flag::kMovesToNextDay) moves[start] |= std::uint64_t{1} << j;
+      }
+      for (int period = 7; period < 64; period *= 2) {
+        rest[start] |= rest[start] << period;
+        moves[start] |= moves[start] << period;
+      }
+    }
+    std::uint64_t* rest_plane = run_.plane(kRestPlane);
+    std::uint64_t* moves_plane = run_.plane(kMovesHolidaysPlane);
+    std::size_t start = static_cast<std::size_t>(Weekday(run_.first) - 1);
+    for (std::size_t k = 0; k < run_.words; ++k, start = (start + 1) % 7) {
+      rest_plane[k] = rest[start];
+      moves_plane[k] = moves[start];
+    }
+  }
+
+  void AddRest(std::int64_t offset, std::uint16_t flags) {
+    SetBit(kRestPlane, offset, true);
+    if (flags & cell_flag::kMovesToNextDay) SetBit(kMovesHolidaysPlane, offset, true);
+  }
+
+  void Mark(std::int64_t from, std::int64_t to, Marking marking, std::int32_t /*style_number*/) {
+    SetKind(from, to, marking.kind);
+    if (marking.moved_kind != 0 && Bit(kRestPlane, to) && Bit(kMovesHolidaysPlane, to) && to + 1 < size()) {
+      SetKind(to + 1, to + 1, marking.moved_kind);
+    }
+  }
+
+ private:
+  bool Bit(Plane p, std::int64_t offset) const {
+    return (run_.plane(p)[static_cast<std::size_t>(offset >> 6)] >> (offset & 63)) & 1;
+  }
+  void SetBit(Plane p, std::int64_t offset, bool value) { SetBits(p, offset, offset, value); }
+
+  // The bits from ... to of a plane, a word at a time.
+  void SetBits(Plane p, std::int64_t from, std::int64_t to, bool value) {
+    std::uint64_t* plane = run_.plane(p);
+    for (std::int64_t w = from >> 6; w <= (to >> 6); ++w) {
+      const std::int64_t lo = std::max(from, w * 64) - w * 64;
+      const std::int64_t hi = std::min(to, w * 64 + 63) - w * 64;
+      const std::uint64_t mask = (~std::uint64_t{0} >> (63 - hi)) & (~std::uint64_t{0} << lo);
+      std::uint64_t& word = plane[static_cast<std::size_t>(w)];
+      word = value ? word | mask : word & ~mask;
+    }
+  }
+
+  void SetKind(std::int64_t from, std::int64_t to, std::uint16_t kind) {
+    SetBits(kHolidayPlane, from, to, (kind & cell_flag::kHolidayOrWorkday) != 0);
+    SetBits(kForcedPlane, from, to, (kind & (cell_flag::kForceHoliday | cell_flag::kForceWorkday)) != 0);
+    SetBits(kMovedPlane, from, to, (kind & cell_flag::kOverriddenHoliday) != 0);
+  }
+
+  PlaneRun run_;
+};
+
+// Walks the months the run touches rather than its days, so that the
+// calendar is consulted once per month, not once per day.
+template <class Target>
+void MarkSomeWeeks(Target& run, const WeekRests& rests) {
+  const CivilDate start = CivilFromDayNumber(run.first());
+  int year = start.year;
+  int month = start.month;
+  std::int64_t month_start = static_cast<std::int64_t>(run.first()) - (start.day - 1);
+  const std::int64_t last = run.first() + run.size() - 1;
+  while (month_start <= last) {
+    const int length = DaysInMonth(year, month);
+    const int first_weekday = Weekday(static_cast<DayNumber>(month_start));
+    for (int weekday = 1; weekday <= 7; ++weekday) {
+      const std::int16_t rule = rests[weekday - 1];
+      if (rule == 0 || CoversEveryWeek(rule)) continue;
+      const std::uint16_t flags = RestDayFlags(rule);
+      int occurrence_bit = week_rest::k1stWeek;
+      for (int day = 1 + static_cast<int>(detail::FloorMod(weekday - first_weekday, 7)); day <= length;
+           day += 7, occurrence_bit <<= 1) {
+        const bool last_in_month = day + 7 > length;
+        const bool rest = (rule & occurrence_bit) != 0 || ((rule & week_rest::kLastWeek) != 0 && last_in_month);
+        if (!rest) continue;
+        const std::int64_t offset = month_start + day - 1 - run.first();
+        if (offset >= 0 && offset < run.size()) run.AddRest(offset, flags);
+      }
+    }
+    month_start += length;
+    if (++month > 12) {
+      month = 1;
+      ++year;
     }
   }
 }
 
+// The first two steps of every classification, in one pass over the run:
+// every day zeroed and the weekdays that rest every week marked from a
+// pattern; then the rules for some weeks, month by month.
+template <class Target>
+void ResetToWeekRestsIn(Target& run, const WeekRests& rests) {
+  if (run.size() == 0) return;
+  run.FillEveryWeek(EveryWeekFlags(rests));
+  const bool some_weeks = std::any_of(rests.begin(), rests.end(),
+                                      [](std::int16_t rule) { return rule != 0 && !CoversEveryWeek(rule); });
+  if (some_weeks) MarkSomeWeeks(run, rests);
+}
+
+// Marks the days lo ... hi that lie in the run.
+template <class Target>
+void MarkDays(Target& run, std::int64_t lo, std::int64_t hi, Marking marking, std::int32_t style_number) {
+  const std::int64_t from = std::max<std::int64_t>(lo - run.first(), 0);
+  const std::int64_t to = std::min<std::int64_t>(hi - run.first(), run.size() - 1);
+  if (from <= to) run.Mark(from, to, marking, style_number);
+}
+
 // A yearly holiday on a single month and day: once a year from the run's
 // year on. 29 February is skipped in common years rather than moved.
-void MarkYearlyDay(CellRun run, int run_year, const DayDefinition& def, Marking marking,
+template <class Target>
+void MarkYearlyDay(Target& run, int run_year, const DayDefinition& def, Marking marking,
                    std::int32_t style_number) {
   const CivilDate date = CivilFromDayNumber(def.Date);
-  const std::int64_t last = run.last();
+  const std::int64_t last = run.first() + run.size() - 1;
   for (int year = run_year;; ++year) {
     const ClampedDayNumber day = DayNumberFromCivil(year, date.month, date.day);
     if (day.day > last) break;
@@ -146,13 +257,14 @@ void MarkYearlyDay(CellRun run, int run_year, const DayDefinition& def, Marking 
 // occurrence already marked are not marked again: marking them again would
 // write the same kind, and a holiday it moved to the next day would be
 // replaced by that day's own marking in the same occurrence.
-void MarkYearlyRange(CellRun run, int run_year, const DayDefinition& def, Marking marking,
+template <class Target>
+void MarkYearlyRange(Target& run, int run_year, const DayDefinition& def, Marking marking,
                      std::int32_t style_number) {
   const YearlyRange range(def);
   const int span = range.span();
   int year = span > 0 ? run_year - 1 : span == 0 ? run_year : run_year - span - 1;
-  const std::int64_t last = run.last();
-  std::int64_t marked_through = static_cast<std::int64_t>(run.first) - 1;
+  const std::int64_t last = run.first() + run.size() - 1;
+  std::int64_t marked_through = static_cast<std::int64_t>(run.first()) - 1;
   for (;; ++year) {
     const DayInterval occurrence = range.Occurrence(year);
     if (occurrence.lo > last) break;
@@ -163,23 +275,12 @@ void MarkYearlyRange(CellRun run, int run_year, const DayDefinition& def, Markin
   }
 }
 
-}  // namespace
-
-void ResetToWeekRests(CellRun run, const WeekRests& rests) {
-  if (run.cells.empty()) return;
-  FillWeekPattern(run, rests);
-  const bool some_weeks = std::any_of(rests.begin(), rests.end(),
-                                      [](std::int16_t rule) { return rule != 0 && !CoversEveryWeek(rule); });
-  if (some_weeks) MarkSomeWeeks(run, rests);
-}
-
-namespace {
-
 // A definition's marking, with the year of the run's first day worked out
 // once by the caller for all the definitions of a style.
-void MarkDefinitionInRun(CellRun run, int run_year, const DayDefinition& def, bool override_next_day,
+template <class Target>
+void MarkDefinitionInRun(Target& run, int run_year, const DayDefinition& def, bool override_next_day,
                          std::int32_t style_number) {
-  if (run.cells.empty() || !CoversAnyDay(def)) return;
+  if (run.size() == 0 || !CoversAnyDay(def)) return;
   const Marking marking = MarkingOf(def.Type, override_next_day);
   if (def.Type != kTypeHoliday) {
     // One-off: the date, or every day between the two ends in either order.
@@ -192,7 +293,27 @@ void MarkDefinitionInRun(CellRun run, int run_year, const DayDefinition& def, bo
   }
 }
 
+// The whole classification over plain rules, in its one order.
+template <class Target>
+void ClassifyWithRules(Target& run, const CalendarRules& rules) {
+  ResetToWeekRestsIn(run, rules.week_rests);
+  if (run.size() == 0) return;
+  const int run_year = CivilFromDayNumber(run.first()).year;
+  for (const std::int32_t index : rules.style_list) {
+    if (index < 0 || static_cast<std::size_t>(index) >= rules.styles.size()) continue;
+    const HolidayStyleRules& style = rules.styles[static_cast<std::size_t>(index)];
+    for (const DayDefinition& def : style.days) {
+      MarkDefinitionInRun(run, run_year, def, style.override_next_day, index + 1);
+    }
+  }
+}
+
 }  // namespace
+
+void ResetToWeekRests(CellRun run, const WeekRests& rests) {
+  CellTarget target(run);
+  ResetToWeekRestsIn(target, rests);
+}
 
 StyleMarking::StyleMarking(CellRun run, bool override_next_day, std::int32_t style_number)
     : run_(run),
@@ -201,7 +322,8 @@ StyleMarking::StyleMarking(CellRun run, bool override_next_day, std::int32_t sty
       style_number_(style_number) {}
 
 void StyleMarking::Mark(const DayDefinition& def) const {
-  MarkDefinitionInRun(run_, run_year_, def, override_next_day_, style_number_);
+  CellTarget target(run_);
+  MarkDefinitionInRun(target, run_year_, def, override_next_day_, style_number_);
 }
 
 void MarkDefinition(CellRun run, const DayDefinition& def, bool override_next_day,
@@ -213,6 +335,23 @@ void ApplyToRange(CellRun run, std::span<const DayDefinition> days, bool overrid
                   std::int32_t style_number) {
   const StyleMarking marking(run, override_next_day, style_number);
   for (const DayDefinition& def : days) marking.Mark(def);
+}
+
+void ClassifyRange(CellRun run, const CalendarRules& rules) {
+  CellTarget target(run);
+  ClassifyWithRules(target, rules);
+}
+
+void ClassifyRange(PlaneRun run, const CalendarRules& rules) {
+  PlaneTarget target(run);
+  ClassifyWithRules(target, rules);
+}
+
+std::uint16_t ClassifyDay(const CalendarRules& rules, DayNumber d) {
+  if (d == std::numeric_limits<DayNumber>::min()) return 0;  // no day before it to classify
+  DayCell cells[2];
+  ClassifyRange(CellRun{d - 1, cells}, rules);
+  return cells[1].flags;
 }
 
 }  // namespace dovrel::engine

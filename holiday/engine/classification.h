@@ -3,18 +3,21 @@
 // last marking of a day winning.
 //
 // The pieces are separate so that the automation objects can wrap them: a
-// HolidayStyle's ApplyToRange is ApplyToRange below over its Days, and the
-// main object classifies with ClassifyRange, handing each style in use its
-// turn through a callback.
+// HolidayStyle's ApplyToRange is ApplyToRange below over its Days. The
+// same rules write either day cells or bit planes (the form the main object
+// keeps, kept_classification.h); one set of marking functions serves both,
+// so the two cannot come to differ.
 #pragma once
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "engine/day_cell.h"
 #include "engine/day_definition.h"
+#include "engine/use_styles.h"
 
 namespace dovrel::engine {
 
@@ -53,8 +56,9 @@ void ResetToWeekRests(CellRun run, const WeekRests& rests);
 // day with flag 32, the next day, if inside the run, becomes a moved holiday
 // (9, or 11 for a forced holiday) of this style. A moved holiday does not
 // move again; a day's own marking, which comes after the move when both lie
-// in one occurrence, replaces a moved holiday. Bits 16 and 32 are never
-// touched, and days outside the run are not touched at all.
+// in one occurrence, replaces a moved holiday, so of a run of marked days
+// only the last can move its holiday on. Bits 16 and 32 are never touched,
+// and days outside the run are not touched at all.
 void MarkDefinition(CellRun run, const DayDefinition& def, bool override_next_day,
                     std::int32_t style_number);
 
@@ -89,6 +93,70 @@ void ClassifyRange(CellRun run, const WeekRests& rests, std::span<const std::int
                    ApplyStyle&& apply_style) {
   ResetToWeekRests(run, rests);
   for (const std::int32_t index : style_list) apply_style(run, index);
+}
+
+// A calendar's rules as plain data: the weekly rules, the styles of the
+// collection in order, and the style list. The main object copies its
+// objects' definitions into these for the classification it keeps; tests and
+// the fuzzer write them directly.
+struct HolidayStyleRules {
+  bool override_next_day = false;  // Override = dvOverrideNextDay
+  std::vector<DayDefinition> days;
+};
+
+struct CalendarRules {
+  WeekRests week_rests{};
+  std::vector<HolidayStyleRules> styles;  // HolidayStyles in collection order
+  StyleList style_list;                   // 0-based indexes into styles
+
+  // Holidays need a style in use and rest days a rest rule.
+  bool StyleListEmpty() const { return style_list.empty(); }
+  bool NoWeekRests() const { return HasNoWeekRests(week_rests); }
+};
+
+// The classification of a run over plain rules. An index of the style list
+// that the styles do not have is skipped; the list follows the collection
+// only through ResolveUseStyles.
+void ClassifyRange(CellRun run, const CalendarRules& rules);
+
+// The flags of day d, classified afresh together with the day before so that
+// a holiday moved from d - 1 onto d is seen: what any run that holds d - 1
+// and d gives d, whatever else it holds.
+std::uint16_t ClassifyDay(const CalendarRules& rules, DayNumber d);
+
+// The same classification written as bit planes rather than cells, for the
+// classification the main object keeps: bit j of word k of each plane is day
+// first + 64k + j. Only the flags are kept (no style numbers), and the kind
+// in three planes instead of four bits, since it only takes six values:
+//
+//   kind              holiday  forced  moved
+//   0  none              0       0       0
+//   1  holiday           1       0       0
+//   3  forced holiday    1       1       0
+//   4  forced workday    0       1       0
+//   9  moved holiday     1       0       1
+//   11 moved forced      1       1       1
+//
+// and the weekly rest day (flag 16) as the fourth. Flag 32 is only needed
+// while the run is marked, in a fifth plane the caller provides.
+enum Plane : std::size_t { kHolidayPlane, kForcedPlane, kMovedPlane, kRestPlane, kMovesHolidaysPlane, kPlaneCount };
+
+struct PlaneRun {
+  DayNumber first = 0;
+  std::size_t words = 0;           // per plane; the run is words * 64 days
+  std::uint64_t* planes = nullptr;  // kPlaneCount planes of `words` words, one after the other
+
+  std::uint64_t* plane(Plane p) const { return planes + static_cast<std::size_t>(p) * words; }
+};
+
+// Every plane written (the words arrive in any state).
+void ClassifyRange(PlaneRun run, const CalendarRules& rules);
+
+// The kind bits of a cell from its bits in the three kind planes, and back.
+constexpr std::uint16_t KindFromPlanes(bool holiday, bool forced, bool moved) {
+  if (!holiday) return forced ? cell_flag::kForceWorkday : 0;
+  return static_cast<std::uint16_t>(cell_flag::kHolidayOrWorkday | (forced ? cell_flag::kForceHoliday : 0) |
+                                    (moved ? cell_flag::kOverriddenHoliday : 0));
 }
 
 }  // namespace dovrel::engine
