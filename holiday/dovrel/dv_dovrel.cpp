@@ -67,12 +67,9 @@ IUnknown* dvDovrel::FindInterface(REFIID riid) {
 
 // --- The kept classification ------------------------------------------------------
 
-const engine::KeptClassification& dvDovrel::Calendar() {
-  // The count is read before the rules are copied: a change made after this
-  // point moves it again, and the next query copies once more.
-  const std::uint64_t generation = engine::RulesGeneration();
-  if (generation == calendarGeneration_) return calendar_;
-  engine::CalendarRules rules;
+const engine::KeptClassification& dvDovrel::CalendarAfterChange(std::uint64_t generation) {
+  // The copy reuses the memory of the last one.
+  engine::CalendarRules& rules = calendarRules_;
   rules.week_rests = weekRests_;
   rules.style_list = styleList_;
   // Only the styles in use are copied; the others stay empty at their
@@ -81,11 +78,12 @@ const engine::KeptClassification& dvDovrel::Calendar() {
   // ResolveUseStyles; a position it does not have (which no change of
   // membership leaves behind) marks nothing rather than reading past it.
   rules.styles.resize(static_cast<std::size_t>(styles_->StyleCount()));
+  for (engine::HolidayStyleRules& style : rules.styles) style.days.clear();
   for (const std::int32_t index : styleList_) {
     if (index < 0 || index >= styles_->StyleCount()) continue;
     styles_->StyleAt(index)->CopyRulesTo(rules.styles[static_cast<std::size_t>(index)]);
   }
-  calendar_.Reset(std::move(rules));
+  calendar_.Reset(rules);
   calendarGeneration_ = generation;
   return calendar_;
 }
@@ -181,9 +179,9 @@ STDMETHODIMP dvDovrel::get_Value(VARIANT* pVal) {
 }
 
 STDMETHODIMP dvDovrel::put_Value(VARIANT newVal) {
-  const std::optional<engine::DayNumber> day = ValueDate(newVal);
-  if (!day) return DVERR_INVALID_PROPERTY_VALUE;
-  value_ = *day;
+  engine::DayNumber day;
+  if (!ReadValueDate(newVal, &day)) return DVERR_INVALID_PROPERTY_VALUE;
+  value_ = day;
   return S_OK;
 }
 
@@ -281,10 +279,10 @@ template <class Choice, class Answer>
 HRESULT dvDovrel::AnswerDate(const std::optional<Choice>& choice, const VARIANT& date, VARIANT* pVal, Answer answer) {
   if (!choice) return DVERR_INVALID_ARGUMENT;
   if (!pVal) return E_POINTER;
-  const std::optional<engine::DayNumber> day = QueryDate(date, value_);
-  if (!day) return DVERR_INVALID_ARGUMENT;
+  engine::DayNumber day;
+  if (!ReadQueryDate(date, value_, &day)) return DVERR_INVALID_ARGUMENT;
   try {
-    WriteDateAnswer(answer(*day, *choice), pVal);
+    WriteDateAnswer(answer(day, *choice), pVal);
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   }

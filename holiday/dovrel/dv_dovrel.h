@@ -69,7 +69,14 @@ class dvDovrel final : public ComObject<DualInterface<IDovrel, IID_IDovrel>, Sup
   // object of the process changed rules since it was made (the weekly rules,
   // the styles in use and their Days are copied in; the blocks are
   // classified as queries touch them). Throws std::bad_alloc.
-  const engine::KeptClassification& Calendar();
+  const engine::KeptClassification& Calendar() {
+    // The count is read before the rules are copied: a change made after
+    // this point moves it again, and the next query copies once more.
+    const std::uint64_t generation = engine::RulesGeneration();
+    if (generation == calendarGeneration_) [[likely]] return calendar_;
+    return CalendarAfterChange(generation);
+  }
+  const engine::KeptClassification& CalendarAfterChange(std::uint64_t generation);
   // A change of the object's own rules: counted like every other, so that
   // this object and any other make their classification again.
   static void RulesChanged() { engine::NoteRulesChanged(); }
@@ -106,6 +113,7 @@ class dvDovrel final : public ComObject<DualInterface<IDovrel, IID_IDovrel>, Sup
 
   // Not engine state: what the queries answer from, and the count of rule
   // changes it was made under (none yet: every count differs from it).
+  engine::CalendarRules calendarRules_;  // the copy of the rules it was made from
   engine::KeptClassification calendar_;
   std::uint64_t calendarGeneration_ = ~std::uint64_t{0};
 };

@@ -69,9 +69,8 @@ void ApplyToRange(CellRun run, std::span<const DayDefinition> days, bool overrid
 // The same marking for a style that holds its definitions one by one (the
 // HolidayStyle object keeps each in its own Day): made once per run, then
 // given each definition in collection order. What the run needs to know of
-// the calendar (the year of its first day) is worked out once, not once per
-// definition: a style marks runs of a few hundred days on every step of a
-// walk, where that would cost as much as the marking itself.
+// the calendar (the year of its first day, 1 March of the years around it)
+// is worked out once, not once per definition.
 class StyleMarking {
  public:
   StyleMarking(CellRun run, bool override_next_day, std::int32_t style_number);
@@ -80,6 +79,7 @@ class StyleMarking {
  private:
   CellRun run_;
   int run_year_;
+  mutable MarchFirsts march_firsts_;
   bool override_next_day_;
   std::int32_t style_number_;
 };
@@ -112,6 +112,52 @@ struct CalendarRules {
   // Holidays need a style in use and rest days a rest rule.
   bool StyleListEmpty() const { return style_list.empty(); }
   bool NoWeekRests() const { return HasNoWeekRests(week_rests); }
+};
+
+// A definition made ready for marking many runs: the shape of the days it
+// covers, with what the marking needs of the calendar (the month and day of
+// a yearly holiday, a yearly range's months, days and span) worked out from
+// its fields once, and what it writes (its kind, and the kind of a holiday
+// it moves, which depend on the style's Override). Every marking goes
+// through this form, the one-off marking of a style's ApplyToRange as well
+// as the classification the main object keeps.
+struct PreparedDefinition {
+  enum class Shape : std::uint8_t { Nothing, OneOff, YearlyDay, YearlyRange };
+  Shape shape = Shape::Nothing;
+  std::uint16_t kind = 0;        // the kind bits a marked day gets
+  std::uint16_t moved_kind = 0;  // those of the day a holiday moves to; 0: it never moves
+  DayInterval days{0, 0};        // OneOff: every day from lo to hi
+  RecurringDay date;             // YearlyDay: Date's month and day
+  YearlyRange range;             // YearlyRange
+};
+PreparedDefinition PrepareDefinition(const DayDefinition& def, bool override_next_day);
+
+// Rules made ready for classifying many runs: the weekly rules, and the
+// styles of the style list in list order (entries the styles do not have
+// left out), each with its style number and prepared definitions.
+struct PreparedRules {
+  struct Style {
+    std::int32_t style_number = 0;
+    bool override_next_day = false;
+    std::vector<DayDefinition> sources;    // what the definitions were prepared from
+    std::vector<PreparedDefinition> days;  // one for each source, in order
+  };
+  // The rest days of the weekdays that rest every week, as the words of bit
+  // planes that start on each weekday (index weekday - 1).
+  struct WeekWords {
+    std::array<std::uint64_t, 7> rest{}, moves{};
+    bool any = false;
+  };
+  WeekRests week_rests{};
+  WeekWords every_week;
+  bool some_weeks = false;  // rules for some weeks of the month, read month by month
+  std::vector<Style> styles;
+
+  // Replaces what it holds with the given rules, reusing its memory. A
+  // definition that is the same as the one prepared at its place before
+  // (under the same Override) keeps its prepared form: after a change of one
+  // Day, one definition is prepared again.
+  void Prepare(const CalendarRules& rules);
 };
 
 // The classification of a run over plain rules. An index of the style list
@@ -150,7 +196,7 @@ struct PlaneRun {
 };
 
 // Every plane written (the words arrive in any state).
-void ClassifyRange(PlaneRun run, const CalendarRules& rules);
+void ClassifyRange(PlaneRun run, const PreparedRules& rules);
 
 // The kind bits of a cell from its bits in the three kind planes, and back.
 constexpr std::uint16_t KindFromPlanes(bool holiday, bool forced, bool moved) {

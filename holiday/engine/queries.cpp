@@ -6,13 +6,6 @@ namespace dovrel::engine {
 
 namespace {
 
-// Holidays need a style in use and rest days a rest rule; without them no
-// day can be of the category, and nothing needs classifying.
-bool CanNeverMatch(const KeptClassification& calendar, DayCategory category) {
-  return (category == DayCategory::Holiday && calendar.Rules().StyleListEmpty()) ||
-         (category == DayCategory::Weekend && calendar.Rules().NoWeekRests());
-}
-
 DayAnswer Found(const FindNthResult& r) { return r.missing == 0 ? DayAnswer(r.day) : std::nullopt; }
 
 DayAnswer FindFirst(const KeptClassification& calendar, DayNumber lo, DayNumber hi, DayCategory category) {
@@ -33,6 +26,19 @@ DayAnswer WalkBackward(const KeptClassification& calendar, DayNumber from, DayCa
   return Found(FindNth(calendar, kFirstValidDay, from, category, -1, n));
 }
 
+// The month and the year of a valid date, each from one conversion of the
+// date to the calendar.
+DayInterval MonthOf(DayNumber date) {
+  const CivilDate c = CivilFromDayNumber(date);
+  const DayNumber first = date - (c.day - 1);
+  return {first, first + DaysInMonth(c.year, c.month) - 1};
+}
+DayInterval YearOf(DayNumber date) {
+  const std::int64_t year = CivilFromDayNumber(date).year;
+  const DayNumber first = DayNumberFromCivil(year, 1, 1).day;
+  return {first, first + (IsLeapYear(year) ? 365 : 364)};
+}
+
 struct OrderedRange {
   RangeStatus status;
   DayNumber lo;
@@ -51,16 +57,11 @@ OrderedRange CheckRange(DayNumber date1, DayNumber date2) {
 
 }  // namespace
 
-std::optional<std::uint16_t> ValueType(const KeptClassification& calendar, DayNumber date) {
-  if (!IsValidDayNumber(date)) return std::nullopt;
-  return calendar.ValueType(date);
-}
-
 FindNthResult FindNth(const KeptClassification& calendar, DayNumber lo, DayNumber hi, DayCategory category,
                       int direction, std::int32_t n) {
   lo = std::max(lo, kFirstValidDay);
   hi = std::min(hi, kLastValidDay);
-  if (lo > hi || n <= 0 || CanNeverMatch(calendar, category)) return {n, kNullDayNumber};
+  if (lo > hi || n <= 0 || calendar.CanNeverMatch(category)) return {n, kNullDayNumber};
   return calendar.FindNth(lo, hi, category, direction, n);
 }
 
@@ -95,13 +96,13 @@ RangeCount DaysInRange(const KeptClassification& calendar, DayNumber date1, DayN
   const OrderedRange range = CheckRange(date1, date2);
   if (range.status == RangeStatus::InvalidEnd) return {range.status, -1};
   if (range.status == RangeStatus::TooLong) return {range.status, 0};
-  if (CanNeverMatch(calendar, category)) return {RangeStatus::Answered, 0};
+  if (calendar.CanNeverMatch(category)) return {RangeStatus::Answered, 0};
   return {RangeStatus::Answered, static_cast<std::int32_t>(calendar.Count(range.lo, range.hi, category))};
 }
 
 RangeDates DatesInRange(const KeptClassification& calendar, DayNumber date1, DayNumber date2, DayCategory category) {
   const OrderedRange range = CheckRange(date1, date2);
-  if (range.status != RangeStatus::Answered || CanNeverMatch(calendar, category)) return {range.status, {}};
+  if (range.status != RangeStatus::Answered || calendar.CanNeverMatch(category)) return {range.status, {}};
   RangeDates result{RangeStatus::Answered, {}};
   calendar.AppendDays(range.lo, range.hi, category, result.days);
   return result;
@@ -109,22 +110,26 @@ RangeDates DatesInRange(const KeptClassification& calendar, DayNumber date1, Day
 
 DayAnswer FirstInMonth(const KeptClassification& calendar, DayNumber date, DayCategory category) {
   if (!IsValidDayNumber(date)) return std::nullopt;
-  return FindFirst(calendar, FirstDayOfMonth(date), LastDayOfMonth(date), category);
+  const DayInterval month = MonthOf(date);
+  return FindFirst(calendar, month.lo, month.hi, category);
 }
 
 DayAnswer LastInMonth(const KeptClassification& calendar, DayNumber date, DayCategory category) {
   if (!IsValidDayNumber(date)) return std::nullopt;
-  return FindLast(calendar, FirstDayOfMonth(date), LastDayOfMonth(date), category);
+  const DayInterval month = MonthOf(date);
+  return FindLast(calendar, month.lo, month.hi, category);
 }
 
 DayAnswer FirstInYear(const KeptClassification& calendar, DayNumber date, DayCategory category) {
   if (!IsValidDayNumber(date)) return std::nullopt;
-  return FindFirst(calendar, FirstDayOfYear(date), LastDayOfYear(date), category);
+  const DayInterval year = YearOf(date);
+  return FindFirst(calendar, year.lo, year.hi, category);
 }
 
 DayAnswer LastInYear(const KeptClassification& calendar, DayNumber date, DayCategory category) {
   if (!IsValidDayNumber(date)) return std::nullopt;
-  return FindLast(calendar, FirstDayOfYear(date), LastDayOfYear(date), category);
+  const DayInterval year = YearOf(date);
+  return FindLast(calendar, year.lo, year.hi, category);
 }
 
 DayNumber WeekStart(DayNumber date, int start_of_week) {

@@ -28,7 +28,10 @@ namespace dovrel::engine {
 
 // ValueType: the flags of a valid date without flag 32, nothing for a date
 // outside the supported range (dvValueNull).
-std::optional<std::uint16_t> ValueType(const KeptClassification& calendar, DayNumber date);
+inline std::optional<std::uint16_t> ValueType(const KeptClassification& calendar, DayNumber date) {
+  if (!IsValidDayNumber(date)) return std::nullopt;
+  return calendar.ValueType(date);
+}
 
 // The longest range DaysInRange and DatesInRange accept: 366000 days between
 // the two ends (366001 days including both).

@@ -461,7 +461,9 @@ TEST(Planes, HoldTheFlagsOfTheCells) {
     const std::size_t words = static_cast<std::size_t>(pick(1, 20));
     std::vector<std::uint64_t> planes(words * kPlaneCount, 0x5A5A5A5A5A5A5A5Aull);  // any state
     const PlaneRun run{first, words, planes.data()};
-    ClassifyRange(run, rules);
+    PreparedRules prepared;
+    prepared.Prepare(rules);
+    ClassifyRange(run, prepared);
     std::vector<DayCell> cells(words * 64);
     ClassifyRange(CellRun{first, cells}, rules);
     for (std::size_t i = 0; i < cells.size(); ++i) {
