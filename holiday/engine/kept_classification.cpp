@@ -94,9 +94,16 @@ void KeptClassification::Reset(const CalendarRules& rules) {
   for (Page* page : allocated_) page->kept = 0;
   // Until the rules are in, nothing can match (a failure keeps nothing).
   style_list_empty_ = no_week_rests_ = true;
+  any_holiday_ = false;
   rules_.Prepare(rules);
   style_list_empty_ = rules.StyleListEmpty();
   no_week_rests_ = rules.NoWeekRests();
+  for (const PreparedRules::Style& style : rules_.styles) {
+    for (const PreparedDefinition& def : style.days) {
+      any_holiday_ = any_holiday_ ||
+                     (def.shape != PreparedDefinition::Shape::Nothing && (def.kind & cell_flag::kHolidayOrWorkday) != 0);
+    }
+  }
 }
 
 std::size_t KeptClassification::MemoryBytes() const {
@@ -180,20 +187,6 @@ void KeptClassification::KeepBlocks(std::int64_t first_block, std::int64_t last_
   }
 }
 
-FindNthResult KeptClassification::FindNth(DayNumber lo, DayNumber hi, DayCategory category, int direction,
-                                          std::int32_t n) const {
-  if (lo > hi || n <= 0) return {n, kNullDayNumber};
-  return WithWordsOf(category, [&](auto words_of) -> FindNthResult {
-    if (n == 1) {
-      const std::int64_t at = direction > 0 ? FirstOffset<+1>(words_of, Offset(lo), Offset(hi))
-                                            : FirstOffset<-1>(words_of, Offset(hi), Offset(lo));
-      return at < 0 ? FindNthResult{1, kNullDayNumber} : FindNthResult{0, DayAt(at)};
-    }
-    return direction > 0 ? Walk<+1>(words_of, category, Offset(lo), Offset(hi), n)
-                         : Walk<-1>(words_of, category, Offset(hi), Offset(lo), n);
-  });
-}
-
 // The first day of the category from offset `from` on towards `to`: the
 // question most queries ask, with as little work per block as there can be.
 // Words of the last block beyond `to` are looked at too (they are kept like
@@ -272,6 +265,20 @@ FindNthResult KeptClassification::Walk(WordsOf words_of, DayCategory category, s
     i = end + Direction;
   }
   return {n, kNullDayNumber};
+}
+
+FindNthResult KeptClassification::FindNth(DayNumber lo, DayNumber hi, DayCategory category, int direction,
+                                          std::int32_t n) const {
+  if (lo > hi || n <= 0) return {n, kNullDayNumber};
+  return WithWordsOf(category, [&](auto words_of) -> FindNthResult {
+    if (n == 1) {
+      const std::int64_t at = direction > 0 ? FirstOffset<+1>(words_of, Offset(lo), Offset(hi))
+                                            : FirstOffset<-1>(words_of, Offset(hi), Offset(lo));
+      return at < 0 ? FindNthResult{1, kNullDayNumber} : FindNthResult{0, DayAt(at)};
+    }
+    return direction > 0 ? Walk<+1>(words_of, category, Offset(lo), Offset(hi), n)
+                         : Walk<-1>(words_of, category, Offset(hi), Offset(lo), n);
+  });
 }
 
 std::int64_t KeptClassification::Count(DayNumber lo, DayNumber hi, DayCategory category) const {

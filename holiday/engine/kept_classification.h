@@ -68,9 +68,11 @@ class KeptClassification {
   void Reset(const CalendarRules& rules);
 
   // Holidays need a style in use and rest days a rest rule; without them no
-  // day can be of the category, and nothing needs classifying.
+  // day can be of the category, and nothing needs classifying. Nor can a
+  // day be a holiday when no style in use defines one (its answers are the
+  // same as after a walk to the end of the range, only sooner).
   bool CanNeverMatch(DayCategory category) const {
-    return (category == DayCategory::Holiday && style_list_empty_) ||
+    return (category == DayCategory::Holiday && (style_list_empty_ || !any_holiday_)) ||
            (category == DayCategory::Weekend && no_week_rests_);
   }
 
@@ -144,6 +146,7 @@ class KeptClassification {
   PreparedRules rules_;
   bool style_list_empty_ = true;
   bool no_week_rests_ = true;
+  bool any_holiday_ = false;  // a style in use has a definition that marks holidays
   mutable std::array<std::unique_ptr<Page>, kPageCount> pages_;
   mutable std::vector<Page*> allocated_;       // the pages of pages_ that exist, for Reset
   mutable std::vector<std::uint64_t> planes_;  // the classification of a run of blocks
