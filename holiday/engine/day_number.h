@@ -142,10 +142,13 @@ class RecurringDay {
   int month() const { return month_; }
   int day() const { return day_; }
 
+  // Worked out in 64 bits and cut to 32 at the end, as DayNumberFromCivil
+  // does: years far beyond the supported range (a Matches asked about any
+  // 32-bit day) give the same day numbers as there, never an overflow.
   ClampedDayNumber In(std::int64_t year, MarchFirsts& march_firsts) const {
-    const DayNumber n = march_firsts.Of(month_ <= 2 ? year - 1 : year) + after_march_first_;
-    if (february_29_ && !IsLeapYear(year)) return {n - 1, true};
-    return {n, false};
+    const std::int64_t n = std::int64_t{march_firsts.Of(month_ <= 2 ? year - 1 : year)} + after_march_first_;
+    if (february_29_ && !IsLeapYear(year)) return {static_cast<DayNumber>(n - 1), true};
+    return {static_cast<DayNumber>(n), false};
   }
 
  private:

@@ -316,6 +316,11 @@ TEST(Matches, EachDefinitionDecidesForItself) {
       {"same-year pair in reverse marks between", Holiday(Day(2000, 12, 29), Day(2000, 1, 3)), Day(2020, 6, 1), true},
       {"same-year pair in reverse, 2 January", Holiday(Day(2000, 12, 29), Day(2000, 1, 3)), Day(2020, 1, 2), false},
       {"unset Date2 (no date)", {kTypeForcedHoliday, Day(2030, 5, 5), 1757584}, Day(2030, 5, 5), true},
+      // A lookup may be asked about any 32-bit day; the years there are
+      // millions, and nothing may overflow (the fuzzer found a range's
+      // occurrence doing so).
+      {"year-end range, last 32-bit day", year_end, INT32_MAX, false},
+      {"year-end range, first 32-bit day", year_end, INT32_MIN, false},
   };
   for (const MatchCase& c : cases) {
     SCOPED_TRACE(c.name);
