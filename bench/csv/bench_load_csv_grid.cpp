@@ -23,11 +23,11 @@
 #include <memory>
 #include <string>
 
-#include "../support/claim_file.h"
-#include "../support/run_times.h"
+#include "bench/support/claim_file.h"
+#include "bench/support/run_times.h"
 #include "common/utf.h"
+#include "controls/recording_message_boxes.h"
 #include "display/load_csv_grid.h"
-#include "shell/recording_message_boxes.h"
 
 namespace {
 

@@ -25,11 +25,11 @@
 #include <string>
 #include <vector>
 
-#include "../support/claim_file.h"
-#include "../support/run_times.h"
+#include "bench/support/claim_file.h"
+#include "bench/support/run_times.h"
 #include "common/utf.h"
+#include "controls/recording_message_boxes.h"
 #include "shell/frmPellora.h"
-#include "shell/recording_message_boxes.h"
 
 namespace {
 

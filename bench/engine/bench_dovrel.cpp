@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "../support/run_times.h"
+#include "bench/support/run_times.h"
 
 #include "dovrel/dv_dovrel.h"
 #include "engine/queries.h"

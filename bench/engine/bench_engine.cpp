@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "../support/run_times.h"
+#include "bench/support/run_times.h"
 
 #include "engine/queries.h"
 

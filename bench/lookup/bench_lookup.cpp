@@ -1,27 +1,31 @@
 // LookupInsuredNames for a large provider: 20,000 display rows named from
-// an m_insd of 100,000 rows. Its budget is 200 ms for the whole run.
+// an m_insd of 100,000 rows. Its budget is 30 ms for the whole run.
 //
 //   BM_LookupInsuredNames   the whole routine, as the display pipeline
-//                           calls it: the table read through the reader
-//                           process, the index of first rows, every row
-//                           answered, its name and colour written.
+//                           calls it: the table read, the index of first
+//                           rows, every row answered, its name and colour
+//                           written.
 //                           Counter vs_scan: its time over the table scan's
 //                           alone (the same read, nothing done with it),
 //                           both measured in every iteration, one after the
 //                           other, so that machine noise falls on both.
+//                           lookup_cpu_ms: the processor time it took, which
+//                           a machine busy with other work inflates less
+//                           than the time on the clock.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
 #include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <string>
 
 #include "common/utf.h"
+#include "controls/recording_message_boxes.h"
 #include "display/grid_layout.h"
-#include "jet_reader.h"
-#include "jet_writer.h"
+#include "jet/jet_reader.h"
+#include "jetwriter/jet_writer.h"
 #include "shell/frmPellora.h"
-#include "shell/recording_message_boxes.h"
 
 namespace {
 
@@ -96,12 +100,14 @@ void BM_LookupInsuredNames(benchmark::State& state) {
   if (!w.DBFound) state.SkipWithError("the database does not open");
   const std::vector<pellora::jet::TableRequest> scan = {{"m_insd", {"insd_no", "insr_no", "pat_nm"}}};
 
-  double lookupSeconds = 0, scanSeconds = 0;
+  double lookupSeconds = 0, scanSeconds = 0, lookupCpuSeconds = 0;
   for (auto _ : state) {
+    const std::clock_t cpu0 = std::clock();
     const auto t0 = Clock::now();
     w.LookupInsuredNames();
     const auto t1 = Clock::now();
-    const pellora::jet::ReadResult read = pellora::jet::ReadJetTables(file, scan);
+    lookupCpuSeconds += static_cast<double>(std::clock() - cpu0) / CLOCKS_PER_SEC;
+    const pellora::jet::ReadResult read = pellora::jet::ReadJetTables(file.u16string(), scan);
     const auto t2 = Clock::now();
     if (!read.ok || read.tables[0].rowCount() != kTableRows) state.SkipWithError("the scan failed");
     benchmark::DoNotOptimize(read);
@@ -119,6 +125,7 @@ void BM_LookupInsuredNames(benchmark::State& state) {
   }
   const double n = static_cast<double>(state.iterations());
   state.counters["lookup_ms"] = 1000 * lookupSeconds / n;
+  state.counters["lookup_cpu_ms"] = 1000 * lookupCpuSeconds / n;
   state.counters["scan_ms"] = 1000 * scanSeconds / n;
   state.counters["vs_scan"] = lookupSeconds / scanSeconds;
   state.counters["found"] = found;

@@ -1,4 +1,4 @@
-#include "jet_description.h"
+#include "jetwriter/jet_description.h"
 
 #include <charconv>
 #include <fstream>
@@ -76,6 +76,7 @@ Value ParseValue(const Source& src, const Column& column, const std::string& fie
   const std::string& s = *text;
   switch (column.type) {
     case ColumnType::Text:
+    case ColumnType::Memo:
       return s;
     case ColumnType::Bool:
       if (s == "true" || s == "yes" || s == "1") return true;
@@ -91,6 +92,24 @@ Value ParseValue(const Source& src, const Column& column, const std::string& fie
       }
       return n;
     }
+    case ColumnType::Money: {
+      // A decimal with up to four places, kept as ten-thousandths.
+      const std::size_t point = s.find('.');
+      const std::string whole = s.substr(0, point);
+      std::string places = point == std::string::npos ? "" : s.substr(point + 1);
+      if (places.size() > 4) src.Fail("column " + column.name + ": money has four decimal places at most");
+      places.resize(4, '0');
+      std::int64_t units = 0, fraction = 0;
+      const bool negative = !whole.empty() && whole[0] == '-';
+      const auto [end, ec] = std::from_chars(whole.data(), whole.data() + whole.size(), units);
+      const auto [fend, fec] = std::from_chars(places.data(), places.data() + places.size(), fraction);
+      if (ec != std::errc() || end != whole.data() + whole.size() || whole.empty() || fec != std::errc() ||
+          fend != places.data() + places.size()) {
+        src.Fail("column " + column.name + ": \"" + s + "\" is not an amount");
+      }
+      return units * 10000 + (negative ? -fraction : fraction);
+    }
+    case ColumnType::Float:
     case ColumnType::Double:
     case ColumnType::DateTime: {
       double d = 0;
@@ -122,6 +141,7 @@ const std::map<std::string, ColumnType>& TypeNames() {
       {"int", ColumnType::Int},       {"byte", ColumnType::Byte},
       {"double", ColumnType::Double}, {"datetime", ColumnType::DateTime},
       {"bool", ColumnType::Bool},     {"memo", ColumnType::Memo},
+      {"money", ColumnType::Money},   {"float", ColumnType::Float},
   };
   return names;
 }

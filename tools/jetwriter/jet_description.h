@@ -6,16 +6,17 @@
 //   codepage 932                jet3: code page of all text; default 932
 //   table m_pvd                 starts a table; the rest of the line is its name
 //   column pvd_no text 10       NAME TYPE [LENGTH]; TYPE is text (LENGTH 1..255,
-//                               default 255), long, int, byte, double, datetime,
-//                               bool, or memo (NULL only)
+//                               default 255), memo, long, int, byte, money,
+//                               float, double, datetime or bool
 //   row<TAB>1310000001<TAB>事業所   one row: "row", then one TAB before each value
 //   rows m_pvd.tsv              more rows from a file (one row per line, values
 //                               separated by TABs); relative to this file
 //
 // Values: an empty field is the empty string; \N alone is NULL; inside text
 // \\ is a backslash, \t a TAB, \n a line feed, \r a carriage return. Numbers
-// are written as in C (123, -4, 1.5); datetime is a day number (days since
-// 1899-12-30); bool is true/false/yes/no/1/0.
+// are written as in C (123, -4, 1.5); money has up to four decimal places;
+// datetime is a day number (days since 1899-12-30); bool is
+// true/false/yes/no/1/0.
 #pragma once
 
 #include <filesystem>
@@ -23,7 +24,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "jet_writer.h"
+#include "jetwriter/jet_writer.h"
 
 namespace jetwriter {
 

@@ -1,4 +1,4 @@
-#include "jet_writer.h"
+#include "jetwriter/jet_writer.h"
 
 #include <iconv.h>
 
@@ -12,6 +12,8 @@
 #include <optional>
 #include <set>
 #include <span>
+
+#include "common/rc4.h"
 
 namespace jetwriter {
 namespace {
@@ -30,15 +32,19 @@ struct Format {
   std::size_t mapPointerCount;   // type-1 usage map: pointers to bitmap pages
   std::size_t encryptedHeaderBytes;
   std::size_t countSize;         // width of counts and offsets inside a row
+  std::size_t passwordBytes;     // header: the password field at 0x42
 
   bool jet4() const { return version == JetVersion::Jet4; }
   std::size_t mapRowSize() const { return 5 + mapBitmapBytes; }
   // Pages one 0x05 bitmap page covers (its first 4 bytes are a header).
   std::size_t pagesPerBitmapPage() const { return (pageSize - 4) * 8; }
+  // The longest row a data page holds: the page less its header and the
+  // row's entry in the row table.
+  std::size_t maxRowSize() const { return pageSize - dataHeaderSize - 2; }
 };
 
-constexpr Format kJet3{JetVersion::Jet3, 2048, 10, 8, 0x2B, 18, 128, 33, 126, 1};
-constexpr Format kJet4{JetVersion::Jet4, 4096, 14, 12, 0x3F, 25, 64, 17, 128, 2};
+constexpr Format kJet3{JetVersion::Jet3, 2048, 10, 8, 0x2B, 18, 128, 33, 126, 1, 20};
+constexpr Format kJet4{JetVersion::Jet4, 4096, 14, 12, 0x3F, 25, 64, 17, 128, 2, 40};
 
 const Format& FormatOf(JetVersion version) {
   return version == JetVersion::Jet4 ? kJet4 : kJet3;
@@ -52,6 +58,21 @@ constexpr std::uint8_t kTableTypeSystem = 0x53;
 constexpr std::uint8_t kColumnFixed = 0x01;
 constexpr std::uint8_t kColumnNullable = 0x02;
 constexpr std::uint8_t kColumnCompressedUnicode = 0x01;  // Jet 4, byte 16
+// Row table entries: the row's offset, and these flags. A deleted row has
+// both; a moved row leaves a pointer flagged as overflow and lives on,
+// flagged deleted, where the pointer points.
+constexpr std::uint16_t kRowDeleted = 0x8000;
+constexpr std::uint16_t kRowOverflow = 0x4000;
+// Long values: the memo header's first four bytes are the length and, in
+// the top bits, where the value is.
+constexpr std::uint32_t kLongValueInRow = 0x80000000u;
+constexpr std::uint32_t kLongValueOneRow = 0x40000000u;
+constexpr std::size_t kLongValueHeader = 12;
+constexpr std::size_t kChainLink = 4;  // a chained LVAL row starts with the pointer to the next
+// Automatic memo storage keeps values up to this many bytes in the row.
+constexpr std::size_t kInRowMemoBytes = 64;
+// Access compresses a memo only when it is at most this many characters.
+constexpr std::size_t kLongestCompressedMemo = 1024;
 // A day in 2024, as days since 1899-12-30: the creation date of every file,
 // so that the same description always gives the same bytes.
 constexpr double kCreationDate = 45383.0;
@@ -62,6 +83,8 @@ constexpr std::int32_t kRelationshipsContainerId = 0x0F000003;
 constexpr std::int32_t kContainersParentId = 0x0F000000;
 constexpr std::int32_t kSystemTableFlags = static_cast<std::int32_t>(0x80000002u);
 constexpr std::uint32_t kCatalogPage = 2;  // readers bootstrap from here
+// A row pointer keeps the row's index in one byte.
+constexpr std::size_t kMostRowsPerPage = 255;
 
 // ---------------------------------------------------------------------------
 // Little-endian stores into a byte buffer.
@@ -73,10 +96,18 @@ void PutU16(std::span<std::uint8_t> buf, std::size_t at, std::uint16_t v) {
 void PutU32(std::span<std::uint8_t> buf, std::size_t at, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) buf[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
+void PutU64(std::span<std::uint8_t> buf, std::size_t at, std::uint64_t v) {
+  for (int i = 0; i < 8; ++i) buf[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
 void PutF64(std::span<std::uint8_t> buf, std::size_t at, double v) {
   std::uint64_t bits;
   std::memcpy(&bits, &v, sizeof bits);
-  for (int i = 0; i < 8; ++i) buf[at + i] = static_cast<std::uint8_t>(bits >> (8 * i));
+  PutU64(buf, at, bits);
+}
+void PutF32(std::span<std::uint8_t> buf, std::size_t at, float v) {
+  std::uint32_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  PutU32(buf, at, bits);
 }
 void AppendU16(std::vector<std::uint8_t>& out, std::uint16_t v) {
   out.push_back(static_cast<std::uint8_t>(v));
@@ -200,7 +231,9 @@ std::optional<std::size_t> FixedSize(ColumnType type) {
     case ColumnType::Bool: return 0;  // the null-mask bit holds the value
     case ColumnType::Byte: return 1;
     case ColumnType::Int: return 2;
-    case ColumnType::Long: return 4;
+    case ColumnType::Long:
+    case ColumnType::Float: return 4;
+    case ColumnType::Money:
     case ColumnType::Double:
     case ColumnType::DateTime: return 8;
     default: return std::nullopt;
@@ -210,9 +243,9 @@ std::optional<std::size_t> FixedSize(ColumnType type) {
 bool IsKnownType(ColumnType type) {
   switch (type) {
     case ColumnType::Bool: case ColumnType::Byte: case ColumnType::Int:
-    case ColumnType::Long: case ColumnType::Double: case ColumnType::DateTime:
-    case ColumnType::Binary: case ColumnType::Text: case ColumnType::Ole:
-    case ColumnType::Memo:
+    case ColumnType::Long: case ColumnType::Money: case ColumnType::Float:
+    case ColumnType::Double: case ColumnType::DateTime: case ColumnType::Binary:
+    case ColumnType::Text: case ColumnType::Ole: case ColumnType::Memo:
       return true;
   }
   return false;
@@ -228,6 +261,9 @@ std::string AsciiLower(std::string s) {
 TableLayout LayOut(const Format& fmt, const Table& table) {
   if (table.columns.empty() || table.columns.size() > 255) {
     throw JetWriteError("table " + table.name + ": a table needs 1 to 255 columns");
+  }
+  if (table.maxRowsPerPage < 1 || table.maxRowsPerPage > kMostRowsPerPage) {
+    throw JetWriteError("table " + table.name + ": 1 to 255 rows per page");
   }
   TableLayout layout;
   std::set<std::string> seen;
@@ -265,7 +301,7 @@ TableLayout LayOut(const Format& fmt, const Table& table) {
 }
 
 // ---------------------------------------------------------------------------
-// Rows.
+// Values.
 struct CellContext {
   const Table& table;
   std::size_t row;
@@ -275,6 +311,17 @@ struct CellContext {
   }
 };
 
+// Text as Jet 4 stores it: UTF-16, or its compressed form where that is
+// allowed and shorter.
+std::vector<std::uint8_t> Jet4Text(const std::u16string& units, bool compress) {
+  std::vector<std::uint8_t> plain = Utf16Bytes(units);
+  if (compress) {
+    auto packed = CompressJet4Text(units);
+    if (packed && packed->size() < plain.size()) return std::move(*packed);
+  }
+  return plain;
+}
+
 std::vector<std::uint8_t> EncodeText(const Format& fmt, const Database& db, const CellContext& at,
                                      const std::string& utf8) {
   if (fmt.jet4()) {
@@ -283,18 +330,24 @@ std::vector<std::uint8_t> EncodeText(const Format& fmt, const Database& db, cons
       throw JetWriteError(at.Where() + ": text longer than the column's " +
                           std::to_string(at.column.length) + " characters");
     }
-    std::vector<std::uint8_t> plain = Utf16Bytes(units);
-    if (db.compressText) {
-      auto packed = CompressJet4Text(units);
-      if (packed && packed->size() < plain.size()) return std::move(*packed);
-    }
-    return plain;
+    return Jet4Text(units, db.compressText);
   }
   const std::string bytes = ConvertText(utf8, CodePageName(db.codePage));
   if (bytes.size() > static_cast<std::size_t>(at.column.length)) {
     throw JetWriteError(at.Where() + ": text longer than the column's " +
                         std::to_string(at.column.length) + " bytes");
   }
+  return {bytes.begin(), bytes.end()};
+}
+
+// A memo's stored bytes: as text, without the text column's limit; Jet 4
+// compresses only short memos.
+std::vector<std::uint8_t> EncodeMemo(const Format& fmt, const Database& db, const std::string& utf8) {
+  if (fmt.jet4()) {
+    const std::u16string units = ToUtf16(utf8);
+    return Jet4Text(units, db.compressText && units.size() <= kLongestCompressedMemo);
+  }
+  const std::string bytes = ConvertText(utf8, CodePageName(db.codePage));
   return {bytes.begin(), bytes.end()};
 }
 
@@ -305,125 +358,216 @@ std::int64_t IntegerIn(const CellContext& at, const Value& v, std::int64_t lo, s
   return *n;
 }
 
+double RealOf(const CellContext& at, const Value& v) {
+  if (const auto* x = std::get_if<double>(&v)) return *x;
+  if (const auto* n = std::get_if<std::int64_t>(&v)) return static_cast<double>(*n);
+  throw JetWriteError(at.Where() + ": a number is expected");
+}
+
+// A memo kept outside its row, to be laid out on LVAL pages: its bytes, in
+// one row or in links of a chain.
+struct LongValue {
+  std::vector<std::uint8_t> data;
+  bool chained = false;
+  std::size_t linkBytes = 0;
+  std::vector<std::uint32_t> rows;  // row pointers of its LVAL rows, once laid out
+};
+
+// A row's bytes, and where in them a memo header waits for the row pointer
+// of its long value.
+struct EncodedRow {
+  std::vector<std::uint8_t> bytes;
+  std::vector<std::pair<std::size_t, std::size_t>> longValueHeaders;  // (offset, long value)
+};
+
+// Where a memo goes, and the part of it that lives in the row: its 12-byte
+// header, followed by the value itself when it stays in the row.
+std::vector<std::uint8_t> MemoInRow(const Format& fmt, const Column& column, std::vector<std::uint8_t> data,
+                                    std::vector<LongValue>& longValues, bool& outside) {
+  MemoStorage storage = column.memoStorage;
+  const std::size_t oneRow = fmt.maxRowSize();
+  if (data.empty()) storage = MemoStorage::InRow;  // an empty LVAL row cannot exist
+  if (storage == MemoStorage::Automatic) {
+    storage = data.size() <= kInRowMemoBytes ? MemoStorage::InRow
+              : data.size() <= oneRow        ? MemoStorage::OneLvalRow
+                                             : MemoStorage::LvalChain;
+  }
+  if (storage == MemoStorage::OneLvalRow && data.size() > oneRow) {
+    throw JetWriteError("column " + column.name + ": a memo of " + std::to_string(data.size()) +
+                        " bytes does not fit one LVAL row");
+  }
+  const auto length = static_cast<std::uint32_t>(data.size());
+  outside = storage != MemoStorage::InRow;
+  if (!outside) {
+    std::vector<std::uint8_t> inRow(kLongValueHeader + data.size(), 0);
+    PutU32(inRow, 0, length | kLongValueInRow);
+    std::copy(data.begin(), data.end(), inRow.begin() + kLongValueHeader);
+    return inRow;
+  }
+  std::vector<std::uint8_t> header(kLongValueHeader, 0);
+  const bool chained = storage == MemoStorage::LvalChain;
+  PutU32(header, 0, length | (chained ? 0 : kLongValueOneRow));
+  const std::size_t linkBytes = column.chainLinkBytes ? column.chainLinkBytes : oneRow - kChainLink;
+  if (linkBytes > oneRow - kChainLink) throw JetWriteError("column " + column.name + ": chain links too long");
+  longValues.push_back({std::move(data), chained, linkBytes, {}});
+  return header;
+}
+
+// The tail of a Jet 3 row: the end of data offset, the offsets (one byte
+// each, last column first), the jump table and the count. A row longer than
+// 256 bytes needs the jump table to give its offsets their high part: one
+// entry per 256-byte boundary of the whole row, each the index of the first
+// offset (the end of data counting as the last) at or past the boundary,
+// highest boundary first. When no offset reaches the last boundary, its
+// entry is a dummy (0xFF), which readers know to skip because the end of
+// data lies below it.
+void AppendJet3Tail(std::vector<std::uint8_t>& out, const std::vector<std::size_t>& offsets, std::size_t maskSize,
+                    const std::string& where) {
+  const std::size_t eod = out.size();  // the end of data, and where it is written
+  std::vector<std::size_t> all = offsets;
+  all.push_back(eod);
+  const std::size_t tail = all.size() + 1 + maskSize;
+  std::size_t jumps = 0;
+  while ((eod + tail + jumps - 1) / 256 > jumps) ++jumps;
+  std::vector<std::uint8_t> entries(jumps);
+  for (std::size_t k = 0; k < jumps; ++k) {
+    const std::size_t boundary = 256 * (k + 1);
+    const auto first = std::find_if(all.begin(), all.end(), [&](std::size_t o) { return o >= boundary; });
+    if (first != all.end()) {
+      entries[k] = static_cast<std::uint8_t>(first - all.begin());
+    } else if (k + 1 == jumps && eod / 256 < jumps) {
+      entries[k] = 0xFF;
+    } else {
+      throw JetWriteError(where + ": a Jet 3 row this long cannot be laid out");
+    }
+  }
+  out.push_back(static_cast<std::uint8_t>(eod));
+  for (auto it = offsets.rbegin(); it != offsets.rend(); ++it) out.push_back(static_cast<std::uint8_t>(*it));
+  for (auto it = entries.rbegin(); it != entries.rend(); ++it) out.push_back(*it);
+  out.push_back(static_cast<std::uint8_t>(offsets.size()));
+}
+
 // Encodes one row:
 //   [count][fixed area][var data][eod][var offsets, last first][count][null mask]
-// with 2-byte counts and offsets on Jet 4, 1-byte ones on Jet 3.
-std::vector<std::uint8_t> EncodeRow(const Format& fmt, const Database& db, const Table& table,
-                                    const TableLayout& layout, std::size_t rowIndex,
-                                    const std::vector<Value>& row) {
+// with 2-byte counts and offsets on Jet 4, 1-byte ones (and a jump table)
+// on Jet 3.
+EncodedRow EncodeRow(const Format& fmt, const Database& db, const Table& table, const TableLayout& layout,
+                     std::size_t rowIndex, const std::vector<Value>& row, std::vector<LongValue>& longValues) {
+  const std::string where = "table " + table.name + ", row " + std::to_string(rowIndex + 1);
   if (row.size() != layout.columns.size()) {
-    throw JetWriteError("table " + table.name + ", row " + std::to_string(rowIndex + 1) + ": " +
-                        std::to_string(row.size()) + " values for " +
+    throw JetWriteError(where + ": " + std::to_string(row.size()) + " values for " +
                         std::to_string(layout.columns.size()) + " columns");
   }
   const std::size_t colCount = layout.columns.size();
-  std::vector<std::uint8_t> out;
+  EncodedRow encoded;
+  std::vector<std::uint8_t>& out = encoded.bytes;
   AppendCount(out, fmt, colCount);
   const std::size_t fixedStart = out.size();
   out.resize(fixedStart + layout.fixedAreaSize, 0);
   std::vector<std::uint8_t> nullMask((colCount + 7) / 8, 0);
   std::vector<std::vector<std::uint8_t>> varData(layout.varCount);
+  std::vector<std::pair<std::size_t, std::size_t>> outsideMemos;  // (var index, long value)
 
   for (const ColumnLayout& col : layout.columns) {
     const Value& v = row[col.number];
     const CellContext at{table, rowIndex, *col.column};
     const bool isNull = std::holds_alternative<std::monostate>(v);
     bool present = !isNull;
-    std::span<std::uint8_t> fixed(out.data() + fixedStart + col.fixedOffset, col.storedSize);
-    switch (col.column->type) {
-      case ColumnType::Bool:
-        if (!isNull) {
+    std::span<std::uint8_t> fixed(out.data() + fixedStart + col.fixedOffset, col.fixed ? col.storedSize : 0);
+    if (!isNull) {
+      switch (col.column->type) {
+        case ColumnType::Bool: {
           const auto* b = std::get_if<bool>(&v);
           if (!b) throw JetWriteError(at.Where() + ": true or false is expected");
           present = *b;
+          break;
         }
-        break;
-      case ColumnType::Byte:
-        if (!isNull) PutU8(fixed, 0, static_cast<std::uint8_t>(IntegerIn(at, v, 0, 255)));
-        break;
-      case ColumnType::Int:
-        if (!isNull) PutU16(fixed, 0, static_cast<std::uint16_t>(IntegerIn(at, v, -32768, 32767)));
-        break;
-      case ColumnType::Long:
-        if (!isNull) {
-          PutU32(fixed, 0, static_cast<std::uint32_t>(IntegerIn(
-                               at, v, std::numeric_limits<std::int32_t>::min(),
-                               std::numeric_limits<std::int32_t>::max())));
-        }
-        break;
-      case ColumnType::Double:
-      case ColumnType::DateTime:
-        if (!isNull) {
-          double d;
-          if (const auto* x = std::get_if<double>(&v)) {
-            d = *x;
-          } else if (const auto* n = std::get_if<std::int64_t>(&v)) {
-            d = static_cast<double>(*n);
-          } else {
-            throw JetWriteError(at.Where() + ": a number is expected");
-          }
-          PutF64(fixed, 0, d);
-        }
-        break;
-      case ColumnType::Text:
-        if (!isNull) {
+        case ColumnType::Byte:
+          PutU8(fixed, 0, static_cast<std::uint8_t>(IntegerIn(at, v, 0, 255)));
+          break;
+        case ColumnType::Int:
+          PutU16(fixed, 0, static_cast<std::uint16_t>(IntegerIn(at, v, -32768, 32767)));
+          break;
+        case ColumnType::Long:
+          PutU32(fixed, 0, static_cast<std::uint32_t>(IntegerIn(at, v, std::numeric_limits<std::int32_t>::min(),
+                                                                 std::numeric_limits<std::int32_t>::max())));
+          break;
+        case ColumnType::Money:
+          PutU64(fixed, 0, static_cast<std::uint64_t>(IntegerIn(at, v, std::numeric_limits<std::int64_t>::min(),
+                                                                 std::numeric_limits<std::int64_t>::max())));
+          break;
+        case ColumnType::Float:
+          PutF32(fixed, 0, static_cast<float>(RealOf(at, v)));
+          break;
+        case ColumnType::Double:
+        case ColumnType::DateTime:
+          PutF64(fixed, 0, RealOf(at, v));
+          break;
+        case ColumnType::Text: {
           const auto* s = std::get_if<std::string>(&v);
           if (!s) throw JetWriteError(at.Where() + ": text is expected");
           varData[col.varIndex] = EncodeText(fmt, db, at, *s);
+          break;
         }
-        break;
-      case ColumnType::Binary:
-      case ColumnType::Ole:
-      case ColumnType::Memo:
-        // Long values would need LVAL pages, which this writer does not make.
-        if (!isNull) throw JetWriteError(at.Where() + ": only NULL can be written to this column type");
-        break;
+        case ColumnType::Memo: {
+          const auto* s = std::get_if<std::string>(&v);
+          if (!s) throw JetWriteError(at.Where() + ": text is expected");
+          bool outside = false;
+          varData[col.varIndex] = MemoInRow(fmt, *col.column, EncodeMemo(fmt, db, *s), longValues, outside);
+          if (outside) outsideMemos.emplace_back(col.varIndex, longValues.size() - 1);
+          break;
+        }
+        case ColumnType::Binary:
+        case ColumnType::Ole:
+          throw JetWriteError(at.Where() + ": only NULL can be written to this column type");
+      }
     }
     if (present) nullMask[col.number / 8] |= static_cast<std::uint8_t>(1u << (col.number % 8));
   }
 
   if (layout.varCount > 0) {
     std::vector<std::size_t> offsets;
-    for (const auto& data : varData) {
+    for (std::size_t k = 0; k < varData.size(); ++k) {
       offsets.push_back(out.size());
-      out.insert(out.end(), data.begin(), data.end());
+      for (const auto& [varIndex, longValue] : outsideMemos) {
+        if (varIndex == k) encoded.longValueHeaders.emplace_back(out.size(), longValue);
+      }
+      out.insert(out.end(), varData[k].begin(), varData[k].end());
     }
-    const std::size_t eod = out.size();
-    const std::size_t limit = fmt.jet4() ? 0xFFFF : 0xFF;
-    if (eod > limit) {
-      throw JetWriteError("table " + table.name + ", row " + std::to_string(rowIndex + 1) +
-                          ": row too long for this writer");
+    if (fmt.jet4()) {
+      AppendCount(out, fmt, out.size());
+      for (auto it = offsets.rbegin(); it != offsets.rend(); ++it) AppendCount(out, fmt, *it);
+      AppendCount(out, fmt, layout.varCount);
+    } else {
+      AppendJet3Tail(out, offsets, nullMask.size(), where);
     }
-    AppendCount(out, fmt, eod);
-    for (auto it = offsets.rbegin(); it != offsets.rend(); ++it) AppendCount(out, fmt, *it);
-    AppendCount(out, fmt, layout.varCount);
   }
   out.insert(out.end(), nullMask.begin(), nullMask.end());
-
-  // Jet 3 rows over 256 bytes need a jump table for their 1-byte offsets;
-  // fixtures never need rows that long, so the writer refuses them.
-  const std::size_t maxRow = fmt.jet4() ? fmt.pageSize - fmt.dataHeaderSize - 2 : 256;
-  if (out.size() > maxRow) {
-    throw JetWriteError("table " + table.name + ", row " + std::to_string(rowIndex + 1) +
-                        ": row too long for this writer (" + std::to_string(out.size()) + " bytes)");
+  if (out.size() > fmt.maxRowSize()) {
+    throw JetWriteError(where + ": row too long for a page (" + std::to_string(out.size()) + " bytes)");
   }
-  return out;
+  return encoded;
 }
 
 // ---------------------------------------------------------------------------
 // Pages.
 using Page = std::vector<std::uint8_t>;
 
-// Row indexes per data page, filling each page in order. At most 255 rows
-// per page: a row pointer keeps the row number in one byte.
-std::vector<std::vector<std::size_t>> PackRows(const Format& fmt,
-                                               const std::vector<std::vector<std::uint8_t>>& rows) {
+// One entry of a data page's row table: the row's bytes and its flags.
+struct Slot {
+  const std::vector<std::uint8_t>* bytes = nullptr;
+  std::uint16_t flags = 0;
+};
+
+// Slot indexes per page, filling each page in order: as many as fit, and
+// no more than maxRows.
+std::vector<std::vector<std::size_t>> PackSlots(const Format& fmt, const std::vector<Slot>& slots,
+                                                std::size_t maxRows) {
   std::vector<std::vector<std::size_t>> pages;
   std::size_t used = 0;
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    const std::size_t need = rows[i].size() + 2;
-    if (pages.empty() || pages.back().size() == 255 ||
-        fmt.dataHeaderSize + used + need > fmt.pageSize) {
+  for (std::size_t i = 0; i < slots.size(); ++i) {
+    const std::size_t need = slots[i].bytes->size() + 2;
+    if (pages.empty() || pages.back().size() == maxRows || fmt.dataHeaderSize + used + need > fmt.pageSize) {
       pages.emplace_back();
       used = 0;
     }
@@ -434,25 +578,27 @@ std::vector<std::vector<std::size_t>> PackRows(const Format& fmt,
 }
 
 // Rows are packed from the end of the page towards the header; row 0 ends
-// at the end of the page.
-Page BuildDataPage(const Format& fmt, std::uint32_t ownerPage,
-                   const std::vector<const std::vector<std::uint8_t>*>& rows) {
+// at the end of the page. `owner` is the table definition's page, or, on
+// long-value pages, the bytes "LVAL".
+Page BuildDataPage(const Format& fmt, std::uint32_t owner, const std::vector<Slot>& rows) {
   Page page(fmt.pageSize, 0);
   PutU8(page, 0, kPageData);
   PutU8(page, 1, 0x01);
-  PutU32(page, 4, ownerPage);
+  PutU32(page, 4, owner);
   PutU16(page, fmt.rowCountOffset, static_cast<std::uint16_t>(rows.size()));
   std::size_t end = fmt.pageSize;
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    const auto& row = *rows[i];
+    const auto& row = *rows[i].bytes;
     end -= row.size();
     std::copy(row.begin(), row.end(), page.begin() + static_cast<std::ptrdiff_t>(end));
-    PutU16(page, fmt.rowCountOffset + 2 + 2 * i, static_cast<std::uint16_t>(end));
+    PutU16(page, fmt.rowCountOffset + 2 + 2 * i, static_cast<std::uint16_t>(end | rows[i].flags));
   }
   const std::size_t offsetsEnd = fmt.rowCountOffset + 2 + 2 * rows.size();
   PutU16(page, 2, static_cast<std::uint16_t>(end - offsetsEnd));
   return page;
 }
+
+constexpr std::uint32_t kLongValueOwner = 0x4C41564C;  // "LVAL"
 
 std::vector<std::uint8_t> EncodeName(const Format& fmt, const Database& db, const std::string& name) {
   std::vector<std::uint8_t> out;
@@ -497,7 +643,7 @@ Page BuildTableDefinition(const Format& fmt, const Database& db, const Table& ta
       throw JetWriteError("table " + table.name + ": definition does not fit one page");
     }
     std::span<std::uint8_t> e(page.data() + at, fmt.columnEntrySize);
-    const bool text = col.column->type == ColumnType::Text;
+    const bool text = col.column->type == ColumnType::Text || col.column->type == ColumnType::Memo;
     const std::uint8_t flags = static_cast<std::uint8_t>((col.fixed ? kColumnFixed : 0) | kColumnNullable);
     PutU8(e, 0, static_cast<std::uint8_t>(col.column->type));
     if (fmt.jet4()) {
@@ -531,7 +677,8 @@ Page BuildTableDefinition(const Format& fmt, const Database& db, const Table& ta
     std::copy(name.begin(), name.end(), page.begin() + static_cast<std::ptrdiff_t>(at));
     at += name.size();
   }
-  // No indexes, and no long-value columns: the list ends at once.
+  // No indexes, and no usage maps of long-value columns: the list ends at
+  // once (readers find long values through their row pointers).
   if (at + 2 > fmt.pageSize) throw JetWriteError("table " + table.name + ": definition does not fit one page");
   PutU16(page, at, 0xFFFF);
   at += 2;
@@ -545,23 +692,6 @@ Page BuildTableDefinition(const Format& fmt, const Database& db, const Table& ta
   return page;
 }
 
-// RC4, which encrypts part of the header page with a fixed key.
-void Rc4(std::span<const std::uint8_t> key, std::span<std::uint8_t> data) {
-  std::array<std::uint8_t, 256> s;
-  for (int i = 0; i < 256; ++i) s[i] = static_cast<std::uint8_t>(i);
-  for (int i = 0, j = 0; i < 256; ++i) {
-    j = (j + s[i] + key[i % key.size()]) & 0xFF;
-    std::swap(s[i], s[j]);
-  }
-  int i = 0, j = 0;
-  for (std::uint8_t& b : data) {
-    i = (i + 1) & 0xFF;
-    j = (j + s[i]) & 0xFF;
-    std::swap(s[i], s[j]);
-    b ^= s[(s[i] + s[j]) & 0xFF];
-  }
-}
-
 Page BuildHeaderPage(const Format& fmt, const Database& db) {
   Page page(fmt.pageSize, 0);
   PutU32(page, 0, 0x00000100);
@@ -570,18 +700,41 @@ Page BuildHeaderPage(const Format& fmt, const Database& db) {
   PutU32(page, 0x14, fmt.jet4() ? 1 : 0);
   if (!fmt.jet4()) PutU16(page, 0x3A, SortOrder(db));
   PutU16(page, 0x3C, db.codePage);
-  PutU32(page, 0x3E, 0);  // database key 0: pages are not encrypted
+  PutU32(page, 0x3E, db.encodingKey);
+  // The password: Jet 4 keeps it as UTF-16 XORed with the creation date's
+  // integer part, repeated (so an empty password is stored as that mask
+  // itself); Jet 3 keeps its bytes as they are.
+  std::vector<std::uint8_t> password;
   if (fmt.jet4()) {
-    // The password is XORed with the creation date's integer part, so an
-    // empty password is stored as that mask itself.
+    password = Utf16Bytes(ToUtf16(db.password));
+  } else {
+    const std::string bytes = ConvertText(db.password, CodePageName(db.codePage));
+    password.assign(bytes.begin(), bytes.end());
+  }
+  if (password.size() > fmt.passwordBytes) throw JetWriteError("password too long");
+  password.resize(fmt.passwordBytes, 0);
+  if (fmt.jet4()) {
     const auto mask = static_cast<std::uint32_t>(kCreationDate);
-    for (std::size_t k = 0; k < 40; k += 4) PutU32(page, 0x42 + k, mask);
+    for (std::size_t k = 0; k < password.size(); ++k) password[k] ^= static_cast<std::uint8_t>(mask >> (8 * (k % 4)));
+  }
+  std::copy(password.begin(), password.end(), page.begin() + 0x42);
+  if (fmt.jet4()) {
     PutU16(page, 0x6E, SortOrder(db));
     PutF64(page, 0x72, kCreationDate);
   }
   static constexpr std::array<std::uint8_t, 4> kHeaderKey{0xC7, 0xDA, 0x39, 0x6B};
-  Rc4(kHeaderKey, std::span<std::uint8_t>(page.data() + 0x18, fmt.encryptedHeaderBytes));
+  common::Rc4(kHeaderKey, std::span<std::uint8_t>(page.data() + 0x18, fmt.encryptedHeaderBytes));
   return page;
+}
+
+// Access's "encode database": page n (but the header) is RC4 with the key
+// encodingKey XOR n, in little-endian order.
+void EncodePage(Page& page, std::uint32_t number, std::uint32_t encodingKey) {
+  const std::uint32_t key = encodingKey ^ number;
+  const std::array<std::uint8_t, 4> keyBytes{static_cast<std::uint8_t>(key), static_cast<std::uint8_t>(key >> 8),
+                                             static_cast<std::uint8_t>(key >> 16),
+                                             static_cast<std::uint8_t>(key >> 24)};
+  common::Rc4(keyBytes, page);
 }
 
 // ---------------------------------------------------------------------------
@@ -606,16 +759,22 @@ std::vector<std::uint8_t> Type0Map(const Format& fmt, std::uint32_t base,
   return row;
 }
 
+// One table on its way into the file.
 struct TablePlan {
   const Table* table = nullptr;
   TableLayout layout;
   bool system = false;
-  std::vector<std::vector<std::uint8_t>> rows;
-  std::vector<std::vector<std::size_t>> pageRows;  // rows on each data page
+  std::vector<EncodedRow> rows;         // the live rows, in table order
+  std::vector<EncodedRow> deletedRows;
+  std::vector<std::vector<std::uint8_t>> pointers;  // one per moved row, filled in once pages are known
+  std::vector<Slot> slots;              // the row tables of its pages, in order
+  std::vector<std::vector<std::size_t>> pageSlots;
+  std::vector<std::size_t> pointerSlot, movedSlot;  // per moved row: its pointer's slot, its own slot
   std::uint32_t definitionPage = 0;
   std::vector<std::uint32_t> dataPages;
   std::vector<std::uint32_t> bitmapPages;  // type-1 map: one per slice used, else empty
   std::vector<std::uint32_t> bitmapSlices;
+  bool pagedMap = false;
 };
 
 Table CatalogTable() {
@@ -657,6 +816,106 @@ void CheckTableNames(const Database& db) {
   }
 }
 
+// Encodes a table's rows and lays out the row tables of its pages: the
+// rows in order, each deleted row before the live row it names and each
+// moved row's pointer in its place; then, on pages of their own, the moved
+// rows.
+void PlanRows(const Format& fmt, const Database& db, TablePlan& plan, std::vector<LongValue>& longValues) {
+  const Table& t = *plan.table;
+  for (std::size_t r = 0; r < t.rows.size(); ++r) {
+    plan.rows.push_back(EncodeRow(fmt, db, t, plan.layout, r, t.rows[r], longValues));
+  }
+  for (const auto& [before, values] : t.deletedRows) {
+    if (before > t.rows.size()) throw JetWriteError("table " + t.name + ": a deleted row after the end");
+    plan.deletedRows.push_back(EncodeRow(fmt, db, t, plan.layout, before, values, longValues));
+  }
+  std::vector<int> movedIndex(t.rows.size(), -1);
+  for (std::size_t m = 0; m < t.movedRows.size(); ++m) {
+    const std::size_t r = t.movedRows[m];
+    if (r >= t.rows.size() || movedIndex[r] >= 0) throw JetWriteError("table " + t.name + ": moved rows");
+    movedIndex[r] = static_cast<int>(m);
+  }
+  plan.pointers.assign(t.movedRows.size(), std::vector<std::uint8_t>(4, 0));
+  plan.pointerSlot.resize(t.movedRows.size());
+  plan.movedSlot.resize(t.movedRows.size());
+  auto deletedBefore = [&](std::size_t r) {
+    for (std::size_t d = 0; d < t.deletedRows.size(); ++d) {
+      if (t.deletedRows[d].first == r) plan.slots.push_back({&plan.deletedRows[d].bytes, kRowDeleted | kRowOverflow});
+    }
+  };
+  for (std::size_t r = 0; r < t.rows.size(); ++r) {
+    deletedBefore(r);
+    if (movedIndex[r] < 0) {
+      plan.slots.push_back({&plan.rows[r].bytes, 0});
+    } else {
+      plan.pointerSlot[static_cast<std::size_t>(movedIndex[r])] = plan.slots.size();
+      plan.slots.push_back({&plan.pointers[static_cast<std::size_t>(movedIndex[r])], kRowOverflow});
+    }
+  }
+  deletedBefore(t.rows.size());
+  plan.pageSlots = PackSlots(fmt, plan.slots, t.maxRowsPerPage);
+  // The moved rows on pages after the others, flagged deleted so that a
+  // walk through the pages meets them only through their pointers.
+  std::vector<Slot> moved;
+  for (const std::size_t r : t.movedRows) moved.push_back({&plan.rows[r].bytes, kRowDeleted});
+  const std::size_t first = plan.slots.size();
+  for (std::size_t m = 0; m < moved.size(); ++m) plan.movedSlot[m] = first + m;
+  plan.slots.insert(plan.slots.end(), moved.begin(), moved.end());
+  for (auto page : PackSlots(fmt, moved, t.maxRowsPerPage)) {
+    for (std::size_t& s : page) s += first;
+    plan.pageSlots.push_back(std::move(page));
+  }
+}
+
+// The long values on LVAL pages after every other page: one row each, or
+// one row per link of a chain, packed in order; their row pointers noted.
+std::vector<Page> LayOutLongValues(const Format& fmt, std::vector<LongValue>& longValues, std::uint32_t firstPage) {
+  struct LvalRow {
+    std::vector<std::uint8_t> bytes;
+    LongValue* owner;
+  };
+  std::vector<LvalRow> rows;
+  for (LongValue& lv : longValues) {
+    if (!lv.chained) {
+      rows.push_back({lv.data, &lv});
+      continue;
+    }
+    for (std::size_t at = 0; at < lv.data.size(); at += lv.linkBytes) {
+      const std::size_t n = std::min(lv.linkBytes, lv.data.size() - at);
+      std::vector<std::uint8_t> link(kChainLink + n, 0);
+      std::copy_n(lv.data.begin() + static_cast<std::ptrdiff_t>(at), n, link.begin() + kChainLink);
+      rows.push_back({std::move(link), &lv});
+    }
+  }
+  std::vector<Slot> slots;
+  for (const LvalRow& row : rows) slots.push_back({&row.bytes, 0});
+  const auto pages = PackSlots(fmt, slots, kMostRowsPerPage);
+  for (std::size_t p = 0; p < pages.size(); ++p) {
+    for (std::size_t i = 0; i < pages[p].size(); ++i) {
+      rows[pages[p][i]].owner->rows.push_back(
+          PageRow(firstPage + static_cast<std::uint32_t>(p), static_cast<std::uint32_t>(i)));
+    }
+  }
+  // Each link points at the next; the last at nothing.
+  std::size_t r = 0;
+  for (LongValue& lv : longValues) {
+    if (!lv.chained) {
+      ++r;
+      continue;
+    }
+    for (std::size_t k = 0; k < lv.rows.size(); ++k, ++r) {
+      PutU32(rows[r].bytes, 0, k + 1 < lv.rows.size() ? lv.rows[k + 1] : 0);
+    }
+  }
+  std::vector<Page> built;
+  for (const auto& page : pages) {
+    std::vector<Slot> onPage;
+    for (const std::size_t i : page) onPage.push_back(slots[i]);
+    built.push_back(BuildDataPage(fmt, kLongValueOwner, onPage));
+  }
+  return built;
+}
+
 }  // namespace
 
 std::vector<std::uint8_t> BuildJetFile(const Database& db) {
@@ -676,33 +935,32 @@ std::vector<std::uint8_t> BuildJetFile(const Database& db) {
     catalog.rows.push_back(CatalogRow(0, kTablesContainerId, t.name, 1, 0));
   }
 
+  std::vector<LongValue> longValues;
   std::vector<TablePlan> plans(db.tables.size() + 1);
   plans[0].table = &catalog;
   plans[0].system = true;
   for (std::size_t i = 0; i < db.tables.size(); ++i) plans[i + 1].table = &db.tables[i];
   for (TablePlan& plan : plans) {
     plan.layout = LayOut(fmt, *plan.table);
-    for (std::size_t r = 0; r < plan.table->rows.size(); ++r) {
-      plan.rows.push_back(EncodeRow(fmt, db, *plan.table, plan.layout, r, plan.table->rows[r]));
-    }
-    plan.pageRows = PackRows(fmt, plan.rows);
+    PlanRows(fmt, db, plan, longValues);
   }
 
   // Page numbers: 0 header, 1 usage maps, 2 catalog definition, then each
-  // table's definition and data pages, further usage-map pages, and last the
-  // bitmap pages of type-1 maps.
+  // table's definition and data pages, further usage-map pages, the bitmap
+  // pages of type-1 maps, and last the long-value pages.
   std::uint32_t next = kCatalogPage;
   for (TablePlan& plan : plans) {
     plan.definitionPage = next++;
-    for (std::size_t k = 0; k < plan.pageRows.size(); ++k) plan.dataPages.push_back(next++);
+    for (std::size_t k = 0; k < plan.pageSlots.size(); ++k) plan.dataPages.push_back(next++);
   }
   const std::size_t mapRowsPerPage =
-      std::min<std::size_t>(255, (fmt.pageSize - fmt.dataHeaderSize) / (fmt.mapRowSize() + 2));
+      std::min<std::size_t>(kMostRowsPerPage, (fmt.pageSize - fmt.dataHeaderSize) / (fmt.mapRowSize() + 2));
   const std::size_t mapRows = 2 * plans.size();
   std::vector<std::uint32_t> mapPages{1};
   for (std::size_t k = mapRowsPerPage; k < mapRows; k += mapRowsPerPage) mapPages.push_back(next++);
   for (TablePlan& plan : plans) {
-    if (!NeedsBitmapPages(fmt, plan.dataPages)) continue;
+    plan.pagedMap = plan.table->pagedUsageMap || NeedsBitmapPages(fmt, plan.dataPages);
+    if (!plan.pagedMap) continue;
     const std::size_t slice = fmt.pagesPerBitmapPage();
     for (std::uint32_t p : plan.dataPages) {
       const auto s = static_cast<std::uint32_t>(p / slice);
@@ -711,16 +969,33 @@ std::vector<std::uint8_t> BuildJetFile(const Database& db) {
         plan.bitmapPages.push_back(next++);
       }
     }
-    if (plan.bitmapSlices.back() >= fmt.mapPointerCount) {
+    if (!plan.bitmapSlices.empty() && plan.bitmapSlices.back() >= fmt.mapPointerCount) {
       throw JetWriteError("table " + plan.table->name + ": too many pages for one usage map");
     }
   }
+  std::vector<Page> lvalPages = LayOutLongValues(fmt, longValues, next);
+  next += static_cast<std::uint32_t>(lvalPages.size());
   if (next >= (1u << 24)) throw JetWriteError("database too large: row pointers hold 24-bit page numbers");
 
-  // Now the catalog's ids are known.
+  // Now the catalog's ids, the moved rows' pointers and the memo headers'
+  // row pointers are known.
   for (std::size_t i = 0; i < db.tables.size(); ++i) {
     catalog.rows[4 + i][0] = std::int64_t{plans[i + 1].definitionPage};
-    plans[0].rows[4 + i] = EncodeRow(fmt, db, catalog, plans[0].layout, 4 + i, catalog.rows[4 + i]);
+    plans[0].rows[4 + i] = EncodeRow(fmt, db, catalog, plans[0].layout, 4 + i, catalog.rows[4 + i], longValues);
+  }
+  for (TablePlan& plan : plans) {
+    std::vector<std::uint32_t> slotAt(plan.slots.size());
+    for (std::size_t k = 0; k < plan.pageSlots.size(); ++k) {
+      for (std::size_t i = 0; i < plan.pageSlots[k].size(); ++i) {
+        slotAt[plan.pageSlots[k][i]] = PageRow(plan.dataPages[k], static_cast<std::uint32_t>(i));
+      }
+    }
+    for (std::size_t m = 0; m < plan.pointers.size(); ++m) PutU32(plan.pointers[m], 0, slotAt[plan.movedSlot[m]]);
+    for (auto* rows : {&plan.rows, &plan.deletedRows}) {
+      for (EncodedRow& row : *rows) {
+        for (const auto& [at, lv] : row.longValueHeaders) PutU32(row.bytes, at + 4, longValues[lv].rows.front());
+      }
+    }
   }
 
   std::vector<Page> file(next);
@@ -734,10 +1009,10 @@ std::vector<std::uint8_t> BuildJetFile(const Database& db) {
     const TablePlan& plan = plans[t];
     const std::uint32_t base = plan.dataPages.empty() ? plan.definitionPage : plan.dataPages.front();
     std::vector<std::uint8_t> used;
-    if (plan.bitmapPages.empty()) {
+    if (!plan.pagedMap) {
       used = Type0Map(fmt, base, plan.dataPages);
     } else {
-      used.assign(fmt.mapRowSize(), 0);
+      used.assign(1 + 4 * fmt.mapPointerCount, 0);
       used[0] = 0x01;
       for (std::size_t k = 0; k < plan.bitmapSlices.size(); ++k) {
         PutU32(used, 1 + 4 * plan.bitmapSlices[k], plan.bitmapPages[k]);
@@ -753,9 +1028,9 @@ std::vector<std::uint8_t> BuildJetFile(const Database& db) {
     }
   }
   for (std::size_t m = 0; m < mapPages.size(); ++m) {
-    std::vector<const std::vector<std::uint8_t>*> rows;
+    std::vector<Slot> rows;
     for (std::size_t r = m * mapRowsPerPage; r < std::min(mapRows, (m + 1) * mapRowsPerPage); ++r) {
-      rows.push_back(&mapRowBytes[r]);
+      rows.push_back({&mapRowBytes[r], 0});
     }
     file[mapPages[m]] = BuildDataPage(fmt, 0, rows);
   }
@@ -765,9 +1040,9 @@ std::vector<std::uint8_t> BuildJetFile(const Database& db) {
     file[plan.definitionPage] = BuildTableDefinition(
         fmt, db, *plan.table, plan.layout, plan.system,
         static_cast<std::uint32_t>(plan.rows.size()), usedMapRef[t], freeMapRef[t]);
-    for (std::size_t k = 0; k < plan.pageRows.size(); ++k) {
-      std::vector<const std::vector<std::uint8_t>*> rows;
-      for (std::size_t r : plan.pageRows[k]) rows.push_back(&plan.rows[r]);
+    for (std::size_t k = 0; k < plan.pageSlots.size(); ++k) {
+      std::vector<Slot> rows;
+      for (std::size_t s : plan.pageSlots[k]) rows.push_back(plan.slots[s]);
       file[plan.dataPages[k]] = BuildDataPage(fmt, plan.definitionPage, rows);
     }
     for (std::size_t k = 0; k < plan.bitmapPages.size(); ++k) {
@@ -783,10 +1058,14 @@ std::vector<std::uint8_t> BuildJetFile(const Database& db) {
       file[plan.bitmapPages[k]] = std::move(page);
     }
   }
+  std::move(lvalPages.begin(), lvalPages.end(), file.end() - static_cast<std::ptrdiff_t>(lvalPages.size()));
 
   std::vector<std::uint8_t> bytes;
   bytes.reserve(file.size() * fmt.pageSize);
-  for (const Page& page : file) bytes.insert(bytes.end(), page.begin(), page.end());
+  for (std::uint32_t n = 0; n < file.size(); ++n) {
+    if (n > 0 && db.encodingKey != 0) EncodePage(file[n], n, db.encodingKey);
+    bytes.insert(bytes.end(), file[n].begin(), file[n].end());
+  }
   return bytes;
 }
 

@@ -1,14 +1,17 @@
-// Writes small Jet database files (Access 97 "Jet 3" and Access 2000 "Jet 4")
-// for tests and examples: user tables of simple columns, no indexes, no
-// long values. Only the structures readers need are written: the header,
-// the usage maps, the catalog MSysObjects and each table's definition and
-// data pages.
+// Writes Jet database files (Access 97 "Jet 3" and Access 2000 "Jet 4") for
+// tests and examples: user tables without indexes, and beside plain rows
+// what years of use leave in a real file -- deleted rows, rows that grew
+// and moved to another page, memo values in the row or on long-value
+// pages, usage maps of both kinds, encoded pages. Only the structures
+// readers need are written: the header, the usage maps, the catalog
+// MSysObjects and each table's definition, data and long-value pages.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -22,23 +25,36 @@ enum class ColumnType : std::uint8_t {
   Byte = 0x02,
   Int = 0x03,
   Long = 0x04,
+  Money = 0x05,     // an integer of ten-thousandths
+  Float = 0x06,
   Double = 0x07,
   DateTime = 0x08,  // days since 1899-12-30, as a double
   Binary = 0x09,    // NULL only
   Text = 0x0A,
   Ole = 0x0B,       // NULL only
-  Memo = 0x0C,      // NULL only
+  Memo = 0x0C,
 };
+
+// Where a memo value is kept: in the row after its 12-byte header, in one
+// row of a long-value (LVAL) page, or in a chain of LVAL rows. Automatic:
+// short values in the row, values that fit one page on one row, longer
+// ones in a chain.
+enum class MemoStorage { Automatic, InRow, OneLvalRow, LvalChain };
 
 struct Column {
   std::string name;
   ColumnType type = ColumnType::Text;
   // Text: the declared size in characters (Jet 4) or bytes (Jet 3), 1..255.
   int length = 255;
+  // Memo columns.
+  MemoStorage memoStorage = MemoStorage::Automatic;
+  // Bytes per link of a chain (0: as many as a page holds): small links
+  // make chains of many pages out of short values.
+  std::size_t chainLinkBytes = 0;
 };
 
-// A cell: NULL, text (UTF-8), an integer, a double (Double and DateTime) or
-// a boolean.
+// A cell: NULL, text (UTF-8; Text and Memo), an integer (also Money, in
+// ten-thousandths), a double (Float, Double and DateTime) or a boolean.
 using Value = std::variant<std::monostate, std::string, std::int64_t, double, bool>;
 inline constexpr std::monostate Null{};
 
@@ -46,6 +62,18 @@ struct Table {
   std::string name;
   std::vector<Column> columns;
   std::vector<std::vector<Value>> rows;
+  // Rows deleted after they were written: each stays on its page, flagged
+  // deleted, before the live row of the given index (rows.size(): after
+  // the last).
+  std::vector<std::pair<std::size_t, std::vector<Value>>> deletedRows = {};
+  // Indexes of rows that grew and moved: in their place a pointer, the row
+  // itself on a page after the table's other data pages.
+  std::vector<std::size_t> movedRows = {};
+  // At most this many rows (1..255) on a data page, to spread a small table
+  // over many pages.
+  std::size_t maxRowsPerPage = 255;
+  // A usage map of type 1 (bitmap pages) even where type 0 would do.
+  bool pagedUsageMap = false;
 };
 
 struct Database {
@@ -55,6 +83,12 @@ struct Database {
   bool compressText = true;
   // Jet 3: the code page of all text (the header's default code page).
   std::uint16_t codePage = 932;
+  // Not 0: every page but the header is RC4-encoded with this key XOR its
+  // page number, as Access's "encode database" does.
+  std::uint32_t encodingKey = 0;
+  // The database password, which only Access's user interface asks for
+  // (Jet 4: up to 20 characters; Jet 3: up to 20 bytes).
+  std::string password;
   std::vector<Table> tables;
 };
 

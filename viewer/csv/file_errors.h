@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "csv/basic_error.h"
+#include "errors/basic_error.h"
 
 namespace pellora {
 

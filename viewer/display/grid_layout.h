@@ -37,9 +37,4 @@ inline constexpr int kServices = 2;   // サービス
 inline constexpr int kCarePlans = 3;  // ケアプラン
 }  // namespace total_col
 
-// The grid control's display setting that InitViewerGrid and InitTotalGrid
-// both set, and its value.
-inline constexpr int kSharedDisplaySetting = 41;
-inline constexpr int kSharedDisplayValue = 2;
-
 }  // namespace pellora

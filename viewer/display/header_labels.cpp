@@ -1,12 +1,10 @@
-// File kind and header labels: which kind of claim file is on display and
-// its year-month, decided from the raw record grid.
+#include "display/header_labels.h"
 
 #include <algorithm>
 #include <array>
 
 #include "display/claim_records.h"
 #include "display/year_month.h"
-#include "shell/frmPellora.h"
 
 namespace pellora {
 namespace {
@@ -30,23 +28,23 @@ bool IsOneOf(std::u16string_view code, const std::array<std::u16string_view, N>&
 
 }  // namespace
 
-void frmPellora::ClearHead() {
-  for (Label& label : lblHead) label.Caption.clear();
+void ClearHead(std::span<Label> head) {
+  for (Label& label : head) label.Caption.clear();
 }
 
 // The first data record that carries any of the thirteen codes decides; a
 // kind once found is not looked at again. With none, the kind stays as
 // ClearHead left it.
-void frmPellora::SetFileKind() {
-  const claim::RowRange rows = claim::DataRows(vsfCsv);
+void SetFileKind(const FlexGrid& raw, Label& kind) {
+  const claim::RowRange rows = claim::DataRows(raw);
   for (int r = rows.first; r <= rows.last; ++r) {
-    const std::u16string code = claim::Field(vsfCsv, r, claim::kRecordCodeField);
+    const std::u16string code = claim::Field(raw, r, claim::kRecordCodeField);
     if (IsOneOf(code, kCareFeeClaimCodes)) {
-      lblHead[1].Caption = claim::kCareFeeClaimKind;
+      kind.Caption = claim::kCareFeeClaimKind;
       return;
     }
     if (IsOneOf(code, kBenefitManagementCodes)) {
-      lblHead[1].Caption = claim::kBenefitManagementKind;
+      kind.Caption = claim::kBenefitManagementKind;
       return;
     }
   }
@@ -54,19 +52,19 @@ void frmPellora::SetFileKind() {
 
 // The caption is never reset: after a file of undecided kind it keeps what
 // the last decided file gave it.
-void frmPellora::SetHeadYearMonth() {
-  if (lblHead[1].Caption == claim::kCareFeeClaimKind) {
-    lblHead[0].Caption = YearMonthText(claim::Field(vsfCsv, claim::kControlRecordRow, kProcessingYearMonthField));
-    lblHeadCaption[0].Caption = kProcessingYearMonthCaption;
-  } else if (lblHead[1].Caption == claim::kBenefitManagementKind) {
-    const claim::RowRange rows = claim::DataRows(vsfCsv);
+void SetHeadYearMonth(const FlexGrid& raw, const Label& kind, Label& yearMonth, Label& caption) {
+  if (kind.Caption == claim::kCareFeeClaimKind) {
+    yearMonth.Caption = YearMonthText(claim::Field(raw, claim::kControlRecordRow, kProcessingYearMonthField));
+    caption.Caption = kProcessingYearMonthCaption;
+  } else if (kind.Caption == claim::kBenefitManagementKind) {
+    const claim::RowRange rows = claim::DataRows(raw);
     for (int r = rows.first; r <= rows.last; ++r) {
-      if (claim::Field(vsfCsv, r, claim::kRecordCodeField) == kSubmissionRecordCode) {
-        lblHead[0].Caption = YearMonthText(claim::Field(vsfCsv, r, kSubmissionYearMonthField));
+      if (claim::Field(raw, r, claim::kRecordCodeField) == kSubmissionRecordCode) {
+        yearMonth.Caption = YearMonthText(claim::Field(raw, r, kSubmissionYearMonthField));
         break;
       }
     }
-    lblHeadCaption[0].Caption = kSubmissionYearMonthCaption;
+    caption.Caption = kSubmissionYearMonthCaption;
   }
 }
 

@@ -4,8 +4,8 @@
 #include <optional>
 #include <stdexcept>
 
-#include "csv/basic_error.h"
 #include "csv/clsCSV.h"
+#include "errors/basic_error.h"
 
 namespace pellora {
 namespace {

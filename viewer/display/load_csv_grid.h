@@ -12,8 +12,8 @@
 
 #include <string>
 
+#include "controls/message_boxes.h"
 #include "grid/flex_grid.h"
-#include "shell/message_boxes.h"
 
 namespace pellora {
 

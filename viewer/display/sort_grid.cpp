@@ -1,13 +1,10 @@
-// The sort grid: every service record of either file kind as one row of the
-// same eight columns (display/grid_layout.h), sorted so that the display
-// grid can merge runs of rows.
+#include "display/sort_grid.h"
 
 #include <array>
 
 #include "display/claim_records.h"
 #include "display/grid_layout.h"
-#include "shell/frmPellora.h"
-#include "shell/number_text.h"
+#include "text/number_text.h"
 
 namespace pellora {
 namespace {
@@ -61,23 +58,23 @@ const ExtractionRule* RuleFor(const FlexGrid& raw, int row, std::u16string_view 
 
 }  // namespace
 
-void frmPellora::BuildSortGrid() {
-  const claim::RowRange rows = claim::DataRows(vsfCsv);
+void BuildSortGrid(const FlexGrid& raw, FlexGrid& sort) {
+  const claim::RowRange rows = claim::DataRows(raw);
   for (int r = rows.first; r <= rows.last; ++r) {
-    const std::u16string code = claim::Field(vsfCsv, r, claim::kRecordCodeField);
-    const ExtractionRule* rule = RuleFor(vsfCsv, r, code);
+    const std::u16string code = claim::Field(raw, r, claim::kRecordCodeField);
+    const ExtractionRule* rule = RuleFor(raw, r, code);
     if (rule == nullptr) continue;
-    const int s = vsfSort.Rows();
-    vsfSort.SetRows(s + 1);
+    const int s = sort.Rows();
+    sort.SetRows(s + 1);
     auto copy = [&](int column, int field) {
-      if (field != kNone) vsfSort.SetTextMatrix(s, column, claim::Field(vsfCsv, r, field));
+      if (field != kNone) sort.SetTextMatrix(s, column, claim::Field(raw, r, field));
     };
-    vsfSort.SetTextMatrix(s, sort_col::kRecordCode, code);
+    sort.SetTextMatrix(s, sort_col::kRecordCode, code);
     copy(sort_col::kYearMonth, rule->yearMonthField);
     copy(sort_col::kInsured, rule->insuredField);
-    vsfSort.SetTextMatrix(s, sort_col::kInsurer, ZeroPad6(claim::Field(vsfCsv, r, rule->insurerField)));
+    sort.SetTextMatrix(s, sort_col::kInsurer, ZeroPad6(claim::Field(raw, r, rule->insurerField)));
     if (rule->serviceKindField == kNone) {
-      vsfSort.SetTextMatrix(s, sort_col::kServiceKind, code);
+      sort.SetTextMatrix(s, sort_col::kServiceKind, code);
     } else {
       copy(sort_col::kServiceKind, rule->serviceKindField);
     }
@@ -89,12 +86,12 @@ void frmPellora::BuildSortGrid() {
 
 // The keys are the columns from the current column to the end of the
 // selection, compared left to right as text without regard to case.
-void frmPellora::SortSortGrid() {
-  vsfSort.SetRow(0);
-  vsfSort.SetCol(sort_col::kYearMonth);
-  vsfSort.SetColSel(sort_col::kInsurer);
-  vsfSort.SetSort(FlexGrid::kSortStringNoCaseAscending);
-  vsfSort.Refresh();
+void SortSortGrid(FlexGrid& sort) {
+  sort.SetRow(0);
+  sort.SetCol(sort_col::kYearMonth);
+  sort.SetColSel(sort_col::kInsurer);
+  sort.SetSort(FlexGrid::kSortStringNoCaseAscending);
+  sort.Refresh();
 }
 
 }  // namespace pellora

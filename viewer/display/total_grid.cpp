@@ -1,11 +1,9 @@
-// The totals grid: per service month, the persons the display grid lists and
-// how many of them have a home-visit nursing entry.
+#include "display/total_grid.h"
 
 #include "display/claim_records.h"
 #include "display/grid_layout.h"
 #include "display/year_month.h"
-#include "shell/frmPellora.h"
-#include "shell/number_text.h"
+#include "text/number_text.h"
 
 namespace pellora {
 namespace {
@@ -26,11 +24,10 @@ void AddOneTo(FlexGrid& grid, int row, int col) {
 
 }  // namespace
 
-bool frmPellora::InitTotalGrid() {
+bool InitTotalGrid(FlexGrid& total) {
   try {
-    vsfTotal.SetRows(1);
-    vsfTotal.SetDisplaySetting(kSharedDisplaySetting, kSharedDisplayValue);
-    vsfTotal.SetColWidth(total_col::kMonth, kMonthColumnWidth);
+    total.SetRows(1);
+    total.SetColWidth(total_col::kMonth, kMonthColumnWidth);
     return true;
   } catch (...) {
     return false;  // start-up reports the failure in its own words
@@ -40,40 +37,40 @@ bool frmPellora::InitTotalGrid() {
 // The display rows are ordered by year-month and each is a distinct person
 // of its month, so a new month starts a totals row and every further row of
 // the month is one more person.
-void frmPellora::BuildTotalGrid() {
+void BuildTotalGrid(const FlexGrid& viewer, FlexGrid& total) {
   std::u16string previousMonth, previousInsured, previousInsurer;
-  for (int i = 1; i < vsfViewer.Rows(); ++i) {
-    std::u16string month = vsfViewer.TextMatrix(i, viewer_col::kYearMonth);
-    std::u16string insured = vsfViewer.TextMatrix(i, viewer_col::kInsured);
-    std::u16string insurer = vsfViewer.TextMatrix(i, viewer_col::kInsurer);
+  for (int i = 1; i < viewer.Rows(); ++i) {
+    std::u16string month = viewer.TextMatrix(i, viewer_col::kYearMonth);
+    std::u16string insured = viewer.TextMatrix(i, viewer_col::kInsured);
+    std::u16string insurer = viewer.TextMatrix(i, viewer_col::kInsurer);
     if (i == 1 || month != previousMonth) {
-      const int t = vsfTotal.Rows();
-      vsfTotal.SetRows(t + 1);
-      vsfTotal.SetTextMatrix(t, total_col::kMonth, TotalsMonthText(month));
-      vsfTotal.SetTextMatrix(t, total_col::kPersons, u"1");
-      vsfTotal.SetTextMatrix(t, total_col::kServices, u"0");
-      vsfTotal.SetTextMatrix(t, total_col::kCarePlans, u"0");
+      const int t = total.Rows();
+      total.SetRows(t + 1);
+      total.SetTextMatrix(t, total_col::kMonth, TotalsMonthText(month));
+      total.SetTextMatrix(t, total_col::kPersons, u"1");
+      total.SetTextMatrix(t, total_col::kServices, u"0");
+      total.SetTextMatrix(t, total_col::kCarePlans, u"0");
     } else if (insured != previousInsured || insurer != previousInsurer) {
-      AddOneTo(vsfTotal, vsfTotal.Rows() - 1, total_col::kPersons);
+      AddOneTo(total, total.Rows() - 1, total_col::kPersons);
     }
     // Only the two home-visit nursing columns count, and a cell holding "0"
     // counts too: the person has the service, without a value.
-    if (!vsfViewer.TextMatrix(i, viewer_col::kPreventiveHomeNursing).empty() ||
-        !vsfViewer.TextMatrix(i, viewer_col::kHomeNursing).empty())
-      AddOneTo(vsfTotal, vsfTotal.Rows() - 1, total_col::kServices);
+    if (!viewer.TextMatrix(i, viewer_col::kPreventiveHomeNursing).empty() ||
+        !viewer.TextMatrix(i, viewer_col::kHomeNursing).empty())
+      AddOneTo(total, total.Rows() - 1, total_col::kServices);
     previousMonth = std::move(month);
     previousInsured = std::move(insured);
     previousInsurer = std::move(insurer);
   }
-  vsfTotal.SetRow(0);
-  vsfTotal.SetCol(0);
+  total.SetRow(0);
+  total.SetCol(0);
 }
 
 // A file of undecided kind is shown like a claim file.
-void frmPellora::SetTotalWidthsByKind() {
-  const bool benefitManagement = lblHead[1].Caption == claim::kBenefitManagementKind;
-  vsfTotal.SetColWidth(total_col::kServices, benefitManagement ? 0 : kServicesWidth);
-  vsfTotal.SetColWidth(total_col::kCarePlans, benefitManagement ? 0 : kCarePlansWidth);
+void SetTotalWidthsByKind(const Label& kind, FlexGrid& total) {
+  const bool benefitManagement = kind.Caption == claim::kBenefitManagementKind;
+  total.SetColWidth(total_col::kServices, benefitManagement ? 0 : kServicesWidth);
+  total.SetColWidth(total_col::kCarePlans, benefitManagement ? 0 : kCarePlansWidth);
 }
 
 }  // namespace pellora

@@ -1,13 +1,10 @@
-// The display grid: one row per person and service month, with the value of
-// each of four service kinds in its own column, built from the sorted sort
-// grid; and the user's re-sort by a column.
+#include "display/viewer_grid.h"
 
 #include <array>
 
 #include "display/grid_layout.h"
 #include "display/year_month.h"
-#include "shell/frmPellora.h"
-#include "shell/number_text.h"
+#include "text/number_text.h"
 
 namespace pellora {
 namespace {
@@ -50,13 +47,12 @@ struct DisplayKey {
 
 }  // namespace
 
-bool frmPellora::InitViewerGrid() {
+bool InitViewerGrid(FlexGrid& viewer) {
   try {
-    vsfViewer.SetRows(1);
-    vsfViewer.SetCols(kInitialCols);
-    vsfViewer.SetFormatString(kViewerHeadings);
-    vsfViewer.SetDisplaySetting(kSharedDisplaySetting, kSharedDisplayValue);
-    for (const auto& [col, twips] : kColumnWidths) vsfViewer.SetColWidth(col, twips);
+    viewer.SetRows(1);
+    viewer.SetCols(kInitialCols);
+    viewer.SetFormatString(kViewerHeadings);
+    for (const auto& [col, twips] : kColumnWidths) viewer.SetColWidth(col, twips);
     return true;
   } catch (...) {
     return false;  // start-up reports the failure in its own words
@@ -69,37 +65,37 @@ bool frmPellora::InitViewerGrid() {
 // write the run's year-month and insured-person number again; they are
 // written once, as nothing else changes them. The insurer number's text may
 // differ in form within a run (same value), and the last one is shown.
-void frmPellora::BuildViewerGrid() {
+void BuildViewerGrid(const FlexGrid& sort, FlexGrid& viewer) {
   DisplayKey previous;
-  for (int i = 0; i < vsfSort.Rows(); ++i) {
-    DisplayKey key{vsfSort.TextMatrix(i, sort_col::kYearMonth), vsfSort.TextMatrix(i, sort_col::kInsured),
-                   vsfSort.TextMatrix(i, sort_col::kInsurer), 0};
+  for (int i = 0; i < sort.Rows(); ++i) {
+    DisplayKey key{sort.TextMatrix(i, sort_col::kYearMonth), sort.TextMatrix(i, sort_col::kInsured),
+                   sort.TextMatrix(i, sort_col::kInsurer), 0};
     const bool sameInsurerText = i > 0 && key.insurerText == previous.insurerText;
     key.insurer = sameInsurerText ? previous.insurer : ValueOfText(key.insurerText);
     const bool newRow = i == 0 || !key.SameRowAs(previous);
-    if (newRow) vsfViewer.SetRows(vsfViewer.Rows() + 1);
+    if (newRow) viewer.SetRows(viewer.Rows() + 1);
 
-    const int d = vsfViewer.Rows() - 1;
+    const int d = viewer.Rows() - 1;
     if (newRow) {
-      vsfViewer.SetTextMatrix(d, viewer_col::kYearMonth, YearMonthText(key.yearMonth));
-      vsfViewer.SetTextMatrix(d, viewer_col::kInsured, key.insured);
+      viewer.SetTextMatrix(d, viewer_col::kYearMonth, YearMonthText(key.yearMonth));
+      viewer.SetTextMatrix(d, viewer_col::kInsured, key.insured);
     }
-    if (newRow || !sameInsurerText) vsfViewer.SetTextMatrix(d, viewer_col::kInsurer, key.insurerText);
-    if (const int column = ServiceKindColumn(vsfSort.TextMatrix(i, sort_col::kServiceKind)); column != 0)
-      vsfViewer.SetTextMatrix(d, column, DecimalText(ValueOfText(vsfSort.TextMatrix(i, sort_col::kValue))));
+    if (newRow || !sameInsurerText) viewer.SetTextMatrix(d, viewer_col::kInsurer, key.insurerText);
+    if (const int column = ServiceKindColumn(sort.TextMatrix(i, sort_col::kServiceKind)); column != 0)
+      viewer.SetTextMatrix(d, column, DecimalText(ValueOfText(sort.TextMatrix(i, sort_col::kValue))));
     previous = std::move(key);
   }
-  vsfViewer.SetRow(0);
-  vsfViewer.SetCol(0);
+  viewer.SetRow(0);
+  viewer.SetCol(0);
 }
 
 // Sort code 1 orders only the rows below the heading row; the totals are
 // left as they were (the next display rebuilds everything).
-void frmPellora::SortViewerByColumn() {
-  vsfViewer.SetRow(0);
-  vsfViewer.SetColSel(vsfViewer.Col());
-  vsfViewer.SetSort(FlexGrid::kSortGenericAscending);
-  vsfViewer.Refresh();
+void SortViewerByColumn(FlexGrid& viewer) {
+  viewer.SetRow(0);
+  viewer.SetColSel(viewer.Col());
+  viewer.SetSort(FlexGrid::kSortGenericAscending);
+  viewer.Refresh();
 }
 
 }  // namespace pellora

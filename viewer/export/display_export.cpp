@@ -34,6 +34,8 @@ std::optional<std::string_view> CellStatus(const FlexGrid& grid, int row, int co
   return NameStatus(grid.CellBackColor(row, col));
 }
 
+}  // namespace
+
 // ---- JSON ----
 
 std::string JsonString(std::u16string_view text) {
@@ -59,6 +61,8 @@ std::string JsonString(std::u16string_view text) {
   }
   return out + "\"";
 }
+
+namespace {
 
 // True for a text that JSON reads as a number as it stands: optional minus,
 // digits without a leading zero, optional fraction and exponent.

@@ -17,6 +17,10 @@ namespace pellora::exporting {
 // look-up has coloured.
 std::optional<std::string_view> NameStatus(std::optional<OleColor> colour);
 
+// `text` as a JSON string: UTF-8 in double quotes, with quotes,
+// backslashes and control characters escaped.
+std::string JsonString(std::u16string_view text);
+
 // One JSON object (UTF-8): the file, the kind and year-month, the provider,
 // one object per display row, one per month of the totals.
 void WriteJson(const frmPellora& window, std::ostream& out);

@@ -5,9 +5,10 @@
 #include <string_view>
 
 #include "common/utf.h"
+#include "errors/err_info.h"
 #include "export/display_export.h"
+#include "export/table_export.h"
 #include "export/terminal_text.h"
-#include "shell/err_info.h"
 #include "shell/frmPellora.h"
 
 namespace pellora::exporting {
@@ -15,18 +16,21 @@ namespace {
 
 constexpr std::string_view kUsage =
     "usage: pellora-export [--ini PATH] [--db PATH] [--format json|csv|text] CLAIMFILE\n"
+    "       pellora-export --db PATH --table NAME\n"
     "\n"
     "Shows a claim file as Pellora does, names from the provider's database\n"
-    "included, and writes it to standard output.\n"
+    "included, and writes it to standard output; or writes one table of the\n"
+    "database, a JSON object per row.\n"
     "\n"
     "  --ini PATH     the settings file (default: velkar.ini beside the program)\n"
     "  --db PATH      the database file, instead of the one the settings name\n"
     "  --format json  one JSON object (the default)\n"
     "  --format csv   the display's columns, UTF-8 with a byte order mark\n"
     "  --format text  a table to read in the terminal\n"
+    "  --table NAME   every row of the table NAME of --db, as JSON lines\n"
     "\n"
-    "Exit status: 0 shown, 2 the claim file could not be read, 64 bad usage,\n"
-    "1 the output could not be written.\n";
+    "Exit status: 0 shown, 2 the claim file (or the table) could not be read,\n"
+    "64 bad usage, 1 the output could not be written.\n";
 
 using Writer = std::function<void(const frmPellora&, std::ostream&)>;
 
@@ -35,6 +39,8 @@ struct Options {
   std::optional<std::string> db;
   Writer write = WriteJson;
   std::optional<std::string> claimFile;
+  std::optional<std::string> table;
+  bool formatGiven = false;
   bool help = false;
 };
 
@@ -71,7 +77,7 @@ std::optional<Options> Parse(std::span<const std::string> arguments, std::string
     }
     const std::size_t equals = arg.find('=');
     const std::string name = arg.substr(0, equals);
-    if (name != "--ini" && name != "--db" && name != "--format") {
+    if (name != "--ini" && name != "--db" && name != "--format" && name != "--table") {
       problem = "unknown option " + name;
       return std::nullopt;
     }
@@ -86,7 +92,9 @@ std::optional<Options> Parse(std::span<const std::string> arguments, std::string
     }
     if (name == "--ini") options.ini = value;
     if (name == "--db") options.db = value;
+    if (name == "--table") options.table = value;
     if (name == "--format") {
+      options.formatGiven = true;
       std::optional<Writer> writer = WriterFor(value);
       if (!writer) {
         problem = "unknown format " + value;
@@ -95,7 +103,11 @@ std::optional<Options> Parse(std::span<const std::string> arguments, std::string
       options.write = std::move(*writer);
     }
   }
-  if (!options.claimFile && !options.help) {
+  if (options.table && (!options.db || options.ini || options.claimFile || options.formatGiven)) {
+    problem = "--table takes the database from --db, and nothing else";
+    return std::nullopt;
+  }
+  if (!options.claimFile && !options.table && !options.help) {
     problem = "no claim file given";
     return std::nullopt;
   }
@@ -119,15 +131,6 @@ class TerminalMessageBoxes : public MessageBoxes {
   int shown_ = 0;
 };
 
-// A database named on the command line, checked as the database dialog
-// checks the one the user names.
-void UseDatabase(frmPellora& w, const std::u16string& path) {
-  w.lblDBname[1].Text = path;
-  w.DBFound = w.CheckDatabase(path);
-  w.DBPath = w.DBFound ? path : u"";
-  w.lblDBname[1].BackColor = w.DBFound ? kLightYellow : kPink;
-}
-
 }  // namespace
 
 int RunExport(std::span<const std::string> arguments, std::ostream& out, std::ostream& err) {
@@ -142,6 +145,7 @@ int RunExport(std::span<const std::string> arguments, std::ostream& out, std::os
     out << kUsage;
     return out.flush() ? kExitShown : kExitOutputFailed;
   }
+  if (options->table) return WriteTableLines(common::Utf8ToUtf16(*options->db), *options->table, out, err);
 
   TerminalMessageBoxes boxes(err);
   frmPellora w(boxes);
@@ -152,7 +156,9 @@ int RunExport(std::span<const std::string> arguments, std::ostream& out, std::os
     return kExitOutputFailed;
   }
   if (options->db) {
-    UseDatabase(w, common::Utf8ToUtf16(*options->db));
+    // A database named on the command line, used as the database dialog
+    // uses the one the user names.
+    w.UseDatabase(common::Utf8ToUtf16(*options->db));
   } else {
     const std::u16string ini = options->ini ? common::Utf8ToUtf16(*options->ini) : w.DefaultIniFileName();
     w.lblDBname[0].Text = ini;

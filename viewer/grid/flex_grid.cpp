@@ -325,17 +325,6 @@ void FlexGrid::DropBackColorsBeyond(int rows, int cols) {
   });
 }
 
-void FlexGrid::SetDisplaySetting(int setting, int value) {
-  displaySettings_[setting] = value;
-  Notify([](GridListener& l) { l.LayoutChanged(); });
-}
-
-std::optional<int> FlexGrid::DisplaySetting(int setting) const {
-  const auto it = displaySettings_.find(setting);
-  if (it == displaySettings_.end()) return std::nullopt;
-  return it->second;
-}
-
 void FlexGrid::AddListener(GridListener* listener) {
   if (std::find(listeners_.begin(), listeners_.end(), listener) == listeners_.end()) listeners_.push_back(listener);
 }

@@ -10,7 +10,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,7 +32,7 @@ class GridListener {
   virtual void CellChanged(int /*row*/, int /*col*/) {}
   // Rows first .. Rows() - 1 were reordered by a sort.
   virtual void RowsReordered(int /*first*/) {}
-  // Column widths, fixed rows or columns, display settings.
+  // Column widths, fixed rows or columns.
   virtual void LayoutChanged() {}
   virtual void CurrentCellChanged() {}
   virtual void RefreshRequested() {}
@@ -116,11 +115,6 @@ class FlexGrid {
   void SetCellBackColor(GridColor color);
   std::optional<GridColor> CellBackColor(int row, int col) const;
 
-  // Display settings of the control by number (setting 41 is the one the
-  // display and totals grids set); the view decides what each means.
-  void SetDisplaySetting(int setting, int value);
-  std::optional<int> DisplaySetting(int setting) const;
-
   // The control's parameterless user event: a view raises it on the user's
   // gesture, the window binds what it starts.
   void SetUserEventHandler(std::function<void()> handler) { userEvent_ = std::move(handler); }
@@ -154,7 +148,6 @@ class FlexGrid {
   int colSel_ = 0;
   std::vector<int> colWidths_;
   std::unordered_map<std::uint64_t, GridColor> backColors_;  // few cells: sparse
-  std::map<int, int> displaySettings_;
   std::function<void()> userEvent_;
   std::vector<GridListener*> listeners_;
 };

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "csv/basic_error.h"
+#include "errors/basic_error.h"
 
 namespace pellora {
 

@@ -1,205 +1,227 @@
-#include "jet_reader.h"
-
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "jet/jet_reader.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <thread>
+#include <charconv>
+#include <limits>
+#include <new>
 
-#include "jet_file_check.h"
-#include "jet_wire.h"
-
-extern char** environ;
+#include "common/utf.h"
+#include "jet/jet_catalog.h"
+#include "jet/jet_database.h"
+#include "jet/jet_file.h"
+#include "jet/jet_rows.h"
+#include "jet/jet_table_definition.h"
+#include "jet/jet_values.h"
 
 namespace pellora::jet {
-namespace {
 
-using Clock = std::chrono::steady_clock;
-
-ReadResult Failed(std::string error) {
-  ReadResult r;
-  r.error = std::move(error);
-  return r;
+bool IsNumberType(ColumnType type) {
+  switch (type) {
+    case ColumnType::Byte:
+    case ColumnType::Int:
+    case ColumnType::Long:
+    case ColumnType::BigInt:
+    case ColumnType::Money:
+    case ColumnType::Float:
+    case ColumnType::Double:
+      return true;
+    default:
+      return false;
+  }
 }
 
-// Everything the helper did, as seen from here.
-struct HelperRun {
-  enum class End { Exited, Signalled, TimedOut, TooMuchOutput, Unknown } end = End::Unknown;
-  int code = 0;  // exit status or signal
-  std::vector<std::uint8_t> output;
+bool IsDecodedType(ColumnType type) {
+  return IsNumberType(type) || type == ColumnType::Bool || type == ColumnType::DateTime ||
+         type == ColumnType::Text || type == ColumnType::Memo;
+}
+
+std::u16string NumberText(double value) {
+  if (value == 0) value = 0;  // -0 is 0
+  char digits[32];
+  const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  return std::u16string(digits, end);
+}
+
+// Fills a Table row by row, each cell decoded straight into its store.
+class TableFiller {
+ public:
+  TableFiller(Table& table, std::vector<ColumnType> types) : table_(table) { table_.types_ = std::move(types); }
+
+  // Room for the rows the definition records, as far as the file can hold
+  // them, so that a large table is not copied over and over as it grows.
+  void Reserve(std::uint64_t rows, std::uint64_t fileSize) {
+    const std::uint64_t likely = std::min<std::uint64_t>(rows, fileSize / 16);
+    table_.cells_.reserve(static_cast<std::size_t>(likely * table_.columns_.size()));
+    table_.chars_.reserve(static_cast<std::size_t>(likely * 8 * table_.columns_.size()));
+  }
+
+  void Null() { table_.cells_.push_back({0, Table::kNullLength}); }
+  // Opens a cell: the caller appends its characters to the store returned,
+  // then closes it.
+  std::u16string& Open() {
+    start_ = table_.chars_.size();
+    return table_.chars_;
+  }
+  void Close() {
+    // Offsets are 32-bit: a table beyond them is no table of a Jet file.
+    if (table_.chars_.size() >= Table::kNullLength) throw ReadFailure("table too large");
+    table_.cells_.push_back(
+        {static_cast<std::uint32_t>(start_), static_cast<std::uint32_t>(table_.chars_.size() - start_)});
+  }
+  void EndRow() { ++table_.rowCount_; }
+
+ private:
+  Table& table_;
+  std::size_t start_ = 0;
 };
 
-std::vector<std::string> HelperArguments(const std::filesystem::path& helper, const std::filesystem::path& database,
-                                         const std::vector<TableRequest>& requests) {
-  std::vector<std::string> args{helper.string(), std::filesystem::absolute(database).string()};
-  for (const TableRequest& r : requests) {
-    args.push_back(r.table);
-    args.push_back(std::to_string(r.columns.size()));
-    args.insert(args.end(), r.columns.begin(), r.columns.end());
-  }
-  return args;
+namespace {
+
+using Catalog = std::vector<CatalogTable>;
+
+std::string Utf8(std::u16string_view text) { return common::Utf16ToUtf8Lossy(text); }
+
+const CatalogTable& FindTable(const Catalog& catalog, std::string_view name) {
+  const std::u16string wanted = common::Utf8ToUtf16(name);
+  const auto found = std::find_if(catalog.begin(), catalog.end(),
+                                  [&](const CatalogTable& t) { return SameName(t.name, wanted); });
+  if (found == catalog.end()) throw ReadFailure("no table " + std::string(name));
+  return *found;
 }
 
-void KillAndReap(pid_t pid, int& status) {
-  kill(pid, SIGKILL);
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+std::size_t FindColumn(const TableDefinition& table, std::string_view tableName, std::string_view name) {
+  const std::u16string wanted = common::Utf8ToUtf16(name);
+  for (std::size_t i = 0; i < table.columns.size(); ++i) {
+    if (SameName(table.columns[i].name, wanted)) return i;
+  }
+  throw ReadFailure("table " + std::string(tableName) + " has no column " + std::string(name));
+}
+
+// Runs `read` and names the table in any damage it meets.
+template <typename Read>
+auto InTable(std::string_view name, Read read) {
+  try {
+    return read();
+  } catch (const ReadFailure& failure) {
+    throw ReadFailure("table " + std::string(name) + ": " + failure.what());
   }
 }
 
-// Waits for the helper to end, but never past the deadline.
-HelperRun::End AwaitExit(pid_t pid, Clock::time_point deadline, int& status) {
-  for (;;) {
-    const pid_t r = waitpid(pid, &status, WNOHANG);
-    if (r == pid) return WIFSIGNALED(status) ? HelperRun::End::Signalled : HelperRun::End::Exited;
-    if (r < 0 && errno == ECHILD) return HelperRun::End::Unknown;  // reaped by someone else
-    if (Clock::now() >= deadline) {
-      KillAndReap(pid, status);
-      return HelperRun::End::TimedOut;
+void ReadTable(const Database& db, const Catalog& catalog, const TableRequest& request, Table& out) {
+  const CatalogTable& entry = FindTable(catalog, request.table);
+  const TableDefinition definition =
+      InTable(request.table, [&] { return ReadTableDefinition(db, entry.definitionPage); });
+  std::vector<std::size_t> columns;
+  std::vector<ColumnType> types;
+  for (const std::string& name : request.columns) {
+    const ColumnDefinition& c = definition.columns[columns.emplace_back(FindColumn(definition, request.table, name))];
+    if (!c.decoded() || !(c.type == ColumnType::Text || c.type == ColumnType::Memo || IsNumberType(c.type))) {
+      throw ReadFailure("column " + name + " of " + request.table + " is not a text, memo or number column");
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    types.push_back(c.type);
   }
+  TableFiller fill(out, std::move(types));
+  fill.Reserve(definition.recordedRows, db.fileSize());
+  RowCracker cracker(db, definition);
+  ValueDecoder values(db);
+  InTable(request.table, [&] {
+    return ForEachRow(db, definition, [&](std::span<const std::uint8_t> row) {
+      const std::span<const Field> fields = cracker.Crack(row);
+      for (const std::size_t c : columns) {
+        const ColumnDefinition& column = definition.columns[c];
+        const Field& field = fields[c];
+        if (!field.present) {
+          fill.Null();
+        } else if (IsNumberType(column.type)) {
+          fill.Open() += NumberText(values.Number(column, field.bytes));
+          fill.Close();
+        } else {
+          values.AppendText(column, field.bytes, fill.Open());
+          fill.Close();
+        }
+      }
+      fill.EndRow();
+    });
+  });
 }
 
-// Starts the helper with its reply on descriptor 3 and everything else on
-// /dev/null (libmdb prints its complaints to stderr, which is the user's
-// terminal), collects the reply, and makes sure the helper is gone
-// afterwards, whatever it did.
-std::optional<HelperRun> RunHelper(const std::vector<std::string>& args, std::chrono::milliseconds timeout,
-                                   std::uint64_t maxOutput, std::string& error) {
-  int fds[2];
-  if (pipe2(fds, O_CLOEXEC) != 0) {
-    error = std::string("cannot make a pipe: ") + std::strerror(errno);
-    return std::nullopt;
+// Opens the database `load` returns and runs `read` on it, turning
+// whatever ends either into the error of the result.
+template <typename Result, typename Load, typename Read>
+Result Reading(Load load, Read read) {
+  Result result;
+  try {
+    Database db(load());
+    const Catalog catalog = ReadCatalog(db);
+    read(db, catalog, result);
+    result.ok = true;
+  } catch (const ReadFailure& failure) {
+    result = Result{};
+    result.error = failure.what();
+  } catch (const std::bad_alloc&) {
+    result = Result{};
+    result.error = "out of memory";
   }
-  // A large table is megabytes: a wider pipe means fewer switches between
-  // the helper writing and this process reading. (Best effort: the system
-  // may cap it.)
-  fcntl(fds[0], F_SETPIPE_SZ, 1 << 20);
-  // dup2 onto itself would keep close-on-exec set: keep the write end off 3.
-  if (fds[1] == kWireFd) {
-    const int moved = fcntl(fds[1], F_DUPFD_CLOEXEC, kWireFd + 1);
-    close(fds[1]);
-    fds[1] = moved;
-  }
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, fds[1], kWireFd);
-  posix_spawnattr_t attr;
-  posix_spawnattr_init(&attr);
-  sigset_t none, defaults;
-  sigemptyset(&none);
-  sigemptyset(&defaults);
-  for (int sig : {SIGPIPE, SIGCHLD, SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&defaults, sig);
-  posix_spawnattr_setsigmask(&attr, &none);
-  posix_spawnattr_setsigdefault(&attr, &defaults);
-  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  return result;
+}
 
-  std::vector<char*> argv;
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, argv[0], &actions, &attr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  posix_spawnattr_destroy(&attr);
-  close(fds[1]);
-  if (spawned != 0) {
-    close(fds[0]);
-    error = "cannot start the database reader " + args[0] + ": " + std::strerror(spawned);
-    return std::nullopt;
-  }
+auto FromFile(std::u16string_view path) {
+  return [path] { return ReadDatabaseFile(path); };
+}
 
-  HelperRun run;
-  const Clock::time_point deadline = Clock::now() + timeout;
-  int status = 0;
-  std::size_t received = 0;
-  for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    if (left <= 0) {
-      run.end = HelperRun::End::TimedOut;
-      break;
+auto FromBytes(std::vector<std::uint8_t>& bytes) {
+  return [&bytes] { return std::move(bytes); };
+}
+
+auto ReadingTables(const std::vector<TableRequest>& requests) {
+  return [&requests](const Database& db, const Catalog& catalog, ReadResult& result) {
+    for (const TableRequest& request : requests) {
+      ReadTable(db, catalog, request, result.tables.emplace_back(request.table, request.columns));
     }
-    pollfd p{fds[0], POLLIN, 0};
-    const int ready = poll(&p, 1, static_cast<int>(std::min<long long>(left, 1000)));
-    if (ready < 0 && errno != EINTR) {
-      run.end = HelperRun::End::TimedOut;  // cannot wait properly: give up on the helper
-      break;
-    }
-    if (ready <= 0) continue;
-    // Read straight into the reply, growing it geometrically.
-    if (run.output.size() - received < (1 << 16)) run.output.resize(std::max<std::size_t>(2 * received, 1 << 20));
-    const ssize_t n = read(fds[0], run.output.data() + received, run.output.size() - received);
-    if (n < 0) {
-      if (errno == EINTR || errno == EAGAIN) continue;
-      break;
-    }
-    if (n == 0) break;  // the helper closed its end: done or dead
-    received += static_cast<std::size_t>(n);
-    if (received > maxOutput) {
-      run.end = HelperRun::End::TooMuchOutput;
-      break;
-    }
-  }
-  close(fds[0]);
-  run.output.resize(std::min(received, run.output.size()));
-  if (run.end == HelperRun::End::TimedOut || run.end == HelperRun::End::TooMuchOutput) {
-    KillAndReap(pid, status);
-    return run;
-  }
-  run.end = AwaitExit(pid, deadline, status);
-  if (run.end == HelperRun::End::Exited) run.code = WEXITSTATUS(status);
-  if (run.end == HelperRun::End::Signalled) run.code = WTERMSIG(status);
-  return run;
+  };
+}
+
+using RowSink = std::function<void(std::span<const ColumnInfo>, std::span<const Value>)>;
+
+auto Scanning(std::string_view table, const RowSink& onRow) {
+  return [table, &onRow](const Database& db, const Catalog& catalog, ScanResult& result) {
+    const CatalogTable& entry = FindTable(catalog, table);
+    const TableDefinition definition = InTable(table, [&] { return ReadTableDefinition(db, entry.definitionPage); });
+    for (const ColumnDefinition& c : definition.columns) result.columns.push_back({Utf8(c.name), c.type, c.decoded()});
+    RowCracker cracker(db, definition);
+    ValueDecoder values(db);
+    std::vector<Value> row(definition.columns.size());
+    std::vector<std::u16string> texts(definition.columns.size());
+    result.rows = InTable(table, [&] {
+      return ForEachRow(db, definition, [&](std::span<const std::uint8_t> bytes) {
+        const std::span<const Field> fields = cracker.Crack(bytes);
+        for (std::size_t c = 0; c < row.size(); ++c) row[c] = values.Decode(definition.columns[c], fields[c], texts[c]);
+        onRow(result.columns, row);
+      });
+    });
+  };
 }
 
 }  // namespace
 
-std::filesystem::path DefaultHelperPath() {
-  std::error_code ec;
-  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-  return (ec ? std::filesystem::current_path() : self.parent_path()) / "pellora-jetread";
+bool OpensAsDatabase(std::u16string_view database) {
+  return Reading<ReadResult>(FromFile(database), [](const Database&, const Catalog&, ReadResult&) {}).ok;
 }
 
-ReadResult ReadJetTables(const std::filesystem::path& database, const std::vector<TableRequest>& requests,
-                         const ReadOptions& options) {
-  // The same checks run again in the helper; here they spare a process
-  // start for the common failures (no file, not a database).
-  const JetFileShape shape = ExamineJetFile(database);
-  if (!shape.ok()) return Failed(shape.error);
-
-  const std::filesystem::path helper = options.helper.empty() ? DefaultHelperPath() : options.helper;
-  if (access(helper.c_str(), X_OK) != 0) return Failed("database reader not found: " + helper.string());
-
-  std::string error;
-  const auto run = RunHelper(HelperArguments(helper, database, requests), options.timeout,
-                             MaxWireBytes(shape.fileSize), error);
-  if (!run) return Failed(error);
-  switch (run->end) {
-    case HelperRun::End::TimedOut:
-      return Failed("the database reader did not finish within " + std::to_string(options.timeout.count()) + " ms");
-    case HelperRun::End::TooMuchOutput:
-      return Failed("the database reader sent more than the file can hold");
-    case HelperRun::End::Signalled:
-      return Failed("the database reader crashed (signal " + std::to_string(run->code) + ")");
-    case HelperRun::End::Exited:
-      if (run->code != 0) return Failed("the database reader failed (exit status " + std::to_string(run->code) + ")");
-      break;
-    case HelperRun::End::Unknown:
-      break;  // the reply's own end mark decides
-  }
-  return DecodeWire(run->output, requests);
+ReadResult ReadJetTables(std::u16string_view database, const std::vector<TableRequest>& requests) {
+  return Reading<ReadResult>(FromFile(database), ReadingTables(requests));
 }
 
-bool OpensAsDatabase(const std::filesystem::path& database, const ReadOptions& options) {
-  return ReadJetTables(database, {}, options).ok;
+ReadResult ReadJetTables(std::vector<std::uint8_t> file, const std::vector<TableRequest>& requests) {
+  return Reading<ReadResult>(FromBytes(file), ReadingTables(requests));
+}
+
+ScanResult ScanTable(std::u16string_view database, std::string_view table, const RowSink& onRow) {
+  return Reading<ScanResult>(FromFile(database), Scanning(table, onRow));
+}
+
+ScanResult ScanTable(std::vector<std::uint8_t> file, std::string_view table, const RowSink& onRow) {
+  return Reading<ScanResult>(FromBytes(file), Scanning(table, onRow));
 }
 
 }  // namespace pellora::jet

@@ -1,13 +1,25 @@
-#include "jet_text.h"
+#include "jet/jet_text.h"
 
-#include <algorithm>
-#include <array>
-#include <cerrno>
+#include <string_view>
+
+#include "common/cp932.h"
 
 namespace pellora::jet {
 namespace {
 
 char16_t Unit(std::uint8_t low, std::uint8_t high) { return static_cast<char16_t>(low | high << 8); }
+
+constexpr std::uint16_t kWesternCodePage = 1252;
+
+// Code page 1252 is Latin-1 but for 0x80-0x9F, where Windows put
+// typographic characters instead of control codes. The five unassigned
+// bytes decode to U+FFFD.
+constexpr char16_t kCp1252High[32] = {
+    u'\u20AC', u'\uFFFD', u'\u201A', u'\u0192', u'\u201E', u'\u2026', u'\u2020', u'\u2021',
+    u'\u02C6', u'\u2030', u'\u0160', u'\u2039', u'\u0152', u'\uFFFD', u'\u017D', u'\uFFFD',
+    u'\uFFFD', u'\u2018', u'\u2019', u'\u201C', u'\u201D', u'\u2022', u'\u2013', u'\u2014',
+    u'\u02DC', u'\u2122', u'\u0161', u'\u203A', u'\u0153', u'\uFFFD', u'\u017E', u'\u0178',
+};
 
 }  // namespace
 
@@ -15,132 +27,41 @@ void AppendJet4Text(std::span<const std::uint8_t> stored, std::u16string& out) {
   // Compressed text starts FF FE, then one byte per character until a 00
   // byte switches to two bytes per character (and the next 00 back).
   if (stored.size() >= 2 && stored[0] == 0xFF && stored[1] == 0xFE) {
+    // Never more characters than bytes: written in place, then cut to size.
+    const std::size_t start = out.size();
+    out.resize(start + stored.size());
+    char16_t* next = out.data() + start;
     bool oneByteMode = true;
     for (std::size_t i = 2; i < stored.size();) {
       if (stored[i] == 0x00) {
         oneByteMode = !oneByteMode;
         ++i;
       } else if (oneByteMode) {
-        out.push_back(stored[i++]);
+        *next++ = stored[i++];
       } else if (i + 1 < stored.size()) {
-        out.push_back(Unit(stored[i], stored[i + 1]));
+        *next++ = Unit(stored[i], stored[i + 1]);
         i += 2;
       } else {
-        out.push_back(kReplacementCharacter);  // half a character at the end
+        *next++ = kReplacementCharacter;  // half a character at the end
         ++i;
       }
     }
+    out.resize(static_cast<std::size_t>(next - out.data()));
     return;
   }
-  for (std::size_t i = 0; i + 1 < stored.size(); i += 2) out.push_back(Unit(stored[i], stored[i + 1]));
+  const std::size_t start = out.size();
+  out.resize(start + stored.size() / 2);
+  for (std::size_t i = 0; i + 1 < stored.size(); i += 2) out[start + i / 2] = Unit(stored[i], stored[i + 1]);
   if (stored.size() % 2 != 0) out.push_back(kReplacementCharacter);
 }
 
-CodePageDecoder::CodePageDecoder(const std::string& codePage)
-    : cd_(iconv_open("UTF-16LE", codePage.c_str())) {}
-
-CodePageDecoder::~CodePageDecoder() {
-  if (usable()) iconv_close(cd_);
-}
-
-void CodePageDecoder::Append(std::span<const std::uint8_t> stored, std::u16string& out) {
-  const std::size_t start = out.size();
-  for (std::size_t i = 0; i < stored.size();) {
-    const std::uint8_t b = stored[i];
-    if (b < 0x80) {  // ASCII is itself in every Windows code page
-      out.push_back(b);
-      ++i;
-      continue;
-    }
-    const Learnt* got = &Byte(b);
-    std::size_t length = 1;
-    if (got->kind == Kind::Lead) {
-      if (i + 1 == stored.size()) {  // a lead byte at the end
-        out.push_back(kReplacementCharacter);
-        break;
-      }
-      got = &Pair(b, stored[i + 1]);
-      length = 2;
-    }
-    switch (got->kind) {
-      case Kind::Character:
-        out.push_back(got->character);
-        i += length;
-        break;
-      case Kind::Invalid:
-        // As the converter goes on: one replacement, then from the next byte.
-        out.push_back(kReplacementCharacter);
-        ++i;
-        break;
-      default:  // more than one unit, or anything unforeseen
-        out.resize(start);
-        AppendThroughConverter(stored, out);
-        return;
-    }
+void AppendJet3Text(std::uint16_t codePage, std::span<const std::uint8_t> stored, std::u16string& out) {
+  if (codePage != kWesternCodePage) {
+    common::cp932::DecodeAppend(
+        std::string_view(reinterpret_cast<const char*>(stored.data()), stored.size()), out, kReplacementCharacter);
+    return;
   }
-}
-
-CodePageDecoder::Learnt CodePageDecoder::Learn(std::span<const std::uint8_t> bytes) {
-  iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-  char* in = reinterpret_cast<char*>(const_cast<std::uint8_t*>(bytes.data()));
-  std::size_t inLeft = bytes.size();
-  std::array<char, 16> buffer;
-  char* outPtr = buffer.data();
-  std::size_t outLeft = buffer.size();
-  const std::size_t rc = iconv(cd_, &in, &inLeft, &outPtr, &outLeft);
-  const int err = errno;
-  const std::size_t produced = buffer.size() - outLeft;
-  if (rc == static_cast<std::size_t>(-1)) {
-    // An incomplete sequence from one byte: it starts a pair.
-    return {err == EINVAL && bytes.size() == 1 ? Kind::Lead : Kind::Invalid, 0};
-  }
-  if (produced != 2) return {Kind::Complex, 0};
-  return {Kind::Character, Unit(static_cast<std::uint8_t>(buffer[0]), static_cast<std::uint8_t>(buffer[1]))};
-}
-
-const CodePageDecoder::Learnt& CodePageDecoder::Byte(std::uint8_t b) {
-  Learnt& l = bytes_[b];
-  if (l.kind == Kind::Unknown) {
-    const std::uint8_t one[] = {b};
-    l = Learn(one);
-  }
-  return l;
-}
-
-const CodePageDecoder::Learnt& CodePageDecoder::Pair(std::uint8_t lead, std::uint8_t trail) {
-  if (pairs_.empty()) pairs_.resize(65536);
-  Learnt& l = pairs_[lead << 8 | trail];
-  if (l.kind == Kind::Unknown) {
-    const std::uint8_t two[] = {lead, trail};
-    l = Learn(two);
-    // A lead byte whose pair is incomplete or invalid: the converter stops
-    // at the lead byte, and so does the caller.
-    if (l.kind == Kind::Lead) l.kind = Kind::Invalid;
-  }
-  return l;
-}
-
-void CodePageDecoder::AppendThroughConverter(std::span<const std::uint8_t> stored, std::u16string& out) {
-  iconv(cd_, nullptr, nullptr, nullptr, nullptr);  // reset the shift state
-  char* in = reinterpret_cast<char*>(const_cast<std::uint8_t*>(stored.data()));
-  std::size_t inLeft = stored.size();
-  std::array<char, 1024> buffer;
-  while (inLeft > 0) {
-    char* outPtr = buffer.data();
-    std::size_t outLeft = buffer.size();
-    const std::size_t rc = iconv(cd_, &in, &inLeft, &outPtr, &outLeft);
-    const int err = errno;
-    const std::size_t produced = buffer.size() - outLeft;
-    for (std::size_t i = 0; i + 1 < produced; i += 2) {
-      out.push_back(Unit(static_cast<std::uint8_t>(buffer[i]), static_cast<std::uint8_t>(buffer[i + 1])));
-    }
-    if (rc != static_cast<std::size_t>(-1) || err == E2BIG) continue;
-    // EILSEQ or EINVAL (a lead byte at the end): skip one byte, go on.
-    out.push_back(kReplacementCharacter);
-    ++in;
-    --inLeft;
-    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-  }
+  for (const std::uint8_t b : stored) out.push_back(b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : char16_t{b});
 }
 
 }  // namespace pellora::jet

@@ -49,10 +49,11 @@ void frmPellora::comFileSelect_Click() {
   try {
     CommonDialog1.CancelError = true;
     ClearClaimDisplay();
-    CommonDialog1.Flags = CommonDialog::kHideReadOnly;
     CommonDialog1.Filter = kClaimFileFilter;
     CommonDialog1.FilterIndex = 1;
     CommonDialog1.InitDir = LastFolder;
+    // The dialog shows no read-only check box and takes a typed name whether
+    // or not such a file exists: there are no options to set.
     CommonDialog1.ShowOpen();
 
     const std::u16string path = CommonDialog1.FileName;
@@ -77,16 +78,8 @@ void frmPellora::Command1_Click() {
   if (NewDBname.empty()) return;
 
   ClearClaimDisplay();
-  DBFound = CheckDatabase(NewDBname);
-  if (DBFound) {
-    DBPath = NewDBname;
-    lblDBname[1].Text = NewDBname;
-    lblDBname[1].BackColor = kLightYellow;
-  } else {
-    DBPath.clear();
-    lblDBname[1].Text = kDatabaseNotFound;
-    lblDBname[1].BackColor = kPink;
-  }
+  // A chosen file that does not open is told in words instead of its path.
+  if (!UseDatabase(NewDBname)) lblDBname[1].Text = kDatabaseNotFound;
 }
 
 void frmPellora::vsfViewer_HeadingClick(int col) {

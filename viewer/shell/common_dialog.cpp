@@ -1,5 +1,7 @@
 #include "shell/common_dialog.h"
 
+#include "text/plain_text.h"
+
 namespace pellora {
 
 std::vector<FilterEntry> FilterEntries(std::u16string_view filter) {
@@ -24,9 +26,7 @@ std::vector<std::u16string> FilterPatterns(const FilterEntry& entry) {
   std::u16string_view rest = entry.patterns;
   while (!rest.empty()) {
     const std::size_t semicolon = rest.find(u';');
-    std::u16string_view pattern = rest.substr(0, semicolon);
-    while (!pattern.empty() && pattern.front() == u' ') pattern.remove_prefix(1);
-    while (!pattern.empty() && pattern.back() == u' ') pattern.remove_suffix(1);
+    std::u16string_view pattern = TrimSpaces(rest.substr(0, semicolon));
     // "*.*" is every file, also those without a dot in their names, as on
     // the platform the filter was written for.
     if (pattern == u"*.*") pattern = u"*";

@@ -4,7 +4,6 @@
 // platform's own dialog is reached through OpenFileDialog, which a view
 // supplies (and a test scripts).
 
-#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -24,7 +23,6 @@ class OpenFileDialog {
 };
 
 // A cancelled dialog when CancelError is set, as the control raises it.
-inline constexpr std::int16_t kErrDialogCancelled = 32755;
 class DialogCancelled : public std::runtime_error {
  public:
   DialogCancelled() : std::runtime_error("the dialog was cancelled") {}
@@ -46,12 +44,8 @@ std::vector<FilterEntry> FilterEntries(std::u16string_view filter);
 std::vector<std::u16string> FilterPatterns(const FilterEntry& entry);
 
 struct CommonDialog {
-  // Flags: the read-only check box is hidden.
-  static constexpr int kHideReadOnly = 4;
-
   // A cancel raises DialogCancelled instead of returning quietly.
   bool CancelError = false;
-  int Flags = 0;
   std::u16string Filter;
   // The entry selected when the dialog opens, from 1 (0 reads as 1).
   int FilterIndex = 0;

@@ -4,8 +4,9 @@
 #include <filesystem>
 
 #include "shell/frmPellora.h"
-#include "shell/platform_path.h"
-#include "shell/profile_reader.h"
+#include "text/plain_text.h"
+#include "text/platform_path.h"
+#include "text/profile_reader.h"
 
 namespace pellora {
 namespace {
@@ -29,20 +30,6 @@ bool IsOrdinaryFile(const std::u16string& path) {
   return file && std::filesystem::is_regular_file(*file, ec);
 }
 
-// Only spaces, as the settings scan trims its lines.
-std::u16string_view TrimSpaces(std::u16string_view s) {
-  while (!s.empty() && s.front() == u' ') s.remove_prefix(1);
-  while (!s.empty() && s.back() == u' ') s.remove_suffix(1);
-  return s;
-}
-
-std::u16string LowerCase(std::u16string_view s) {
-  std::u16string lower(s);
-  for (char16_t& c : lower)
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-  return lower;
-}
-
 }  // namespace
 
 std::u16string frmPellora::DefaultDBPath() const { return InFolder(ProgramFolder, kDefaultDatabaseName); }
@@ -55,8 +42,7 @@ std::u16string frmPellora::DefaultIniFileName() const {
 // Only an ordinary file is handed to the reader: a folder or a device is
 // no database, and a pipe would never end its read.
 bool frmPellora::CheckDatabase(const std::u16string& path) const {
-  if (!IsOrdinaryFile(path)) return false;
-  return jet::OpensAsDatabase(*PlatformPath(path), DatabaseReadOptions);
+  return IsOrdinaryFile(path) && jet::OpensAsDatabase(path);
 }
 
 // The value comes back whole, however long. Read into a fixed buffer of
@@ -82,11 +68,11 @@ std::optional<std::u16string> frmPellora::GetSetting(const std::u16string& IniFN
     lblDBname[0].BackColor = kPink;
     return DefaultDBPath();
   }
-  const std::u16string wanted = LowerCase(VarNm + Sep);
+  const std::u16string wanted = AsciiLowerCase(VarNm + Sep);
   std::optional<std::u16string> result;
   for (const std::u16string_view line : SettingsLines(*text)) {
     const std::u16string_view trimmed = TrimSpaces(line);
-    if (LowerCase(trimmed.substr(0, wanted.size())) == wanted) {
+    if (AsciiLowerCase(trimmed.substr(0, wanted.size())) == wanted) {
       result = std::u16string(TrimSpaces(trimmed.substr(wanted.size())));
       break;
     }
@@ -97,23 +83,21 @@ std::optional<std::u16string> frmPellora::GetSetting(const std::u16string& IniFN
 
 // The box shows the path whether or not it opens, so that the user sees
 // which file was meant; pink says it did not.
+bool frmPellora::UseDatabase(const std::u16string& path) {
+  DBFound = CheckDatabase(path);
+  DBPath = DBFound ? path : u"";
+  lblDBname[1].Text = path;
+  lblDBname[1].BackColor = DBFound ? kLightYellow : kPink;
+  return DBFound;
+}
+
+// A settings file that names no path at all is told in words; no path
+// opens, so the box is pink all the same.
 void frmPellora::ReadDatabaseLocation(const std::u16string& iniFileName) {
   const std::u16string path =
       GetSetting(iniFileName, std::u16string(kDatabasePathKey), std::u16string(kTab)).value_or(u"");
-  if (!path.empty()) {
-    lblDBname[1].Text = path;
-    lblDBname[1].BackColor = kLightYellow;
-  } else {
-    lblDBname[1].Text = kNoDatabaseGiven;
-    lblDBname[1].BackColor = kLightCyan;
-  }
-  DBFound = CheckDatabase(path);
-  if (DBFound) {
-    DBPath = path;
-  } else {
-    DBPath.clear();
-    lblDBname[1].BackColor = kPink;
-  }
+  UseDatabase(path);
+  if (path.empty()) lblDBname[1].Text = kNoDatabaseGiven;
 }
 
 }  // namespace pellora

@@ -1,6 +1,6 @@
 #include "shell/frmPellora.h"
 
-#include "shell/platform_path.h"
+#include "text/platform_path.h"
 
 namespace pellora {
 namespace {

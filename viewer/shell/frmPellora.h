@@ -5,9 +5,10 @@
 // event procedures do; a view only draws the controls and forwards the
 // user's gestures, so every routine runs without a screen.
 //
-// The routines are defined by area: the display steps (raw record grid, file
-// kind and header, sort grid, display grid, totals) under display/, the
-// shell's (start-up, look-ups, file choice) under shell/.
+// The display steps (raw record grid, file kind and header, sort grid,
+// display grid, totals) are functions of display/ over the grids and labels
+// they read and write; the members of the same names below call them on
+// this window's controls (shell/display_steps.cpp).
 
 #include <array>
 #include <cstdint>
@@ -16,12 +17,12 @@
 #include <string>
 #include <string_view>
 
+#include "controls/controls.h"
+#include "controls/message_boxes.h"
 #include "grid/flex_grid.h"
-#include "jet_reader.h"
+#include "jet/jet_reader.h"
 #include "shell/common_dialog.h"
-#include "shell/controls.h"
 #include "shell/frmSetDBname.h"
-#include "shell/message_boxes.h"
 #include "shell/window_design.h"
 
 namespace pellora {
@@ -31,8 +32,6 @@ class frmPellora {
   static constexpr std::u16string_view kTitle = u"給付管理／介護報酬請求 CSVファイルビューア";
   // The title of the boxes that report a start-up failure.
   static constexpr std::u16string_view kErrorTitle = u"エラーメッセージ";
-  // The window's coordinate unit: twips.
-  static constexpr int kScaleTwips = 1;
 
   // The window as designed, before start-up: the message boxes are where its
   // routines report to the user.
@@ -71,9 +70,7 @@ class frmPellora {
   // Which controls show: the debug controls only in debug mode.
   std::array<bool, kMainControlCount> Visible{};
   bool IsVisible(MainControl control) const { return Visible[static_cast<std::size_t>(control)]; }
-  // The coordinate unit and the outer size, in twips (the design size until
-  // start-up decides).
-  int ScaleMode = 0;
+  // The outer size, in twips (the design size until start-up decides).
   TwipsSize Size = OuterSizeOf(kMainDesignClientSize);
   // The window has been closed: the program ends.
   bool Unloaded = false;
@@ -104,8 +101,6 @@ class frmPellora {
   // The program's own folder: the executable's, unless a test puts the
   // program somewhere else. velkar.ini and the default data.qdr live here.
   std::u16string ProgramFolder;
-  // How the database is read: the reader program and its time limit.
-  jet::ReadOptions DatabaseReadOptions;
 
   // ---- Start-up (shell/startup.cpp) ----
 
@@ -117,7 +112,8 @@ class frmPellora {
   // Reads the command line: DebugMode, CmdFileName, and the settings file's
   // path, which it returns.
   std::u16string GetIniFileName();
-  // Caption, coordinate unit, the debug controls and the window size.
+  // Caption, the debug controls and the window size. (Every position and
+  // size of the window is in twips, so there is no coordinate unit to set.)
   bool InitForm();
   // Closes the window; the program ends.
   void Unload();
@@ -159,8 +155,13 @@ class frmPellora {
   // it found.
   std::optional<std::u16string> GetSetting(const std::u16string& IniFN, const std::u16string& VarNm,
                                            const std::u16string& Sep);
-  // The database path from the settings file shown in its box, and
-  // DBFound and DBPath by whether it opens: the database steps of start-up.
+  // `path` as the database the names are read from: DBFound by whether it
+  // opens, DBPath the path when it does ("" otherwise), and the path shown
+  // in the database box, light yellow when it opens and pink when not.
+  // Returns DBFound.
+  bool UseDatabase(const std::u16string& path);
+  // The database path from the settings file, used as above: the database
+  // steps of start-up.
   void ReadDatabaseLocation(const std::u16string& iniFileName);
 
   // ---- Master-data look-ups (shell/master_data_lookups.cpp) ----
@@ -170,12 +171,12 @@ class frmPellora {
   // Every display row's person's name into column 4, from columns 2 and 3.
   void LookupInsuredNames();
 
-  // ---- Display pipeline (display/display_pipeline.cpp) ----
+  // ---- Display pipeline (shell/display_pipeline.cpp) ----
 
   // Shows the claim file whose path stands in lblCsvFname: every display
   // step and both look-ups, in their fixed order. A failure of a step ends
   // the display there, with the grids and labels as far as they were
-  // filled, and is thrown on to the caller (CurrentErr() in shell/err_info.h
+  // filled, and is thrown on to the caller (CurrentErr() in errors/err_info.h
   // says what it was); a file that cannot be read is reported by the loading
   // step itself and shows as an empty display.
   void ShowCsvFile();
@@ -184,36 +185,29 @@ class frmPellora {
   // Positions are 16-bit: looking past position 32767 raises error 6.
   static std::int16_t CharPos(std::u16string_view s, std::u16string_view ch, std::int16_t mode);
 
-  // ---- Raw record grid (display/raw_record_grid.cpp) ----
+  // ---- Display steps (display/, called on this window's controls) ----
 
   // Copies a claim file into `grid`, reporting a failure in a message box.
   void LoadCsvGrid(const std::u16string& fileName, FlexGrid& grid);
-
-  // ---- File kind and header labels (display/header_labels.cpp) ----
-
+  // The header labels: lblHead emptied; the file kind into lblHead(1); its
+  // year-month into lblHead(0), with the caption beside it.
   void ClearHead();
   void SetFileKind();
   void SetHeadYearMonth();
-
-  // ---- Sort grid (display/sort_grid.cpp) ----
-
+  // vsfCsv's service records into vsfSort, which is then ordered by service
+  // year-month, insured-person number and insurer number.
   void BuildSortGrid();
-  // Orders the sort grid by service year-month, insured-person number and
-  // insurer number, as the display pipeline does right after BuildSortGrid.
   void SortSortGrid();
-
-  // ---- Display grid (display/viewer_grid.cpp) ----
-
+  // vsfViewer: prepared at start-up, built from vsfSort, re-sorted by the
+  // user's column.
   bool InitViewerGrid();
   void BuildViewerGrid();
   void SortViewerByColumn();
-
-  // ---- Totals grid (display/total_grid.cpp) ----
-
+  // vsfTotal: prepared at start-up, counted from vsfViewer, and its
+  // "サービス" and "ケアプラン" columns hidden for a benefit-management file
+  // in lblHead(1), shown otherwise.
   bool InitTotalGrid();
   void BuildTotalGrid();
-  // The widths of the "サービス" and "ケアプラン" columns by the file kind in
-  // lblHead(1): hidden for a benefit-management file, shown otherwise.
   void SetTotalWidthsByKind();
 
  private:

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/controls.h"
+#include "controls/controls.h"
 
 namespace pellora {
 

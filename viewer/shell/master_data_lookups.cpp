@@ -10,14 +10,26 @@
 // Numbers are compared as they are, never pasted into query text, so a
 // quote inside a number is just one more character: such a number finds
 // the row that carries exactly it, and otherwise no row, like any number.
+//
+// A database may keep a key column as a number rather than text. Jet
+// compares a quoted number with such a column as numbers ('001234' equals
+// 1234), and so do the look-ups. A text that is no number at all would make
+// Jet fail the whole query (a type mismatch); here it finds no row, as a
+// quote in a number does, so that one odd number in a claim file does not
+// cost every other person's name.
+//
+// The read is all or nothing: a table that cannot be read whole fills in no
+// name at all, and every field the look-up was responsible for turns pink.
 
+#include <algorithm>
+#include <cstdint>
 #include <functional>
-#include <unordered_map>
+#include <vector>
 
 #include "display/grid_layout.h"
 #include "shell/frmPellora.h"
-#include "shell/number_text.h"
-#include "shell/platform_path.h"
+#include "text/number_text.h"
+#include "text/platform_path.h"
 
 namespace pellora {
 namespace {
@@ -31,56 +43,136 @@ constexpr std::size_t kInsuredNumber = 0, kInsurerNumber = 1, kPersonName = 2;
 // A name as its field shows it: a NULL name is "".
 std::u16string_view NameText(std::optional<std::u16string_view> name) { return name.value_or(u""); }
 
-jet::ReadResult ReadMasterTable(const std::u16string& database, const jet::TableRequest& table,
-                                const jet::ReadOptions& options) {
-  const std::optional<std::filesystem::path> file = PlatformPath(database);
-  if (!file) return jet::ReadResult{false, "not a path", {}};
-  return jet::ReadJetTables(*file, {table}, options);
+// The master table, or nothing when it cannot serve: not read, or its name
+// column not text (a name kept as a number is no name).
+std::optional<jet::Table> ReadMasterTable(const std::u16string& database, const jet::TableRequest& request,
+                                          std::size_t nameColumn) {
+  jet::ReadResult read = jet::ReadJetTables(database, {request});
+  if (!read.ok) return std::nullopt;
+  const jet::ColumnType name = read.tables.front().columnType(nameColumn);
+  if (name != jet::ColumnType::Text && name != jet::ColumnType::Memo) return std::nullopt;
+  return std::move(read.tables.front());
+}
+
+// A number text in the form column `column` of `table` holds its keys: as
+// it is for a text column; for a number column the number it reads as, or
+// nothing when it reads as none.
+std::optional<std::u16string> KeyIn(const jet::Table& table, std::size_t column, std::u16string_view text) {
+  if (!jet::IsNumberType(table.columnType(column))) return std::u16string(text);
+  if (!IsNumberText(text)) return std::nullopt;
+  return jet::NumberText(ValueOfText(text));
 }
 
 // The insurer number as m_insd holds it: a number as at least six digits
-// with leading zeros (1234 is 001234), any other text as it is.
+// with leading zeros (1234 is 001234), any other text as it is. Six digits,
+// as claim files almost always write it, are that form already.
 std::u16string InsurerKey(std::u16string_view text) {
+  if (text.size() == 6 && std::all_of(text.begin(), text.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; })) {
+    return std::u16string(text);
+  }
   return IsNumberText(text) ? ZeroPad6(text) : std::u16string(text);
 }
 
-// m_insd in memory: for each (insd_no, insr_no), the first row that has
-// it. A NULL key equals nothing, as in a query. The index refers into the
-// table, which must outlive it.
-class InsuredNameIndex {
+// The persons' names for all display rows at once. The keys the rows ask
+// for are gathered first; one pass over m_insd then notes, for each key,
+// the first row in table order that has it. A NULL key equals nothing, as
+// in a query. (Indexing all of m_insd instead would hash and keep every
+// person of a large provider for the few thousand a claim file names.)
+//
+// The keys sit in an open-addressing table of their own: a slot holds the
+// number of a wanted key plus one (0 marks it free) and the top half of the
+// key's hash; a key's probe runs from its hash to the first free slot. The
+// pass over the table mostly meets keys no display row wants: one bit per
+// slot, small enough to stay in the processor's nearest cache, says whether
+// a probe could find anything at all, and the top half of the hash spares
+// it most looks at a wanted key itself.
+class InsuredNames {
  public:
-  explicit InsuredNameIndex(const jet::Table& m_insd) : table_(m_insd) {
-    first_.reserve(m_insd.rowCount());
-    for (std::size_t row = 0; row < m_insd.rowCount(); ++row) {
-      const auto insured = m_insd.text(row, kInsuredNumber);
-      const auto insurer = m_insd.text(row, kInsurerNumber);
-      if (insured && insurer) first_.try_emplace(Key{*insured, *insurer}, row);
+  InsuredNames(const jet::Table& m_insd, std::size_t displayRows) : table_(m_insd) {
+    std::size_t capacity = 16;
+    while (capacity < 4 * displayRows) capacity *= 2;
+    slots_.assign(capacity, Slot{});
+    taken_.assign(capacity, false);
+  }
+
+  // Registers the numbers of a display row; returns what Name takes, or
+  // nothing for numbers no row can have (a text where the column holds
+  // numbers).
+  std::optional<std::size_t> Want(std::u16string_view insured, std::u16string_view insurer) {
+    std::optional<std::u16string> insuredKey = KeyIn(table_, kInsuredNumber, insured);
+    std::optional<std::u16string> insurerKey = KeyIn(table_, kInsurerNumber, InsurerKey(insurer));
+    if (!insuredKey || !insurerKey) return std::nullopt;
+    const std::size_t hash = Hash(*insuredKey, *insurerKey);
+    Slot& slot = Probe(hash, *insuredKey, *insurerKey);
+    if (slot.wanted == 0) {
+      wanted_.push_back({std::move(*insuredKey), std::move(*insurerKey), hash, std::nullopt});
+      slot = {static_cast<std::uint32_t>(wanted_.size()), Tag(hash)};
+      taken_[hash & (slots_.size() - 1)] = true;
+    }
+    return slot.wanted - 1;
+  }
+
+  // The pass over the table, once every row is wanted.
+  void Find() {
+    std::size_t left = wanted_.size();
+    for (std::size_t row = 0; row < table_.rowCount() && left > 0; ++row) {
+      const auto insured = table_.text(row, kInsuredNumber);
+      const auto insurer = table_.text(row, kInsurerNumber);
+      if (!insured || !insurer) continue;
+      const std::size_t hash = Hash(*insured, *insurer);
+      if (!taken_[hash & (slots_.size() - 1)]) continue;
+      const std::uint32_t wanted = Probe(hash, *insured, *insurer).wanted;
+      if (wanted != 0 && !wanted_[wanted - 1].row) {
+        wanted_[wanted - 1].row = row;
+        --left;
+      }
     }
   }
 
-  // The name of the person's first row; nothing when there is no row.
-  std::optional<std::u16string_view> Find(std::u16string_view insured, std::u16string_view insurer) const {
-    const auto it = first_.find(Key{insured, insurer});
-    if (it == first_.end()) return std::nullopt;
-    return NameText(table_.text(it->second, kPersonName));
+  // The name of the first row with the wanted numbers; nothing when no row
+  // has them.
+  std::optional<std::u16string_view> Name(std::size_t wanted) const {
+    const std::optional<std::size_t> row = wanted_[wanted].row;
+    if (!row) return std::nullopt;
+    return NameText(table_.text(*row, kPersonName));
   }
 
  private:
-  struct Key {
-    std::u16string_view insured;
-    std::u16string_view insurer;
-    bool operator==(const Key&) const = default;
+  struct Wanted {
+    std::u16string insured, insurer;
+    std::size_t hash = 0;
+    std::optional<std::size_t> row;
   };
-  struct KeyHash {
-    std::size_t operator()(const Key& k) const {
-      const std::size_t a = std::hash<std::u16string_view>{}(k.insured);
-      const std::size_t b = std::hash<std::u16string_view>{}(k.insurer);
-      return a ^ (b + 0x9e3779b97f4a7c15ull + (a << 6) + (a >> 2));
-    }
+  struct Slot {
+    std::uint32_t wanted = 0;
+    std::uint32_t tag = 0;
   };
 
+  static std::uint32_t Tag(std::size_t hash) { return static_cast<std::uint32_t>(std::uint64_t{hash} >> 32); }
+
+  static std::size_t Hash(std::u16string_view insured, std::u16string_view insurer) {
+    const std::size_t a = std::hash<std::u16string_view>{}(insured);
+    const std::size_t b = std::hash<std::u16string_view>{}(insurer);
+    return a ^ (b + 0x9e3779b97f4a7c15ull + (a << 6) + (a >> 2));
+  }
+
+  // The slot of the key, or the free slot where it would go.
+  Slot& Probe(std::size_t hash, std::u16string_view insured, std::u16string_view insurer) {
+    const std::size_t mask = slots_.size() - 1;
+    const std::uint32_t tag = Tag(hash);
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+      Slot& slot = slots_[i];
+      if (slot.wanted == 0) return slot;
+      if (slot.tag != tag) continue;
+      const Wanted& w = wanted_[slot.wanted - 1];
+      if (w.hash == hash && w.insured == insured && w.insurer == insurer) return slot;
+    }
+  }
+
   const jet::Table& table_;
-  std::unordered_map<Key, std::size_t, KeyHash> first_;
+  std::vector<Wanted> wanted_;
+  std::vector<Slot> slots_;  // at most a quarter of them used
+  std::vector<bool> taken_;  // per slot: a wanted key's probe starts there
 };
 
 }  // namespace
@@ -92,16 +184,15 @@ void frmPellora::LookupProviderName() {
     return;
   }
   try {
-    const jet::ReadResult read = ReadMasterTable(DBPath, kProviderTable, DatabaseReadOptions);
-    if (!read.ok) {
+    const std::optional<jet::Table> m_pvd = ReadMasterTable(DBPath, kProviderTable, kProviderName);
+    if (!m_pvd) {
       name.BackColor = kPink;
       return;
     }
-    const jet::Table& m_pvd = read.tables.front();
-    const std::u16string& number = lblHead[2].Caption;
-    for (std::size_t row = 0; row < m_pvd.rowCount(); ++row) {
-      if (m_pvd.text(row, kProviderNumber) == std::u16string_view(number)) {
-        name.Caption = NameText(m_pvd.text(row, kProviderName));
+    const std::optional<std::u16string> number = KeyIn(*m_pvd, kProviderNumber, lblHead[2].Caption);
+    for (std::size_t row = 0; number && row < m_pvd->rowCount(); ++row) {
+      if (m_pvd->text(row, kProviderNumber) == std::u16string_view(*number)) {
+        name.Caption = NameText(m_pvd->text(row, kProviderName));
         name.BackColor = kLightYellow;
         return;
       }
@@ -112,10 +203,6 @@ void frmPellora::LookupProviderName() {
   }
 }
 
-// A failed read still hands back the rows it read before failing; their
-// names are filled in as if the look-up had got that far, and then every
-// name cell turns pink: the user keeps what was found and sees that the
-// look-up did not finish.
 void frmPellora::LookupInsuredNames() {
   const int rows = vsfViewer.Rows();
   auto colourEveryNameCell = [&](OleColor colour) {
@@ -130,20 +217,26 @@ void frmPellora::LookupInsuredNames() {
     colourEveryNameCell(kPink);
   } else if (rows > 1) {  // with no person to name, there is nothing to read
     try {
-      const jet::ReadResult read = ReadMasterTable(DBPath, kInsuredTable, DatabaseReadOptions);
-      if (!read.tables.empty()) {
-        const InsuredNameIndex index(read.tables.front());
+      const std::optional<jet::Table> m_insd = ReadMasterTable(DBPath, kInsuredTable, kPersonName);
+      if (!m_insd) {
+        colourEveryNameCell(kPink);
+      } else {
+        InsuredNames names(*m_insd, static_cast<std::size_t>(rows));
+        std::vector<std::optional<std::size_t>> wanted(static_cast<std::size_t>(rows));
         for (int r = 1; r < rows; ++r) {
-          const std::optional<std::u16string_view> name =
-              index.Find(vsfViewer.TextMatrix(r, viewer_col::kInsured),
-                         InsurerKey(vsfViewer.TextMatrix(r, viewer_col::kInsurer)));
+          wanted[static_cast<std::size_t>(r)] =
+              names.Want(vsfViewer.TextMatrix(r, viewer_col::kInsured), vsfViewer.TextMatrix(r, viewer_col::kInsurer));
+        }
+        names.Find();
+        for (int r = 1; r < rows; ++r) {
+          const std::optional<std::size_t> key = wanted[static_cast<std::size_t>(r)];
+          const std::optional<std::u16string_view> name = key ? names.Name(*key) : std::nullopt;
           vsfViewer.SetRow(r);
           vsfViewer.SetCol(viewer_col::kName);
           if (name) vsfViewer.SetTextMatrix(r, viewer_col::kName, *name);
           vsfViewer.SetCellBackColor(name ? kLightYellow : kLightCyan);
         }
       }
-      if (!read.ok) colourEveryNameCell(kPink);
     } catch (...) {
       colourEveryNameCell(kPink);
     }

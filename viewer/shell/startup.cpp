@@ -1,9 +1,9 @@
 // The main window's start-up: from the command line to the window waiting
 // for the user, in the one order in which each step finds what it needs.
 
-#include "common/utf.h"
-#include "shell/err_info.h"
+#include "errors/err_info.h"
 #include "shell/frmPellora.h"
+#include "text/plain_text.h"
 
 namespace pellora {
 namespace {
@@ -18,18 +18,9 @@ constexpr std::u16string_view kTotalInitFailed = u"集計エリアの初期化�
 // switch it on too.
 constexpr std::size_t kDebugSwitchLength = 6;
 
-// Only spaces: the command line's own separator.
-std::u16string_view TrimSpaces(std::u16string_view s) {
-  while (!s.empty() && s.front() == u' ') s.remove_prefix(1);
-  while (!s.empty() && s.back() == u' ') s.remove_suffix(1);
-  return s;
-}
-
 bool StartsWithDebugSwitch(std::u16string_view text) {
   if (text.size() < kDebugSwitchLength) return false;
-  std::u16string head(text.substr(0, kDebugSwitchLength));
-  for (char16_t& c : head)
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+  const std::u16string head = AsciiLowerCase(text.substr(0, kDebugSwitchLength));
   return head == u"/debug" || head == u"-debug";
 }
 
@@ -52,7 +43,6 @@ std::u16string frmPellora::GetIniFileName() {
 bool frmPellora::InitForm() {
   try {
     Caption = kTitle;
-    ScaleMode = kScaleTwips;
     if (DebugMode) {
       // The debug controls show in the window's design size.
       for (const MainControl debugControl : {MainControl::vsfCsv, MainControl::vsfSort, MainControl::lblCsvFname})

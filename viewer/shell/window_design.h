@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/controls.h"
+#include "controls/controls.h"
 
 namespace pellora {
 

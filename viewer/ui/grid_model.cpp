@@ -5,7 +5,7 @@
 #include <QPalette>
 #include <algorithm>
 
-#include "shell/number_text.h"
+#include "text/number_text.h"
 #include "ui/look.h"
 
 namespace pellora::ui {

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/controls.h"
+#include "controls/controls.h"
 #include "shell/window_design.h"
 
 namespace pellora::ui {

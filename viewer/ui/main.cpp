@@ -5,10 +5,9 @@
 //   pellora /debug [INI]     ... with the hidden working grids, settings from INI
 
 #include <QApplication>
-#include <QStyleFactory>
 
 #include "common/utf.h"
-#include "ui/look.h"
+#include "ui/application.h"
 #include "ui/main_window_view.h"
 
 int main(int argc, char** argv) {
@@ -22,10 +21,7 @@ int main(int argc, char** argv) {
   int qtArgc = 1;
   char* qtArgv[] = {argv[0], nullptr};
   QApplication app(qtArgc, qtArgv);
-  QApplication::setApplicationName(QStringLiteral("Pellora"));
-  QApplication::setApplicationDisplayName(QStringLiteral("Pellora"));
-  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-  QApplication::setFont(pellora::ui::WindowFont());
+  pellora::ui::SetUpApplication();
 
   pellora::ui::QtMessageBoxes boxes;
   pellora::frmPellora form(boxes);

@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "shell/message_boxes.h"
+#include "controls/message_boxes.h"
 
 namespace pellora::ui {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "dovrel_typelib.h"
+#include "dovrel_typelib/dovrel_typelib.h"
 #include "tests/typelib/typelib_support.h"
 
 namespace {

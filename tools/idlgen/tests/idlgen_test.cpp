@@ -1,6 +1,7 @@
-// idlgen on small IDL files of the tests' own: the compile-time check that
-// catches a header that disagrees with the IDL, the refusals of what it does
-// not understand, and the code page 932 copy for widl.
+// idlgen as the build runs it, on small IDL files of the tests' own and on
+// data/sample.idl: the compile-time check that catches a header that
+// disagrees with the IDL, the refusals of what it does not understand, and
+// the code page 932 copy for widl.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/wait.h>
@@ -9,16 +10,13 @@
 #include <sstream>
 #include <string>
 
+#include "tool_support/testing.h"
+
 namespace {
 
 class Idlgen : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/idlgen-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { EXPECT_EQ(std::system(("rm -rf '" + dir_ + "'").c_str()), 0); }
+  void SetUp() override { ASSERT_FALSE(dir_.empty()); }
 
   void Write(const std::string& name, const std::string& text) { std::ofstream(dir_ + "/" + name) << text; }
   std::string Read(const std::string& name) {
@@ -43,7 +41,8 @@ class Idlgen : public ::testing::Test {
     return Run(std::string(CXX) + " -std=c++20 -fsyntax-only -I. -I" + AUTOMATION_DIR + " lib.cpp", out);
   }
 
-  std::string dir_;
+  tool_support::TempFolder folder_;
+  const std::string dir_ = folder_.Path();
 };
 
 const char* kIdl = R"(import "oaidl.idl";
@@ -63,7 +62,7 @@ library PaintLib {
 
 std::string Header(const char* fill, int blue) {
   return std::string(R"(#pragma once
-#include "com.h"
+#include "automation/com.h"
 typedef enum tColour { tRed = 1, tBlue = )") +
          std::to_string(blue) + R"( } tColour;
 struct IPaint : public IDispatch {
@@ -85,6 +84,13 @@ TEST_F(Idlgen, TheGeneratedThunksCompileAgainstAMatchingHeader) {
       << "the default names an enumerator";
   EXPECT_NE(source.find("u\"\\u8272\""), std::string::npos) << "the help string in UTF-16";
   EXPECT_NE(source.find("2, 1, 0, 0"), std::string::npos) << "version 2.1, no locale, no flags";
+}
+
+TEST_F(Idlgen, EveryTypeAndAttributeOfTheLibraryCompilesAgainstAMatchingHeader) {
+  std::string out;
+  ASSERT_EQ(Run(std::string("cp '") + SAMPLE_DIR + "/sample.idl' '" + SAMPLE_DIR + "/sample.h' .", &out), 0) << out;
+  ASSERT_EQ(Generate(&out), 0) << out;
+  EXPECT_EQ(Compile(&out), 0) << out;
 }
 
 TEST_F(Idlgen, AHeaderThatDisagreesWithTheIdlDoesNotCompile) {

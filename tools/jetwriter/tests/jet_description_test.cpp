@@ -1,5 +1,5 @@
 // The jetwriter command's text form, and the command itself.
-#include "jet_description.h"
+#include "jetwriter/jet_description.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "mdb_export.h"
+#include "jetwriter/tests/mdb_export.h"
 
 namespace jetwriter {
 namespace {

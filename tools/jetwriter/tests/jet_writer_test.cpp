@@ -1,6 +1,6 @@
 // The fixture writer, checked with an independent reader: mdbtools'
 // mdb-export on the files it writes.
-#include "jet_writer.h"
+#include "jetwriter/jet_writer.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <fstream>
 
-#include "mdb_export.h"
+#include "jetwriter/tests/mdb_export.h"
 
 namespace jetwriter {
 namespace {
@@ -172,6 +172,48 @@ TEST_P(WriterVariant, OtherColumnTypesAndEmptyTables) {
   EXPECT_TRUE(MdbExport(dir_ / "mixed.qdr", "empty_table").empty());
 }
 
+// What real files hold beside plain rows, read back by mdb-export: rows
+// deleted and rows moved (mdb-export skips the first, and reads the second
+// where they now live, after the others), memo values in the row, on one
+// LVAL row and in a chain, rows long enough for two entries of a Jet 3
+// jump table, a
+// usage map of bitmap pages for a small table, and every page encoded.
+TEST_P(WriterVariant, WhatRealFilesHoldReadsBackThroughMdbExport) {
+  Database db = NewDatabase();
+  db.encodingKey = 0xC0FFEE11;
+  db.password = "pw";
+  Table t{"m_real",
+          {{"n", ColumnType::Long},
+           {"a", ColumnType::Text, 255},
+           {"b", ColumnType::Text, 255},
+           {"c", ColumnType::Text, 255},
+           {"m_row", ColumnType::Memo, 255, MemoStorage::InRow},
+           {"m_one", ColumnType::Memo, 255, MemoStorage::OneLvalRow},
+           {"m_chain", ColumnType::Memo, 255, MemoStorage::LvalChain, 9}},
+          {}};
+  const std::string longText(200, 'z'), memo = "髙橋①" + std::string(700, 'm');
+  for (std::int64_t i = 0; i < 6; ++i) {
+    t.rows.push_back({i, longText, longText, longText, std::string("短い"), memo, memo + std::to_string(i)});
+  }
+  t.deletedRows = {{0, std::vector<Value>(7, Null)}, {6, std::vector<Value>(7, Null)}};
+  t.movedRows = {4, 1};
+  t.maxRowsPerPage = 2;
+  t.pagedUsageMap = true;
+  db.tables.push_back(t);
+  WriteJetFile(db, dir_ / "real.qdr");
+  const std::vector<ExportRow> rows = MdbExport(dir_ / "real.qdr", "m_real");
+  std::vector<std::string> numbers;
+  for (const ExportRow& row : rows) {
+    numbers.push_back(*row[0]);
+    EXPECT_EQ(row[1], longText);
+    EXPECT_EQ(row[3], longText);
+    EXPECT_EQ(row[4], "短い");
+    EXPECT_EQ(row[5], memo);
+    EXPECT_EQ(row[6], memo + *row[0]);
+  }
+  EXPECT_EQ(numbers, (std::vector<std::string>{"0", "2", "3", "5", "4", "1"}));
+}
+
 TEST_P(WriterVariant, TableNamesAreFoundInAnyLetterCase) {
   Database db = NewDatabase();
   db.tables.push_back({"m_pvd", {{"pvd_no", ColumnType::Text, 10}}, {{std::string("1")}}});
@@ -255,15 +297,20 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"Jet3BytesTooLong", JetVersion::Jet3, {"t", {{"v", ColumnType::Text, 3}}, {{std::string("髙橋")}}}, "longer"},
         BadInput{"NotInCodePage932", JetVersion::Jet3, {"t", {{"v", ColumnType::Text, 9}}, {{std::string("𠮷")}}},
                  "cannot hold"},
-        BadInput{"MemoWithText", JetVersion::Jet4, {"t", {{"v", ColumnType::Memo}}, {{std::string("x")}}}, "only NULL"},
+        BadInput{"OleWithText", JetVersion::Jet4, {"t", {{"v", ColumnType::Ole}}, {{std::string("x")}}}, "only NULL"},
         BadInput{"WrongValueCount", JetVersion::Jet4, {"t", {{"a"}, {"b"}}, {{std::string("x")}}}, "1 values for 2"},
         BadInput{"DuplicateColumn", JetVersion::Jet4, {"t", {{"a"}, {"A"}}, {}}, "unique"},
         BadInput{"CatalogName", JetVersion::Jet4, {"msysobjects", {{"a"}}, {}}, "unique"},
         BadInput{"IntOutOfRange", JetVersion::Jet4, {"t", {{"v", ColumnType::Int}}, {{std::int64_t{40000}}}}, "range"},
         BadInput{"TextInLongColumn", JetVersion::Jet4, {"t", {{"v", ColumnType::Long}}, {{std::string("1")}}},
                  "integer"},
-        BadInput{"Jet3RowOver256Bytes", JetVersion::Jet3,
-                 {"t", {{"a"}, {"b"}}, {{std::string(200, 'x'), std::string(200, 'y')}}}, "too long"},
+        BadInput{"Jet3RowOverAPage", JetVersion::Jet3,
+                 {"t", {{"a"}, {"b"}, {"c"}, {"d"}, {"e"}, {"f"}, {"g"}, {"h"}, {"i"}},
+                  {std::vector<Value>(9, std::string(255, 'x'))}},
+                 "too long"},
+        BadInput{"MemoTooLongForOneLvalRow", JetVersion::Jet4,
+                 {"t", {{"v", ColumnType::Memo, 255, MemoStorage::OneLvalRow}}, {{std::string(3000, 'x')}}},
+                 "does not fit one LVAL row"},
         BadInput{"InvalidUtf8", JetVersion::Jet4, {"t", {{"v"}}, {{std::string("\xC3")}}}, "UTF-8"}),
     [](const auto& info) { return std::string(info.param.name); });
 

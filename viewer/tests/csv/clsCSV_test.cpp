@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "temp_files.h"
+#include "tests/csv/temp_files.h"
 
 namespace pellora {
 namespace {

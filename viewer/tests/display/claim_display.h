@@ -12,9 +12,9 @@
 
 #include "common/cp932.h"
 #include "common/utf.h"
+#include "controls/recording_message_boxes.h"
 #include "shell/frmPellora.h"
-#include "shell/recording_message_boxes.h"
-#include "temp_files.h"
+#include "tests/csv/temp_files.h"
 
 namespace pellora::testing {
 

@@ -1,4 +1,4 @@
-#include "failing_io.h"
+#include "tests/display/failing_io.h"
 
 #include <dlfcn.h>
 #include <sys/stat.h>

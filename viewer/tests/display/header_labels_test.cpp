@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "claim_display.h"
+#include "tests/display/claim_display.h"
 
 namespace pellora {
 namespace {

@@ -12,8 +12,8 @@
 
 #include "claimgen/claimgen.h"
 #include "common/cp932.h"
-#include "shell/recording_message_boxes.h"
-#include "temp_files.h"
+#include "controls/recording_message_boxes.h"
+#include "tests/csv/temp_files.h"
 
 namespace pellora {
 namespace {
@@ -153,7 +153,10 @@ TEST(LoadCsvGrid, TheGridOnlyGrows) {
 // Files that must load what they hold without a message and without harm.
 TEST(LoadCsvGrid, AwkwardFilesLoadWhatTheyHold) {
   std::string tenThousandFields = "0";
-  for (int f = 1; f < 10000; ++f) tenThousandFields += "," + std::to_string(f);
+  for (int f = 1; f < 10000; ++f) {
+    tenThousandFields += ',';
+    tenThousandFields += std::to_string(f);
+  }
   const std::string tenMegabytes(10 * 1024 * 1024, 'x');
   std::string manyLongFields;
   for (int f = 0; f < 1000; ++f) manyLongFields += (f ? "," : "") + std::string(10000, static_cast<char>('a' + f % 26));

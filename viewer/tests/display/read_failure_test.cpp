@@ -6,11 +6,11 @@
 
 #include <cerrno>
 
+#include "controls/recording_message_boxes.h"
 #include "csv/clsCSV.h"
 #include "display/load_csv_grid.h"
-#include "failing_io.h"
-#include "shell/recording_message_boxes.h"
-#include "temp_files.h"
+#include "tests/csv/temp_files.h"
+#include "tests/display/failing_io.h"
 
 namespace pellora {
 namespace {

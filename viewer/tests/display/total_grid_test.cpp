@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "claim_display.h"
+#include "tests/display/claim_display.h"
 
 namespace pellora {
 namespace {
@@ -29,7 +29,6 @@ TEST(InitTotalGrid, GivesTheDesignHeadingsAndTheMonthWidth) {
   EXPECT_EQ(g.FixedRows(), 1);
   EXPECT_EQ(g.FixedCols(), 0);
   EXPECT_EQ(g.ColWidth(0), 700);
-  EXPECT_EQ(g.DisplaySetting(41), 2);
 }
 
 TEST(BuildTotalGrid, CountsPersonsAndHomeNursingPerMonth) {

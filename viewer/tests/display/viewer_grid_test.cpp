@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "claim_display.h"
+#include "tests/display/claim_display.h"
 
 namespace pellora {
 namespace {
@@ -28,7 +28,7 @@ Table DisplayRowsOf(const std::vector<Record>& data) {
   return DisplayRows(display.window());
 }
 
-TEST(InitViewerGrid, GivesTheHeadingsWidthsAndDisplaySetting) {
+TEST(InitViewerGrid, GivesTheHeadingsAndWidths) {
   ClaimDisplay display;  // start-up has run InitViewerGrid
   const FlexGrid& g = display.window().vsfViewer;
   EXPECT_EQ(g.Rows(), 1);
@@ -41,7 +41,6 @@ TEST(InitViewerGrid, GivesTheHeadingsWidthsAndDisplaySetting) {
   const int widths[] = {FlexGrid::kDefaultColWidth, 1000, 1000, 0, 1500, FlexGrid::kDefaultColWidth,
                         FlexGrid::kDefaultColWidth, FlexGrid::kDefaultColWidth, FlexGrid::kDefaultColWidth};
   for (int c = 0; c < 9; ++c) EXPECT_EQ(g.ColWidth(c), widths[c]) << c;
-  EXPECT_EQ(g.DisplaySetting(41), 2);
 }
 
 TEST(InitViewerGrid, PreparesAGridThatHeldAFileAgain) {

@@ -11,9 +11,9 @@
 #include <string>
 #include <tuple>
 
-#include "claim_display.h"
 #include "claimgen/claimgen.h"
-#include "comma_locale.h"
+#include "tests/display/claim_display.h"
+#include "tests/text/comma_locale.h"
 
 namespace pellora {
 namespace {

@@ -10,8 +10,8 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
-#include "claim_display.h"
-#include "provider_database.h"
+#include "tests/display/claim_display.h"
+#include "tests/lookup/provider_database.h"
 
 extern char** environ;
 
@@ -267,6 +267,9 @@ TEST_F(Export, CommandLineThatDoesNotFitTheUsageGivesStatus64) {
       {"--colour", "claim.csv"},
       {"one.csv", "two.csv"},
       {"--db"},
+      {"--table", "m_insd"},
+      {"--db", "data.qdr", "--table", "m_insd", "claim.csv"},
+      {"--db", "data.qdr", "--table", "m_insd", "--format", "csv"},
   };
   for (const auto& args : cases) {
     const ProgramRun run = RunExport(args);
@@ -293,18 +296,60 @@ TEST_F(Export, OutputThatCannotBeWrittenIsAFailure) {
   EXPECT_NE(run.err.find("could not be written"), std::string::npos) << run.err;
 }
 
+// ---- One table as JSON lines ----
+
+// Every decoded type, NULL and "", and columns of types left alone.
+TEST_F(Export, TableAsJsonLinesWithEveryValueAsItsKind) {
+  using jetwriter::ColumnType;
+  jetwriter::Table t{"m_all",
+                     {{"name"}, {"note", ColumnType::Memo}, {"n", ColumnType::Long}, {"fee", ColumnType::Money},
+                      {"ratio", ColumnType::Double}, {"single", ColumnType::Float}, {"flag", ColumnType::Bool},
+                      {"day", ColumnType::DateTime}, {"photo", ColumnType::Ole}, {"raw", ColumnType::Binary}},
+                     {}};
+  t.rows.push_back({std::string("髙橋 ①"), std::string(2000, 'x'), std::int64_t{-2147483648LL}, std::int64_t{12345000},
+                    0.1, 0.5, true, 45383.0 + 9.5 / 24, jetwriter::Null, jetwriter::Null});
+  t.rows.push_back({std::string(), jetwriter::Null, jetwriter::Null, std::int64_t{-1}, -1e300, jetwriter::Null, false,
+                    -1.25, jetwriter::Null, jetwriter::Null});
+  const std::filesystem::path db = dir / "data.qdr";
+  jetwriter::WriteJetFile(testing::InForm(DatabaseForm::Jet4Compressed, {t}), db);
+
+  const ProgramRun run = RunExport({"--db", db.string(), "--table", "M_ALL"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("photo (OLE object), raw (binary)"), std::string::npos) << run.err;
+  std::vector<Json> lines;
+  for (std::size_t at = 0, end; (end = run.out.find('\n', at)) != std::string::npos; at = end + 1) {
+    lines.push_back(Json::parse(run.out.substr(at, end - at)));
+  }
+  ASSERT_EQ(lines.size(), 2u) << run.out;
+  EXPECT_EQ(lines[0], Json::parse(R"({"name": "髙橋 ①", "note": ")" + std::string(2000, 'x') + R"(",
+      "n": -2147483648, "fee": 1234.5, "ratio": 0.1, "single": 0.5, "flag": true, "day": "2024-04-01T09:30:00"})"));
+  EXPECT_EQ(lines[1], Json::parse(R"({"name": "", "note": null, "n": null, "fee": -0.0001, "ratio": -1e300,
+      "single": null, "flag": false, "day": "1899-12-29T06:00:00"})"));
+  // Keys in column order, each value as written.
+  EXPECT_TRUE(run.out.starts_with(R"({"name": "髙橋 ①", "note": ")")) << run.out.substr(0, 40);
+}
+
+TEST_F(Export, TableThatCannotBeReadWritesNothingAndGivesStatus2) {
+  const std::string db = WriteDatabase();
+  for (const auto& [args, expected] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"--db", db, "--table", "m_staff"}, "pellora-export: no table m_staff\n"},
+           {{"--db", (dir / "missing.qdr").string(), "--table", "m_insd"}, "no such file"}}) {
+    const ProgramRun run = RunExport(args);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find(expected), std::string::npos) << run.err;
+  }
+}
+
 // ---- The database found as start-up finds it ----
 
-// A copy of the program (and its database reader) in a folder of its own,
-// where velkar.ini and data.qdr are looked for.
+// A copy of the program in a folder of its own, where velkar.ini and
+// data.qdr are looked for.
 class InstalledExport : public Export {
  protected:
   void SetUp() override {
     std::filesystem::create_directory(dir / "program");
-    for (const char* name : {"pellora-export", "pellora-jetread"}) {
-      std::filesystem::copy_file(std::filesystem::path(PELLORA_EXPORT).parent_path() / name,
-                                 dir / "program" / name);
-    }
+    std::filesystem::copy_file(PELLORA_EXPORT, dir / "program" / "pellora-export");
   }
   std::filesystem::path ProgramFolder() const { return dir / "program"; }
   void WriteSettings(const std::filesystem::path& file, const std::string& text) {

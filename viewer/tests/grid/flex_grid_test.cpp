@@ -171,12 +171,8 @@ TEST(FlexGrid, BackColourOfTheCurrentCell) {
   EXPECT_EQ(ErrorNumberOf([&] { empty.SetCellBackColor(1); }), 381);
 }
 
-TEST(FlexGrid, DisplaySettingsAndTheUserEvent) {
+TEST(FlexGrid, TheUserEvent) {
   FlexGrid grid;
-  EXPECT_EQ(grid.DisplaySetting(41), std::nullopt);
-  grid.SetDisplaySetting(41, 2);
-  EXPECT_EQ(grid.DisplaySetting(41), 2);
-
   grid.RaiseUserEvent();  // nothing bound: nothing happens
   int raised = 0;
   grid.SetUserEventHandler([&] { ++raised; });

@@ -2,7 +2,6 @@
 // project's own writer into a temporary folder.
 #pragma once
 
-#include <iconv.h>
 #include <stdlib.h>
 
 #include <filesystem>
@@ -13,13 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "jet_reader.h"
-#include "jet_writer.h"
+#include "common/utf.h"
+#include "jet/jet_reader.h"
+#include "jetwriter/jet_writer.h"
 
 namespace pellora::jet::testing {
 
-// Under the sanitizers every process runs several times slower, the reader
-// processes included; the long loops run shorter there.
+// Under the sanitizers everything runs several times slower; the long loops
+// run shorter there.
 #if defined(__SANITIZE_ADDRESS__)
 inline constexpr bool kSanitized = true;
 #elif defined(__has_feature)
@@ -53,22 +53,10 @@ class TempDir {
   std::filesystem::path path_;
 };
 
-inline std::u16string U16(const std::string& utf8) {
-  iconv_t cd = iconv_open("UTF-16LE", "UTF-8");
-  std::string out(utf8.size() * 2 + 2, '\0');
-  char* in = const_cast<char*>(utf8.data());
-  std::size_t inLeft = utf8.size();
-  char* o = out.data();
-  std::size_t outLeft = out.size();
-  iconv(cd, &in, &inLeft, &o, &outLeft);
-  iconv_close(cd);
-  std::u16string units((out.size() - outLeft) / 2, u'\0');
-  for (std::size_t i = 0; i < units.size(); ++i) {
-    units[i] = static_cast<char16_t>(static_cast<unsigned char>(out[2 * i]) |
-                                     static_cast<unsigned char>(out[2 * i + 1]) << 8);
-  }
-  return units;
-}
+inline std::u16string U16(const std::string& utf8) { return common::Utf8ToUtf16(utf8); }
+
+// A file's path as the reader takes it.
+inline std::u16string PathOf(const std::filesystem::path& file) { return U16(file.string()); }
 
 // A cell as the tests write and expect it: nullopt is NULL.
 using Cell = std::optional<std::string>;

@@ -9,10 +9,10 @@
 
 #include "common/cp932.h"
 #include "common/utf.h"
-#include "provider_database.h"
+#include "controls/recording_message_boxes.h"
 #include "shell/frmPellora.h"
-#include "shell/profile_reader.h"
-#include "shell/recording_message_boxes.h"
+#include "tests/lookup/provider_database.h"
+#include "text/profile_reader.h"
 
 namespace pellora {
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "jet_fixtures.h"
-#include "jet_writer.h"
+#include "jetwriter/jet_writer.h"
+#include "tests/jet/jet_fixtures.h"
 
 namespace pellora::testing {
 
@@ -18,16 +18,23 @@ using jet::testing::Row;
 using jet::testing::TempDir;
 using jet::testing::TextTable;
 
-enum class DatabaseForm { Jet4Compressed, Jet4Plain, Jet3CodePage932 };
+// The forms: both Jet versions, both Jet 4 text forms, the names kept as
+// memo values (in a chain of long-value pages, or one long-value row each),
+// and an encoded file with a password.
+enum class DatabaseForm { Jet4Compressed, Jet4Plain, Jet3CodePage932, Jet4MemoNames, Jet3MemoNames, Jet4Encoded };
 
 inline constexpr DatabaseForm kAllDatabaseForms[] = {DatabaseForm::Jet4Compressed, DatabaseForm::Jet4Plain,
-                                                      DatabaseForm::Jet3CodePage932};
+                                                      DatabaseForm::Jet3CodePage932, DatabaseForm::Jet4MemoNames,
+                                                      DatabaseForm::Jet3MemoNames, DatabaseForm::Jet4Encoded};
 
 inline std::string FormName(DatabaseForm form) {
   switch (form) {
     case DatabaseForm::Jet4Compressed: return "Jet4Compressed";
     case DatabaseForm::Jet4Plain: return "Jet4Plain";
     case DatabaseForm::Jet3CodePage932: return "Jet3CodePage932";
+    case DatabaseForm::Jet4MemoNames: return "Jet4MemoNames";
+    case DatabaseForm::Jet3MemoNames: return "Jet3MemoNames";
+    case DatabaseForm::Jet4Encoded: return "Jet4Encoded";
   }
   return "?";
 }
@@ -36,10 +43,26 @@ inline std::string FormName(DatabaseForm form) {
 inline void PrintTo(DatabaseForm form, std::ostream* os) { *os << FormName(form); }
 
 inline jetwriter::Database InForm(DatabaseForm form, std::vector<jetwriter::Table> tables) {
+  const bool jet3 = form == DatabaseForm::Jet3CodePage932 || form == DatabaseForm::Jet3MemoNames;
   jetwriter::Database db;
-  db.version = form == DatabaseForm::Jet3CodePage932 ? jetwriter::JetVersion::Jet3 : jetwriter::JetVersion::Jet4;
-  db.compressText = form == DatabaseForm::Jet4Compressed;
+  db.version = jet3 ? jetwriter::JetVersion::Jet3 : jetwriter::JetVersion::Jet4;
+  db.compressText = form == DatabaseForm::Jet4Compressed || form == DatabaseForm::Jet4MemoNames;
   db.codePage = 932;
+  if (form == DatabaseForm::Jet4Encoded) {
+    db.encodingKey = 0x7E57D47A;
+    db.password = "合言葉";
+  }
+  for (jetwriter::Table& t : tables) {
+    for (jetwriter::Column& c : t.columns) {
+      if ((form != DatabaseForm::Jet4MemoNames && form != DatabaseForm::Jet3MemoNames) ||
+          (c.name != "pvd_nm" && c.name != "pat_nm")) {
+        continue;
+      }
+      c.type = jetwriter::ColumnType::Memo;
+      c.memoStorage = jet3 ? jetwriter::MemoStorage::OneLvalRow : jetwriter::MemoStorage::LvalChain;
+      c.chainLinkBytes = 3;
+    }
+  }
   db.tables = std::move(tables);
   return db;
 }

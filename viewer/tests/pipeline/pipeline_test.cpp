@@ -10,14 +10,14 @@
 #include <memory>
 #include <random>
 
-#include "claim_display.h"
 #include "common/utf.h"
+#include "controls/recording_message_boxes.h"
 #include "display/grid_layout.h"
-#include "provider_database.h"
-#include "shell/err_info.h"
+#include "errors/err_info.h"
+#include "errors/routine_error.h"
 #include "shell/frmPellora.h"
-#include "shell/recording_message_boxes.h"
-#include "shell/routine_error.h"
+#include "tests/display/claim_display.h"
+#include "tests/lookup/provider_database.h"
 
 namespace pellora {
 namespace {
@@ -294,7 +294,6 @@ TEST(ShowCsvFile, DamagedDatabasesEndAsAFailedOrASoundLookUp) {
       const std::filesystem::path file = p.dir() / "damaged.qdr";
       jet::testing::WriteBytes(file, bytes);
       p.UseDatabase(file);
-      p.window().DatabaseReadOptions.timeout = std::chrono::milliseconds(3000);
       p.window().vsfCsv.SetRows(1);
       p.window().vsfViewer.SetRows(1);
       p.window().vsfTotal.SetRows(1);

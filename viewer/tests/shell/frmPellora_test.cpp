@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/recording_message_boxes.h"
+#include "controls/recording_message_boxes.h"
 
 namespace pellora {
 namespace {

@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "claim_display.h"
 #include "common/cp932.h"
 #include "common/utf.h"
-#include "provider_database.h"
+#include "controls/recording_message_boxes.h"
 #include "shell/frmPellora.h"
-#include "shell/recording_message_boxes.h"
+#include "tests/display/claim_display.h"
+#include "tests/lookup/provider_database.h"
 
 namespace pellora::testing {
 

@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "display/grid_layout.h"
-#include "program_folder.h"
-#include "shell/err_info.h"
+#include "errors/err_info.h"
+#include "tests/startup/program_folder.h"
 
 namespace pellora {
 namespace {
@@ -202,7 +202,6 @@ TEST(Startup, WithoutTheSwitchTheWindowHidesTheDebugControlsInItsNormalSize) {
   program.Start("");
   const frmPellora& w = program.window;
   EXPECT_EQ(w.Size, kMainNormalOuterSize);
-  EXPECT_EQ(w.ScaleMode, frmPellora::kScaleTwips);
   for (std::size_t i = 0; i < kMainControlCount; ++i) {
     const ControlDesign& design = Design(static_cast<MainControl>(i));
     EXPECT_EQ(w.Visible[i], !design.debugOnly) << U8(design.name);
@@ -215,7 +214,9 @@ TEST(Startup, AClaimFileOnTheCommandLineIsShownAtOnce) {
   ProgramFolder program;
   program.WriteDatabase();
   const auto claim = program.WriteClaim("2024年04月/請求 データ.csv", KnownAndUnknownPersons());
-  program.Start(" " + claim.string() + " ");
+  std::string commandLine = " ";
+  commandLine.append(claim.string()).append(" ");
+  program.Start(commandLine);
   const frmPellora& w = program.window;
 
   EXPECT_TRUE(program.ui.shown.empty());

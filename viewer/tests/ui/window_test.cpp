@@ -14,13 +14,14 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QStyleFactory>
 #include <QTest>
 #include <QTimer>
 #include <functional>
 
 #include "display/grid_layout.h"
-#include "program_folder.h"
+#include "tests/startup/program_folder.h"
+#include "tests/ui/next_modal.h"
+#include "ui/application.h"
 #include "ui/look.h"
 #include "ui/main_window_view.h"
 
@@ -38,40 +39,11 @@ QApplication& App() {
   static char* argv[] = {name, nullptr};
   static QApplication* app = [] {
     auto* a = new QApplication(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Pellora"));
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QApplication::setFont(WindowFont());
+    SetUpApplication();
     return a;
   }();
   return *app;
 }
-
-// Answers the next modal dialog of type T once it shows: `answer` sees it
-// and closes it. Returns whether one showed within the time.
-template <typename T>
-class NextModal {
- public:
-  explicit NextModal(std::function<void(T&)> answer) : answer_(std::move(answer)) {
-    timer_.setInterval(10);
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
-      if (T* dialog = qobject_cast<T*>(QApplication::activeModalWidget()); dialog && dialog->isVisible()) {
-        timer_.stop();
-        answered_ = true;
-        answer_(*dialog);
-      } else if (++ticks_ > 500) {
-        timer_.stop();
-      }
-    });
-    timer_.start();
-  }
-  bool answered() const { return answered_; }
-
- private:
-  std::function<void(T&)> answer_;
-  QTimer timer_;
-  bool answered_ = false;
-  int ticks_ = 0;
-};
 
 class Window : public ::testing::Test {
  protected:

@@ -1,0 +1,126 @@
+#include "text/profile_reader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "common/cp932.h"
+#include "text/platform_path.h"
+
+namespace pellora {
+namespace {
+
+bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+
+std::u16string_view TrimBlanks(std::u16string_view s) {
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+// Letter case as the profile API ignores it: the ASCII letters and their
+// full-width forms.
+char16_t FoldCase(char16_t c) {
+  if (c >= u'A' && c <= u'Z') return static_cast<char16_t>(c - u'A' + u'a');
+  if (c >= u'\uFF21' && c <= u'\uFF3A') return static_cast<char16_t>(c - u'\uFF21' + u'\uFF41');
+  return c;
+}
+
+bool SameName(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
+  return true;
+}
+
+std::u16string_view WithoutEnclosingQuotes(std::u16string_view value) {
+  if (value.size() >= 2 && value.front() == value.back() && (value.front() == u'"' || value.front() == u'\''))
+    return value.substr(1, value.size() - 2);
+  return value;
+}
+
+// The name of a "[section]" line: up to the closing bracket, or to the end
+// of the line if there is none.
+std::u16string_view SectionName(std::u16string_view line) {
+  line.remove_prefix(1);
+  const std::size_t close = line.find(u']');
+  return TrimBlanks(close == std::u16string_view::npos ? line : line.substr(0, close));
+}
+
+}  // namespace
+
+std::optional<std::u16string> ReadSettingsText(std::u16string_view fileName) {
+  const std::optional<std::filesystem::path> path = PlatformPath(fileName);
+  if (!path) return std::nullopt;
+  // Non-blocking, so that a pipe named as the settings file cannot stop
+  // start-up; only an ordinary file is read.
+  const int fd = ::open(path->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return std::nullopt;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return std::nullopt;
+  }
+  std::string bytes;
+  char buffer[16384];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      ::close(fd);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return common::cp932::Decode(bytes);
+}
+
+std::vector<std::u16string_view> SettingsLines(std::u16string_view text) {
+  std::vector<std::u16string_view> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = text.find_first_of(u"\r\n", start);
+    if (end == std::u16string_view::npos) {
+      lines.push_back(text.substr(start));
+      break;
+    }
+    lines.push_back(text.substr(start, end - start));
+    start = end + (text[end] == u'\r' && end + 1 < text.size() && text[end + 1] == u'\n' ? 2 : 1);
+  }
+  return lines;
+}
+
+std::optional<std::u16string> FindProfileString(std::u16string_view profile, std::u16string_view section,
+                                                std::u16string_view key) {
+  const std::u16string_view wantedSection = TrimBlanks(section);
+  const std::u16string_view wantedKey = TrimBlanks(key);
+  bool inSection = false;
+  for (std::u16string_view line : SettingsLines(profile)) {
+    line = TrimBlanks(line);
+    if (line.empty() || line.front() == u';') continue;
+    if (line.front() == u'[') {
+      inSection = SameName(SectionName(line), wantedSection);
+      continue;
+    }
+    if (!inSection) continue;
+    const std::size_t equals = line.find(u'=');
+    const std::u16string_view name = TrimBlanks(line.substr(0, equals));
+    if (!SameName(name, wantedKey)) continue;
+    if (equals == std::u16string_view::npos) return std::u16string();
+    return std::u16string(WithoutEnclosingQuotes(TrimBlanks(line.substr(equals + 1))));
+  }
+  return std::nullopt;
+}
+
+std::optional<std::u16string> ReadProfileString(std::u16string_view fileName, std::u16string_view section,
+                                                std::u16string_view key) {
+  const std::optional<std::u16string> text = ReadSettingsText(fileName);
+  if (!text) return std::nullopt;
+  return FindProfileString(*text, section, key);
+}
+
+}  // namespace pellora
