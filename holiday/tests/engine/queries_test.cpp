@@ -220,6 +220,19 @@ TEST(FirstAndLast, InTheMonthAndTheYear) {
   EXPECT_EQ(LastInMonth(calendar, k0099_12_31, DayCategory::Workday), std::nullopt);
 }
 
+// With every day a working day, the first and last working days of a month
+// or year are its own ends: the periods the queries look up, checked against
+// the calendar conversion for every day of the range.
+TEST(FirstAndLast, TheMonthAndYearOfEveryDayOfTheRange) {
+  const KeptClassification calendar(AllInUse(RestOn({}), {}));
+  for (DayNumber d = kFirstValidDay; d <= kLastValidDay; ++d) {
+    ASSERT_EQ(FirstInMonth(calendar, d, DayCategory::Workday), FirstDayOfMonth(d)) << d;
+    ASSERT_EQ(LastInMonth(calendar, d, DayCategory::Workday), LastDayOfMonth(d)) << d;
+    ASSERT_EQ(FirstInYear(calendar, d, DayCategory::Workday), FirstDayOfYear(d)) << d;
+    ASSERT_EQ(LastInYear(calendar, d, DayCategory::Workday), LastDayOfYear(d)) << d;
+  }
+}
+
 TEST(FirstAndLast, TheWeekStartsOnStartOfWeek) {
   const CalendarRules rules = AllInUse(RestOn({{kSat, -1}, {kSun, -1}}), {});
   const KeptClassification calendar(rules);
