@@ -9,12 +9,13 @@ WIN64     ?= build-win64
 WIN32     ?= build-win32
 WINE      ?= build-wine
 COVER     ?= build-coverage
+PKGTEST   ?= build-package-tests
 CMAKE_ARGS ?=
 # The builds that tests run in treat warnings as errors; a plain cmake
 # configure does not.
 STRICT    := -DWARNINGS_AS_ERRORS=ON
 
-.PHONY: all help deps configure build test test-sanitize run bench fuzz coverage clean windows test-windows
+.PHONY: all help deps configure build test test-sanitize run bench fuzz coverage clean windows test-windows packages test-packages
 
 all: build
 
@@ -25,6 +26,8 @@ help:
 	@echo "make test-sanitize  the Linux tests under AddressSanitizer and UndefinedBehaviorSanitizer in $(ASAN)/"
 	@echo "make windows        cross-build dovrel60.dll (x64 and x86) with MinGW-w64 in $(WIN64)/ and $(WIN32)/"
 	@echo "make test-windows   the Windows clients alone under Wine"
+	@echo "make packages       the Debian package and the Windows installers (x64, x86) in $(BUILD)/packages/"
+	@echo "make test-packages  the package tests alone: lintian, dpkg -i/-r, msiexec under Wine"
 	@echo "make bench          Release build with the Google Benchmark programs, and run them ($(BENCH)/)"
 	@echo "make fuzz           every libFuzzer target for FUZZ_SECONDS each (default $(FUZZ_SECONDS)); findings in $(FUZZ)/findings/"
 	@echo "make coverage       the Linux tests in a coverage build, then line coverage per folder ($(COVER)/)"
@@ -40,10 +43,13 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-# The Linux tests, then dovrel60.dll's clients under Wine.
-test: build windows
+# The Linux tests, then dovrel60.dll's clients under Wine, then the packages
+# as users install them.
+test: build windows packages
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 600
 	@scripts/run-wine-tests $(BUILD) $(WIN64) $(WINE)
+	@scripts/test-deb $(BUILD) $(PKGTEST)
+	@scripts/test-msi $(BUILD)/packages $(PKGTEST)
 
 # dovrel60.dll for x64 and 32-bit x86, cross-built with MinGW-w64.
 windows:
@@ -53,6 +59,21 @@ windows:
 # The Windows clients alone (driver.exe and the VBScript tests) under Wine.
 test-windows: build windows
 	@scripts/run-wine-tests $(BUILD) $(WIN64) $(WINE)
+
+# The Debian package (CPack) and the two Windows installers (wixl), built
+# from $(BUILD), $(WIN64) and $(WIN32) into $(BUILD)/packages/.
+packages: build windows
+	@scripts/install-deps packages
+	rm -rf $(BUILD)/_CPack_Packages   # CPack leaves an earlier package's files there
+	cd $(BUILD) && { cpack -G DEB >cpack.log 2>&1 || { cat cpack.log; exit 1; }; }
+	@ls $(BUILD)/packages/*.deb
+	@scripts/build-msi $(BUILD) $(WIN64) $(WIN32) $(BUILD)/packages
+
+# The packages as users install them: the .deb with lintian and dpkg, the
+# installers with msiexec under Wine and with msiinfo.
+test-packages: packages
+	@scripts/test-deb $(BUILD) $(PKGTEST)
+	@scripts/test-msi $(BUILD)/packages $(PKGTEST)
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps
@@ -86,4 +107,4 @@ coverage: deps
 	@scripts/coverage-summary $(COVER)
 
 clean:
-	rm -rf $(BUILD) $(ASAN) $(BENCH) $(FUZZ) $(COVER) $(WIN64) $(WIN32) $(WINE)
+	rm -rf $(BUILD) $(ASAN) $(BENCH) $(FUZZ) $(COVER) $(WIN64) $(WIN32) $(WINE) $(PKGTEST)

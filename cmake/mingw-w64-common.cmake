@@ -1,6 +1,13 @@
 # What the two MinGW-w64 toolchains share; MINGW_TRIPLE names the target.
-set(CMAKE_C_COMPILER ${MINGW_TRIPLE}-gcc)
-set(CMAKE_CXX_COMPILER ${MINGW_TRIPLE}-g++)
+# MINGW_THREADS (win32 or posix) picks the compilers of that thread model;
+# without it, the system's default ones.
+if(MINGW_THREADS)
+  set(CMAKE_C_COMPILER ${MINGW_TRIPLE}-gcc-${MINGW_THREADS})
+  set(CMAKE_CXX_COMPILER ${MINGW_TRIPLE}-g++-${MINGW_THREADS})
+else()
+  set(CMAKE_C_COMPILER ${MINGW_TRIPLE}-gcc)
+  set(CMAKE_CXX_COMPILER ${MINGW_TRIPLE}-g++)
+endif()
 set(CMAKE_RC_COMPILER ${MINGW_TRIPLE}-windres)
 set(MINGW_WIDL ${MINGW_TRIPLE}-widl)
 set(MINGW_OBJDUMP ${MINGW_TRIPLE}-objdump)

@@ -2,22 +2,22 @@
 // nothing of it but the public header.
 //
 // It loads libdovrel60.so with dlopen, registers it, builds a Japanese-style
-// holiday calendar for one year (the national holidays as one holiday style,
-// substitute holidays through the style's Override rule, Saturdays and
-// Sundays as weekly rest days), asks the main object a few questions through
-// its vtable and again through IDispatch by name, saves the styles to a file
-// through IPersistStream and loads them into a new object.
+// calendar for one year (the national holidays as one holiday style, entered
+// by AddJapaneseHolidays of japan/holiday_style.h or loaded from the saved
+// japanese_holidays.dvs; Saturdays and Sundays as weekly rest days), asks
+// the main object a few questions through its vtable and again through
+// IDispatch by name, saves the styles to a file through IPersistStream and
+// loads them into a new object.
 //
-//   dovrel60-host [-l path/to/libdovrel60.so] [-y year] [-o styles file]
+//   dovrel60-host [-l path/to/libdovrel60.so] [-y year] [-f japanese_holidays.dvs] [-o styles file]
 //
-// The registration goes where DOVREL_REGISTRY points; when it is not set, the
-// host uses a registry file in a folder of its own, and removes the folder
-// (with the styles file, unless -o named another place) when it ends.
+// The registration goes where DOVREL_REGISTRY points, and the styles to the
+// file -o names; without them the host uses a folder of its own, which it
+// removes when it ends. It names only the files that it leaves behind.
 #include <dlfcn.h>
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "dovrel60.h"
+#include "japan/holiday_style.h"
 
 namespace {
 
@@ -132,28 +133,7 @@ VARIANT Integer(LONG value) {
 
 // --- Dates --------------------------------------------------------------------------
 
-// Days from 1970-01-01 of a civil date (the proleptic Gregorian calendar):
-// the year is counted from March, so that the leap day ends it, in eras of
-// 400 years that repeat exactly.
-long DaysFromCivil(int y, int m, int d) {
-  y -= m <= 2;
-  const long era = (y >= 0 ? y : y - 399) / 400;
-  const long yearOfEra = y - era * 400;
-  const long dayOfYear = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * 146097 + dayOfEra - 719468;
-}
-
-// Automation dates count days from 1899-12-30.
-double AutomationDate(int y, int m, int d) {
-  return static_cast<double>(DaysFromCivil(y, m, d) - DaysFromCivil(1899, 12, 30));
-}
-
-// 0 = Sunday ... 6 = Saturday (1899-12-30 was a Saturday).
-int WeekdayOf(double date) {
-  const long day = static_cast<long>(std::floor(date));
-  return static_cast<int>(((day + 6) % 7 + 7) % 7);
-}
+using dovrel60::japan::AutomationDate;
 
 VARIANT DateArg(double date) {
   VARIANT v;
@@ -173,85 +153,6 @@ std::string DateText(const VARIANT& value) {
 std::string DateText(double date) {
   VARIANT v = DateArg(date);
   return DateText(v);
-}
-
-// --- The national holidays of Japan ------------------------------------------------
-
-struct Holiday {
-  std::u16string key;
-  std::u16string name;
-  double date;
-  dvDayTypeConst type;  // dvTypeHoliday: same date every year; dvTypeForcedHoliday: this year only
-};
-
-// The nth Monday of a month (Happy Monday holidays).
-double NthMonday(int year, int month, int n) {
-  const double first = AutomationDate(year, month, 1);
-  const int toMonday = (1 - WeekdayOf(first) + 7) % 7;
-  return first + toMonday + 7 * (n - 1);
-}
-
-// The equinox days by the usual approximation, good from 1980 to 2099.
-int VernalEquinoxDay(int year) {
-  return static_cast<int>(20.8431 + 0.242194 * (year - 1980)) - (year - 1980) / 4;
-}
-int AutumnalEquinoxDay(int year) {
-  return static_cast<int>(23.2488 + 0.242194 * (year - 1980)) - (year - 1980) / 4;
-}
-
-bool IsIn(const std::vector<Holiday>& holidays, double date) {
-  for (const Holiday& h : holidays)
-    if (h.date == date) return true;
-  return false;
-}
-
-std::u16string MonthDay(double date) {
-  const std::string text = DateText(date);  // yyyy/MM/dd
-  return std::u16string(text.begin() + 5, text.begin() + 7) + std::u16string(text.begin() + 8, text.end());
-}
-
-// The holidays of one year. Holidays on a fixed date recur every year
-// (dvTypeHoliday); those that move with the weekday or the equinox hold for
-// this year only (dvTypeForcedHoliday).
-//
-// A holiday on a Sunday moves to the Monday through the style's Override
-// rule and the Sunday rest rule; the library moves it by one day only, so
-// when the Monday is a holiday itself (Golden Week) the substitute day that
-// follows is entered as a Day of its own. A day between two holidays is a
-// holiday too (国民の休日).
-std::vector<Holiday> NationalHolidays(int year) {
-  std::vector<Holiday> h = {
-      {u"Ganjitsu", u"元日", AutomationDate(year, 1, 1), dvTypeHoliday},
-      {u"SeijinNoHi", u"成人の日", NthMonday(year, 1, 2), dvTypeForcedHoliday},
-      {u"KenkokuKinenNoHi", u"建国記念の日", AutomationDate(year, 2, 11), dvTypeHoliday},
-      {u"TennoTanjobi", u"天皇誕生日", AutomationDate(year, 2, 23), dvTypeHoliday},
-      {u"ShunbunNoHi", u"春分の日", AutomationDate(year, 3, VernalEquinoxDay(year)), dvTypeForcedHoliday},
-      {u"ShowaNoHi", u"昭和の日", AutomationDate(year, 4, 29), dvTypeHoliday},
-      {u"KenpoKinenbi", u"憲法記念日", AutomationDate(year, 5, 3), dvTypeHoliday},
-      {u"MidoriNoHi", u"みどりの日", AutomationDate(year, 5, 4), dvTypeHoliday},
-      {u"KodomoNoHi", u"こどもの日", AutomationDate(year, 5, 5), dvTypeHoliday},
-      {u"UmiNoHi", u"海の日", NthMonday(year, 7, 3), dvTypeForcedHoliday},
-      {u"YamaNoHi", u"山の日", AutomationDate(year, 8, 11), dvTypeHoliday},
-      {u"KeiroNoHi", u"敬老の日", NthMonday(year, 9, 3), dvTypeForcedHoliday},
-      {u"ShubunNoHi", u"秋分の日", AutomationDate(year, 9, AutumnalEquinoxDay(year)), dvTypeForcedHoliday},
-      {u"SportsNoHi", u"スポーツの日", NthMonday(year, 10, 2), dvTypeForcedHoliday},
-      {u"BunkaNoHi", u"文化の日", AutomationDate(year, 11, 3), dvTypeHoliday},
-      {u"KinroKanshaNoHi", u"勤労感謝の日", AutomationDate(year, 11, 23), dvTypeHoliday},
-  };
-  const std::vector<Holiday> national = h;
-  for (const Holiday& holiday : national) {
-    const double between = holiday.date + 1;
-    if (IsIn(national, between + 1) && !IsIn(national, between) && WeekdayOf(between) != 0)
-      h.push_back({u"Kokumin" + MonthDay(between), u"国民の休日", between, dvTypeForcedHoliday});
-  }
-  const std::vector<Holiday> withBetween = h;
-  for (const Holiday& holiday : withBetween) {
-    if (WeekdayOf(holiday.date) != 0 || !IsIn(withBetween, holiday.date + 1)) continue;
-    double substitute = holiday.date + 1;
-    while (IsIn(withBetween, substitute)) ++substitute;
-    h.push_back({u"Furikae" + MonthDay(substitute), u"振替休日", substitute, dvTypeForcedHoliday});
-  }
-  return h;
 }
 
 // --- Questions, through the vtable and through IDispatch by name ------------------
@@ -395,15 +296,17 @@ void Create(IClassFactory* factory, REFIID iid, void** object, const char* what)
   Check(factory->CreateInstance(nullptr, iid, object), what);
 }
 
-// The weekly rest days: every Saturday, and every Sunday with holidays that
-// fall on it moving to the next day (dvAllWeeks includes dvOverrideWeekday).
+// The weekly rest days: every Saturday and every Sunday.
 void SetRestDays(IDovrel* dovrel) {
   const auto everyWeek = static_cast<dvWeekRestsConst>(dv1stWeek | dv2ndWeek | dv3rdWeek | dv4thWeek | dv5thWeek);
   Check(dovrel->put_WeekRests(dvSaturday, everyWeek), "WeekRests(Saturday)");
-  Check(dovrel->put_WeekRests(dvSunday, dvAllWeeks), "WeekRests(Sunday)");
+  Check(dovrel->put_WeekRests(dvSunday, everyWeek), "WeekRests(Sunday)");
 }
 
-LONG BuildHolidayStyle(IDovrel* dovrel, int year) {
+// The national holidays of a year as the style JP. AddJapaneseHolidays
+// enters substitute and citizens' holidays as Days of their own and leaves
+// the style's Override at dvOverrideNone: nothing needs moving.
+void BuildHolidayStyle(IDovrel* dovrel, int year) {
   Ref<IHLDYStyles> styles;
   Check(dovrel->get_HolidayStyles(styles.put()), "HolidayStyles");
   Bstr key(OLESTR("JP"));
@@ -412,24 +315,31 @@ LONG BuildHolidayStyle(IDovrel* dovrel, int year) {
   name.v.bstrVal = api.SysAllocString(u"国民の祝日");
   Ref<IHLDYStyle> style;
   Check(styles->Add(Missing(), key.get(), name.v, style.put()), "HolidayStyles.Add");
-  Check(style->put_Override(dvOverrideNextDay), "Override");
   Check(style->put_ForeColor(0x000000FF), "ForeColor");  // red
   Check(style->put_Bold(VARIANT_TRUE), "Bold");
+  Check(dovrel60::japan::AddJapaneseHolidays(style.get(), year, year, api), "AddJapaneseHolidays");
+}
 
+// The number of Days of the style JP.
+LONG DaysOfStyle(IDovrel* dovrel) {
+  Ref<IHLDYStyles> styles;
+  Check(dovrel->get_HolidayStyles(styles.put()), "HolidayStyles");
+  Variant key;
+  key.v.vt = VT_BSTR;
+  key.v.bstrVal = api.SysAllocString(u"JP");
+  Ref<IHLDYStyle> style;
+  Check(styles->get_Item(key.v, style.put()), "HolidayStyles(\"JP\")");
   Ref<IDays> days;
   Check(style->get_Days(days.put()), "Days");
-  const std::vector<Holiday> holidays = NationalHolidays(year);
-  for (const Holiday& holiday : holidays) {
-    Bstr dayKey(holiday.key.c_str());
-    Variant dayName;
-    dayName.v.vt = VT_BSTR;
-    dayName.v.bstrVal = api.SysAllocString(holiday.name.c_str());
-    Check(days->Add(dayKey.get(), dayName.v, DateArg(holiday.date), Missing(), holiday.type, nullptr), "Days.Add");
-  }
+  LONG count = 0;
+  Check(days->get_Count(&count), "Days.Count");
+  return count;
+}
+
+void UseNationalHolidays(IDovrel* dovrel) {
   Bstr use(OLESTR("JP"));
   Check(dovrel->put_UseStyles(use.get()), "UseStyles");
   SetRestDays(dovrel);
-  return static_cast<LONG>(holidays.size());
 }
 
 // --- Saving and loading -------------------------------------------------------------
@@ -473,26 +383,28 @@ void LoadStyles(IDovrel* dovrel, const std::u16string& path) {
 struct Options {
   std::string library = "libdovrel60.so";
   int year = 2025;
-  std::string stylesFile;
+  std::string holidaysFile;  // -f: the saved national holidays to load
+  std::string stylesFile;    // -o: where the styles are saved, and kept
 };
 
 Options ReadOptions(int argc, char** argv) {
   Options options;
   int c;
-  while ((c = getopt(argc, argv, "l:y:o:")) != -1) {
+  while ((c = getopt(argc, argv, "l:y:f:o:")) != -1) {
     switch (c) {
       case 'l': options.library = optarg; break;
       case 'y': options.year = std::atoi(optarg); break;
+      case 'f': options.holidaysFile = optarg; break;
       case 'o': options.stylesFile = optarg; break;
       default:
-        std::fprintf(stderr, "usage: dovrel60-host [-l libdovrel60.so] [-y year] [-o styles file]\n");
+        std::fprintf(stderr,
+                     "usage: dovrel60-host [-l libdovrel60.so] [-y year] [-f japanese_holidays.dvs] [-o styles file]\n");
         std::exit(2);
     }
   }
-  // The holiday rules above hold from 2022 (the current names and dates)
-  // and the equinox formulas up to 2099.
-  if (options.year < 2022 || options.year > 2099) {
-    std::fprintf(stderr, "dovrel60-host: the year must lie in 2022..2099\n");
+  if (options.year < dovrel60::japan::kFirstYear || options.year > dovrel60::japan::kLastYear) {
+    std::fprintf(stderr, "dovrel60-host: the year must lie in %d..%d\n", dovrel60::japan::kFirstYear,
+                 dovrel60::japan::kLastYear);
     std::exit(2);
   }
   return options;
@@ -529,24 +441,28 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  // Registration: into the user's registry file when one is named, else
-  // into a folder of this run's own.
+  // The registration goes into the user's registry file when one is named,
+  // and the styles into the file -o names; whatever is not named goes into
+  // a folder of this run's own, removed at the end.
+  const char* namedRegistry = getenv("DOVREL_REGISTRY");
+  const bool registryNamed = namedRegistry && *namedRegistry;
   std::string ownFolder;
-  if (const char* named = getenv("DOVREL_REGISTRY"); !named || !*named) {
+  if (!registryNamed || options.stylesFile.empty()) {
     char pattern[] = "/tmp/dovrel60-host-XXXXXX";
     if (!mkdtemp(pattern)) {
       std::perror("dovrel60-host: mkdtemp");
       return 1;
     }
     ownFolder = pattern;
-    setenv("DOVREL_REGISTRY", (ownFolder + "/registry.reg").c_str(), 1);
   }
+  if (!registryNamed) setenv("DOVREL_REGISTRY", (ownFolder + "/registry.reg").c_str(), 1);
   Check(registerServer(), "DllRegisterServer");
-  std::printf("registered %s in %s\n", options.library.c_str(), getenv("DOVREL_REGISTRY"));
+  if (registryNamed)
+    std::printf("registered %s in %s\n", options.library.c_str(), namedRegistry);
+  else
+    std::printf("registered %s for this run\n", options.library.c_str());
 
-  const std::string stylesFile = !options.stylesFile.empty() ? options.stylesFile
-                                 : !ownFolder.empty()        ? ownFolder + "/holidays.dvs"
-                                                             : "holidays.dvs";
+  const std::string stylesFile = !options.stylesFile.empty() ? options.stylesFile : ownFolder + "/styles.dvs";
   {
     Ref<IClassFactory> factory;
     Check(getClassObject(CLSID_dvDovrel, IID_IClassFactory, factory.putVoid()), "DllGetClassObject");
@@ -556,19 +472,28 @@ int main(int argc, char** argv) {
     Check(dovrel->get_Version(version.put()), "Version");
     std::printf("dvDovrel %s\n\n", Utf8(version.get()).c_str());
 
-    const LONG count = BuildHolidayStyle(dovrel.get(), options.year);
-    std::printf("style JP (国民の祝日): %d Days for %d, Override = dvOverrideNextDay\n", count, options.year);
-    std::printf("rest days: every Saturday; every Sunday, holidays on it moving to Monday\n\n");
+    if (options.holidaysFile.empty()) {
+      BuildHolidayStyle(dovrel.get(), options.year);
+      std::printf("style JP (国民の祝日): %d Days for %d, entered by AddJapaneseHolidays\n", DaysOfStyle(dovrel.get()),
+                  options.year);
+    } else {
+      LoadStyles(dovrel.get(), Wide(options.holidaysFile));
+      std::printf("style JP (国民の祝日): %d Days loaded from %s\n", DaysOfStyle(dovrel.get()),
+                  options.holidaysFile.c_str());
+    }
+    UseNationalHolidays(dovrel.get());
+    std::printf("rest days: every Saturday and Sunday\n\n");
 
     std::printf("questions (vtable, checked against IDispatch by name):\n");
     AskQuestions(dovrel.get(), options.year);
-    std::printf("  %-46s %s\n", ("ValueType(" + DateText(AutomationDate(options.year, 2, 23)) + ")").c_str(),
-                KindOf(dovrel.get(), AutomationDate(options.year, 2, 23)).c_str());
-    std::printf("  %-46s %s\n", ("ValueType(" + DateText(AutomationDate(options.year, 2, 24)) + ")").c_str(),
-                KindOf(dovrel.get(), AutomationDate(options.year, 2, 24)).c_str());
+    for (int day : {23, 24}) {
+      const double date = AutomationDate(options.year, 2, day);
+      std::printf("  %-46s %s\n", ("ValueType(" + DateText(date) + ")").c_str(), KindOf(dovrel.get(), date).c_str());
+    }
 
     SaveStyles(dovrel.get(), Wide(stylesFile));
-    std::printf("\nsaved the styles to %s\n", stylesFile.c_str());
+    std::printf("\n");
+    if (!options.stylesFile.empty()) std::printf("saved the styles to %s\n", stylesFile.c_str());
 
     Ref<IDovrel> second;
     Create(factory.get(), IID_IDovrel, second.putVoid(), "creating a second dvDovrel");
@@ -577,15 +502,13 @@ int main(int argc, char** argv) {
     Check(second->get_HolidayStyles(loaded.put()), "HolidayStyles");
     LONG styleCount = 0;
     Check(loaded->get_Count(&styleCount), "Count");
-    Bstr use(OLESTR("JP"));
-    Check(second->put_UseStyles(use.get()), "UseStyles");
-    SetRestDays(second.get());
+    UseNationalHolidays(second.get());
     LONG before = 0, after = 0;
     const double first = AutomationDate(options.year, 1, 1), last = AutomationDate(options.year, 12, 31);
     Check(dovrel->DaysInRange(DateArg(first), DateArg(last), dvHoliday, &before), "DaysInRange");
     Check(second->DaysInRange(DateArg(first), DateArg(last), dvHoliday, &after), "DaysInRange");
-    std::printf("loaded into a new dvDovrel: %d style(s), DaysInRange(%d, dvHoliday) = %d (%s)\n", styleCount,
-                options.year, after, after == before ? "as before" : "DIFFERENT");
+    std::printf("saved and loaded into a new dvDovrel: %d style(s), DaysInRange(%d, dvHoliday) = %d (%s)\n",
+                styleCount, options.year, after, after == before ? "as before" : "DIFFERENT");
     if (after != before) ++disagreements;
   }
 
@@ -594,10 +517,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "dovrel60-host: the library still holds objects\n");
     return 1;
   }
+  if (!registryNamed) unregisterServer();
   if (!ownFolder.empty()) {
-    unregisterServer();
     std::error_code ignored;
-    std::filesystem::remove_all(ownFolder, ignored);  // the registry file and, unless named, the styles
+    std::filesystem::remove_all(ownFolder, ignored);
   }
   dlclose(library);
   return disagreements ? 1 : 0;

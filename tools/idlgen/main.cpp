@@ -2,17 +2,20 @@
 //
 //   idlgen --source out.cpp --header out.h --include public.h in.idl
 //   idlgen --cp932 in.idl -o out.idl
+//   idlgen --reference out.md --notes notes.txt in.idl
 //
 // On Windows widl or MIDL compiles an .idl file into a type library that
 // oleaut32 reads. Here the first form writes a C++ source with the tables of
 // holiday/automation/type_library.h and one invoke thunk per member, checked
 // at compile time against the interfaces of public.h (table_writer.h). The
 // second form writes the code page 932 copy that widl compiles on Windows
-// (widl_copy.h). Outputs are rewritten only when they change.
+// (widl_copy.h). The third writes the member reference from the IDL and a
+// side file of notes (reference_writer.h). Outputs are rewritten only when they change.
 #include <iostream>
 #include <string>
 
 #include "idlgen/parser.h"
+#include "idlgen/reference_writer.h"
 #include "idlgen/table_writer.h"
 #include "idlgen/widl_copy.h"
 #include "tool_support/files.h"
@@ -21,14 +24,17 @@ namespace {
 
 int Usage() {
   std::cerr << "usage: idlgen --source out.cpp --header out.h --include public.h in.idl\n"
-               "       idlgen --cp932 in.idl -o out.idl\n";
+               "       idlgen --cp932 in.idl -o out.idl\n"
+               "       idlgen --reference out.md --notes notes.txt in.idl\n";
   return 2;
 }
+
+std::string FileName(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string source, header, include, input, output;
+  std::string source, header, include, input, output, reference, notes;
   bool cp932 = false;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
@@ -36,6 +42,8 @@ int main(int argc, char** argv) {
     else if (arg == "--header" && i + 1 < argc) header = argv[++i];
     else if (arg == "--include" && i + 1 < argc) include = argv[++i];
     else if (arg == "-o" && i + 1 < argc) output = argv[++i];
+    else if (arg == "--reference" && i + 1 < argc) reference = argv[++i];
+    else if (arg == "--notes" && i + 1 < argc) notes = argv[++i];
     else if (arg == "--cp932") cp932 = true;
     else if (input.empty() && arg[0] != '-') input = arg;
     else return Usage();
@@ -48,9 +56,16 @@ int main(int argc, char** argv) {
       tool_support::WriteIfChanged(output, idlgen::ToCp932ForWidl(text));
       return 0;
     }
+    if (!reference.empty()) {
+      if (notes.empty()) return Usage();
+      tool_support::WriteIfChanged(reference, idlgen::ReferenceMarkdown(idlgen::Parse(text, input),
+                                                                        tool_support::ReadFile(notes),
+                                                                        FileName(input), FileName(notes)));
+      return 0;
+    }
     if (source.empty() || header.empty() || include.empty()) return Usage();
     idlgen::TableWriter writer(idlgen::Parse(text, input));
-    std::string headerName = header.substr(header.find_last_of('/') + 1);
+    std::string headerName = FileName(header);
     tool_support::WriteIfChanged(header, writer.Header());
     tool_support::WriteIfChanged(source, writer.Source(include, headerName));
   } catch (const std::exception& e) {

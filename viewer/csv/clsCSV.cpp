@@ -1,50 +1,17 @@
 #include "csv/clsCSV.h"
 
-#include <fcntl.h>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <new>
 
 #include "common/cp932.h"
-#include "common/utf.h"
 
 namespace pellora {
 namespace {
-
-// Opens `path` for reading and checks that it is something a claim file can
-// be. Returns the descriptor, or throws the FileError to record.
-//
-// O_NONBLOCK keeps the open of a FIFO without a writer from hanging the
-// program; it is taken off again so that reading a FIFO waits for its data.
-int OpenForReading(const std::string& path) {
-  int fd;
-  do {
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) throw OpenFailure(errno, path);
-
-  struct stat st;
-  const int statErrno = ::fstat(fd, &st) == 0 ? 0 : errno;
-  // A folder opens fine for reading on this platform and fails only at the
-  // first read; a device could block for ever. Both are refused at open.
-  const bool readable = statErrno == 0 && (S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode));
-  if (readable && S_ISFIFO(st.st_mode)) {
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags != -1) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-  }
-  if (!readable) {
-    ::close(fd);
-    throw statErrno != 0 ? OpenFailure(statErrno, path) : FileError(kErrPathFileAccess);
-  }
-  return fd;
-}
 
 // Writes the positions of the commas and quotes of `line` to `positions`
 // (room for `length` entries) and returns how many there are. Eight
@@ -75,9 +42,7 @@ std::size_t FindFieldMarks(const char16_t* line, std::size_t length, std::uint32
 
 }  // namespace
 
-clsCSV::~clsCSV() {
-  if (open_) ::close(fd_);  // a failure here has nobody to tell
-}
+clsCSV::~clsCSV() = default;  // the file closes itself; a failure then has nobody to tell
 
 void clsCSV::RecordFailure(const FileError& failure) {
   errNo_ = failure.number();
@@ -86,45 +51,32 @@ void clsCSV::RecordFailure(const FileError& failure) {
 
 void clsCSV::OpenFile(std::u16string_view FileName) {
   // A file still open from before is closed quietly rather than leaked.
-  if (open_) ::close(fd_);
-  fd_ = -1;
-  open_ = false;
-  endOfLine_ = true;
   reader_.reset();
+  file_.Close();
+  endOfLine_ = true;
   lineLength_ = 0;
   rest_ = 0;
 
-  const std::optional<std::string> path = common::Utf16ToUtf8(FileName);
-  if (!path || path->empty() || path->find('\0') != std::string::npos) {
-    RecordFailure(FileError(kErrBadFileName));
+  // The claim file may be a pipe: its reads wait for the writer.
+  if (const std::int16_t failure = file_.Open(FileName, PlatformFile::Accept::OrdinaryFilesAndPipes)) {
+    RecordFailure(FileError(failure));
     return;
   }
   try {
-    fd_ = OpenForReading(*path);
-    reader_.emplace(fd_);
-    open_ = true;
-  } catch (const FileError& failure) {
-    fd_ = -1;
-    RecordFailure(failure);
+    reader_.emplace(file_);
   } catch (const std::bad_alloc&) {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
+    file_.Close();
     RecordFailure(FileError(kErrOutOfMemory));
   }
 }
 
+// The file is closed whatever the close reports: a second close could hit
+// a file the program has opened since.
 void clsCSV::CloseFile() {
-  if (open_) {
-    // The descriptor is gone after close(2) whatever it returns, so the
-    // reader counts as closed even when the close reports a failure: a
-    // second close could hit a descriptor the program has opened since.
-    const int rc = ::close(fd_);
-    const int closeErrno = rc == 0 ? 0 : errno;
-    fd_ = -1;
-    open_ = false;
+  if (file_.IsOpen()) {
     reader_.reset();
-    if (rc != 0 && closeErrno != EINTR) {
-      RecordFailure(CloseFailure(closeErrno));
+    if (const std::int16_t failure = file_.Close()) {
+      RecordFailure(FileError(failure));
       return;
     }
   }
@@ -133,7 +85,7 @@ void clsCSV::CloseFile() {
 }
 
 bool clsCSV::CSVEOF() {
-  if (!open_) return true;
+  if (!file_.IsOpen()) return true;
   return endOfLine_ && reader_->AtEnd();
 }
 

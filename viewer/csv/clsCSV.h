@@ -20,6 +20,7 @@
 
 #include "csv/file_errors.h"
 #include "csv/line_reader.h"
+#include "text/platform_file.h"
 
 namespace pellora {
 
@@ -55,8 +56,7 @@ class clsCSV {
   std::u16string_view NextFieldOfLine();
   std::u16string_view FieldWithQuotes();
 
-  int fd_ = -1;
-  bool open_ = false;
+  PlatformFile file_;
   bool endOfLine_ = false;
   std::optional<LineReader> reader_;
   // The current line, decoded, and where the part not yet returned begins.

@@ -1,17 +1,15 @@
 #include "csv/line_reader.h"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "csv/file_errors.h"
 
 namespace pellora {
 
-LineReader::LineReader(int fd) : fd_(fd), buffer_(new char[kBlockSize]) {}
+LineReader::LineReader(PlatformFile& file) : file_(file), buffer_(new char[kBlockSize]) {}
 
-int LineReader::Fill() {
+std::int16_t LineReader::Fill() {
   if (begin_ > 0) {
     std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
     end_ -= begin_;
@@ -23,34 +21,24 @@ int LineReader::Fill() {
     buffer_ = std::move(bigger);
     capacity_ *= 2;
   }
-  for (;;) {
-    const ssize_t n = ::read(fd_, buffer_.get() + end_, capacity_ - end_);
-    if (n > 0) {
-      end_ += static_cast<std::size_t>(n);
-      return 0;
-    }
-    if (n == 0) {
-      endOfFile_ = true;
-      return 0;
-    }
-    if (errno != EINTR) return errno;
-  }
+  std::int16_t failure = 0;
+  const std::size_t n = file_.Read(buffer_.get() + end_, capacity_ - end_, failure);
+  if (failure != 0) return failure;
+  if (n == 0) endOfFile_ = true;
+  end_ += n;
+  return 0;
 }
 
 bool LineReader::AtEnd() {
   if (begin_ < end_) return false;
   if (endOfFile_) return true;
-  if (pendingErrno_ != 0) return false;
-  pendingErrno_ = Fill();
-  return pendingErrno_ == 0 && begin_ == end_ && endOfFile_;
+  if (pendingFailure_ != 0) return false;
+  pendingFailure_ = Fill();
+  return pendingFailure_ == 0 && begin_ == end_ && endOfFile_;
 }
 
 std::string_view LineReader::ReadLine() {
-  if (pendingErrno_ != 0) {
-    const int e = pendingErrno_;
-    pendingErrno_ = 0;
-    throw ReadFailure(e);
-  }
+  if (pendingFailure_ != 0) throw FileError(std::exchange(pendingFailure_, 0));
   std::size_t scanned = 0;  // bytes after begin_ already known to hold no line end
   for (;;) {
     char* const data = buffer_.get();
@@ -74,7 +62,7 @@ std::string_view LineReader::ReadLine() {
       }
       scanned = size;
     }
-    if (const int e = Fill()) throw ReadFailure(e);
+    if (const std::int16_t failure = Fill()) throw FileError(failure);
   }
 }
 

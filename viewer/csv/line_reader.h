@@ -6,15 +6,18 @@
 // splitting bytes here gives the same lines as splitting decoded text.
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string_view>
+
+#include "text/platform_file.h"
 
 namespace pellora {
 
 class LineReader {
  public:
-  // Reads from `fd`, which stays owned by the caller.
-  explicit LineReader(int fd);
+  // Reads from `file`, which stays owned by the caller.
+  explicit LineReader(PlatformFile& file);
 
   // True once every byte of the file has been delivered. May read ahead; a
   // read failure met while looking ahead is kept and raised by the next
@@ -28,18 +31,18 @@ class LineReader {
 
  private:
   // Reads more bytes behind those not yet delivered, making room first.
-  // Returns 0, or the errno of a failed read.
-  int Fill();
+  // Returns 0, or the error number of a failed read.
+  std::int16_t Fill();
 
   static constexpr std::size_t kBlockSize = 256 * 1024;
 
-  int fd_;
+  PlatformFile& file_;
   std::unique_ptr<char[]> buffer_;
   std::size_t capacity_ = kBlockSize;
   std::size_t begin_ = 0;  // first byte not yet delivered
   std::size_t end_ = 0;    // one past the last byte read
   bool endOfFile_ = false;
-  int pendingErrno_ = 0;
+  std::int16_t pendingFailure_ = 0;
 };
 
 }  // namespace pellora

@@ -21,6 +21,7 @@ enum BasicErrorNumber : std::int16_t {
   kErrFileNotFound = 53,
   kErrDeviceIO = 57,
   kErrTooManyFiles = 67,
+  kErrPermissionDenied = 70,
   kErrPathFileAccess = 75,
   kErrPathNotFound = 76,
   kErrInvalidPropertyValue = 380,
@@ -38,6 +39,7 @@ constexpr std::u16string_view BasicErrorText(std::int16_t number) {
     case kErrFileNotFound: return u"ファイルが見つかりません。";
     case kErrDeviceIO: return u"デバイス I/O エラーです。";
     case kErrTooManyFiles: return u"ファイルが多すぎます。";
+    case kErrPermissionDenied: return u"書き込みできません。";
     case kErrPathFileAccess: return u"パス/ファイル アクセス エラーです。";
     case kErrPathNotFound: return u"パスが見つかりません。";
     case kErrInvalidPropertyValue: return u"プロパティの値が不正です。";

@@ -5,7 +5,8 @@
 //   pellora-export [--ini PATH] [--db PATH] [--format json|csv|text] CLAIMFILE
 //
 // The database is found as Pellora's start-up finds it: from the settings
-// file (--ini, else velkar.ini in the program's folder) or data.qdr there;
+// file (--ini, else velkar.ini in the program's folder, the user's or the
+// machine's configuration folder) or data.qdr in the program's folder;
 // --db names it directly. Exit status: 0 when the file was shown and
 // written; 2 when the claim file could not be read or shown (its
 // "number:description" on standard error, nothing on standard output); 64

@@ -1,10 +1,8 @@
 // The user's commands on the main window: the file choice, closing, the
 // database dialog, and the re-sort of the display grid.
 
-#include <filesystem>
-
-#include "common/utf.h"
 #include "shell/frmPellora.h"
+#include "text/platform_path.h"
 
 namespace pellora {
 namespace {
@@ -15,20 +13,16 @@ constexpr std::u16string_view kClaimFileFilter =
     u"すべてのファイル (*.*)|*.*";
 constexpr std::u16string_view kDatabaseNotFound = u"データベースが見つかりません";
 
-std::u16string CurrentFolder() {
-  std::error_code ec;
-  const std::filesystem::path folder = std::filesystem::current_path(ec);
-  return ec ? std::u16string(u".") : common::Utf8ToUtf16(folder.string());
-}
-
 }  // namespace
 
 std::u16string frmPellora::FolderOf(const std::u16string& path) {
-  const std::int16_t lastSlash = CharPos(path, u"/", 0);
-  if (lastSlash == 0) return CurrentFolder();
-  // A file in the root: its folder is the root, not "".
-  if (lastSlash == 1) return u"/";
-  return path.substr(0, static_cast<std::size_t>(lastSlash - 1));
+  const std::int16_t lastSeparator = CharPos(path, std::u16string_view(&kFolderSeparator, 1), 0);
+  if (lastSeparator == 0) return CurrentFolder();
+  // A file in the root: its folder is the root, not "". (A file in the
+  // root of a Windows drive, C:\claim.csv, has the folder "C:", the text
+  // before its last separator.)
+  if (lastSeparator == 1) return std::u16string(1, kFolderSeparator);
+  return path.substr(0, static_cast<std::size_t>(lastSeparator - 1));
 }
 
 void frmPellora::ClearClaimDisplay() {

@@ -11,7 +11,6 @@
 namespace pellora {
 namespace {
 
-constexpr std::u16string_view kFolderSeparator = u"/";
 constexpr std::u16string_view kDefaultDatabaseName = u"data.qdr";
 constexpr std::u16string_view kSettingsFileName = u"velkar.ini";
 constexpr std::u16string_view kSettingsSection = u"qdr";
@@ -34,9 +33,16 @@ bool IsOrdinaryFile(const std::u16string& path) {
 
 std::u16string frmPellora::DefaultDBPath() const { return InFolder(ProgramFolder, kDefaultDatabaseName); }
 
+// Beside the program first, so that a copied folder keeps its own
+// settings wherever the program is also installed.
 std::u16string frmPellora::DefaultIniFileName() const {
-  const std::u16string settings = InFolder(ProgramFolder, kSettingsFileName);
-  return IsOrdinaryFile(settings) ? settings : InFolder(ProgramFolder, u"");
+  const std::u16string beside = InFolder(ProgramFolder, kSettingsFileName);
+  if (IsOrdinaryFile(beside)) return beside;
+  for (const std::u16string& folder : SettingsFolders) {
+    const std::u16string settings = InFolder(folder, kSettingsFileName);
+    if (IsOrdinaryFile(settings)) return settings;
+  }
+  return InFolder(ProgramFolder, u"");
 }
 
 // Only an ordinary file is handed to the reader: a folder or a device is

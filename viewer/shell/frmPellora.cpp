@@ -21,6 +21,7 @@ frmPellora::frmPellora(MessageBoxes& messageBoxes)
       vsfViewer(kViewerGridDesign),
       vsfTotal(kTotalGridDesign),
       ProgramFolder(ExecutableFolder()),
+      SettingsFolders(ConfigurationFolders("pellora")),
       messageBoxes_(messageBoxes) {
   lblHeadCaption[0].Caption = u"年月";
   lblHeadCaption[1].Caption = u"種類";
@@ -33,6 +34,36 @@ frmPellora::frmPellora(MessageBoxes& messageBoxes)
   for (std::size_t i = 0; i < kMainControlCount; ++i) Visible[i] = !Design(static_cast<MainControl>(i)).debugOnly;
   vsfTotal.SetFormatString(kTotalGridHeadings);
   vsfViewer.SetUserEventHandler([this] { SortViewerByColumn(); });
+}
+
+const Label* frmPellora::LabelOf(MainControl control) const {
+  switch (control) {
+    case MainControl::lblCsvFname: return &lblCsvFname;
+    case MainControl::lblHeadCaption0: return &lblHeadCaption[0];
+    case MainControl::lblHeadCaption1: return &lblHeadCaption[1];
+    case MainControl::lblHeadCaption2: return &lblHeadCaption[2];
+    case MainControl::lblHead0: return &lblHead[0];
+    case MainControl::lblHead1: return &lblHead[1];
+    case MainControl::lblHead2: return &lblHead[2];
+    case MainControl::lblHead3: return &lblHead[3];
+    default: return nullptr;
+  }
+}
+
+const TextBox* frmPellora::TextBoxOf(MainControl control) const {
+  if (control == MainControl::lblDBname0) return &lblDBname[0];
+  if (control == MainControl::lblDBname1) return &lblDBname[1];
+  return nullptr;
+}
+
+FlexGrid* frmPellora::GridOf(MainControl control) {
+  switch (control) {
+    case MainControl::vsfTotal: return &vsfTotal;
+    case MainControl::vsfViewer: return &vsfViewer;
+    case MainControl::vsfSort: return &vsfSort;
+    case MainControl::vsfCsv: return &vsfCsv;
+    default: return nullptr;
+  }
 }
 
 }  // namespace pellora

@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "controls/controls.h"
 #include "controls/message_boxes.h"
@@ -65,6 +66,12 @@ class frmPellora {
   // The open-file dialog of the file choice.
   CommonDialog CommonDialog1;
 
+  // The label, text box or grid a control of the design is (nothing when
+  // it is of another kind): what a view draws for it.
+  const Label* LabelOf(MainControl control) const;
+  const TextBox* TextBoxOf(MainControl control) const;
+  FlexGrid* GridOf(MainControl control);
+
   // ---- The window itself ----
 
   // Which controls show: the debug controls only in debug mode.
@@ -101,6 +108,10 @@ class frmPellora {
   // The program's own folder: the executable's, unless a test puts the
   // program somewhere else. velkar.ini and the default data.qdr live here.
   std::u16string ProgramFolder;
+  // Where velkar.ini is looked for when the program's folder has none: an
+  // installed program lives in a folder its users do not write, so their
+  // settings are the user's and then the machine's configuration folders.
+  std::vector<std::u16string> SettingsFolders;
 
   // ---- Start-up (shell/startup.cpp) ----
 
@@ -134,8 +145,9 @@ class frmPellora {
   // No claim on display: path and title, the grids down to their headings,
   // the header values emptied.
   void ClearClaimDisplay();
-  // The folder of a path: everything before its last "/" ("/" for a file
-  // in the root), or the current folder for a bare file name.
+  // The folder of a path: everything before its last folder separator ("/"
+  // or "\" for a file in the root), or the current folder for a bare file
+  // name.
   static std::u16string FolderOf(const std::u16string& path);
 
   // ---- Database location (shell/database_location.cpp) ----
@@ -144,8 +156,9 @@ class frmPellora {
   std::u16string DefaultDBPath() const;
   // True exactly for an ordinary file that opens as a Jet database.
   bool CheckDatabase(const std::u16string& path) const;
-  // velkar.ini in the program folder if it is there, else the program
-  // folder itself followed by "/" (a path that reads as no settings file).
+  // velkar.ini in the program folder if it is there, else in the first of
+  // SettingsFolders that has one, else the program folder itself followed
+  // by "/" (a path that reads as no settings file).
   std::u16string DefaultIniFileName() const;
   // One value of the settings file, "" when it or its key is missing.
   std::u16string IniRead(const std::u16string& section, const std::u16string& key,

@@ -1,21 +1,43 @@
 #pragma once
-// Where Pellora's UTF-16 paths meet the file system of this platform, whose
-// names are bytes (UTF-8 here) and whose folders are separated by "/".
+// Where Pellora's UTF-16 paths meet the file system of this platform: its
+// folder separator, its form of a path, and the folders a program starts
+// from. On POSIX systems names are bytes (UTF-8 here) and folders are
+// separated by "/"; on Windows names are UTF-16 and folders are separated
+// by "\", after a drive ("C:") or a server's share ("\\server\share").
 
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pellora {
 
+#ifdef _WIN32
+inline constexpr char16_t kFolderSeparator = u'\\';
+#else
+inline constexpr char16_t kFolderSeparator = u'/';
+#endif
+
 // The file system's form of a path, or nothing for a text no file can be
 // named by: empty, holding a NUL (the system would read only the part before
-// it, which names some other file) or an unpaired surrogate.
+// it, which names some other file) or, where names are bytes, an unpaired
+// surrogate.
 std::optional<std::filesystem::path> PlatformPath(std::u16string_view path);
 
-// The folder of the running program's executable, without a trailing "/"
-// (except for the root itself); the current folder if the system cannot say.
+// The folder of the running program's executable, without a trailing
+// separator (except for a root itself); the current folder if the system
+// cannot say.
 std::u16string ExecutableFolder();
+
+// The current folder; "." if the system cannot say.
+std::u16string CurrentFolder();
+
+// Where a program installed in a system folder keeps its settings, the
+// user's own before the machine's: $XDG_CONFIG_HOME/<application> (or
+// ~/.config/<application> when that is unset or not absolute, as the XDG
+// base directories say), then /etc/<application>. None on Windows, where
+// the settings live beside the program.
+std::vector<std::u16string> ConfigurationFolders(std::string_view application);
 
 }  // namespace pellora

@@ -1,13 +1,7 @@
 #include "text/profile_reader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-
 #include "common/cp932.h"
-#include "text/platform_path.h"
+#include "text/platform_file.h"
 
 namespace pellora {
 namespace {
@@ -52,30 +46,19 @@ std::u16string_view SectionName(std::u16string_view line) {
 }  // namespace
 
 std::optional<std::u16string> ReadSettingsText(std::u16string_view fileName) {
-  const std::optional<std::filesystem::path> path = PlatformPath(fileName);
-  if (!path) return std::nullopt;
-  // Non-blocking, so that a pipe named as the settings file cannot stop
-  // start-up; only an ordinary file is read.
-  const int fd = ::open(path->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return std::nullopt;
-  struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return std::nullopt;
-  }
+  // Only an ordinary file: a pipe named as the settings file cannot stop
+  // start-up.
+  PlatformFile file;
+  if (file.Open(fileName, PlatformFile::Accept::OrdinaryFiles) != 0) return std::nullopt;
   std::string bytes;
   char buffer[16384];
   for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      ::close(fd);
-      return std::nullopt;
-    }
+    std::int16_t failure = 0;
+    const std::size_t n = file.Read(buffer, sizeof buffer, failure);
+    if (failure != 0) return std::nullopt;
     if (n == 0) break;
-    bytes.append(buffer, static_cast<std::size_t>(n));
+    bytes.append(buffer, n);
   }
-  ::close(fd);
   return common::cp932::Decode(bytes);
 }
 

@@ -18,36 +18,6 @@ void Paint(QWidget* widget, QPalette::ColorRole role, OleColor color) {
   widget->setPalette(palette);
 }
 
-
-// The label or text box of a control, with its text as the form holds it.
-const Label* LabelOf(const frmPellora& form, MainControl control) {
-  switch (control) {
-    case MainControl::lblCsvFname: return &form.lblCsvFname;
-    case MainControl::lblHeadCaption0: return &form.lblHeadCaption[0];
-    case MainControl::lblHeadCaption1: return &form.lblHeadCaption[1];
-    case MainControl::lblHeadCaption2: return &form.lblHeadCaption[2];
-    case MainControl::lblHead0: return &form.lblHead[0];
-    case MainControl::lblHead1: return &form.lblHead[1];
-    case MainControl::lblHead2: return &form.lblHead[2];
-    case MainControl::lblHead3: return &form.lblHead[3];
-    default: return nullptr;
-  }
-}
-const TextBox* TextBoxOf(const frmPellora& form, MainControl control) {
-  if (control == MainControl::lblDBname0) return &form.lblDBname[0];
-  if (control == MainControl::lblDBname1) return &form.lblDBname[1];
-  return nullptr;
-}
-FlexGrid* GridOf(frmPellora& form, MainControl control) {
-  switch (control) {
-    case MainControl::vsfTotal: return &form.vsfTotal;
-    case MainControl::vsfViewer: return &form.vsfViewer;
-    case MainControl::vsfSort: return &form.vsfSort;
-    case MainControl::vsfCsv: return &form.vsfCsv;
-    default: return nullptr;
-  }
-}
-
 }  // namespace
 
 PelloraWindow::PelloraWindow(frmPellora& form, QtMessageBoxes& boxes)
@@ -86,7 +56,7 @@ PelloraWindow::PelloraWindow(frmPellora& form, QtMessageBoxes& boxes)
       case ControlKind::Grid: {
         std::vector<int> equalWidth;
         if (control == MainControl::vsfViewer) equalWidth.assign(kServiceKindColumns.begin(), kServiceKindColumns.end());
-        widget = new FlexGridView(*GridOf(form_, control), std::move(equalWidth), this);
+        widget = new FlexGridView(*form_.GridOf(control), std::move(equalWidth), this);
         break;
       }
     }
@@ -177,10 +147,10 @@ void PelloraWindow::Sync() {
     const MainControl control = static_cast<MainControl>(i);
     QWidget* widget = widgets_[i];
     widget->setVisible(form_.IsVisible(control));
-    if (const Label* label = LabelOf(form_, control)) {
+    if (const Label* label = form_.LabelOf(control)) {
       static_cast<QLabel*>(widget)->setText(ToQString(label->Caption));
       Paint(widget, QPalette::Window, label->BackColor);
-    } else if (const TextBox* box = TextBoxOf(form_, control)) {
+    } else if (const TextBox* box = form_.TextBoxOf(control)) {
       QLineEdit* edit = static_cast<QLineEdit*>(widget);
       if (edit->text() != ToQString(box->Text)) edit->setText(ToQString(box->Text));
       Paint(widget, QPalette::Base, box->BackColor);

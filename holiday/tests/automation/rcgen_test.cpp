@@ -149,8 +149,9 @@ class TemplateReader {
   std::u16string NameOrOrdinal() {
     WORD first = Word();
     if (first == 0xFFFF) {
-      std::string n = "#" + std::to_string(Word());
-      return std::u16string(n.begin(), n.end());
+      std::u16string n = u"#";
+      for (char digit : std::to_string(Word())) n += static_cast<char16_t>(digit);
+      return n;
     }
     std::u16string text;
     for (WORD c = first; c; c = Word()) text += static_cast<char16_t>(c);

@@ -59,7 +59,7 @@ LONG RandomWeekRule(Rng& rng) {
 
 DayDef RandomDay(Rng& rng, int n) {
   DayDef day;
-  day.key = u"D" + std::u16string(1, static_cast<char16_t>(u'a' + n % 26)) + std::u16string(1, char16_t(u'0' + n / 26));
+  day.key = {u'D', static_cast<char16_t>(u'a' + n % 26), static_cast<char16_t>(u'0' + n / 26)};
   const int kind = Uniform(rng, 0, 9);
   day.type = kind < 6 ? dvTypeHoliday : kind < 8 ? dvTypeForcedHoliday : dvTypeForcedWorkday;
   if (day.type == dvTypeHoliday) {
@@ -98,8 +98,8 @@ std::u16string RandomUseStyles(Rng& rng, const std::vector<std::u16string>& keys
         text += key;
         break;
       }
-      case 1: text += u"{" + std::u16string(1, char16_t(u'1' + s)) + u"}"; break;
-      case 2: text += u"{ " + std::u16string(1, char16_t(u'1' + s)) + u"x}"; break;
+      case 1: text += {u'{', static_cast<char16_t>(u'1' + s), u'}'}; break;
+      case 2: text += {u'{', u' ', static_cast<char16_t>(u'1' + s), u'x', u'}'}; break;
       default: text += keys[static_cast<std::size_t>(s)] + (Chance(rng, 0.5) ? u"," + keys[static_cast<std::size_t>(s)] : u"");
     }
   }

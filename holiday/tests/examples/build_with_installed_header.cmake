@@ -12,9 +12,9 @@ if(NOT status EQUAL 0)
   message(FATAL_ERROR "installing the public header failed (${status})")
 endif()
 execute_process(
-  COMMAND ${CXX} -std=c++20 -Wall -Wextra -Werror -I${PREFIX}/include ${SOURCE} -o ${PREFIX}/dovrel60-host -ldl
+  COMMAND ${CXX} -std=c++20 -Wall -Wextra -Werror -I${PREFIX}/include/dovrel60 ${SOURCE} -o ${PREFIX}/dovrel60-host -ldl
   RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "the example host does not build against the installed header alone")
 endif()
-message(STATUS "the example host built against ${PREFIX}/include alone")
+message(STATUS "the example host built against ${PREFIX}/include/dovrel60 alone")

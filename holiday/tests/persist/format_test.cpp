@@ -27,16 +27,18 @@ TEST_F(PersistFormat, ADayRecordByteForByte) {
 
   ComPtr<IDays> days = NewDays();
   ComPtr<IDay> day = AddDay(days.Get(), u"A", DateOf(2000, 1, 1), std::nullopt, dvTypeForcedHoliday);
-  Bytes expected = header;
-  expected.insert(expected.end(), fields.begin(), fields.end());
-  expected.insert(expected.end(), nullName.begin(), nullName.end());
-  EXPECT_EQ(Hex(Saved(days.Get())), Hex(expected)) << "a Name never set is a null string";
+  const auto joined = [](std::initializer_list<const Bytes*> parts) {
+    Bytes all;
+    for (const Bytes* part : parts) all.insert(all.end(), part->begin(), part->end());
+    return all;
+  };
+  EXPECT_EQ(Hex(Saved(days.Get())), Hex(joined({&header, &fields, &nullName})))
+      << "a Name never set is a null string";
 
   Bstr empty(u"");
   ASSERT_EQ(day->put_Name(empty.b), S_OK);
-  expected.resize(expected.size() - nullName.size());
-  expected.insert(expected.end(), emptyName.begin(), emptyName.end());
-  EXPECT_EQ(Hex(Saved(days.Get())), Hex(expected)) << "an empty Name is a string of no characters";
+  EXPECT_EQ(Hex(Saved(days.Get())), Hex(joined({&header, &fields, &emptyName})))
+      << "an empty Name is a string of no characters";
 }
 
 TEST_F(PersistFormat, NullAndEmptyNamesStayApartThroughALoad) {

@@ -17,6 +17,19 @@ namespace persist_scenario {
 using testsupport::Null;
 using testsupport::Omitted;
 
+// A new object from the class objects of the module linked into the
+// program (server/), as a host gets it from the library; null when the
+// class or the interface is not there.
+template <typename T>
+T* CreateFromModule(const CLSID& clsid, const IID& iid) {
+  IClassFactory* factory = nullptr;
+  if (FAILED(DllGetClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)))) return nullptr;
+  T* object = nullptr;
+  factory->CreateInstance(nullptr, iid, reinterpret_cast<void**>(&object));
+  factory->Release();
+  return object;
+}
+
 // An automation date of a calendar day, by the tests' own calendar rather
 // than the platform's date services.
 inline VARIANT Date(int year, int month, int day) {

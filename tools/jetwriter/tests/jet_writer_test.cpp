@@ -222,13 +222,20 @@ TEST_P(WriterVariant, TableNamesAreFoundInAnyLetterCase) {
 }
 
 TEST_P(WriterVariant, ManyTablesSpillUsageMapsOntoMorePages) {
+  // Appended rather than "t" + ...: GCC 12 at -O3 takes the prepend for an
+  // overlapping copy (-Wrestrict).
+  const auto name = [](int t) {
+    std::string n = "t";
+    n += std::to_string(t);
+    return n;
+  };
   Database db = NewDatabase();
   for (int t = 0; t < 40; ++t) {
-    db.tables.push_back({"t" + std::to_string(t), {{"v", ColumnType::Text, 10}}, {{std::to_string(t)}}});
+    db.tables.push_back({name(t), {{"v", ColumnType::Text, 10}}, {{std::to_string(t)}}});
   }
   WriteJetFile(db, dir_ / "many.qdr");
   for (int t : {0, 7, 20, 39}) {
-    EXPECT_EQ(MdbExport(dir_ / "many.qdr", "t" + std::to_string(t)), (std::vector<ExportRow>{{std::to_string(t)}}));
+    EXPECT_EQ(MdbExport(dir_ / "many.qdr", name(t)), (std::vector<ExportRow>{{std::to_string(t)}}));
   }
 }
 

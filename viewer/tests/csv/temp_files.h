@@ -3,11 +3,14 @@
 // removed afterwards, and files written byte for byte.
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <fcntl.h>
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <string_view>
 
@@ -17,10 +20,21 @@ namespace pellora::testing {
 
 class TempFolder {
  public:
+  // A new folder of a name nobody else has taken (create_directory fails
+  // for a folder that exists, on every platform).
   TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "pellora-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      const std::filesystem::path candidate =
+          std::filesystem::temp_directory_path() / ("pellora-test-" + std::to_string(random() % 1000000000));
+      std::error_code ec;
+      if (std::filesystem::create_directory(candidate, ec)) {
+        path_ = candidate;
+        return;
+      }
+    }
+    throw std::runtime_error("no temporary folder could be made");
   }
   ~TempFolder() {
     std::error_code ignored;
@@ -46,6 +60,12 @@ class TempFolder {
 };
 
 // A path as the viewer receives it: UTF-16.
+#ifdef _WIN32
+inline std::u16string U16Path(const std::filesystem::path& path) { return path.u16string(); }
+inline bool RunningAsRoot() { return false; }
+// Windows has no file that opens and then fails at its first read.
+inline std::string FileThatFailsAtRead() { return {}; }
+#else
 inline std::u16string U16Path(const std::filesystem::path& path) { return common::Utf8ToUtf16(path.string()); }
 
 inline bool RunningAsRoot() { return ::geteuid() == 0; }
@@ -64,5 +84,6 @@ inline std::string FileThatFailsAtRead() {
   }
   return {};
 }
+#endif
 
 }  // namespace pellora::testing

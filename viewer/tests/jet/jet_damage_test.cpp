@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <iostream>
@@ -343,8 +344,8 @@ const NotADatabase kNotDatabases[] = {
     {"RandomBytes", [](const auto&) { return RandomBytes(3 * 4096, 7); }},
     {"HeaderPageOnly", [](const auto& s) { return std::vector<std::uint8_t>(s.begin(), s.begin() + 4096); }},
     {"HeaderThenZeroPages", [](const auto& s) {
-       std::vector<std::uint8_t> b(s.begin(), s.begin() + 4096);
-       b.resize(4 * 4096, 0);
+       std::vector<std::uint8_t> b(4 * 4096, 0);
+       std::copy_n(s.begin(), 4096, b.begin());
        return b;
      }},
     {"HeaderThenRandomPages", [](const auto& s) {

@@ -12,6 +12,7 @@
 #include "controls/recording_message_boxes.h"
 #include "shell/frmPellora.h"
 #include "tests/lookup/provider_database.h"
+#include "text/platform_path.h"
 #include "text/profile_reader.h"
 
 namespace pellora {
@@ -77,7 +78,10 @@ TEST(ReadProfileString, DecodesTheFileFromCodePage932AndFailsQuietly) {
 
 class DatabaseLocation : public ::testing::Test {
  protected:
-  DatabaseLocation() { w.ProgramFolder = U16(dir.path()); }
+  DatabaseLocation() {
+    w.ProgramFolder = U16(dir.path());
+    w.SettingsFolders.clear();
+  }
   RecordingMessageBoxes ui;
   frmPellora w{ui};
   TempDir dir;
@@ -112,6 +116,48 @@ TEST_F(DatabaseLocation, DefaultSettingsFileIsVelkarIniBesideTheProgramIfItIsThe
   std::filesystem::remove(dir / "velkar.ini");
   WriteSettings(dir, "velkar.ini", "[qdr]\n");
   EXPECT_EQ(w.DefaultIniFileName(), U16(dir / "velkar.ini"));
+}
+
+// Installed in a system folder: the user's configuration folder, then the
+// machine's, but a velkar.ini beside the program still comes first.
+TEST_F(DatabaseLocation, SettingsFileOfAnInstalledProgramComesFromTheConfigurationFolders) {
+  const std::filesystem::path program = dir / "bin", user = dir / "user", machine = dir / "etc";
+  for (const auto& folder : {program, user, machine}) std::filesystem::create_directory(folder);
+  w.ProgramFolder = U16(program);
+  w.SettingsFolders = {U16(user), U16(dir / "missing"), U16(machine)};
+  EXPECT_EQ(w.DefaultIniFileName(), U16(program) + u"/");
+  std::ofstream(machine / "velkar.ini") << "[qdr]\n";
+  EXPECT_EQ(w.DefaultIniFileName(), U16(machine / "velkar.ini"));
+  std::ofstream(user / "velkar.ini") << "[qdr]\n";
+  EXPECT_EQ(w.DefaultIniFileName(), U16(user / "velkar.ini"));
+  std::ofstream(program / "velkar.ini") << "[qdr]\n";
+  EXPECT_EQ(w.DefaultIniFileName(), U16(program / "velkar.ini"));
+}
+
+TEST(ConfigurationFolders, FollowTheXdgBaseDirectoriesThenEtc) {
+  const struct {
+    const char* config;  // XDG_CONFIG_HOME, or nullptr for unset
+    const char* home;
+    std::vector<std::u16string> folders;
+  } cases[] = {
+      {"/cfg", "/home/u", {u"/cfg/pellora", u"/etc/pellora"}},
+      {nullptr, "/home/u", {u"/home/u/.config/pellora", u"/etc/pellora"}},
+      {"", "/home/u", {u"/home/u/.config/pellora", u"/etc/pellora"}},
+      {"relative/cfg", "/home/u", {u"/home/u/.config/pellora", u"/etc/pellora"}},  // ignored, as XDG says
+      {nullptr, nullptr, {u"/etc/pellora"}},
+  };
+  const char* savedConfig = std::getenv("XDG_CONFIG_HOME");
+  const char* savedHome = std::getenv("HOME");
+  const std::optional<std::string> config = savedConfig ? std::optional<std::string>(savedConfig) : std::nullopt;
+  const std::optional<std::string> home = savedHome ? std::optional<std::string>(savedHome) : std::nullopt;
+  auto set = [](const char* name, const char* value) { value ? ::setenv(name, value, 1) : ::unsetenv(name); };
+  for (const auto& c : cases) {
+    set("XDG_CONFIG_HOME", c.config);
+    set("HOME", c.home);
+    EXPECT_EQ(ConfigurationFolders("pellora"), c.folders) << (c.config ? c.config : "(unset)");
+  }
+  set("XDG_CONFIG_HOME", config ? config->c_str() : nullptr);
+  set("HOME", home ? home->c_str() : nullptr);
 }
 
 TEST_F(DatabaseLocation, CheckDatabaseIsTrueExactlyForAFileThatOpensAsADatabase) {

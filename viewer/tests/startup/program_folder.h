@@ -25,7 +25,11 @@ inline std::string U8(std::u16string_view text) { return common::Utf16ToUtf8(tex
 
 class ProgramFolder {
  public:
-  ProgramFolder() { window.ProgramFolder = U16(dir.path()); }
+  // Only this folder: no settings file of the machine running the tests.
+  ProgramFolder() {
+    window.ProgramFolder = U16(dir.path());
+    window.SettingsFolders.clear();
+  }
 
   // A settings file as a user's editor writes it: code page 932 bytes.
   std::filesystem::path WriteSettings(const std::string& utf8, const std::string& name = "velkar.ini") const {

@@ -49,6 +49,7 @@ class Window : public ::testing::Test {
  protected:
   Window() {
     form.ProgramFolder = files.window.ProgramFolder;
+    form.SettingsFolders = files.window.SettingsFolders;
     database = files.WriteDatabase();
     claim = files.WriteClaim("2024年04月/claim.csv", KnownAndUnknownPersons());
   }

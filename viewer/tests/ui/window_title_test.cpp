@@ -155,6 +155,7 @@ class DesktopTitle : public ::testing::Test {
     boxes = std::make_unique<QtMessageBoxes>();
     form = std::make_unique<frmPellora>(*boxes);
     form->ProgramFolder = files.window.ProgramFolder;
+    form->SettingsFolders = files.window.SettingsFolders;
     form->CommandLine = U16(commandLine);
     if (failing) form->vsfTotal.AddListener(failing.get());
     view = std::make_unique<PelloraWindow>(*form, *boxes);

@@ -1,0 +1,707 @@
+// pellora_ui_driver.exe: Pellora's Win32 windows driven in this process
+// under Wine, as a user would drive them, and checked against the headless
+// window's controls and the design: the window, its controls, captions,
+// colours, geometry, access keys and tab order; a claim file named on the
+// command line; the file dialog answered and cancelled; the database
+// dialog's outcomes; the heading re-sort; a missing velkar.ini; the debug
+// mode; the message boxes' icons. Modal dialogs are answered by a thread
+// of the driver's own, through the system's messages. Ends with the line
+// "N passed, N failed".
+//
+//   pellora_ui_driver.exe <program folder> <claim file> <second claim file> <work folder> [screenshot.bmp]
+//   pellora_ui_driver.exe --time <pellora.exe> <claim file>
+//
+// The program folder holds velkar.ini and the data.qdr it names. --time
+// measures how long pellora.exe takes to show a (large) claim file.
+
+#include <windows.h>
+#include <commctrl.h>
+#include <commdlg.h>
+#include <dlgs.h>
+
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/utf.h"
+#include "shell/window_design.h"
+#include "win32/look.h"
+#include "win32/main_window.h"
+
+namespace {
+
+using pellora::MainControl;
+using pellora::frmPellora;
+using namespace pellora::win32;
+
+// ---- Checks ----
+
+int passed = 0, failed = 0;
+
+std::string Utf8(std::u16string_view text) { return common::Utf16ToUtf8Lossy(text); }
+std::string Show(const std::u16string& text) { return '"' + Utf8(text) + '"'; }
+std::string Show(const std::wstring& text) { return Show(FromWide(text)); }
+std::string Show(long long value) { return std::to_string(value); }
+std::string ShowColor(COLORREF c) {
+  char text[32];
+  std::snprintf(text, sizeof text, "RGB(%d,%d,%d)", GetRValue(c), GetGValue(c), GetBValue(c));
+  return text;
+}
+
+void Check(bool ok, const std::string& what, const std::string& detail = "") {
+  if (ok) {
+    ++passed;
+    return;
+  }
+  ++failed;
+  std::printf("FAIL %s%s\n", what.c_str(), detail.empty() ? "" : (": " + detail).c_str());
+  std::fflush(stdout);
+}
+template <typename T>
+void CheckEqual(const T& actual, const T& expected, const std::string& what) {
+  Check(actual == expected, what, Show(actual) + ", expected " + Show(expected));
+}
+void CheckColor(COLORREF actual, COLORREF expected, const std::string& what) {
+  Check(actual == expected, what, ShowColor(actual) + ", expected " + ShowColor(expected));
+}
+
+void Section(const char* name) {
+  std::printf("== %s\n", name);
+  std::fflush(stdout);
+}
+
+// ---- Driving the windows ----
+
+PelloraWindow* active = nullptr;
+
+// Lets the windows handle what is waiting for them, through the window's
+// own keyboard handling as the program's loop does.
+void Pump(int milliseconds = 150) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  do {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) continue;
+      if (active && active->PreTranslate(message)) continue;
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    Sleep(10);
+  } while (std::chrono::steady_clock::now() < until);
+}
+
+// A key as the keyboard delivers it to the focused window: the program's
+// loop hands it to the window first (Tab, the access keys).
+void PressKey(PelloraWindow& window, UINT key) {
+  MSG message{GetFocus(), WM_KEYDOWN, key, 1, 0, {}};
+  if (!window.PreTranslate(message)) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  Pump(50);
+}
+void PressAltKey(PelloraWindow& window, wchar_t letter) {
+  MSG message{GetFocus() ? GetFocus() : window.hwnd(), WM_SYSCHAR, letter, 1u << 29, 0, {}};
+  if (!window.PreTranslate(message)) DispatchMessageW(&message);
+  Pump(100);
+}
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  return name;
+}
+
+// A control's place in its parent's client area.
+RECT PlaceOf(HWND control) {
+  RECT rect;
+  GetWindowRect(control, &rect);
+  MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+std::string ShowRect(const RECT& r) {
+  return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + "x" +
+         std::to_string(r.bottom - r.top);
+}
+void CheckRect(const RECT& actual, const RECT& expected, const std::string& what) {
+  Check(EqualRect(&actual, &expected), what, ShowRect(actual) + ", expected " + ShowRect(expected));
+}
+
+// The colour on screen at a point of a window's client area.
+COLORREF PixelAt(HWND window, int x, int y) {
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  HDC dc = GetDC(window);
+  const COLORREF color = GetPixel(dc, x, y);
+  ReleaseDC(window, dc);
+  return color;
+}
+
+// A box's or label's background: the bottom right corner of its client
+// area, below and beside any text.
+COLORREF BackgroundOf(HWND window) {
+  RECT client;
+  GetClientRect(window, &client);
+  return PixelAt(window, client.right - 2, client.bottom - 2);
+}
+
+// The middle of a grid cell on screen, counting the rows in sight.
+POINT CellCentre(GridWindow& grid, int row, int col) {
+  int x = 0;
+  for (int c = 0; c < col; ++c) x += grid.ColumnWidths()[static_cast<std::size_t>(c)];
+  const int fixedRows = grid.grid().FixedRows();
+  const int line = row < fixedRows ? row : fixedRows + row - fixedRows - grid.TopRow();
+  return {x + grid.ColumnWidths()[static_cast<std::size_t>(col)] / 2, line * grid.RowHeight() + grid.RowHeight() / 2};
+}
+
+// ---- Modal windows, answered from a thread of the driver's own ----
+
+struct Answerer {
+  DWORD thread;
+  std::function<void(HWND)> act;
+  HWND found = nullptr;
+  HANDLE handle = nullptr;
+};
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
+  if (ClassOf(window) == L"#32770" && IsWindowVisible(window)) {
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+DWORD WINAPI Answer(void* parameter) {
+  Answerer& answerer = *static_cast<Answerer*>(parameter);
+  for (int i = 0; i < 400 && !answerer.found; ++i) {
+    EnumThreadWindows(answerer.thread, FindDialog, reinterpret_cast<LPARAM>(&answerer.found));
+    if (!answerer.found) Sleep(25);
+  }
+  if (!answerer.found) return 0;
+  Sleep(200);  // let it settle
+  answerer.act(answerer.found);
+  // Should it not close, it must not hang the run.
+  for (int i = 0; i < 100 && IsWindow(answerer.found); ++i) Sleep(30);
+  if (IsWindow(answerer.found)) PostMessageW(answerer.found, WM_COMMAND, IDCANCEL, 0);
+  return 0;
+}
+
+// Runs `open`, which opens a modal window on this thread, while `act`
+// answers it. Returns whether the window appeared.
+bool WithModal(const std::function<void()>& open, std::function<void(HWND)> act) {
+  Answerer answerer{GetCurrentThreadId(), std::move(act)};
+  answerer.handle = CreateThread(nullptr, 0, Answer, &answerer, 0, nullptr);
+  open();
+  WaitForSingleObject(answerer.handle, 30000);
+  CloseHandle(answerer.handle);
+  Pump();
+  return answerer.found != nullptr;
+}
+
+std::wstring TextOf(HWND window) {
+  wchar_t text[1024] = {};
+  SendMessageW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+void PressButton(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+// Keys typed into the focused control of another thread's window.
+void TypeKey(HWND target, UINT key) {
+  PostMessageW(target, WM_KEYDOWN, key, 1);
+  PostMessageW(target, WM_KEYUP, key, 0xC0000001);
+}
+
+// ---- The screenshot ----
+
+bool SavePicture(HWND window, const std::wstring& path) {
+  RECT frame;
+  GetWindowRect(window, &frame);
+  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  BITMAPINFOHEADER header{sizeof header, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  const bool copied = BitBlt(memory, 0, 0, width, height, screen, frame.left, frame.top, SRCCOPY);
+  GdiFlush();
+  const DWORD size = ((static_cast<DWORD>(width) * 3 + 3) & ~3u) * static_cast<DWORD>(height);
+  BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof file + sizeof header + size), 0, 0,
+                        static_cast<DWORD>(sizeof file + sizeof header)};
+  bool written = false;
+  HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (copied && out != INVALID_HANDLE_VALUE) {
+    DWORD n = 0;
+    written = WriteFile(out, &file, sizeof file, &n, nullptr) && WriteFile(out, &header, sizeof header, &n, nullptr) &&
+              WriteFile(out, bits, size, &n, nullptr);
+  }
+  if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return written;
+}
+
+// ---- One window of the program ----
+
+struct Program {
+  explicit Program(const std::u16string& folder, const std::u16string& commandLine) {
+    form.ProgramFolder = folder;
+    form.CommandLine = commandLine;
+  }
+  void Start() {
+    window.Start();
+    active = &window;
+    Pump(300);
+  }
+  ~Program() {
+    if (active == &window) active = nullptr;
+  }
+  HWND Control(MainControl control) const { return window.control(control); }
+  GridWindow& Grid(MainControl control) { return *window.grid(control); }
+
+  Win32MessageBoxes boxes;
+  frmPellora form{boxes};
+  PelloraWindow window{form, boxes};
+};
+
+const COLORREF kLightYellow = RGB(255, 255, 192);
+const COLORREF kLightCyan = RGB(192, 255, 255);
+const COLORREF kPink = RGB(255, 192, 192);
+
+std::u16string Title(const std::u16string& path) { return std::u16string(frmPellora::kTitle) + u" (" + path + u")"; }
+
+// ---- The checks ----
+
+void ControlsAsDesigned(Program& p) {
+  Section("the window and its controls as designed");
+  const int dpi = p.window.dpi();
+  CheckEqual(WindowText(p.window.hwnd()), std::u16string(frmPellora::kTitle), "title");
+  const LONG style = GetWindowLongW(p.window.hwnd(), GWL_STYLE);
+  Check((style & WS_MINIMIZEBOX) && !(style & WS_MAXIMIZEBOX) && !(style & WS_THICKFRAME) && (style & WS_CAPTION),
+        "a fixed border with a minimise box and no maximise box");
+  RECT outer;
+  GetWindowRect(p.window.hwnd(), &outer);
+  CheckEqual<long long>(outer.right - outer.left, ToPixels(pellora::kMainNormalOuterSize.width, dpi), "outer width");
+  CheckEqual<long long>(outer.bottom - outer.top, ToPixels(pellora::kMainNormalOuterSize.height, dpi), "outer height");
+  for (std::size_t i = 0; i < pellora::kMainControlCount; ++i) {
+    const MainControl control = static_cast<MainControl>(i);
+    const pellora::ControlDesign& design = pellora::Design(control);
+    const std::string name = Utf8(design.name);
+    HWND window = p.Control(control);
+    const wchar_t* kind = design.kind == pellora::ControlKind::Button    ? L"Button"
+                          : design.kind == pellora::ControlKind::TextBox ? L"Edit"
+                          : design.kind == pellora::ControlKind::Grid    ? GridWindow::kClassName
+                                                                         : L"Static";
+    Check(lstrcmpiW(ClassOf(window).c_str(), kind) == 0, name + " is a " + Utf8(FromWide(kind)), Show(ClassOf(window)));
+    CheckRect(PlaceOf(window), ToPixels(design.rect, dpi), name + " in its place");
+    Check((IsWindowVisible(window) != 0) == !design.debugOnly, name + (design.debugOnly ? " hidden" : " shown"));
+    if (design.kind == pellora::ControlKind::Button || !design.caption.empty())
+      CheckEqual(WindowText(window), std::u16string(design.caption), name + " caption");
+    if (design.kind != pellora::ControlKind::Grid) {
+      LOGFONTW font{};
+      GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)), sizeof font, &font);
+      Check(std::wstring(font.lfFaceName) == L"MS UI Gothic" && font.lfHeight == -MulDiv(9, dpi, 72),
+            name + " in the Japanese UI font at 9 points", Show(std::wstring(font.lfFaceName)));
+    }
+  }
+}
+
+void KeyboardAsDesigned(Program& p) {
+  Section("tab order and access keys");
+  SetFocus(p.Control(MainControl::comFileSelect));
+  const MainControl order[] = {MainControl::cmdJob0,  MainControl::lblDBname0, MainControl::Command1,
+                               MainControl::lblDBname1, MainControl::vsfTotal,   MainControl::vsfViewer,
+                               MainControl::comFileSelect};
+  for (const MainControl next : order) {
+    PressKey(p.window, VK_TAB);
+    Check(GetFocus() == p.Control(next), "Tab moves on to " + Utf8(pellora::Design(next).name));
+  }
+  // Alt+I: the label hands the focus to the settings box, its text selected.
+  PressAltKey(p.window, L'i');
+  HWND box = p.Control(MainControl::lblDBname0);
+  Check(GetFocus() == box, "Alt+I puts the cursor in the settings box");
+  DWORD start = 1, end = 0;
+  SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  Check(start == 0 && end == static_cast<DWORD>(GetWindowTextLengthW(box)) && end > 0, "with all its text selected");
+}
+
+void ColoursOfTheStartUp(Program& p, const std::u16string& folder) {
+  Section("start-up with velkar.ini and data.qdr beside the program");
+  CheckEqual(WindowText(p.Control(MainControl::lblDBname0)), folder + u"\\velkar.ini", "the settings box");
+  CheckEqual(WindowText(p.Control(MainControl::lblDBname1)), folder + u"\\data.qdr", "the database box");
+  CheckColor(BackgroundOf(p.Control(MainControl::lblDBname0)), GetSysColor(COLOR_WINDOW),
+             "the settings box on the window colour: [qdr] found");
+  CheckColor(BackgroundOf(p.Control(MainControl::lblDBname1)), kLightYellow, "the database box light yellow: it opens");
+}
+
+void ClaimOnTheCommandLine(Program& p, const std::u16string& claim, const std::wstring& screenshot) {
+  Section("a claim file named on the command line");
+  CheckEqual(WindowText(p.window.hwnd()), Title(claim), "the title carries its path");
+  GridWindow& viewer = p.Grid(MainControl::vsfViewer);
+  Check(p.form.vsfViewer.Rows() > 10, "its persons are on the display grid");
+  UpdateWindow(p.window.hwnd());
+  Check(viewer.RowPaints() > 0, "and drawn at once");
+  CheckEqual(WindowText(p.Control(MainControl::lblHead1)), std::u16string(u"介護給付費請求書情報"), "the file kind");
+  CheckEqual(WindowText(p.Control(MainControl::lblHead3)), p.form.lblHead[3].Caption, "the provider's name");
+  CheckColor(BackgroundOf(p.Control(MainControl::lblHead3)), kLightYellow, "the provider's name found");
+  // The grid's widths: the insurer column hidden, the four service kinds
+  // equally wide.
+  CheckEqual<long long>(viewer.ColumnWidths()[3], 0, "保険者番号 hidden");
+  Check(viewer.ColumnWidths()[5] > 0 && viewer.ColumnWidths()[5] == viewer.ColumnWidths()[8],
+        "the service kinds equally wide");
+  // Each name cell in sight on the colour its look-up gave it.
+  int yellow = 0, cyan = 0;
+  for (int row = 1; row < p.form.vsfViewer.Rows() && row <= 15; ++row) {
+    const COLORREF expected = ToColorRef(p.form.vsfViewer.CellBackColor(row, 4).value_or(pellora::kWindowBackgroundColor));
+    const POINT at = CellCentre(viewer, row, 4);
+    // Beside the name's text, where only the background shows.
+    const COLORREF shown = PixelAt(viewer.hwnd(), at.x + viewer.ColumnWidths()[4] / 2 - 4, at.y);
+    CheckColor(shown, expected, "name cell of row " + std::to_string(row));
+    yellow += expected == kLightYellow;
+    cyan += expected == kLightCyan;
+  }
+  Check(yellow > 0 && cyan > 0, "both found and unknown persons in sight");
+  if (!screenshot.empty()) {
+    SetForegroundWindow(p.window.hwnd());
+    Pump(500);
+    Check(SavePicture(p.window.hwnd(), screenshot), "the screenshot written");
+  }
+
+  Section("a click on a heading re-sorts the rows");
+  const int paintsBefore = viewer.RowPaints();
+  std::vector<std::u16string> totalsBefore;
+  for (int row = 0; row < p.form.vsfTotal.Rows(); ++row) totalsBefore.push_back(p.form.vsfTotal.TextMatrix(row, 1));
+  const POINT heading = CellCentre(viewer, 0, 2);
+  SendMessageW(viewer.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(heading.x, heading.y));
+  SendMessageW(viewer.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(heading.x, heading.y));
+  Pump();
+  UpdateWindow(viewer.hwnd());
+  bool ascending = true;
+  for (int row = 2; row < p.form.vsfViewer.Rows(); ++row)
+    ascending = ascending && p.form.vsfViewer.TextMatrix(row - 1, 2) <= p.form.vsfViewer.TextMatrix(row, 2);
+  Check(ascending, "被保険者番号 ascending");
+  CheckEqual(p.form.vsfViewer.TextMatrix(0, 2), std::u16string(u"被保険者番号"), "the heading row stays");
+  std::vector<std::u16string> totalsAfter;
+  for (int row = 0; row < p.form.vsfTotal.Rows(); ++row) totalsAfter.push_back(p.form.vsfTotal.TextMatrix(row, 1));
+  Check(totalsAfter == totalsBefore, "the totals stay as they were");
+  Check(viewer.RowPaints() > paintsBefore, "the grid drawn again");
+}
+
+// The open-file dialog as the user sees it, before it is answered.
+struct FileDialogSeen {
+  std::vector<std::wstring> filters;
+  int selected = -1;
+  std::wstring folder;
+  std::wstring name;
+};
+
+void SeeFileDialog(HWND dialog, FileDialogSeen& seen) {
+  HWND types = GetDlgItem(dialog, cmb1);
+  const int count = static_cast<int>(SendMessageW(types, CB_GETCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    wchar_t text[256] = {};
+    SendMessageW(types, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+    seen.filters.push_back(text);
+  }
+  seen.selected = static_cast<int>(SendMessageW(types, CB_GETCURSEL, 0, 0));
+  wchar_t folder[MAX_PATH] = {};
+  SendMessageW(dialog, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(folder));
+  seen.folder = folder;
+  HWND name = GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1);
+  seen.name = TextOf(name);
+}
+
+void FileDialog(Program& p, const std::u16string& second) {
+  Section("the file dialog answered");
+  const std::u16string startFolder = p.form.LastFolder;
+  FileDialogSeen seen;
+  const bool shown = WithModal([&] { SendMessageW(p.Control(MainControl::comFileSelect), BM_CLICK, 0, 0); },
+                               [&](HWND dialog) {
+                                 SeeFileDialog(dialog, seen);
+                                 HWND name = GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1);
+                                 const std::wstring path = Wide(second);
+                                 SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+                                 PressButton(dialog, IDOK);
+                               });
+  Check(shown, "ファイル選択(O) opens the file dialog");
+  const std::vector<std::wstring> filters = {L"CSV ファイル (*.csv)", L"テキスト ファイル (*.txt)",
+                                             L"すべてのファイル (*.*)"};
+  Check(seen.filters == filters, "its three filter entries in order",
+        seen.filters.empty() ? "none" : Show(seen.filters.front()));
+  CheckEqual<long long>(seen.selected, 0, "the first entry selected");
+  CheckEqual(FromWide(seen.folder), startFolder, "it starts in the last file's folder");
+  // Named on the command line, the claim file was not chosen in the
+  // dialog: there is no name to offer yet.
+  CheckEqual(FromWide(seen.name), std::u16string(), "offering no name yet");
+  CheckEqual(WindowText(p.window.hwnd()), Title(second), "the chosen file's path in the title");
+  CheckEqual(p.form.lblHead[1].Caption, std::u16string(u"給付管理票情報"), "the chosen file shown");
+  CheckEqual<long long>(p.Grid(MainControl::vsfTotal).ColumnWidths()[2], 0, "サービス hidden for its kind");
+
+  Section("the file dialog cancelled with Alt+O");
+  SetFocus(p.Control(MainControl::comFileSelect));
+  FileDialogSeen again;
+  const bool cancelShown = WithModal([&] { PressAltKey(p.window, L'o'); },
+                                     [&](HWND dialog) {
+                                       SeeFileDialog(dialog, again);
+                                       PressButton(dialog, IDCANCEL);
+                                     });
+  Check(cancelShown, "Alt+O opens the file dialog");
+  CheckEqual(FromWide(again.name), second.substr(second.find_last_of(u'\\') + 1), "offering the chosen file's name");
+  CheckEqual(FromWide(again.folder), second.substr(0, second.find_last_of(u'\\')), "in its folder");
+  CheckEqual(WindowText(p.window.hwnd()), std::u16string(frmPellora::kTitle), "the title without a path");
+  CheckEqual<long long>(p.form.vsfViewer.Rows(), 1, "no claim left on the display");
+  Check(p.Grid(MainControl::vsfViewer).ColumnWidths().size() == 9, "the display grid keeps its headings");
+}
+
+void ShowClaim(Program& p, const std::u16string& claim) {
+  WithModal([&] { SendMessageW(p.Control(MainControl::comFileSelect), BM_CLICK, 0, 0); },
+            [&](HWND dialog) {
+              HWND name = GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1);
+              const std::wstring path = Wide(claim);
+              SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+              PressButton(dialog, IDOK);
+            });
+}
+
+struct DatabaseDialogSeen {
+  std::wstring caption, text, label, registerCaption, cancelCaption;
+  RECT client{};
+  bool text1Focused = false;
+};
+
+void DatabaseDialog(Program& p, const std::u16string& claim, const std::u16string& database) {
+  const int dpi = p.window.dpi();
+  ShowClaim(p, claim);
+  const int rows = p.form.vsfViewer.Rows();
+  Check(rows > 1, "a claim on display before the database dialog");
+  const std::u16string databaseShown = WindowText(p.Control(MainControl::lblDBname1));
+
+  Section("the database dialog cancelled with Esc");
+  DatabaseDialogSeen seen;
+  SetFocus(p.Control(MainControl::comFileSelect));
+  Check(WithModal([&] { PressAltKey(p.window, L'd'); },
+                  [&](HWND dialog) {
+                    seen.caption = TextOf(dialog);
+                    seen.text = TextOf(GetDlgItem(dialog, kText1Id));
+                    seen.label = TextOf(GetDlgItem(dialog, kLabel1Id));
+                    seen.registerCaption = TextOf(GetDlgItem(dialog, kRegisterId));
+                    seen.cancelCaption = TextOf(GetDlgItem(dialog, kCancelId));
+                    GetClientRect(dialog, &seen.client);
+                    GUITHREADINFO input{};
+                    input.cbSize = sizeof input;
+                    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &input);
+                    seen.text1Focused = input.hwndFocus == GetDlgItem(dialog, kText1Id);
+                    TypeKey(input.hwndFocus ? input.hwndFocus : dialog, VK_ESCAPE);
+                  }),
+        "Alt+D opens the database dialog");
+  CheckEqual(FromWide(seen.caption), std::u16string(pellora::frmSetDBname::kCaption), "its title");
+  CheckEqual(FromWide(seen.text), databaseShown, "the database path in its box");
+  CheckEqual(FromWide(seen.label), std::u16string(u"データベース名"), "its label");
+  CheckEqual(FromWide(seen.registerCaption), std::u16string(u"登　録"), "the button 登　録");
+  CheckEqual(FromWide(seen.cancelCaption), std::u16string(u"キャンセル"), "the button キャンセル");
+  CheckEqual<long long>(seen.client.right, ToPixels(pellora::kDialogClientSize.width, dpi), "its client width");
+  CheckEqual<long long>(seen.client.bottom, ToPixels(pellora::kDialogClientSize.height, dpi), "its client height");
+  Check(seen.text1Focused, "the cursor in its box");
+  CheckEqual<long long>(p.form.vsfViewer.Rows(), rows, "Esc leaves the claim on display");
+  CheckEqual(WindowText(p.Control(MainControl::lblDBname1)), databaseShown, "and the database");
+
+  Section("the database dialog closed through its frame");
+  Check(WithModal([&] { SendMessageW(p.Control(MainControl::Command1), BM_CLICK, 0, 0); },
+                  [](HWND dialog) { PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }),
+        "DB　名 opens the dialog");
+  CheckEqual<long long>(p.form.vsfViewer.Rows(), rows, "closing it changes nothing");
+
+  Section("the database dialog: a path that does not open, registered with Enter");
+  const std::wstring missing = L"Z:\\pellora-no-such-folder\\data.qdr";
+  WithModal([&] { SendMessageW(p.Control(MainControl::Command1), BM_CLICK, 0, 0); },
+            [&](HWND dialog) {
+              HWND text1 = GetDlgItem(dialog, kText1Id);
+              SendMessageW(text1, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(missing.c_str()));
+              TypeKey(text1, VK_RETURN);
+            });
+  CheckEqual(WindowText(p.Control(MainControl::lblDBname1)), std::u16string(u"データベースが見つかりません"),
+             "the database box says so");
+  CheckColor(BackgroundOf(p.Control(MainControl::lblDBname1)), kPink, "in pink");
+  CheckEqual<long long>(p.form.vsfViewer.Rows(), 1, "the claim on display cleared");
+  CheckEqual(WindowText(p.window.hwnd()), std::u16string(frmPellora::kTitle), "the title without a path");
+
+  Section("the database dialog: the database registered again");
+  WithModal([&] { SendMessageW(p.Control(MainControl::Command1), BM_CLICK, 0, 0); },
+            [&](HWND dialog) {
+              HWND text1 = GetDlgItem(dialog, kText1Id);
+              const std::wstring path = Wide(database);
+              SendMessageW(text1, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+              PressButton(dialog, kRegisterId);
+            });
+  CheckEqual(WindowText(p.Control(MainControl::lblDBname1)), database, "the database box shows it");
+  CheckColor(BackgroundOf(p.Control(MainControl::lblDBname1)), kLightYellow, "in light yellow");
+}
+
+void MissingSettings(const std::u16string& emptyFolder) {
+  Section("no velkar.ini beside the program");
+  Program p(emptyFolder, u"");
+  p.Start();
+  CheckEqual(WindowText(p.Control(MainControl::lblDBname0)), emptyFolder + u"\\", "the settings box shows the folder");
+  CheckColor(BackgroundOf(p.Control(MainControl::lblDBname0)), kPink, "in pink");
+  CheckEqual(WindowText(p.Control(MainControl::lblDBname1)), emptyFolder + u"\\data.qdr", "the default database");
+  CheckColor(BackgroundOf(p.Control(MainControl::lblDBname1)), kPink, "in pink: there is none");
+}
+
+void DebugMode(const std::u16string& folder) {
+  Section("the debug mode");
+  Program p(folder, u"/DEBUG");
+  p.Start();
+  const int dpi = p.window.dpi();
+  RECT outer;
+  GetWindowRect(p.window.hwnd(), &outer);
+  const pellora::TwipsSize design = pellora::OuterSizeOf(pellora::kMainDesignClientSize);
+  CheckEqual<long long>(outer.right - outer.left, ToPixels(design.width, dpi), "the design's width");
+  CheckEqual<long long>(outer.bottom - outer.top, ToPixels(design.height, dpi), "the design's height");
+  for (const MainControl control : {MainControl::vsfCsv, MainControl::vsfSort, MainControl::lblCsvFname})
+    Check(IsWindowVisible(p.Control(control)) != 0, Utf8(pellora::Design(control).name) + " shown");
+}
+
+struct BoxSeen {
+  std::wstring title, text;
+  HICON icon = nullptr;
+};
+
+void MessageBoxes(const std::u16string& folder, const std::u16string& work) {
+  Section("a claim file that cannot be read: the stop icon");
+  const std::u16string missing = work + u"\\no-such-claim.csv";
+  BoxSeen seen;
+  {
+    Program p(folder, missing);
+    Check(WithModal([&] { p.Start(); },
+                    [&](HWND box) {
+                      seen.title = TextOf(box);
+                      seen.text = TextOf(GetDlgItem(box, 0xFFFF));
+                      seen.icon = reinterpret_cast<HICON>(SendMessageW(GetDlgItem(box, 0x440), STM_GETICON, 0, 0));
+                      PressButton(box, IDOK);
+                    }),
+          "a message box");
+    CheckEqual(seen.text, std::wstring(L"53:ファイルが見つかりません。"), "its number and text");
+    CheckEqual(seen.title, std::wstring(kProgramName), "the program's name as its title");
+    Check(seen.icon == LoadIconW(nullptr, IDI_HAND), "the stop icon");
+    CheckEqual(WindowText(p.window.hwnd()), Title(missing), "the path in the title all the same");
+    CheckEqual<long long>(p.form.vsfViewer.Rows(), 1, "an empty display");
+  }
+
+  Section("a claim file held by another program");
+  const std::u16string held = work + u"\\held.csv";
+  const std::wstring heldPath = Wide(held);
+  HANDLE file = CreateFileW(heldPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD n = 0;
+  WriteFile(file, "1,2\r\n", 5, &n, nullptr);
+  {
+    Program p(folder, held);
+    WithModal([&] { p.Start(); },
+              [&](HWND box) {
+                seen.text = TextOf(GetDlgItem(box, 0xFFFF));
+                PressButton(box, IDOK);
+              });
+    CheckEqual(seen.text, std::wstring(L"70:書き込みできません。"), "error 70");
+  }
+  CloseHandle(file);
+}
+
+// ---- --time: pellora.exe on a large claim file ----
+
+struct Found {
+  DWORD process;
+  HWND window = nullptr;
+};
+BOOL CALLBACK FindProgramWindow(HWND window, LPARAM parameter) {
+  Found& found = *reinterpret_cast<Found*>(parameter);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process == found.process && IsWindowVisible(window) && ClassOf(window) == PelloraWindow::kClassName) {
+    found.window = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+int TimeProgram(const std::wstring& program, const std::wstring& claim) {
+  std::wstring commandLine = L"\"" + program + L"\" " + claim;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  const auto started = std::chrono::steady_clock::now();
+  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    std::printf("FAIL pellora.exe did not start\n0 passed, 1 failed\n");
+    return 1;
+  }
+  Found found{process.dwProcessId};
+  for (int i = 0; i < 12000 && !found.window; ++i) {
+    EnumWindows(FindProgramWindow, reinterpret_cast<LPARAM>(&found));
+    if (!found.window) Sleep(10);
+  }
+  const auto shown = std::chrono::steady_clock::now();
+  // Painted: drawing another thread's window and its children now returns
+  // once that thread has drawn them, the grids' rows included.
+  if (found.window) RedrawWindow(found.window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  const auto painted = std::chrono::steady_clock::now();
+  const auto ms = [&](auto t) { return static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(t - started).count()); };
+  std::printf("pellora.exe: window shown after %lld ms, first rows painted after %lld ms\n", ms(shown), ms(painted));
+  // The title names the file only once it has been shown.
+  if (found.window) CheckEqual(WindowText(found.window), Title(FromWide(claim)), "the claim file shown");
+  if (found.window) PostMessageW(found.window, WM_CLOSE, 0, 0);
+  const bool ended = WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0;
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  Check(found.window != nullptr, "pellora.exe showed its window");
+  Check(ended, "pellora.exe ended when closed");
+  std::printf("%d passed, %d failed\n", passed, failed);
+  return failed == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+  if (argc == 4 && std::wstring(argv[1]) == L"--time") return TimeProgram(argv[2], argv[3]);
+  if (argc < 5) {
+    std::printf("usage: pellora_ui_driver.exe <program folder> <claim file> <second claim file> <work folder> [screenshot.bmp]\n"
+                "       pellora_ui_driver.exe --time <pellora.exe> <claim file>\n");
+    return 64;
+  }
+  const std::u16string folder = FromWide(argv[1]);
+  const std::u16string claim = FromWide(argv[2]);
+  const std::u16string second = FromWide(argv[3]);
+  const std::u16string work = FromWide(argv[4]);
+  const std::wstring screenshot = argc > 5 ? argv[5] : L"";
+
+  {
+    Program p(folder, u"");
+    p.Start();
+    ControlsAsDesigned(p);
+    KeyboardAsDesigned(p);
+    ColoursOfTheStartUp(p, folder);
+  }
+  {
+    Program p(folder, claim);
+    p.Start();
+    ClaimOnTheCommandLine(p, claim, screenshot);
+    FileDialog(p, second);
+    DatabaseDialog(p, claim, folder + u"\\data.qdr");
+    Section("Alt+C closes the window");
+    SetFocus(p.Control(MainControl::comFileSelect));
+    PressAltKey(p.window, L'c');
+    Check(p.form.Unloaded && !IsWindow(p.window.hwnd()), "the window closed");
+  }
+  const std::u16string empty = work + u"\\empty-program-folder";
+  CreateDirectoryW(Wide(empty).c_str(), nullptr);
+  MissingSettings(empty);
+  DebugMode(folder);
+  MessageBoxes(folder, work);
+
+  std::printf("%d passed, %d failed\n", passed, failed);
+  return failed == 0 ? 0 : 1;
+}

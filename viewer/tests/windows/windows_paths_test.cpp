@@ -1,0 +1,108 @@
+// Windows paths through the main window's routines: "\" as the separator,
+// drive letters and the UNC paths of an office's file server, in the
+// folder of the next file dialog and in the title; the command line as
+// Windows hands it over; and the program's folder, where velkar.ini and
+// data.qdr are looked for.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "controls/recording_message_boxes.h"
+#include "shell/frmPellora.h"
+#include "tests/csv/temp_files.h"
+#include "text/command_line.h"
+#include "text/platform_path.h"
+
+namespace pellora {
+namespace {
+
+using testing::TempFolder;
+using testing::U16Path;
+
+TEST(WindowsPaths, FolderOfAPathIsTheTextBeforeItsLastBackslash) {
+  const struct {
+    std::u16string path, folder;
+  } cases[] = {
+      {u"C:\\data\\2009\\claim.csv", u"C:\\data\\2009"},
+      {u"C:\\claim.csv", u"C:"},  // the drive's root: the text before the backslash
+      {u"\\\\server\\share\\claims\\claim.csv", u"\\\\server\\share\\claims"},
+      {u"\\\\server\\share\\claim.csv", u"\\\\server\\share"},
+      {u"D:\\請求データ\\令和6年\\claim.csv", u"D:\\請求データ\\令和6年"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(frmPellora::FolderOf(c.path), c.folder);
+  EXPECT_EQ(frmPellora::FolderOf(u"claim.csv"), CurrentFolder());
+  EXPECT_EQ(frmPellora::CharPos(u"C:\\a\\b.csv", u"\\", 1), 3);
+  EXPECT_EQ(frmPellora::CharPos(u"C:\\a\\b.csv", u"\\", 0), 5);
+}
+
+TEST(WindowsPaths, ArgumentsAreTheCommandLineAfterTheProgramsName) {
+  const struct {
+    std::u16string line, arguments;
+  } cases[] = {
+      {u"\"C:\\Program Files\\Pellora\\pellora.exe\" C:\\data\\my claim.csv", u"C:\\data\\my claim.csv"},
+      {u"pellora.exe   /debug  C:\\other.ini", u"/debug  C:\\other.ini"},
+      {u"pellora \"C:\\a b\\c.csv\"", u"\"C:\\a b\\c.csv\""},  // quotes stay: they are the path's
+      {u"pellora \\\\server\\share\\claim.csv", u"\\\\server\\share\\claim.csv"},
+      {u"\"C:\\Program Files\\Pellora\\pellora.exe\"", u""},
+      {u"pellora.exe", u""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CommandLineArguments(c.line), c.arguments);
+}
+
+TEST(WindowsPaths, ProgramFolderIsTheExecutablesFolder) {
+  wchar_t name[MAX_PATH];
+  const DWORD n = ::GetModuleFileNameW(nullptr, name, MAX_PATH);
+  ASSERT_GT(n, 0u);
+  const std::u16string self(name, name + n);
+  EXPECT_EQ(ExecutableFolder(), self.substr(0, self.find_last_of(u'\\')));
+  RecordingMessageBoxes boxes;
+  frmPellora form(boxes);
+  EXPECT_EQ(form.ProgramFolder, ExecutableFolder());
+}
+
+TEST(WindowsPaths, SettingsAndDatabaseAreLookedForInTheProgramFolder) {
+  TempFolder folder;
+  RecordingMessageBoxes boxes;
+  frmPellora form(boxes);
+  form.ProgramFolder = U16Path(folder.path());
+  EXPECT_EQ(form.DefaultDBPath(), form.ProgramFolder + u"\\data.qdr");
+  EXPECT_EQ(form.DefaultIniFileName(), form.ProgramFolder + u"\\");  // none there: the folder itself
+  folder.Write("velkar.ini", "[qdr]\r\nQdrPath=C:\\kaigo\\data.qdr\r\n");
+  EXPECT_EQ(form.DefaultIniFileName(), form.ProgramFolder + u"\\velkar.ini");
+  EXPECT_EQ(form.GetSetting(form.DefaultIniFileName(), u"QdrPath", u"\t"), u"C:\\kaigo\\data.qdr");
+  // A program in a drive's root: no second backslash.
+  form.ProgramFolder = u"C:\\";
+  EXPECT_EQ(form.DefaultDBPath(), u"C:\\data.qdr");
+}
+
+TEST(WindowsPaths, ClaimFileOnTheCommandLineStandsInTheTitleAndMovesTheDialog) {
+  TempFolder folder;
+  folder.Write("claim file.csv", "1,00000001,0,1,711,0,20240410,1371234567,0,1,202404,0\r\n3,99999999\r\n");
+  const std::u16string path = U16Path(folder.path()) + u"\\claim file.csv";
+  RecordingMessageBoxes boxes;
+  frmPellora form(boxes);
+  form.ProgramFolder = U16Path(folder.path());
+  form.CommandLine = path;  // a blank in the name needs no quotes
+  form.Form_Load();
+  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_EQ(form.Caption, std::u16string(frmPellora::kTitle) + u" (" + path + u")");
+  EXPECT_EQ(form.LastFolder, U16Path(folder.path()));
+  EXPECT_EQ(form.lblHead[2].Caption, u"1371234567");
+}
+
+TEST(WindowsPaths, UnreachableShareIsAPathNotFound) {
+  RecordingMessageBoxes boxes;
+  frmPellora form(boxes);
+  const std::u16string path = u"\\\\pellora-no-such-server\\share\\claim.csv";
+  form.lblCsvFname.Caption = path;
+  form.ShowCsvFile();
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].text.substr(0, 3), u"76:");
+  EXPECT_EQ(frmPellora::FolderOf(path), u"\\\\pellora-no-such-server\\share");
+}
+
+}  // namespace
+}  // namespace pellora

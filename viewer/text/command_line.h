@@ -1,0 +1,15 @@
+#pragma once
+// The arguments of a program's command line as one text, the way Windows
+// hands a program its whole command line: the program's own name first,
+// in double quotes if it holds blanks, then the arguments exactly as
+// typed. Pellora takes all of them together as one path, quotes and all.
+
+#include <string_view>
+
+namespace pellora {
+
+// The part of `commandLine` after the program's name and the blanks that
+// follow it.
+std::u16string_view CommandLineArguments(std::u16string_view commandLine);
+
+}  // namespace pellora

@@ -1,0 +1,116 @@
+// The platform file on POSIX systems: open(2), read(2) and close(2), and
+// what their errno values mean to the user.
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "common/utf.h"
+#include "errors/basic_error.h"
+#include "text/platform_file.h"
+
+namespace pellora {
+namespace {
+
+// Errors that mean the same whatever the operation.
+std::int16_t CommonNumber(int errnum) {
+  switch (errnum) {
+    case ENOMEM:
+      return kErrOutOfMemory;
+    case EMFILE:
+    case ENFILE:
+      return kErrTooManyFiles;
+    case EIO:
+      return kErrDeviceIO;
+    default:
+      return 0;
+  }
+}
+
+bool FolderOfExists(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  struct stat st;
+  return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// A missing file and a missing folder both give ENOENT; the folder is
+// looked at to tell them apart.
+std::int16_t OpenFailure(int errnum, const std::string& path) {
+  if (const std::int16_t n = CommonNumber(errnum)) return n;
+  switch (errnum) {
+    case ENOENT:
+      return FolderOfExists(path) ? kErrFileNotFound : kErrPathNotFound;
+    case ENOTDIR:
+    case ELOOP:
+      return kErrPathNotFound;
+    case ENAMETOOLONG:
+    case EINVAL:
+      return kErrBadFileName;
+    default:  // EACCES, EPERM, EISDIR, ENXIO, ...: the path is there but not ours to read
+      return kErrPathFileAccess;
+  }
+}
+
+std::int16_t ReadFailure(int errnum) {
+  if (const std::int16_t n = CommonNumber(errnum)) return n;
+  return kErrDeviceIO;
+}
+
+}  // namespace
+
+// O_NONBLOCK keeps the open of a FIFO without a writer from hanging the
+// program; it is taken off again so that reading a FIFO waits for its data.
+std::int16_t PlatformFile::Open(std::u16string_view path, Accept accept) {
+  Close();
+  const std::optional<std::string> name = common::Utf16ToUtf8(path);
+  if (!name || name->empty() || name->find('\0') != std::string::npos) return kErrBadFileName;
+  int fd;
+  do {
+    fd = ::open(name->c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return OpenFailure(errno, *name);
+
+  struct stat st;
+  const int statErrno = ::fstat(fd, &st) == 0 ? 0 : errno;
+  // A folder opens fine for reading on this platform and fails only at the
+  // first read; a device could block for ever. Both are refused at open.
+  const bool pipe = statErrno == 0 && S_ISFIFO(st.st_mode) && accept == Accept::OrdinaryFilesAndPipes;
+  const bool readable = statErrno == 0 && (S_ISREG(st.st_mode) || pipe);
+  if (!readable) {
+    ::close(fd);
+    return statErrno != 0 ? OpenFailure(statErrno, *name) : std::int16_t{kErrPathFileAccess};
+  }
+  if (pipe) {
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags != -1) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  }
+  handle_ = fd;
+  return 0;
+}
+
+std::size_t PlatformFile::Read(char* buffer, std::size_t size, std::int16_t& failure) {
+  failure = 0;
+  for (;;) {
+    const ssize_t n = ::read(static_cast<int>(handle_), buffer, size);
+    if (n >= 0) return static_cast<std::size_t>(n);
+    if (errno != EINTR) {
+      failure = ReadFailure(errno);
+      return 0;
+    }
+  }
+}
+
+std::int16_t PlatformFile::Close() {
+  if (!IsOpen()) return 0;
+  const int rc = ::close(static_cast<int>(std::exchange(handle_, kNoHandle)));
+  // EINTR: the descriptor is gone all the same, and nothing was lost.
+  return rc != 0 && errno != EINTR ? ReadFailure(errno) : 0;
+}
+
+}  // namespace pellora

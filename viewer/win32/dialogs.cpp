@@ -1,0 +1,173 @@
+#include "win32/dialogs.h"
+
+#include <commdlg.h>
+
+#include <algorithm>
+
+#include "shell/window_design.h"
+#include "win32/look.h"
+
+namespace pellora::win32 {
+namespace {
+
+UINT IconStyle(MsgIcon icon) {
+  switch (icon) {
+    case MsgIcon::Critical: return MB_ICONSTOP;
+    case MsgIcon::Question: return MB_ICONQUESTION;
+    case MsgIcon::Exclamation: return MB_ICONEXCLAMATION;
+    case MsgIcon::Information: return MB_ICONINFORMATION;
+    case MsgIcon::None: break;
+  }
+  return 0;
+}
+
+// ---- frmSetDBname ----
+
+struct DatabaseDialog {
+  frmSetDBname& dialog;
+  int dpi;
+};
+
+HWND MakeControl(HWND dialog, DialogControl control, int id, int dpi) {
+  const ControlDesign& design = Design(control);
+  const RECT rect = ToPixels(design.rect, dpi);
+  const wchar_t* kind = L"STATIC";
+  DWORD style = WS_CHILD | WS_VISIBLE;
+  DWORD exStyle = 0;
+  switch (design.kind) {
+    case ControlKind::TextBox:
+      kind = L"EDIT";
+      style |= WS_TABSTOP | ES_AUTOHSCROLL;
+      exStyle = WS_EX_CLIENTEDGE;
+      break;
+    case ControlKind::Button:
+      kind = L"BUTTON";
+      style |= WS_TABSTOP | (design.defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+      break;
+    default:
+      style |= SS_NOPREFIX | SS_CENTERIMAGE;
+      break;
+  }
+  const std::wstring caption = Wide(ShownCaption(design.caption));
+  HWND window = ::CreateWindowExW(exStyle, kind, caption.c_str(), style, rect.left, rect.top, rect.right - rect.left,
+                                  rect.bottom - rect.top, dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                  ::GetModuleHandleW(nullptr), nullptr);
+  ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(WindowFont(dpi)), FALSE);
+  return window;
+}
+
+INT_PTR CALLBACK DatabaseDialogProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG: {
+      DatabaseDialog* state = reinterpret_cast<DatabaseDialog*>(lParam);
+      ::SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
+      const std::wstring caption = Wide(frmSetDBname::kCaption);
+      ::SetWindowTextW(hwnd, caption.c_str());
+      // The design's client area, inside this desktop's frame.
+      RECT frame{0, 0, ToPixels(kDialogClientSize.width, state->dpi), ToPixels(kDialogClientSize.height, state->dpi)};
+      ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongW(hwnd, GWL_STYLE)), FALSE,
+                           static_cast<DWORD>(::GetWindowLongW(hwnd, GWL_EXSTYLE)));
+      RECT owner{};
+      ::GetWindowRect(::GetParent(hwnd) ? ::GetParent(hwnd) : ::GetDesktopWindow(), &owner);
+      const int width = frame.right - frame.left;
+      const int height = frame.bottom - frame.top;
+      ::SetWindowPos(hwnd, nullptr, owner.left + (owner.right - owner.left - width) / 2,
+                     owner.top + (owner.bottom - owner.top - height) / 2, width, height, SWP_NOZORDER);
+      // In the design's tab order: the box first, then the two buttons.
+      HWND text1 = MakeControl(hwnd, DialogControl::Text1, kText1Id, state->dpi);
+      MakeControl(hwnd, DialogControl::Command1_0, kRegisterId, state->dpi);
+      MakeControl(hwnd, DialogControl::Command1_1, kCancelId, state->dpi);
+      MakeControl(hwnd, DialogControl::Label1, kLabel1Id, state->dpi);
+      const std::wstring text = Wide(state->dialog.Text1.Text);
+      ::SetWindowTextW(text1, text.c_str());
+      ::SetFocus(text1);
+      return FALSE;  // the focus is set
+    }
+    case WM_COMMAND: {
+      const int id = LOWORD(wParam);
+      if (id != kRegisterId && id != kCancelId) break;
+      DatabaseDialog* state = reinterpret_cast<DatabaseDialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
+      state->dialog.Text1.Text = WindowText(::GetDlgItem(hwnd, kText1Id));
+      state->dialog.Command1_Click(id == kRegisterId ? frmSetDBname::kRegister : frmSetDBname::kCancel);
+      ::EndDialog(hwnd, id);
+      return TRUE;
+    }
+    default:
+      break;
+  }
+  return FALSE;
+}
+
+// An empty dialog template: the controls are made from the design when the
+// dialog starts, in pixels of this screen.
+std::vector<WORD> EmptyDialogTemplate() {
+  std::vector<WORD> words(sizeof(DLGTEMPLATE) / sizeof(WORD) + 3, 0);  // no menu, the standard class, no title
+  DLGTEMPLATE* dialog = reinterpret_cast<DLGTEMPLATE*>(words.data());
+  dialog->style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+  dialog->dwExtendedStyle = WS_EX_DLGMODALFRAME;
+  return words;
+}
+
+}  // namespace
+
+void Win32MessageBoxes::Show(std::u16string text, MsgIcon icon, std::optional<std::u16string> title) {
+  owner.Prepare();
+  const std::wstring wideText = Wide(text);
+  const std::wstring wideTitle = title ? Wide(*title) : std::wstring(kProgramName);
+  ::MessageBoxW(owner.window, wideText.c_str(), wideTitle.c_str(), MB_OK | IconStyle(icon));
+}
+
+std::wstring OpenFileFilter(const CommonDialog& properties) {
+  std::wstring filter;
+  for (const FilterEntry& entry : FilterEntries(properties.Filter)) {
+    filter += Wide(entry.description);
+    filter += L'\0';
+    filter += Wide(entry.patterns);
+    filter += L'\0';
+  }
+  filter += L'\0';
+  return filter;
+}
+
+std::wstring OfferedName(const CommonDialog& properties) {
+  const std::u16string_view name = properties.FileName;
+  const std::size_t separator = name.find_last_of(u"\\/");
+  return Wide(separator == std::u16string_view::npos ? name : name.substr(separator + 1));
+}
+
+// Flags: the read-only check box hidden, and nothing else -- in particular
+// a typed name need not name an existing file: opening it says so.
+std::optional<std::u16string> Win32OpenFileDialog::ShowOpen(const CommonDialog& properties) {
+  owner.Prepare();
+  const std::wstring filter = OpenFileFilter(properties);
+  const std::wstring initialFolder = Wide(properties.InitDir);
+  const std::wstring title = Wide(properties.DialogTitle);
+  const int entries = static_cast<int>(FilterEntries(properties.Filter).size());
+  std::wstring file(32768, L'\0');
+  const std::wstring offered = OfferedName(properties);
+  std::copy(offered.begin(), offered.begin() + static_cast<std::ptrdiff_t>(std::min(offered.size(), file.size() - 1)),
+            file.begin());
+
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = owner.window;
+  ofn.lpstrFilter = filter.c_str();
+  ofn.nFilterIndex = static_cast<DWORD>(std::clamp(properties.FilterIndex, 1, std::max(entries, 1)));
+  ofn.lpstrFile = file.data();
+  ofn.nMaxFile = static_cast<DWORD>(file.size());
+  ofn.lpstrInitialDir = initialFolder.empty() ? nullptr : initialFolder.c_str();
+  ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
+  ofn.Flags = OFN_HIDEREADONLY | OFN_EXPLORER;
+  if (!::GetOpenFileNameW(&ofn)) return std::nullopt;
+  return FromWide(file.c_str());
+}
+
+void Win32ModalDialogs::ShowModal(frmSetDBname& dialog) {
+  owner.Prepare();
+  DatabaseDialog state{dialog, ScreenDpi()};
+  std::vector<WORD> dialogTemplate = EmptyDialogTemplate();
+  ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), reinterpret_cast<DLGTEMPLATE*>(dialogTemplate.data()),
+                            owner.window, &DatabaseDialogProcedure, reinterpret_cast<LPARAM>(&state));
+}
+
+}  // namespace pellora::win32

@@ -1,0 +1,318 @@
+#include "win32/grid_window.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <string>
+
+#include "shell/window_design.h"
+#include "text/number_text.h"
+#include "win32/look.h"
+
+namespace pellora::win32 {
+namespace {
+
+constexpr UINT kCatchUpMessage = WM_APP + 1;
+constexpr int kWheelRows = 3;
+constexpr int kDesignDpi = 96;  // the dpi ColumnPixelWidths counts in
+constexpr COLORREF kGridLineColor = RGB(192, 192, 192);
+
+void RegisterClassOnce() {
+  static const bool registered = [] {
+    WNDCLASSW wc{};
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.lpszClassName = GridWindow::kClassName;
+    return ::RegisterClassW(&wc) != 0;
+  }();
+  (void)registered;
+}
+
+}  // namespace
+
+GridWindow::GridWindow(FlexGrid& grid, HWND parent, int id, const RECT& rect, int dpi, std::vector<int> equalWidth)
+    : grid_(grid), dpi_(dpi), equalWidth_(std::move(equalWidth)), rowHeight_(ToPixels(kGridRowPixels * kTwipsPerPixel, dpi)) {
+  RegisterClassOnce();
+  // A single line around it, as the grid control draws its border: a
+  // three-dimensional edge would take two rows of pixels from the totals,
+  // which have just the room for two months.
+  hwnd_ = ::CreateWindowExW(0, kClassName, L"",
+                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | WS_VSCROLL | WS_HSCROLL | WS_CLIPSIBLINGS,
+                            rect.left,
+                            rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
+  ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  ::SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&GridWindow::Procedure));
+  grid_.AddListener(this);
+  CatchUp();
+}
+
+GridWindow::~GridWindow() {
+  grid_.RemoveListener(this);
+  if (::IsWindow(hwnd_)) {
+    ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    ::DestroyWindow(hwnd_);
+  }
+}
+
+LRESULT CALLBACK GridWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  GridWindow* self = reinterpret_cast<GridWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self) return ::DefWindowProcW(hwnd, message, wParam, lParam);
+  return self->Handle(message, wParam, lParam);
+}
+
+void GridWindow::Changed() {
+  if (catchUpPending_ || !hwnd_) return;
+  catchUpPending_ = true;
+  ::PostMessageW(hwnd_, kCatchUpMessage, 0, 0);
+}
+
+void GridWindow::CatchUp() {
+  catchUpPending_ = false;
+  HDC dc = ::GetDC(hwnd_);
+  HGDIOBJ old = ::SelectObject(dc, GridFont(dpi_));
+  // Widths are reckoned at the design's 96 dots per inch and scaled to
+  // this screen's.
+  widths_ = ColumnPixelWidths(
+      grid_,
+      [&](std::u16string_view text) {
+        const std::wstring wide = Wide(text);
+        SIZE size{};
+        ::GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+        return ::MulDiv(size.cx, kDesignDpi, dpi_);
+      },
+      equalWidth_);
+  for (int& width : widths_) width = ::MulDiv(width, dpi_, kDesignDpi);
+  ::SelectObject(dc, old);
+  ::ReleaseDC(hwnd_, dc);
+  UpdateScrollBars();
+  ::InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+int GridWindow::FixedWidth() const {
+  int width = 0;
+  for (int col = 0; col < std::min(grid_.FixedCols(), static_cast<int>(widths_.size())); ++col)
+    width += widths_[static_cast<std::size_t>(col)];
+  return width;
+}
+
+int GridWindow::FixedHeight() const { return std::min(grid_.FixedRows(), grid_.Rows()) * rowHeight_; }
+
+int GridWindow::ScrollableRows() const { return std::max(grid_.Rows() - grid_.FixedRows(), 0); }
+
+int GridWindow::RowsInSight() const {
+  RECT client;
+  ::GetClientRect(hwnd_, &client);
+  return std::max((static_cast<int>(client.bottom) - FixedHeight()) / rowHeight_, 1);
+}
+
+int GridWindow::ScrollableWidth() const {
+  int width = 0;
+  for (std::size_t col = static_cast<std::size_t>(std::max(grid_.FixedCols(), 0)); col < widths_.size(); ++col)
+    width += widths_[col];
+  return width;
+}
+
+int GridWindow::ColumnLeft(int col) const {
+  int x = 0;
+  const int fixedCols = grid_.FixedCols();
+  for (int c = 0; c < col && c < static_cast<int>(widths_.size()); ++c) x += widths_[static_cast<std::size_t>(c)];
+  return col < fixedCols ? x : x - leftPixel_;
+}
+
+int GridWindow::ColumnAt(int x) const {
+  for (int col = 0; col < static_cast<int>(widths_.size()); ++col) {
+    const int width = widths_[static_cast<std::size_t>(col)];
+    if (width == 0) continue;
+    const int left = ColumnLeft(col);
+    // A scrolled column behind the fixed ones is not there to click.
+    if (col >= grid_.FixedCols() && left + width <= FixedWidth()) continue;
+    if (x >= std::max(left, col >= grid_.FixedCols() ? FixedWidth() : 0) && x < left + width) return col;
+  }
+  return -1;
+}
+
+void GridWindow::UpdateScrollBars() {
+  RECT client;
+  ::GetClientRect(hwnd_, &client);
+  topRow_ = std::clamp(topRow_, 0, std::max(ScrollableRows() - RowsInSight(), 0));
+  const int page = std::max(static_cast<int>(client.right) - FixedWidth(), 1);
+  leftPixel_ = std::clamp(leftPixel_, 0, std::max(ScrollableWidth() - page, 0));
+
+  SCROLLINFO rows{sizeof rows, SIF_RANGE | SIF_PAGE | SIF_POS, 0, std::max(ScrollableRows() - 1, 0),
+                  static_cast<UINT>(RowsInSight()), topRow_, 0};
+  ::SetScrollInfo(hwnd_, SB_VERT, &rows, TRUE);
+  SCROLLINFO columns{sizeof columns, SIF_RANGE | SIF_PAGE | SIF_POS, 0, std::max(ScrollableWidth() - 1, 0),
+                     static_cast<UINT>(page), leftPixel_, 0};
+  ::SetScrollInfo(hwnd_, SB_HORZ, &columns, TRUE);
+}
+
+void GridWindow::ScrollRowsTo(int top) {
+  const int clamped = std::clamp(top, 0, std::max(ScrollableRows() - RowsInSight(), 0));
+  if (clamped == topRow_) return;
+  topRow_ = clamped;
+  UpdateScrollBars();
+  ::InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void GridWindow::ScrollColumnsTo(int left) {
+  leftPixel_ = left;
+  UpdateScrollBars();
+  ::InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void GridWindow::PaintCell(HDC dc, int row, int col, const RECT& cell) {
+  const bool fixed = row < grid_.FixedRows() || col < grid_.FixedCols();
+  const std::optional<GridColor> own = grid_.CellBackColor(row, col);
+  const COLORREF back = own ? ToColorRef(*own) : ::GetSysColor(fixed ? COLOR_BTNFACE : COLOR_WINDOW);
+  ::FillRect(dc, &cell, BrushOf(back));
+  // The lines between cells: the heading's shadow for the fixed ones.
+  RECT right{cell.right - 1, cell.top, cell.right, cell.bottom};
+  RECT bottom{cell.left, cell.bottom - 1, cell.right, cell.bottom};
+  const HBRUSH line = fixed ? ::GetSysColorBrush(COLOR_BTNSHADOW) : BrushOf(kGridLineColor);
+  ::FillRect(dc, &right, line);
+  ::FillRect(dc, &bottom, line);
+
+  const std::u16string text = grid_.TextMatrix(row, col);
+  if (text.empty()) return;
+  const std::wstring wide = Wide(text);
+  const int margin = ::MulDiv(2, dpi_, kDesignDpi);
+  RECT inside{cell.left + margin, cell.top, cell.right - 1 - margin, cell.bottom - 1};
+  // Headings centred; in the cells, numbers to the right, as the grid
+  // control aligns in general.
+  const UINT align = row < grid_.FixedRows() ? DT_CENTER : IsNumberText(text) ? DT_RIGHT : DT_LEFT;
+  ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+  ::DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &inside,
+              align | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+}
+
+void GridWindow::Paint(HDC dc, const RECT& dirty) {
+  RECT client;
+  ::GetClientRect(hwnd_, &client);
+  ::FillRect(dc, &dirty, ::GetSysColorBrush(COLOR_WINDOW));
+  HGDIOBJ oldFont = ::SelectObject(dc, GridFont(dpi_));
+  ::SetBkMode(dc, TRANSPARENT);
+
+  const int fixedRows = std::min(grid_.FixedRows(), grid_.Rows());
+  const int fixedCols = grid_.FixedCols();
+  const int fixedWidth = FixedWidth();
+  std::vector<int> rows;
+  for (int row = 0; row < fixedRows; ++row) rows.push_back(row);
+  const int firstScrolled = static_cast<int>(rows.size());
+  for (int row = fixedRows + topRow_, y = FixedHeight(); row < grid_.Rows() && y < client.bottom;
+       ++row, y += rowHeight_)
+    rows.push_back(row);
+  if (static_cast<int>(rows.size()) > firstScrolled) ++rowPaints_;
+
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const int y = static_cast<int>(i) * rowHeight_;
+    if (y >= dirty.bottom || y + rowHeight_ <= dirty.top) continue;
+    for (int col = 0; col < static_cast<int>(widths_.size()); ++col) {
+      const int width = widths_[static_cast<std::size_t>(col)];
+      if (width == 0) continue;
+      const int x = ColumnLeft(col);
+      if (x >= client.right || x + width <= (col < fixedCols ? 0 : fixedWidth)) continue;
+      // Scrolled columns pass behind the fixed ones.
+      const int save = ::SaveDC(dc);
+      if (col >= fixedCols) ::IntersectClipRect(dc, fixedWidth, 0, client.right, client.bottom);
+      PaintCell(dc, rows[i], col, RECT{x, y, x + width, y + rowHeight_});
+      ::RestoreDC(dc, save);
+    }
+  }
+  if (::GetFocus() == hwnd_) ::DrawFocusRect(dc, &client);
+  ::SelectObject(dc, oldFont);
+}
+
+LRESULT GridWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case kCatchUpMessage:
+      if (catchUpPending_) CatchUp();
+      return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = ::BeginPaint(hwnd_, &ps);
+      // Drawn aside and copied at once, so that nothing flickers.
+      RECT client;
+      ::GetClientRect(hwnd_, &client);
+      HDC memory = ::CreateCompatibleDC(dc);
+      HBITMAP bitmap = ::CreateCompatibleBitmap(dc, std::max<int>(client.right, 1), std::max<int>(client.bottom, 1));
+      HGDIOBJ old = ::SelectObject(memory, bitmap);
+      Paint(memory, client);
+      ::BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+      ::SelectObject(memory, old);
+      ::DeleteObject(bitmap);
+      ::DeleteDC(memory);
+      ::EndPaint(hwnd_, &ps);
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_SIZE:
+      UpdateScrollBars();
+      return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      ::InvalidateRect(hwnd_, nullptr, FALSE);
+      return 0;
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS;
+    case WM_LBUTTONDOWN: {
+      ::SetFocus(hwnd_);
+      const int x = GET_X_LPARAM(lParam);
+      const int y = GET_Y_LPARAM(lParam);
+      if (grid_.FixedRows() > 0 && y < rowHeight_) {
+        const int col = ColumnAt(x);
+        if (col >= grid_.FixedCols() && onHeadingClick) onHeadingClick(col);
+      }
+      return 0;
+    }
+    case WM_MOUSEWHEEL:
+      ScrollRowsTo(topRow_ - GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA * kWheelRows);
+      return 0;
+    case WM_KEYDOWN:
+      switch (wParam) {
+        case VK_UP: ScrollRowsTo(topRow_ - 1); return 0;
+        case VK_DOWN: ScrollRowsTo(topRow_ + 1); return 0;
+        case VK_PRIOR: ScrollRowsTo(topRow_ - RowsInSight()); return 0;
+        case VK_NEXT: ScrollRowsTo(topRow_ + RowsInSight()); return 0;
+        case VK_HOME: ScrollRowsTo(0); return 0;
+        case VK_END: ScrollRowsTo(ScrollableRows()); return 0;
+        case VK_LEFT: ScrollColumnsTo(leftPixel_ - rowHeight_); return 0;
+        case VK_RIGHT: ScrollColumnsTo(leftPixel_ + rowHeight_); return 0;
+        default: break;
+      }
+      break;
+    case WM_VSCROLL:
+    case WM_HSCROLL: {
+      const bool vertical = message == WM_VSCROLL;
+      SCROLLINFO info{sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
+      ::GetScrollInfo(hwnd_, vertical ? SB_VERT : SB_HORZ, &info);
+      const int line = vertical ? 1 : rowHeight_;
+      int position = info.nPos;
+      switch (LOWORD(wParam)) {
+        case SB_LINEUP: position -= line; break;
+        case SB_LINEDOWN: position += line; break;
+        case SB_PAGEUP: position -= static_cast<int>(info.nPage); break;
+        case SB_PAGEDOWN: position += static_cast<int>(info.nPage); break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: position = info.nTrackPos; break;
+        case SB_TOP: position = info.nMin; break;
+        case SB_BOTTOM: position = info.nMax; break;
+        default: return 0;
+      }
+      if (vertical) {
+        ScrollRowsTo(position);
+      } else {
+        ScrollColumnsTo(position);
+      }
+      return 0;
+    }
+    default:
+      break;
+  }
+  return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+}  // namespace pellora::win32

@@ -1,0 +1,90 @@
+#pragma once
+// GridWindow: a grid of the main window on screen, a window of its own that
+// draws a FlexGrid. Only the rows in sight are drawn, so a claim of many
+// thousand persons scrolls as fast as one of ten. The fixed row 0 is the
+// heading and the fixed column 0 marks the rows; both stay in place while
+// the rest scrolls. Columns are as wide as the grid's widths say
+// (ColumnPixelWidths, 0 hiding a column); cells show their text, numbers to
+// the right, on their own background colour. A click on a column heading
+// is reported with the grid's column number.
+//
+// The grid tells the window of every change; the window catches up once the
+// routine that made them has returned (or when Sync asks), so a display of
+// many rows is laid out once, not row by row.
+
+#include <windows.h>
+
+#include <functional>
+#include <vector>
+
+#include "grid/flex_grid.h"
+
+namespace pellora::win32 {
+
+class GridWindow : private GridListener {
+ public:
+  static constexpr const wchar_t* kClassName = L"PelloraFlexGrid";
+
+  // A child window of `parent` at `rect` (pixels) with the control id `id`.
+  // The columns of `equalWidth` that are left to the grid share one width.
+  GridWindow(FlexGrid& grid, HWND parent, int id, const RECT& rect, int dpi, std::vector<int> equalWidth);
+  ~GridWindow() override;
+  GridWindow(const GridWindow&) = delete;
+  GridWindow& operator=(const GridWindow&) = delete;
+
+  HWND hwnd() const { return hwnd_; }
+  FlexGrid& grid() { return grid_; }
+
+  // Told of a click on a column heading: the grid's column.
+  std::function<void(int)> onHeadingClick;
+
+  // Lays out rows and columns as the grid now is, and redraws.
+  void CatchUp();
+
+  // What is drawn, for a test to compare with the model: the pixel width of
+  // each grid column (0 hidden), the row height, the first scrollable row in
+  // sight, and how many times rows have been painted.
+  const std::vector<int>& ColumnWidths() const { return widths_; }
+  int RowHeight() const { return rowHeight_; }
+  int TopRow() const { return topRow_; }
+  int RowPaints() const { return rowPaints_; }
+  // The grid column under a point of the client area, -1 for none.
+  int ColumnAt(int x) const;
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  void Paint(HDC dc, const RECT& dirty);
+  void PaintCell(HDC dc, int row, int col, const RECT& cell);
+  void UpdateScrollBars();
+  void ScrollRowsTo(int top);
+  void ScrollColumnsTo(int left);
+  int FixedWidth() const;
+  int FixedHeight() const;
+  int ScrollableRows() const;
+  int RowsInSight() const;
+  int ScrollableWidth() const;
+  // The x of each grid column's left edge on screen (after scrolling).
+  int ColumnLeft(int col) const;
+
+  void RowsChanged(int, int) override { Changed(); }
+  void ColsChanged(int, int) override { Changed(); }
+  void CellChanged(int, int) override { Changed(); }
+  void RowsReordered(int) override { Changed(); }
+  void LayoutChanged() override { Changed(); }
+  void RefreshRequested() override { Changed(); }
+  void Changed();
+
+  FlexGrid& grid_;
+  HWND hwnd_ = nullptr;
+  int dpi_;
+  std::vector<int> equalWidth_;
+  std::vector<int> widths_;
+  int rowHeight_;
+  int topRow_ = 0;     // first row shown below the fixed rows
+  int leftPixel_ = 0;  // pixels scrolled past at the left, behind the fixed columns
+  bool catchUpPending_ = false;
+  int rowPaints_ = 0;
+};
+
+}  // namespace pellora::win32

@@ -1,0 +1,43 @@
+#pragma once
+// How the windows' design data becomes Win32: colours (a system colour is
+// the user's own), the Japanese UI font, twips as the screen's pixels, and
+// text between the window's UTF-16 and the wide strings of the system.
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#include "controls/controls.h"
+#include "shell/window_design.h"
+
+namespace pellora::win32 {
+
+// A colour property's value: its own colour (0x00BBGGRR is a COLORREF
+// already), or GetSysColor of a system colour, whose index the property
+// carries in its low byte as Windows numbers them.
+COLORREF ToColorRef(OleColor color);
+
+// One brush per colour for the life of the program: the controls ask for
+// their background brush on every paint.
+HBRUSH BrushOf(COLORREF color);
+
+// The dots per inch of the screen the windows are on.
+int ScreenDpi();
+
+// Twips as this screen's pixels: 1440 twips are an inch.
+int ToPixels(int twips, int dpi);
+RECT ToPixels(const TwipsRect& rect, int dpi);
+
+// The windows' text: the Japanese UI font at the design's 9 points.
+HFONT WindowFont(int dpi);
+// The grids' text at the same size, with half-width digits exactly half as
+// wide as a kanji, so that ten-digit numbers fit their thousand twips.
+HFONT GridFont(int dpi);
+
+inline std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+inline std::u16string FromWide(std::wstring_view text) { return std::u16string(text.begin(), text.end()); }
+// The whole text of a window (a caption, an edit box's contents).
+std::u16string WindowText(HWND window);
+
+}  // namespace pellora::win32
