@@ -1,7 +1,11 @@
 // Speed of the main object's queries through IDovrel, each next to the same
-// question asked of the engine directly in the same run: what the automation
-// object adds (VARIANT dates in and out, the enumeration checks, and
-// classifying through each style's IHLDYStyleApply instead of plain data).
+// question asked of the engine's kept classification directly in the same
+// run: what the automation object adds (VARIANT dates in and out, the
+// enumeration checks, the check that no rule changed since the last query).
+// Also: NextDay through IDispatch::Invoke by DISPID, as VBScript and late
+// bound VBA call it; a calendar control drawing a month (Value put and
+// ValueType read for 42 days); and the first query after a change, made
+// through a Day the host holds.
 //
 // The calendar is the Japanese-style one of bench_engine (Saturdays and
 // Sundays off, seventeen yearly holidays and the summer break with
@@ -77,7 +81,7 @@ VARIANT Omitted() {
   return v;
 }
 
-void AddDay(IHLDYStyle* style, const char16_t* key, DayNumber date, DayNumber date2) {
+ComPtr<IDay> AddDay(IHLDYStyle* style, const char16_t* key, DayNumber date, DayNumber date2) {
   ComPtr<IDays> days;
   style->get_Days(days.Receive());
   BSTR text = SysAllocString(key);
@@ -86,6 +90,7 @@ void AddDay(IHLDYStyle* style, const char16_t* key, DayNumber date, DayNumber da
   if (FAILED(days->Add(text, Omitted(), DateArgument(date), second, dvTypeHoliday, day.Receive())))
     std::fprintf(stderr, "Days.Add failed\n");
   SysFreeString(text);
+  return day;
 }
 
 ComPtr<IHLDYStyle> AddStyle(IHLDYStyles* styles, const char16_t* key, dvOverrideConst override_) {
@@ -95,6 +100,12 @@ ComPtr<IHLDYStyle> AddStyle(IHLDYStyles* styles, const char16_t* key, dvOverride
   SysFreeString(text);
   style->put_Override(override_);
   return style;
+}
+
+// A Day of the calendar that the host kept when it added it.
+ComPtr<IDay>& HeldDay() {
+  static ComPtr<IDay> day;
+  return day;
 }
 
 // The same calendar, through the interfaces a host uses.
@@ -110,7 +121,7 @@ ComPtr<IDovrel> DovrelCalendar() {
     AddDay(national.Get(), h.key, Ymd(2000, h.month, h.day), h.toMonth ? Ymd(2000, h.toMonth, h.toDay) : kNullDayNumber);
   }
   ComPtr<IHLDYStyle> yearEnd = AddStyle(styles.Get(), u"YearEnd", dvOverrideNone);
-  AddDay(yearEnd.Get(), u"Break", Ymd(2000, 12, 29), Ymd(2001, 1, 3));
+  HeldDay() = AddDay(yearEnd.Get(), u"Break", Ymd(2000, 12, 29), Ymd(2001, 1, 3));
   BSTR use = SysAllocString(u"National,YearEnd");
   dovrel->put_UseStyles(use);
   SysFreeString(use);
@@ -150,10 +161,21 @@ const std::vector<VARIANT>& RandomDateArguments() {
 // Reads an answer back as a number, so that the work cannot be dropped.
 double Sum(const VARIANT& v) { return v.vt == VT_DATE ? v.date : 0; }
 
+// The engine's calendar, kept for the dates asked about, as after a first
+// round of queries.
+const KeptClassification& Kept() {
+  static const KeptClassification kept = [] {
+    KeptClassification k(Rules());
+    (void)k.Count(Ymd(1899, 1, 1), Ymd(2200, 12, 31), DayCategory::Workday);
+    return k;
+  }();
+  return kept;
+}
+
 // --- DaysInRange over 366001 days --------------------------------------------------
 
 void BM_Engine_DaysInRange(benchmark::State& state) {
-  const CalendarClassifier calendar(Rules());
+  const KeptClassification& calendar = Kept();
   std::int32_t count = 0;
   for (auto _ : state) {
     count = DaysInRange(calendar, kRangeFrom, kRangeTo, DayCategory::Workday).count;
@@ -179,7 +201,7 @@ BENCHMARK(BM_Dovrel_DaysInRange)->Unit(benchmark::kMicrosecond);
 
 template <class Query>
 void EngineOverRandomDates(benchmark::State& state, Query query) {
-  const CalendarClassifier calendar(Rules());
+  const KeptClassification& calendar = Kept();
   for (auto _ : state) {
     std::int64_t sum = 0;
     for (DayNumber d : RandomDates()) sum += query(calendar, d).value_or(0);
@@ -201,51 +223,133 @@ void DovrelOverRandomDates(benchmark::State& state, Query query) {
   }
 }
 
-void BM_Engine_NextDay_Workday(benchmark::State& state) {
-  EngineOverRandomDates(state, [](const DayClassifier& c, DayNumber d) { return NextDay(c, d, DayCategory::Workday); });
-}
-BENCHMARK(BM_Engine_NextDay_Workday)->Unit(benchmark::kMillisecond);
+// Each query twice: of the engine, and through IDovrel.
+#define BENCH_PAIR(Name, engine, dovrel)                                                                \
+  void BM_Engine_##Name(benchmark::State& state) {                                                      \
+    EngineOverRandomDates(state, [](const KeptClassification& c, DayNumber d) { return engine; });      \
+  }                                                                                                      \
+  BENCHMARK(BM_Engine_##Name)->Unit(benchmark::kMillisecond);                                           \
+  void BM_Dovrel_##Name(benchmark::State& state) {                                                      \
+    DovrelOverRandomDates(state, [](IDovrel* o, const VARIANT& d, VARIANT* a) { o->dovrel; });           \
+  }                                                                                                      \
+  BENCHMARK(BM_Dovrel_##Name)->Unit(benchmark::kMillisecond)
 
-void BM_Dovrel_NextDay_Workday(benchmark::State& state) {
-  DovrelOverRandomDates(state, [](IDovrel* o, const VARIANT& d, VARIANT* a) { o->NextDay(d, dvNavWorkday, a); });
-}
-BENCHMARK(BM_Dovrel_NextDay_Workday)->Unit(benchmark::kMillisecond);
+BENCH_PAIR(NextDay_Workday, NextDay(c, d, DayCategory::Workday), NextDay(d, dvNavWorkday, a));
+BENCH_PAIR(PrevDay_Workday, PrevDay(c, d, DayCategory::Workday), PrevDay(d, dvNavWorkday, a));
+BENCH_PAIR(AdjustDate, AdjustDate(c, d, AdjustDirection::NextWorkday), AdjustDate(d, dvNextWorkday, a));
+BENCH_PAIR(DaysFromNow_20Workdays, DaysFromNow(c, d, 20, DayCategory::Workday), DaysFromNow(d, 20, dvWorkdays, a));
+BENCH_PAIR(FirstInWeek_Workday, FirstInWeek(c, d, DayCategory::Workday, kSunday), FirstInWeek(d, dvWorkday, a));
+BENCH_PAIR(LastInWeek_Workday, LastInWeek(c, d, DayCategory::Workday, kSunday), LastInWeek(d, dvWorkday, a));
+BENCH_PAIR(FirstInMonth_Workday, FirstInMonth(c, d, DayCategory::Workday), FirstInMonth(d, dvWorkday, a));
+BENCH_PAIR(LastInMonth_Workday, LastInMonth(c, d, DayCategory::Workday), LastInMonth(d, dvWorkday, a));
+BENCH_PAIR(FirstInYear_Workday, FirstInYear(c, d, DayCategory::Workday), FirstInYear(d, dvWorkday, a));
+BENCH_PAIR(LastInYear_Workday, LastInYear(c, d, DayCategory::Workday), LastInYear(d, dvWorkday, a));
 
-void BM_Engine_AdjustDate(benchmark::State& state) {
-  EngineOverRandomDates(state, [](const DayClassifier& c, DayNumber d) {
-    return AdjustDate(c, d, AdjustDirection::NextWorkday);
-  });
-}
-BENCHMARK(BM_Engine_AdjustDate)->Unit(benchmark::kMillisecond);
+// --- A calendar control drawing a month: 42 days from the Sunday on or before
+// the 1st, each through Value put and ValueType get -------------------------------------
 
-void BM_Dovrel_AdjustDate(benchmark::State& state) {
-  DovrelOverRandomDates(state, [](IDovrel* o, const VARIANT& d, VARIANT* a) { o->AdjustDate(d, dvNextWorkday, a); });
+const std::vector<DayNumber>& MonthGridStarts() {
+  static const std::vector<DayNumber> starts = [] {
+    std::vector<DayNumber> v;
+    for (DayNumber d : RandomDates()) {
+      const DayNumber first = FirstDayOfMonth(d);
+      v.push_back(first - (Weekday(first) - kSunday));
+      if (v.size() == 10000) break;
+    }
+    return v;
+  }();
+  return starts;
 }
-BENCHMARK(BM_Dovrel_AdjustDate)->Unit(benchmark::kMillisecond);
 
-void BM_Engine_DaysFromNow_20Workdays(benchmark::State& state) {
-  EngineOverRandomDates(state, [](const DayClassifier& c, DayNumber d) {
-    return DaysFromNow(c, d, 20, DayCategory::Workday);
-  });
+void BM_Engine_MonthGrid42(benchmark::State& state) {
+  const KeptClassification& calendar = Kept();
+  for (auto _ : state) {
+    std::int64_t sum = 0;
+    for (DayNumber start : MonthGridStarts()) {
+      for (DayNumber d = start; d < start + 42; ++d) sum += ValueType(calendar, d).value_or(0);
+    }
+    benchmark::DoNotOptimize(sum);
+  }
 }
-BENCHMARK(BM_Engine_DaysFromNow_20Workdays)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Engine_MonthGrid42)->Unit(benchmark::kMillisecond);
 
-void BM_Dovrel_DaysFromNow_20Workdays(benchmark::State& state) {
-  DovrelOverRandomDates(state, [](IDovrel* o, const VARIANT& d, VARIANT* a) { o->DaysFromNow(d, 20, dvWorkdays, a); });
+void BM_Dovrel_MonthGrid42(benchmark::State& state) {
+  IDovrel* dovrel = Dovrel();
+  for (auto _ : state) {
+    std::int64_t sum = 0;
+    for (DayNumber start : MonthGridStarts()) {
+      for (DayNumber d = start; d < start + 42; ++d) {
+        dovrel->put_Value(DateArgument(d));
+        dvValueTypeConst type{};
+        dovrel->get_ValueType(&type);
+        sum += static_cast<std::int64_t>(type);
+      }
+    }
+    benchmark::DoNotOptimize(sum);
+  }
 }
-BENCHMARK(BM_Dovrel_DaysFromNow_20Workdays)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Dovrel_MonthGrid42)->Unit(benchmark::kMillisecond);
 
-void BM_Engine_FirstInMonth_Workday(benchmark::State& state) {
-  EngineOverRandomDates(state, [](const DayClassifier& c, DayNumber d) {
-    return FirstInMonth(c, d, DayCategory::Workday);
-  });
-}
-BENCHMARK(BM_Engine_FirstInMonth_Workday)->Unit(benchmark::kMillisecond);
+// --- NextDay through IDispatch::Invoke by DISPID, arguments in reverse order ----------
 
-void BM_Dovrel_FirstInMonth_Workday(benchmark::State& state) {
-  DovrelOverRandomDates(state, [](IDovrel* o, const VARIANT& d, VARIANT* a) { o->FirstInMonth(d, dvWorkday, a); });
+void BM_Invoke_NextDay_Workday(benchmark::State& state) {
+  ComPtr<IDispatch> dispatch;
+  Dovrel()->QueryInterface(IID_IDispatch, dispatch.ReceiveVoid());
+  constexpr DISPID kNextDay = 20;
+  for (auto _ : state) {
+    double sum = 0;
+    for (const VARIANT& d : RandomDateArguments()) {
+      VARIANT arguments[2];
+      VariantInit(&arguments[0]);
+      arguments[0].vt = VT_I4;
+      arguments[0].lVal = dvNavWorkday;
+      arguments[1] = d;
+      DISPPARAMS parameters{arguments, nullptr, 2, 0};
+      VARIANT answer;
+      VariantInit(&answer);
+      dispatch->Invoke(kNextDay, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, &answer, nullptr, nullptr);
+      sum += Sum(answer);
+    }
+    benchmark::DoNotOptimize(sum);
+  }
 }
-BENCHMARK(BM_Dovrel_FirstInMonth_Workday)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Invoke_NextDay_Workday)->Unit(benchmark::kMillisecond);
+
+// --- The first query after a change: a Day the host holds is given a name
+// (every change of a rule counts, its name too), then NextDay ---------------------
+
+void BM_Dovrel_NextDay_FirstAfterChange(benchmark::State& state) {
+  IDovrel* dovrel = Dovrel();
+  IDay* held = HeldDay().Get();
+  BSTR name = SysAllocString(u"Break");
+  for (auto _ : state) {
+    double sum = 0;
+    for (const VARIANT& d : RandomDateArguments()) {
+      held->put_Name(name);
+      VARIANT answer;
+      dovrel->NextDay(d, dvNavWorkday, &answer);
+      sum += Sum(answer);
+    }
+    benchmark::DoNotOptimize(sum);
+  }
+  SysFreeString(name);
+}
+BENCHMARK(BM_Dovrel_NextDay_FirstAfterChange)->Unit(benchmark::kMillisecond);
+
+void BM_Dovrel_DaysInRange_FirstAfterChange(benchmark::State& state) {
+  IDovrel* dovrel = Dovrel();
+  IDay* held = HeldDay().Get();
+  BSTR name = SysAllocString(u"Break");
+  const VARIANT from = DateArgument(kRangeFrom), to = DateArgument(kRangeTo);
+  LONG count = 0;
+  for (auto _ : state) {
+    held->put_Name(name);
+    dovrel->DaysInRange(from, to, dvWorkday, &count);
+    benchmark::DoNotOptimize(count);
+  }
+  SysFreeString(name);
+}
+BENCHMARK(BM_Dovrel_DaysInRange_FirstAfterChange)->Unit(benchmark::kMicrosecond);
 
 // ---------------------------------------------------------------------------------
 // Ratios of each query through IDovrel to the engine's own, from the fastest
@@ -262,18 +366,41 @@ class RatioReporter : public bench::RunTimes {
       const char* unit;
     };
     const Pair pairs[] = {
-        {"DaysInRange, 366001 days", "DaysInRange", double(kLongestRange + 1), "day"},
-        {"NextDay (working day), 100,000 dates", "NextDay_Workday", kDates, "date"},
-        {"AdjustDate, 100,000 dates", "AdjustDate", kDates, "date"},
-        {"DaysFromNow 20 working days, 100,000 dates", "DaysFromNow_20Workdays", kDates, "date"},
-        {"FirstInMonth (working day), 100,000 dates", "FirstInMonth_Workday", kDates, "date"},
+        {"DaysInRange, 366001 days", "DaysInRange", 1, "range"},
+        {"NextDay (working day)", "NextDay_Workday", kDates, "date"},
+        {"PrevDay (working day)", "PrevDay_Workday", kDates, "date"},
+        {"AdjustDate", "AdjustDate", kDates, "date"},
+        {"DaysFromNow 20 working days", "DaysFromNow_20Workdays", kDates, "date"},
+        {"FirstInWeek (working day)", "FirstInWeek_Workday", kDates, "date"},
+        {"LastInWeek (working day)", "LastInWeek_Workday", kDates, "date"},
+        {"FirstInMonth (working day)", "FirstInMonth_Workday", kDates, "date"},
+        {"LastInMonth (working day)", "LastInMonth_Workday", kDates, "date"},
+        {"FirstInYear (working day)", "FirstInYear_Workday", kDates, "date"},
+        {"LastInYear (working day)", "LastInYear_Workday", kDates, "date"},
+        {"Value + ValueType, 42 days", "MonthGrid42", double(MonthGridStarts().size()), "grid"},
     };
-    std::printf("\n%-46s %14s %14s %8s\n", "IDovrel vs the engine", "IDovrel", "engine", "ratio");
+    std::printf("\n%-36s %16s %16s %8s\n", "IDovrel vs the engine", "IDovrel", "engine", "ratio");
     for (const Pair& p : pairs) {
       const Seconds *q = Find("BM_Dovrel_" + p.query), *b = Find("BM_Engine_" + p.query);
       if (!q || !b) continue;
-      std::printf("%-46s %9.2f ns/%-4s %6.2f ns/%-4s %6.2fx\n", p.what, q->cpu * 1e9 / p.units, p.unit,
+      std::printf("%-36s %9.1f ns/%-5s %9.1f ns/%-5s %6.2fx\n", p.what, q->cpu * 1e9 / p.units, p.unit,
                   b->cpu * 1e9 / p.units, p.unit, q->cpu / b->cpu);
+    }
+    if (const Seconds *invoke = Find("BM_Invoke_NextDay_Workday"), *vtable = Find("BM_Dovrel_NextDay_Workday");
+        invoke && vtable) {
+      std::printf("%-36s %9.1f ns/%-5s %9.1f ns/%-5s %6.2fx  (IDispatch::Invoke vs IDovrel)\n", "NextDay by DISPID",
+                  invoke->cpu * 1e9 / kDates, "call", vtable->cpu * 1e9 / kDates, "call", invoke->cpu / vtable->cpu);
+    }
+    if (const Seconds *first = Find("BM_Dovrel_NextDay_FirstAfterChange"), *kept = Find("BM_Dovrel_NextDay_Workday");
+        first && kept) {
+      std::printf("%-36s %9.1f ns/%-5s %9.1f ns/%-5s %6.2fx  (first after a change vs kept)\n", "NextDay after Day.Name",
+                  first->cpu * 1e9 / kDates, "call", kept->cpu * 1e9 / kDates, "call", first->cpu / kept->cpu);
+    }
+    if (const Seconds *first = Find("BM_Dovrel_DaysInRange_FirstAfterChange"), *kept = Find("BM_Dovrel_DaysInRange");
+        first && kept) {
+      std::printf("%-36s %9.1f us/%-5s %9.1f us/%-5s %6.2fx  (first after a change vs kept)\n",
+                  "DaysInRange after Day.Name", first->cpu * 1e6, "range", kept->cpu * 1e6, "range",
+                  first->cpu / kept->cpu);
     }
   }
 };
@@ -287,8 +414,7 @@ int main(int argc, char** argv) {
   // different work.
   LONG viaDovrel = 0;
   Dovrel()->DaysInRange(DateArgument(kRangeFrom), DateArgument(kRangeTo), dvWorkday, &viaDovrel);
-  const CalendarClassifier calendar(Rules());
-  const std::int32_t viaEngine = DaysInRange(calendar, kRangeFrom, kRangeTo, DayCategory::Workday).count;
+  const std::int32_t viaEngine = DaysInRange(Kept(), kRangeFrom, kRangeTo, DayCategory::Workday).count;
   if (viaDovrel != viaEngine) {
     std::fprintf(stderr, "the calendars differ: %d working days through IDovrel, %d in the engine\n", viaDovrel,
                  viaEngine);

@@ -1,5 +1,6 @@
 #include "definitions/day.h"
 
+#include "engine/rules_generation.h"
 #include "frame/errors.h"
 
 namespace dovrel {
@@ -46,6 +47,7 @@ STDMETHODIMP Day::put_Date(VARIANT newVal) {
   if (!day) return DVERR_INVALID_PROPERTY_VALUE;
   if (*day == fields_.Date) return S_OK;
   fields_.Date = *day;
+  engine::NoteRulesChanged();
   notification_.Send();
   return S_OK;
 }
@@ -62,6 +64,7 @@ STDMETHODIMP Day::put_Date2(VARIANT newVal) {
     // Clearing a range end that was not set changes nothing and says nothing.
     const bool wasSet = fields_.HasDate2();
     fields_.Date2 = engine::kNullDayNumber;
+    engine::NoteRulesChanged();
     if (wasSet) notification_.Send();
     return S_OK;
   }
@@ -71,6 +74,7 @@ STDMETHODIMP Day::put_Date2(VARIANT newVal) {
   if (!day) return DVERR_INVALID_PROPERTY_VALUE;
   if (*day == fields_.Date2) return S_OK;
   fields_.Date2 = *day;
+  engine::NoteRulesChanged();
   notification_.Send();
   return S_OK;
 }
@@ -83,6 +87,7 @@ STDMETHODIMP Day::put_Name(BSTR newVal) {
   // Every assignment notifies, the same text included: hosts use it to
   // refresh whatever shows the name.
   name_.SetUpToFirstNull(newVal);
+  engine::NoteRulesChanged();
   notification_.Send();
   return S_OK;
 }
@@ -98,6 +103,7 @@ STDMETHODIMP Day::put_Type(dvDayTypeConst newVal) {
   if (!engine::IsKnownDayType(type)) return DVERR_INVALID_PROPERTY_VALUE;
   if (fields_.Type == type) return S_OK;
   fields_.Type = static_cast<std::int16_t>(type);
+  engine::NoteRulesChanged();
   notification_.Send();
   return S_OK;
 }
@@ -106,6 +112,7 @@ void Day::CopyDefinitionFrom(const Day& other) {
   name_.SetExact(other.name_.Get());
   key_.SetExact(other.key_.Get());
   fields_ = other.fields_;
+  engine::NoteRulesChanged();
 }
 
 HRESULT CreateDay(IUnknown* outer, REFIID riid, void** ppv) { return CreateComObject<Day>(outer, riid, ppv); }

@@ -1,5 +1,7 @@
 #include "definitions/days.h"
 
+#include "engine/rules_generation.h"
+
 namespace dovrel {
 
 namespace {
@@ -66,6 +68,7 @@ STDMETHODIMP Days::Add(BSTR Key, VARIANT Name, VARIANT Date, VARIANT Date2, dvDa
   day->put_Date(Date);
   if (date2Given) day->put_Date2(Date2);
   day->Fields().Type = static_cast<std::int16_t>(type);
+  engine::NoteRulesChanged();
   day->SetNotify(notification_.Window(), notification_.Message());
   if (pVal) {
     *pVal = day;

@@ -5,6 +5,7 @@
 #include "definitions/holiday_styles.h"
 #include "definitions/index_argument.h"
 #include "engine/classification.h"
+#include "engine/rules_generation.h"
 
 namespace dovrel {
 
@@ -49,6 +50,7 @@ HRESULT HolidayStyle::PutColor(OLE_COLOR& field, OLE_COLOR value) {
   if (!IsValidColor(value)) return DVERR_INVALID_PROPERTY_VALUE;
   if (field == value) return S_OK;
   field = value;
+  engine::NoteRulesChanged();
   notification_.Send();
   return S_OK;
 }
@@ -59,6 +61,7 @@ HRESULT HolidayStyle::PutColor(OLE_COLOR& field, OLE_COLOR value) {
 HRESULT HolidayStyle::PutFlag(LONG& field, VARIANT_BOOL value) {
   const VARIANT_BOOL current = field ? VARIANT_TRUE : VARIANT_FALSE;
   field = value ? 1 : 0;
+  engine::NoteRulesChanged();
   if (value != current) notification_.Send();
   return S_OK;
 }
@@ -104,6 +107,7 @@ STDMETHODIMP HolidayStyle::get_Name(BSTR* pVal) { return name_.CopyTo(pVal); }
 
 STDMETHODIMP HolidayStyle::put_Name(BSTR newVal) {
   name_.SetUpToFirstNull(newVal);
+  engine::NoteRulesChanged();
   notification_.Send();
   return S_OK;
 }
@@ -119,6 +123,7 @@ STDMETHODIMP HolidayStyle::put_Override(dvOverrideConst newVal) {
   if (value != dvOverrideNone && value != dvOverrideNextDay) return DVERR_INVALID_PROPERTY_VALUE;
   if (attributes_.override_ == value) return S_OK;
   attributes_.override_ = static_cast<SHORT>(value);
+  engine::NoteRulesChanged();
   notification_.Send();
   return S_OK;
 }
@@ -147,6 +152,7 @@ STDMETHODIMP HolidayStyle::put_Parent(VARIANT newVal) {
   VARIANT previous = parent_;
   parent_ = argument.Detach();
   VariantClear(&previous);
+  engine::NoteRulesChanged();
 
   ComPtr<IHLDYStyle> parent;
   switch (kind) {
@@ -233,7 +239,15 @@ HRESULT HolidayStyle::CopyStyleFrom(const HolidayStyle& source, bool withKeyAndP
     parent_ = copy;
     VariantClear(&previous);
   }
+  engine::NoteRulesChanged();
   return S_OK;
+}
+
+void HolidayStyle::CopyRulesTo(engine::HolidayStyleRules& rules) const {
+  rules.override_next_day = attributes_.override_ == dvOverrideNextDay;
+  rules.days.clear();
+  rules.days.reserve(days_->Members().size());
+  for (const Day* day : days_->Members()) rules.days.push_back(day->Fields());
 }
 
 HRESULT CreateHolidayStyle(IUnknown* outer, REFIID riid, void** ppv) {

@@ -5,6 +5,7 @@
 
 #include "definitions/days.h"
 #include "definitions/internal_interfaces.h"
+#include "engine/classification.h"
 #include "frame/com_object.h"
 
 namespace dovrel {
@@ -76,6 +77,10 @@ class HolidayStyle final : public ComObject<DualInterface<IHLDYStyle, IID_IHLDYS
   // Days), and with withKeyAndParent also its Key and stored Parent value.
   // Sends no notification of the style's own. 0x800A0007 when out of memory.
   HRESULT CopyStyleFrom(const HolidayStyle& source, bool withKeyAndParent);
+
+  // What a classification reads of the style: Override and the fields of
+  // its Days, in collection order. Throws std::bad_alloc.
+  void CopyRulesTo(engine::HolidayStyleRules& rules) const;
 
  protected:
   IUnknown* FindInterface(REFIID riid) override;

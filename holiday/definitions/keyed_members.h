@@ -4,6 +4,10 @@
 //
 // Member is Day or HolidayStyle: an object of ours with a Key() field and an
 // AsDispatch() interface, created stand-alone (never aggregated).
+//
+// Every change of membership or of a key counts as a change of calendar
+// rules (engine/rules_generation.h), after it is made: a style's Days are
+// what it marks, and the styles and their keys what the style list reads.
 #pragma once
 
 #include <new>
@@ -14,6 +18,7 @@
 #include "definitions/key_index.h"
 #include "definitions/snapshot_enum.h"
 #include "definitions/values.h"
+#include "engine/rules_generation.h"
 #include "frame/errors.h"
 
 namespace dovrel {
@@ -101,6 +106,7 @@ class KeyedMembers {
       return DVERR_OUT_OF_MEMORY;
     }
     members_.insert(members_.begin() + position, member);
+    engine::NoteRulesChanged();
     return S_OK;
   }
   HRESULT Append(Member* member) { return Insert(Count(), member); }
@@ -124,6 +130,7 @@ class KeyedMembers {
       return DVERR_OUT_OF_MEMORY;
     }
     members_.insert(members_.end(), added.begin(), added.end());  // within the capacity reserved
+    engine::NoteRulesChanged();
     return S_OK;
   }
 
@@ -135,6 +142,7 @@ class KeyedMembers {
     if (!member->Key().IsEmpty()) index_.EraseIfAt(member->Key().View(), position);
     members_.erase(members_.begin() + position);
     index_.ShiftDownAfter(position);
+    engine::NoteRulesChanged();
     return member;
   }
 
@@ -152,13 +160,16 @@ class KeyedMembers {
     } catch (const std::bad_alloc&) {
       return DVERR_OUT_OF_MEMORY;
     }
+    engine::NoteRulesChanged();
     return S_OK;
   }
 
   // Empties the collection; the references go to the caller.
   std::vector<Member*> TakeAll() {
     index_.Clear();
-    return std::exchange(members_, {});
+    std::vector<Member*> all = std::exchange(members_, {});
+    engine::NoteRulesChanged();
+    return all;
   }
 
   // Gives the member at 0-based position nIndex a new key, in the form it
@@ -192,6 +203,7 @@ class KeyedMembers {
     if (!member->Key().IsEmpty()) index_.EraseIfAt(member->Key().View(), nIndex);
     member->Key().Adopt(stored);
     *changed = true;
+    engine::NoteRulesChanged();
     return S_OK;
   }
 

@@ -65,17 +65,27 @@ IUnknown* dvDovrel::FindInterface(REFIID riid) {
   return nullptr;
 }
 
-// --- Classification -------------------------------------------------------------
+// --- The kept classification ------------------------------------------------------
 
-void dvDovrel::ClassifyRange(engine::CellRun run) const {
-  engine::ClassifyRange(run, weekRests_, styleList_, [this](engine::CellRun cells, std::int32_t index) {
-    // The list follows the collection through ResolveUseStyles; a position
-    // the collection does not have (which no change of membership leaves
-    // behind) marks nothing rather than reading past it.
-    if (index < 0 || index >= styles_->StyleCount()) return;
-    styles_->StyleApplyAt(index)->ApplyToRange(cells.cells.data(), cells.first, static_cast<LONG>(cells.cells.size()),
-                                               index + 1);
-  });
+const engine::KeptClassification& dvDovrel::CalendarAfterChange(std::uint64_t generation) {
+  // The copy reuses the memory of the last one.
+  engine::CalendarRules& rules = calendarRules_;
+  rules.week_rests = weekRests_;
+  rules.style_list = styleList_;
+  // Only the styles in use are copied; the others stay empty at their
+  // positions, so that the list's indexes and style numbers mean what they
+  // mean in the collection. The list follows the collection through
+  // ResolveUseStyles; a position it does not have (which no change of
+  // membership leaves behind) marks nothing rather than reading past it.
+  rules.styles.resize(static_cast<std::size_t>(styles_->StyleCount()));
+  for (engine::HolidayStyleRules& style : rules.styles) style.days.clear();
+  for (const std::int32_t index : styleList_) {
+    if (index < 0 || index >= styles_->StyleCount()) continue;
+    styles_->StyleAt(index)->CopyRulesTo(rules.styles[static_cast<std::size_t>(index)]);
+  }
+  calendar_.Reset(rules);
+  calendarGeneration_ = generation;
+  return calendar_;
 }
 
 // --- The style list and the style-search continuation ---------------------------
@@ -112,6 +122,7 @@ void dvDovrel::ResolveUseStyles() {
   } catch (const std::bad_alloc&) {
     // The list keeps the styles read so far; each of them is a member.
   }
+  RulesChanged();
   FollowContinuation();
 }
 
@@ -135,6 +146,8 @@ STDMETHODIMP dvDovrel::put_UseStyles(BSTR newVal) {
     SysFreeString(accepted);
     return E_OUTOFMEMORY;
   }
+  // A refused text may have changed the list too.
+  RulesChanged();
   if (outcome == engine::UseStylesOutcome::Refused) {
     SysFreeString(accepted);
     // The list may hold the styles accepted before the failing piece.
@@ -166,9 +179,9 @@ STDMETHODIMP dvDovrel::get_Value(VARIANT* pVal) {
 }
 
 STDMETHODIMP dvDovrel::put_Value(VARIANT newVal) {
-  const std::optional<engine::DayNumber> day = ValueDate(newVal);
-  if (!day) return DVERR_INVALID_PROPERTY_VALUE;
-  value_ = *day;
+  engine::DayNumber day;
+  if (!ReadValueDate(newVal, &day)) return DVERR_INVALID_PROPERTY_VALUE;
+  value_ = day;
   return S_OK;
 }
 
@@ -180,10 +193,12 @@ STDMETHODIMP dvDovrel::get_ValueIsNull(VARIANT_BOOL* pVal) {
 
 STDMETHODIMP dvDovrel::get_ValueType(dvValueTypeConst* pVal) {
   if (!pVal) return E_POINTER;
-  const LONG type = engine::IsValidDayNumber(value_)
-                        ? LONG(engine::ClassifyDay(*this, value_) & engine::cell_flag::kValueType)
-                        : LONG(dvValueNull);
-  StoreEnumResult(pVal, type);
+  try {
+    const std::optional<std::uint16_t> flags = engine::ValueType(Calendar(), value_);
+    StoreEnumResult(pVal, flags ? LONG(*flags) : LONG(dvValueNull));
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
   return S_OK;
 }
 
@@ -199,6 +214,7 @@ STDMETHODIMP dvDovrel::put_WeekRests(SHORT Index, dvWeekRestsConst newVal) {
   // Sixteen bits per weekday: dvAllWeeks (-1) keeps every bit, larger values
   // keep their low half.
   weekRests_[static_cast<std::size_t>(Index - 1)] = static_cast<std::int16_t>(EnumArgument(newVal));
+  RulesChanged();
   return S_OK;
 }
 
@@ -211,6 +227,7 @@ STDMETHODIMP dvDovrel::get_StartOfWeek(dvWeekdayConst* pVal) {
 STDMETHODIMP dvDovrel::put_StartOfWeek(dvWeekdayConst newVal) {
   const LONG weekday = EnumArgument(newVal);
   if (!IsWeekday(weekday)) return DVERR_INVALID_PROPERTY_VALUE;
+  // Not a rule of the classification: the week queries read it when asked.
   startOfWeek_ = static_cast<int>(weekday);
   return S_OK;
 }
@@ -262,10 +279,10 @@ template <class Choice, class Answer>
 HRESULT dvDovrel::AnswerDate(const std::optional<Choice>& choice, const VARIANT& date, VARIANT* pVal, Answer answer) {
   if (!choice) return DVERR_INVALID_ARGUMENT;
   if (!pVal) return E_POINTER;
-  const std::optional<engine::DayNumber> day = QueryDate(date, value_);
-  if (!day) return DVERR_INVALID_ARGUMENT;
+  engine::DayNumber day;
+  if (!ReadQueryDate(date, value_, &day)) return DVERR_INVALID_ARGUMENT;
   try {
-    WriteDateAnswer(answer(*day, *choice), pVal);
+    WriteDateAnswer(answer(day, *choice), pVal);
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   }
@@ -274,59 +291,59 @@ HRESULT dvDovrel::AnswerDate(const std::optional<Choice>& choice, const VARIANT&
 
 STDMETHODIMP dvDovrel::NextDay(VARIANT Date, dvDayNavConst Type, VARIANT* pVal) {
   return AnswerDate(engine::CategoryFromDayNav(EnumArgument(Type)), Date, pVal,
-                    [this](engine::DayNumber d, engine::DayCategory c) { return engine::NextDay(*this, d, c); });
+                    [this](engine::DayNumber d, engine::DayCategory c) { return engine::NextDay(Calendar(), d, c); });
 }
 
 STDMETHODIMP dvDovrel::PrevDay(VARIANT Date, dvDayNavConst Type, VARIANT* pVal) {
   return AnswerDate(engine::CategoryFromDayNav(EnumArgument(Type)), Date, pVal,
-                    [this](engine::DayNumber d, engine::DayCategory c) { return engine::PrevDay(*this, d, c); });
+                    [this](engine::DayNumber d, engine::DayCategory c) { return engine::PrevDay(Calendar(), d, c); });
 }
 
 STDMETHODIMP dvDovrel::AdjustDate(VARIANT Date, dvAdjustDateConst Option, VARIANT* pVal) {
   return AnswerDate(engine::AdjustDirectionFrom(EnumArgument(Option)), Date, pVal,
                     [this](engine::DayNumber d, engine::AdjustDirection direction) {
-                      return engine::AdjustDate(*this, d, direction);
+                      return engine::AdjustDate(Calendar(), d, direction);
                     });
 }
 
 STDMETHODIMP dvDovrel::DaysFromNow(VARIANT Date, SHORT Days, dvDateTypeExConst Type, VARIANT* pVal) {
   return AnswerDate(engine::CategoryFromDateTypeEx(EnumArgument(Type)), Date, pVal,
                     [this, Days](engine::DayNumber d, engine::DayCategory c) {
-                      return engine::DaysFromNow(*this, d, Days, c);
+                      return engine::DaysFromNow(Calendar(), d, Days, c);
                     });
 }
 
 STDMETHODIMP dvDovrel::FirstInMonth(VARIANT Date, dvDateTypeConst Type, VARIANT* pVal) {
   return AnswerDate(engine::CategoryFromDateType(EnumArgument(Type)), Date, pVal,
-                    [this](engine::DayNumber d, engine::DayCategory c) { return engine::FirstInMonth(*this, d, c); });
+                    [this](engine::DayNumber d, engine::DayCategory c) { return engine::FirstInMonth(Calendar(), d, c); });
 }
 
 STDMETHODIMP dvDovrel::LastInMonth(VARIANT Date, dvDateTypeConst Type, VARIANT* pVal) {
   return AnswerDate(engine::CategoryFromDateType(EnumArgument(Type)), Date, pVal,
-                    [this](engine::DayNumber d, engine::DayCategory c) { return engine::LastInMonth(*this, d, c); });
+                    [this](engine::DayNumber d, engine::DayCategory c) { return engine::LastInMonth(Calendar(), d, c); });
 }
 
 STDMETHODIMP dvDovrel::FirstInYear(VARIANT Date, dvDateTypeConst Type, VARIANT* pVal) {
   return AnswerDate(engine::CategoryFromDateType(EnumArgument(Type)), Date, pVal,
-                    [this](engine::DayNumber d, engine::DayCategory c) { return engine::FirstInYear(*this, d, c); });
+                    [this](engine::DayNumber d, engine::DayCategory c) { return engine::FirstInYear(Calendar(), d, c); });
 }
 
 STDMETHODIMP dvDovrel::LastInYear(VARIANT Date, dvDateTypeConst Type, VARIANT* pVal) {
   return AnswerDate(engine::CategoryFromDateType(EnumArgument(Type)), Date, pVal,
-                    [this](engine::DayNumber d, engine::DayCategory c) { return engine::LastInYear(*this, d, c); });
+                    [this](engine::DayNumber d, engine::DayCategory c) { return engine::LastInYear(Calendar(), d, c); });
 }
 
 STDMETHODIMP dvDovrel::FirstInWeek(VARIANT Date, dvDateTypeConst Type, VARIANT* pVal) {
   return AnswerDate(engine::CategoryFromDateType(EnumArgument(Type)), Date, pVal,
                     [this](engine::DayNumber d, engine::DayCategory c) {
-                      return engine::FirstInWeek(*this, d, c, startOfWeek_);
+                      return engine::FirstInWeek(Calendar(), d, c, startOfWeek_);
                     });
 }
 
 STDMETHODIMP dvDovrel::LastInWeek(VARIANT Date, dvDateTypeConst Type, VARIANT* pVal) {
   return AnswerDate(engine::CategoryFromDateType(EnumArgument(Type)), Date, pVal,
                     [this](engine::DayNumber d, engine::DayCategory c) {
-                      return engine::LastInWeek(*this, d, c, startOfWeek_);
+                      return engine::LastInWeek(Calendar(), d, c, startOfWeek_);
                     });
 }
 
@@ -339,7 +356,7 @@ STDMETHODIMP dvDovrel::DaysInRange(VARIANT Date1, VARIANT Date2, dvDateTypeConst
   const std::optional<engine::DayNumber> to = RequiredQueryDate(Date2);
   if (!to) return DVERR_INVALID_ARGUMENT;
   try {
-    const engine::RangeCount counted = engine::DaysInRange(*this, *from, *to, *category);
+    const engine::RangeCount counted = engine::DaysInRange(Calendar(), *from, *to, *category);
     if (counted.status == engine::RangeStatus::TooLong)
       return kErrors.Raise(IDS_E_RANGE_OVER_1000_YEARS, DVERR_RANGE_OVER_1000_YEARS);
     *pVal = counted.count;  // -1 for an invalid end
@@ -359,7 +376,7 @@ STDMETHODIMP dvDovrel::DatesInRange(VARIANT Date1, VARIANT Date2, VARIANT* Array
   const std::optional<engine::DayNumber> to = RequiredQueryDate(Date2);
   if (!to) return DVERR_INVALID_ARGUMENT;
   try {
-    const engine::RangeDates listed = engine::DatesInRange(*this, *from, *to, *category);
+    const engine::RangeDates listed = engine::DatesInRange(Calendar(), *from, *to, *category);
     switch (listed.status) {
       case engine::RangeStatus::TooLong:
         return kErrors.Raise(IDS_E_RANGE_OVER_1000_YEARS, DVERR_RANGE_OVER_1000_YEARS);

@@ -1,9 +1,9 @@
 // dvDovrel: the main object, what host programs create to ask calendar
 // questions. It holds the engine state (the weekly rest rules, the styles in
 // use, the reference date) and its own HolidayStyles collection, and answers
-// every question through the engine's queries: it classifies days by handing
-// each style in use its turn through IHLDYStyleApply, and converts between
-// the interface's VARIANTs and day numbers. No calendar rule lives here.
+// every question through the engine's queries over the classification it
+// keeps between calls, and converts between the interface's VARIANTs and day
+// numbers. No calendar rule lives here.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +12,9 @@
 #include "definitions/internal_interfaces.h"
 #include "definitions/values.h"
 #include "engine/classification.h"
+#include "engine/kept_classification.h"
 #include "engine/queries.h"
+#include "engine/rules_generation.h"
 #include "engine/use_styles.h"
 #include "frame/com_object.h"
 #include "frame/ole_string.h"
@@ -20,8 +22,7 @@
 namespace dovrel {
 
 class dvDovrel final : public ComObject<DualInterface<IDovrel, IID_IDovrel>, SupportsErrorInfoFor<IID_IDovrel>>,
-                       private HolidayStylesOwner,
-                       private engine::DayClassifier {
+                       private HolidayStylesOwner {
  public:
   explicit dvDovrel(IUnknown* outer);
   ~dvDovrel() override;
@@ -64,11 +65,21 @@ class dvDovrel final : public ComObject<DualInterface<IDovrel, IID_IDovrel>, Sup
   // HolidayStylesOwner: the collection's membership changed.
   void ResolveUseStyles() override;
 
-  // engine::DayClassifier: the weekly rest days, then each style in use in
-  // list order, through its IHLDYStyleApply, numbered by its position.
-  void ClassifyRange(engine::CellRun run) const override;
-  bool StyleListEmpty() const override { return styleList_.empty(); }
-  bool NoWeekRests() const override { return engine::HasNoWeekRests(weekRests_); }
+  // The kept classification, made again from the current rules when any
+  // object of the process changed rules since it was made (the weekly rules,
+  // the styles in use and their Days are copied in; the blocks are
+  // classified as queries touch them). Throws std::bad_alloc.
+  const engine::KeptClassification& Calendar() {
+    // The count is read before the rules are copied: a change made after
+    // this point moves it again, and the next query copies once more.
+    const std::uint64_t generation = engine::RulesGeneration();
+    if (generation == calendarGeneration_) [[likely]] return calendar_;
+    return CalendarAfterChange(generation);
+  }
+  const engine::KeptClassification& CalendarAfterChange(std::uint64_t generation);
+  // A change of the object's own rules: counted like every other, so that
+  // this object and any other make their classification again.
+  static void RulesChanged() { engine::NoteRulesChanged(); }
 
   // The shape every single-date query shares: the enumeration checked first,
   // then the date (Value when omitted), then the answer written.
@@ -99,6 +110,12 @@ class dvDovrel final : public ComObject<DualInterface<IDovrel, IID_IDovrel>, Sup
   engine::WeekRests weekRests_{};   // indexed by weekday - 1
   engine::StyleList styleList_;     // 0-based positions in styles_, in the order of application
   StyleSearchContinuation continuation_;
+
+  // Not engine state: what the queries answer from, and the count of rule
+  // changes it was made under (none yet: every count differs from it).
+  engine::CalendarRules calendarRules_;  // the copy of the rules it was made from
+  engine::KeptClassification calendar_;
+  std::uint64_t calendarGeneration_ = ~std::uint64_t{0};
 };
 
 HRESULT CreatedvDovrel(IUnknown* outer, REFIID riid, void** ppv);

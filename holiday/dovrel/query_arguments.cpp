@@ -39,15 +39,6 @@ std::optional<engine::DayNumber> ValueDate(const VARIANT& argument) {
   return day;
 }
 
-void WriteDateAnswer(engine::DayAnswer answer, VARIANT* result) {
-  if (answer && engine::IsValidDayNumber(*answer)) {
-    result->vt = VT_DATE;
-    result->date = engine::AutomationDateFromDayNumber(*answer);
-  } else {
-    result->vt = VT_NULL;
-  }
-}
-
 HRESULT WriteDateArray(std::span<const engine::DayNumber> days, VARIANT* array) {
   if (days.size() > std::numeric_limits<ULONG>::max()) return E_OUTOFMEMORY;
   SAFEARRAY* made = SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(days.size()));

@@ -22,6 +22,17 @@ namespace dovrel {
 // supported range is no failure: it is a day number that is not valid, and
 // the query answers Null, -1 or FALSE for it.
 std::optional<engine::DayNumber> QueryDate(const VARIANT& argument, engine::DayNumber value);
+// The same, with a date as hosts pass it most often read on the spot (every
+// other kind goes the whole way above); false when the coercion fails.
+inline bool ReadQueryDate(const VARIANT& argument, engine::DayNumber value, engine::DayNumber* day) {
+  if (argument.vt == VT_DATE) {
+    *day = engine::DayNumberFromAutomationDate(argument.date);
+    return true;
+  }
+  const std::optional<engine::DayNumber> read = QueryDate(argument, value);
+  if (read) *day = *read;
+  return read.has_value();
+}
 
 // Date2 of the range queries, which has no default: the same rules, except
 // that an omitted argument is coerced like any other value, and fails.
@@ -31,11 +42,28 @@ std::optional<engine::DayNumber> RequiredQueryDate(const VARIANT& argument);
 // anything else is coerced (Empty gives 1899-12-30). Nothing when the
 // coercion fails or the date lies outside 0100-01-01 ... 9999-12-31.
 std::optional<engine::DayNumber> ValueDate(const VARIANT& argument);
+// The same, with a date taken on the spot; false when Value is refused.
+inline bool ReadValueDate(const VARIANT& argument, engine::DayNumber* day) {
+  if (argument.vt == VT_DATE) {
+    *day = engine::DayNumberFromAutomationDate(argument.date);
+    return engine::IsValidDayNumber(*day);
+  }
+  const std::optional<engine::DayNumber> read = ValueDate(argument);
+  if (read) *day = *read;
+  return read.has_value();
+}
 
 // A date answer: VT_DATE, or VT_NULL when there is none. The result is
 // written over whatever the caller's VARIANT held, without clearing it: it is
 // an out argument, whose old content the caller owns.
-void WriteDateAnswer(engine::DayAnswer answer, VARIANT* result);
+inline void WriteDateAnswer(engine::DayAnswer answer, VARIANT* result) {
+  if (answer && engine::IsValidDayNumber(*answer)) {
+    result->vt = VT_DATE;
+    result->date = engine::AutomationDateFromDayNumber(*answer);
+  } else {
+    result->vt = VT_NULL;
+  }
+}
 
 // DatesInRange's Array: a new one-dimensional array of VT_DATE VARIANTs,
 // lower bound 0, written into *array without releasing what it held (an out

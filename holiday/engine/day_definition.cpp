@@ -8,16 +8,14 @@ namespace dovrel::engine {
 YearlyRange::YearlyRange(const DayDefinition& def) {
   const CivilDate from = CivilFromDayNumber(def.Date);
   const CivilDate to = CivilFromDayNumber(def.Date2);
-  m1_ = from.month;
-  d1_ = from.day;
-  m2_ = to.month;
-  d2_ = to.day;
-  span_ = to.year - from.year;
+  from_ = RecurringDay(from.month, from.day);
+  to_ = RecurringDay(to.month, to.day);
+  span_ = static_cast<int>(to.year - from.year);
 }
 
-DayInterval YearlyRange::Occurrence(int s) const {
-  const DayNumber a = DayNumberFromCivil(s, m1_, d1_).day;
-  const DayNumber b = DayNumberFromCivil(s + span_, m2_, d2_).day;
+DayInterval YearlyRange::Occurrence(int s, MarchFirsts& march_firsts) const {
+  const DayNumber a = from_.In(s, march_firsts).day;
+  const DayNumber b = to_.In(std::int64_t{s} + span_, march_firsts).day;
   return {std::min(a, b), std::max(a, b)};
 }
 
@@ -36,8 +34,9 @@ bool MatchesYearly(const DayDefinition& def, DayNumber d) {
   // one that ends at Date2's month/day in d's year (the same one when the
   // range stays inside a year). Any occurrence between those two starts
   // before d's year and ends after it.
-  const int y = day.year;
-  return Within(range.Occurrence(y), d) || Within(range.Occurrence(y - range.span()), d) ||
+  const int y = static_cast<int>(day.year);
+  MarchFirsts march_firsts(y);
+  return Within(range.Occurrence(y, march_firsts), d) || Within(range.Occurrence(y - range.span(), march_firsts), d) ||
          std::abs(range.span()) >= 2;
 }
 

@@ -56,13 +56,17 @@ struct DayInterval {
 // occurrences come out the same whatever their overlaps.
 class YearlyRange {
  public:
+  YearlyRange() = default;  // 1 January to 1 January of the same year
   explicit YearlyRange(const DayDefinition& def);
 
   int span() const { return span_; }
-  DayInterval Occurrence(int s) const;
+  // March firsts around the years asked about make each occurrence two
+  // additions.
+  DayInterval Occurrence(int s, MarchFirsts& march_firsts) const;
 
  private:
-  int m1_, d1_, m2_, d2_, span_;
+  RecurringDay from_, to_;
+  int span_ = 0;
 };
 
 // Whether the definition covers day d, read from the definition alone.

@@ -8,6 +8,9 @@
 // all convert by the same rules.
 #pragma once
 
+#include <array>
+#include <climits>
+#include <cstddef>
 #include <cstdint>
 
 #include "common/civil_date.h"
@@ -43,7 +46,16 @@ using common::IsLeapYear;
 // automation dates: -1.5 is 1899-12-29 12:00 and belongs to 1899-12-29.
 // NaN, infinities and values whose day number would not fit 32 bits have no
 // date; they give the null day number instead of an undefined conversion.
-DayNumber DayNumberFromAutomationDate(double date);
+// Only doubles whose truncation fits comfortably in 64 bits are converted
+// (the comparison is false for NaN as well), and the conversion to an
+// integer is itself the truncation toward zero.
+constexpr DayNumber DayNumberFromAutomationDate(double date) {
+  constexpr double kLimit = 4.0e9;
+  if (!(date > -kLimit && date < kLimit)) return kNullDayNumber;
+  const std::int64_t n = static_cast<std::int64_t>(date) + kAutomationEpochDay;
+  if (n < INT32_MIN || n > INT32_MAX) return kNullDayNumber;
+  return static_cast<DayNumber>(n);
+}
 
 constexpr double AutomationDateFromDayNumber(DayNumber n) {
   return static_cast<double>(n) - kAutomationEpochDay;
@@ -82,6 +94,71 @@ constexpr ClampedDayNumber DayNumberFromCivil(std::int64_t year, int month, int 
   if (clamped) day = length;
   return {static_cast<DayNumber>(common::DaysFromCivil(year, month, day) + kCivilEpochDay), clamped};
 }
+
+// The day numbers of 1 March of the years around a run of days, each worked
+// out once: a run asks for the same few years once per definition.
+class MarchFirsts {
+ public:
+  explicit MarchFirsts(std::int64_t around_year) : first_year_(around_year - kWindow / 2) {}
+  DayNumber Of(std::int64_t year) {
+    const std::int64_t k = year - first_year_;
+    if (k < 0 || k >= kWindow) return DayNumberFromCivil(year, 3, 1).day;
+    if (!((known_ >> k) & 1)) {
+      days_[static_cast<std::size_t>(k)] = DayNumberFromCivil(year, 3, 1).day;
+      known_ |= static_cast<std::uint8_t>(1u << k);
+    }
+    return days_[static_cast<std::size_t>(k)];
+  }
+
+ private:
+  static constexpr std::int64_t kWindow = 8;
+  std::int64_t first_year_;
+  std::array<DayNumber, kWindow> days_{};
+  std::uint8_t known_ = 0;
+};
+
+// A month and day that recur every year (a yearly holiday, an end of a
+// yearly range), found in any year with an addition.
+//
+// Counted from 1 March, the days before a month and day are the same in
+// every year: February, the one month whose length changes, comes last (the
+// March-based year of common/civil_date.h). So a month and day falls a fixed
+// number of days after 1 March of the March-based year that holds it: of
+// its own year, or of the year before for January and February. That number
+// is taken from a leap year, where every month and day exists. Only
+// 29 February is missing in other years: there the count lands on 1 March,
+// and the day is cut back to 28 February, as DayNumberFromCivil cuts it.
+class RecurringDay {
+ public:
+  RecurringDay() = default;  // 1 January
+  // Month 1-12, day 1 to the month's length in a leap year.
+  constexpr RecurringDay(int month, int day)
+      : month_(month),
+        day_(day),
+        after_march_first_(static_cast<int>(common::DaysFromCivil(2000, month, day) -
+                                            (month <= 2 ? kMarchFirst1999 : kMarchFirst2000))),
+        february_29_(month == 2 && day == 29) {}
+
+  int month() const { return month_; }
+  int day() const { return day_; }
+
+  // Worked out in 64 bits and cut to 32 at the end, as DayNumberFromCivil
+  // does: years far beyond the supported range (a Matches asked about any
+  // 32-bit day) give the same day numbers as there, never an overflow.
+  ClampedDayNumber In(std::int64_t year, MarchFirsts& march_firsts) const {
+    const std::int64_t n = std::int64_t{march_firsts.Of(month_ <= 2 ? year - 1 : year)} + after_march_first_;
+    if (february_29_ && !IsLeapYear(year)) return {static_cast<DayNumber>(n - 1), true};
+    return {static_cast<DayNumber>(n), false};
+  }
+
+ private:
+  static constexpr std::int64_t kMarchFirst1999 = common::DaysFromCivil(1999, 3, 1);
+  static constexpr std::int64_t kMarchFirst2000 = common::DaysFromCivil(2000, 3, 1);
+
+  int month_ = 1, day_ = 1;
+  int after_march_first_ = 306;  // 1 January
+  bool february_29_ = false;
+};
 
 // Day number to year/month/day; defined for every 32-bit value.
 constexpr CivilDate CivilFromDayNumber(DayNumber day_number) {

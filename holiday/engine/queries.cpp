@@ -1,89 +1,82 @@
 #include "engine/queries.h"
 
 #include <algorithm>
-#include <limits>
-#include <memory>
+#include <array>
+#include <cstddef>
+#include <cstdint>
 
 namespace dovrel::engine {
 
 namespace {
 
-// One buffer for all the chunks of a walk. Cells are not zeroed here: the
-// classification writes every one of them.
-class CellBuffer {
+DayAnswer Found(const FindNthResult& r) { return r.missing == 0 ? DayAnswer(r.day) : std::nullopt; }
+
+DayAnswer FindFirst(const KeptClassification& calendar, DayNumber lo, DayNumber hi, DayCategory category) {
+  return Found(FindNth(calendar, lo, hi, category, +1, 1));
+}
+
+DayAnswer FindLast(const KeptClassification& calendar, DayNumber lo, DayNumber hi, DayCategory category) {
+  return Found(FindNth(calendar, lo, hi, category, -1, 1));
+}
+
+// The n-th day of the category from `from` on, up to 9999-12-31 or down to
+// 0100-01-01: from the date itself, for the walks of NextDay, PrevDay,
+// AdjustDate and DaysFromNow.
+DayAnswer WalkForward(const KeptClassification& calendar, DayNumber from, DayCategory category, std::int32_t n) {
+  return Found(FindNth(calendar, from, kLastValidDay, category, +1, n));
+}
+DayAnswer WalkBackward(const KeptClassification& calendar, DayNumber from, DayCategory category, std::int32_t n) {
+  return Found(FindNth(calendar, kFirstValidDay, from, category, -1, n));
+}
+
+// The first day of every year of the supported range and of the year after
+// it, worked out once through the calendar conversion when the library is
+// built: the month and year queries find their period with a look-up or two
+// instead of a conversion of every date, which would cost them as much as
+// the bit scan that answers them.
+class YearStarts {
  public:
-  std::span<DayCell> Take(std::size_t count) {
-    if (count > capacity_) {
-      cells_ = std::make_unique_for_overwrite<DayCell[]>(count);
-      capacity_ = count;
+  constexpr YearStarts() {
+    for (std::int64_t k = 0; k < std::int64_t(starts_.size()); ++k) {
+      starts_[static_cast<std::size_t>(k)] = DayNumberFromCivil(kFirstYear + k, 1, 1).day;
     }
-    return {cells_.get(), count};
   }
+
+  // The year of a valid date, counted from 0100. The estimate from the mean
+  // length of a year is never late and at most one year early in the range
+  // (the test of every day of the range sees it).
+  std::size_t YearIndex(DayNumber date) const {
+    auto k = static_cast<std::size_t>((std::int64_t{date} - kFirstValidDay) * 400 / 146097);
+    if (starts_[k + 1] <= date) ++k;
+    return k;
+  }
+  DayNumber Start(std::size_t k) const { return starts_[k]; }
 
  private:
-  std::unique_ptr<DayCell[]> cells_;
-  std::size_t capacity_ = 0;
+  static constexpr std::int64_t kFirstYear = 100;
+  std::array<DayNumber, 9999 - 100 + 2> starts_{};
 };
 
-// lo ... hi classified together with lo - 1, the day a holiday can be moved
-// from onto lo. Callers keep lo - 1 ... hi inside 32 bits.
-CellRun ClassifyWithDayBefore(const DayClassifier& classifier, DayNumber lo, DayNumber hi, CellBuffer& buffer) {
-  const CellRun run{lo - 1, buffer.Take(static_cast<std::size_t>(hi - lo) + 2)};
-  classifier.ClassifyRange(run);
-  return run;
+constexpr YearStarts kYearStarts;
+
+// The days of a year before the end of each month, in a common and a leap year.
+constexpr std::array<std::array<std::int16_t, 12>, 2> kMonthEnds{{
+    {31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334, 365},
+    {31, 60, 91, 121, 152, 182, 213, 244, 274, 305, 335, 366},
+}};
+
+DayInterval YearOf(DayNumber date) {
+  const std::size_t k = kYearStarts.YearIndex(date);
+  return {kYearStarts.Start(k), kYearStarts.Start(k + 1) - 1};
 }
 
-// Holidays need a style in use and rest days a rest rule; without them no
-// day can be of the category, and nothing needs classifying.
-bool CanNeverMatch(const DayClassifier& classifier, DayCategory category) {
-  return (category == DayCategory::Holiday && classifier.StyleListEmpty()) ||
-         (category == DayCategory::Weekend && classifier.NoWeekRests());
-}
-
-// Calls body with the category's test as a plain function, so the per-day
-// loops do not switch on the category for every day.
-template <class Body>
-decltype(auto) WithCategoryTest(DayCategory category, Body&& body) {
-  switch (category) {
-    case DayCategory::Holiday: return body(IsHoliday);
-    case DayCategory::Workday: return body(IsWorkday);
-    case DayCategory::Weekend: return body(IsRestDay);
-    case DayCategory::WeekendOrHoliday: return body(IsRestDayOrHoliday);
-    case DayCategory::AnyDay: break;
-  }
-  return body([](std::uint16_t) { return true; });
-}
-
-FindNthResult FindNthIn(const DayClassifier& classifier, DayNumber lo, DayNumber hi, DayCategory category,
-                        int direction, std::int32_t n, CellBuffer& buffer) {
-  if (lo > hi || n <= 0 || CanNeverMatch(classifier, category)) return {n, kNullDayNumber};
-  const CellRun run = ClassifyWithDayBefore(classifier, lo, hi, buffer);
-  return WithCategoryTest(category, [&](auto in_category) -> FindNthResult {
-    if (direction > 0) {
-      for (DayNumber d = lo;; ++d) {
-        if (in_category(run[d].flags) && --n == 0) return {0, d};
-        if (d == hi) break;
-      }
-    } else {
-      for (DayNumber d = hi;; --d) {
-        if (in_category(run[d].flags) && --n == 0) return {0, d};
-        if (d == lo) break;
-      }
-    }
-    return {n, kNullDayNumber};
-  });
-}
-
-DayAnswer FindFirst(const DayClassifier& classifier, DayNumber lo, DayNumber hi, DayCategory category) {
-  CellBuffer buffer;
-  const FindNthResult r = FindNthIn(classifier, lo, hi, category, +1, 1, buffer);
-  return r.missing == 0 ? DayAnswer(r.day) : std::nullopt;
-}
-
-DayAnswer FindLast(const DayClassifier& classifier, DayNumber lo, DayNumber hi, DayCategory category) {
-  CellBuffer buffer;
-  const FindNthResult r = FindNthIn(classifier, lo, hi, category, -1, 1, buffer);
-  return r.missing == 0 ? DayAnswer(r.day) : std::nullopt;
+DayInterval MonthOf(DayNumber date) {
+  const DayInterval year = YearOf(date);
+  const auto& ends = kMonthEnds[year.hi - year.lo == 365 ? 1 : 0];
+  const std::int32_t day_of_year = date - year.lo;
+  std::size_t m = static_cast<std::size_t>(day_of_year / 32);  // at most one month early
+  if (day_of_year >= ends[m]) ++m;
+  return {year.lo + (m > 0 ? ends[m - 1] : 0), year.lo + ends[m] - 1};
 }
 
 struct OrderedRange {
@@ -104,127 +97,79 @@ OrderedRange CheckRange(DayNumber date1, DayNumber date2) {
 
 }  // namespace
 
-std::uint16_t ClassifyDay(const DayClassifier& classifier, DayNumber d) {
-  if (d == std::numeric_limits<DayNumber>::min()) return 0;  // no day before it to classify
-  DayCell cells[2];
-  classifier.ClassifyRange(CellRun{d - 1, cells});
-  return cells[1].flags;
-}
-
-FindNthResult FindNth(const DayClassifier& classifier, DayNumber lo, DayNumber hi, DayCategory category,
+FindNthResult FindNth(const KeptClassification& calendar, DayNumber lo, DayNumber hi, DayCategory category,
                       int direction, std::int32_t n) {
-  CellBuffer buffer;
-  return FindNthIn(classifier, std::max(lo, kFirstValidDay), std::min(hi, kLastValidDay), category, direction, n,
-                   buffer);
+  lo = std::max(lo, kFirstValidDay);
+  hi = std::min(hi, kLastValidDay);
+  if (lo > hi || n <= 0 || calendar.CanNeverMatch(category)) return {n, kNullDayNumber};
+  return calendar.FindNth(lo, hi, category, direction, n);
 }
 
-namespace detail {
-
-DayAnswer WalkForward(const DayClassifier& classifier, DayNumber from, DayCategory category, std::int32_t n,
-                      std::int32_t chunk_days) {
-  if (!IsValidDayNumber(from) || chunk_days < 1) return std::nullopt;
-  CellBuffer buffer;
-  for (DayNumber lo = from;;) {
-    const DayNumber hi = static_cast<DayNumber>(std::min<std::int64_t>(std::int64_t(lo) + chunk_days - 1, kLastValidDay));
-    const FindNthResult r = FindNthIn(classifier, lo, hi, category, +1, n, buffer);
-    if (r.missing == 0) return r.day;
-    n = r.missing;
-    if (hi == kLastValidDay) return std::nullopt;
-    lo = hi + 1;
-  }
-}
-
-DayAnswer WalkBackward(const DayClassifier& classifier, DayNumber from, DayCategory category, std::int32_t n,
-                       std::int32_t chunk_days) {
-  if (!IsValidDayNumber(from) || chunk_days < 1) return std::nullopt;
-  CellBuffer buffer;
-  for (DayNumber hi = from;;) {
-    const DayNumber lo = static_cast<DayNumber>(std::max<std::int64_t>(std::int64_t(hi) - chunk_days + 1, kFirstValidDay));
-    const FindNthResult r = FindNthIn(classifier, lo, hi, category, -1, n, buffer);
-    if (r.missing == 0) return r.day;
-    n = r.missing;
-    if (lo == kFirstValidDay) return std::nullopt;
-    hi = lo - 1;
-  }
-}
-
-}  // namespace detail
-
-DayAnswer NextDay(const DayClassifier& classifier, DayNumber date, DayCategory category) {
+DayAnswer NextDay(const KeptClassification& calendar, DayNumber date, DayCategory category) {
   const std::int64_t start = std::int64_t(date) + 1;
   if (start < kFirstValidDay || start > kLastValidDay) return std::nullopt;
   if (category == DayCategory::AnyDay) return static_cast<DayNumber>(start);
-  return detail::WalkForward(classifier, static_cast<DayNumber>(start), category, 1, kWalkChunkDays);
+  return WalkForward(calendar, static_cast<DayNumber>(start), category, 1);
 }
 
-DayAnswer PrevDay(const DayClassifier& classifier, DayNumber date, DayCategory category) {
+DayAnswer PrevDay(const KeptClassification& calendar, DayNumber date, DayCategory category) {
   const std::int64_t start = std::int64_t(date) - 1;
   if (start < kFirstValidDay || start > kLastValidDay) return std::nullopt;
   if (category == DayCategory::AnyDay) return static_cast<DayNumber>(start);
-  return detail::WalkBackward(classifier, static_cast<DayNumber>(start), category, 1, kWalkChunkDays);
+  return WalkBackward(calendar, static_cast<DayNumber>(start), category, 1);
 }
 
-DayAnswer AdjustDate(const DayClassifier& classifier, DayNumber date, AdjustDirection direction) {
+DayAnswer AdjustDate(const KeptClassification& calendar, DayNumber date, AdjustDirection direction) {
   if (!IsValidDayNumber(date)) return std::nullopt;
-  // Most dates already are working days; two cells answer that.
-  if (IsWorkday(ClassifyDay(classifier, date))) return date;
-  return direction == AdjustDirection::NextWorkday
-             ? detail::WalkForward(classifier, date, DayCategory::Workday, 1, kWalkChunkDays)
-             : detail::WalkBackward(classifier, date, DayCategory::Workday, 1, kWalkChunkDays);
+  return direction == AdjustDirection::NextWorkday ? WalkForward(calendar, date, DayCategory::Workday, 1)
+                                                   : WalkBackward(calendar, date, DayCategory::Workday, 1);
 }
 
-DayAnswer DaysFromNow(const DayClassifier& classifier, DayNumber date, std::int16_t days, DayCategory category) {
+DayAnswer DaysFromNow(const KeptClassification& calendar, DayNumber date, std::int16_t days, DayCategory category) {
   if (!IsValidDayNumber(date)) return std::nullopt;
   if (days == 0) return date;
   const std::int32_t count = days > 0 ? std::int32_t(days) : -std::int32_t(days);  // -32768 counts 32768
-  return days > 0 ? detail::WalkForward(classifier, date, category, count, kWalkChunkDays)
-                  : detail::WalkBackward(classifier, date, category, count, kWalkChunkDays);
+  return days > 0 ? WalkForward(calendar, date, category, count) : WalkBackward(calendar, date, category, count);
 }
 
-RangeCount DaysInRange(const DayClassifier& classifier, DayNumber date1, DayNumber date2, DayCategory category) {
+RangeCount DaysInRange(const KeptClassification& calendar, DayNumber date1, DayNumber date2, DayCategory category) {
   const OrderedRange range = CheckRange(date1, date2);
   if (range.status == RangeStatus::InvalidEnd) return {range.status, -1};
   if (range.status == RangeStatus::TooLong) return {range.status, 0};
-  if (CanNeverMatch(classifier, category)) return {RangeStatus::Answered, 0};
-  CellBuffer buffer;
-  const CellRun run = ClassifyWithDayBefore(classifier, range.lo, range.hi, buffer);
-  const auto count = CountInCategory(run.cells.subspan(1), category);
-  return {RangeStatus::Answered, static_cast<std::int32_t>(count)};
+  if (calendar.CanNeverMatch(category)) return {RangeStatus::Answered, 0};
+  return {RangeStatus::Answered, static_cast<std::int32_t>(calendar.Count(range.lo, range.hi, category))};
 }
 
-RangeDates DatesInRange(const DayClassifier& classifier, DayNumber date1, DayNumber date2, DayCategory category) {
+RangeDates DatesInRange(const KeptClassification& calendar, DayNumber date1, DayNumber date2, DayCategory category) {
   const OrderedRange range = CheckRange(date1, date2);
-  if (range.status != RangeStatus::Answered || CanNeverMatch(classifier, category)) return {range.status, {}};
-  CellBuffer buffer;
-  const CellRun run = ClassifyWithDayBefore(classifier, range.lo, range.hi, buffer);
+  if (range.status != RangeStatus::Answered || calendar.CanNeverMatch(category)) return {range.status, {}};
   RangeDates result{RangeStatus::Answered, {}};
-  WithCategoryTest(category, [&](auto in_category) {
-    for (DayNumber d = range.lo;; ++d) {
-      if (in_category(run[d].flags)) result.days.push_back(d);
-      if (d == range.hi) break;
-    }
-  });
+  calendar.AppendDays(range.lo, range.hi, category, result.days);
   return result;
 }
 
-DayAnswer FirstInMonth(const DayClassifier& classifier, DayNumber date, DayCategory category) {
+DayAnswer FirstInMonth(const KeptClassification& calendar, DayNumber date, DayCategory category) {
   if (!IsValidDayNumber(date)) return std::nullopt;
-  return FindFirst(classifier, FirstDayOfMonth(date), LastDayOfMonth(date), category);
+  const DayInterval month = MonthOf(date);
+  return FindFirst(calendar, month.lo, month.hi, category);
 }
 
-DayAnswer LastInMonth(const DayClassifier& classifier, DayNumber date, DayCategory category) {
+DayAnswer LastInMonth(const KeptClassification& calendar, DayNumber date, DayCategory category) {
   if (!IsValidDayNumber(date)) return std::nullopt;
-  return FindLast(classifier, FirstDayOfMonth(date), LastDayOfMonth(date), category);
+  const DayInterval month = MonthOf(date);
+  return FindLast(calendar, month.lo, month.hi, category);
 }
 
-DayAnswer FirstInYear(const DayClassifier& classifier, DayNumber date, DayCategory category) {
+DayAnswer FirstInYear(const KeptClassification& calendar, DayNumber date, DayCategory category) {
   if (!IsValidDayNumber(date)) return std::nullopt;
-  return FindFirst(classifier, FirstDayOfYear(date), LastDayOfYear(date), category);
+  const DayInterval year = YearOf(date);
+  return FindFirst(calendar, year.lo, year.hi, category);
 }
 
-DayAnswer LastInYear(const DayClassifier& classifier, DayNumber date, DayCategory category) {
+DayAnswer LastInYear(const KeptClassification& calendar, DayNumber date, DayCategory category) {
   if (!IsValidDayNumber(date)) return std::nullopt;
-  return FindLast(classifier, FirstDayOfYear(date), LastDayOfYear(date), category);
+  const DayInterval year = YearOf(date);
+  return FindLast(calendar, year.lo, year.hi, category);
 }
 
 DayNumber WeekStart(DayNumber date, int start_of_week) {
@@ -239,26 +184,16 @@ DayInterval WeekOf(DayNumber date, int start_of_week) {
 }
 }  // namespace
 
-DayAnswer FirstInWeek(const DayClassifier& classifier, DayNumber date, DayCategory category, int start_of_week) {
+DayAnswer FirstInWeek(const KeptClassification& calendar, DayNumber date, DayCategory category, int start_of_week) {
   if (!IsValidDayNumber(date)) return std::nullopt;
   const DayInterval week = WeekOf(date, start_of_week);
-  return FindFirst(classifier, week.lo, week.hi, category);
+  return FindFirst(calendar, week.lo, week.hi, category);
 }
 
-DayAnswer LastInWeek(const DayClassifier& classifier, DayNumber date, DayCategory category, int start_of_week) {
+DayAnswer LastInWeek(const KeptClassification& calendar, DayNumber date, DayCategory category, int start_of_week) {
   if (!IsValidDayNumber(date)) return std::nullopt;
   const DayInterval week = WeekOf(date, start_of_week);
-  return FindLast(classifier, week.lo, week.hi, category);
-}
-
-void CalendarClassifier::ClassifyRange(CellRun run) const {
-  engine::ClassifyRange(run, rules_.week_rests, rules_.style_list, [this](CellRun cells, std::int32_t index) {
-    // An index the collection no longer has is skipped; the list follows the
-    // collection only through ResolveUseStyles.
-    if (index < 0 || static_cast<std::size_t>(index) >= rules_.styles.size()) return;
-    const HolidayStyleRules& style = rules_.styles[static_cast<std::size_t>(index)];
-    ApplyToRange(cells, style.days, style.override_next_day, index + 1);
-  });
+  return FindLast(calendar, week.lo, week.hi, category);
 }
 
 }  // namespace dovrel::engine

@@ -1,16 +1,18 @@
 // The questions the main object answers: the next or previous day of a kind,
 // stepping over non-working days, counting days of a kind, listing them, and
-// the first or last such day in a week, month or year.
+// the first or last such day in a week, month or year, and what kind of day
+// a date is.
 //
-// Every query classifies the days it needs afresh through a DayClassifier
-// and reads the cells only through the category tests of day_cell.h; none
-// of them marks or moves anything itself. Answers are day numbers, or
-// nothing where the interface answers Null; turning them into VARIANTs,
-// checking enumerations (CategoryFromDayNav ...) and raising errors is the
-// automation layer's part.
+// Every query reads the days it needs from a KeptClassification, which
+// classifies the blocks a query touches the first time and keeps them, and
+// reads them only through the category tests of day_cell.h; none of them
+// marks or moves anything itself. Answers are day numbers, or nothing where
+// the interface answers Null; turning them into VARIANTs, checking
+// enumerations (CategoryFromDayNav ...) and raising errors is the automation
+// layer's part.
 //
-// A classification buffer that cannot be obtained throws std::bad_alloc,
-// which the automation layer reports as E_OUTOFMEMORY.
+// Memory for the kept classification that cannot be obtained throws
+// std::bad_alloc, which the automation layer reports as E_OUTOFMEMORY.
 #pragma once
 
 #include <cstdint>
@@ -20,45 +22,28 @@
 #include "engine/classification.h"
 #include "engine/day_cell.h"
 #include "engine/day_number.h"
-#include "engine/use_styles.h"
+#include "engine/kept_classification.h"
 
 namespace dovrel::engine {
 
-// Whatever can classify runs of days: the main object's engine state, or
-// the plain-data CalendarClassifier below.
-class DayClassifier {
- public:
-  virtual ~DayClassifier() = default;
-  // Writes every cell of the run (the cells arrive in any state).
-  virtual void ClassifyRange(CellRun run) const = 0;
-  virtual bool StyleListEmpty() const = 0;
-  virtual bool NoWeekRests() const = 0;  // all seven WeekRests are 0
-};
-
-// The flags of day d, classified together with the day before so that a
-// holiday moved from d - 1 onto d is seen. ValueType is this & 31.
-std::uint16_t ClassifyDay(const DayClassifier& classifier, DayNumber d);
+// ValueType: the flags of a valid date without flag 32, nothing for a date
+// outside the supported range (dvValueNull).
+inline std::optional<std::uint16_t> ValueType(const KeptClassification& calendar, DayNumber date) {
+  if (!IsValidDayNumber(date)) return std::nullopt;
+  return calendar.ValueType(date);
+}
 
 // The longest range DaysInRange and DatesInRange accept: 366000 days between
 // the two ends (366001 days including both).
 inline constexpr std::int32_t kLongestRange = 366000;
 
-// The walks of NextDay, PrevDay, DaysFromNow and AdjustDate classify 366
-// days at a time.
-inline constexpr std::int32_t kWalkChunkDays = 366;
-
-struct FindNthResult {
-  std::int32_t missing;  // matches still missing; 0 = found
-  DayNumber day;         // the n-th match when missing is 0
-};
-
 // The n-th day of the category in lo ... hi, counted from lo upwards
-// (direction +1) or from hi downwards (-1). The days lo - 1 ... hi are
-// classified, so that a holiday moved from lo - 1 onto lo is seen. Holidays
-// with an empty style list, and rest days without any rest rule, cannot
-// match: the count comes back untouched at once. Days outside the supported
-// range are never examined (lo and hi are cut to it).
-FindNthResult FindNth(const DayClassifier& classifier, DayNumber lo, DayNumber hi, DayCategory category,
+// (direction +1) or from hi downwards (-1), as a classification of
+// lo - 1 ... hi would find it (a holiday moved from lo - 1 onto lo is seen).
+// Holidays with an empty style list, and rest days without any rest rule,
+// cannot match: the count comes back untouched at once. Days outside the
+// supported range are never examined (lo and hi are cut to it).
+FindNthResult FindNth(const KeptClassification& calendar, DayNumber lo, DayNumber hi, DayCategory category,
                       int direction, std::int32_t n);
 
 using DayAnswer = std::optional<DayNumber>;  // nothing = Null
@@ -66,8 +51,8 @@ using DayAnswer = std::optional<DayNumber>;  // nothing = Null
 // From the day after (before) date to 9999-12-31 (0100-01-01): the first day
 // of the category. AnyDay is simply the next (previous) day. A start outside
 // the supported range answers nothing.
-DayAnswer NextDay(const DayClassifier& classifier, DayNumber date, DayCategory category);
-DayAnswer PrevDay(const DayClassifier& classifier, DayNumber date, DayCategory category);
+DayAnswer NextDay(const KeptClassification& calendar, DayNumber date, DayCategory category);
+DayAnswer PrevDay(const KeptClassification& calendar, DayNumber date, DayCategory category);
 
 // dvAdjustDateConst
 enum class AdjustDirection { PrevWorkday = 0, NextWorkday = 1 };
@@ -79,14 +64,14 @@ constexpr std::optional<AdjustDirection> AdjustDirectionFrom(std::int32_t dvAdju
 
 // The date itself when it is a working day, else the nearest working day in
 // the direction; nothing when the walk leaves the supported range.
-DayAnswer AdjustDate(const DayClassifier& classifier, DayNumber date, AdjustDirection direction);
+DayAnswer AdjustDate(const KeptClassification& calendar, DayNumber date, AdjustDirection direction);
 
 // Counting |days| days of the category from the date itself (the date is the
 // first day examined), forward for days > 0 and backward for days < 0: the
 // day on which the count is reached. |days| is read as an unsigned 16-bit
 // number, so -32768 counts 32768 days back. days = 0 gives the date whatever
 // its kind.
-DayAnswer DaysFromNow(const DayClassifier& classifier, DayNumber date, std::int16_t days, DayCategory category);
+DayAnswer DaysFromNow(const KeptClassification& calendar, DayNumber date, std::int16_t days, DayCategory category);
 
 enum class RangeStatus {
   Answered,
@@ -101,7 +86,7 @@ struct RangeCount {
 
 // The days of the category from the earlier through the later end, both
 // included; the ends may come in either order.
-RangeCount DaysInRange(const DayClassifier& classifier, DayNumber date1, DayNumber date2, DayCategory category);
+RangeCount DaysInRange(const KeptClassification& calendar, DayNumber date1, DayNumber date2, DayCategory category);
 
 struct RangeDates {
   RangeStatus status;
@@ -110,13 +95,13 @@ struct RangeDates {
   // InvalidEnd and TooLong.
   std::vector<DayNumber> days;
 };
-RangeDates DatesInRange(const DayClassifier& classifier, DayNumber date1, DayNumber date2, DayCategory category);
+RangeDates DatesInRange(const KeptClassification& calendar, DayNumber date1, DayNumber date2, DayCategory category);
 
 // The first or last day of the category in the date's calendar month or year.
-DayAnswer FirstInMonth(const DayClassifier& classifier, DayNumber date, DayCategory category);
-DayAnswer LastInMonth(const DayClassifier& classifier, DayNumber date, DayCategory category);
-DayAnswer FirstInYear(const DayClassifier& classifier, DayNumber date, DayCategory category);
-DayAnswer LastInYear(const DayClassifier& classifier, DayNumber date, DayCategory category);
+DayAnswer FirstInMonth(const KeptClassification& calendar, DayNumber date, DayCategory category);
+DayAnswer LastInMonth(const KeptClassification& calendar, DayNumber date, DayCategory category);
+DayAnswer FirstInYear(const KeptClassification& calendar, DayNumber date, DayCategory category);
+DayAnswer LastInYear(const KeptClassification& calendar, DayNumber date, DayCategory category);
 
 // The week of the date is the seven days from the latest start_of_week
 // weekday (1 = Sunday ... 7 = Saturday) on or before it. Near the ends of the
@@ -128,42 +113,7 @@ DayNumber WeekStart(DayNumber date, int start_of_week);  // of a valid date
 // The initial StartOfWeek from the user's locale, whose first day of the week
 // is a digit 0 = Monday ... 6 = Sunday.
 constexpr int StartOfWeekFromLocaleDigit(int digit) { return (digit + 1) % 7 + 1; }
-DayAnswer FirstInWeek(const DayClassifier& classifier, DayNumber date, DayCategory category, int start_of_week);
-DayAnswer LastInWeek(const DayClassifier& classifier, DayNumber date, DayCategory category, int start_of_week);
-
-// A classifier over plain data: the weekly rules, the styles of the
-// collection in order, and the style list. It reads the rules it is given,
-// which must outlive it.
-struct HolidayStyleRules {
-  bool override_next_day = false;  // Override = dvOverrideNextDay
-  std::vector<DayDefinition> days;
-};
-
-struct CalendarRules {
-  WeekRests week_rests{};
-  std::vector<HolidayStyleRules> styles;  // HolidayStyles in collection order
-  StyleList style_list;                   // 0-based indexes into styles
-};
-
-class CalendarClassifier final : public DayClassifier {
- public:
-  explicit CalendarClassifier(const CalendarRules& rules) : rules_(rules) {}
-  explicit CalendarClassifier(CalendarRules&&) = delete;  // it would outlive them
-  void ClassifyRange(CellRun run) const override;
-  bool StyleListEmpty() const override { return rules_.style_list.empty(); }
-  bool NoWeekRests() const override { return HasNoWeekRests(rules_.week_rests); }
-
- private:
-  const CalendarRules& rules_;
-};
-
-namespace detail {
-// The walks with a chosen chunk length. Their answers do not depend on it;
-// the tests prove that with chunks of a few days.
-DayAnswer WalkForward(const DayClassifier& classifier, DayNumber from, DayCategory category, std::int32_t n,
-                      std::int32_t chunk_days);
-DayAnswer WalkBackward(const DayClassifier& classifier, DayNumber from, DayCategory category, std::int32_t n,
-                       std::int32_t chunk_days);
-}  // namespace detail
+DayAnswer FirstInWeek(const KeptClassification& calendar, DayNumber date, DayCategory category, int start_of_week);
+DayAnswer LastInWeek(const KeptClassification& calendar, DayNumber date, DayCategory category, int start_of_week);
 
 }  // namespace dovrel::engine

@@ -41,7 +41,7 @@ bool IsKind(std::uint16_t f, Kind kind) {
 
 }  // namespace
 
-Oracle::Oracle(IDovrel* dovrel) {
+Oracle::Oracle(IDovrel* dovrel, const std::vector<int>* inUse) {
   for (int weekday = 1; weekday <= 7; ++weekday) {
     dvWeekRestsConst rule{};
     EXPECT_EQ(dovrel->get_WeekRests(static_cast<SHORT>(weekday), &rule), S_OK);
@@ -82,13 +82,16 @@ Oracle::Oracle(IDovrel* dovrel) {
     }
     styles_.push_back(std::move(read));
   }
-  inUse_ = *ReadUseStyles(UseStylesOf(dovrel), styles_, true);
+  inUse_ = inUse ? *inUse : *ReadUseStyles(UseStylesOf(dovrel), styles_, true);
 }
 
-std::optional<std::vector<int>> Oracle::ReadUseStyles(std::u16string_view text, const std::vector<OracleStyle>& styles,
-                                                      bool skipFailing) {
+namespace {
+
+// The styles a text names, piece by piece: a style's position, or nothing
+// for a piece that names none (empty pieces are skipped).
+std::vector<std::optional<int>> PiecesOf(std::u16string_view text, const std::vector<OracleStyle>& styles) {
   text = text.substr(0, std::min(text.find(u'\0'), text.size()));
-  std::vector<int> list;
+  std::vector<std::optional<int>> pieces;
   std::size_t start = 0;
   while (start <= text.size()) {
     std::size_t comma = text.find(u',', start);
@@ -114,12 +117,32 @@ std::optional<std::vector<int>> Oracle::ReadUseStyles(std::u16string_view text, 
           if (SameKey(styles[s].key, piece)) found = static_cast<int>(s);
       }
     }
+    pieces.push_back(found);
+  }
+  return pieces;
+}
+
+}  // namespace
+
+std::optional<std::vector<int>> Oracle::ReadUseStyles(std::u16string_view text, const std::vector<OracleStyle>& styles,
+                                                      bool skipFailing) {
+  std::vector<int> list;
+  for (const std::optional<int>& found : PiecesOf(text, styles)) {
     if (!found) {
       if (skipFailing) continue;
       return std::nullopt;
     }
     // Runs of the same style count once.
     if (list.empty() || list.back() != *found) list.push_back(*found);
+  }
+  return list;
+}
+
+std::vector<int> Oracle::AcceptedBeforeFailure(std::u16string_view text, const std::vector<OracleStyle>& styles) {
+  std::vector<int> list;
+  for (const std::optional<int>& found : PiecesOf(text, styles)) {
+    if (!found) break;
+    list.push_back(*found);
   }
   return list;
 }

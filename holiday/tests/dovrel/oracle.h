@@ -33,13 +33,19 @@ enum class Kind { Holiday, Workday, Weekend, WeekendOrHoliday, Any };
 class Oracle {
  public:
   // Everything read from the object: WeekRests, StartOfWeek, every style
-  // and Day of HolidayStyles, and the styles in use from the UseStyles text.
-  explicit Oracle(IDovrel* dovrel);
+  // and Day of HolidayStyles, and the styles in use: from the UseStyles
+  // text, read as after a change of membership, or as given (a caller that
+  // follows the list through changes that do not read the text again).
+  explicit Oracle(IDovrel* dovrel, const std::vector<int>* inUse = nullptr);
 
   // The styles in use, 0-based, read from a text the way the object reads
   // it; skipFailing for ResolveUseStyles, else nothing when a piece fails.
   static std::optional<std::vector<int>> ReadUseStyles(std::u16string_view text, const std::vector<OracleStyle>& styles,
                                                        bool skipFailing);
+  // What a refused text leaves in the list: the styles of the pieces before
+  // the failing one, runs not reduced (nothing when the first piece fails,
+  // and the list stays as it was).
+  static std::vector<int> AcceptedBeforeFailure(std::u16string_view text, const std::vector<OracleStyle>& styles);
   // The styles in use after the membership of the collection changed: the
   // stored text read again, failing pieces skipped.
   const std::vector<int>& InUse() const { return inUse_; }

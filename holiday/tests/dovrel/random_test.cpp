@@ -2,9 +2,17 @@
 // calendars built through the public interfaces: random weekly rules, styles
 // with random yearly days and ranges (across year ends too), one-off forced
 // holidays and working days, random Override, random UseStyles texts, and
-// then a change of membership. Deterministic seeds.
+// then a change of membership. Then long sequences of changes of every kind,
+// made the ways a host makes them, each followed by queries: an answer the
+// main object kept from before a change shows as a difference. Deterministic
+// seeds; DOVREL_RANDOM_OPERATIONS sets the length of the sequences for runs
+// by hand.
+#include <cstdlib>
 #include <random>
+#include <utility>
 
+#include "definitions/holiday_style.h"
+#include "definitions/holiday_styles.h"
 #include "tests/dovrel/oracle.h"
 #include "tests/dovrel/support.h"
 
@@ -270,6 +278,11 @@ struct Checker {
         d = day.date + Uniform(rng, -2, 2) + (day.type == dvTypeHoliday ? 365 * Uniform(rng, 0, 30) : 0);
       }
     }
+    About(d);
+  }
+
+  // One query of any kind about d.
+  void About(std::int64_t d) {
     SCOPED_TRACE(DateText(d));
     switch (Uniform(rng, 0, 6)) {
       case 0: ValueType(d); break;
@@ -279,6 +292,33 @@ struct Checker {
       case 4: Ranges(d); break;
       case 5: Periods(d); break;
       default: Styles(d); break;
+    }
+  }
+
+  // After a change: the kind of some of the days it touched, the days of
+  // each kind around one of them, and then queries about those days or
+  // any other, so that whatever the object kept from before the change and
+  // still answers from shows.
+  void AfterChange(const std::vector<std::int64_t>& touched, int queries) {
+    if (!touched.empty()) {
+      for (int k = 0; k < 4; ++k) ValueType(touched[static_cast<std::size_t>(Uniform(rng, 0, int(touched.size()) - 1))]);
+      const std::int64_t d = touched[static_cast<std::size_t>(Uniform(rng, 0, int(touched.size()) - 1))];
+      if (Valid(d - 200) && Valid(d + 200)) {
+        SCOPED_TRACE(DateText(d));
+        for (LONG type = dvHoliday; type <= dvWeekend; ++type) {
+          LONG count = -7;
+          ASSERT_EQ(dovrel->DaysInRange(Var::Day(d - 200).v, Var::Day(d + 200).v, AsEnum<dvDateTypeConst>(type), &count),
+                    S_OK);
+          EXPECT_EQ(count, oracle.DaysInRange(d - 200, d + 200, KindOfDateType(type))) << "type " << type;
+        }
+      }
+    }
+    for (int q = 0; q < queries; ++q) {
+      if (touched.empty() || Chance(rng, 0.4)) {
+        Any();
+      } else {
+        About(touched[static_cast<std::size_t>(Uniform(rng, 0, int(touched.size()) - 1))] + Uniform(rng, -3, 3));
+      }
     }
   }
 };
@@ -310,6 +350,382 @@ TEST_F(RandomComparison, EveryQueryAgreesWithTheOracle) {
     Oracle oracle(dovrel.Get());
     Checker check{dovrel.Get(), oracle, rng};
     for (int q = 0; q < kQueriesPerCalendar / 2; ++q) check.Any();
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Changes interleaved with queries.
+
+// The operations of one run (changes and queries together): a few thousand
+// in the tests, as many as DOVREL_RANDOM_OPERATIONS says by hand.
+long InterleavedOperations() {
+  const char* text = std::getenv("DOVREL_RANDOM_OPERATIONS");
+  const long given = text ? std::strtol(text, nullptr, 10) : 0;
+#if defined(__SANITIZE_ADDRESS__)
+  return given > 0 ? given : 1500;
+#else
+  return given > 0 ? given : 6000;
+#endif
+}
+
+ComPtr<IStream> NewStream() {
+  ComPtr<IStream> stream;
+  EXPECT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, stream.Receive()), S_OK);
+  return stream;
+}
+
+void Rewind(IStream* stream) {
+  LARGE_INTEGER start{};
+  EXPECT_EQ(stream->Seek(start, STREAM_SEEK_SET, nullptr), S_OK);
+}
+
+ComPtr<IPersistStream> PersistOf(IUnknown* collection) {
+  ComPtr<IPersistStream> persist;
+  EXPECT_EQ(collection->QueryInterface(IID_IPersistStream, persist.ReceiveVoid()), S_OK);
+  return persist;
+}
+
+// The host: what it was handed and still holds (styles and Days, inside
+// the collection or no longer), and the style list the main object must
+// have, followed through every change as the object's rules say.
+class Host {
+ public:
+  Host(IDovrel* dovrel, Rng& rng) : dovrel_(dovrel), styles_(StylesOf(dovrel)), rng_(rng) {}
+
+  const std::vector<int>& InUse() const { return inUse_; }
+
+  // The dates of the definitions the last changes touched, before and
+  // after them.
+  std::vector<std::int64_t> TakeTouched() { return std::exchange(touched_, {}); }
+
+  void Build() {
+    keys_ = BuildRandomCalendar(dovrel_, rng_);
+    ResolvedByTheObject();
+    for (LONG s = 1; s <= Count(); ++s) {
+      heldStyles_.push_back(Member(s));
+      ComPtr<IDays> days = DaysOf(heldStyles_.back().Get());
+      LONG n = 0;
+      days->get_Count(&n);
+      for (LONG d = 1; d <= n; ++d) {
+        ComPtr<IDay> day;
+        EXPECT_EQ(days->get_Item(Var::I4(d).v, day.Receive()), S_OK);
+        heldDays_.push_back(day);
+      }
+    }
+  }
+
+  // One change, of any kind a host can make.
+  void Change() {
+    switch (Uniform(rng_, 0, 16)) {
+      case 0:
+        SetWeekRests(dovrel_, Uniform(rng_, 1, 7), RandomWeekRule(rng_));
+        TouchAll();
+        break;
+      case 1: EXPECT_EQ(dovrel_->put_StartOfWeek(AsEnum<dvWeekdayConst>(Uniform(rng_, 1, 7))), S_OK); break;
+      case 2: UseStyles(); break;
+      case 3: AddStyle(); break;
+      case 4: CopyStyle(); break;
+      case 5: RemoveStyle(); break;
+      case 6: RekeyOrClearStyles(); break;
+      case 7: PutItem(); break;
+      case 8: StyleProperty(); break;
+      case 9: Parent(); break;
+      case 10:
+      case 11: AddDayTo(HeldStyle()); break;
+      case 12: RemoveDays(); break;
+      case 13:
+      case 14: DayProperty(); break;
+      case 15: LoadDays(); break;
+      default: LoadStyles(); break;
+    }
+  }
+
+ private:
+  LONG Count() const {
+    LONG count = 0;
+    EXPECT_EQ(styles_->get_Count(&count), S_OK);
+    return count;
+  }
+  ComPtr<IHLDYStyle> Member(LONG position) const {
+    ComPtr<IHLDYStyle> style;
+    EXPECT_EQ(styles_->get_Item(Var::I4(position).v, style.Receive()), S_OK);
+    return style;
+  }
+  void Touch(IDay* day) {
+    Var date, date2;
+    if (day->get_Date(&date.v) == S_OK && date.v.vt == VT_DATE) touched_.push_back(*DayIn(date.v));
+    if (day->get_Date2(&date2.v) == S_OK && date2.v.vt == VT_DATE) touched_.push_back(*DayIn(date2.v));
+  }
+  void Touch(IHLDYStyle* style) {
+    ComPtr<IDays> days = DaysOf(style);
+    LONG n = 0;
+    days->get_Count(&n);
+    for (LONG d = 1; d <= n; ++d) {
+      ComPtr<IDay> day;
+      EXPECT_EQ(days->get_Item(Var::I4(d).v, day.Receive()), S_OK);
+      Touch(day.Get());
+    }
+  }
+  // Every style of the collection, for changes to what is in use.
+  void TouchAll() {
+    for (LONG s = Count(); s >= 1; --s) Touch(Member(s).Get());
+  }
+
+  std::u16string NewKey(char16_t kind) { return std::u16string(1, kind) + Printable16(++serial_); }
+  static std::u16string Printable16(int n) {
+    std::u16string text;
+    for (const char c : std::to_string(n)) text.push_back(static_cast<char16_t>(c));
+    return text;
+  }
+  IHLDYStyle* HeldStyle() {
+    if (heldStyles_.empty() || Chance(rng_, 0.5)) {
+      const LONG count = Count();
+      if (count > 0) {
+        heldStyles_.push_back(Member(Uniform(rng_, 1, count)));
+        return heldStyles_.back().Get();
+      }
+      if (heldStyles_.empty()) AddStyle();
+    }
+    return heldStyles_[static_cast<std::size_t>(Uniform(rng_, 0, static_cast<int>(heldStyles_.size()) - 1))].Get();
+  }
+  std::vector<std::u16string> MemberKeys() const {
+    std::vector<std::u16string> keys;
+    const Oracle now(dovrel_, &inUse_);
+    for (const OracleStyle& style : now.Styles()) keys.push_back(style.key);
+    return keys;
+  }
+  // After Add, AddObj, Remove and Clear the object reads its stored text
+  // again, skipping pieces that fail.
+  void ResolvedByTheObject() { inUse_ = Oracle(dovrel_).InUse(); }
+
+  void UseStyles() {
+    std::vector<std::u16string> keys = MemberKeys();
+    if (keys.empty()) keys.push_back(u"nothing");
+    std::u16string text = RandomUseStyles(rng_, keys);
+    if (Chance(rng_, 0.2)) text += Chance(rng_, 0.5) ? u",missing" : u",{99}";  // refused
+    const Oracle before(dovrel_, &inUse_);
+    TouchAll();
+    const HRESULT hr = SetUseStyles(dovrel_, text);
+    if (const auto accepted = Oracle::ReadUseStyles(text, before.Styles(), false)) {
+      EXPECT_EQ(hr, S_OK) << Printable(text);
+      inUse_ = *accepted;
+    } else {
+      EXPECT_EQ(hr, kInvalidPropertyValue) << Printable(text);
+      const std::vector<int> kept = Oracle::AcceptedBeforeFailure(text, before.Styles());
+      if (!kept.empty()) inUse_ = kept;
+    }
+  }
+
+  void AddStyle() {
+    if (Count() >= 7) return RemoveStyle();
+    Bstr key(NewKey(u's'));
+    ComPtr<IHLDYStyle> style;
+    const Var index = Chance(rng_, 0.5) ? Var::Missing() : Var::I4(Uniform(rng_, 0, Count() + 2));
+    ASSERT_EQ(styles_->Add(index.v, key.b, Var::Missing().v, style.Receive()), S_OK);
+    EXPECT_EQ(style->put_Override(AsEnum<dvOverrideConst>(Uniform(rng_, 0, 1))), S_OK);
+    for (int d = Uniform(rng_, 0, 5); d > 0; --d) AddDayTo(style.Get());
+    heldStyles_.push_back(style);
+    ResolvedByTheObject();
+    Touch(style.Get());
+  }
+
+  void CopyStyle() {
+    if (Count() >= 7) return RemoveStyle();
+    IHLDYStyle* source = HeldStyle();
+    Bstr key(NewKey(u'c'));
+    ComPtr<IHLDYStyle> copy;
+    ASSERT_EQ(styles_->AddObj(Var::I4(Uniform(rng_, 1, Count() + 1)).v, key.b, source, copy.Receive()), S_OK);
+    heldStyles_.push_back(copy);
+    ResolvedByTheObject();
+    Touch(copy.Get());
+  }
+
+  void RemoveStyle() {
+    const LONG count = Count();
+    if (count == 0) return AddStyle();
+    const LONG position = Uniform(rng_, 1, count);
+    Touch(Member(position).Get());
+    if (Chance(rng_, 0.5)) {
+      ASSERT_EQ(styles_->Remove(Var::I4(position).v), S_OK);
+    } else {
+      Bstr key;
+      EXPECT_EQ(Member(position)->get_Key(key.Receive()), S_OK);
+      ASSERT_EQ(styles_->Remove(Var::Str(key.Text()).v), S_OK);
+    }
+    ResolvedByTheObject();
+  }
+
+  void RekeyOrClearStyles() {
+    const LONG count = Count();
+    if (count > 0 && Chance(rng_, 0.9)) {
+      Bstr key(NewKey(u'r'));
+      ASSERT_EQ(styles_->_ReplaceKey(Uniform(rng_, 0, count - 1), key.b), S_OK);  // the list stays
+    } else {
+      TouchAll();
+      ASSERT_EQ(styles_->Clear(), S_OK);
+      if (count > 0) ResolvedByTheObject();
+    }
+  }
+
+  // A member takes over another style's definitions, key included; the
+  // list stays. Refused when the key is another member's.
+  void PutItem() {
+    const LONG count = Count();
+    if (count == 0) return AddStyle();
+    const LONG position = Uniform(rng_, 1, count);
+    IHLDYStyle* value = HeldStyle();
+    Touch(Member(position).Get());
+    Touch(value);
+    const HRESULT hr = styles_->put_Item(Var::I4(position).v, value);
+    EXPECT_TRUE(hr == S_OK || hr == static_cast<HRESULT>(0x800A0205)) << std::hex << hr;
+  }
+
+  void StyleProperty() {
+    IHLDYStyle* style = HeldStyle();
+    Touch(style);
+    switch (Uniform(rng_, 0, 3)) {
+      case 0: EXPECT_EQ(style->put_Override(AsEnum<dvOverrideConst>(Uniform(rng_, 0, 1))), S_OK); break;
+      case 1: EXPECT_EQ(style->put_BackColor(static_cast<OLE_COLOR>(Uniform(rng_, 0, 0xFFFFFF))), S_OK); break;
+      case 2: EXPECT_EQ(style->put_Bold(Chance(rng_, 0.5) ? VARIANT_TRUE : VARIANT_FALSE), S_OK); break;
+      default: {
+        Bstr name(NewKey(u'n'));
+        EXPECT_EQ(style->put_Name(name.b), S_OK);
+      }
+    }
+  }
+
+  // A style copies a member's definitions through Parent, named by position
+  // or key (refused for a style outside the collection).
+  void Parent() {
+    const LONG count = Count();
+    if (count == 0) return AddStyle();
+    const LONG position = Uniform(rng_, 1, count);
+    IHLDYStyle* style = HeldStyle();
+    Touch(style);
+    Touch(Member(position).Get());
+    if (Chance(rng_, 0.5)) {
+      style->put_Parent(Var::I4(position).v);
+    } else {
+      Bstr key;
+      EXPECT_EQ(Member(position)->get_Key(key.Receive()), S_OK);
+      style->put_Parent(Var::Str(key.Text()).v);
+    }
+  }
+
+  void AddDayTo(IHLDYStyle* style) {
+    ComPtr<IDays> days = DaysOf(style);
+    LONG n = 0;
+    days->get_Count(&n);
+    if (n >= 16) return RemoveDays();
+    DayDef day = RandomDay(rng_, 0);
+    day.key = NewKey(u'd');
+    heldDays_.push_back(dovtest::AddDay(style, day));
+    if (heldDays_.back()) Touch(heldDays_.back().Get());
+  }
+
+  void RemoveDays() {
+    IHLDYStyle* style = HeldStyle();
+    Touch(style);
+    ComPtr<IDays> days = DaysOf(style);
+    LONG n = 0;
+    days->get_Count(&n);
+    if (n == 0) return;
+    switch (Uniform(rng_, 0, 5)) {
+      case 0: ASSERT_EQ(days->Clear(), S_OK); break;
+      case 1: {
+        Bstr key(NewKey(u'k'));
+        ASSERT_EQ(days->_ReplaceKey(Uniform(rng_, 0, n - 1), key.b), S_OK);
+        break;
+      }
+      default: ASSERT_EQ(days->Remove(Var::I4(Uniform(rng_, 1, n)).v), S_OK);
+    }
+  }
+
+  // Through a Day the host holds since it was added or fetched, in its
+  // style or no longer.
+  void DayProperty() {
+    if (heldDays_.empty()) return AddDayTo(HeldStyle());
+    IDay* day = heldDays_[static_cast<std::size_t>(Uniform(rng_, 0, static_cast<int>(heldDays_.size()) - 1))].Get();
+    Touch(day);
+    const DayDef fresh = RandomDay(rng_, 0);
+    switch (Uniform(rng_, 0, 4)) {
+      case 0: EXPECT_EQ(day->put_Date(Var::Day(fresh.date).v), S_OK); break;
+      case 1: EXPECT_EQ(day->put_Date2(fresh.date2 ? Var::Day(*fresh.date2).v : Var::Null().v), S_OK); break;
+      case 2: EXPECT_EQ(day->put_Date2(Var::Day(fresh.date + Uniform(rng_, -40, 40)).v), S_OK); break;
+      case 3: EXPECT_EQ(day->put_Type(AsEnum<dvDayTypeConst>(Uniform(rng_, 0, 2))), S_OK); break;
+      default: {
+        Bstr name(NewKey(u'n'));
+        EXPECT_EQ(day->put_Name(name.b), S_OK);
+      }
+    }
+    Touch(day);
+  }
+
+  // One style's Days saved and loaded into another's (appended).
+  void LoadDays() {
+    IHLDYStyle* source = HeldStyle();
+    Touch(source);
+    ComPtr<IDays> from = DaysOf(source), into = DaysOf(HeldStyle());
+    LONG n = 0;
+    into->get_Count(&n);
+    if (n >= 16) return RemoveDays();
+    ComPtr<IStream> stream = NewStream();
+    ASSERT_EQ(PersistOf(from.Get())->Save(stream.Get(), TRUE), S_OK);
+    Rewind(stream.Get());
+    ASSERT_EQ(PersistOf(into.Get())->Load(stream.Get()), S_OK);
+  }
+
+  // Styles saved from a collection of the host's own and loaded into the
+  // main object's (appended; the list stays, as the object does not read
+  // its text again).
+  void LoadStyles() {
+    if (Count() >= 7) return RemoveStyle();
+    ComPtr<IHLDYStyles> other;
+    ASSERT_EQ(dovrel::CreateHolidayStyles(nullptr, IID_IHLDYStyles, other.ReceiveVoid()), S_OK);
+    Bstr key(NewKey(u'l'));
+    ComPtr<IHLDYStyle> style;
+    ASSERT_EQ(other->Add(Var::Missing().v, key.b, Var::Missing().v, style.Receive()), S_OK);
+    EXPECT_EQ(style->put_Override(AsEnum<dvOverrideConst>(Uniform(rng_, 0, 1))), S_OK);
+    for (int d = Uniform(rng_, 1, 4); d > 0; --d) AddDayTo(style.Get());
+    ComPtr<IStream> stream = NewStream();
+    ASSERT_EQ(PersistOf(other.Get())->Save(stream.Get(), TRUE), S_OK);
+    Rewind(stream.Get());
+    ASSERT_EQ(PersistOf(styles_.Get())->Load(stream.Get()), S_OK);
+    heldStyles_.push_back(Member(Count()));
+    Touch(heldStyles_.back().Get());
+  }
+
+  IDovrel* dovrel_;
+  ComPtr<IHLDYStyles> styles_;
+  Rng& rng_;
+  std::vector<std::u16string> keys_;
+  std::vector<ComPtr<IHLDYStyle>> heldStyles_;
+  std::vector<ComPtr<IDay>> heldDays_;
+  std::vector<int> inUse_;
+  std::vector<std::int64_t> touched_;
+  int serial_ = 0;
+};
+
+TEST_F(RandomComparison, ChangesOfEveryKindTakeEffectAtTheNextQuery) {
+  const long operations = InterleavedOperations();
+  long done = 0;
+  for (unsigned seed = 1; done < operations; ++seed) {
+    SCOPED_TRACE(::testing::Message() << "sequence seed " << seed);
+    Rng rng(seed * 104729u);
+    ComPtr<IDovrel> dovrel = NewDovrel();
+    Host host(dovrel.Get(), rng);
+    host.Build();
+    // A few hundred operations per calendar, so that styles and Days come
+    // and go many times over without growing without end.
+    for (int step = 0; step < 400 && done < operations; ++step) {
+      host.Change();
+      const Oracle oracle(dovrel.Get(), &host.InUse());
+      Checker check{dovrel.Get(), oracle, rng};
+      const int queries = Uniform(rng, 1, 3);
+      check.AfterChange(host.TakeTouched(), queries);
+      done += 1 + queries;
+      if (HasFailure()) return;
+    }
   }
 }
 

@@ -27,12 +27,12 @@ constexpr int kSun = 1, kMon = 2, kSat = 7;
 
 // ValueType of a day under the rules: the flags without bit 32.
 int ValueType(const CalendarRules& rules, DayNumber d) {
-  return ClassifyDay(CalendarClassifier(rules), d) & cell_flag::kValueType;
+  return ClassifyDay(rules, d) & cell_flag::kValueType;
 }
 
 std::vector<DayCell> Classify(const CalendarRules& rules, DayNumber first, std::size_t count) {
   std::vector<DayCell> cells(count);
-  CalendarClassifier(rules).ClassifyRange(CellRun{first, cells});
+  ClassifyRange(CellRun{first, cells}, rules);
   return cells;
 }
 
@@ -40,7 +40,7 @@ TEST(WeeklyRests, NoRulesAndNoStylesMakeEveryDayAnOrdinaryWorkingDay) {
   const CalendarRules rules;
   for (DayNumber d : {kFirstValidDay, Day(2024, 1, 6), Day(2024, 1, 7), Day(2000, 2, 29), kLastValidDay}) {
     EXPECT_EQ(ValueType(rules, d), 0);
-    EXPECT_TRUE(IsWorkday(ClassifyDay(CalendarClassifier(rules), d)));
+    EXPECT_TRUE(IsWorkday(ClassifyDay(rules, d)));
   }
 }
 
@@ -86,7 +86,7 @@ TEST(WeeklyRests, OnlyRulesWithOverrideWeekdayLetHolidaysMove) {
                                     {kLastWeek | kOverrideWeekday, 48}}) {
     CalendarRules rules;
     rules.week_rests[kSun - 1] = rule;
-    EXPECT_EQ(ClassifyDay(CalendarClassifier(rules), Day(2024, 3, 31)), flags) << rule;
+    EXPECT_EQ(ClassifyDay(rules, Day(2024, 3, 31)), flags) << rule;
   }
 }
 
@@ -204,7 +204,7 @@ TEST(Precedence, TheLastMarkingOfADayWins) {
 TEST(Precedence, AForcedWorkingDayOnARestDayIsAWorkingDayAndStillARestDay) {
   const DayNumber saturday = Day(2024, 4, 27);
   const CalendarRules rules = AllInUse(RestOn({{kSat, k4thWeek}}), {Style(false, {ForcedWorkday(saturday)})});
-  const std::uint16_t f = ClassifyDay(CalendarClassifier(rules), saturday);
+  const std::uint16_t f = ClassifyDay(rules, saturday);
   EXPECT_EQ(f, 20);
   EXPECT_TRUE(IsWorkday(f));
   EXPECT_TRUE(IsRestDay(f));
@@ -316,6 +316,11 @@ TEST(Matches, EachDefinitionDecidesForItself) {
       {"same-year pair in reverse marks between", Holiday(Day(2000, 12, 29), Day(2000, 1, 3)), Day(2020, 6, 1), true},
       {"same-year pair in reverse, 2 January", Holiday(Day(2000, 12, 29), Day(2000, 1, 3)), Day(2020, 1, 2), false},
       {"unset Date2 (no date)", {kTypeForcedHoliday, Day(2030, 5, 5), 1757584}, Day(2030, 5, 5), true},
+      // A lookup may be asked about any 32-bit day; the years there are
+      // millions, and nothing may overflow (the fuzzer found a range's
+      // occurrence doing so).
+      {"year-end range, last 32-bit day", year_end, INT32_MAX, false},
+      {"year-end range, first 32-bit day", year_end, INT32_MIN, false},
   };
   for (const MatchCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -438,6 +443,40 @@ TEST(Marking, AgreesWithTheLiteralRuleOnRandomDefinitions) {
     for (std::size_t i = 0; i < count; ++i) {
       ASSERT_EQ(mine[i].flags, literal[i].flags) << "round " << round << " day " << first + DayNumber(i);
       ASSERT_EQ(mine[i].style, literal[i].style) << "round " << round << " day " << first + DayNumber(i);
+    }
+  }
+}
+
+// The bit planes the main object keeps hold exactly the flags of the cells,
+// for runs of any position and length, with rest rules for some weeks and
+// for every week, moves, and several styles in any order.
+TEST(Planes, HoldTheFlagsOfTheCells) {
+  std::mt19937 rng(20240402);
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  for (int round = 0; round < testing::RandomRounds(400); ++round) {
+    CalendarRules rules;
+    for (auto& rule : rules.week_rests) rule = static_cast<std::int16_t>(pick(0, 2) == 0 ? pick(-1, 127) : 0);
+    for (int s = pick(0, 3); s > 0; --s) {
+      HolidayStyleRules style{pick(0, 1) == 1, {}};
+      for (int k = pick(0, 5); k > 0; --k) style.days.push_back(RandomDefinition(rng));
+      rules.styles.push_back(style);
+      rules.style_list.push_back(pick(-1, 3));
+    }
+    const DayNumber first = Day(pick(1985, 2015), pick(1, 12), pick(1, 28));
+    const std::size_t words = static_cast<std::size_t>(pick(1, 20));
+    std::vector<std::uint64_t> planes(words * kPlaneCount, 0x5A5A5A5A5A5A5A5Aull);  // any state
+    const PlaneRun run{first, words, planes.data()};
+    PreparedRules prepared;
+    prepared.Prepare(rules);
+    ClassifyRange(run, prepared);
+    std::vector<DayCell> cells(words * 64);
+    ClassifyRange(CellRun{first, cells}, rules);
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+      const auto bit = [&](Plane p) { return ((run.plane(p)[i / 64] >> (i % 64)) & 1) != 0; };
+      const auto flags = static_cast<std::uint16_t>(
+          KindFromPlanes(bit(kHolidayPlane), bit(kForcedPlane), bit(kMovedPlane)) |
+          (bit(kRestPlane) ? cell_flag::kWeekend : 0) | (bit(kMovesHolidaysPlane) ? cell_flag::kMovesToNextDay : 0));
+      ASSERT_EQ(flags, cells[i].flags) << "round " << round << " day " << first + DayNumber(i);
     }
   }
 }

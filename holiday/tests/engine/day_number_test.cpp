@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "tests/engine/test_calendar.h"
 
@@ -143,6 +144,31 @@ TEST(DayNumbers, ConversionsHoldFarOutsideTheSupportedRange) {
     EXPECT_EQ(DayNumberFromCivil(c.year, c.month, c.day).day, n);
     EXPECT_GE(Weekday(n), 1);
     EXPECT_LE(Weekday(n), 7);
+  }
+}
+
+// A month and day found from 1 March is the day DayNumberFromCivil gives,
+// clamping included, in every year of four centuries (every pattern of leap
+// years) and in years far before 0 and after 9999, asked in any order.
+TEST(RecurringDays, AreTheDaysOfTheCivilCalendarInEveryYear) {
+  std::vector<std::int64_t> years;
+  for (std::int64_t y = 1600; y < 2000; ++y) years.push_back(y);
+  // Also the years of the ends of 32 bits, where day numbers wrap as
+  // DayNumberFromCivil's do (the fuzzer found an overflow there).
+  for (std::int64_t y : {-4801, -1, 0, 1, 99, 100, 9999, 10000, 15000, 5874898, 5874899, -5877640, -5877641}) {
+    years.push_back(y);
+  }
+  for (int month = 1; month <= 12; ++month) {
+    for (int day = 1; day <= IndependentMonthLength(2000, month); ++day) {
+      const RecurringDay date(month, day);
+      MarchFirsts march_firsts(1800);
+      for (std::int64_t y : years) {
+        const ClampedDayNumber expected = DayNumberFromCivil(y, month, day);
+        const ClampedDayNumber found = date.In(y, march_firsts);
+        ASSERT_EQ(found.day, expected.day) << y << "-" << month << "-" << day;
+        ASSERT_EQ(found.clamped, expected.clamped) << y << "-" << month << "-" << day;
+      }
+    }
   }
 }
 

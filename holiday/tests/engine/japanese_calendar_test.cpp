@@ -43,7 +43,7 @@ CalendarRules JapaneseCompanyCalendar() {
 class JapaneseCalendar : public ::testing::Test {
  protected:
   const CalendarRules rules = JapaneseCompanyCalendar();
-  const CalendarClassifier calendar{rules};
+  const KeptClassification calendar{rules};
 };
 
 struct KindCase {
@@ -78,15 +78,16 @@ TEST_F(JapaneseCalendar, KindsOfDay) {
       {Day(2025, 5, 6), 0, "and so no holiday moves on to the Tuesday"},
   };
   for (const KindCase& c : cases) {
-    EXPECT_EQ(ClassifyDay(calendar, c.day) & cell_flag::kValueType, c.value_type) << c.why;
+    EXPECT_EQ(ClassifyDay(rules, c.day) & cell_flag::kValueType, c.value_type) << c.why;
+    EXPECT_EQ(ValueType(calendar, c.day), c.value_type) << c.why;
   }
 }
 
 TEST_F(JapaneseCalendar, TheStyleThatMarkedADay) {
   std::vector<DayCell> cells(3);
-  calendar.ClassifyRange(CellRun{Day(2023, 12, 31), cells});
+  ClassifyRange(CellRun{Day(2023, 12, 31), cells}, rules);
   EXPECT_EQ(cells[1].style, 2);  // New Year's Day: the year-end break is applied after the national holidays
-  calendar.ClassifyRange(CellRun{Day(2024, 2, 11), cells});
+  ClassifyRange(CellRun{Day(2024, 2, 11), cells}, rules);
   EXPECT_EQ(cells[0].style, 1);
   EXPECT_EQ(cells[1].style, 1);
   EXPECT_EQ(cells[2].style, 0);

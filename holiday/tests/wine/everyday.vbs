@@ -12,7 +12,7 @@ Option Explicit
 ' does not read type libraries).
 Const dvSunday = 1, dvSaturday = 7, dvMonday = 2
 Const dvAllWeeks = -1, dv2ndWeek = 2, dv4thWeek = 8
-Const dvOverrideNextDay = 1
+Const dvOverrideNone = 0, dvOverrideNextDay = 1
 Const dvTypeForcedHoliday = 1, dvTypeForcedWorkday = 2
 Const dvNavHoliday = 0, dvNavWorkday = 1
 Const dvHoliday = 0, dvWorkday = 1, dvWeekend = 2
@@ -128,6 +128,31 @@ CheckEqual keys, "祝日: 元日 建国記念の日 GW;会社: 創立記念日 �
 ' A style used after another wins: the moved holiday becomes a working day.
 cal.UseStyles = "祝日,会社"
 CheckEqual cal.DaysInRange(DateSerial(2024, 5, 1), DateSerial(2024, 5, 31), dvHoliday), 3, "a later style wins"
+
+' --- Changes take effect at the next question ---------------------------------------
+
+' The object keeps what it worked out between questions; a change, also one
+' made through a Day or a style the script still holds, is seen by the next.
+Dim held
+Set held = national.Days("建国記念の日")
+held.Date = DateSerial(2024, 2, 14)
+CheckEqual cal.NextDay(DateSerial(2024, 2, 10)), DateSerial(2024, 2, 14), "NextDay after a held Day moved"
+cal.Value = DateSerial(2024, 2, 12)
+CheckEqual cal.ValueType, 0, "ValueType of the Monday no holiday moves to any more"
+held.Date = DateSerial(2024, 2, 11)
+CheckEqual cal.ValueType, 9, "ValueType once the held Day is back"
+national.Override = dvOverrideNone
+CheckEqual cal.ValueType, 0, "ValueType after the style's Override changed"
+national.Override = dvOverrideNextDay
+cal.WeekRests(dvSunday) = 0
+CheckEqual cal.ValueType, 0, "ValueType after Sundays became working days"
+cal.WeekRests(dvSunday) = dvAllWeeks
+CheckEqual cal.ValueType, 9, "ValueType after Sundays became rest days again"
+cal.Value = Null
+company.Days.Remove "出勤日"
+CheckEqual cal.DaysInRange(DateSerial(2024, 5, 1), DateSerial(2024, 5, 31), dvHoliday), 4, "a Day removed from a style"
+company.Days.Add "出勤日", , DateSerial(2024, 5, 6), , dvTypeForcedWorkday
+CheckEqual cal.DaysInRange(DateSerial(2024, 5, 1), DateSerial(2024, 5, 31), dvHoliday), 3, "the Day added again"
 
 ' --- Errors, as a script catches them ----------------------------------------------
 
