@@ -4,24 +4,29 @@
 // timer that runs inside that loop.
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <functional>
 
 namespace pellora::ui {
 
 // Answers the next modal dialog of type T once it shows: `answer` sees it
-// and closes it. Returns whether one showed within the time.
+// and closes it. Returns whether one showed within the time. The time is
+// generous: on a loaded machine a file dialog can take seconds to show,
+// and one that shows after the answer gave up would wait for a user until
+// the test's time limit.
 template <typename T>
 class NextModal {
  public:
   explicit NextModal(std::function<void(T&)> answer) : answer_(std::move(answer)) {
+    waited_.start();
     timer_.setInterval(10);
     QObject::connect(&timer_, &QTimer::timeout, [this] {
-      if (T* dialog = qobject_cast<T*>(QApplication::activeModalWidget()); dialog && dialog->isVisible()) {
+      if (T* dialog = Showing(); dialog) {
         timer_.stop();
         answered_ = true;
         answer_(*dialog);
-      } else if (++ticks_ > 500) {
+      } else if (waited_.hasExpired(kPatienceMs)) {
         timer_.stop();
       }
     });
@@ -30,10 +35,22 @@ class NextModal {
   bool answered() const { return answered_; }
 
  private:
+  // The active modal widget, or else any modal T that shows: the active one
+  // is set when the window system activates the dialog, which a loaded
+  // machine may do late.
+  static T* Showing() {
+    if (T* dialog = qobject_cast<T*>(QApplication::activeModalWidget()); dialog && dialog->isVisible()) return dialog;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      if (T* dialog = qobject_cast<T*>(widget); dialog && dialog->isVisible() && dialog->isModal()) return dialog;
+    }
+    return nullptr;
+  }
+
   std::function<void(T&)> answer_;
   QTimer timer_;
   bool answered_ = false;
-  int ticks_ = 0;
+  static constexpr qint64 kPatienceMs = 120000;
+  QElapsedTimer waited_;
 };
 
 }  // namespace pellora::ui
