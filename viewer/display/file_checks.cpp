@@ -14,6 +14,7 @@ constexpr int kRecordCountField = 4;
 constexpr std::u16string_view kControlRecordType = u"1";
 constexpr std::u16string_view kDataRecordType = u"2";
 constexpr std::u16string_view kEndRecordType = u"3";
+constexpr std::u16string_view kEndOfFileMark = u"\x1A";
 
 std::u16string Ascii(std::string_view text) { return std::u16string(text.begin(), text.end()); }
 
@@ -63,7 +64,11 @@ void CheckRecords(const LoadedFile& file, const FlexGrid& raw, std::vector<FileW
                                                      : u"ファイルに余分なレコードが含まれている可能性があります。")});
     }
   }
-  if (lines > 0 && claim::Field(raw, lines - 1, kRecordTypeField) != kEndRecordType) {
+  // An old editor's end-of-file mark after the last line end is a line of
+  // its own for the reader, not a record.
+  int last = lines - 1;
+  if (last > 0 && claim::Field(raw, last, kRecordTypeField) == kEndOfFileMark) --last;
+  if (last >= 0 && claim::Field(raw, last, kRecordTypeField) != kEndRecordType) {
     warnings.push_back({"no-end-record", u"エンドレコードがありません。ファイルが途中で切れている可能性があります。"});
   }
 }
