@@ -33,6 +33,8 @@ class ByteCensus {
   Encoding Guess() const;
 
  private:
+  // One byte that may change a count, at `offset` from the file's start.
+  void Count(unsigned char b, std::uint64_t offset);
   bool LooksLikeUtf16() const;
   bool HasStrayControlBytes() const;
 
