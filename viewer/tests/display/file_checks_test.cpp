@@ -41,12 +41,7 @@ Checked Check(const TempFolder& folder, const std::string& bytes) {
   return checked;
 }
 
-std::string Generated(std::size_t lines, claimgen::FileKind kind = claimgen::FileKind::CareFeeClaim) {
-  claimgen::Options options;
-  options.lines = lines;
-  options.kind = kind;
-  return claimgen::Generate(options);
-}
+std::string Generated(std::size_t lines) { return claimgen::Generate({.lines = lines}); }
 
 // The first `n` lines of a file of CR LF line ends.
 std::string FirstLines(const std::string& bytes, int n) {
@@ -55,20 +50,15 @@ std::string FirstLines(const std::string& bytes, int n) {
   return bytes.substr(0, end);
 }
 
-std::string WithoutCr(const std::string& bytes) {
-  std::string out;
-  for (const char c : bytes) {
-    if (c != '\r') out += c;
-  }
-  return out;
+std::string WithoutCr(std::string bytes) {
+  std::erase(bytes, '\r');
+  return bytes;
 }
 
-std::string Utf16(const std::string& cp932, bool bigEndian, bool bom) {
-  std::string out = bom ? (bigEndian ? "\xFE\xFF" : "\xFF\xFE") : "";
-  for (const char16_t c : common::cp932::Decode(cp932)) {
-    const char high = static_cast<char>(c >> 8), low = static_cast<char>(c & 0xFF);
-    out += bigEndian ? std::string{high, low} : std::string{low, high};
-  }
+// UTF-16 little-endian, as Windows writes it.
+std::string Utf16(const std::string& cp932, bool bom) {
+  std::string out = bom ? "\xFF\xFE" : "";
+  for (const char16_t c : common::cp932::Decode(cp932)) out += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
   return out;
 }
 
@@ -94,7 +84,6 @@ TEST(CheckClaimFile, WarningsForEachKindOfDamage) {
     std::vector<std::string_view> codes;
   } cases[] = {
       {"a sound claim file", sound, {}},
-      {"a sound benefit-management file", Generated(40, claimgen::FileKind::BenefitManagement), {}},
       {"the example claim file", ReadExample("care-fee-claim-202404.csv"), {}},
       {"the example benefit-management file", ReadExample("benefit-management-202404.csv"), {}},
       {"an old editor's end-of-file mark", sound + "\x1A", {}},
@@ -108,13 +97,10 @@ TEST(CheckClaimFile, WarningsForEachKindOfDamage) {
       {"no count", counting(""), {}},
       {"LF line ends", WithoutCr(sound), {"lf-line-ends"}},
       {"LF line ends and cut", WithoutCr(FirstLines(sound, 7)), {"lf-line-ends", "record-count", "no-end-record"}},
-      {"UTF-16 LE with BOM", Utf16(sound, false, true), {"utf-16"}},
-      {"UTF-16 LE without BOM", Utf16(sound, false, false), {"utf-16"}},
-      {"UTF-16 BE with BOM", Utf16(sound, true, true), {"utf-16"}},
+      {"UTF-16 with BOM", Utf16(sound, true), {"utf-16"}},
+      {"UTF-16 without BOM", Utf16(sound, false), {"utf-16"}},
       {"a program", program, {"not-text"}},
-      {"a bell in a line", FirstLines(sound, 3) + "\a" + sound.substr(FirstLines(sound, 3).size()), {"not-text"}},
-      {"an end-of-file mark inside", FirstLines(sound, 3) + "\x1A" + sound.substr(FirstLines(sound, 3).size()),
-       {"not-text"}},
+      {"a bell", "\a" + sound, {"not-text"}},
       {"UTF-8", utf8, {"utf-8"}},
       {"UTF-8 with BOM", "\xEF\xBB\xBF" + sound, {"utf-8"}},
   };

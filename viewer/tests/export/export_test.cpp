@@ -211,10 +211,8 @@ std::vector<std::string> WarningCodes(const std::string& err) {
 TEST_F(Export, WarningsGoToStandardErrorAndFailOnlyAStrictRun) {
   const std::string database = WriteDatabase();
   std::string crLf = testing::FileBytes(CareFeeClaim());
-  std::string lf;
-  for (const char c : crLf) {
-    if (c != '\r') lf += c;
-  }
+  std::string lf = crLf;
+  std::erase(lf, '\r');
   const std::string cut = crLf.substr(0, crLf.find("\r\n2,", crLf.find("\r\n2,") + 1) + 2);
   struct {
     const char* what;

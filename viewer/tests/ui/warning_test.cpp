@@ -41,10 +41,8 @@ struct Started {
 
 TEST(WarningBox, TellsWhatIsWrongOnceTheDisplayIsComplete) {
   const std::string crLf = FileBytes(KnownAndUnknownPersons());
-  std::string lf;
-  for (const char c : crLf) {
-    if (c != '\r') lf += c;
-  }
+  std::string lf = crLf;
+  std::erase(lf, '\r');
   // The first three lines: the control record and two data records, the
   // second of which the display takes for the end record.
   std::size_t cut = 0;
