@@ -103,7 +103,8 @@ void frmPellora::SaveDisplay_Click() {
     messageBoxes_.Show(std::u16string(kNotOverClaimFile), MsgIcon::Exclamation, std::nullopt);
     return;
   }
-  if (PathExists(path) &&
+  // A folder is not replaced: the write tells why.
+  if (PathExists(path) && !IsFolder(path) &&
       !messageBoxes_.AskYesNo(path + std::u16string(kAskReplace), MsgIcon::Question, std::nullopt))
     return;
   if (const std::optional<WriteFailure> failure = ReplaceFileContents(path, DisplayCsv(*this))) {

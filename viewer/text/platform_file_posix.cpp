@@ -192,6 +192,12 @@ bool PathExists(std::u16string_view path) {
   return name && !name->empty() && ::stat(name->c_str(), &st) == 0;
 }
 
+bool IsFolder(std::u16string_view path) {
+  const std::optional<std::string> name = common::Utf16ToUtf8(path);
+  struct stat st;
+  return name && !name->empty() && ::stat(name->c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 bool IsSameFile(std::u16string_view a, std::u16string_view b) {
   const std::optional<std::string> nameA = common::Utf16ToUtf8(a);
   const std::optional<std::string> nameB = common::Utf16ToUtf8(b);

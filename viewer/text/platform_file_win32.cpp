@@ -163,13 +163,6 @@ std::u16string SystemText(DWORD error) {
 
 WriteFailure FailureOf(DWORD error) { return {WriteFailureNumber(error), SystemText(error)}; }
 
-// A folder where the file should be: moving onto it is refused with access
-// denied, which would read as a permission the user could ask for.
-bool IsFolder(const std::wstring& name) {
-  const DWORD attributes = ::GetFileAttributesW(name.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 bool WriteAll(HANDLE file, std::string_view bytes) {
   while (!bytes.empty()) {
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
@@ -188,8 +181,10 @@ std::optional<WriteFailure> ReplaceFileContents(std::u16string_view path, std::s
   if (path.empty() || path.find(u'\0') != std::u16string_view::npos || HasOverlongName(path) ||
       path.back() == u'\\' || path.back() == u'/')
     return FailureOf(ERROR_INVALID_NAME);
+  // A folder where the file should be: moving onto it is refused with
+  // access denied, which would read as a permission the user could ask for.
+  if (IsFolder(path)) return WriteFailure{kErrPathFileAccess, SystemText(ERROR_ACCESS_DENIED)};
   const std::wstring name(path.begin(), path.end());
-  if (IsFolder(name)) return WriteFailure{kErrPathFileAccess, SystemText(ERROR_ACCESS_DENIED)};
 
   std::wstring temporary;
   HANDLE file = INVALID_HANDLE_VALUE;
@@ -216,6 +211,13 @@ bool PathExists(std::u16string_view path) {
   if (path.empty() || path.find(u'\0') != std::u16string_view::npos) return false;
   const std::wstring name(path.begin(), path.end());
   return ::GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool IsFolder(std::u16string_view path) {
+  if (path.empty() || path.find(u'\0') != std::u16string_view::npos) return false;
+  const std::wstring name(path.begin(), path.end());
+  const DWORD attributes = ::GetFileAttributesW(name.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 namespace {
