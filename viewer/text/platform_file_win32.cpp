@@ -115,31 +115,21 @@ std::int16_t PlatformFile::Close() {
 
 namespace {
 
+// As an open's failure, but what is there and not ours to write is a
+// permission the user may have to ask for, and a full disk a failure of
+// the device.
 std::int16_t WriteFailureNumber(DWORD error) {
   switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH:
-    case ERROR_BAD_NET_NAME:
-    case ERROR_DIRECTORY:
+    case ERROR_FILE_NOT_FOUND:  // the file is being created: its folder is missing
       return kErrPathNotFound;
-    case ERROR_INVALID_NAME:
-    case ERROR_BAD_PATHNAME:
-    case ERROR_FILENAME_EXCED_RANGE:
-      return kErrBadFileName;
     case ERROR_ACCESS_DENIED:
     case ERROR_WRITE_PROTECT:
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
       return kErrPermissionDenied;
-    case ERROR_TOO_MANY_OPEN_FILES:
-      return kErrTooManyFiles;
-    case ERROR_NOT_ENOUGH_MEMORY:
-    case ERROR_OUTOFMEMORY:
-      return kErrOutOfMemory;
-    default:  // ERROR_DISK_FULL, ERROR_HANDLE_DISK_FULL, ...
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
       return kErrDeviceIO;
+    default:
+      return OpenFailure(error);
   }
 }
 
