@@ -228,6 +228,7 @@ void PelloraWindow::connectClerkCommands() {
 
 void PelloraWindow::copySelection(MainControl control) {
   const frmPellora::ClipboardText copied = form_.CopySelection(control);
+  if (copied.text.empty()) return;  // the clipboard keeps what it holds
   auto* data = new QMimeData;
   data->setText(ToQString(copied.text));
   data->setHtml(ToQString(copied.html));

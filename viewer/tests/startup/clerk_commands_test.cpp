@@ -172,6 +172,15 @@ TEST_F(Clerk, FindMovesToTheNextMatchingRowRoundPastTheEnd) {
   }
   EXPECT_FALSE(window().FindInDisplay(u"存在しない人", true));
   EXPECT_EQ(grid.Row(), 1);
+  // The found row copies as a whole row: headings first.
+  EXPECT_TRUE(window().CopySelection(MainControl::vsfViewer).text.starts_with(u"年月\t被保険者番号\t氏名\t"));
+
+  // A re-sort parks the current cell in the heading row: nothing to copy,
+  // and the next find starts at the first row.
+  window().vsfViewer_HeadingClick(viewer_col::kName);
+  EXPECT_EQ(window().CopySelection(MainControl::vsfViewer).text, u"");
+  EXPECT_TRUE(window().FindInDisplay(u"0", true));
+  EXPECT_EQ(grid.Row(), 1);
 }
 
 TEST_F(Clerk, ADroppedFileIsShownAsAChosenOneAndAFolderIsToldAsAFailedLoad) {
