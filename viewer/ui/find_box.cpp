@@ -32,14 +32,13 @@ FindBox::FindBox(QWidget* parent) : QFrame(parent) {
   caption->setBuddy(edit_);
   status_ = new QLabel(this);
   status_->setObjectName(QStringLiteral("FindStatus"));
-  // Always as wide as the word, so that the box does not change its size.
-  status_->setMinimumWidth(status_->fontMetrics().horizontalAdvance(ToQString(frmPellora::kFindNoMatch)));
+  status_->hide();
   layout->addWidget(caption);
   layout->addWidget(edit_);
   layout->addWidget(status_);
   edit_->installEventFilter(this);
   connect(edit_, &QLineEdit::returnPressed, this, &FindBox::findRequested);
-  connect(edit_, &QLineEdit::textEdited, this, [this] { status_->clear(); });
+  connect(edit_, &QLineEdit::textEdited, this, [this] { showFound(true); });
   hide();
 }
 
@@ -55,7 +54,16 @@ void FindBox::open(const QWidget& over) {
   edit_->selectAll();
 }
 
-void FindBox::showFound(bool found) { status_->setText(found ? QString() : ToQString(frmPellora::kFindNoMatch)); }
+// The word for no match shows only when there is no match; the box grows
+// to the left for it, its right edge staying where it was opened.
+void FindBox::showFound(bool found) {
+  if (status_->isVisibleTo(this) == !found) return;
+  const int right = geometry().right();
+  status_->setText(found ? QString() : ToQString(frmPellora::kFindNoMatch));
+  status_->setVisible(!found);
+  adjustSize();
+  move(right - width() + 1, y());
+}
 
 bool FindBox::eventFilter(QObject* watched, QEvent* event) {
   if (watched == edit_ && event->type() == QEvent::KeyPress &&

@@ -162,7 +162,10 @@ TEST_F(Clerk, CtrlFEnterAndF3MoveTheCurrentRowAndNoMatchIsSaidInTheBox) {
   box->edit()->clear();
   box->edit()->insert("すずき");  // as an input method hands it over
   QTest::keyClick(box->edit(), Qt::Key_Return);
-  EXPECT_EQ(box->findChild<QLabel*>("FindStatus")->text(), ToQString(frmPellora::kFindNoMatch));
+  const QLabel* status = box->findChild<QLabel*>("FindStatus");
+  EXPECT_TRUE(status->isVisible());
+  EXPECT_EQ(status->text(), ToQString(frmPellora::kFindNoMatch));
+  EXPECT_TRUE(viewer().geometry().contains(box->geometry()));
   EXPECT_EQ(form.vsfViewer.Row(), 3);
   QTest::keyClick(box->edit(), Qt::Key_Escape);
   EXPECT_FALSE(box->isVisible());
