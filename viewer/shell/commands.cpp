@@ -34,6 +34,9 @@ void frmPellora::ClearClaimDisplay() {
   ClearHead();
   lblHead[3].BackColor = kWindowBackgroundColor;
   Caption = kTitle;
+  // What was wrong with the claim that has gone is no longer true of the
+  // window.
+  FileWarnings.clear();
 }
 
 // The display is cleared before the dialog shows, so a cancel leaves no

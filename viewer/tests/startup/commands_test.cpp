@@ -110,6 +110,13 @@ TEST_F(FileChoice, CancellingLeavesTheDisplayClearedAndSaysNothing) {
   EXPECT_TRUE(program.ui.shown.empty());
   EXPECT_FALSE(window().Unloaded);
 
+  // What was wrong with the last file goes with its display.
+  Choose(program.WriteClaim("claims/empty.csv", {ControlRecord(), EndRecord()}));
+  ASSERT_FALSE(window().FileWarnings.empty());
+  Cancel();
+  EXPECT_TRUE(window().FileWarnings.empty());
+  program.ui.shown.clear();
+
   // Without a platform dialog at all, the command ends as if cancelled.
   window().CommonDialog1.Platform = nullptr;
   window().comFileSelect_Click();
