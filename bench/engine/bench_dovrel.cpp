@@ -234,6 +234,9 @@ void DovrelOverRandomDates(benchmark::State& state, Query query) {
   }                                                                                                      \
   BENCHMARK(BM_Dovrel_##Name)->Unit(benchmark::kMillisecond)
 
+// The next day whatever it is: the engine answers at once, so this is what
+// the call through IDovrel costs by itself.
+BENCH_PAIR(NextDay_Any, NextDay(c, d, DayCategory::AnyDay), NextDay(d, dvNavNormal, a));
 BENCH_PAIR(NextDay_Workday, NextDay(c, d, DayCategory::Workday), NextDay(d, dvNavWorkday, a));
 BENCH_PAIR(PrevDay_Workday, PrevDay(c, d, DayCategory::Workday), PrevDay(d, dvNavWorkday, a));
 BENCH_PAIR(AdjustDate, AdjustDate(c, d, AdjustDirection::NextWorkday), AdjustDate(d, dvNextWorkday, a));
@@ -367,6 +370,7 @@ class RatioReporter : public bench::RunTimes {
     };
     const Pair pairs[] = {
         {"DaysInRange, 366001 days", "DaysInRange", 1, "range"},
+        {"NextDay (any day: the call alone)", "NextDay_Any", kDates, "date"},
         {"NextDay (working day)", "NextDay_Workday", kDates, "date"},
         {"PrevDay (working day)", "PrevDay_Workday", kDates, "date"},
         {"AdjustDate", "AdjustDate", kDates, "date"},
