@@ -279,71 +279,94 @@ template <class Choice, class Answer>
 HRESULT dvDovrel::AnswerDate(const std::optional<Choice>& choice, const VARIANT& date, VARIANT* pVal, Answer answer) {
   if (!choice) return DVERR_INVALID_ARGUMENT;
   if (!pVal) return E_POINTER;
-  engine::DayNumber day;
-  if (!ReadQueryDate(date, value_, &day)) return DVERR_INVALID_ARGUMENT;
+  // The call hosts make nearly always: a date, asked again of the kept
+  // classification. Nothing else is called on the way, so the engine's
+  // answer is all the member waits for.
+  if (date.vt == VT_DATE && engine::RulesGeneration() == calendarGeneration_) [[likely]] {
+    try {
+      WriteDateAnswer(answer(calendar_, engine::DayNumberFromAutomationDate(date.date), *choice), pVal);
+    } catch (const std::bad_alloc&) {
+      return E_OUTOFMEMORY;
+    }
+    return S_OK;
+  }
+  return AnswerOtherDate(*choice, date, pVal, answer);
+}
+
+template <class Choice, class Answer>
+HRESULT dvDovrel::AnswerOtherDate(Choice choice, const VARIANT& date, VARIANT* pVal, Answer answer) {
+  const std::optional<engine::DayNumber> day = QueryDate(date, value_);
+  if (!day) return DVERR_INVALID_ARGUMENT;
   try {
-    WriteDateAnswer(answer(day, *choice), pVal);
+    // Read after the date: coercing an object to a date may run host code
+    // that changes rules.
+    WriteDateAnswer(answer(Calendar(), *day, choice), pVal);
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   }
   return S_OK;
 }
 
+// Each query's engine question, asked of the calendar AnswerDate hands it.
+using engine::DayCategory;
+using engine::DayNumber;
+using engine::KeptClassification;
+
 STDMETHODIMP dvDovrel::NextDay(VARIANT Date, dvDayNavConst Type, VARIANT* pVal) {
   return AnswerDate(engine::CategoryFromDayNav(EnumArgument(Type)), Date, pVal,
-                    [this](engine::DayNumber d, engine::DayCategory c) { return engine::NextDay(Calendar(), d, c); });
+                    [](const KeptClassification& k, DayNumber d, DayCategory c) { return engine::NextDay(k, d, c); });
 }
 
 STDMETHODIMP dvDovrel::PrevDay(VARIANT Date, dvDayNavConst Type, VARIANT* pVal) {
   return AnswerDate(engine::CategoryFromDayNav(EnumArgument(Type)), Date, pVal,
-                    [this](engine::DayNumber d, engine::DayCategory c) { return engine::PrevDay(Calendar(), d, c); });
+                    [](const KeptClassification& k, DayNumber d, DayCategory c) { return engine::PrevDay(k, d, c); });
 }
 
 STDMETHODIMP dvDovrel::AdjustDate(VARIANT Date, dvAdjustDateConst Option, VARIANT* pVal) {
   return AnswerDate(engine::AdjustDirectionFrom(EnumArgument(Option)), Date, pVal,
-                    [this](engine::DayNumber d, engine::AdjustDirection direction) {
-                      return engine::AdjustDate(Calendar(), d, direction);
+                    [](const KeptClassification& k, DayNumber d, engine::AdjustDirection direction) {
+                      return engine::AdjustDate(k, d, direction);
                     });
 }
 
 STDMETHODIMP dvDovrel::DaysFromNow(VARIANT Date, SHORT Days, dvDateTypeExConst Type, VARIANT* pVal) {
   return AnswerDate(engine::CategoryFromDateTypeEx(EnumArgument(Type)), Date, pVal,
-                    [this, Days](engine::DayNumber d, engine::DayCategory c) {
-                      return engine::DaysFromNow(Calendar(), d, Days, c);
+                    [Days](const KeptClassification& k, DayNumber d, DayCategory c) {
+                      return engine::DaysFromNow(k, d, Days, c);
                     });
 }
 
 STDMETHODIMP dvDovrel::FirstInMonth(VARIANT Date, dvDateTypeConst Type, VARIANT* pVal) {
   return AnswerDate(engine::CategoryFromDateType(EnumArgument(Type)), Date, pVal,
-                    [this](engine::DayNumber d, engine::DayCategory c) { return engine::FirstInMonth(Calendar(), d, c); });
+                    [](const KeptClassification& k, DayNumber d, DayCategory c) { return engine::FirstInMonth(k, d, c); });
 }
 
 STDMETHODIMP dvDovrel::LastInMonth(VARIANT Date, dvDateTypeConst Type, VARIANT* pVal) {
   return AnswerDate(engine::CategoryFromDateType(EnumArgument(Type)), Date, pVal,
-                    [this](engine::DayNumber d, engine::DayCategory c) { return engine::LastInMonth(Calendar(), d, c); });
+                    [](const KeptClassification& k, DayNumber d, DayCategory c) { return engine::LastInMonth(k, d, c); });
 }
 
 STDMETHODIMP dvDovrel::FirstInYear(VARIANT Date, dvDateTypeConst Type, VARIANT* pVal) {
   return AnswerDate(engine::CategoryFromDateType(EnumArgument(Type)), Date, pVal,
-                    [this](engine::DayNumber d, engine::DayCategory c) { return engine::FirstInYear(Calendar(), d, c); });
+                    [](const KeptClassification& k, DayNumber d, DayCategory c) { return engine::FirstInYear(k, d, c); });
 }
 
 STDMETHODIMP dvDovrel::LastInYear(VARIANT Date, dvDateTypeConst Type, VARIANT* pVal) {
   return AnswerDate(engine::CategoryFromDateType(EnumArgument(Type)), Date, pVal,
-                    [this](engine::DayNumber d, engine::DayCategory c) { return engine::LastInYear(Calendar(), d, c); });
+                    [](const KeptClassification& k, DayNumber d, DayCategory c) { return engine::LastInYear(k, d, c); });
 }
 
 STDMETHODIMP dvDovrel::FirstInWeek(VARIANT Date, dvDateTypeConst Type, VARIANT* pVal) {
   return AnswerDate(engine::CategoryFromDateType(EnumArgument(Type)), Date, pVal,
-                    [this](engine::DayNumber d, engine::DayCategory c) {
-                      return engine::FirstInWeek(Calendar(), d, c, startOfWeek_);
+                    [this](const KeptClassification& k, DayNumber d, DayCategory c) {
+                      return engine::FirstInWeek(k, d, c, startOfWeek_);
                     });
 }
 
 STDMETHODIMP dvDovrel::LastInWeek(VARIANT Date, dvDateTypeConst Type, VARIANT* pVal) {
   return AnswerDate(engine::CategoryFromDateType(EnumArgument(Type)), Date, pVal,
-                    [this](engine::DayNumber d, engine::DayCategory c) {
-                      return engine::LastInWeek(Calendar(), d, c, startOfWeek_);
+                    [this](const KeptClassification& k, DayNumber d, DayCategory c) {
+                      return engine::LastInWeek(k, d, c, startOfWeek_);
                     });
 }
 

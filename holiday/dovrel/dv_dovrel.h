@@ -82,9 +82,13 @@ class dvDovrel final : public ComObject<DualInterface<IDovrel, IID_IDovrel>, Sup
   static void RulesChanged() { engine::NoteRulesChanged(); }
 
   // The shape every single-date query shares: the enumeration checked first,
-  // then the date (Value when omitted), then the answer written.
+  // then the date (Value when omitted), then answer(calendar, day, choice)
+  // written. AnswerOtherDate takes every date that is not a plain VT_DATE,
+  // and every call after a change of rules, the whole general way.
   template <class Choice, class Answer>
   HRESULT AnswerDate(const std::optional<Choice>& choice, const VARIANT& date, VARIANT* pVal, Answer answer);
+  template <class Choice, class Answer>
+  [[gnu::noinline]] HRESULT AnswerOtherDate(Choice choice, const VARIANT& date, VARIANT* pVal, Answer answer);
 
   // Where IsDateInStyle with dvNextMatch resumes: after the list entry that
   // last answered for this date. It remembers the style at that entry as

@@ -22,18 +22,6 @@ namespace dovrel {
 // supported range is no failure: it is a day number that is not valid, and
 // the query answers Null, -1 or FALSE for it.
 std::optional<engine::DayNumber> QueryDate(const VARIANT& argument, engine::DayNumber value);
-// The same, with a date as hosts pass it most often read on the spot (every
-// other kind goes the whole way above); false when the coercion fails.
-inline bool ReadQueryDate(const VARIANT& argument, engine::DayNumber value, engine::DayNumber* day) {
-  if (argument.vt == VT_DATE) {
-    *day = engine::DayNumberFromAutomationDate(argument.date);
-    return true;
-  }
-  const std::optional<engine::DayNumber> read = QueryDate(argument, value);
-  if (read) *day = *read;
-  return read.has_value();
-}
-
 // Date2 of the range queries, which has no default: the same rules, except
 // that an omitted argument is coerced like any other value, and fails.
 std::optional<engine::DayNumber> RequiredQueryDate(const VARIANT& argument);
@@ -44,10 +32,7 @@ std::optional<engine::DayNumber> RequiredQueryDate(const VARIANT& argument);
 std::optional<engine::DayNumber> ValueDate(const VARIANT& argument);
 // The same, with a date taken on the spot; false when Value is refused.
 inline bool ReadValueDate(const VARIANT& argument, engine::DayNumber* day) {
-  if (argument.vt == VT_DATE) {
-    *day = engine::DayNumberFromAutomationDate(argument.date);
-    return engine::IsValidDayNumber(*day);
-  }
+  if (argument.vt == VT_DATE) [[likely]] return engine::ValidDayNumberFromAutomationDate(argument.date, day);
   const std::optional<engine::DayNumber> read = ValueDate(argument);
   if (read) *day = *read;
   return read.has_value();
@@ -55,9 +40,10 @@ inline bool ReadValueDate(const VARIANT& argument, engine::DayNumber* day) {
 
 // A date answer: VT_DATE, or VT_NULL when there is none. The result is
 // written over whatever the caller's VARIANT held, without clearing it: it is
-// an out argument, whose old content the caller owns.
+// an out argument, whose old content the caller owns. Every day the engine
+// answers lies in the supported range (queries.h), so it is not checked again.
 inline void WriteDateAnswer(engine::DayAnswer answer, VARIANT* result) {
-  if (answer && engine::IsValidDayNumber(*answer)) {
+  if (answer) [[likely]] {
     result->vt = VT_DATE;
     result->date = engine::AutomationDateFromDayNumber(*answer);
   } else {

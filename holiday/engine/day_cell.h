@@ -98,13 +98,11 @@ constexpr bool IsInCategory(std::uint16_t f, DayCategory category) {
 // Each gives nothing for a value outside its enumeration, which the methods
 // refuse before doing anything else.
 constexpr std::optional<DayCategory> CategoryFromDayNav(std::int32_t dvDayNavConst) {
-  switch (dvDayNavConst) {
-    case 0: return DayCategory::Holiday;
-    case 1: return DayCategory::Workday;
-    case 2: return DayCategory::Weekend;
-    case 3: return DayCategory::AnyDay;
-    default: return std::nullopt;
-  }
+  // The first three name the first three categories, in their order: one
+  // comparison for the values hosts pass.
+  if (dvDayNavConst >= 0 && dvDayNavConst <= 2) return static_cast<DayCategory>(dvDayNavConst);
+  if (dvDayNavConst == 3) return DayCategory::AnyDay;
+  return std::nullopt;
 }
 constexpr std::optional<DayCategory> CategoryFromDateType(std::int32_t dvDateTypeConst) {
   switch (dvDateTypeConst) {

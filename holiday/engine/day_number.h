@@ -42,14 +42,32 @@ constexpr bool IsValidDayNumber(DayNumber n) {
 using common::DaysInMonth;
 using common::IsLeapYear;
 
+// The automation dates of the supported range lie strictly between these
+// two: a date of 0100-01-01 may carry a time of day, and -657434.5 is
+// 0100-01-01 12:00, which truncates to that day; -657435.0 is the day before.
+inline constexpr double kBeforeFirstValidAutomationDate = double{kFirstValidDay} - kAutomationEpochDay - 1;
+inline constexpr double kAfterLastValidAutomationDate = double{kLastValidDay} - kAutomationEpochDay + 1;
+
+// The day of an automation date of the supported range: false for any other
+// date and for NaN. Two comparisons and a 32-bit truncation, which is all the
+// dates a host passes ever need; the same day as DayNumberFromAutomationDate.
+constexpr bool ValidDayNumberFromAutomationDate(double date, DayNumber* day) {
+  if (!(date > kBeforeFirstValidAutomationDate && date < kAfterLastValidAutomationDate)) return false;
+  *day = static_cast<DayNumber>(date) + kAutomationEpochDay;
+  return true;
+}
+
 // The time of day is dropped by truncating toward zero, also for negative
 // automation dates: -1.5 is 1899-12-29 12:00 and belongs to 1899-12-29.
 // NaN, infinities and values whose day number would not fit 32 bits have no
 // date; they give the null day number instead of an undefined conversion.
 // Only doubles whose truncation fits comfortably in 64 bits are converted
 // (the comparison is false for NaN as well), and the conversion to an
-// integer is itself the truncation toward zero.
+// integer is itself the truncation toward zero. A date outside the supported
+// range still has its day number: a walk from the day before 0100-01-01
+// finds days inside it.
 constexpr DayNumber DayNumberFromAutomationDate(double date) {
+  if (DayNumber day; ValidDayNumberFromAutomationDate(date, &day)) [[likely]] return day;
   constexpr double kLimit = 4.0e9;
   if (!(date > -kLimit && date < kLimit)) return kNullDayNumber;
   const std::int64_t n = static_cast<std::int64_t>(date) + kAutomationEpochDay;

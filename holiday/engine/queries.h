@@ -46,7 +46,27 @@ inline constexpr std::int32_t kLongestRange = 366000;
 FindNthResult FindNth(const KeptClassification& calendar, DayNumber lo, DayNumber hi, DayCategory category,
                       int direction, std::int32_t n);
 
-using DayAnswer = std::optional<DayNumber>;  // nothing = Null
+// A day of the supported range, or nothing (Null): no query answers a day
+// outside the range, so the automation layer hands the day out unchecked.
+// Read like a std::optional<DayNumber>; held as one day number, the null day
+// number for nothing, so that it comes back from a query in one register
+// (an optional comes back through memory, written as two pieces and read as
+// one, which the processor cannot forward and makes wait).
+class DayAnswer {
+ public:
+  constexpr DayAnswer() = default;
+  constexpr DayAnswer(std::nullopt_t) {}
+  constexpr DayAnswer(DayNumber day) : day_(day) {}  // a valid day
+
+  constexpr bool has_value() const { return day_ != kNullDayNumber; }
+  constexpr explicit operator bool() const { return has_value(); }
+  constexpr DayNumber operator*() const { return day_; }
+  constexpr DayNumber value_or(DayNumber none) const { return has_value() ? day_ : none; }
+  friend constexpr bool operator==(DayAnswer, DayAnswer) = default;
+
+ private:
+  DayNumber day_ = kNullDayNumber;
+};
 
 // From the day after (before) date to 9999-12-31 (0100-01-01): the first day
 // of the category. AnyDay is simply the next (previous) day. A start outside

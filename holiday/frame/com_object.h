@@ -113,10 +113,14 @@ class ComObjectRoot {
   ModuleLock moduleLock_;
 };
 
-// An object class: the root plus the interfaces it implements, whose IUnknown
-// methods all delegate to the controlling unknown.
+// An object class: the interfaces it implements, whose IUnknown methods all
+// delegate to the controlling unknown, plus the root. The first interface
+// comes first in the object, so that it shares the object's address: a host's
+// call through it reaches the member directly, where an interface further in
+// goes through a stub that moves the object pointer first (and, for VARIANTs
+// passed by value, copies them again before the member reads them).
 template <class... Interfaces>
-class ComObject : public ComObjectRoot, public Interfaces... {
+class ComObject : public Interfaces..., public ComObjectRoot {
  public:
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
     return ControllingUnknown()->QueryInterface(riid, ppv);

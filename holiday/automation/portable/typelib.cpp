@@ -686,6 +686,48 @@ struct PreparedArgument {
   }
 };
 
+// The arguments of one call: inside this object for the few parameters
+// members have (no member of ours has more than six), in a vector beyond, so
+// that a call by DISPID allocates nothing. Only the n elements asked for are
+// made, as T() or as copies of `initial`.
+template <class T>
+class CallArguments {
+ public:
+  explicit CallArguments(std::size_t n) : n_(n) {
+    if (n > kInline) {
+      heap_.resize(n);
+      data_ = heap_.data();
+    } else {
+      for (std::size_t i = 0; i < n; ++i) new (inline_ + i * sizeof(T)) T();
+      if (n > 0) data_ = std::launder(reinterpret_cast<T*>(inline_));
+    }
+  }
+  CallArguments(std::size_t n, const T& initial) : n_(n) {
+    if (n > kInline) {
+      heap_.assign(n, initial);
+      data_ = heap_.data();
+    } else {
+      for (std::size_t i = 0; i < n; ++i) new (inline_ + i * sizeof(T)) T(initial);
+      if (n > 0) data_ = std::launder(reinterpret_cast<T*>(inline_));
+    }
+  }
+  ~CallArguments() {
+    if (n_ <= kInline) std::destroy_n(data_, n_);
+  }
+  CallArguments(const CallArguments&) = delete;
+  CallArguments& operator=(const CallArguments&) = delete;
+
+  T& operator[](std::size_t i) { return data_[i]; }
+  T* data() { return data_; }
+
+ private:
+  static constexpr std::size_t kInline = 16;
+  alignas(T) unsigned char inline_[kInline * sizeof(T)];
+  std::size_t n_;
+  T* data_ = nullptr;
+  std::vector<T> heap_;
+};
+
 bool IsOmitted(const VARIANT* v) { return v->vt == VT_ERROR && v->scode == DISP_E_PARAMNOTFOUND; }
 
 // The object a VARIANT holds, directly or by reference; nullopt when it does
@@ -851,7 +893,7 @@ STDMETHODIMP TypeInfo::Invoke(PVOID pvInstance, MEMBERID memid, WORD wFlags, DIS
   UINT named = pDispParams->cNamedArgs;
   UINT positional = pDispParams->cArgs - named;
   if (positional > static_cast<UINT>(inputs)) return DISP_E_BADPARAMCOUNT;
-  std::vector<int> argumentOf(static_cast<std::size_t>(inputs), -1);
+  CallArguments<int> argumentOf(static_cast<std::size_t>(inputs), -1);
   for (UINT j = 0; j < positional; ++j) argumentOf[j] = static_cast<int>(pDispParams->cArgs - 1 - j);
   bool isPut = f->invkind == INVOKE_PROPERTYPUT || f->invkind == INVOKE_PROPERTYPUTREF;
   for (UINT k = 0; k < named; ++k) {
@@ -864,8 +906,8 @@ STDMETHODIMP TypeInfo::Invoke(PVOID pvInstance, MEMBERID memid, WORD wFlags, DIS
     argumentOf[static_cast<std::size_t>(id)] = static_cast<int>(k);
   }
 
-  std::vector<PreparedArgument> args(static_cast<std::size_t>(f->paramCount));
-  std::vector<VARIANT> values(static_cast<std::size_t>(f->paramCount));
+  CallArguments<PreparedArgument> args(static_cast<std::size_t>(f->paramCount));
+  CallArguments<VARIANT> values(static_cast<std::size_t>(f->paramCount));
   SHORT prepared = 0;
   auto finishAll = [&](bool succeeded) {
     for (SHORT i = 0; i < prepared; ++i) Finish(args[static_cast<std::size_t>(i)], succeeded);

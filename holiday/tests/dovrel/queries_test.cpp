@@ -320,6 +320,33 @@ TEST_F(JapaneseCalendarQueries, TheDateArgument) {
   }
 }
 
+// A plain VT_DATE asked of an unchanged calendar takes a short way to the
+// engine; the same date in a variable passed by reference, and any date
+// right after a change of rules, take the general one. Every query must
+// answer the same on both, with times of day and dates just outside either
+// end of the range.
+TEST_F(JapaneseCalendarQueries, DatesTakeTheShortAndTheGeneralWayAlike) {
+  const double dates[] = {-657435.25, -657434.5, -657434.0, 45337.99, 2958465.75, 2958466.0, 2958467.5};
+  for (const Query& q : kDateQueries) {
+    for (LONG type = 0; type <= LastValidType(q); ++type) {
+      for (const double date : dates) {
+        SCOPED_TRACE(testing::Message() << q.name << " type " << type << " date " << date);
+        Var shortWay, byReference, afterChange, variable = Var::Date(date);
+        ASSERT_EQ(q.call(dovrel_.Get(), Var::Date(date).v, type, &shortWay.v), S_OK);
+        ASSERT_EQ(q.call(dovrel_.Get(), testsupport::RefTo(variable.v), type, &byReference.v), S_OK);
+        ASSERT_EQ(dovrel_->put_WeekRests(1, dvAllWeeks), S_OK);  // the same rule again: still a change
+        ASSERT_EQ(q.call(dovrel_.Get(), Var::Date(date).v, type, &afterChange.v), S_OK);
+        EXPECT_EQ(DayIn(byReference.v), DayIn(shortWay.v));
+        EXPECT_EQ(DayIn(afterChange.v), DayIn(shortWay.v));
+      }
+    }
+  }
+  // The day before 0100-01-01 has a next day, inside the range.
+  Var next;
+  ASSERT_EQ(dovrel_->NextDay(Var::Date(-657435.25).v, AsEnum<dvDayNavConst>(dvNavNormal), &next.v), S_OK);
+  EXPECT_EQ(DayIn(next.v), kFirstDay);
+}
+
 // A date answer is written over the caller's VARIANT without clearing it:
 // an object it held is not released (it is an out argument, whose old
 // content belongs to the caller).

@@ -105,6 +105,35 @@ TEST(DayNumbers, DoublesWithoutADayNumberGiveNoDate) {
   EXPECT_EQ(DayNumberFromAutomationDate(-2147483648.0 - kAutomationEpochDay), -2147483647 - 1);
 }
 
+// Both readings of an automation date against the day its whole part names
+// (worked out in floating point here): every date of the supported range
+// gives that day, every other is refused by the quick reading and is not a
+// valid day for the general one, the time of day and the doubles next to
+// both ends included.
+TEST(DayNumbers, DatesNearTheEndsOfTheRangeReadAsTheirWholeDay) {
+  const double first = -657434.0, last = 2958465.0;  // 0100-01-01, 9999-12-31
+  std::vector<double> dates = {0.0, -0.75, -1.5, 36526.25, 1e300, -1e300, 4e9, -4e9,
+                               std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+                               -std::numeric_limits<double>::infinity()};
+  for (const double edge : {first, first - 1, last, last + 1}) {
+    for (const double fraction : {0.0, 0.5, 0.999999, -0.5}) dates.push_back(edge + fraction);
+    dates.push_back(std::nextafter(edge, -1e9));
+    dates.push_back(std::nextafter(edge, 1e9));
+  }
+  for (const double date : dates) {
+    SCOPED_TRACE(date);
+    const double whole = std::trunc(date) + kAutomationEpochDay;
+    const bool valid = whole >= kFirstValidDay && whole <= kLastValidDay;  // false for NaN
+    DayNumber quick = 0;
+    EXPECT_EQ(ValidDayNumberFromAutomationDate(date, &quick), valid);
+    EXPECT_EQ(IsValidDayNumber(DayNumberFromAutomationDate(date)), valid);
+    if (valid) {
+      EXPECT_EQ(quick, static_cast<DayNumber>(whole));
+      EXPECT_EQ(DayNumberFromAutomationDate(date), static_cast<DayNumber>(whole));
+    }
+  }
+}
+
 // Every valid day, walked like an odometer from 0100-01-01 (with month
 // lengths of the test's own): both conversions and the weekday must agree
 // with it on every day, and converting there and back must give the same day.
