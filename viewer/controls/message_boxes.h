@@ -22,6 +22,10 @@ class MessageBoxes {
   // A modal box with one OK button. Without a title the platform's default
   // title for the program is shown.
   virtual void Show(std::u16string text, MsgIcon icon, std::optional<std::u16string> title) = 0;
+  // A modal question with the buttons Yes and No, No the default, so that
+  // an Enter pressed in haste keeps things as they are. True for Yes; a box
+  // closed without a button is a No.
+  virtual bool AskYesNo(std::u16string text, MsgIcon icon, std::optional<std::u16string> title) = 0;
 };
 
 }  // namespace pellora

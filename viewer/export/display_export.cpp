@@ -5,6 +5,7 @@
 
 #include "display/grid_layout.h"
 #include "export/terminal_text.h"
+#include "shell/display_csv.h"
 
 namespace pellora::exporting {
 namespace {
@@ -137,17 +138,6 @@ void WriteJsonArray(const FlexGrid& grid, RowText rowText, std::ostream& out) {
   out << "  ]";
 }
 
-// ---- CSV ----
-
-std::string CsvField(std::u16string_view text) {
-  std::string out = "\"";
-  for (const char c : Utf8(text)) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  return out + "\"";
-}
-
 // ---- Text ----
 
 struct TextColumn {
@@ -268,17 +258,7 @@ void WriteJson(const frmPellora& w, std::ostream& out) {
   out << "\n}\n";
 }
 
-void WriteCsv(const frmPellora& w, std::ostream& out) {
-  out << "\xEF\xBB\xBF";
-  const FlexGrid& viewer = w.vsfViewer;
-  for (int r = 0; r < viewer.Rows(); ++r) {
-    for (int c = viewer_col::kYearMonth; c <= viewer_col::kPreventiveHomeMedicalManagement; ++c) {
-      if (c > viewer_col::kYearMonth) out << ',';
-      out << CsvField(c < viewer.Cols() ? CellText(viewer, r, c) : u"");
-    }
-    out << "\r\n";
-  }
-}
+void WriteCsv(const frmPellora& w, std::ostream& out) { out << DisplayCsv(w); }
 
 void WriteText(const frmPellora& w, std::ostream& out) {
   WriteTextHeader(w, out);

@@ -25,9 +25,8 @@ std::string JsonString(std::u16string_view text);
 // one object per display row, one per month of the totals.
 void WriteJson(const frmPellora& window, std::ostream& out);
 
-// The display grid's columns 1 to 8, headings first: UTF-8 with a byte
-// order mark, CR LF line ends and every field quoted, so that spreadsheet
-// programs keep the numbers' leading zeros.
+// The header, the display grid's columns 1 to 8 and the totals as one CSV
+// file, the form the window saves (shell/display_csv.h).
 void WriteCsv(const frmPellora& window, std::ostream& out);
 
 // A table for reading in a terminal: the header, the rows with their names

@@ -125,6 +125,9 @@ class TerminalMessageBoxes : public MessageBoxes {
     err_ << Utf8(text) << '\n';
     ++shown_;
   }
+  // Nothing the export runs asks a question; a terminal has nobody to
+  // answer one, so it is a No.
+  bool AskYesNo(std::u16string, MsgIcon, std::optional<std::u16string>) override { return false; }
   int shown() const { return shown_; }
 
  private:

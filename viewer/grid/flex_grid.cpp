@@ -104,7 +104,7 @@ FlexGrid::FlexGrid(GridDesign design) {
   fixedRows_ = std::min(design.fixedRows, design.rows);
   fixedCols_ = std::min(design.fixedCols, design.cols);
   // The current cell starts at the first cell that is not fixed.
-  row_ = fixedRows_ < design.rows ? fixedRows_ : 0;
+  row_ = rowSel_ = fixedRows_ < design.rows ? fixedRows_ : 0;
   col_ = colSel_ = fixedCols_ < design.cols ? fixedCols_ : 0;
 }
 
@@ -187,24 +187,42 @@ void FlexGrid::SetFormatString(std::u16string_view format) {
 
 void FlexGrid::SetRow(int row) {
   RequirePosition(row, Rows());
-  row_ = row;
-  Notify([](GridListener& l) { l.CurrentCellChanged(); });
+  row_ = rowSel_ = row;
+  Notify([](GridListener& l) {
+    l.CurrentCellChanged();
+    l.SelectionChanged();
+  });
 }
 
 void FlexGrid::SetCol(int col) {
   RequirePosition(col, cols_);
   col_ = colSel_ = col;
-  Notify([](GridListener& l) { l.CurrentCellChanged(); });
+  Notify([](GridListener& l) {
+    l.CurrentCellChanged();
+    l.SelectionChanged();
+  });
+}
+
+void FlexGrid::SetRowSel(int row) {
+  RequirePosition(row, Rows());
+  rowSel_ = row;
+  Notify([](GridListener& l) { l.SelectionChanged(); });
 }
 
 void FlexGrid::SetColSel(int col) {
   RequirePosition(col, cols_);
   colSel_ = col;
-  Notify([](GridListener& l) { l.CurrentCellChanged(); });
+  Notify([](GridListener& l) {
+    l.CurrentCellChanged();
+    l.SelectionChanged();
+  });
 }
 
+// Rows or columns went away: the current cell and the selection's end stay
+// inside the grid.
 void FlexGrid::ClampCurrentCell() {
   row_ = std::clamp(row_, 0, std::max(Rows() - 1, 0));
+  rowSel_ = std::clamp(rowSel_, 0, std::max(Rows() - 1, 0));
   col_ = std::clamp(col_, 0, std::max(cols_ - 1, 0));
   colSel_ = std::clamp(colSel_, 0, std::max(cols_ - 1, 0));
 }

@@ -35,6 +35,8 @@ class GridListener {
   // Column widths, fixed rows or columns.
   virtual void LayoutChanged() {}
   virtual void CurrentCellChanged() {}
+  // Row, Col, RowSel or ColSel moved: the selected rectangle changed.
+  virtual void SelectionChanged() {}
   virtual void RefreshRequested() {}
 };
 
@@ -94,8 +96,8 @@ class FlexGrid {
   // the number of headings.
   void SetFormatString(std::u16string_view format);
 
-  // The current cell. Setting Col also moves the selection end to it. A grid
-  // without rows (or columns) accepts 0.
+  // The current cell. Setting Row or Col also moves the selection's end in
+  // that direction to it. A grid without rows (or columns) accepts 0.
   int Row() const { return row_; }
   void SetRow(int row);
   int Col() const { return col_; }
@@ -104,6 +106,10 @@ class FlexGrid {
   // from Col to ColSel.
   int ColSel() const { return colSel_; }
   void SetColSel(int col);
+  // The row at the end of the selection. The selection is the rectangle
+  // from (Row, Col) to (RowSel, ColSel), its corners in either order.
+  int RowSel() const { return rowSel_; }
+  void SetRowSel(int row);
 
   // Reorders the non-fixed rows, stably, ascending (or descending) by the key
   // columns from left to right.
@@ -145,6 +151,7 @@ class FlexGrid {
   int fixedCols_ = 0;
   int row_ = 0;
   int col_ = 0;
+  int rowSel_ = 0;
   int colSel_ = 0;
   std::vector<int> colWidths_;
   std::unordered_map<std::uint64_t, GridColor> backColors_;  // few cells: sparse

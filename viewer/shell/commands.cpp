@@ -49,15 +49,17 @@ void frmPellora::comFileSelect_Click() {
     // The dialog shows no read-only check box and takes a typed name whether
     // or not such a file exists: there are no options to set.
     CommonDialog1.ShowOpen();
-
-    const std::u16string path = CommonDialog1.FileName;
-    lblCsvFname.Caption = path;
-    Caption = std::u16string(kTitle) + u" (" + path + u")";
-    LastFolder = FolderOf(path);
-    ShowCsvFile();
+    ShowChosenFile(CommonDialog1.FileName);
   } catch (...) {
     // A cancel or a failure ends the command where it is, without a word.
   }
+}
+
+void frmPellora::ShowChosenFile(const std::u16string& path) {
+  lblCsvFname.Caption = path;
+  Caption = std::u16string(kTitle) + u" (" + path + u")";
+  LastFolder = FolderOf(path);
+  ShowCsvFile();
 }
 
 void frmPellora::cmdJob_Click(int /*Index*/) { Unload(); }

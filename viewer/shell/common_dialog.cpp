@@ -38,13 +38,20 @@ std::vector<std::u16string> FilterPatterns(const FilterEntry& entry) {
   return patterns;
 }
 
-void CommonDialog::ShowOpen() {
-  const std::optional<std::u16string> chosen = Platform ? Platform->ShowOpen(*this) : std::nullopt;
+namespace {
+
+void TakeChoice(CommonDialog& dialog, const std::optional<std::u16string>& chosen) {
   if (chosen) {
-    FileName = *chosen;
-  } else if (CancelError) {
+    dialog.FileName = *chosen;
+  } else if (dialog.CancelError) {
     throw DialogCancelled();
   }
 }
+
+}  // namespace
+
+void CommonDialog::ShowOpen() { TakeChoice(*this, Platform ? Platform->ShowOpen(*this) : std::nullopt); }
+
+void CommonDialog::ShowSave() { TakeChoice(*this, Platform ? Platform->ShowSave(*this) : std::nullopt); }
 
 }  // namespace pellora

@@ -1,8 +1,8 @@
 #pragma once
-// CommonDialog: the open-file dialog control of the main window, as its
-// properties. The window's file choice sets them and calls ShowOpen; the
-// platform's own dialog is reached through OpenFileDialog, which a view
-// supplies (and a test scripts).
+// CommonDialog: the file dialog control of the main window, as its
+// properties. The window's file choice sets them and calls ShowOpen, the
+// display's save ShowSave; the platform's own dialogs are reached through
+// FileDialogs, which a view supplies (and a test scripts).
 
 #include <optional>
 #include <stdexcept>
@@ -14,12 +14,15 @@ namespace pellora {
 
 struct CommonDialog;
 
-// The platform's open-file dialog, shown modally with the control's
-// properties: the chosen path, or nothing when the user cancelled.
-class OpenFileDialog {
+// The platform's open-file and save-file dialogs, shown modally with the
+// control's properties: the chosen path, or nothing when the user
+// cancelled. A save dialog never asks itself whether to replace an
+// existing file: the routine that saves asks, the same on every platform.
+class FileDialogs {
  public:
-  virtual ~OpenFileDialog() = default;
+  virtual ~FileDialogs() = default;
   virtual std::optional<std::u16string> ShowOpen(const CommonDialog& properties) = 0;
+  virtual std::optional<std::u16string> ShowSave(const CommonDialog& properties) = 0;
 };
 
 // A cancelled dialog when CancelError is set, as the control raises it.
@@ -54,15 +57,17 @@ struct CommonDialog {
   // The chosen file; kept between uses, so that the dialog offers the
   // previous choice again.
   std::u16string FileName;
-  // The title; "" for the platform's own title of an open dialog.
+  // The title; "" for the platform's own title of the dialog.
   std::u16string DialogTitle;
 
-  // The platform's dialog; without one, every ShowOpen is a cancel.
-  OpenFileDialog* Platform = nullptr;
+  // The platform's dialogs; without them, every dialog is a cancel.
+  FileDialogs* Platform = nullptr;
 
-  // Shows the dialog: FileName becomes the chosen path. A cancel leaves
-  // FileName as it was, and raises DialogCancelled if CancelError is set.
+  // Shows the open (or save) dialog: FileName becomes the chosen path. A
+  // cancel leaves FileName as it was, and raises DialogCancelled if
+  // CancelError is set.
   void ShowOpen();
+  void ShowSave();
 };
 
 }  // namespace pellora

@@ -223,7 +223,56 @@ class frmPellora {
   void BuildTotalGrid();
   void SetTotalWidthsByKind();
 
+  // ---- The clerk's commands (shell/clerk_commands.cpp) ----
+  // They come through keys, the grids' context menu, the window's drop
+  // target and a small find box: the window's design stays as it is.
+
+  // The context menu's entries on the display and totals grids, and the
+  // find box's caption and its word for no match.
+  static constexpr std::u16string_view kCopyCaption = u"コピー";
+  static constexpr std::u16string_view kSelectAllCaption = u"すべて選択";
+  static constexpr std::u16string_view kSaveDisplayCaption = u"CSV ファイルに保存...";
+  static constexpr std::u16string_view kFindCaption = u"検索";
+  static constexpr std::u16string_view kFindNoMatch = u"見つかりません";
+
+  // The selection as the clipboard takes it: plain text (the grid's texts,
+  // TAB and CR LF) and HTML whose cells a spreadsheet keeps as text.
+  struct ClipboardText {
+    std::u16string text;
+    std::u16string html;
+  };
+
+  // The save dialog; its platform dialogs are CommonDialog1's.
+  CommonDialog SaveDialog1;
+
+  // Ctrl+A, "すべて選択": every row that is not fixed and every visible
+  // column of vsfViewer or vsfTotal (any other control: nothing).
+  void SelectAllCells(MainControl grid);
+  // Ctrl+C, "コピー": the selection of vsfViewer or vsfTotal, with the
+  // heading row when whole rows are selected.
+  ClipboardText CopySelection(MainControl grid) const;
+  // "CSV ファイルに保存...": asks for a path, refuses the claim file on
+  // display (however named), asks before replacing a file, and writes the
+  // display (shell/display_csv.h) whole or not at all; a failure is told
+  // with its number and the system's words.
+  void SaveDisplay_Click();
+  // The find box's Enter and F3 (forward), Shift+F3 (backward): from the
+  // row after (before) vsfViewer's current row, round past the end, the
+  // first row whose insured-person number or name matches `what`
+  // (text/find_text.h) becomes the current row, selected whole. False, with
+  // the current row left, when no row matches.
+  bool FindInDisplay(std::u16string_view what, bool forward);
+  // Files dropped on the window: the first is shown as a file chosen with
+  // the file choice is (the display cleared first); a folder or a file that
+  // cannot be read is told as a failed load tells it.
+  void DropFiles(const std::vector<std::u16string>& paths);
+  // The file choice's end, shared by the dialog and the drop: the path into
+  // lblCsvFname and the title, the next dialog's folder, and the display.
+  void ShowChosenFile(const std::u16string& path);
+
  private:
+  const FlexGrid* ClerkGridOf(MainControl grid) const;
+
   MessageBoxes& messageBoxes_;
 };
 

@@ -10,6 +10,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace pellora {
@@ -55,5 +57,30 @@ class PlatformFile {
   static constexpr std::intptr_t kNoHandle = -1;
   std::intptr_t handle_ = kNoHandle;
 };
+
+// Why a file could not be written: its error number (52 a text no file can
+// be named by, 76 a missing folder, 70 a folder or file not ours to write,
+// 75 a folder where the file should be, 57 a full disk or another failure
+// of the device, 67 too many open files, 7 no memory) and the system's own
+// words for it, as the system gave them.
+struct WriteFailure {
+  std::int16_t number = 0;
+  std::u16string systemText;
+};
+
+// Makes `bytes` the whole content of the file `path`, replacing a file
+// there. They are written to a new file in the same folder, flushed to the
+// disk, and only then renamed over `path`: whatever fails on the way, the
+// temporary file is removed and an earlier file at `path` is untouched, so
+// that no half-written file is ever left under that name.
+std::optional<WriteFailure> ReplaceFileContents(std::u16string_view path, std::string_view bytes);
+
+// Something (a file, a folder, ...) exists at `path`.
+bool PathExists(std::u16string_view path);
+
+// `a` and `b` name one existing file, however each names it (another form
+// of the path, a link, a letter case the file system ignores). False when
+// either cannot be looked at.
+bool IsSameFile(std::u16string_view a, std::u16string_view b);
 
 }  // namespace pellora

@@ -1,11 +1,13 @@
 // The platform file on POSIX systems: open(2), read(2) and close(2), and
-// what their errno values mean to the user.
+// what their errno values mean to the user; a file written whole through a
+// temporary file and rename(2).
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <utility>
@@ -111,6 +113,92 @@ std::int16_t PlatformFile::Close() {
   const int rc = ::close(static_cast<int>(std::exchange(handle_, kNoHandle)));
   // EINTR: the descriptor is gone all the same, and nothing was lost.
   return rc != 0 && errno != EINTR ? ReadFailure(errno) : 0;
+}
+
+// ---- Writing a file whole ----
+
+namespace {
+
+std::int16_t WriteFailureNumber(int errnum) {
+  if (const std::int16_t n = CommonNumber(errnum)) return n;
+  switch (errnum) {
+    case ENOENT:
+    case ENOTDIR:
+    case ELOOP:
+      return kErrPathNotFound;
+    case ENAMETOOLONG:
+    case EINVAL:
+      return kErrBadFileName;
+    case EISDIR:
+    case ENOTEMPTY:
+    case EEXIST:
+      return kErrPathFileAccess;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ETXTBSY:
+      return kErrPermissionDenied;
+    default:  // ENOSPC, EDQUOT, EFBIG, ...
+      return kErrDeviceIO;
+  }
+}
+
+WriteFailure FailureOf(int errnum) {
+  return {WriteFailureNumber(errnum), common::Utf8ToUtf16(std::strerror(errnum))};
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+}  // namespace
+
+// The temporary file is hidden (a leading dot) beside its target, so that
+// the rename stays within one file system and is atomic. It is created with
+// the ordinary mode a new file gets (the umask applies), not mkstemp's 0600.
+std::optional<WriteFailure> ReplaceFileContents(std::u16string_view path, std::string_view bytes) {
+  const std::optional<std::string> name = common::Utf16ToUtf8(path);
+  if (!name || name->empty() || name->find('\0') != std::string::npos || name->back() == '/')
+    return WriteFailure{kErrBadFileName, common::Utf8ToUtf16(std::strerror(EINVAL))};
+  const std::size_t slash = name->find_last_of('/');
+  const std::string folder = slash == std::string::npos ? std::string() : name->substr(0, slash + 1);
+  const std::string base = slash == std::string::npos ? *name : name->substr(slash + 1);
+
+  std::string temporary;
+  int fd = -1;
+  for (int attempt = 0; fd < 0; ++attempt) {
+    temporary = folder + "." + base + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
+    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0 && (errno != EEXIST || attempt == 99)) return FailureOf(errno);
+  }
+  int failed = 0;
+  if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) failed = errno;
+  if (::close(fd) != 0 && failed == 0 && errno != EINTR) failed = errno;
+  if (failed == 0 && ::rename(temporary.c_str(), name->c_str()) != 0) failed = errno;
+  if (failed == 0) return std::nullopt;
+  ::unlink(temporary.c_str());
+  return FailureOf(failed);
+}
+
+bool PathExists(std::u16string_view path) {
+  const std::optional<std::string> name = common::Utf16ToUtf8(path);
+  struct stat st;
+  return name && !name->empty() && ::stat(name->c_str(), &st) == 0;
+}
+
+bool IsSameFile(std::u16string_view a, std::u16string_view b) {
+  const std::optional<std::string> nameA = common::Utf16ToUtf8(a);
+  const std::optional<std::string> nameB = common::Utf16ToUtf8(b);
+  struct stat stA;
+  struct stat stB;
+  return nameA && nameB && !nameA->empty() && !nameB->empty() && ::stat(nameA->c_str(), &stA) == 0 &&
+         ::stat(nameB->c_str(), &stB) == 0 && stA.st_dev == stB.st_dev && stA.st_ino == stB.st_ino;
 }
 
 }  // namespace pellora

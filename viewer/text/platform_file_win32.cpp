@@ -1,10 +1,12 @@
 // The platform file on Windows: CreateFileW, ReadFile and CloseHandle, and
 // what GetLastError() then says, in the numbers users of Windows BASIC
-// programs know.
+// programs know; a file written whole through a temporary file and
+// MoveFileExW.
 
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
 #include <string>
 #include <utility>
 
@@ -107,6 +109,138 @@ std::size_t PlatformFile::Read(char* buffer, std::size_t size, std::int16_t& fai
 std::int16_t PlatformFile::Close() {
   if (!IsOpen()) return 0;
   return ::CloseHandle(AsHandle(std::exchange(handle_, kNoHandle))) ? std::int16_t{0} : std::int16_t{kErrDeviceIO};
+}
+
+// ---- Writing a file whole ----
+
+namespace {
+
+std::int16_t WriteFailureNumber(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_DIRECTORY:
+      return kErrPathNotFound;
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_FILENAME_EXCED_RANGE:
+      return kErrBadFileName;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return kErrPermissionDenied;
+    case ERROR_TOO_MANY_OPEN_FILES:
+      return kErrTooManyFiles;
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+      return kErrOutOfMemory;
+    default:  // ERROR_DISK_FULL, ERROR_HANDLE_DISK_FULL, ...
+      return kErrDeviceIO;
+  }
+}
+
+// The system's message for an error code, in the user's language, without
+// the line end FormatMessageW puts after it.
+std::u16string SystemText(DWORD error) {
+  wchar_t* text = nullptr;
+  const DWORD length = ::FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+      reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::u16string message(text, text + length);
+  if (text) ::LocalFree(text);
+  while (!message.empty() && (message.back() == u'\n' || message.back() == u'\r' || message.back() == u' '))
+    message.pop_back();
+  if (message.empty()) message = u"Windows error " + [&] {
+    const std::string digits = std::to_string(error);
+    return std::u16string(digits.begin(), digits.end());
+  }();
+  return message;
+}
+
+WriteFailure FailureOf(DWORD error) { return {WriteFailureNumber(error), SystemText(error)}; }
+
+// A folder where the file should be: moving onto it is refused with access
+// denied, which would read as a permission the user could ask for.
+bool IsFolder(const std::wstring& name) {
+  const DWORD attributes = ::GetFileAttributesW(name.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool WriteAll(HANDLE file, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+    DWORD written = 0;
+    if (!::WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+    bytes.remove_prefix(written);
+  }
+  return true;
+}
+
+}  // namespace
+
+// The temporary file is created new (never opening another's) beside its
+// target, so that the move replaces the target within one volume.
+std::optional<WriteFailure> ReplaceFileContents(std::u16string_view path, std::string_view bytes) {
+  if (path.empty() || path.find(u'\0') != std::u16string_view::npos || HasOverlongName(path) ||
+      path.back() == u'\\' || path.back() == u'/')
+    return FailureOf(ERROR_INVALID_NAME);
+  const std::wstring name(path.begin(), path.end());
+  if (IsFolder(name)) return WriteFailure{kErrPathFileAccess, SystemText(ERROR_ACCESS_DENIED)};
+
+  std::wstring temporary;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; file == INVALID_HANDLE_VALUE; ++attempt) {
+    temporary = name + L"." + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(attempt) + L".tmp";
+    file = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      const DWORD error = ::GetLastError();
+      if (error != ERROR_FILE_EXISTS || attempt == 99) return FailureOf(error);
+    }
+  }
+  DWORD failed = ERROR_SUCCESS;
+  if (!WriteAll(file, bytes) || !::FlushFileBuffers(file)) failed = ::GetLastError();
+  if (!::CloseHandle(file) && failed == ERROR_SUCCESS) failed = ::GetLastError();
+  if (failed == ERROR_SUCCESS &&
+      !::MoveFileExW(temporary.c_str(), name.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    failed = ::GetLastError();
+  if (failed == ERROR_SUCCESS) return std::nullopt;
+  ::DeleteFileW(temporary.c_str());
+  return FailureOf(failed);
+}
+
+bool PathExists(std::u16string_view path) {
+  if (path.empty() || path.find(u'\0') != std::u16string_view::npos) return false;
+  const std::wstring name(path.begin(), path.end());
+  return ::GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+namespace {
+
+// The volume and the file's index on it, which name one file whatever path
+// reaches it; nothing when the file cannot be opened to ask.
+std::optional<std::array<DWORD, 3>> FileIdentity(std::u16string_view path) {
+  if (path.empty() || path.find(u'\0') != std::u16string_view::npos) return std::nullopt;
+  const std::wstring name(path.begin(), path.end());
+  const HANDLE file = ::CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool known = ::GetFileInformationByHandle(file, &info) != 0;
+  ::CloseHandle(file);
+  if (!known) return std::nullopt;
+  return std::array<DWORD, 3>{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
+
+}  // namespace
+
+bool IsSameFile(std::u16string_view a, std::u16string_view b) {
+  const auto identityA = FileIdentity(a);
+  const auto identityB = FileIdentity(b);
+  return identityA && identityB && *identityA == *identityB;
 }
 
 }  // namespace pellora

@@ -50,7 +50,7 @@ class PelloraWindow : public QWidget {
 
   frmPellora& form_;
   QtMessageBoxes& boxes_;
-  QtOpenFileDialog openFileDialog_;
+  QtFileDialogs openFileDialog_;
   QtModalDialogs modalDialogs_;
   std::array<QWidget*, kMainControlCount> widgets_{};
 };

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "ui/look.h"
 
@@ -27,6 +28,20 @@ void QtMessageBoxes::Show(std::u16string text, MsgIcon icon, std::optional<std::
                   ToQString(text), QMessageBox::Ok, parent.data());
   box.setObjectName(QStringLiteral("MessageBox"));
   box.exec();
+}
+
+// The buttons carry their Japanese words whatever translations Qt has
+// loaded, as the window's own captions do.
+bool QtMessageBoxes::AskYesNo(std::u16string text, MsgIcon icon, std::optional<std::u16string> title) {
+  if (beforeShow) beforeShow();
+  QMessageBox box(ToQIcon(icon), title ? ToQString(*title) : QApplication::applicationDisplayName(),
+                  ToQString(text), QMessageBox::Yes | QMessageBox::No, parent.data());
+  box.setObjectName(QStringLiteral("MessageBox"));
+  box.button(QMessageBox::Yes)->setText(QStringLiteral("はい"));
+  box.button(QMessageBox::No)->setText(QStringLiteral("いいえ"));
+  box.setDefaultButton(QMessageBox::No);
+  box.setEscapeButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
 }
 
 }  // namespace pellora::ui

@@ -1,6 +1,7 @@
 #pragma once
-// The window's message boxes as Qt message boxes: one OK button, the icon
-// asked for, and the title given (or the program's name).
+// The window's message boxes as Qt message boxes: one OK button (or Yes and
+// No for a question), the icon asked for, and the title given (or the
+// program's name).
 
 #include <QPointer>
 #include <QWidget>
@@ -19,6 +20,8 @@ class QtMessageBoxes : public MessageBoxes {
   QPointer<QWidget> parent;
 
   void Show(std::u16string text, MsgIcon icon, std::optional<std::u16string> title) override;
+  // Buttons "はい" and "いいえ", the latter the default and the answer to Esc.
+  bool AskYesNo(std::u16string text, MsgIcon icon, std::optional<std::u16string> title) override;
 };
 
 }  // namespace pellora::ui

@@ -17,8 +17,34 @@ QStringList ToQStrings(const std::vector<std::u16string>& texts) {
 
 }  // namespace
 
+namespace {
+
+void SetUpFileDialog(QFileDialog& dialog, const CommonDialog& properties);
+
+// The dialog's answer: its one chosen path, or nothing for a cancel.
+std::optional<std::u16string> ChosenPath(QFileDialog& dialog) {
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const QStringList chosen = dialog.selectedFiles();
+  if (chosen.isEmpty()) return std::nullopt;
+  return ToU16(chosen.front());
+}
+
+}  // namespace
+
 void SetUpOpenDialog(QFileDialog& dialog, const CommonDialog& properties) {
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  SetUpFileDialog(dialog, properties);
+}
+
+void SetUpSaveDialog(QFileDialog& dialog, const CommonDialog& properties) {
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+  SetUpFileDialog(dialog, properties);
+}
+
+namespace {
+
+void SetUpFileDialog(QFileDialog& dialog, const CommonDialog& properties) {
   dialog.setFileMode(QFileDialog::AnyFile);
   // Qt's own dialog on every desktop: the same entries, folder and name
   // behave the same everywhere, and a test can answer it.
@@ -48,15 +74,22 @@ void SetUpOpenDialog(QFileDialog& dialog, const CommonDialog& properties) {
   if (!properties.FileName.empty()) dialog.selectFile(QFileInfo(ToQString(properties.FileName)).fileName());
 }
 
-std::optional<std::u16string> QtOpenFileDialog::ShowOpen(const CommonDialog& properties) {
+}  // namespace
+
+std::optional<std::u16string> QtFileDialogs::ShowOpen(const CommonDialog& properties) {
   if (beforeShow) beforeShow();
   QFileDialog dialog(parent.data());
   dialog.setObjectName(QStringLiteral("CommonDialog1"));
   SetUpOpenDialog(dialog, properties);
-  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-  const QStringList chosen = dialog.selectedFiles();
-  if (chosen.isEmpty()) return std::nullopt;
-  return ToU16(chosen.front());
+  return ChosenPath(dialog);
+}
+
+std::optional<std::u16string> QtFileDialogs::ShowSave(const CommonDialog& properties) {
+  if (beforeShow) beforeShow();
+  QFileDialog dialog(parent.data());
+  dialog.setObjectName(QStringLiteral("SaveDialog1"));
+  SetUpSaveDialog(dialog, properties);
+  return ChosenPath(dialog);
 }
 
 }  // namespace pellora::ui

@@ -1,6 +1,6 @@
 #pragma once
-// The open-file dialog control's platform dialog: a Qt file dialog set up
-// from the control's properties.
+// The file dialog control's platform dialogs: Qt file dialogs set up from
+// the control's properties.
 
 #include <QPointer>
 #include <QWidget>
@@ -18,12 +18,17 @@ namespace pellora::ui {
 // exist: opening it says so).
 void SetUpOpenDialog(QFileDialog& dialog, const CommonDialog& properties);
 
-class QtOpenFileDialog : public OpenFileDialog {
+// The save dialog the same way, asking nothing about a file that exists:
+// the routine that saves asks itself.
+void SetUpSaveDialog(QFileDialog& dialog, const CommonDialog& properties);
+
+class QtFileDialogs : public FileDialogs {
  public:
   std::function<void()> beforeShow;
   QPointer<QWidget> parent;
 
   std::optional<std::u16string> ShowOpen(const CommonDialog& properties) override;
+  std::optional<std::u16string> ShowSave(const CommonDialog& properties) override;
 };
 
 }  // namespace pellora::ui

@@ -191,27 +191,42 @@ std::vector<std::vector<std::string>> ParseCsv(std::string_view text) {
   return records;
 }
 
-TEST_F(Export, CsvIsTheDisplayGridsColumnsQuotedWithAByteOrderMark) {
+TEST_F(Export, CsvIsHeaderDisplayAndTotalsQuotedWithAByteOrderMark) {
   const ProgramRun run = RunExport({"--format", "csv", "--db", WriteDatabase(), WriteClaim(CareFeeClaim())});
   ASSERT_EQ(run.status, 0) << run.err;
   ASSERT_TRUE(run.out.starts_with("\xEF\xBB\xBF"));
   const std::string body = run.out.substr(3);
   EXPECT_TRUE(body.ends_with("\r\n"));
-  // Every line ends in CR LF; every field is quoted.
+  // Every line ends in CR LF; every field is quoted, and the two lines
+  // between the parts are empty.
   std::size_t lines = 0;
+  std::size_t emptyLines = 0;
   for (std::size_t at = 0; (at = body.find('\n', at)) != std::string::npos; ++at, ++lines) {
     EXPECT_EQ(body[at - 1], '\r');
-    EXPECT_EQ(body[at - 2], '"');
+    if (at >= 2 && body[at - 2] == '\n') {
+      ++emptyLines;
+    } else {
+      EXPECT_EQ(body[at - 2], '"');
+    }
   }
-  EXPECT_EQ(lines, 5u);
+  EXPECT_EQ(lines, 13u);
+  EXPECT_EQ(emptyLines, 2u);
   EXPECT_NE(body.find(R"("引用""符,と読点")"), std::string::npos);
 
   const std::vector<std::vector<std::string>> expected = {
+      {"種類", "介護給付費請求書情報"},
+      {"処理対象年月", "2024年04月"},
+      {"事業所", "1371234567", "髙橋ケアステーション①"},
+      {""},
       {"年月", "被保険者番号", "保険者番号", "氏名", "　訪問看護　", "予防訪問看護", "　居宅療養　", "予防居宅療養"},
       {"2024年03月", "0000000001", "131011", "髙橋 一郎", "120", "30", "", ""},
       {"2024年03月", "0000000003", "001234", "鈴木～花子", "", "", "45", ""},
       {"2024年03月", "0000000011", "131011", "引用\"符,と読点", "", "", "", "0"},
       {"2024年04月", "9999999999", "131011", "", "200", "", "", ""},
+      {""},
+      {"月分", "人数", "サービス", "ケアプラン"},
+      {"2024/03", "3", "1", "0"},
+      {"2024/04", "1", "1", "0"},
   };
   EXPECT_EQ(ParseCsv(body), expected);
 }

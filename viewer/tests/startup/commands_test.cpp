@@ -16,13 +16,14 @@ using namespace testing;
 
 // The user at the open-file dialog: sees its properties and the window as
 // it is while the dialog shows, then picks a file or cancels.
-class ScriptedOpenFileDialog : public OpenFileDialog {
+class ScriptedOpenFileDialog : public FileDialogs {
  public:
   std::optional<std::u16string> ShowOpen(const CommonDialog& properties) override {
     seen.push_back(properties);
     if (whileShown) whileShown();
     return answer;
   }
+  std::optional<std::u16string> ShowSave(const CommonDialog&) override { return std::nullopt; }
 
   std::optional<std::u16string> answer;
   std::function<void()> whileShown;

@@ -1,0 +1,145 @@
+// The clerk's commands on the display: selecting and copying cells, saving
+// the display as a CSV file, finding a person, and a claim file dropped on
+// the window. The views only map their keys, menus, clipboard and drop onto
+// these routines.
+
+#include <string>
+
+#include "display/grid_layout.h"
+#include "errors/basic_error.h"
+#include "grid/selection_text.h"
+#include "shell/display_csv.h"
+#include "shell/frmPellora.h"
+#include "text/find_text.h"
+#include "text/platform_file.h"
+
+namespace pellora {
+namespace {
+
+constexpr std::u16string_view kSaveFilter = u"CSV ファイル (*.csv)|*.csv|すべてのファイル (*.*)|*.*";
+constexpr std::u16string_view kSaveTitle = u"CSV ファイルに保存";
+// Added to the claim file's name for the name the save dialog offers, so
+// that the offer is never the claim file itself.
+constexpr std::u16string_view kSavedNameSuffix = u"_表示.csv";
+constexpr std::u16string_view kNotOverClaimFile =
+    u"表示中の請求ファイルには保存できません。\n別のファイル名を指定してください。";
+constexpr std::u16string_view kAskReplace = u"は既にあります。\n置き換えますか?";
+
+bool IsClerkGrid(MainControl grid) { return grid == MainControl::vsfViewer || grid == MainControl::vsfTotal; }
+
+// Rows top to bottom, across every visible column that is not fixed.
+void SelectRows(FlexGrid& grid, int top, int bottom) {
+  int first = -1;
+  int last = -1;
+  for (int c = grid.FixedCols(); c < grid.Cols(); ++c) {
+    if (grid.ColWidth(c) == 0) continue;
+    if (first < 0) first = c;
+    last = c;
+  }
+  if (first < 0) return;
+  grid.SetRow(top);
+  grid.SetCol(first);
+  grid.SetRowSel(bottom);
+  grid.SetColSel(last);
+}
+
+std::u16string NumberText(int number) {
+  const std::string digits = std::to_string(number);
+  return std::u16string(digits.begin(), digits.end());
+}
+
+// The name of a path after its last folder separator, without its last
+// extension.
+std::u16string BaseNameOf(const std::u16string& path) {
+  const std::size_t separator = path.find_last_of(u"/\\");
+  std::u16string name = separator == std::u16string::npos ? path : path.substr(separator + 1);
+  const std::size_t dot = name.rfind(u'.');
+  if (dot != std::u16string::npos && dot > 0) name.erase(dot);
+  return name;
+}
+
+}  // namespace
+
+const FlexGrid* frmPellora::ClerkGridOf(MainControl grid) const {
+  if (grid == MainControl::vsfViewer) return &vsfViewer;
+  if (grid == MainControl::vsfTotal) return &vsfTotal;
+  return nullptr;
+}
+
+void frmPellora::SelectAllCells(MainControl control) {
+  if (!IsClerkGrid(control)) return;
+  FlexGrid& grid = *GridOf(control);
+  if (grid.Rows() <= grid.FixedRows()) return;
+  SelectRows(grid, grid.FixedRows(), grid.Rows() - 1);
+}
+
+frmPellora::ClipboardText frmPellora::CopySelection(MainControl control) const {
+  const FlexGrid* grid = ClerkGridOf(control);
+  if (!grid) return {};
+  return {SelectionAsText(*grid), SelectionAsHtml(*grid)};
+}
+
+// The dialog offers the claim file's name with a suffix, in the claim's
+// folder. The claim file is compared as a file, not as a text: another
+// spelling of its path, or a link to it, would otherwise replace the file
+// the window only reads.
+void frmPellora::SaveDisplay_Click() {
+  SaveDialog1.Platform = CommonDialog1.Platform;
+  SaveDialog1.CancelError = true;
+  SaveDialog1.Filter = kSaveFilter;
+  SaveDialog1.FilterIndex = 1;
+  SaveDialog1.DialogTitle = kSaveTitle;
+  SaveDialog1.InitDir = LastFolder;
+  const std::u16string& claim = lblCsvFname.Caption;
+  SaveDialog1.FileName = claim.empty() ? std::u16string() : BaseNameOf(claim) + std::u16string(kSavedNameSuffix);
+  try {
+    SaveDialog1.ShowSave();
+  } catch (const DialogCancelled&) {
+    return;  // a cancel ends the command without a word
+  }
+  const std::u16string path = SaveDialog1.FileName;
+
+  if (!claim.empty() && (path == claim || IsSameFile(path, claim))) {
+    messageBoxes_.Show(std::u16string(kNotOverClaimFile), MsgIcon::Exclamation, std::nullopt);
+    return;
+  }
+  if (PathExists(path) &&
+      !messageBoxes_.AskYesNo(path + std::u16string(kAskReplace), MsgIcon::Question, std::nullopt))
+    return;
+  if (const std::optional<WriteFailure> failure = ReplaceFileContents(path, DisplayCsv(*this))) {
+    messageBoxes_.Show(NumberText(failure->number) + u":" + std::u16string(BasicErrorText(failure->number)) + u"\n" +
+                           path + u"\n" + failure->systemText,
+                       MsgIcon::Critical, std::nullopt);
+  }
+}
+
+bool frmPellora::FindInDisplay(std::u16string_view what, bool forward) {
+  FlexGrid& grid = vsfViewer;
+  const int fixed = grid.FixedRows();
+  const int count = grid.Rows() - fixed;
+  if (count <= 0 || grid.Cols() <= viewer_col::kName) return false;
+  // From the heading row the search starts at the first (last) row.
+  const int current = grid.Row() >= fixed ? grid.Row() - fixed : (forward ? -1 : count);
+  for (int step = 1; step <= count; ++step) {
+    const int r = fixed + ((current + (forward ? step : -step)) % count + count) % count;
+    if (FindMatches(grid.TextMatrix(r, viewer_col::kInsured), what) ||
+        FindMatches(grid.TextMatrix(r, viewer_col::kName), what)) {
+      SelectRows(grid, r, r);
+      return true;
+    }
+  }
+  return false;
+}
+
+void frmPellora::DropFiles(const std::vector<std::u16string>& paths) {
+  if (paths.empty()) return;
+  try {
+    ClearClaimDisplay();
+    CommonDialog1.FileName = paths.front();
+    ShowChosenFile(paths.front());
+  } catch (...) {
+    // As with the file choice: a failure of a step ends the display there.
+  }
+}
+
+}  // namespace pellora
