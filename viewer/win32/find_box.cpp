@@ -29,7 +29,7 @@ void RegisterClassOnce() {
 
 }  // namespace
 
-FindBox::FindBox(HWND parent, int dpi) : dpi_(dpi) {
+FindBox::FindBox(HWND parent, int dpi, std::u16string_view caption) : dpi_(dpi) {
   RegisterClassOnce();
   const auto px = [dpi](int pixels) { return ::MulDiv(pixels, dpi, kDesignDpi); };
   const int width = px(kWidth);
@@ -46,7 +46,8 @@ FindBox::FindBox(HWND parent, int dpi) : dpi_(dpi) {
     ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(WindowFont(dpi)), FALSE);
     return window;
   };
-  caption_ = child(L"STATIC", L"検索", SS_CENTERIMAGE | SS_NOPREFIX, 0, kMargin, kMargin, kCaptionWidth, kLineHeight);
+  const std::wstring captionText = Wide(caption);
+  caption_ = child(L"STATIC", captionText.c_str(), SS_CENTERIMAGE | SS_NOPREFIX, 0, kMargin, kMargin, kCaptionWidth, kLineHeight);
   const int boxLeft = kMargin * 2 + kCaptionWidth;
   edit_ = child(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, boxLeft, kMargin,
                 kWidth - boxLeft - kMargin, kLineHeight);

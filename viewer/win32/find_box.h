@@ -1,6 +1,6 @@
 #pragma once
 // The find box: a small child window over the lower right of the display
-// grid, with the caption "検索", a box for the text to find and a short
+// grid, with its caption ("検索"), a box for the text to find and a short
 // status line ("見つかりません" when nothing matched). It only shows and
 // reads; the window's keys (Enter, F3, Esc) and the find itself belong to
 // the main window.
@@ -17,7 +17,7 @@ class FindBox {
   static constexpr const wchar_t* kClassName = L"PelloraFindBox";
 
   // Made hidden, as a child of `parent`.
-  FindBox(HWND parent, int dpi);
+  FindBox(HWND parent, int dpi, std::u16string_view caption);
   FindBox(const FindBox&) = delete;
   FindBox& operator=(const FindBox&) = delete;
 
