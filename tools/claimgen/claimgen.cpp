@@ -124,9 +124,11 @@ class Generator {
     out.reserve(options_.lines * 110);
     if (options_.lines == 0) return out;
     const std::size_t dataLines = options_.lines >= 2 ? options_.lines - 2 : 0;
-    Line(out, {"1", Sequence(), "0", "1", options_.kind == FileKind::CareFeeClaim ? "711" : "821", "0",
-               options_.yearMonth + "10", options_.providerNumber, "0", "1", options_.yearMonth,
-               std::to_string(dataLines)});
+    // The control record as the national exchange format lays it out: field
+    // 4 the number of data records, field 12 the file management number.
+    Line(out, {"1", Sequence(), "0", std::to_string(dataLines),
+               options_.kind == FileKind::CareFeeClaim ? "711" : "821", "0", options_.yearMonth + "10",
+               options_.providerNumber, "0", "1", options_.yearMonth, "0"});
     for (std::size_t i = 0; i < dataLines; ++i) {
       if (options_.kind == FileKind::CareFeeClaim) {
         CareFeeRecord(out);

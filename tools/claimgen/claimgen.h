@@ -1,6 +1,6 @@
 #pragma once
 // Realistic claim CSV files for tests, benchmarks and examples: a control
-// record, data records with the record-type codes a provider's monthly file
+// record (its field 4 the number of data records), data records with the record-type codes a provider's monthly file
 // carries, and an end record, in Shift_JIS (code page 932) with CR LF line
 // ends. The same options always give the same bytes.
 

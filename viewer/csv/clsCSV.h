@@ -10,7 +10,8 @@
 // toggle a quoted stretch anywhere in a field and vanish; a doubled quote
 // inside a quoted stretch stands for one quote; a quoted stretch never
 // continues on the next line. Nothing is trimmed. The file is code page 932
-// and every line is decoded to UTF-16 before it is split.
+// and every line is decoded to UTF-16 before it is split. Lines end as
+// csv/line_reader.h says: at CR LF or CR, or at LF in a file without CR.
 
 #include <cstdint>
 #include <memory>
@@ -18,6 +19,7 @@
 #include <string>
 #include <string_view>
 
+#include "csv/byte_census.h"
 #include "csv/file_errors.h"
 #include "csv/line_reader.h"
 #include "text/platform_file.h"
@@ -50,6 +52,12 @@ class clsCSV {
   // loader copies fields straight into the grid without a string of their own.
   std::u16string_view ValueView();
 
+  // What the bytes read since OpenFile say of the file's encoding: the
+  // whole file's once CSVEOF is true.
+  const ByteCensus& Census() const { return census_; }
+  // The file holds no CR and its lines were read as ending at LF.
+  bool LinesEndInLf() const { return reader_ ? reader_->LinesEndInLf() : linesEndInLf_; }
+
  private:
   void RecordFailure(const FileError& failure);
   void StartLine(std::string_view bytes);
@@ -58,7 +66,9 @@ class clsCSV {
 
   PlatformFile file_;
   bool endOfLine_ = false;
+  ByteCensus census_;
   std::optional<LineReader> reader_;
+  bool linesEndInLf_ = false;  // the closed reader's rule
   // The current line, decoded, and where the part not yet returned begins.
   std::unique_ptr<char16_t[]> line_;
   std::size_t lineCapacity_ = 0;

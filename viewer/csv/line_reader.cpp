@@ -7,7 +7,8 @@
 
 namespace pellora {
 
-LineReader::LineReader(PlatformFile& file) : file_(file), buffer_(new char[kBlockSize]) {}
+LineReader::LineReader(PlatformFile& file, ByteCensus& census)
+    : file_(file), census_(census), buffer_(new char[kBlockSize]) {}
 
 std::int16_t LineReader::Fill() {
   if (begin_ > 0) {
@@ -25,6 +26,7 @@ std::int16_t LineReader::Fill() {
   const std::size_t n = file_.Read(buffer_.get() + end_, capacity_ - end_, failure);
   if (failure != 0) return failure;
   if (n == 0) endOfFile_ = true;
+  census_.Add(std::string_view(buffer_.get() + end_, n));
   end_ += n;
   return 0;
 }
@@ -37,15 +39,39 @@ bool LineReader::AtEnd() {
   return pendingFailure_ == 0 && begin_ == end_ && endOfFile_;
 }
 
+void LineReader::DecideLineEnd() {
+  std::size_t searched = 0;  // bytes after begin_ known to hold no CR
+  for (;;) {
+    const char* const data = buffer_.get() + begin_;
+    if (std::memchr(data + searched, '\r', end_ - begin_ - searched) != nullptr) {
+      lineEnd_ = LineEnd::Cr;
+      return;
+    }
+    if (endOfFile_) {
+      lineEnd_ = std::memchr(data, '\n', end_ - begin_) != nullptr ? LineEnd::Lf : LineEnd::Cr;
+      return;
+    }
+    searched = end_ - begin_;
+    if (const std::int16_t failure = Fill()) throw FileError(failure);
+  }
+}
+
 std::string_view LineReader::ReadLine() {
   if (pendingFailure_ != 0) throw FileError(std::exchange(pendingFailure_, 0));
+  if (lineEnd_ == LineEnd::Undecided) DecideLineEnd();
+  const char terminator = lineEnd_ == LineEnd::Lf ? '\n' : '\r';
   std::size_t scanned = 0;  // bytes after begin_ already known to hold no line end
   for (;;) {
     char* const data = buffer_.get();
     const std::size_t size = end_ - begin_;
-    const void* cr = std::memchr(data + begin_ + scanned, '\r', size - scanned);
-    if (cr != nullptr) {
-      const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(cr) - data);
+    const void* found = std::memchr(data + begin_ + scanned, terminator, size - scanned);
+    if (found != nullptr) {
+      const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(found) - data);
+      if (lineEnd_ == LineEnd::Lf) {
+        const std::string_view line(data + begin_, at - begin_);
+        begin_ = at + 1;
+        return line;
+      }
       // Whether an LF follows is known once the next byte is here (or the
       // file has ended).
       if (at + 1 < end_ || endOfFile_) {

@@ -3,7 +3,8 @@
 // Each input becomes a file (in memory, opened by path like any claim file)
 // and is read twice: field by field through clsCSV, and into a grid through
 // LoadCsvGrid. Both must agree with a plain reference reading of the same
-// bytes (split at CR LF or CR, decode, split at unquoted commas), the loader
+// bytes (split at CR LF or CR, or at LF in a file without CR, decode, split
+// at unquoted commas), the loader
 // must show no message, the codec must round-trip what it decoded, and a
 // sort of the loaded rows must leave them ordered and complete.
 
@@ -34,8 +35,9 @@ void Check(bool condition) {
 Records ReferenceRecords(std::string_view bytes) {
   std::vector<std::string_view> lines;
   std::size_t start = 0;
+  const char lineEnd = bytes.find('\r') == std::string_view::npos ? '\n' : '\r';
   for (std::size_t i = 0; i < bytes.size(); ++i) {
-    if (bytes[i] != '\r') continue;
+    if (bytes[i] != lineEnd) continue;
     lines.push_back(bytes.substr(start, i - start));
     if (i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
     start = i + 1;

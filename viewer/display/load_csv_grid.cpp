@@ -21,15 +21,21 @@ std::u16string LaterFailureText(int number, std::u16string_view description) {
 }
 
 // Copies every field the reader delivers into the grid; a failure is thrown.
-void CopyRecords(clsCSV& csv, FlexGrid& grid) {
+LoadedFile CopyRecords(clsCSV& csv, FlexGrid& grid) {
+  LoadedFile loaded;
   int row = -1;
   int column = 1;
   for (;;) {
     if (csv.CSVEOF()) {
+      loaded.bytes = csv.Census();
+      loaded.lines = row + 1;
+      loaded.firstLineFields = row > 0 ? loaded.firstLineFields : column - 1;
       csv.CloseFile();
-      return;
+      loaded.linesEndInLf = csv.LinesEndInLf();
+      return loaded;
     }
     if (csv.CSVEOL()) {  // a new line begins (also before the first field)
+      if (row == 0) loaded.firstLineFields = column - 1;
       column = 1;
       ++row;
       if (row >= grid.Rows()) grid.SetRows(row + 1);
@@ -43,16 +49,17 @@ void CopyRecords(clsCSV& csv, FlexGrid& grid) {
 
 }  // namespace
 
-void LoadCsvGrid(const std::u16string& fileName, FlexGrid& grid, MessageBoxes& ui) {
+std::optional<LoadedFile> LoadCsvGrid(const std::u16string& fileName, FlexGrid& grid, MessageBoxes& ui) {
   clsCSV csv;
   csv.OpenFile(fileName);
   if (csv.ErrNo() != 0) {
     ui.Show(NumberText(csv.ErrNo()) + u":" + csv.ErrDesc(), MsgIcon::Critical, std::nullopt);
-    return;
+    return std::nullopt;
   }
+  std::optional<LoadedFile> loaded;
   std::optional<std::u16string> failure;
   try {
-    CopyRecords(csv, grid);
+    loaded = CopyRecords(csv, grid);
   } catch (const BasicError& e) {  // the file's or the grid's
     failure = LaterFailureText(e.number(), e.description());
   } catch (const std::bad_alloc&) {
@@ -60,8 +67,12 @@ void LoadCsvGrid(const std::u16string& fileName, FlexGrid& grid, MessageBoxes& u
   } catch (const std::length_error&) {
     failure = LaterFailureText(kErrOutOfMemory, BasicErrorText(kErrOutOfMemory));
   }
-  if (failure) ui.Show(std::move(*failure), MsgIcon::Information, std::nullopt);
+  if (failure) {
+    ui.Show(std::move(*failure), MsgIcon::Information, std::nullopt);
+    return std::nullopt;
+  }
   // The reader closes the file, if it is still open, when it goes out of scope.
+  return loaded;
 }
 
 }  // namespace pellora

@@ -10,12 +10,13 @@
 #include "export/table_export.h"
 #include "export/terminal_text.h"
 #include "shell/frmPellora.h"
+#include "text/profile_reader.h"
 
 namespace pellora::exporting {
 namespace {
 
 constexpr std::string_view kUsage =
-    "usage: pellora-export [--ini PATH] [--db PATH] [--format json|csv|text] CLAIMFILE\n"
+    "usage: pellora-export [--ini PATH] [--db PATH] [--format json|csv|text] [--strict] CLAIMFILE\n"
     "       pellora-export --db PATH --table NAME\n"
     "\n"
     "Shows a claim file as Pellora does, names from the provider's database\n"
@@ -29,9 +30,14 @@ constexpr std::string_view kUsage =
     "  --format csv   the display's columns, UTF-8 with a byte order mark\n"
     "  --format text  a table to read in the terminal\n"
     "  --table NAME   every row of the table NAME of --db, as JSON lines\n"
+    "  --strict       exit 3 when a warning was written\n"
     "\n"
-    "Exit status: 0 shown, 2 the claim file (or the table) could not be read,\n"
-    "64 bad usage, 1 the output could not be written.\n";
+    "What is wrong with the claim file or the database is written to standard\n"
+    "error, a line 'pellora-export: warning: CODE: TEXT' each.\n"
+    "\n"
+    "Exit status: 0 shown, 3 shown with warnings (--strict only), 2 the claim\n"
+    "file (or the table) could not be read, 64 bad usage, 1 the output could\n"
+    "not be written.\n";
 
 using Writer = std::function<void(const frmPellora&, std::ostream&)>;
 
@@ -43,6 +49,7 @@ struct Options {
   std::optional<std::string> table;
   bool formatGiven = false;
   bool help = false;
+  bool strict = false;
 };
 
 std::optional<Writer> WriterFor(std::string_view format) {
@@ -74,6 +81,10 @@ std::optional<Options> Parse(std::span<const std::string> arguments, std::string
     }
     if (arg == "--help" || arg == "-h") {
       options.help = true;
+      continue;
+    }
+    if (arg == "--strict") {
+      options.strict = true;
       continue;
     }
     const std::size_t equals = arg.find('=');
@@ -135,6 +146,26 @@ class TerminalMessageBoxes : public MessageBoxes {
   int shown_ = 0;
 };
 
+// Warnings on standard error, one line each, in the form scripts can match:
+// "pellora-export: warning: CODE: TEXT".
+class Warnings {
+ public:
+  explicit Warnings(std::ostream& err) : err_(err) {}
+  void Write(std::string_view code, std::u16string_view text) {
+    err_ << "pellora-export: warning: " << code << ": " << Utf8(text) << '\n';
+    ++written_;
+  }
+  int written() const { return written_; }
+
+ private:
+  std::ostream& err_;
+  int written_ = 0;
+};
+
+std::u16string DatabaseUnusable(const std::u16string& path) {
+  return u"データベース「" + path + u"」を開けません。事業所名と氏名は照合できません。";
+}
+
 }  // namespace
 
 int RunExport(std::span<const std::string> arguments, std::ostream& out, std::ostream& err) {
@@ -152,7 +183,10 @@ int RunExport(std::span<const std::string> arguments, std::ostream& out, std::os
   if (options->table) return WriteTableLines(common::Utf8ToUtf16(*options->db), *options->table, out, err);
 
   TerminalMessageBoxes boxes(err);
+  Warnings warnings(err);
   frmPellora w(boxes);
+  // What is wrong with the file comes as warnings below, not as a box.
+  w.WarnInMessageBox = false;
   // The grids as start-up prepares them (neither step can fail short of
   // memory running out).
   if (!w.InitViewerGrid() || !w.InitTotalGrid()) {
@@ -162,11 +196,20 @@ int RunExport(std::span<const std::string> arguments, std::ostream& out, std::os
   if (options->db) {
     // A database named on the command line, used as the database dialog
     // uses the one the user names.
-    w.UseDatabase(common::Utf8ToUtf16(*options->db));
+    const std::u16string db = common::Utf8ToUtf16(*options->db);
+    if (!w.UseDatabase(db)) warnings.Write("db-unusable", DatabaseUnusable(db));
   } else {
     const std::u16string ini = options->ini ? common::Utf8ToUtf16(*options->ini) : w.DefaultIniFileName();
     w.lblDBname[0].Text = ini;
+    // Only a settings file or database asked for is a warning: without
+    // --ini, a missing velkar.ini or data.qdr is how a machine without a
+    // database runs.
+    if (options->ini && !ReadSettingsText(ini)) {
+      warnings.Write("ini-unusable",
+                     u"設定ファイル「" + ini + u"」を読み込めません。既定のデータベース data.qdr を使います。");
+    }
     w.ReadDatabaseLocation(ini);
+    if (options->ini && !w.DBFound) warnings.Write("db-unusable", DatabaseUnusable(w.LastDBInput));
   }
 
   w.lblCsvFname.Caption = common::Utf8ToUtf16(*options->claimFile);
@@ -179,13 +222,14 @@ int RunExport(std::span<const std::string> arguments, std::ostream& out, std::os
   // The loading step reports a file it cannot read (or read to its end) in
   // a message box; a partial display is not passed off as the file.
   if (boxes.shown() > 0) return kExitClaimFileFailed;
+  for (const FileWarning& warning : w.FileWarnings) warnings.Write(warning.code, warning.text);
 
   options->write(w, out);
   if (!out.flush()) {
     err << "pellora-export: the output could not be written\n";
     return kExitOutputFailed;
   }
-  return kExitShown;
+  return options->strict && warnings.written() > 0 ? kExitShownWithWarnings : kExitShown;
 }
 
 }  // namespace pellora::exporting

@@ -2,13 +2,16 @@
 // The command pellora-export: a claim file shown by the main window's own
 // routines, without a window, and written to standard output.
 //
-//   pellora-export [--ini PATH] [--db PATH] [--format json|csv|text] CLAIMFILE
+//   pellora-export [--ini PATH] [--db PATH] [--format json|csv|text] [--strict] CLAIMFILE
 //
 // The database is found as Pellora's start-up finds it: from the settings
 // file (--ini, else velkar.ini in the program's folder, the user's or the
 // machine's configuration folder) or data.qdr in the program's folder;
-// --db names it directly. Exit status: 0 when the file was shown and
-// written; 2 when the claim file could not be read or shown (its
+// --db names it directly. What is wrong with the claim file (the window's
+// warnings after a display) and a --db or --ini that cannot be used are
+// written to standard error as "pellora-export: warning: CODE: TEXT".
+// Exit status: 0 when the file was shown and written, warnings or not; 3
+// instead with --strict when a warning was written; 2 when the claim file could not be read or shown (its
 // "number:description" on standard error, nothing on standard output); 64
 // for a command line that does not fit the usage; 1 when the output could
 // not be written.
@@ -22,6 +25,7 @@ namespace pellora::exporting {
 inline constexpr int kExitShown = 0;
 inline constexpr int kExitOutputFailed = 1;
 inline constexpr int kExitClaimFileFailed = 2;
+inline constexpr int kExitShownWithWarnings = 3;  // --strict
 inline constexpr int kExitUsage = 64;  // EX_USAGE, as the BSD tools say it
 
 // Runs the command on its arguments (without the program's name).

@@ -66,9 +66,11 @@ void frmPellora::cmdJob_Click(int /*Index*/) { Unload(); }
 
 // The choice lasts until the program ends; the settings file is never
 // written. An empty answer changes nothing, not even the claim on display.
+// The dialog offers the path last used or typed, not the database box's
+// text, which after a failed path is a status in words.
 void frmPellora::Command1_Click() {
   frmSetDBname dialog;
-  dialog.Text1.Text = lblDBname[1].Text;
+  dialog.Text1.Text = LastDBInput;
   if (Dialogs) Dialogs->ShowModal(dialog);
   dialog.CloseFromFrame();  // a dialog that went away without a button asked for nothing
   if (NewDBname.empty()) return;

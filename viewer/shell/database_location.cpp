@@ -88,8 +88,10 @@ std::optional<std::u16string> frmPellora::GetSetting(const std::u16string& IniFN
 }
 
 // The box shows the path whether or not it opens, so that the user sees
-// which file was meant; pink says it did not.
+// which file was meant; pink says it did not. The path is what the database
+// dialog offers next, whatever the box shows later.
 bool frmPellora::UseDatabase(const std::u16string& path) {
+  LastDBInput = path;
   DBFound = CheckDatabase(path);
   DBPath = DBFound ? path : u"";
   lblDBname[1].Text = path;

@@ -12,8 +12,8 @@
 
 namespace pellora {
 
-void frmPellora::LoadCsvGrid(const std::u16string& fileName, FlexGrid& grid) {
-  pellora::LoadCsvGrid(fileName, grid, messageBoxes_);
+std::optional<LoadedFile> frmPellora::LoadCsvGrid(const std::u16string& fileName, FlexGrid& grid) {
+  return pellora::LoadCsvGrid(fileName, grid, messageBoxes_);
 }
 
 void frmPellora::ClearHead() { pellora::ClearHead(lblHead); }

@@ -20,6 +20,8 @@
 
 #include "controls/controls.h"
 #include "controls/message_boxes.h"
+#include "display/file_checks.h"
+#include "display/load_csv_grid.h"
 #include "grid/flex_grid.h"
 #include "jet/jet_reader.h"
 #include "shell/common_dialog.h"
@@ -99,6 +101,19 @@ class frmPellora {
   bool DebugMode = false;
   // The claim file named on the command line; "" if none.
   std::u16string CmdFileName;
+
+  // ---- What is wrong with the file on display, and the database typed ----
+  // (shell/display_pipeline.cpp, shell/commands.cpp)
+
+  // The warnings about the claim file on display (display/file_checks.h),
+  // made afresh by every ShowCsvFile; none for a file that failed to load.
+  std::vector<FileWarning> FileWarnings;
+  // ShowCsvFile tells the warnings in one message box once the display is
+  // complete. pellora-export, which has no box to show, writes them itself.
+  bool WarnInMessageBox = true;
+  // The database path last used or typed: what the database dialog offers
+  // to edit, never a status text that the database box may show instead.
+  std::u16string LastDBInput;
 
   // ---- Where the program runs ----
 
@@ -200,8 +215,9 @@ class frmPellora {
 
   // ---- Display steps (display/, called on this window's controls) ----
 
-  // Copies a claim file into `grid`, reporting a failure in a message box.
-  void LoadCsvGrid(const std::u16string& fileName, FlexGrid& grid);
+  // Copies a claim file into `grid`, reporting a failure in a message box;
+  // what it saw of a file read to its end, nothing after a failure.
+  std::optional<LoadedFile> LoadCsvGrid(const std::u16string& fileName, FlexGrid& grid);
   // The header labels: lblHead emptied; the file kind into lblHead(1); its
   // year-month into lblHead(0), with the caption beside it.
   void ClearHead();

@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #endif
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -86,16 +87,31 @@ TEST(clsCSV, LinesEndAtCrLfOrLoneCrButNotAtLoneLf) {
       {"last line without terminator", "a,b\r\nc", {{u"a", u"b"}, {u"c"}}},
       {"final CR LF adds no record", "a\r\nb\r\n", {{u"a"}, {u"b"}}},
       {"lone CR ends a line", "a\rb\r", {{u"a"}, {u"b"}}},
-      {"lone LF stays in the line", "a\nb,c\n", {{u"a\nb", u"c\n"}}},
+      {"lone LF stays in the line", "a\nb,c\n\r", {{u"a\nb", u"c\n"}}},
+      {"LF ends lines in a file without CR", "a\nb,c\n", {{u"a"}, {u"b", u"c"}}},
+      {"LF line ends with a final line unended", "a,\"b\n\nc", {{u"a", u"b"}, {u""}, {u"c"}}},
       {"LF CR", "a\n\rb", {{u"a\n"}, {u"b"}}},
       {"CR CR LF is two lines", "a\r\r\n", {{u"a"}, {u""}}},
       {"only CR", "\r\r\r", {{u""}, {u""}, {u""}}},
-      {"only LF", "\n\n", {{u"\n\n"}}},
+      {"only LF", "\n\n", {{u""}, {u""}}},
+      {"one CR keeps LF inside lines", "\n\n\r", {{u"\n\n"}}},
       {"empty lines", "\r\n\r\nx", {{u""}, {u""}, {u"x"}}},
       {"NUL bytes are characters", std::string("a\0,\0b\r\n", 7), {{std::u16string(u"a\0", 2), std::u16string(u"\0b", 2)}}},
   };
   TempFolder folder;
   for (const auto& c : cases) EXPECT_EQ(ReadFile(folder, c.bytes), c.records) << c.what;
+}
+
+// A file of LF line ends longer than a read block is read by LF throughout;
+// a single CR far behind the first block still keeps every LF in its line.
+TEST(clsCSV, LineEndRuleHoldsForTheWholeFile) {
+  TempFolder folder;
+  std::string lines;
+  for (int i = 0; lines.size() < 600000; ++i) lines += std::to_string(i) + ",x\n";
+  const Records byLf = ReadFile(folder, lines);
+  ASSERT_EQ(byLf.size(), static_cast<std::size_t>(std::count(lines.begin(), lines.end(), '\n')));
+  EXPECT_EQ(byLf.back(), (std::vector<std::u16string>{common::Utf8ToUtf16(std::to_string(byLf.size() - 1)), u"x"}));
+  EXPECT_EQ(ReadFile(folder, lines + "\r").size(), 1u);
 }
 
 // A CR at the end of one block and its LF at the start of the next must

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -24,10 +25,10 @@ using Record = std::map<int, std::string>;
 
 inline const std::string kProvider = "1371234567";
 
-// The control record of a file: field 8 the provider, field 11 the
-// processing year-month.
+// The control record of a file: field 4 the number of data records (none
+// here), field 8 the provider, field 11 the processing year-month.
 inline Record ControlRecord(const std::string& yearMonth = "202404", const std::string& provider = kProvider) {
-  return {{1, "1"}, {2, "00000001"}, {3, "0"}, {4, "1"}, {5, "711"}, {6, "0"}, {7, yearMonth + "10"},
+  return {{1, "1"}, {2, "00000001"}, {3, "0"}, {4, "0"}, {5, "711"}, {6, "0"}, {7, yearMonth + "10"},
           {8, provider}, {9, "0"}, {10, "1"}, {11, yearMonth}, {12, "0"}};
 }
 
@@ -78,9 +79,12 @@ inline Record Record8221(const std::string& field10, const std::string& yearMont
   return r;
 }
 
-// A claim file: a control record, the data records, an end record.
+// A claim file: a control record that counts the data records, the data
+// records, an end record.
 inline std::vector<Record> ClaimFile(std::vector<Record> data, const std::string& yearMonth = "202404") {
-  data.insert(data.begin(), ControlRecord(yearMonth));
+  Record control = ControlRecord(yearMonth);
+  control[4] = std::to_string(std::count_if(data.begin(), data.end(), [](const Record& r) { return r.at(1) == "2"; }));
+  data.insert(data.begin(), std::move(control));
   data.push_back(EndRecord());
   return data;
 }

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 
 #include <fstream>
+#include <sstream>
 #include <nlohmann/json.hpp>
 
 #include "tests/display/claim_display.h"
@@ -189,6 +190,64 @@ std::vector<std::vector<std::string>> ParseCsv(std::string_view text) {
   }
   if (records.back() == std::vector<std::string>(1)) records.pop_back();
   return records;
+}
+
+// ---- Warnings ----
+
+// The codes of the warning lines on standard error, or "?" for a line that
+// is not a warning.
+std::vector<std::string> WarningCodes(const std::string& err) {
+  static const std::string kPrefix = "pellora-export: warning: ";
+  std::vector<std::string> codes;
+  std::istringstream lines(err);
+  for (std::string line; std::getline(lines, line);) {
+    const std::size_t end = line.find(": ", kPrefix.size());
+    const bool warning = line.starts_with(kPrefix) && end != std::string::npos && end + 2 < line.size();
+    codes.push_back(warning ? line.substr(kPrefix.size(), end - kPrefix.size()) : "?");
+  }
+  return codes;
+}
+
+TEST_F(Export, WarningsGoToStandardErrorAndFailOnlyAStrictRun) {
+  const std::string database = WriteDatabase();
+  std::string crLf = testing::FileBytes(CareFeeClaim());
+  std::string lf = crLf;
+  std::erase(lf, '\r');
+  const std::string cut = crLf.substr(0, crLf.find("\r\n2,", crLf.find("\r\n2,") + 1) + 2);
+  struct {
+    const char* what;
+    std::vector<std::string> args;
+    std::vector<std::string> codes;
+  } cases[] = {
+      {"a sound file", {"--db", database, WriteClaim(CareFeeClaim())}, {}},
+      {"LF line ends", {"--db", database, WriteClaim({}, "lf.csv")}, {"lf-line-ends"}},
+      {"cut after one data record", {"--db", database, WriteClaim({}, "cut.csv")}, {"record-count", "no-end-record"}},
+      {"a database that does not open", {"--db", (dir / "missing.qdr").string(), WriteClaim(CareFeeClaim())},
+       {"db-unusable"}},
+      {"a settings file that cannot be read", {"--ini", (dir / "missing.ini").string(), WriteClaim(CareFeeClaim())},
+       {"ini-unusable"}},
+  };
+  // Without its settings file the program takes the data.qdr beside it,
+  // which the build writes; where it is missing, that is a warning too.
+  if (!std::filesystem::exists(std::filesystem::path(PELLORA_EXPORT).parent_path() / "data.qdr")) {
+    cases[std::size(cases) - 1].codes.push_back("db-unusable");
+  }
+  std::ofstream(dir / "lf.csv", std::ios::binary) << lf;
+  std::ofstream(dir / "cut.csv", std::ios::binary) << cut;
+  for (const auto& c : cases) {
+    const ProgramRun run = RunExport(c.args);
+    EXPECT_EQ(run.status, 0) << c.what << run.err;
+    EXPECT_EQ(WarningCodes(run.err), c.codes) << c.what << run.err;
+    EXPECT_EQ(Json::parse(run.out)["file"], c.args.back()) << c.what;
+
+    std::vector<std::string> strict = c.args;
+    strict.insert(strict.begin(), "--strict");
+    const ProgramRun strictRun = RunExport(strict);
+    EXPECT_EQ(strictRun.status, c.codes.empty() ? 0 : 3) << c.what;
+    EXPECT_EQ(strictRun.out, run.out) << c.what;
+  }
+  // A file that cannot be read is still that failure, strict or not.
+  EXPECT_EQ(RunExport({"--strict", (dir / "missing.csv").string()}).status, 2);
 }
 
 TEST_F(Export, CsvIsHeaderDisplayAndTotalsQuotedWithAByteOrderMark) {

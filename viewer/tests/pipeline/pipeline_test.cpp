@@ -27,6 +27,12 @@ using testing::Record;
 
 std::u16string U16(const std::string& utf8) { return common::Utf8ToUtf16(utf8); }
 
+std::vector<std::string_view> Codes(const std::vector<FileWarning>& warnings) {
+  std::vector<std::string_view> codes;
+  for (const FileWarning& w : warnings) codes.push_back(w.code);
+  return codes;
+}
+
 // The main window after start-up, a database on disk and claim files to
 // show in it.
 class Pipeline {
@@ -170,7 +176,12 @@ TEST(ShowCsvFile, FileOfOneLineStopsAfterClearingTheHeader) {
   p.UseProviderDatabase(DatabaseForm::Jet4Compressed);
   p.window().lblHead[1].Caption = u"前のファイルの種類";
   p.Show({testing::ControlRecord()});
-  EXPECT_TRUE(p.ui.shown.empty());
+  // The empty display is explained, in one box after it.
+  EXPECT_EQ(Codes(p.window().FileWarnings), (std::vector<std::string_view>{"no-data-records", "no-end-record"}));
+  ASSERT_EQ(p.ui.shown.size(), 1u);
+  EXPECT_EQ(p.ui.shown[0].text, p.window().FileWarnings[0].text + u"\n" + p.window().FileWarnings[1].text);
+  EXPECT_EQ(p.ui.shown[0].icon, MsgIcon::Exclamation);
+  EXPECT_EQ(p.ui.shown[0].title, std::u16string(frmPellora::kTitle));
   ExpectHeader(p.window(), {u"", u"年月", u"", u"", u"", kWindowBackgroundColor});
   EXPECT_EQ(p.window().vsfViewer.Rows(), 1);
   EXPECT_EQ(p.window().vsfViewer.TextMatrix(0, viewer_col::kName), u"氏名");

@@ -21,29 +21,15 @@
 #include "display/grid_layout.h"
 #include "tests/startup/program_folder.h"
 #include "tests/ui/next_modal.h"
+#include "tests/ui/test_application.h"
 #include "ui/application.h"
 #include "ui/look.h"
 #include "ui/main_window_view.h"
-
-// Fontconfig keeps its caches for the life of the process.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
 
 namespace pellora::ui {
 namespace {
 
 using namespace pellora::testing;
-
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "test_ui";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = [] {
-    auto* a = new QApplication(argc, argv);
-    SetUpApplication();
-    return a;
-  }();
-  return *app;
-}
 
 class Window : public ::testing::Test {
  protected:
