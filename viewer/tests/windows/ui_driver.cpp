@@ -6,7 +6,8 @@
 // dialog's outcomes; the heading re-sort; the clerk's Ctrl+A and Ctrl+C
 // (both clipboard flavours read back), the save dialog (the file compared
 // with pellora-export.exe's), the find box's keys and a dropped file; a
-// missing velkar.ini; the debug mode; the message boxes' icons. Modal
+// missing velkar.ini; the debug mode; the message boxes' icons; the
+// warning box after a file of LF line ends and after a cut file. Modal
 // dialogs are answered by a thread of the driver's own, through the
 // system's messages. Ends with the line "N passed, N failed".
 //
@@ -829,6 +830,45 @@ void FindPicture(Program& p, const std::wstring& screenshot) {
   Check(SavePicture(p.window.hwnd(), screenshot), "the find picture written");
 }
 
+// What is wrong with a claim file is said after it is shown, in one box.
+void FileWarnings(const std::u16string& folder, const std::u16string& claim, const std::u16string& work) {
+  const std::string crLf = ReadBytes(Wide(claim));
+  std::string lf = crLf;
+  std::erase(lf, '\r');
+  std::size_t cutAt = 0;
+  for (int line = 0; line < 4; ++line) cutAt = crLf.find("\r\n", cutAt) + 2;
+  const struct {
+    const char* what;
+    std::string bytes;
+    std::wstring said;
+  } cases[] = {
+      {"a claim file of LF line ends", lf, L"改行が LF だけのファイルです"},
+      {"a claim file cut after three of its records", crLf.substr(0, cutAt), L"途中で切れている可能性があります"},
+  };
+  for (const auto& c : cases) {
+    Section(c.what);
+    const std::u16string path = work + u"\\warned.csv";
+    HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD n = 0;
+    WriteFile(file, c.bytes.data(), static_cast<DWORD>(c.bytes.size()), &n, nullptr);
+    CloseHandle(file);
+    Program p(folder, path);
+    BoxSeen seen;
+    Check(WithModal([&] { p.Start(); },
+                    [&](HWND box) {
+                      seen.title = TextOf(box);
+                      seen.text = TextOf(GetDlgItem(box, 0xFFFF));
+                      seen.icon = reinterpret_cast<HICON>(SendMessageW(GetDlgItem(box, 0x440), STM_GETICON, 0, 0));
+                      PressButton(box, IDOK);
+                    }),
+          "a message box");
+    Check(seen.text.find(c.said) != std::wstring::npos, "saying what is wrong", Show(seen.text));
+    Check(seen.icon == LoadIconW(nullptr, IDI_EXCLAMATION), "the exclamation icon");
+    CheckEqual(FromWide(seen.title), std::u16string(frmPellora::kTitle), "the window's title");
+    Check(p.form.vsfViewer.Rows() > 1, "after the claim was shown");
+  }
+}
+
 // ---- --time: pellora.exe on a large claim file ----
 
 struct Found {
@@ -930,6 +970,7 @@ int wmain(int argc, wchar_t** argv) {
   MissingSettings(empty);
   DebugMode(folder);
   MessageBoxes(folder, work);
+  FileWarnings(folder, claim, work);
 
   std::printf("%d passed, %d failed\n", passed, failed);
   return failed == 0 ? 0 : 1;
