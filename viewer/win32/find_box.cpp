@@ -14,23 +14,10 @@ constexpr int kLineHeight = 20;
 constexpr int kStatusHeight = 16;
 constexpr int kDesignDpi = 96;
 
-void RegisterClassOnce() {
-  static const bool registered = [] {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = ::DefWindowProcW;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = FindBox::kClassName;
-    return ::RegisterClassW(&wc) != 0;
-  }();
-  (void)registered;
-}
-
 }  // namespace
 
 FindBox::FindBox(HWND parent, int dpi, std::u16string_view caption) : dpi_(dpi) {
-  RegisterClassOnce();
+  RegisterWindowClass(kClassName, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   const auto px = [dpi](int pixels) { return ::MulDiv(pixels, dpi, kDesignDpi); };
   const int width = px(kWidth);
   const int height = px(kMargin * 3 + kLineHeight + kStatusHeight);

@@ -17,24 +17,11 @@ constexpr int kWheelRows = 3;
 constexpr int kDesignDpi = 96;  // the dpi ColumnPixelWidths counts in
 constexpr COLORREF kGridLineColor = RGB(192, 192, 192);
 
-void RegisterClassOnce() {
-  static const bool registered = [] {
-    WNDCLASSW wc{};
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = ::DefWindowProcW;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.lpszClassName = GridWindow::kClassName;
-    return ::RegisterClassW(&wc) != 0;
-  }();
-  (void)registered;
-}
-
 }  // namespace
 
 GridWindow::GridWindow(FlexGrid& grid, HWND parent, int id, const RECT& rect, int dpi, std::vector<int> equalWidth)
     : grid_(grid), dpi_(dpi), equalWidth_(std::move(equalWidth)), rowHeight_(ToPixels(kGridRowPixels * kTwipsPerPixel, dpi)) {
-  RegisterClassOnce();
+  RegisterWindowClass(kClassName, CS_HREDRAW | CS_VREDRAW, nullptr);
   // A single line around it, as the grid control draws its border: a
   // three-dimensional edge would take two rows of pixels from the totals,
   // which have just the room for two months.

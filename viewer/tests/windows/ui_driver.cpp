@@ -578,20 +578,24 @@ struct BoxSeen {
   HICON icon = nullptr;
 };
 
+// Runs `open` and answers the message box it shows with OK; false when
+// none showed.
+bool SeeMessageBox(const std::function<void()>& open, BoxSeen& seen) {
+  return WithModal(open, [&](HWND box) {
+    seen.title = TextOf(box);
+    seen.text = TextOf(GetDlgItem(box, 0xFFFF));
+    seen.icon = reinterpret_cast<HICON>(SendMessageW(GetDlgItem(box, 0x440), STM_GETICON, 0, 0));
+    PressButton(box, IDOK);
+  });
+}
+
 void MessageBoxes(const std::u16string& folder, const std::u16string& work) {
   Section("a claim file that cannot be read: the stop icon");
   const std::u16string missing = work + u"\\no-such-claim.csv";
   BoxSeen seen;
   {
     Program p(folder, missing);
-    Check(WithModal([&] { p.Start(); },
-                    [&](HWND box) {
-                      seen.title = TextOf(box);
-                      seen.text = TextOf(GetDlgItem(box, 0xFFFF));
-                      seen.icon = reinterpret_cast<HICON>(SendMessageW(GetDlgItem(box, 0x440), STM_GETICON, 0, 0));
-                      PressButton(box, IDOK);
-                    }),
-          "a message box");
+    Check(SeeMessageBox([&] { p.Start(); }, seen), "a message box");
     CheckEqual(seen.text, std::wstring(L"53:ファイルが見つかりません。"), "its number and text");
     CheckEqual(seen.title, std::wstring(kProgramName), "the program's name as its title");
     Check(seen.icon == LoadIconW(nullptr, IDI_HAND), "the stop icon");
@@ -854,14 +858,7 @@ void FileWarnings(const std::u16string& folder, const std::u16string& claim, con
     CloseHandle(file);
     Program p(folder, path);
     BoxSeen seen;
-    Check(WithModal([&] { p.Start(); },
-                    [&](HWND box) {
-                      seen.title = TextOf(box);
-                      seen.text = TextOf(GetDlgItem(box, 0xFFFF));
-                      seen.icon = reinterpret_cast<HICON>(SendMessageW(GetDlgItem(box, 0x440), STM_GETICON, 0, 0));
-                      PressButton(box, IDOK);
-                    }),
-          "a message box");
+    Check(SeeMessageBox([&] { p.Start(); }, seen), "a message box");
     Check(seen.text.find(c.said) != std::wstring::npos, "saying what is wrong", Show(seen.text));
     Check(seen.icon == LoadIconW(nullptr, IDI_EXCLAMATION), "the exclamation icon");
     CheckEqual(FromWide(seen.title), std::u16string(frmPellora::kTitle), "the window's title");
