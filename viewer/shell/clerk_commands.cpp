@@ -3,6 +3,7 @@
 // the window. The views only map their keys, menus, clipboard and drop onto
 // these routines.
 
+#include <algorithm>
 #include <string>
 
 #include "display/grid_layout.h"
@@ -75,7 +76,9 @@ void frmPellora::SelectAllCells(MainControl control) {
 
 frmPellora::ClipboardText frmPellora::CopySelection(MainControl control) const {
   const FlexGrid* grid = ClerkGridOf(control);
-  if (!grid) return {};
+  // A re-sort parks the current cell in the heading row, where the view
+  // shows no selection: there is nothing the user chose to copy.
+  if (!grid || std::max(grid->Row(), grid->RowSel()) < grid->FixedRows()) return {};
   return {SelectionAsText(*grid), SelectionAsHtml(*grid)};
 }
 
@@ -103,7 +106,8 @@ void frmPellora::SaveDisplay_Click() {
     messageBoxes_.Show(std::u16string(kNotOverClaimFile), MsgIcon::Exclamation, std::nullopt);
     return;
   }
-  if (PathExists(path) &&
+  // A folder is not replaced: the write tells why.
+  if (PathExists(path) && !IsFolder(path) &&
       !messageBoxes_.AskYesNo(path + std::u16string(kAskReplace), MsgIcon::Question, std::nullopt))
     return;
   if (const std::optional<WriteFailure> failure = ReplaceFileContents(path, DisplayCsv(*this))) {

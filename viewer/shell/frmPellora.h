@@ -265,7 +265,8 @@ class frmPellora {
   // column of vsfViewer or vsfTotal (any other control: nothing).
   void SelectAllCells(MainControl grid);
   // Ctrl+C, "コピー": the selection of vsfViewer or vsfTotal, with the
-  // heading row when whole rows are selected.
+  // heading row when whole rows are selected; nothing (empty texts) when
+  // the selection lies in the heading row alone.
   ClipboardText CopySelection(MainControl grid) const;
   // "CSV ファイルに保存...": asks for a path, refuses the claim file on
   // display (however named), asks before replacing a file, and writes the

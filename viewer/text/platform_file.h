@@ -77,6 +77,8 @@ std::optional<WriteFailure> ReplaceFileContents(std::u16string_view path, std::s
 
 // Something (a file, a folder, ...) exists at `path`.
 bool PathExists(std::u16string_view path);
+// A folder exists at `path`.
+bool IsFolder(std::u16string_view path);
 
 // `a` and `b` name one existing file, however each names it (another form
 // of the path, a link, a letter case the file system ignores). False when

@@ -119,16 +119,13 @@ std::int16_t PlatformFile::Close() {
 
 namespace {
 
+// As an open's failure, but for what only writing meets: a missing entry
+// is the folder (the file is being created), and what is there but not
+// ours is a permission the user may have to ask for.
 std::int16_t WriteFailureNumber(int errnum) {
-  if (const std::int16_t n = CommonNumber(errnum)) return n;
   switch (errnum) {
     case ENOENT:
-    case ENOTDIR:
-    case ELOOP:
       return kErrPathNotFound;
-    case ENAMETOOLONG:
-    case EINVAL:
-      return kErrBadFileName;
     case EISDIR:
     case ENOTEMPTY:
     case EEXIST:
@@ -138,8 +135,12 @@ std::int16_t WriteFailureNumber(int errnum) {
     case EROFS:
     case ETXTBSY:
       return kErrPermissionDenied;
-    default:  // ENOSPC, EDQUOT, EFBIG, ...
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
       return kErrDeviceIO;
+    default:
+      return OpenFailure(errnum, std::string());
   }
 }
 
@@ -190,6 +191,12 @@ bool PathExists(std::u16string_view path) {
   const std::optional<std::string> name = common::Utf16ToUtf8(path);
   struct stat st;
   return name && !name->empty() && ::stat(name->c_str(), &st) == 0;
+}
+
+bool IsFolder(std::u16string_view path) {
+  const std::optional<std::string> name = common::Utf16ToUtf8(path);
+  struct stat st;
+  return name && !name->empty() && ::stat(name->c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool IsSameFile(std::u16string_view a, std::u16string_view b) {

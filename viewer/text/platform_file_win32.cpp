@@ -115,31 +115,21 @@ std::int16_t PlatformFile::Close() {
 
 namespace {
 
+// As an open's failure, but what is there and not ours to write is a
+// permission the user may have to ask for, and a full disk a failure of
+// the device.
 std::int16_t WriteFailureNumber(DWORD error) {
   switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH:
-    case ERROR_BAD_NET_NAME:
-    case ERROR_DIRECTORY:
+    case ERROR_FILE_NOT_FOUND:  // the file is being created: its folder is missing
       return kErrPathNotFound;
-    case ERROR_INVALID_NAME:
-    case ERROR_BAD_PATHNAME:
-    case ERROR_FILENAME_EXCED_RANGE:
-      return kErrBadFileName;
     case ERROR_ACCESS_DENIED:
     case ERROR_WRITE_PROTECT:
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
       return kErrPermissionDenied;
-    case ERROR_TOO_MANY_OPEN_FILES:
-      return kErrTooManyFiles;
-    case ERROR_NOT_ENOUGH_MEMORY:
-    case ERROR_OUTOFMEMORY:
-      return kErrOutOfMemory;
-    default:  // ERROR_DISK_FULL, ERROR_HANDLE_DISK_FULL, ...
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
       return kErrDeviceIO;
+    default:
+      return OpenFailure(error);
   }
 }
 
@@ -163,13 +153,6 @@ std::u16string SystemText(DWORD error) {
 
 WriteFailure FailureOf(DWORD error) { return {WriteFailureNumber(error), SystemText(error)}; }
 
-// A folder where the file should be: moving onto it is refused with access
-// denied, which would read as a permission the user could ask for.
-bool IsFolder(const std::wstring& name) {
-  const DWORD attributes = ::GetFileAttributesW(name.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 bool WriteAll(HANDLE file, std::string_view bytes) {
   while (!bytes.empty()) {
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
@@ -188,8 +171,10 @@ std::optional<WriteFailure> ReplaceFileContents(std::u16string_view path, std::s
   if (path.empty() || path.find(u'\0') != std::u16string_view::npos || HasOverlongName(path) ||
       path.back() == u'\\' || path.back() == u'/')
     return FailureOf(ERROR_INVALID_NAME);
+  // A folder where the file should be: moving onto it is refused with
+  // access denied, which would read as a permission the user could ask for.
+  if (IsFolder(path)) return WriteFailure{kErrPathFileAccess, SystemText(ERROR_ACCESS_DENIED)};
   const std::wstring name(path.begin(), path.end());
-  if (IsFolder(name)) return WriteFailure{kErrPathFileAccess, SystemText(ERROR_ACCESS_DENIED)};
 
   std::wstring temporary;
   HANDLE file = INVALID_HANDLE_VALUE;
@@ -216,6 +201,13 @@ bool PathExists(std::u16string_view path) {
   if (path.empty() || path.find(u'\0') != std::u16string_view::npos) return false;
   const std::wstring name(path.begin(), path.end());
   return ::GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool IsFolder(std::u16string_view path) {
+  if (path.empty() || path.find(u'\0') != std::u16string_view::npos) return false;
+  const std::wstring name(path.begin(), path.end());
+  const DWORD attributes = ::GetFileAttributesW(name.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 namespace {

@@ -19,6 +19,7 @@ class FlexGridModel : public QAbstractTableModel, private GridListener {
   ~FlexGridModel() override;
 
   FlexGrid& grid() { return grid_; }
+  const FlexGrid& grid() const { return grid_; }
   // The fixed rows and columns shown as headings (0 or 1 each).
   int headingRows() const { return headingRows_; }
   int headingCols() const { return headingCols_; }
@@ -36,6 +37,8 @@ class FlexGridModel : public QAbstractTableModel, private GridListener {
  signals:
   // The model caught up: widths and headings may have changed too.
   void caughtUp();
+  // The grid's Row, Col, RowSel or ColSel moved.
+  void gridSelectionChanged();
 
  private:
   void RowsChanged(int, int) override { changed(); }
@@ -44,6 +47,7 @@ class FlexGridModel : public QAbstractTableModel, private GridListener {
   void RowsReordered(int) override { changed(); }
   void LayoutChanged() override { changed(); }
   void RefreshRequested() override { changed(); }
+  void SelectionChanged() override { emit gridSelectionChanged(); }
   void changed();
 
   FlexGrid& grid_;

@@ -1,10 +1,13 @@
 #include "ui/grid_view.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QProxyStyle>
 #include <QStyleFactory>
 
+#include "grid/selection_text.h"
 #include "shell/window_design.h"
 #include "ui/look.h"
 
@@ -36,9 +39,11 @@ FlexGridView::FlexGridView(FlexGrid& grid, std::vector<int> equalWidth, QWidget*
     part->setStyle(style);
     part->setFont(GridFont());
   }
-  // Pellora only reads: the cells are not edited.
+  // Pellora only reads: the cells are not edited. Cells, rows (by their
+  // headings) or the whole grid are selected, for copying.
   setEditTriggers(QAbstractItemView::NoEditTriggers);
-  setSelectionMode(QAbstractItemView::SingleSelection);
+  setSelectionMode(QAbstractItemView::ContiguousSelection);
+  setSelectionBehavior(QAbstractItemView::SelectItems);
   setWordWrap(false);
   setCornerButtonEnabled(false);
   for (QHeaderView* header : {horizontalHeader(), verticalHeader()}) {
@@ -53,7 +58,102 @@ FlexGridView::FlexGridView(FlexGrid& grid, std::vector<int> equalWidth, QWidget*
   connect(horizontalHeader(), &QHeaderView::sectionClicked, this,
           [this](int section) { emit headingClicked(model_.gridColumn(section)); });
   connect(&model_, &FlexGridModel::caughtUp, this, &FlexGridView::layOutColumns);
+  connect(&model_, &FlexGridModel::caughtUp, this, &FlexGridView::selectionFromGrid);
+  connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &FlexGridView::selectionToGrid);
+  connect(selectionModel(), &QItemSelectionModel::currentChanged, this, &FlexGridView::selectionToGrid);
+  // A routine moves Row, Col, RowSel and ColSel one after another, maybe
+  // before the model has its rows: the view shows the end of it, once.
+  connect(&model_, &FlexGridModel::gridSelectionChanged, this, [this] {
+    if (selectingFromGrid_ || fromGridPending_) return;
+    fromGridPending_ = true;
+    QMetaObject::invokeMethod(this, &FlexGridView::selectionFromGrid, Qt::QueuedConnection);
+  });
   layOutColumns();
+}
+
+void FlexGridView::keyPressEvent(QKeyEvent* event) {
+  if (event->matches(QKeySequence::SelectAll)) {
+    emit selectAllRequested();
+  } else if (event->matches(QKeySequence::Copy)) {
+    emit copyRequested();
+  } else {
+    QTableView::keyPressEvent(event);
+  }
+}
+
+void FlexGridView::contextMenuEvent(QContextMenuEvent* event) { emit menuRequested(event->globalPos()); }
+
+// The current cell is one corner; the selection's opposite corner is the
+// grid's RowSel and ColSel.
+void FlexGridView::selectionToGrid() {
+  if (selectingFromGrid_) return;
+  const QModelIndex current = currentIndex();
+  // A model reset clears both; the grid keeps its own.
+  if (!current.isValid()) return;
+  FlexGrid& grid = model_.grid();
+  const int row = current.row() + model_.headingRows();
+  const int col = current.column() + model_.headingCols();
+  int rowSel = row;
+  int colSel = col;
+  const QItemSelection selection = selectionModel()->selection();
+  if (!selection.isEmpty()) {
+    QRect bounds;
+    for (const QItemSelectionRange& range : selection)
+      bounds |= QRect(QPoint(range.left(), range.top()), QPoint(range.right(), range.bottom()));
+    if (bounds.contains(current.column(), current.row())) {
+      rowSel = (current.row() == bounds.top() ? bounds.bottom() : bounds.top()) + model_.headingRows();
+      colSel = (current.column() == bounds.left() ? bounds.right() : bounds.left()) + model_.headingCols();
+    }
+  }
+  if (row >= grid.Rows() || col >= grid.Cols() || rowSel >= grid.Rows() || colSel >= grid.Cols()) return;
+  selectingFromGrid_ = true;
+  grid.SetRow(row);
+  grid.SetCol(col);
+  grid.SetRowSel(rowSel);
+  grid.SetColSel(colSel);
+  selectingFromGrid_ = false;
+}
+
+bool FlexGridView::viewShowsGridSelection() const {
+  const FlexGrid& grid = model_.grid();
+  const QModelIndex current = currentIndex();
+  if (!current.isValid() || current.row() + model_.headingRows() != grid.Row() ||
+      current.column() + model_.headingCols() != grid.Col())
+    return false;
+  const GridSelection s = SelectionOf(grid);
+  const QItemSelection selection = selectionModel()->selection();
+  if (selection.isEmpty()) return s.top == s.bottom && s.left == s.right;
+  QRect bounds;
+  for (const QItemSelectionRange& range : selection)
+    bounds |= QRect(QPoint(range.left(), range.top()), QPoint(range.right(), range.bottom()));
+  return bounds == QRect(QPoint(s.left - model_.headingCols(), s.top - model_.headingRows()),
+                         QPoint(s.right - model_.headingCols(), s.bottom - model_.headingRows()));
+}
+
+// A single cell is only made current, not highlighted: a display just
+// loaded looks as it always has. The heading row or column as the current
+// cell (a re-sort parks it there) shows as no selection.
+void FlexGridView::selectionFromGrid() {
+  fromGridPending_ = false;
+  if (viewShowsGridSelection()) return;
+  const FlexGrid& grid = model_.grid();
+  const GridSelection s = SelectionOf(grid);
+  const int hr = model_.headingRows();
+  const int hc = model_.headingCols();
+  selectingFromGrid_ = true;
+  selectionModel()->clear();
+  const QModelIndex current = model_.index(grid.Row() - hr, grid.Col() - hc);
+  if (current.isValid()) {
+    if (s.top != s.bottom || s.left != s.right) {
+      const QModelIndex topLeft = model_.index(std::max(s.top - hr, 0), std::max(s.left - hc, 0));
+      const QModelIndex bottomRight = model_.index(s.bottom - hr, s.right - hc);
+      if (topLeft.isValid() && bottomRight.isValid())
+        selectionModel()->select(QItemSelection(topLeft, bottomRight), QItemSelectionModel::ClearAndSelect);
+    }
+    selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
+    scrollTo(current);
+  }
+  selectingFromGrid_ = false;
 }
 
 void FlexGridView::layOutColumns() {

@@ -2,7 +2,9 @@
 // FlexGridView: a grid of the main window on screen. It lays out the
 // columns as the grid's widths say (ColumnPixelWidths), shows the fixed row
 // and column as headings, and reports a click on a column heading with the
-// grid's own column number.
+// grid's own column number. Its selection is the grid's (Row, Col, RowSel,
+// ColSel), both ways: the user's selection goes to the grid at once, and a
+// routine's moves of the grid's selection show once it has returned.
 
 #include <QTableView>
 #include <functional>
@@ -24,12 +26,28 @@ class FlexGridView : public QTableView {
  signals:
   // A column heading was clicked: the grid's column number.
   void headingClicked(int gridColumn);
+  // Ctrl+A, Ctrl+C, and the context menu asked for at a point of the screen.
+  void selectAllRequested();
+  void copyRequested();
+  void menuRequested(const QPoint& globalPos);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   void layOutColumns();
+  // The view's selection, in the grid's rows and columns, into the grid.
+  void selectionToGrid();
+  // The grid's selection shown, the current cell scrolled into sight.
+  void selectionFromGrid();
+  // The grid's selection as the view's would give it, corners in order.
+  bool viewShowsGridSelection() const;
 
   FlexGridModel model_;
   std::vector<int> equalWidth_;
+  bool selectingFromGrid_ = false;
+  bool fromGridPending_ = false;
 };
 
 }  // namespace pellora::ui

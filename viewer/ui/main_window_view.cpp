@@ -1,10 +1,17 @@
 #include "ui/main_window_view.h"
 
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDir>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 
 #include "ui/look.h"
@@ -94,6 +101,7 @@ PelloraWindow::PelloraWindow(frmPellora& form, QtMessageBoxes& boxes)
           [this] { run([this] { form_.Command1_Click(); }); });
   connect(grid(MainControl::vsfViewer), &FlexGridView::headingClicked, this,
           [this](int col) { run([this, col] { form_.vsfViewer_HeadingClick(col); }); });
+  connectClerkCommands();
 
   // The form's dialogs and message boxes open over this window, after it
   // has been drawn as the routine left it so far.
@@ -173,6 +181,96 @@ bool PelloraWindow::eventFilter(QObject* watched, QEvent* event) {
     if (QLineEdit* box = qobject_cast<QLineEdit*>(watched)) QTimer::singleShot(0, box, &QLineEdit::selectAll);
   }
   return QWidget::eventFilter(watched, event);
+}
+
+// ---- The clerk's commands ----
+
+namespace {
+
+constexpr MainControl kClerkGrids[] = {MainControl::vsfViewer, MainControl::vsfTotal};
+
+// The local files of a drag, in its order; nothing when any of its URLs is
+// not a local file (a web page's link is no claim file).
+QStringList LocalFiles(const QMimeData* data) {
+  QStringList files;
+  if (!data || !data->hasUrls()) return files;
+  for (const QUrl& url : data->urls()) {
+    if (!url.isLocalFile()) return {};
+    files << url.toLocalFile();
+  }
+  return files;
+}
+
+}  // namespace
+
+void PelloraWindow::connectClerkCommands() {
+  for (const MainControl control : kClerkGrids) {
+    FlexGridView* view = grid(control);
+    connect(view, &FlexGridView::selectAllRequested, this,
+            [this, control] { run([this, control] { form_.SelectAllCells(control); }); });
+    connect(view, &FlexGridView::copyRequested, this, [this, control] { copySelection(control); });
+    connect(view, &FlexGridView::menuRequested, this,
+            [this, control](const QPoint& at) { showGridMenu(control, at); });
+  }
+
+  findBox_ = new FindBox(this);
+  connect(findBox_, &FindBox::findRequested, this, [this] { find(true); });
+  connect(findBox_, &FindBox::closed, this, [this] { grid(MainControl::vsfViewer)->setFocus(); });
+  auto* openFind = new QShortcut(QKeySequence::Find, this);
+  connect(openFind, &QShortcut::activated, this, [this] { findBox_->open(*grid(MainControl::vsfViewer)); });
+  auto* next = new QShortcut(QKeySequence(Qt::Key_F3), this);
+  connect(next, &QShortcut::activated, this, [this] { find(true); });
+  auto* previous = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), this);
+  connect(previous, &QShortcut::activated, this, [this] { find(false); });
+
+  setAcceptDrops(true);
+}
+
+void PelloraWindow::copySelection(MainControl control) {
+  const frmPellora::ClipboardText copied = form_.CopySelection(control);
+  if (copied.text.empty()) return;  // the clipboard keeps what it holds
+  auto* data = new QMimeData;
+  data->setText(ToQString(copied.text));
+  data->setHtml(ToQString(copied.html));
+  QGuiApplication::clipboard()->setMimeData(data);
+}
+
+void PelloraWindow::showGridMenu(MainControl control, const QPoint& globalPos) {
+  QMenu menu(this);
+  menu.setObjectName(QStringLiteral("GridMenu"));
+  menu.addAction(ToQString(frmPellora::kCopyCaption), this, [this, control] { copySelection(control); });
+  menu.addAction(ToQString(frmPellora::kSelectAllCaption), this,
+                 [this, control] { run([this, control] { form_.SelectAllCells(control); }); });
+  menu.addSeparator();
+  menu.addAction(ToQString(frmPellora::kSaveDisplayCaption), this,
+                 [this] { run([this] { form_.SaveDisplay_Click(); }); });
+  menu.exec(globalPos);
+}
+
+// F3 before anything was typed opens the box to type in.
+void PelloraWindow::find(bool forward) {
+  if (findBox_->text().isEmpty()) {
+    findBox_->open(*grid(MainControl::vsfViewer));
+    return;
+  }
+  bool found = false;
+  run([&] { found = form_.FindInDisplay(ToU16(findBox_->text()), forward); });
+  findBox_->showFound(found);
+}
+
+void PelloraWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (!LocalFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void PelloraWindow::dropEvent(QDropEvent* event) {
+  const QStringList files = LocalFiles(event->mimeData());
+  if (files.isEmpty()) return;
+  event->acceptProposedAction();
+  std::vector<std::u16string> paths;
+  for (const QString& file : files) paths.push_back(ToU16(QDir::toNativeSeparators(file)));
+  // After the drop has ended: the file manager is not kept waiting while a
+  // message box about the file waits for the user.
+  QTimer::singleShot(0, this, [this, paths] { run([this, &paths] { form_.DropFiles(paths); }); });
 }
 
 }  // namespace pellora::ui

@@ -9,6 +9,7 @@
 #include <array>
 
 #include "shell/frmPellora.h"
+#include "ui/find_box.h"
 #include "ui/grid_view.h"
 #include "ui/message_boxes_view.h"
 #include "ui/open_file_dialog_view.h"
@@ -37,22 +38,32 @@ class PelloraWindow : public QWidget {
   // The widget that draws a control.
   QWidget* widget(MainControl control) const { return widgets_[static_cast<std::size_t>(control)]; }
   FlexGridView* grid(MainControl control) const;
+  FindBox* findBox() const { return findBox_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // Claim files dropped from a file manager.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   // Runs one of the form's routines started by the user, then draws.
   template <typename Routine>
   void run(Routine routine);
   void syncSize();
+  // The clerk's gestures on the display and totals grids, and the find.
+  void connectClerkCommands();
+  void copySelection(MainControl grid);
+  void showGridMenu(MainControl grid, const QPoint& globalPos);
+  void find(bool forward);
 
   frmPellora& form_;
   QtMessageBoxes& boxes_;
   QtFileDialogs openFileDialog_;
   QtModalDialogs modalDialogs_;
   std::array<QWidget*, kMainControlCount> widgets_{};
+  FindBox* findBox_ = nullptr;
 };
 
 }  // namespace pellora::ui

@@ -76,20 +76,21 @@ void SetUpFileDialog(QFileDialog& dialog, const CommonDialog& properties) {
 
 }  // namespace
 
-std::optional<std::u16string> QtFileDialogs::ShowOpen(const CommonDialog& properties) {
+template <typename SetUp>
+std::optional<std::u16string> QtFileDialogs::show(const CommonDialog& properties, const char* name, SetUp setUp) {
   if (beforeShow) beforeShow();
   QFileDialog dialog(parent.data());
-  dialog.setObjectName(QStringLiteral("CommonDialog1"));
-  SetUpOpenDialog(dialog, properties);
+  dialog.setObjectName(QString::fromLatin1(name));
+  setUp(dialog, properties);
   return ChosenPath(dialog);
 }
 
+std::optional<std::u16string> QtFileDialogs::ShowOpen(const CommonDialog& properties) {
+  return show(properties, "CommonDialog1", SetUpOpenDialog);
+}
+
 std::optional<std::u16string> QtFileDialogs::ShowSave(const CommonDialog& properties) {
-  if (beforeShow) beforeShow();
-  QFileDialog dialog(parent.data());
-  dialog.setObjectName(QStringLiteral("SaveDialog1"));
-  SetUpSaveDialog(dialog, properties);
-  return ChosenPath(dialog);
+  return show(properties, "SaveDialog1", SetUpSaveDialog);
 }
 
 }  // namespace pellora::ui

@@ -29,6 +29,10 @@ class QtFileDialogs : public FileDialogs {
 
   std::optional<std::u16string> ShowOpen(const CommonDialog& properties) override;
   std::optional<std::u16string> ShowSave(const CommonDialog& properties) override;
+
+ private:
+  template <typename SetUp>
+  std::optional<std::u16string> show(const CommonDialog& properties, const char* name, SetUp setUp);
 };
 
 }  // namespace pellora::ui

@@ -1,0 +1,198 @@
+// The clerk's commands on screen (Qt's offscreen platform): the clipboard
+// after Ctrl+A and Ctrl+C, the display saved through the context menu and
+// the real save dialog, the find box's keys, and a claim file dropped on
+// the window.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <fstream>
+#include <sstream>
+
+#include "display/grid_layout.h"
+#include "tests/startup/program_folder.h"
+#include "tests/ui/next_modal.h"
+#include "tests/ui/test_application.h"
+#include "ui/application.h"
+#include "ui/look.h"
+#include "ui/main_window_view.h"
+
+namespace pellora::ui {
+namespace {
+
+using namespace pellora::testing;
+namespace fs = std::filesystem;
+
+std::string Bytes(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+class Clerk : public ::testing::Test {
+ protected:
+  Clerk() {
+    form.ProgramFolder = files.window.ProgramFolder;
+    form.SettingsFolders = files.window.SettingsFolders;
+    files.WriteDatabase();
+    claim = files.WriteClaim("claims/claim.csv", KnownAndUnknownPersons());
+    form.CommandLine = U16(claim);
+    view.Start();
+    view.activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&view));
+  }
+  FlexGridView& viewer() { return *view.grid(MainControl::vsfViewer); }
+
+  // Opens the display grid's context menu and picks the entry `caption`.
+  void PickFromMenu(std::u16string_view caption) {
+    bool picked = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      if (!menu || picked) return;
+      for (QAction* action : menu->actions()) {
+        if (action->text() != ToQString(caption)) continue;
+        picked = true;
+        menu->setActiveAction(action);
+        QTest::keyClick(menu, Qt::Key_Return);
+      }
+    });
+    poll.start(10);
+    const QPoint at = viewer().viewport()->rect().center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, viewer().viewport()->mapToGlobal(at));
+    QApplication::sendEvent(viewer().viewport(), &event);
+    EXPECT_TRUE(picked);
+  }
+
+  QApplication& app = App();  // before any widget
+  ProgramFolder files;
+  QtMessageBoxes boxes;
+  frmPellora form{boxes};
+  PelloraWindow view{form, boxes};
+  fs::path claim;
+};
+
+TEST_F(Clerk, CtrlAAndCtrlCPutTheWholeDisplayOnTheClipboardWithItsHeadings) {
+  viewer().setFocus();
+  QTest::keyClick(&viewer(), Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(&viewer(), Qt::Key_C, Qt::ControlModifier);
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  ASSERT_NE(data, nullptr);
+  // The hidden insurer column is left out; the numbers are as shown.
+  EXPECT_EQ(data->text(),
+            "年月\t被保険者番号\t氏名\t　訪問看護　\t予防訪問看護\t　居宅療養　\t予防居宅療養\r\n"
+            "2024年03月\t0000000001\t髙橋 一郎\t300\t\t\t\r\n"
+            "2024年03月\t0000000003\t鈴木～花子\t\t120\t\t\r\n"
+            "2024年04月\t0000009999\t\t\t\t80\t\r\n");
+  EXPECT_TRUE(data->html().contains("<td x:str style='mso-number-format:\"\\@\"'>0000000001</td>"));
+  // The view shows the grid's selection: every row.
+  QTRY_COMPARE(viewer().selectionModel()->selectedRows().size(), 3);
+
+  // A cell the user selects is what is copied next.
+  viewer().setCurrentIndex(viewer().model()->index(1, viewer_col::kInsured - 1));
+  QTest::keyClick(&viewer(), Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "0000000003\r\n");
+}
+
+TEST_F(Clerk, TheContextMenuSavesTheDisplayAndAsksBeforeReplacing) {
+  const fs::path target = files.dir / "saved.csv";
+  QString offered;
+  NextModal<QFileDialog> save([&](QFileDialog& d) {
+    offered = d.findChild<QLineEdit*>()->text();
+    EXPECT_TRUE(d.testOption(QFileDialog::DontConfirmOverwrite));
+    d.findChild<QLineEdit*>()->setText(ToQString(U16(target)));  // typed whole
+    static_cast<QDialog&>(d).accept();
+  });
+  PickFromMenu(frmPellora::kSaveDisplayCaption);
+  ASSERT_TRUE(save.answered());
+  EXPECT_EQ(offered, "claim_表示.csv");
+  const std::string saved = Bytes(target);
+  EXPECT_TRUE(saved.starts_with("\xEF\xBB\xBF\"種類\",\"介護給付費請求書情報\"\r\n")) << saved;
+
+  std::ofstream(target, std::ios::binary) << "kept";
+  QStringList buttons;
+  NextModal<QFileDialog> again([&](QFileDialog& d) {
+    d.findChild<QLineEdit*>()->setText(ToQString(U16(target)));  // typed whole
+    static_cast<QDialog&>(d).accept();
+  });
+  NextModal<QMessageBox> question([&](QMessageBox& box) {
+    for (QAbstractButton* b : box.buttons()) buttons << b->text();
+    buttons << box.defaultButton()->text();
+    box.button(QMessageBox::No)->click();
+  });
+  PickFromMenu(frmPellora::kSaveDisplayCaption);
+  ASSERT_TRUE(again.answered());
+  ASSERT_TRUE(question.answered()) << Bytes(target);
+  buttons.sort();
+  EXPECT_EQ(buttons, (QStringList{"いいえ", "いいえ", "はい"}));
+  EXPECT_EQ(Bytes(target), "kept");
+}
+
+TEST_F(Clerk, CtrlFEnterAndF3MoveTheCurrentRowAndNoMatchIsSaidInTheBox) {
+  QTest::keyClick(&view, Qt::Key_F, Qt::ControlModifier);
+  FindBox* box = view.findBox();
+  ASSERT_TRUE(box->isVisible());
+  // Over the display grid, inside it.
+  EXPECT_TRUE(viewer().geometry().contains(box->geometry()));
+  QTRY_VERIFY(box->edit()->hasFocus());
+  QTest::keyClicks(box->edit(), "0000");
+  QTest::keyClick(box->edit(), Qt::Key_Return);
+  EXPECT_EQ(form.vsfViewer.Row(), 1);
+  QTest::keyClick(box->edit(), Qt::Key_F3);
+  EXPECT_EQ(form.vsfViewer.Row(), 2);
+  QTest::keyClick(box->edit(), Qt::Key_F3, Qt::ShiftModifier);
+  EXPECT_EQ(form.vsfViewer.Row(), 1);
+  QTest::keyClick(box->edit(), Qt::Key_F3, Qt::ShiftModifier);
+  EXPECT_EQ(form.vsfViewer.Row(), 3);  // round past the first row
+  QTRY_COMPARE(viewer().currentIndex().row(), 2);
+  EXPECT_EQ(viewer().selectionModel()->selectedRows().size(), 1);  // the whole row
+
+  box->edit()->clear();
+  box->edit()->insert("すずき");  // as an input method hands it over
+  QTest::keyClick(box->edit(), Qt::Key_Return);
+  const QLabel* status = box->findChild<QLabel*>("FindStatus");
+  EXPECT_TRUE(status->isVisible());
+  EXPECT_EQ(status->text(), ToQString(frmPellora::kFindNoMatch));
+  EXPECT_TRUE(viewer().geometry().contains(box->geometry()));
+  EXPECT_EQ(form.vsfViewer.Row(), 3);
+  QTest::keyClick(box->edit(), Qt::Key_Escape);
+  EXPECT_FALSE(box->isVisible());
+}
+
+TEST_F(Clerk, ADroppedClaimFileIsShown) {
+  const fs::path other = files.WriteClaim("other/april.csv", KnownAndUnknownPersons());
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(ToQString(U16(other))), QUrl::fromLocalFile(ToQString(U16(claim)))});
+  const QPoint at = view.rect().center();
+  QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&view, &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&view, &drop);
+  QTRY_COMPARE(view.windowTitle(), QStringLiteral("給付管理／介護報酬請求 CSVファイルビューア (%1)").arg(ToQString(U16(other))));
+  EXPECT_EQ(form.LastFolder, U16(other.parent_path()));
+  EXPECT_EQ(viewer().model()->rowCount(), 3);
+
+  // A web page's link is no claim file: the drag is refused.
+  QMimeData link;
+  link.setUrls({QUrl("https://example.invalid/claim.csv")});
+  QDragEnterEvent refused(at, Qt::CopyAction, &link, Qt::LeftButton, Qt::NoModifier);
+  refused.ignore();
+  QApplication::sendEvent(&view, &refused);
+  EXPECT_FALSE(refused.isAccepted());
+}
+
+}  // namespace
+}  // namespace pellora::ui
