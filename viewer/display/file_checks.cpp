@@ -31,13 +31,15 @@ std::optional<std::u16string> CountDigits(std::u16string_view text) {
 void CheckEncoding(const ByteCensus& bytes, std::vector<FileWarning>& warnings) {
   switch (bytes.Guess()) {
     case ByteCensus::Encoding::Utf16:
-      warnings.push_back({"utf-16", u"UTF-16 のファイルのようです。Shift_JIS の CSV ファイルではないため、正しく表示できません。"});
+      warnings.push_back(
+          {"utf-16", u"UTF-16 のファイルのようです。Shift_JIS の CSV ファイルではないため、正しく表示できません。"});
       break;
     case ByteCensus::Encoding::NotText:
       warnings.push_back({"not-text", u"テキストファイルではないようです。請求ファイルとして正しく表示できません。"});
       break;
     case ByteCensus::Encoding::Utf8:
-      warnings.push_back({"utf-8", u"UTF-8 のファイルのようです。Shift_JIS ではないため、漢字やかなが正しく表示されません。"});
+      warnings.push_back(
+          {"utf-8", u"UTF-8 のファイルのようです。Shift_JIS ではないため、漢字やかなが正しく表示されません。"});
       break;
     case ByteCensus::Encoding::Cp932:
       break;
@@ -50,18 +52,21 @@ void CheckRecords(const LoadedFile& file, const FlexGrid& raw, std::vector<FileW
   for (int row = 0; row < lines; ++row) {
     if (claim::Field(raw, row, kRecordTypeField) == kDataRecordType) ++dataRecords;
   }
-  if (dataRecords == 0) warnings.push_back({"no-data-records", u"データレコードがありません。表示する明細はありません。"});
+  if (dataRecords == 0) {
+    warnings.push_back({"no-data-records", u"データレコードがありません。表示する明細はありません。"});
+  }
 
   const bool controlRecord = lines > 0 && claim::Field(raw, 0, kRecordTypeField) == kControlRecordType;
   if (controlRecord && file.firstLineFields >= kRecordCountField) {
     const std::optional<std::u16string> announced = CountDigits(claim::Field(raw, 0, kRecordCountField));
-    const std::string read = std::to_string(dataRecords);
-    if (announced && *announced != Ascii(read)) {
-      const bool fewer = announced->size() > read.size() || (announced->size() == read.size() && *announced > Ascii(read));
-      warnings.push_back({"record-count", u"コントロールレコードのレコード件数 (" + *announced + u" 件) と読み込んだデータレコード (" +
-                                              Ascii(read) + u" 件) が一致しません。" +
-                                              (fewer ? u"ファイルが途中で切れている可能性があります。"
-                                                     : u"ファイルに余分なレコードが含まれている可能性があります。")});
+    const std::u16string read = Ascii(std::to_string(dataRecords));
+    if (announced && *announced != read) {
+      // Digits without leading zeros compare as numbers: by length first.
+      const bool fewerRead = announced->size() != read.size() ? announced->size() > read.size() : *announced > read;
+      warnings.push_back({"record-count", u"コントロールレコードのレコード件数 (" + *announced +
+                                              u" 件) と読み込んだデータレコード (" + read + u" 件) が一致しません。" +
+                                              (fewerRead ? u"ファイルが途中で切れている可能性があります。"
+                                                         : u"ファイルに余分なレコードが含まれている可能性があります。")});
     }
   }
   // An old editor's end-of-file mark after the last line end is a line of

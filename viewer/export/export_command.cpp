@@ -162,9 +162,10 @@ class Warnings {
   int written_ = 0;
 };
 
-std::u16string DatabaseUnusable(const std::u16string& path) {
-  return u"データベース「" + path + u"」を開けません。事業所名と氏名は照合できません。";
-}
+// The texts name no path: the user gave it, and a text that stays the same
+// wherever the files lie is one a script can match whole.
+constexpr std::u16string_view kDatabaseUnusable = u"データベースを開けません。事業所名と氏名は照合できません。";
+constexpr std::u16string_view kSettingsUnusable = u"設定ファイルを読み込めません。既定のデータベース data.qdr を使います。";
 
 }  // namespace
 
@@ -197,19 +198,16 @@ int RunExport(std::span<const std::string> arguments, std::ostream& out, std::os
     // A database named on the command line, used as the database dialog
     // uses the one the user names.
     const std::u16string db = common::Utf8ToUtf16(*options->db);
-    if (!w.UseDatabase(db)) warnings.Write("db-unusable", DatabaseUnusable(db));
+    if (!w.UseDatabase(db)) warnings.Write("db-unusable", kDatabaseUnusable);
   } else {
     const std::u16string ini = options->ini ? common::Utf8ToUtf16(*options->ini) : w.DefaultIniFileName();
     w.lblDBname[0].Text = ini;
     // Only a settings file or database asked for is a warning: without
     // --ini, a missing velkar.ini or data.qdr is how a machine without a
     // database runs.
-    if (options->ini && !ReadSettingsText(ini)) {
-      warnings.Write("ini-unusable",
-                     u"設定ファイル「" + ini + u"」を読み込めません。既定のデータベース data.qdr を使います。");
-    }
+    if (options->ini && !ReadSettingsText(ini)) warnings.Write("ini-unusable", kSettingsUnusable);
     w.ReadDatabaseLocation(ini);
-    if (options->ini && !w.DBFound) warnings.Write("db-unusable", DatabaseUnusable(w.LastDBInput));
+    if (options->ini && !w.DBFound) warnings.Write("db-unusable", kDatabaseUnusable);
   }
 
   w.lblCsvFname.Caption = common::Utf8ToUtf16(*options->claimFile);

@@ -51,7 +51,6 @@ void frmPellora::ShowCsvFile() {
   messageBoxes_.Show(std::move(text), MsgIcon::Exclamation, std::u16string(kTitle));
 }
 
-
 std::int16_t frmPellora::CharPos(std::u16string_view s, std::u16string_view ch, std::int16_t mode) {
   constexpr std::size_t kLastPosition = std::numeric_limits<std::int16_t>::max();
   std::int16_t position = 0;

@@ -80,14 +80,16 @@ TEST(WindowsPaths, SettingsAndDatabaseAreLookedForInTheProgramFolder) {
 
 TEST(WindowsPaths, ClaimFileOnTheCommandLineStandsInTheTitleAndMovesTheDialog) {
   TempFolder folder;
-  folder.Write("claim file.csv", "1,00000001,0,1,711,0,20240410,1371234567,0,1,202404,0\r\n3,99999999\r\n");
+  folder.Write("claim file.csv", "1,00000001,0,0,711,0,20240410,1371234567,0,1,202404,0\r\n3,99999999\r\n");
   const std::u16string path = U16Path(folder.path()) + u"\\claim file.csv";
   RecordingMessageBoxes boxes;
   frmPellora form(boxes);
   form.ProgramFolder = U16Path(folder.path());
   form.CommandLine = path;  // a blank in the name needs no quotes
   form.Form_Load();
-  EXPECT_TRUE(boxes.shown.empty());
+  // Its only message: the warning that it holds no data records.
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].icon, MsgIcon::Exclamation);
   EXPECT_EQ(form.Caption, std::u16string(frmPellora::kTitle) + u" (" + path + u")");
   EXPECT_EQ(form.LastFolder, U16Path(folder.path()));
   EXPECT_EQ(form.lblHead[2].Caption, u"1371234567");
