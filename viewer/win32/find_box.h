@@ -1,9 +1,9 @@
 #pragma once
 // The find box: a small child window over the lower right of the display
-// grid, with its caption ("検索"), a box for the text to find and a short
-// status line ("見つかりません" when nothing matched). It only shows and
-// reads; the window's keys (Enter, F3, Esc) and the find itself belong to
-// the main window.
+// grid, with its caption ("検索") and a box for the text to find on one
+// line, and after a find that matched nothing the word for it
+// ("見つかりません") beside them. It only shows and reads; the window's keys
+// (Enter, F3, Esc) and the find itself belong to the main window.
 
 #include <windows.h>
 
@@ -39,8 +39,11 @@ class FindBox {
 
  private:
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  // Places the parts, and the box by its lower right corner.
+  void Layout();
 
   int dpi_;
+  POINT corner_{};
   HWND hwnd_ = nullptr;
   HWND caption_ = nullptr;
   HWND edit_ = nullptr;
