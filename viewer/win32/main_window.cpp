@@ -253,8 +253,11 @@ void PelloraWindow::RunMenuCommand(int command) {
   }
 }
 
+// Nothing to copy (the selection lies in the headings alone) leaves the
+// clipboard as it was.
 void PelloraWindow::CopyToClipboard(MainControl grid) {
   const frmPellora::ClipboardText copied = form_.CopySelection(grid);
+  if (copied.text.empty()) return;
   if (!PutOnClipboard(hwnd_, copied.text, copied.html)) ::MessageBeep(MB_ICONEXCLAMATION);
 }
 
