@@ -111,10 +111,19 @@ std::vector<WORD> EmptyDialogTemplate() {
 }  // namespace
 
 void Win32MessageBoxes::Show(std::u16string text, MsgIcon icon, std::optional<std::u16string> title) {
+  Box(text, icon, title, MB_OK);
+}
+
+bool Win32MessageBoxes::AskYesNo(std::u16string text, MsgIcon icon, std::optional<std::u16string> title) {
+  return Box(text, icon, title, MB_YESNO | MB_DEFBUTTON2) == IDYES;
+}
+
+int Win32MessageBoxes::Box(const std::u16string& text, MsgIcon icon, const std::optional<std::u16string>& title,
+                           UINT buttons) {
   owner.Prepare();
   const std::wstring wideText = Wide(text);
   const std::wstring wideTitle = title ? Wide(*title) : std::wstring(kProgramName);
-  ::MessageBoxW(owner.window, wideText.c_str(), wideTitle.c_str(), MB_OK | IconStyle(icon));
+  return ::MessageBoxW(owner.window, wideText.c_str(), wideTitle.c_str(), buttons | IconStyle(icon));
 }
 
 std::wstring OpenFileFilter(const CommonDialog& properties) {
@@ -135,9 +144,18 @@ std::wstring OfferedName(const CommonDialog& properties) {
   return Wide(separator == std::u16string_view::npos ? name : name.substr(separator + 1));
 }
 
+std::optional<std::u16string> Win32FileDialogs::ShowOpen(const CommonDialog& properties) {
+  return Show(properties, false);
+}
+
+std::optional<std::u16string> Win32FileDialogs::ShowSave(const CommonDialog& properties) {
+  return Show(properties, true);
+}
+
 // Flags: the read-only check box hidden, and nothing else -- in particular
-// a typed name need not name an existing file: opening it says so.
-std::optional<std::u16string> Win32OpenFileDialog::ShowOpen(const CommonDialog& properties) {
+// a typed name need not name an existing file: opening it says so, and
+// saving over one is asked about by the routine (no OFN_OVERWRITEPROMPT).
+std::optional<std::u16string> Win32FileDialogs::Show(const CommonDialog& properties, bool save) {
   owner.Prepare();
   const std::wstring filter = OpenFileFilter(properties);
   const std::wstring initialFolder = Wide(properties.InitDir);
@@ -158,7 +176,7 @@ std::optional<std::u16string> Win32OpenFileDialog::ShowOpen(const CommonDialog& 
   ofn.lpstrInitialDir = initialFolder.empty() ? nullptr : initialFolder.c_str();
   ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
   ofn.Flags = OFN_HIDEREADONLY | OFN_EXPLORER;
-  if (!::GetOpenFileNameW(&ofn)) return std::nullopt;
+  if (!(save ? ::GetSaveFileNameW(&ofn) : ::GetOpenFileNameW(&ofn))) return std::nullopt;
   return FromWide(file.c_str());
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The dialogs the window's routines open, as Win32 shows them: message
-// boxes, the open-file dialog of comdlg32, and frmSetDBname as a modal
+// boxes, the open and save dialogs of comdlg32, and frmSetDBname as a modal
 // dialog built from its design.
 
 #include <windows.h>
@@ -33,6 +33,11 @@ class Win32MessageBoxes : public MessageBoxes {
  public:
   DialogOwner owner;
   void Show(std::u16string text, MsgIcon icon, std::optional<std::u16string> title) override;
+  // Yes and No, No the default button: Enter alone replaces nothing.
+  bool AskYesNo(std::u16string text, MsgIcon icon, std::optional<std::u16string> title) override;
+
+ private:
+  int Box(const std::u16string& text, MsgIcon icon, const std::optional<std::u16string>& title, UINT buttons);
 };
 
 // The filter of the open-file dialog as comdlg32 takes it: each entry's
@@ -42,10 +47,16 @@ std::wstring OpenFileFilter(const CommonDialog& properties);
 // folder, so that the dialog starts in InitDir.
 std::wstring OfferedName(const CommonDialog& properties);
 
-class Win32OpenFileDialog : public OpenFileDialog {
+class Win32FileDialogs : public FileDialogs {
  public:
   DialogOwner owner;
   std::optional<std::u16string> ShowOpen(const CommonDialog& properties) override;
+  // Never asks about replacing a file itself: the window's routine asks,
+  // the same on every platform.
+  std::optional<std::u16string> ShowSave(const CommonDialog& properties) override;
+
+ private:
+  std::optional<std::u16string> Show(const CommonDialog& properties, bool save);
 };
 
 // The control ids of the database dialog: the two buttons are the dialog

@@ -17,24 +17,11 @@ constexpr int kWheelRows = 3;
 constexpr int kDesignDpi = 96;  // the dpi ColumnPixelWidths counts in
 constexpr COLORREF kGridLineColor = RGB(192, 192, 192);
 
-void RegisterClassOnce() {
-  static const bool registered = [] {
-    WNDCLASSW wc{};
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = ::DefWindowProcW;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.lpszClassName = GridWindow::kClassName;
-    return ::RegisterClassW(&wc) != 0;
-  }();
-  (void)registered;
-}
-
 }  // namespace
 
 GridWindow::GridWindow(FlexGrid& grid, HWND parent, int id, const RECT& rect, int dpi, std::vector<int> equalWidth)
     : grid_(grid), dpi_(dpi), equalWidth_(std::move(equalWidth)), rowHeight_(ToPixels(kGridRowPixels * kTwipsPerPixel, dpi)) {
-  RegisterClassOnce();
+  RegisterWindowClass(kClassName, CS_HREDRAW | CS_VREDRAW, nullptr);
   // A single line around it, as the grid control draws its border: a
   // three-dimensional edge would take two rows of pixels from the totals,
   // which have just the room for two months.
@@ -134,6 +121,156 @@ int GridWindow::ColumnAt(int x) const {
   return -1;
 }
 
+int GridWindow::RowAt(int y) const {
+  const int fixedRows = std::min(grid_.FixedRows(), grid_.Rows());
+  const int row = y < FixedHeight() ? y / rowHeight_ : fixedRows + topRow_ + (y - FixedHeight()) / rowHeight_;
+  return y >= 0 && row < grid_.Rows() ? row : -1;
+}
+
+RECT GridWindow::CellRect(int row, int col) const {
+  const int fixedRows = grid_.FixedRows();
+  if (col < 0 || col >= static_cast<int>(widths_.size()) || (row >= fixedRows && row - fixedRows < topRow_)) return {};
+  const int x = ColumnLeft(col);
+  const int y = row < fixedRows ? row * rowHeight_ : FixedHeight() + (row - fixedRows - topRow_) * rowHeight_;
+  return {x, y, x + widths_[static_cast<std::size_t>(col)], y + rowHeight_};
+}
+
+void GridWindow::ShowCell(int row, int col) {
+  const int index = row - grid_.FixedRows();
+  if (index >= 0 && index < topRow_) ScrollRowsTo(index);
+  if (index >= topRow_ + RowsInSight()) ScrollRowsTo(index - RowsInSight() + 1);
+  if (col < grid_.FixedCols() || col >= static_cast<int>(widths_.size())) return;
+  // The column's place among the scrolled ones, and the room they have.
+  const int left = ColumnLeft(col) + leftPixel_ - FixedWidth();
+  const int width = widths_[static_cast<std::size_t>(col)];
+  RECT client;
+  ::GetClientRect(hwnd_, &client);
+  const int page = static_cast<int>(client.right) - FixedWidth();
+  if (left < leftPixel_) {
+    ScrollColumnsTo(left);
+  } else if (left + width > leftPixel_ + page) {
+    ScrollColumnsTo(std::min(left, left + width - page));
+  }
+}
+
+int GridWindow::FirstSelectableColumn() const {
+  for (int col = grid_.FixedCols(); col < static_cast<int>(widths_.size()); ++col)
+    if (widths_[static_cast<std::size_t>(col)] > 0) return col;
+  return -1;
+}
+
+int GridWindow::LastSelectableColumn() const {
+  for (int col = static_cast<int>(widths_.size()) - 1; col >= grid_.FixedCols(); --col)
+    if (widths_[static_cast<std::size_t>(col)] > 0) return col;
+  return -1;
+}
+
+bool GridWindow::IsSelected(int row, int col) const {
+  if (row < grid_.FixedRows() || col < grid_.FixedCols()) return false;
+  return row >= std::min(grid_.Row(), grid_.RowSel()) && row <= std::max(grid_.Row(), grid_.RowSel()) &&
+         col >= std::min(grid_.Col(), grid_.ColSel()) && col <= std::max(grid_.Col(), grid_.ColSel());
+}
+
+void GridWindow::MouseDown(int x, int y, bool extend) {
+  const int row = RowAt(y);
+  const int col = ColumnAt(x);
+  const int fixedRows = grid_.FixedRows();
+  const int first = FirstSelectableColumn();
+  if (row < 0 || col < 0 || first < 0) return;
+  // Extending needs an anchor among the cells, not in the headings.
+  extend = extend && grid_.Row() >= fixedRows && grid_.Col() >= grid_.FixedCols();
+  if (row < fixedRows) {
+    if (col < grid_.FixedCols()) return;
+    if (onHeadingClick) {
+      onHeadingClick(col);
+    } else if (grid_.Rows() > fixedRows) {
+      grid_.SetRow(fixedRows);
+      grid_.SetCol(col);
+      grid_.SetRowSel(grid_.Rows() - 1);
+    }
+    return;
+  }
+  if (col < grid_.FixedCols()) {
+    if (!extend) grid_.SetRow(row);
+    grid_.SetCol(first);
+    grid_.SetColSel(LastSelectableColumn());
+    if (extend) grid_.SetRowSel(row);
+    drag_ = Drag::Rows;
+  } else if (extend) {
+    grid_.SetRowSel(row);
+    grid_.SetColSel(col);
+    drag_ = Drag::Cells;
+  } else {
+    grid_.SetRow(row);
+    grid_.SetCol(col);
+    drag_ = Drag::Cells;
+  }
+  ::SetCapture(hwnd_);
+}
+
+void GridWindow::MouseDrag(int x, int y) {
+  const int fixedRows = grid_.FixedRows();
+  if (drag_ == Drag::None || grid_.Rows() <= fixedRows) return;
+  // Past the edges, the row or column beyond comes into sight, so that a
+  // drag can select more than a screenful.
+  const int offset = y - FixedHeight();
+  const int line = offset < 0 ? -1 : offset / rowHeight_;
+  const int row = std::clamp(fixedRows + topRow_ + line, fixedRows, grid_.Rows() - 1);
+  int col = grid_.ColSel();
+  if (drag_ == Drag::Cells) {
+    RECT client;
+    ::GetClientRect(hwnd_, &client);
+    const int at = ColumnAt(std::clamp(x, FixedWidth(), static_cast<int>(client.right) - 1));
+    if (at >= grid_.FixedCols()) col = at;
+    if (x < FixedWidth() && col > FirstSelectableColumn()) --col;
+    while (col > grid_.FixedCols() && widths_[static_cast<std::size_t>(col)] == 0) --col;
+  }
+  if (row != grid_.RowSel()) grid_.SetRowSel(row);
+  if (col != grid_.ColSel()) grid_.SetColSel(col);
+  ShowCell(row, drag_ == Drag::Cells ? col : -1);
+}
+
+// The arrows, the page keys, Home and End move the current cell, or with
+// Shift the selection's moving end; false when there is nothing to move in.
+bool GridWindow::MoveByKey(WPARAM key, bool extend) {
+  const int fixedRows = grid_.FixedRows();
+  const int first = FirstSelectableColumn();
+  const int last = LastSelectableColumn();
+  if (grid_.Rows() <= fixedRows || first < 0) return false;
+  extend = extend && grid_.Row() >= fixedRows && grid_.Col() >= grid_.FixedCols();
+  int row = std::max(extend ? grid_.RowSel() : grid_.Row(), fixedRows);
+  int col = std::clamp(extend ? grid_.ColSel() : grid_.Col(), first, last);
+  const bool started = grid_.Row() >= fixedRows;
+  switch (key) {
+    case VK_UP: row -= started ? 1 : 0; break;
+    case VK_DOWN: row += started ? 1 : 0; break;
+    case VK_PRIOR: row -= RowsInSight(); break;
+    case VK_NEXT: row += RowsInSight(); break;
+    case VK_HOME: row = fixedRows; break;
+    case VK_END: row = grid_.Rows() - 1; break;
+    case VK_LEFT:
+      do --col;
+      while (col >= first && widths_[static_cast<std::size_t>(col)] == 0);
+      break;
+    case VK_RIGHT:
+      do ++col;
+      while (col <= last && widths_[static_cast<std::size_t>(col)] == 0);
+      break;
+    default: return false;
+  }
+  row = std::clamp(row, fixedRows, grid_.Rows() - 1);
+  col = std::clamp(col, first, last);
+  if (extend) {
+    grid_.SetRowSel(row);
+    grid_.SetColSel(col);
+  } else {
+    grid_.SetRow(row);
+    grid_.SetCol(col);
+  }
+  ShowCell(row, col);
+  return true;
+}
+
 void GridWindow::UpdateScrollBars() {
   RECT client;
   ::GetClientRect(hwnd_, &client);
@@ -165,8 +302,14 @@ void GridWindow::ScrollColumnsTo(int left) {
 
 void GridWindow::PaintCell(HDC dc, int row, int col, const RECT& cell) {
   const bool fixed = row < grid_.FixedRows() || col < grid_.FixedCols();
+  // A selection of more than the current cell is highlighted, over the
+  // cells' own colours, as a list view highlights its selected items.
+  const bool highlighted =
+      (grid_.Row() != grid_.RowSel() || grid_.Col() != grid_.ColSel()) && IsSelected(row, col);
   const std::optional<GridColor> own = grid_.CellBackColor(row, col);
-  const COLORREF back = own ? ToColorRef(*own) : ::GetSysColor(fixed ? COLOR_BTNFACE : COLOR_WINDOW);
+  const COLORREF back = highlighted ? ::GetSysColor(COLOR_HIGHLIGHT)
+                        : own       ? ToColorRef(*own)
+                                    : ::GetSysColor(fixed ? COLOR_BTNFACE : COLOR_WINDOW);
   ::FillRect(dc, &cell, BrushOf(back));
   // The lines between cells: the heading's shadow for the fixed ones.
   RECT right{cell.right - 1, cell.top, cell.right, cell.bottom};
@@ -183,7 +326,7 @@ void GridWindow::PaintCell(HDC dc, int row, int col, const RECT& cell) {
   // Headings centred; in the cells, numbers to the right, as the grid
   // control aligns in general.
   const UINT align = row < grid_.FixedRows() ? DT_CENTER : IsNumberText(text) ? DT_RIGHT : DT_LEFT;
-  ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+  ::SetTextColor(dc, ::GetSysColor(highlighted ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
   ::DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &inside,
               align | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
 }
@@ -221,7 +364,20 @@ void GridWindow::Paint(HDC dc, const RECT& dirty) {
       ::RestoreDC(dc, save);
     }
   }
-  if (::GetFocus() == hwnd_) ::DrawFocusRect(dc, &client);
+  // The focus: on the current cell once there is one among the cells,
+  // around the whole grid before.
+  if (::GetFocus() == hwnd_) {
+    RECT current = CellRect(grid_.Row(), grid_.Col());
+    const bool inCells = grid_.Row() >= grid_.FixedRows() && grid_.Col() >= grid_.FixedCols() &&
+                         current.bottom > current.top && current.right > current.left;
+    if (inCells) {
+      current.left = std::max<LONG>(current.left, fixedWidth);
+      current.top = std::max<LONG>(current.top, FixedHeight());
+      --current.right;
+      --current.bottom;
+    }
+    ::DrawFocusRect(dc, inCells ? &current : &client);
+  }
   ::SelectObject(dc, oldFont);
 }
 
@@ -258,20 +414,35 @@ LRESULT GridWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_GETDLGCODE:
       return DLGC_WANTARROWS;
-    case WM_LBUTTONDOWN: {
+    case WM_LBUTTONDOWN:
       ::SetFocus(hwnd_);
-      const int x = GET_X_LPARAM(lParam);
-      const int y = GET_Y_LPARAM(lParam);
-      if (grid_.FixedRows() > 0 && y < rowHeight_) {
-        const int col = ColumnAt(x);
-        if (col >= grid_.FixedCols() && onHeadingClick) onHeadingClick(col);
-      }
+      MouseDown(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), (wParam & MK_SHIFT) != 0);
       return 0;
+    case WM_MOUSEMOVE:
+      if (::GetCapture() == hwnd_) MouseDrag(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+      return 0;
+    case WM_LBUTTONUP:
+    case WM_CAPTURECHANGED:
+      drag_ = Drag::None;
+      if (message == WM_LBUTTONUP && ::GetCapture() == hwnd_) ::ReleaseCapture();
+      return 0;
+    case WM_RBUTTONDOWN: {
+      // The context menu works on the selection: a click outside it makes
+      // the cell under the pointer the selection first.
+      ::SetFocus(hwnd_);
+      const int row = RowAt(GET_Y_LPARAM(lParam));
+      const int col = ColumnAt(GET_X_LPARAM(lParam));
+      if (row >= grid_.FixedRows() && col >= grid_.FixedCols() && !IsSelected(row, col)) {
+        grid_.SetRow(row);
+        grid_.SetCol(col);
+      }
+      break;  // the default handling raises WM_CONTEXTMENU on the button's release
     }
     case WM_MOUSEWHEEL:
       ScrollRowsTo(topRow_ - GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA * kWheelRows);
       return 0;
     case WM_KEYDOWN:
+      if (MoveByKey(wParam, ::GetKeyState(VK_SHIFT) < 0)) return 0;
       switch (wParam) {
         case VK_UP: ScrollRowsTo(topRow_ - 1); return 0;
         case VK_DOWN: ScrollRowsTo(topRow_ + 1); return 0;

@@ -8,6 +8,14 @@
 // the right, on their own background colour. A click on a column heading
 // is reported with the grid's column number.
 //
+// The selection is the grid's own (Row, Col to RowSel, ColSel): the mouse
+// and the keys set it there, and it is drawn from there, so a routine that
+// selects (a find, select all) shows at once. Selected cells are drawn as
+// the system's list views draw theirs; a single current cell only gets the
+// focus rectangle. A click on the fixed column selects whole rows, a click
+// on a heading re-sorts where the window asks for that (onHeadingClick) and
+// selects the column elsewhere; Shift extends, a drag spans.
+//
 // The grid tells the window of every change; the window catches up once the
 // routine that made them has returned (or when Sync asks), so a display of
 // many rows is laid out once, not row by row.
@@ -40,6 +48,10 @@ class GridWindow : private GridListener {
 
   // Lays out rows and columns as the grid now is, and redraws.
   void CatchUp();
+  // Scrolls so that the cell is in sight (a column of -1: the row alone).
+  void ShowCell(int row, int col);
+  // Where a cell is drawn in the client area (empty when out of sight).
+  RECT CellRect(int row, int col) const;
 
   // What is drawn, for a test to compare with the model: the pixel width of
   // each grid column (0 hidden), the row height, the first scrollable row in
@@ -50,6 +62,8 @@ class GridWindow : private GridListener {
   int RowPaints() const { return rowPaints_; }
   // The grid column under a point of the client area, -1 for none.
   int ColumnAt(int x) const;
+  // The grid row under a point of the client area, -1 below the last.
+  int RowAt(int y) const;
 
  private:
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -66,6 +80,13 @@ class GridWindow : private GridListener {
   int ScrollableWidth() const;
   // The x of each grid column's left edge on screen (after scrolling).
   int ColumnLeft(int col) const;
+  // The first and last columns that are shown and can be selected.
+  int FirstSelectableColumn() const;
+  int LastSelectableColumn() const;
+  bool IsSelected(int row, int col) const;
+  void MouseDown(int x, int y, bool extend);
+  void MouseDrag(int x, int y);
+  bool MoveByKey(WPARAM key, bool extend);
 
   void RowsChanged(int, int) override { Changed(); }
   void ColsChanged(int, int) override { Changed(); }
@@ -73,6 +94,7 @@ class GridWindow : private GridListener {
   void RowsReordered(int) override { Changed(); }
   void LayoutChanged() override { Changed(); }
   void RefreshRequested() override { Changed(); }
+  void SelectionChanged() override { ::InvalidateRect(hwnd_, nullptr, FALSE); }
   void Changed();
 
   FlexGrid& grid_;
@@ -85,6 +107,9 @@ class GridWindow : private GridListener {
   int leftPixel_ = 0;  // pixels scrolled past at the left, behind the fixed columns
   bool catchUpPending_ = false;
   int rowPaints_ = 0;
+  // What a drag with the left button spans: cells, or whole rows from the
+  // fixed column.
+  enum class Drag { None, Cells, Rows } drag_ = Drag::None;
 };
 
 }  // namespace pellora::win32

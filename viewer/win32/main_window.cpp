@@ -1,7 +1,13 @@
 #include "win32/main_window.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
+#include <windowsx.h>
 
+#include <string>
+#include <vector>
+
+#include "win32/clipboard.h"
 #include "win32/look.h"
 
 namespace pellora::win32 {
@@ -11,25 +17,12 @@ namespace {
 // maximise box: its size is the design's.
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
-void RegisterClassOnce() {
-  static const bool registered = [] {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = ::DefWindowProcW;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hIcon = ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = PelloraWindow::kClassName;
-    return ::RegisterClassW(&wc) != 0;
-  }();
-  (void)registered;
-}
-
 }  // namespace
 
 PelloraWindow::PelloraWindow(frmPellora& form, Win32MessageBoxes& boxes)
     : form_(form), boxes_(boxes), dpi_(ScreenDpi()) {
-  RegisterClassOnce();
+  RegisterWindowClass(kClassName, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
+                      ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION)));
   const std::wstring title = Wide(form_.Caption);
   hwnd_ = ::CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, title.c_str(), kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                             ToPixels(form_.Size.width, dpi_), ToPixels(form_.Size.height, dpi_), nullptr, nullptr,
@@ -38,14 +31,15 @@ PelloraWindow::PelloraWindow(frmPellora& form, Win32MessageBoxes& boxes)
   ::SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PelloraWindow::Procedure));
   ::SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(WindowFont(dpi_)), FALSE);
   CreateControls();
+  ::DragAcceptFiles(hwnd_, TRUE);
 
   // The form's dialogs and message boxes open over this window, after it
   // has been drawn as the routine left it so far.
   const DialogOwner owner{hwnd_, [this] { Sync(); }};
   boxes_.owner = owner;
-  openFileDialog_.owner = owner;
+  fileDialogs_.owner = owner;
   modalDialogs_.owner = owner;
-  form_.CommonDialog1.Platform = &openFileDialog_;
+  form_.CommonDialog1.Platform = &fileDialogs_;
   form_.Dialogs = &modalDialogs_;
   form_.OnUnload = [this] { ::DestroyWindow(hwnd_); };
   Sync();
@@ -116,6 +110,8 @@ void PelloraWindow::CreateControls() {
   grids_[static_cast<std::size_t>(MainControl::vsfViewer)]->onHeadingClick = [this](int col) {
     Run([this, col] { form_.vsfViewer_HeadingClick(col); });
   };
+  // Last, so that it lies above the display grid when it shows.
+  findBox_ = std::make_unique<FindBox>(hwnd_, dpi_, frmPellora::kFindCaption);
 }
 
 void PelloraWindow::AddToolTip(HWND control, std::u16string_view text) {
@@ -181,7 +177,128 @@ void PelloraWindow::Sync() {
 }
 
 bool PelloraWindow::PreTranslate(MSG& message) {
-  return ::IsWindow(hwnd_) && ::IsDialogMessageW(hwnd_, &message);
+  if (!::IsWindow(hwnd_) || (message.hwnd != hwnd_ && !::IsChild(hwnd_, message.hwnd))) return false;
+  return TakeKey(message) || ::IsDialogMessageW(hwnd_, &message);
+}
+
+bool PelloraWindow::TakeKey(const MSG& message) {
+  const bool down = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN;
+  const bool up = message.message == WM_KEYUP || message.message == WM_SYSKEYUP;
+  if (!down && !up) return false;
+  const UINT key = static_cast<UINT>(message.wParam);
+  const bool control = ::GetKeyState(VK_CONTROL) < 0;
+  const bool shift = ::GetKeyState(VK_SHIFT) < 0;
+  const std::optional<MainControl> grid = ClerkGridOf(::GetFocus());
+  // The context menu's keys, up and down alike, so that the system's own
+  // handling does not open it a second time.
+  if (grid && (key == VK_APPS || (key == VK_F10 && shift))) {
+    if (down) ShowContextMenu(*grid, POINT{-1, -1});
+    return true;
+  }
+  if (!down || message.message == WM_SYSKEYDOWN) return false;
+  if (key == 'F' && control) {
+    OpenFindBox();
+  } else if (key == VK_F3) {
+    Find(!shift);
+  } else if (findBox_->Holds(message.hwnd) && key == VK_RETURN) {
+    Find(true);
+  } else if (findBox_->Holds(message.hwnd) && key == VK_ESCAPE) {
+    CloseFindBox();
+  } else if (grid && control && key == 'A') {
+    Run([this, grid] { form_.SelectAllCells(*grid); });
+  } else if (grid && control && key == 'C') {
+    CopyToClipboard(*grid);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+std::optional<MainControl> PelloraWindow::ClerkGridOf(HWND window) const {
+  for (const MainControl grid : {MainControl::vsfViewer, MainControl::vsfTotal})
+    if (window && window == control(grid)) return grid;
+  return std::nullopt;
+}
+
+void PelloraWindow::ShowContextMenu(MainControl grid, POINT screen) {
+  if (screen.x == -1 && screen.y == -1) {
+    // From the keyboard: at the current cell, or the grid's corner.
+    const FlexGrid& model = *form_.GridOf(grid);
+    const RECT cell = grids_[static_cast<std::size_t>(grid)]->CellRect(model.Row(), model.Col());
+    screen = {cell.left, cell.bottom};
+    ::ClientToScreen(control(grid), &screen);
+  }
+  menuGrid_ = grid;
+  HMENU menu = ::CreatePopupMenu();
+  const auto add = [menu](int command, std::u16string_view caption) {
+    const std::wstring wide = Wide(caption);
+    ::AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(command), wide.c_str());
+  };
+  add(kCopyCommand, frmPellora::kCopyCaption);
+  add(kSelectAllCommand, frmPellora::kSelectAllCaption);
+  ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  add(kSaveCommand, frmPellora::kSaveDisplayCaption);
+  // The choice comes back as WM_COMMAND, as a menu bar's would.
+  ::TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd_, nullptr);
+  ::DestroyMenu(menu);
+}
+
+void PelloraWindow::RunMenuCommand(int command) {
+  const MainControl grid = menuGrid_;
+  switch (command) {
+    case kCopyCommand: CopyToClipboard(grid); break;
+    case kSelectAllCommand: Run([this, grid] { form_.SelectAllCells(grid); }); break;
+    case kSaveCommand: Run([this] { form_.SaveDisplay_Click(); }); break;
+    default: break;
+  }
+}
+
+// Nothing to copy (the selection lies in the headings alone) leaves the
+// clipboard as it was.
+void PelloraWindow::CopyToClipboard(MainControl grid) {
+  const frmPellora::ClipboardText copied = form_.CopySelection(grid);
+  if (copied.text.empty()) return;
+  if (!PutOnClipboard(hwnd_, copied.text, copied.html)) ::MessageBeep(MB_ICONEXCLAMATION);
+}
+
+void PelloraWindow::OpenFindBox() {
+  // Over the lower right of the display grid's rows, inside its scroll bars.
+  HWND display = control(MainControl::vsfViewer);
+  RECT client;
+  ::GetClientRect(display, &client);
+  POINT corner{client.right, client.bottom};
+  ::MapWindowPoints(display, hwnd_, &corner, 1);
+  findBox_->Open(corner);
+}
+
+void PelloraWindow::CloseFindBox() {
+  findBox_->Close();
+  ::SetFocus(control(MainControl::vsfViewer));
+}
+
+// F3 before anything was typed opens the box to type it in.
+void PelloraWindow::Find(bool forward) {
+  const std::u16string what = findBox_->Text();
+  if (!findBox_->IsOpen() || what.empty()) {
+    OpenFindBox();
+    if (what.empty()) return;
+  }
+  bool found = false;
+  Run([&] { found = form_.FindInDisplay(what, forward); });
+  if (found) grids_[static_cast<std::size_t>(MainControl::vsfViewer)]->ShowCell(form_.vsfViewer.Row(), -1);
+  findBox_->SetStatus(found ? u"" : frmPellora::kFindNoMatch);
+}
+
+void PelloraWindow::DropFiles(HDROP drop) {
+  std::vector<std::u16string> paths;
+  const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    std::wstring path(::DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+    path.resize(::DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size())));
+    paths.push_back(FromWide(path));
+  }
+  ::DragFinish(drop);
+  if (!paths.empty()) Run([this, &paths] { form_.DropFiles(paths); });
 }
 
 LRESULT CALLBACK PelloraWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -193,6 +310,10 @@ LRESULT CALLBACK PelloraWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam
 LRESULT PelloraWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND: {
+      if (lParam == 0 && HIWORD(wParam) == 0 && LOWORD(wParam) >= kCopyCommand) {
+        RunMenuCommand(LOWORD(wParam));
+        return 0;
+      }
       const int index = LOWORD(wParam) - kFirstControlId;
       const UINT code = HIWORD(wParam);
       if (code == BN_CLICKED) {
@@ -228,6 +349,27 @@ LRESULT PelloraWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (next) ::SetFocus(next);
       return 0;
     }
+    case WM_CONTEXTMENU:
+      // Raised by a grid's right button (its own handling passes it here).
+      if (const std::optional<MainControl> grid = ClerkGridOf(reinterpret_cast<HWND>(wParam))) {
+        ShowContextMenu(*grid, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
+      }
+      break;
+    case WM_ACTIVATE:
+      // The focus leaves with the window and comes back to the same control
+      // (after a message box, say), as in a dialog.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = ::GetFocus();
+        if (focus && ::IsChild(hwnd_, focus)) lastFocus_ = focus;
+      } else if (lastFocus_ && ::IsWindow(lastFocus_) && ::IsWindowVisible(lastFocus_)) {
+        ::SetFocus(lastFocus_);
+        return 0;
+      }
+      break;
+    case WM_DROPFILES:
+      DropFiles(reinterpret_cast<HDROP>(wParam));
+      return 0;
     case WM_CLOSE:
       // Closed through the frame: the program ends as with "閉じる".
       form_.Unload();

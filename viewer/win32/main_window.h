@@ -4,15 +4,23 @@
 // routines. After each routine (and before each dialog a routine opens) the
 // child windows are brought up to date from the controls; the grids follow
 // their models by themselves.
+//
+// The clerk's keys are the window's: Ctrl+A and Ctrl+C on a focused grid,
+// the menu key and Shift+F10 for its context menu; Ctrl+F opens the find
+// box, Enter in it and F3 anywhere find forward, Shift+F3 backward, Esc
+// closes it. They are taken before the dialog manager sees them (which
+// would make Enter and Esc buttons' keys). Dropped files go to the form.
 
 #include <windows.h>
 
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "shell/frmPellora.h"
 #include "win32/dialogs.h"
+#include "win32/find_box.h"
 #include "win32/grid_window.h"
 
 namespace pellora::win32 {
@@ -22,6 +30,9 @@ class PelloraWindow {
   static constexpr const wchar_t* kClassName = L"PelloraMainWindow";
   // The control id of each control: this plus its place in MainControl.
   static constexpr int kFirstControlId = 1000;
+  // The context menu's commands, sent to the window as WM_COMMAND from a
+  // menu; they work on the grid the menu was opened on.
+  enum MenuCommand : int { kCopyCommand = 2001, kSelectAllCommand, kSaveCommand };
 
   // The window for `form`, whose message boxes are `boxes`: it supplies the
   // form's dialogs and learns when the form closes. Made hidden.
@@ -48,6 +59,7 @@ class PelloraWindow {
   // The background a label or text box is drawn on now.
   COLORREF BackColorOf(MainControl control) const;
   int dpi() const { return dpi_; }
+  const FindBox& findBox() const { return *findBox_; }
 
  private:
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -57,16 +69,32 @@ class PelloraWindow {
   void Run(Routine routine);
   void CreateControls();
   void AddToolTip(HWND control, std::u16string_view text);
+  // The clerk's keys (see above); true when one was taken.
+  bool TakeKey(const MSG& message);
+  // The grid (display or totals) a window is, if it is one.
+  std::optional<MainControl> ClerkGridOf(HWND window) const;
+  // The context menu of a grid at a point of the screen; from the keyboard
+  // (a point of -1, -1) at the grid's current cell.
+  void ShowContextMenu(MainControl grid, POINT screen);
+  void RunMenuCommand(int command);
+  void CopyToClipboard(MainControl grid);
+  void OpenFindBox();
+  void CloseFindBox();
+  void Find(bool forward);
+  void DropFiles(HDROP drop);
 
   frmPellora& form_;
   Win32MessageBoxes& boxes_;
-  Win32OpenFileDialog openFileDialog_;
+  Win32FileDialogs fileDialogs_;
   Win32ModalDialogs modalDialogs_;
   int dpi_;
   HWND hwnd_ = nullptr;
   HWND toolTips_ = nullptr;
   std::array<HWND, kMainControlCount> controls_{};
   std::array<std::unique_ptr<GridWindow>, kMainControlCount> grids_{};
+  std::unique_ptr<FindBox> findBox_;
+  MainControl menuGrid_ = MainControl::vsfViewer;
+  HWND lastFocus_ = nullptr;
 };
 
 }  // namespace pellora::win32

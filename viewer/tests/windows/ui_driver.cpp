@@ -3,22 +3,29 @@
 // window's controls and the design: the window, its controls, captions,
 // colours, geometry, access keys and tab order; a claim file named on the
 // command line; the file dialog answered and cancelled; the database
-// dialog's outcomes; the heading re-sort; a missing velkar.ini; the debug
-// mode; the message boxes' icons. Modal dialogs are answered by a thread
-// of the driver's own, through the system's messages. Ends with the line
-// "N passed, N failed".
+// dialog's outcomes; the heading re-sort; the clerk's Ctrl+A and Ctrl+C
+// (both clipboard flavours read back), the save dialog (the file compared
+// with pellora-export.exe's), the find box's keys and a dropped file; a
+// missing velkar.ini; the debug mode; the message boxes' icons; the
+// warning box after a file of LF line ends and after a cut file. Modal
+// dialogs are answered by a thread of the driver's own, through the
+// system's messages. Ends with the line "N passed, N failed".
 //
 //   pellora_ui_driver.exe <program folder> <claim file> <second claim file> <work folder> [screenshot.bmp]
 //   pellora_ui_driver.exe --time <pellora.exe> <claim file>
 //
-// The program folder holds velkar.ini and the data.qdr it names. --time
+// The program folder holds velkar.ini, the data.qdr it names and
+// pellora-export.exe. With a screenshot, a second picture (the find box
+// open, several rows selected) goes beside it as <name>-find.bmp. --time
 // measures how long pellora.exe takes to show a (large) claim file.
 
 #include <windows.h>
 #include <commctrl.h>
 #include <commdlg.h>
 #include <dlgs.h>
+#include <shlobj.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -26,6 +33,7 @@
 #include <vector>
 
 #include "common/utf.h"
+#include "grid/selection_text.h"
 #include "shell/window_design.h"
 #include "win32/look.h"
 #include "win32/main_window.h"
@@ -570,20 +578,24 @@ struct BoxSeen {
   HICON icon = nullptr;
 };
 
+// Runs `open` and answers the message box it shows with OK; false when
+// none showed.
+bool SeeMessageBox(const std::function<void()>& open, BoxSeen& seen) {
+  return WithModal(open, [&](HWND box) {
+    seen.title = TextOf(box);
+    seen.text = TextOf(GetDlgItem(box, 0xFFFF));
+    seen.icon = reinterpret_cast<HICON>(SendMessageW(GetDlgItem(box, 0x440), STM_GETICON, 0, 0));
+    PressButton(box, IDOK);
+  });
+}
+
 void MessageBoxes(const std::u16string& folder, const std::u16string& work) {
   Section("a claim file that cannot be read: the stop icon");
   const std::u16string missing = work + u"\\no-such-claim.csv";
   BoxSeen seen;
   {
     Program p(folder, missing);
-    Check(WithModal([&] { p.Start(); },
-                    [&](HWND box) {
-                      seen.title = TextOf(box);
-                      seen.text = TextOf(GetDlgItem(box, 0xFFFF));
-                      seen.icon = reinterpret_cast<HICON>(SendMessageW(GetDlgItem(box, 0x440), STM_GETICON, 0, 0));
-                      PressButton(box, IDOK);
-                    }),
-          "a message box");
+    Check(SeeMessageBox([&] { p.Start(); }, seen), "a message box");
     CheckEqual(seen.text, std::wstring(L"53:ファイルが見つかりません。"), "its number and text");
     CheckEqual(seen.title, std::wstring(kProgramName), "the program's name as its title");
     Check(seen.icon == LoadIconW(nullptr, IDI_HAND), "the stop icon");
@@ -607,6 +619,251 @@ void MessageBoxes(const std::u16string& folder, const std::u16string& work) {
     CheckEqual(seen.text, std::wstring(L"70:書き込みできません。"), "error 70");
   }
   CloseHandle(file);
+}
+
+// ---- The clerk's features: copy, save, find, drop ----
+
+// A key pressed with Ctrl or Shift held: the thread's key state says so
+// while the window handles it, as it would for a real key.
+void PressKeyWith(PelloraWindow& window, UINT held, UINT key) {
+  BYTE saved[256], state[256];
+  GetKeyboardState(saved);
+  std::copy(std::begin(saved), std::end(saved), std::begin(state));
+  state[held] |= 0x80;
+  SetKeyboardState(state);
+  PressKey(window, key);
+  SetKeyboardState(saved);
+}
+
+// After a modal window, the system's activation may reach the window a
+// moment later and take the focus with it: the window is made active and
+// left to settle before keys are typed.
+void Settle(Program& p) {
+  SetForegroundWindow(p.window.hwnd());
+  Pump(400);
+}
+
+std::string ReadBytes(const std::wstring& path) {
+  std::string bytes;
+  // An ended child's handle to the file may be closed a moment later.
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (int i = 0; i < 100 && file == INVALID_HANDLE_VALUE; ++i, Sleep(50))
+    file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  char buffer[65536];
+  DWORD n = 0;
+  while (file != INVALID_HANDLE_VALUE && ReadFile(file, buffer, sizeof buffer, &n, nullptr) && n > 0)
+    bytes.append(buffer, n);
+  CloseHandle(file);
+  return bytes;
+}
+
+// What a program writes to its standard output, through a file.
+std::string OutputOf(const std::wstring& program, const std::wstring& arguments, const std::wstring& outputPath) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE output = CreateFileW(outputPath.c_str(), GENERIC_WRITE, 0, &inherit, CREATE_ALWAYS, 0, nullptr);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = startup.hStdError = output;
+  PROCESS_INFORMATION process{};
+  std::wstring commandLine = L"\"" + program + L"\" " + arguments;
+  if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                     &process)) {
+    WaitForSingleObject(process.hProcess, 60000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  CloseHandle(output);
+  return ReadBytes(outputPath);
+}
+
+std::string ClipboardBytes(UINT format) {
+  std::string bytes;
+  if (!OpenClipboard(nullptr)) return bytes;
+  if (HANDLE data = GetClipboardData(format)) {
+    bytes.assign(static_cast<const char*>(GlobalLock(data)), GlobalSize(data));
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return bytes;
+}
+
+// The number after "<name>:" in the header of "HTML Format" (0 without).
+std::size_t HtmlOffset(const std::string& html, const std::string& name) {
+  const std::size_t at = html.find("\r\n" + name + ":");
+  return at == std::string::npos ? 0 : std::stoul(html.substr(at + name.size() + 3, 10));
+}
+
+// A row of the display grid as it shows: the texts of the columns in sight.
+std::u16string ShownRow(Program& p, int row) {
+  std::u16string line;
+  const std::vector<int>& widths = p.Grid(MainControl::vsfViewer).ColumnWidths();
+  for (int col = p.form.vsfViewer.FixedCols(); col < p.form.vsfViewer.Cols(); ++col)
+    if (widths[static_cast<std::size_t>(col)] > 0) line.append(p.form.vsfViewer.TextMatrix(row, col)).append(u"\t");
+  line.back() = u'\r';
+  return line.append(u"\n");
+}
+
+void CopyAll(Program& p) {
+  Section("Ctrl+A and Ctrl+C on the display grid");
+  SetFocus(p.Control(MainControl::vsfViewer));
+  PressKeyWith(p.window, VK_CONTROL, 'A');
+  PressKeyWith(p.window, VK_CONTROL, 'C');
+  const std::string bytes = ClipboardBytes(CF_UNICODETEXT);
+  const std::u16string text(reinterpret_cast<const char16_t*>(bytes.data()), bytes.size() / 2);
+  std::u16string expected;
+  for (int row = 0; row < p.form.vsfViewer.Rows(); ++row) expected += ShownRow(p, row);
+  CheckEqual(text.substr(0, text.find(u'\0')), expected, "the heading row, then every row as shown");
+  // The spreadsheet's flavour: the header's offsets must find the page and
+  // the part to paste, or nothing (or rubbish) is pasted.
+  std::string html = ClipboardBytes(RegisterClipboardFormatW(L"HTML Format"));
+  html = html.c_str();
+  const std::size_t startFragment = HtmlOffset(html, "StartFragment"), endFragment = HtmlOffset(html, "EndFragment");
+  Check(html.compare(HtmlOffset(html, "StartHTML"), 5, "<html") == 0 && HtmlOffset(html, "EndHTML") == html.size(),
+        "HTML Format: StartHTML and EndHTML");
+  Check(startFragment >= 20 && endFragment < html.size() &&
+            html.compare(startFragment - 20, 20, "<!--StartFragment-->") == 0 &&
+            html.compare(endFragment, 18, "<!--EndFragment-->") == 0,
+        "HTML Format: the fragment's offsets at its marks");
+  Check(html.find("x:str") != std::string::npos && html.find(Utf8(p.form.vsfViewer.TextMatrix(1, 2))) != std::string::npos,
+        "HTML Format: the cells, marked as text");
+}
+
+void SaveDisplay(Program& p, const std::u16string& folder, const std::u16string& claim, const std::u16string& work) {
+  Section("the display saved as CSV over an older file");
+  const std::wstring target = Wide(work) + L"\\saved-display.csv";
+  CloseHandle(CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  bool asked = false, noFocused = false;
+  const bool shown = WithModal(
+      [&] { SendMessageW(p.window.hwnd(), WM_COMMAND, PelloraWindow::kSaveCommand, 0); },
+      [&](HWND dialog) {
+        HWND name = GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1);
+        SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(target.c_str()));
+        HWND edit = FindWindowExW(name, nullptr, L"Edit", nullptr);
+        TypeKey(edit ? edit : name, VK_RETURN);
+        // Then the question whether to replace the file, No focused.
+        HWND box = nullptr;
+        for (int i = 0; i < 400 && (!box || box == dialog); ++i, Sleep(25))
+          EnumThreadWindows(GetWindowThreadProcessId(dialog, nullptr), FindDialog, reinterpret_cast<LPARAM>(&box));
+        if (box == dialog || !box) return;
+        Sleep(200);
+        GUITHREADINFO input{};
+        input.cbSize = sizeof input;
+        GetGUIThreadInfo(GetWindowThreadProcessId(box, nullptr), &input);
+        asked = true;
+        noFocused = input.hwndFocus == GetDlgItem(box, IDNO);
+        PressButton(box, IDYES);
+      });
+  Check(shown && asked, "the save dialog, then the question before replacing the file");
+  Check(noFocused, "No the default button");
+  const std::string expected = OutputOf(Wide(folder) + L"\\pellora-export.exe", L"--format csv \"" + Wide(claim) + L"\"",
+                                        Wide(work) + L"\\exported-display.csv");
+  Check(expected.size() > 100 && ReadBytes(target) == expected, "the saved file has pellora-export.exe's bytes",
+        std::to_string(ReadBytes(target).size()) + " bytes against " + std::to_string(expected.size()));
+}
+
+void FindNames(Program& p) {
+  Section("Ctrl+F, a name, Enter, F3 and Shift+F3");
+  Settle(p);
+  const pellora::FlexGrid& grid = p.form.vsfViewer;
+  std::vector<int> matching;
+  for (int row = 1; row < grid.Rows(); ++row)
+    if (grid.TextMatrix(row, 4) == u"佐藤　花子") matching.push_back(row);
+  if (matching.size() < 3) return Check(false, "the example shows the name three times");
+  SetFocus(p.Control(MainControl::vsfViewer));
+  PressKey(p.window, VK_HOME);
+  PressKeyWith(p.window, VK_CONTROL, 'F');
+  const FindBox& box = p.window.findBox();
+  Check(IsWindowVisible(box.hwnd()) && GetFocus() == box.edit(), "Ctrl+F opens the find box, the cursor in it");
+  // Typed without the space the grid shows between the names.
+  SendMessageW(box.edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"佐藤花子"));
+  const int first = matching[0] > 1 ? matching[0] : matching[1];
+  const int second = *std::upper_bound(matching.begin(), matching.end(), first);
+  PressKey(p.window, VK_RETURN);
+  CheckEqual<long long>(grid.Row(), first, "Enter finds the next row with the name");
+  Check(grid.RowSel() == grid.Row() && pellora::SelectsWholeRows(grid), "the whole row selected");
+  PressKey(p.window, VK_F3);
+  CheckEqual<long long>(grid.Row(), second, "F3 finds the next");
+  GridWindow& viewer = p.Grid(MainControl::vsfViewer);
+  RECT client;
+  GetClientRect(viewer.hwnd(), &client);
+  Check(viewer.CellRect(second, 4).top >= viewer.RowHeight() && viewer.CellRect(second, 4).bottom <= client.bottom,
+        "scrolled into sight");
+  PressKeyWith(p.window, VK_SHIFT, VK_F3);
+  CheckEqual<long long>(grid.Row(), first, "Shift+F3 goes back");
+  SendMessageW(box.edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"見つからない名前"));
+  PressKey(p.window, VK_RETURN);
+  CheckEqual(box.Status(), std::u16string(frmPellora::kFindNoMatch), "a name nobody has: said in the box");
+  PressKey(p.window, VK_ESCAPE);
+  Check(!IsWindowVisible(box.hwnd()) && GetFocus() == viewer.hwnd(), "Esc closes the box, the grid focused");
+}
+
+// A real HDROP, as the shell hands one to a window.
+void DropClaim(Program& p, const std::u16string& path) {
+  Section("a claim file dropped on the window");
+  const std::wstring wide = Wide(path);
+  HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + (wide.size() + 2) * sizeof(wchar_t));
+  DROPFILES* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = TRUE;
+  std::copy(wide.begin(), wide.end(), reinterpret_cast<wchar_t*>(drop + 1));
+  GlobalUnlock(memory);
+  PostMessageW(p.window.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+  Pump(300);
+  CheckEqual(WindowText(p.window.hwnd()), Title(path), "its path in the title");
+  CheckEqual(WindowText(p.Control(MainControl::lblCsvFname)), path, "and in lblCsvFname");
+  CheckEqual(p.form.lblHead[1].Caption, std::u16string(u"給付管理票情報"), "the file shown");
+}
+
+// The picture for the documentation: a name found, and the rows below it
+// added to the selection with Shift and a click in the fixed column.
+void FindPicture(Program& p, const std::wstring& screenshot) {
+  Settle(p);
+  SetFocus(p.Control(MainControl::vsfViewer));
+  PressKey(p.window, VK_HOME);
+  PressKeyWith(p.window, VK_CONTROL, 'F');
+  SendMessageW(p.window.findBox().edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"佐藤花子"));
+  PressKey(p.window, VK_RETURN);
+  GridWindow& viewer = p.Grid(MainControl::vsfViewer);
+  const RECT found = viewer.CellRect(p.form.vsfViewer.Row(), 0);
+  const LPARAM below = MAKELPARAM(found.left + 2, found.top + 3 * viewer.RowHeight() + 2);
+  SendMessageW(viewer.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, below);
+  SendMessageW(viewer.hwnd(), WM_LBUTTONUP, 0, below);
+  CheckEqual<long long>(p.form.vsfViewer.RowSel(), p.form.vsfViewer.Row() + 3, "Shift and a click on the fixed column extend the rows");
+  Pump(300);
+  Check(SavePicture(p.window.hwnd(), screenshot), "the find picture written");
+}
+
+// What is wrong with a claim file is said after it is shown, in one box.
+void FileWarnings(const std::u16string& folder, const std::u16string& claim, const std::u16string& work) {
+  const std::string crLf = ReadBytes(Wide(claim));
+  std::string lf = crLf;
+  std::erase(lf, '\r');
+  std::size_t cutAt = 0;
+  for (int line = 0; line < 4; ++line) cutAt = crLf.find("\r\n", cutAt) + 2;
+  const struct {
+    const char* what;
+    std::string bytes;
+    std::wstring said;
+  } cases[] = {
+      {"a claim file of LF line ends", lf, L"改行が LF だけのファイルです"},
+      {"a claim file cut after three of its records", crLf.substr(0, cutAt), L"途中で切れている可能性があります"},
+  };
+  for (const auto& c : cases) {
+    Section(c.what);
+    const std::u16string path = work + u"\\warned.csv";
+    HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD n = 0;
+    WriteFile(file, c.bytes.data(), static_cast<DWORD>(c.bytes.size()), &n, nullptr);
+    CloseHandle(file);
+    Program p(folder, path);
+    BoxSeen seen;
+    Check(SeeMessageBox([&] { p.Start(); }, seen), "a message box");
+    Check(seen.text.find(c.said) != std::wstring::npos, "saying what is wrong", Show(seen.text));
+    Check(seen.icon == LoadIconW(nullptr, IDI_EXCLAMATION), "the exclamation icon");
+    CheckEqual(FromWide(seen.title), std::u16string(frmPellora::kTitle), "the window's title");
+    Check(p.form.vsfViewer.Rows() > 1, "after the claim was shown");
+  }
 }
 
 // ---- --time: pellora.exe on a large claim file ----
@@ -696,11 +953,21 @@ int wmain(int argc, wchar_t** argv) {
     PressAltKey(p.window, L'c');
     Check(p.form.Unloaded && !IsWindow(p.window.hwnd()), "the window closed");
   }
+  {
+    Program p(folder, claim);
+    p.Start();
+    CopyAll(p);
+    SaveDisplay(p, folder, claim, work);
+    FindNames(p);
+    if (!screenshot.empty()) FindPicture(p, screenshot.substr(0, screenshot.size() - 4) + L"-find.bmp");
+    DropClaim(p, second);
+  }
   const std::u16string empty = work + u"\\empty-program-folder";
   CreateDirectoryW(Wide(empty).c_str(), nullptr);
   MissingSettings(empty);
   DebugMode(folder);
   MessageBoxes(folder, work);
+  FileWarnings(folder, claim, work);
 
   std::printf("%d passed, %d failed\n", passed, failed);
   return failed == 0 ? 0 : 1;

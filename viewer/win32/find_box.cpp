@@ -1,0 +1,96 @@
+#include "win32/find_box.h"
+
+#include "win32/look.h"
+
+namespace pellora::win32 {
+namespace {
+
+// The layout at 96 dots per inch, on one line: the caption, the box, and
+// only after a find that matched nothing the word for it, for which the
+// box grows to the left (its lower right corner stays where it was put).
+constexpr int kEditWidth = 150;
+constexpr int kMargin = 4;
+constexpr int kCaptionWidth = 30;
+constexpr int kLineHeight = 20;
+constexpr int kDesignDpi = 96;
+
+}  // namespace
+
+FindBox::FindBox(HWND parent, int dpi, std::u16string_view caption) : dpi_(dpi) {
+  RegisterWindowClass(kClassName, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+  // A control parent, so that the dialog manager's Tab reaches the box.
+  hwnd_ = ::CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"", WS_CHILD | WS_BORDER | WS_CLIPSIBLINGS, 0, 0, 0, 0,
+                            parent, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+  ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  ::SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FindBox::Procedure));
+  const auto child = [&](const wchar_t* kind, const wchar_t* text, DWORD style, DWORD exStyle) {
+    HWND window = ::CreateWindowExW(exStyle, kind, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_, nullptr,
+                                    ::GetModuleHandleW(nullptr), nullptr);
+    ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(WindowFont(dpi)), FALSE);
+    return window;
+  };
+  const std::wstring captionText = Wide(caption);
+  caption_ = child(L"STATIC", captionText.c_str(), SS_CENTERIMAGE | SS_NOPREFIX, 0);
+  edit_ = child(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
+  status_ = child(L"STATIC", L"", SS_CENTERIMAGE | SS_NOPREFIX, 0);
+}
+
+LRESULT CALLBACK FindBox::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  FindBox* self = reinterpret_cast<FindBox*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  // A new text to find: what was said of the old one no longer holds.
+  if (self && message == WM_COMMAND && HIWORD(wParam) == EN_CHANGE) {
+    self->SetStatus(u"");
+    return 0;
+  }
+  return ::DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+void FindBox::Layout() {
+  const auto px = [this](int pixels) { return ::MulDiv(pixels, dpi_, kDesignDpi); };
+  const std::wstring status = Wide(Status());
+  int statusWidth = 0;
+  if (!status.empty()) {
+    HDC dc = ::GetDC(status_);
+    HGDIOBJ old = ::SelectObject(dc, WindowFont(dpi_));
+    SIZE size{};
+    ::GetTextExtentPoint32W(dc, status.c_str(), static_cast<int>(status.size()), &size);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(status_, dc);
+    statusWidth = size.cx + px(kMargin);
+  }
+  const int line = px(kLineHeight);
+  int x = px(kMargin);
+  ::MoveWindow(caption_, x, px(kMargin), px(kCaptionWidth), line, TRUE);
+  x += px(kCaptionWidth);
+  ::MoveWindow(edit_, x, px(kMargin), px(kEditWidth), line, TRUE);
+  x += px(kEditWidth) + px(kMargin);
+  ::MoveWindow(status_, x, px(kMargin), statusWidth, line, TRUE);
+  ::ShowWindow(status_, status.empty() ? SW_HIDE : SW_SHOWNA);
+  // The border's line on each side.
+  const int width = x + statusWidth + 2;
+  const int height = line + px(kMargin) * 2 + 2;
+  ::SetWindowPos(hwnd_, HWND_TOP, corner_.x - width, corner_.y - height, width, height, SWP_NOACTIVATE);
+}
+
+void FindBox::Open(POINT corner) {
+  corner_ = corner;
+  Layout();
+  ::ShowWindow(hwnd_, SW_SHOW);
+  ::SetFocus(edit_);
+  ::SendMessageW(edit_, EM_SETSEL, 0, -1);
+}
+
+void FindBox::Close() { ::ShowWindow(hwnd_, SW_HIDE); }
+
+std::u16string FindBox::Text() const { return WindowText(edit_); }
+
+void FindBox::SetStatus(std::u16string_view status) {
+  if (status == Status()) return;
+  const std::wstring wide = Wide(status);
+  ::SetWindowTextW(status_, wide.c_str());
+  Layout();
+}
+
+std::u16string FindBox::Status() const { return WindowText(status_); }
+
+}  // namespace pellora::win32

@@ -1,0 +1,53 @@
+#pragma once
+// The find box: a small child window over the lower right of the display
+// grid, with its caption ("検索") and a box for the text to find on one
+// line, and after a find that matched nothing the word for it
+// ("見つかりません") beside them. It only shows and reads; the window's keys
+// (Enter, F3, Esc) and the find itself belong to the main window.
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace pellora::win32 {
+
+class FindBox {
+ public:
+  static constexpr const wchar_t* kClassName = L"PelloraFindBox";
+
+  // Made hidden, as a child of `parent`.
+  FindBox(HWND parent, int dpi, std::u16string_view caption);
+  FindBox(const FindBox&) = delete;
+  FindBox& operator=(const FindBox&) = delete;
+
+  // Shows the box with its lower right corner at `corner` (the parent's
+  // client coordinates), above its siblings, and puts the cursor in it
+  // with its text selected.
+  void Open(POINT corner);
+  void Close();
+  bool IsOpen() const { return ::IsWindowVisible(hwnd_) != 0; }
+
+  std::u16string Text() const;
+  void SetStatus(std::u16string_view status);
+  std::u16string Status() const;
+
+  HWND hwnd() const { return hwnd_; }
+  HWND edit() const { return edit_; }
+  // Whether a window is the box or one of its parts.
+  bool Holds(HWND window) const { return window == hwnd_ || ::IsChild(hwnd_, window); }
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  // Places the parts, and the box by its lower right corner.
+  void Layout();
+
+  int dpi_;
+  POINT corner_{};
+  HWND hwnd_ = nullptr;
+  HWND caption_ = nullptr;
+  HWND edit_ = nullptr;
+  HWND status_ = nullptr;
+};
+
+}  // namespace pellora::win32
