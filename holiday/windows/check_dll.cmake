@@ -16,20 +16,12 @@ foreach(var DLL TLB OBJDUMP WORD_SIZE)
   endif()
 endforeach()
 
-execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE status)
-if(NOT status EQUAL 0)
-  message(FATAL_ERROR "check_dll.cmake: ${OBJDUMP} -p ${DLL} failed")
-endif()
-
+include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/pe-check.cmake)
+pe_read_headers(check_dll.cmake ${DLL} ${OBJDUMP} ${WORD_SIZE} dump format)
 if(WORD_SIZE EQUAL 64)
-  set(format "pei-x86-64")
   set(syskind 3)  # SYS_WIN64
 else()
-  set(format "pei-i386")
   set(syskind 1)  # SYS_WIN32
-endif()
-if(NOT dump MATCHES "file format ${format}")
-  message(FATAL_ERROR "check_dll.cmake: ${DLL} is not ${format}")
 endif()
 
 # The export name table lists lines like "\t[   0] DllCanUnloadNow".
@@ -46,10 +38,7 @@ endif()
 string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
 foreach(import ${imports})
   string(REGEX REPLACE "DLL Name: " "" name "${import}")
-  string(TOLOWER "${name}" lower)
-  if(lower MATCHES "^lib")
-    message(FATAL_ERROR "check_dll.cmake: ${DLL} needs the runtime DLL ${name}: link it statically")
-  endif()
+  pe_refuse_runtime_dll(check_dll.cmake ${DLL} ${name})
 endforeach()
 
 file(READ ${TLB} tlb_hex HEX)
