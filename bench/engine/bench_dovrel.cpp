@@ -23,6 +23,7 @@
 #include "bench/support/run_times.h"
 
 #include "dovrel/dv_dovrel.h"
+#include "dovrel/query_arguments.h"
 #include "engine/queries.h"
 
 namespace {
@@ -252,6 +253,25 @@ BENCH_PAIR(LastInMonth_Workday, LastInMonth(c, d, DayCategory::Workday), LastInM
 BENCH_PAIR(FirstInYear_Workday, FirstInYear(c, d, DayCategory::Workday), FirstInYear(d, dvWorkday, a));
 BENCH_PAIR(LastInYear_Workday, LastInYear(c, d, DayCategory::Workday), LastInYear(d, dvWorkday, a));
 
+// NextDay of the engine as IDovrel's member asks it, with no call between:
+// the host's automation date read and converted to a day number, the answer
+// converted back and written as a VARIANT. What this adds to the engine's
+// time is the conversions' share of IDovrel's cost; the rest is the call.
+void BM_EngineDates_NextDay_Workday(benchmark::State& state) {
+  const KeptClassification& calendar = Kept();
+  for (auto _ : state) {
+    std::int64_t sum = 0;
+    for (const VARIANT& d : RandomDateArguments()) {
+      VARIANT answer;
+      dovrel::WriteDateAnswer(NextDay(calendar, DayNumberFromAutomationDate(d.date), DayCategory::Workday), &answer);
+      benchmark::DoNotOptimize(answer);
+      sum += Sum(answer);
+    }
+    benchmark::DoNotOptimize(sum);
+  }
+}
+BENCHMARK(BM_EngineDates_NextDay_Workday)->Unit(benchmark::kMillisecond);
+
 // --- A calendar control drawing a month: 42 days from the Sunday on or before
 // the 1st, each through Value put and ValueType get -------------------------------------
 
@@ -393,6 +413,12 @@ class RatioReporter : public bench::RunTimes {
       if (!q || !b) continue;
       std::printf("%-36s %9.1f ns/%-5s %9.1f ns/%-5s %6.2fx\n", p.what, q->cpu * 1e9 / p.units, p.unit,
                   b->cpu * 1e9 / p.units, p.unit, q->cpu / b->cpu);
+    }
+    if (const Seconds *dates = Find("BM_EngineDates_NextDay_Workday"), *engine = Find("BM_Engine_NextDay_Workday");
+        dates && engine) {
+      std::printf("%-36s %9.1f ns/%-5s %9.1f ns/%-5s %6.2fx  (automation dates in and out, no call)\n",
+                  "NextDay, dates converted", dates->cpu * 1e9 / kDates, "date", engine->cpu * 1e9 / kDates, "date",
+                  dates->cpu / engine->cpu);
     }
     if (const Seconds *invoke = Find("BM_Invoke_NextDay_Workday"), *vtable = Find("BM_Dovrel_NextDay_Workday");
         invoke && vtable) {
