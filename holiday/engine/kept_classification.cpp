@@ -1,6 +1,7 @@
 #include "engine/kept_classification.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 
 namespace dovrel::engine {
@@ -71,15 +72,44 @@ constexpr int BitCount(std::uint64_t bits) {
 #endif
 }
 
+// For each byte value and k < 8, the position of its set bit of rank k
+// (counted from 0); 8 where the byte has fewer.
+constexpr std::array<std::array<std::uint8_t, 8>, 256> kSelectInByte = [] {
+  std::array<std::array<std::uint8_t, 8>, 256> table{};
+  for (unsigned byte = 0; byte < 256; ++byte) {
+    unsigned k = 0;
+    for (auto& rank : table[byte]) rank = 8;
+    for (unsigned bit = 0; bit < 8; ++bit) {
+      if ((byte >> bit) & 1) table[byte][k++] = static_cast<std::uint8_t>(bit);
+    }
+  }
+  return table;
+}();
+
 // The position of the n-th set bit counted from bit 0 (from bit 63 for
-// SelectFromTop); the word has at least n.
+// SelectFromTop); the word has at least n. A walk of n working days lands
+// here once with n up to 64, so there is no loop over the bits: the running
+// counts of the eight bytes, made at once, say which byte holds the bit, and
+// the table where in that byte it lies.
 int Select(std::uint64_t bits, int n) {
-  for (; n > 1; --n) bits &= bits - 1;
-  return std::countr_zero(bits);
+  if (n == 1) return std::countr_zero(bits);
+  constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+  std::uint64_t counts = bits - ((bits >> 1) & 0x5555555555555555u);
+  counts = (counts & 0x3333333333333333u) + ((counts >> 2) & 0x3333333333333333u);
+  counts = (counts + (counts >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+  const std::uint64_t running = counts * kOnes;  // byte i: the bits of bytes 0 ... i, at most 64
+  // The high bit of each byte whose running count is below n (no byte
+  // borrows from the next: each side is at most 128 + 63 and at least 64).
+  const auto wanted = static_cast<std::uint64_t>(n - 1);
+  const std::uint64_t before = ((wanted * kOnes | kHighs) - running) & kHighs;
+  const unsigned byte = static_cast<unsigned>(((before >> 7) * kOnes) >> 56);  // the bytes before the one
+  const unsigned shift = 8 * byte;
+  const auto passed = static_cast<std::uint64_t>(((running << 8) >> shift) & 0xFF);
+  return static_cast<int>(shift + kSelectInByte[(bits >> shift) & 0xFF][wanted - passed]);
 }
 int SelectFromTop(std::uint64_t bits, int n) {
-  for (; n > 1; --n) bits &= ~(std::uint64_t{1} << (63 - std::countl_zero(bits)));
-  return 63 - std::countl_zero(bits);
+  if (n == 1) return 63 - std::countl_zero(bits);
+  return Select(bits, BitCount(bits) - n + 1);
 }
 
 }  // namespace
