@@ -59,16 +59,22 @@ constexpr std::uint64_t WordMask(std::int64_t from, std::int64_t to, std::int64_
   return (~std::uint64_t{0} >> (63 - hi)) & (~std::uint64_t{0} << lo);
 }
 
+constexpr std::uint64_t kEveryByte = 0x0101010101010101u;
+
+// The set bits of each of the eight bytes, each in its byte.
+constexpr std::uint64_t ByteCounts(std::uint64_t bits) {
+  bits -= (bits >> 1) & 0x5555555555555555u;
+  bits = (bits & 0x3333333333333333u) + ((bits >> 2) & 0x3333333333333333u);
+  return (bits + (bits >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+}
+
 // Set bits, counted in a few operations where the processor has no
 // instruction for it (the compiler would call a library function).
 constexpr int BitCount(std::uint64_t bits) {
 #if defined(__POPCNT__)
   return std::popcount(bits);
 #else
-  bits -= (bits >> 1) & 0x5555555555555555u;
-  bits = (bits & 0x3333333333333333u) + ((bits >> 2) & 0x3333333333333333u);
-  bits = (bits + (bits >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
-  return static_cast<int>((bits * 0x0101010101010101u) >> 56);
+  return static_cast<int>((ByteCounts(bits) * kEveryByte) >> 56);
 #endif
 }
 
@@ -93,16 +99,14 @@ constexpr std::array<std::array<std::uint8_t, 8>, 256> kSelectInByte = [] {
 // the table where in that byte it lies.
 int Select(std::uint64_t bits, int n) {
   if (n == 1) return std::countr_zero(bits);
-  constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
-  std::uint64_t counts = bits - ((bits >> 1) & 0x5555555555555555u);
-  counts = (counts & 0x3333333333333333u) + ((counts >> 2) & 0x3333333333333333u);
-  counts = (counts + (counts >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
-  const std::uint64_t running = counts * kOnes;  // byte i: the bits of bytes 0 ... i, at most 64
-  // The high bit of each byte whose running count is below n (no byte
-  // borrows from the next: each side is at most 128 + 63 and at least 64).
+  constexpr std::uint64_t kHighs = 0x8080808080808080u;
+  const std::uint64_t running = ByteCounts(bits) * kEveryByte;  // byte i: the bits of bytes 0 ... i, at most 64
+  // The high bit of each byte whose running count is below n. Each byte of
+  // the difference lies between 128 + 0 - 64 and 128 + 63 - 0, so none
+  // borrows from the next.
   const auto wanted = static_cast<std::uint64_t>(n - 1);
-  const std::uint64_t before = ((wanted * kOnes | kHighs) - running) & kHighs;
-  const unsigned byte = static_cast<unsigned>(((before >> 7) * kOnes) >> 56);  // the bytes before the one
+  const std::uint64_t before = ((wanted * kEveryByte | kHighs) - running) & kHighs;
+  const unsigned byte = static_cast<unsigned>(((before >> 7) * kEveryByte) >> 56);  // the bytes before the one
   const unsigned shift = 8 * byte;
   const auto passed = static_cast<std::uint64_t>(((running << 8) >> shift) & 0xFF);
   return static_cast<int>(shift + kSelectInByte[(bits >> shift) & 0xFF][wanted - passed]);
