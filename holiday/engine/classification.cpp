@@ -280,11 +280,11 @@ void MarkDays(Target& run, std::int64_t lo, std::int64_t hi, Marking marking, st
 // A yearly holiday on a single month and day: once a year from the run's
 // year on. 29 February is skipped in common years rather than moved.
 template <class Target>
-void MarkYearlyDay(Target& run, int run_year, const RecurringDay& date, MarchFirsts& march_firsts, Marking marking,
+void MarkYearlyDay(Target& run, int run_year, const RecurringDay& date, Marking marking,
                    std::int32_t style_number) {
   const std::int64_t last = run.first() + run.size() - 1;
   for (int year = run_year;; ++year) {
-    const ClampedDayNumber day = date.In(year, march_firsts);
+    const ClampedDayNumber day = date.In(year);
     if (day.day > last) break;
     if (!day.clamped && day.day >= run.first()) run.Mark(day.day - run.first(), day.day - run.first(), marking, style_number);
   }
@@ -298,14 +298,14 @@ void MarkYearlyDay(Target& run, int run_year, const RecurringDay& date, MarchFir
 // write the same kind, and a holiday it moved to the next day would be
 // replaced by that day's own marking in the same occurrence.
 template <class Target>
-void MarkYearlyRange(Target& run, int run_year, const YearlyRange& range, MarchFirsts& march_firsts,
-                     Marking marking, std::int32_t style_number) {
+void MarkYearlyRange(Target& run, int run_year, const YearlyRange& range, Marking marking,
+                     std::int32_t style_number) {
   const int span = range.span();
   int year = span > 0 ? run_year - 1 : span == 0 ? run_year : run_year - span - 1;
   const std::int64_t last = run.first() + run.size() - 1;
   std::int64_t marked_through = static_cast<std::int64_t>(run.first()) - 1;
   for (;; ++year) {
-    const DayInterval occurrence = range.Occurrence(year, march_firsts);
+    const DayInterval occurrence = range.Occurrence(year);
     if (occurrence.lo > last) break;
     MarkDays(run, std::max<std::int64_t>(occurrence.lo, marked_through + 1), occurrence.hi, marking,
              style_number);
@@ -314,11 +314,10 @@ void MarkYearlyRange(Target& run, int run_year, const YearlyRange& range, MarchF
   }
 }
 
-// A definition's marking, with the year of the run's first day and the
-// day numbers of 1 March around it worked out once by the caller for all
-// the definitions of a run.
+// A definition's marking, with the year of the run's first day worked out
+// once by the caller for all the definitions of a run.
 template <class Target>
-void MarkDefinitionInRun(Target& run, int run_year, MarchFirsts& march_firsts, const PreparedDefinition& def,
+void MarkDefinitionInRun(Target& run, int run_year, const PreparedDefinition& def,
                          std::int32_t style_number) {
   if (run.size() == 0) return;
   const Marking marking{def.kind, def.moved_kind};
@@ -326,10 +325,10 @@ void MarkDefinitionInRun(Target& run, int run_year, MarchFirsts& march_firsts, c
     case PreparedDefinition::Shape::Nothing: return;
     case PreparedDefinition::Shape::OneOff: MarkDays(run, def.days.lo, def.days.hi, marking, style_number); return;
     case PreparedDefinition::Shape::YearlyDay:
-      MarkYearlyDay(run, run_year, def.date, march_firsts, marking, style_number);
+      MarkYearlyDay(run, run_year, def.date, marking, style_number);
       return;
     case PreparedDefinition::Shape::YearlyRange:
-      MarkYearlyRange(run, run_year, def.range, march_firsts, marking, style_number);
+      MarkYearlyRange(run, run_year, def.range, marking, style_number);
       return;
   }
 }
@@ -340,12 +339,11 @@ void ClassifyWithRules(Target& run, const CalendarRules& rules) {
   ResetToWeekRestsIn(run, rules.week_rests);
   if (run.size() == 0) return;
   const int run_year = static_cast<int>(CivilFromDayNumber(run.first()).year);
-  MarchFirsts march_firsts(run_year);
   for (const std::int32_t index : rules.style_list) {
     if (index < 0 || static_cast<std::size_t>(index) >= rules.styles.size()) continue;
     const HolidayStyleRules& style = rules.styles[static_cast<std::size_t>(index)];
     for (const DayDefinition& def : style.days) {
-      MarkDefinitionInRun(run, run_year, march_firsts, PrepareDefinition(def, style.override_next_day), index + 1);
+      MarkDefinitionInRun(run, run_year, PrepareDefinition(def, style.override_next_day), index + 1);
     }
   }
 }
@@ -360,13 +358,12 @@ void ResetToWeekRests(CellRun run, const WeekRests& rests) {
 StyleMarking::StyleMarking(CellRun run, bool override_next_day, std::int32_t style_number)
     : run_(run),
       run_year_(static_cast<int>(CivilFromDayNumber(run.first).year)),
-      march_firsts_(run_year_),
       override_next_day_(override_next_day),
       style_number_(style_number) {}
 
 void StyleMarking::Mark(const DayDefinition& def) const {
   CellTarget target(run_);
-  MarkDefinitionInRun(target, run_year_, march_firsts_, PrepareDefinition(def, override_next_day_), style_number_);
+  MarkDefinitionInRun(target, run_year_, PrepareDefinition(def, override_next_day_), style_number_);
 }
 
 void MarkDefinition(CellRun run, const DayDefinition& def, bool override_next_day,
@@ -393,10 +390,9 @@ void ClassifyRange(PlaneRun run, const PreparedRules& rules) {
   target.FillEveryWeek(rules.every_week);
   if (rules.some_weeks) MarkSomeWeeks(target, rules.week_rests);
   const int run_year = static_cast<int>(CivilFromDayNumber(run.first).year);
-  MarchFirsts march_firsts(run_year);
   for (const PreparedRules::Style& style : rules.styles) {
     for (const PreparedDefinition& def : style.days) {
-      MarkDefinitionInRun(target, run_year, march_firsts, def, style.style_number);
+      MarkDefinitionInRun(target, run_year, def, style.style_number);
     }
   }
 }

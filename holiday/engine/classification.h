@@ -69,8 +69,8 @@ void ApplyToRange(CellRun run, std::span<const DayDefinition> days, bool overrid
 // The same marking for a style that holds its definitions one by one (the
 // HolidayStyle object keeps each in its own Day): made once per run, then
 // given each definition in collection order. What the run needs to know of
-// the calendar (the year of its first day, 1 March of the years around it)
-// is worked out once, not once per definition.
+// the calendar (the year of its first day) is worked out once, not once per
+// definition.
 class StyleMarking {
  public:
   StyleMarking(CellRun run, bool override_next_day, std::int32_t style_number);
@@ -79,7 +79,6 @@ class StyleMarking {
  private:
   CellRun run_;
   int run_year_;
-  mutable MarchFirsts march_firsts_;
   bool override_next_day_;
   std::int32_t style_number_;
 };

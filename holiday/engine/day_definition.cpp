@@ -13,9 +13,9 @@ YearlyRange::YearlyRange(const DayDefinition& def) {
   span_ = static_cast<int>(to.year - from.year);
 }
 
-DayInterval YearlyRange::Occurrence(int s, MarchFirsts& march_firsts) const {
-  const DayNumber a = from_.In(s, march_firsts).day;
-  const DayNumber b = to_.In(std::int64_t{s} + span_, march_firsts).day;
+DayInterval YearlyRange::Occurrence(int s) const {
+  const DayNumber a = from_.In(s).day;
+  const DayNumber b = to_.In(std::int64_t{s} + span_).day;
   return {std::min(a, b), std::max(a, b)};
 }
 
@@ -35,8 +35,7 @@ bool MatchesYearly(const DayDefinition& def, DayNumber d) {
   // range stays inside a year). Any occurrence between those two starts
   // before d's year and ends after it.
   const int y = static_cast<int>(day.year);
-  MarchFirsts march_firsts(y);
-  return Within(range.Occurrence(y, march_firsts), d) || Within(range.Occurrence(y - range.span(), march_firsts), d) ||
+  return Within(range.Occurrence(y), d) || Within(range.Occurrence(y - range.span()), d) ||
          std::abs(range.span()) >= 2;
 }
 

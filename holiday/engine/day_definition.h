@@ -60,9 +60,7 @@ class YearlyRange {
   explicit YearlyRange(const DayDefinition& def);
 
   int span() const { return span_; }
-  // March firsts around the years asked about make each occurrence two
-  // additions.
-  DayInterval Occurrence(int s, MarchFirsts& march_firsts) const;
+  DayInterval Occurrence(int s) const;
 
  private:
   RecurringDay from_, to_;

@@ -113,27 +113,42 @@ constexpr ClampedDayNumber DayNumberFromCivil(std::int64_t year, int month, int 
   return {static_cast<DayNumber>(common::DaysFromCivil(year, month, day) + kCivilEpochDay), clamped};
 }
 
-// The day numbers of 1 March of the years around a run of days, each worked
-// out once: a run asks for the same few years once per definition.
-class MarchFirsts {
- public:
-  explicit MarchFirsts(std::int64_t around_year) : first_year_(around_year - kWindow / 2) {}
-  DayNumber Of(std::int64_t year) {
-    const std::int64_t k = year - first_year_;
-    if (k < 0 || k >= kWindow) return DayNumberFromCivil(year, 3, 1).day;
-    if (!((known_ >> k) & 1)) {
-      days_[static_cast<std::size_t>(k)] = DayNumberFromCivil(year, 3, 1).day;
-      known_ |= static_cast<std::uint8_t>(1u << k);
-    }
-    return days_[static_cast<std::size_t>(k)];
-  }
+namespace detail {
+inline constexpr std::int64_t kFirstTabledYear = 100;   // the year of kFirstValidDay
+inline constexpr std::int64_t kLastTabledYear = 10000;  // the year after the last valid day's
+// 1 January of every year from kFirstTabledYear to kLastTabledYear, made when
+// the library is built (39.6 KB of read-only data shared by every object).
+extern const std::array<DayNumber, kLastTabledYear - kFirstTabledYear + 1> kYearStartDays;
+}  // namespace detail
 
- private:
-  static constexpr std::int64_t kWindow = 8;
-  std::int64_t first_year_;
-  std::array<DayNumber, kWindow> days_{};
-  std::uint8_t known_ = 0;
+// 1 January of a year: a look-up for the years of the supported range and
+// the next, worked out for any other. The month and year queries and the
+// yearly definitions ask for it on every call, where the calendar
+// arithmetic would cost as much as the rest of their work.
+inline DayNumber YearStartDay(std::int64_t year) {
+  if (year < detail::kFirstTabledYear || year > detail::kLastTabledYear) return DayNumberFromCivil(year, 1, 1).day;
+  return detail::kYearStartDays[static_cast<std::size_t>(year - detail::kFirstTabledYear)];
+}
+
+// 1 March of a year, the day the yearly definitions count from (29 February
+// is then the last day of the year before).
+inline DayNumber MarchFirst(std::int64_t year) {
+  if (year < detail::kFirstTabledYear || year > detail::kLastTabledYear) return DayNumberFromCivil(year, 3, 1).day;
+  return YearStartDay(year) + (IsLeapYear(year) ? 60 : 59);
+}
+
+// 1 January of the year of a valid date and of the year after it. The
+// estimate from the mean length of a year is never late and at most one
+// year early in the range (the test of every day of the range sees it).
+struct YearStarts {
+  DayNumber first;
+  DayNumber next;
 };
+inline YearStarts YearStartsOfValidDay(DayNumber date) {
+  auto k = static_cast<std::size_t>((std::int64_t{date} - kFirstValidDay) * 400 / 146097);
+  if (detail::kYearStartDays[k + 1] <= date) ++k;
+  return {detail::kYearStartDays[k], detail::kYearStartDays[k + 1]};
+}
 
 // A month and day that recur every year (a yearly holiday, an end of a
 // yearly range), found in any year with an addition.
@@ -163,8 +178,8 @@ class RecurringDay {
   // Worked out in 64 bits and cut to 32 at the end, as DayNumberFromCivil
   // does: years far beyond the supported range (a Matches asked about any
   // 32-bit day) give the same day numbers as there, never an overflow.
-  ClampedDayNumber In(std::int64_t year, MarchFirsts& march_firsts) const {
-    const std::int64_t n = std::int64_t{march_firsts.Of(month_ <= 2 ? year - 1 : year)} + after_march_first_;
+  ClampedDayNumber In(std::int64_t year) const {
+    const std::int64_t n = std::int64_t{MarchFirst(month_ <= 2 ? year - 1 : year)} + after_march_first_;
     if (february_29_ && !IsLeapYear(year)) return {static_cast<DayNumber>(n - 1), true};
     return {static_cast<DayNumber>(n), false};
   }

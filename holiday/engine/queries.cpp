@@ -29,45 +29,18 @@ DayAnswer WalkBackward(const KeptClassification& calendar, DayNumber from, DayCa
   return Found(FindNth(calendar, kFirstValidDay, from, category, -1, n));
 }
 
-// The first day of every year of the supported range and of the year after
-// it, worked out once through the calendar conversion when the library is
-// built: the month and year queries find their period with a look-up or two
-// instead of a conversion of every date, which would cost them as much as
-// the bit scan that answers them.
-class YearStarts {
- public:
-  constexpr YearStarts() {
-    for (std::int64_t k = 0; k < std::int64_t(starts_.size()); ++k) {
-      starts_[static_cast<std::size_t>(k)] = DayNumberFromCivil(kFirstYear + k, 1, 1).day;
-    }
-  }
-
-  // The year of a valid date, counted from 0100. The estimate from the mean
-  // length of a year is never late and at most one year early in the range
-  // (the test of every day of the range sees it).
-  std::size_t YearIndex(DayNumber date) const {
-    auto k = static_cast<std::size_t>((std::int64_t{date} - kFirstValidDay) * 400 / 146097);
-    if (starts_[k + 1] <= date) ++k;
-    return k;
-  }
-  DayNumber Start(std::size_t k) const { return starts_[k]; }
-
- private:
-  static constexpr std::int64_t kFirstYear = 100;
-  std::array<DayNumber, 9999 - 100 + 2> starts_{};
-};
-
-constexpr YearStarts kYearStarts;
-
 // The days of a year before the end of each month, in a common and a leap year.
 constexpr std::array<std::array<std::int16_t, 12>, 2> kMonthEnds{{
     {31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334, 365},
     {31, 60, 91, 121, 152, 182, 213, 244, 274, 305, 335, 366},
 }};
 
+// The month and year queries find their period with a look-up or two
+// instead of a conversion of every date, which would cost them as much as
+// the bit scan that answers them.
 DayInterval YearOf(DayNumber date) {
-  const std::size_t k = kYearStarts.YearIndex(date);
-  return {kYearStarts.Start(k), kYearStarts.Start(k + 1) - 1};
+  const YearStarts starts = YearStartsOfValidDay(date);
+  return {starts.first, starts.next - 1};
 }
 
 DayInterval MonthOf(DayNumber date) {
