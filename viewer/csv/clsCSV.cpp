@@ -57,7 +57,6 @@ void clsCSV::OpenFile(std::u16string_view FileName) {
   lineLength_ = 0;
   rest_ = 0;
   census_ = ByteCensus();
-  linesEndInLf_ = false;
 
   // The claim file may be a pipe: its reads wait for the writer.
   if (const std::int16_t failure = file_.Open(FileName, PlatformFile::Accept::OrdinaryFilesAndPipes)) {
@@ -76,7 +75,6 @@ void clsCSV::OpenFile(std::u16string_view FileName) {
 // a file the program has opened since.
 void clsCSV::CloseFile() {
   if (file_.IsOpen()) {
-    linesEndInLf_ = reader_ && reader_->LinesEndInLf();
     reader_.reset();
     if (const std::int16_t failure = file_.Close()) {
       RecordFailure(FileError(failure));

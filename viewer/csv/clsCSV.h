@@ -55,8 +55,9 @@ class clsCSV {
   // What the bytes read since OpenFile say of the file's encoding: the
   // whole file's once CSVEOF is true.
   const ByteCensus& Census() const { return census_; }
-  // The file holds no CR and its lines were read as ending at LF.
-  bool LinesEndInLf() const { return reader_ ? reader_->LinesEndInLf() : linesEndInLf_; }
+  // The file holds no CR and its lines were read as ending at LF (asked
+  // before CloseFile, as the census).
+  bool LinesEndInLf() const { return reader_ && reader_->LinesEndInLf(); }
 
  private:
   void RecordFailure(const FileError& failure);
@@ -68,7 +69,6 @@ class clsCSV {
   bool endOfLine_ = false;
   ByteCensus census_;
   std::optional<LineReader> reader_;
-  bool linesEndInLf_ = false;  // the closed reader's rule
   // The current line, decoded, and where the part not yet returned begins.
   std::unique_ptr<char16_t[]> line_;
   std::size_t lineCapacity_ = 0;

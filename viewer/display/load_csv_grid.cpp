@@ -28,10 +28,10 @@ LoadedFile CopyRecords(clsCSV& csv, FlexGrid& grid) {
   for (;;) {
     if (csv.CSVEOF()) {
       loaded.bytes = csv.Census();
+      loaded.linesEndInLf = csv.LinesEndInLf();
       loaded.lines = row + 1;
       loaded.firstLineFields = row > 0 ? loaded.firstLineFields : column - 1;
       csv.CloseFile();
-      loaded.linesEndInLf = csv.LinesEndInLf();
       return loaded;
     }
     if (csv.CSVEOL()) {  // a new line begins (also before the first field)
