@@ -5,6 +5,7 @@
 #include <string>
 
 #include "display/claim_records.h"
+#include "errors/err_info.h"
 
 namespace pellora {
 namespace {
@@ -15,8 +16,6 @@ constexpr std::u16string_view kControlRecordType = u"1";
 constexpr std::u16string_view kDataRecordType = u"2";
 constexpr std::u16string_view kEndRecordType = u"3";
 constexpr std::u16string_view kEndOfFileMark = u"\x1A";
-
-std::u16string Ascii(std::string_view text) { return std::u16string(text.begin(), text.end()); }
 
 // The digits of a count without its leading zeros ("0" for zero), or
 // nothing for a text that is empty or not all digits.
@@ -59,7 +58,7 @@ void CheckRecords(const LoadedFile& file, const FlexGrid& raw, std::vector<FileW
   const bool controlRecord = lines > 0 && claim::Field(raw, 0, kRecordTypeField) == kControlRecordType;
   if (controlRecord && file.firstLineFields >= kRecordCountField) {
     const std::optional<std::u16string> announced = CountDigits(claim::Field(raw, 0, kRecordCountField));
-    const std::u16string read = Ascii(std::to_string(dataRecords));
+    const std::u16string read = DecimalText(dataRecords);
     if (announced && *announced != read) {
       // Digits without leading zeros compare as numbers: by length first.
       const bool fewerRead = announced->size() != read.size() ? announced->size() > read.size() : *announced > read;

@@ -6,18 +6,14 @@
 
 #include "csv/clsCSV.h"
 #include "errors/basic_error.h"
+#include "errors/err_info.h"
 
 namespace pellora {
 namespace {
 
-std::u16string NumberText(int number) {
-  const std::string digits = std::to_string(number);
-  return std::u16string(digits.begin(), digits.end());
-}
-
 // The message for a failure after the open: its number, ";", its text.
 std::u16string LaterFailureText(int number, std::u16string_view description) {
-  return NumberText(number) + u";" + std::u16string(description);
+  return DecimalText(number) + u";" + std::u16string(description);
 }
 
 // Copies every field the reader delivers into the grid; a failure is thrown.
@@ -53,7 +49,7 @@ std::optional<LoadedFile> LoadCsvGrid(const std::u16string& fileName, FlexGrid& 
   clsCSV csv;
   csv.OpenFile(fileName);
   if (csv.ErrNo() != 0) {
-    ui.Show(NumberText(csv.ErrNo()) + u":" + csv.ErrDesc(), MsgIcon::Critical, std::nullopt);
+    ui.Show(ErrText({csv.ErrNo(), csv.ErrDesc()}), MsgIcon::Critical, std::nullopt);
     return std::nullopt;
   }
   std::optional<LoadedFile> loaded;

@@ -19,9 +19,11 @@ ErrInfo CurrentErr() {
   }
 }
 
-std::u16string ErrText(const ErrInfo& err) {
-  const std::string digits = std::to_string(err.Number);
-  return std::u16string(digits.begin(), digits.end()) + u":" + err.Description;
+std::u16string ErrText(const ErrInfo& err) { return DecimalText(err.Number) + u":" + err.Description; }
+
+std::u16string DecimalText(std::int64_t number) {
+  const std::string digits = std::to_string(number);
+  return std::u16string(digits.begin(), digits.end());
 }
 
 }  // namespace pellora

@@ -23,4 +23,8 @@ ErrInfo CurrentErr();
 // "number:description", the form in which Pellora reports a failure.
 std::u16string ErrText(const ErrInfo& err);
 
+// The decimal digits of a number, as the messages write error numbers and
+// counts.
+std::u16string DecimalText(std::int64_t number);
+
 }  // namespace pellora

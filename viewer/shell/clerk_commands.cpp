@@ -8,6 +8,7 @@
 
 #include "display/grid_layout.h"
 #include "errors/basic_error.h"
+#include "errors/err_info.h"
 #include "grid/selection_text.h"
 #include "shell/display_csv.h"
 #include "shell/frmPellora.h"
@@ -42,11 +43,6 @@ void SelectRows(FlexGrid& grid, int top, int bottom) {
   grid.SetCol(first);
   grid.SetRowSel(bottom);
   grid.SetColSel(last);
-}
-
-std::u16string NumberText(int number) {
-  const std::string digits = std::to_string(number);
-  return std::u16string(digits.begin(), digits.end());
 }
 
 // The name of a path after its last folder separator, without its last
@@ -111,9 +107,8 @@ void frmPellora::SaveDisplay_Click() {
       !messageBoxes_.AskYesNo(path + std::u16string(kAskReplace), MsgIcon::Question, std::nullopt))
     return;
   if (const std::optional<WriteFailure> failure = ReplaceFileContents(path, DisplayCsv(*this))) {
-    messageBoxes_.Show(NumberText(failure->number) + u":" + std::u16string(BasicErrorText(failure->number)) + u"\n" +
-                           path + u"\n" + failure->systemText,
-                       MsgIcon::Critical, std::nullopt);
+    const ErrInfo err{failure->number, std::u16string(BasicErrorText(failure->number))};
+    messageBoxes_.Show(ErrText(err) + u"\n" + path + u"\n" + failure->systemText, MsgIcon::Critical, std::nullopt);
   }
 }
 

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "errors/basic_error.h"
+#include "errors/err_info.h"
 #include "text/platform_file.h"
 
 namespace pellora {
@@ -144,10 +145,7 @@ std::u16string SystemText(DWORD error) {
   if (text) ::LocalFree(text);
   while (!message.empty() && (message.back() == u'\n' || message.back() == u'\r' || message.back() == u' '))
     message.pop_back();
-  if (message.empty()) message = u"Windows error " + [&] {
-    const std::string digits = std::to_string(error);
-    return std::u16string(digits.begin(), digits.end());
-  }();
+  if (message.empty()) message = u"Windows error " + DecimalText(error);
   return message;
 }
 
