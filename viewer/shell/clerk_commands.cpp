@@ -119,10 +119,10 @@ bool frmPellora::FindInDisplay(std::u16string_view what, bool forward) {
   if (count <= 0 || grid.Cols() <= viewer_col::kName) return false;
   // From the heading row the search starts at the first (last) row.
   const int current = grid.Row() >= fixed ? grid.Row() - fixed : (forward ? -1 : count);
+  const FindNeedle needle(what);
   for (int step = 1; step <= count; ++step) {
     const int r = fixed + ((current + (forward ? step : -step)) % count + count) % count;
-    if (FindMatches(grid.TextMatrix(r, viewer_col::kInsured), what) ||
-        FindMatches(grid.TextMatrix(r, viewer_col::kName), what)) {
+    if (needle.In(grid.TextMatrix(r, viewer_col::kInsured)) || needle.In(grid.TextMatrix(r, viewer_col::kName))) {
       SelectRows(grid, r, r);
       return true;
     }

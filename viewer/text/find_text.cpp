@@ -59,9 +59,8 @@ std::u16string FoldForFind(std::u16string_view text) {
   return folded;
 }
 
-bool FindMatches(std::u16string_view haystack, std::u16string_view needle) {
-  const std::u16string n = FoldForFind(needle);
-  return !n.empty() && FoldForFind(haystack).find(n) != std::u16string::npos;
+bool FindNeedle::In(std::u16string_view haystack) const {
+  return !folded_.empty() && FoldForFind(haystack).find(folded_) != std::u16string::npos;
 }
 
 }  // namespace pellora

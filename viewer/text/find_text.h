@@ -15,8 +15,17 @@ namespace pellora {
 // letters; spaces (ASCII and ideographic) left out.
 std::u16string FoldForFind(std::u16string_view text);
 
-// The folded needle occurs in the folded haystack. A needle that folds to
-// nothing matches nothing.
-bool FindMatches(std::u16string_view haystack, std::u16string_view needle);
+// A typed text, folded once for all the texts a find compares it with.
+class FindNeedle {
+ public:
+  explicit FindNeedle(std::u16string_view text) : folded_(FoldForFind(text)) {}
+
+  // The folded needle occurs in the folded haystack. A needle that folds to
+  // nothing matches nothing.
+  bool In(std::u16string_view haystack) const;
+
+ private:
+  std::u16string folded_;
+};
 
 }  // namespace pellora

@@ -7,7 +7,7 @@
 namespace pellora {
 namespace {
 
-TEST(FindMatches, FoldsWidthKanaCaseAndSpaces) {
+TEST(FindNeedle, FoldsWidthKanaCaseAndSpaces) {
   const struct {
     std::u16string haystack;
     std::u16string needle;
@@ -32,7 +32,7 @@ TEST(FindMatches, FoldsWidthKanaCaseAndSpaces) {
       {u"髙橋 一郎", u"　 ", false},  // folds to nothing
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(FindMatches(c.haystack, c.needle), c.matches)
+    EXPECT_EQ(FindNeedle(c.needle).In(c.haystack), c.matches)
         << testing::PrintToString(c.needle);
   }
 }
