@@ -10,7 +10,6 @@
 #include "export/table_export.h"
 #include "export/terminal_text.h"
 #include "shell/frmPellora.h"
-#include "text/profile_reader.h"
 
 namespace pellora::exporting {
 namespace {
@@ -205,8 +204,10 @@ int RunExport(std::span<const std::string> arguments, std::ostream& out, std::os
     // Only a settings file or database asked for is a warning: without
     // --ini, a missing velkar.ini or data.qdr is how a machine without a
     // database runs.
-    if (options->ini && !ReadSettingsText(ini)) warnings.Write("ini-unusable", kSettingsUnusable);
     w.ReadDatabaseLocation(ini);
+    // The settings box turns pink when the file cannot be read, as in the
+    // window.
+    if (options->ini && w.lblDBname[0].BackColor == kPink) warnings.Write("ini-unusable", kSettingsUnusable);
     if (options->ini && !w.DBFound) warnings.Write("db-unusable", kDatabaseUnusable);
   }
 
