@@ -689,20 +689,11 @@ struct PreparedArgument {
 // The arguments of one call: inside this object for the few parameters
 // members have (no member of ours has more than six), in a vector beyond, so
 // that a call by DISPID allocates nothing. Only the n elements asked for are
-// made, as T() or as copies of `initial`.
+// made, as copies of `initial`.
 template <class T>
 class CallArguments {
  public:
-  explicit CallArguments(std::size_t n) : n_(n) {
-    if (n > kInline) {
-      heap_.resize(n);
-      data_ = heap_.data();
-    } else {
-      for (std::size_t i = 0; i < n; ++i) new (inline_ + i * sizeof(T)) T();
-      if (n > 0) data_ = std::launder(reinterpret_cast<T*>(inline_));
-    }
-  }
-  CallArguments(std::size_t n, const T& initial) : n_(n) {
+  explicit CallArguments(std::size_t n, const T& initial = T()) : n_(n) {
     if (n > kInline) {
       heap_.assign(n, initial);
       data_ = heap_.data();
