@@ -34,8 +34,8 @@ bool SelectsWholeRows(const FlexGrid& grid);
 // it is selected itself. A grid without rows or columns gives "".
 std::u16string SelectionAsText(const FlexGrid& grid);
 
-// The same cells as an HTML fragment holding one table, each cell marked as
-// text (x:str and the number format "@"), the texts escaped.
+// The same cells as an HTML page whose <body> holds one table, each cell
+// marked as text (x:str and the number format "@"), the texts escaped.
 std::u16string SelectionAsHtml(const FlexGrid& grid);
 
 }  // namespace pellora

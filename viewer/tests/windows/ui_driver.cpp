@@ -725,6 +725,14 @@ void CopyAll(Program& p) {
             html.compare(startFragment - 20, 20, "<!--StartFragment-->") == 0 &&
             html.compare(endFragment, 18, "<!--EndFragment-->") == 0,
         "HTML Format: the fragment's offsets at its marks");
+  // One page, the marks inside its body: the part to paste is the table
+  // alone, not a page of its own inside the page.
+  const std::string fragment = startFragment <= endFragment && endFragment <= html.size()
+                                   ? html.substr(startFragment, endFragment - startFragment)
+                                   : std::string();
+  Check(html.find("<html", 1) == std::string::npos && fragment.starts_with("<table>") &&
+            fragment.ends_with("</table>"),
+        "HTML Format: one page, its fragment the table", fragment.substr(0, 40));
   Check(html.find("x:str") != std::string::npos && html.find(Utf8(p.form.vsfViewer.TextMatrix(1, 2))) != std::string::npos,
         "HTML Format: the cells, marked as text");
 }
