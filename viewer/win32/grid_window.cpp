@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "grid/selection_text.h"
 #include "shell/window_design.h"
 #include "text/number_text.h"
 #include "win32/look.h"
@@ -153,18 +154,6 @@ void GridWindow::ShowCell(int row, int col) {
   }
 }
 
-int GridWindow::FirstSelectableColumn() const {
-  for (int col = grid_.FixedCols(); col < static_cast<int>(widths_.size()); ++col)
-    if (widths_[static_cast<std::size_t>(col)] > 0) return col;
-  return -1;
-}
-
-int GridWindow::LastSelectableColumn() const {
-  for (int col = static_cast<int>(widths_.size()) - 1; col >= grid_.FixedCols(); --col)
-    if (widths_[static_cast<std::size_t>(col)] > 0) return col;
-  return -1;
-}
-
 bool GridWindow::IsSelected(int row, int col) const {
   if (row < grid_.FixedRows() || col < grid_.FixedCols()) return false;
   return row >= std::min(grid_.Row(), grid_.RowSel()) && row <= std::max(grid_.Row(), grid_.RowSel()) &&
@@ -175,8 +164,7 @@ void GridWindow::MouseDown(int x, int y, bool extend) {
   const int row = RowAt(y);
   const int col = ColumnAt(x);
   const int fixedRows = grid_.FixedRows();
-  const int first = FirstSelectableColumn();
-  if (row < 0 || col < 0 || first < 0) return;
+  if (row < 0 || col < 0 || SelectableColumnsOf(grid_).first < 0) return;
   // Extending needs an anchor among the cells, not in the headings.
   extend = extend && grid_.Row() >= fixedRows && grid_.Col() >= grid_.FixedCols();
   if (row < fixedRows) {
@@ -191,10 +179,7 @@ void GridWindow::MouseDown(int x, int y, bool extend) {
     return;
   }
   if (col < grid_.FixedCols()) {
-    if (!extend) grid_.SetRow(row);
-    grid_.SetCol(first);
-    grid_.SetColSel(LastSelectableColumn());
-    if (extend) grid_.SetRowSel(row);
+    SelectRows(grid_, extend ? grid_.Row() : row, row);
     drag_ = Drag::Rows;
   } else if (extend) {
     grid_.SetRowSel(row);
@@ -222,8 +207,8 @@ void GridWindow::MouseDrag(int x, int y) {
     ::GetClientRect(hwnd_, &client);
     const int at = ColumnAt(std::clamp(x, FixedWidth(), static_cast<int>(client.right) - 1));
     if (at >= grid_.FixedCols()) col = at;
-    if (x < FixedWidth() && col > FirstSelectableColumn()) --col;
-    while (col > grid_.FixedCols() && widths_[static_cast<std::size_t>(col)] == 0) --col;
+    if (x < FixedWidth() && col > SelectableColumnsOf(grid_).first) --col;
+    while (col > grid_.FixedCols() && grid_.ColWidth(col) == 0) --col;
   }
   if (row != grid_.RowSel()) grid_.SetRowSel(row);
   if (col != grid_.ColSel()) grid_.SetColSel(col);
@@ -234,8 +219,7 @@ void GridWindow::MouseDrag(int x, int y) {
 // Shift the selection's moving end; false when there is nothing to move in.
 bool GridWindow::MoveByKey(WPARAM key, bool extend) {
   const int fixedRows = grid_.FixedRows();
-  const int first = FirstSelectableColumn();
-  const int last = LastSelectableColumn();
+  const auto [first, last] = SelectableColumnsOf(grid_);
   if (grid_.Rows() <= fixedRows || first < 0) return false;
   extend = extend && grid_.Row() >= fixedRows && grid_.Col() >= grid_.FixedCols();
   int row = std::max(extend ? grid_.RowSel() : grid_.Row(), fixedRows);
@@ -250,11 +234,11 @@ bool GridWindow::MoveByKey(WPARAM key, bool extend) {
     case VK_END: row = grid_.Rows() - 1; break;
     case VK_LEFT:
       do --col;
-      while (col >= first && widths_[static_cast<std::size_t>(col)] == 0);
+      while (col >= first && grid_.ColWidth(col) == 0);
       break;
     case VK_RIGHT:
       do ++col;
-      while (col <= last && widths_[static_cast<std::size_t>(col)] == 0);
+      while (col <= last && grid_.ColWidth(col) == 0);
       break;
     default: return false;
   }

@@ -80,9 +80,6 @@ class GridWindow : private GridListener {
   int ScrollableWidth() const;
   // The x of each grid column's left edge on screen (after scrolling).
   int ColumnLeft(int col) const;
-  // The first and last columns that are shown and can be selected.
-  int FirstSelectableColumn() const;
-  int LastSelectableColumn() const;
   bool IsSelected(int row, int col) const;
   void MouseDown(int x, int y, bool extend);
   void MouseDrag(int x, int y);
