@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <string>
 
-#include "grid/selection_text.h"
 #include "shell/window_design.h"
 #include "text/number_text.h"
 #include "win32/look.h"
@@ -17,6 +16,10 @@ constexpr UINT kCatchUpMessage = WM_APP + 1;
 constexpr int kWheelRows = 3;
 constexpr int kDesignDpi = 96;  // the dpi ColumnPixelWidths counts in
 constexpr COLORREF kGridLineColor = RGB(192, 192, 192);
+
+bool Contains(const GridSelection& s, int row, int col) {
+  return row >= s.top && row <= s.bottom && col >= s.left && col <= s.right;
+}
 
 }  // namespace
 
@@ -154,12 +157,6 @@ void GridWindow::ShowCell(int row, int col) {
   }
 }
 
-bool GridWindow::IsSelected(int row, int col) const {
-  if (row < grid_.FixedRows() || col < grid_.FixedCols()) return false;
-  return row >= std::min(grid_.Row(), grid_.RowSel()) && row <= std::max(grid_.Row(), grid_.RowSel()) &&
-         col >= std::min(grid_.Col(), grid_.ColSel()) && col <= std::max(grid_.Col(), grid_.ColSel());
-}
-
 void GridWindow::MouseDown(int x, int y, bool extend) {
   const int row = RowAt(y);
   const int col = ColumnAt(x);
@@ -284,12 +281,9 @@ void GridWindow::ScrollColumnsTo(int left) {
   ::InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
-void GridWindow::PaintCell(HDC dc, int row, int col, const RECT& cell) {
+void GridWindow::PaintCell(HDC dc, int row, int col, const RECT& cell, const GridSelection* highlight) {
   const bool fixed = row < grid_.FixedRows() || col < grid_.FixedCols();
-  // A selection of more than the current cell is highlighted, over the
-  // cells' own colours, as a list view highlights its selected items.
-  const bool highlighted =
-      (grid_.Row() != grid_.RowSel() || grid_.Col() != grid_.ColSel()) && IsSelected(row, col);
+  const bool highlighted = highlight && !fixed && Contains(*highlight, row, col);
   const std::optional<GridColor> own = grid_.CellBackColor(row, col);
   const COLORREF back = highlighted ? ::GetSysColor(COLOR_HIGHLIGHT)
                         : own       ? ToColorRef(*own)
@@ -332,6 +326,10 @@ void GridWindow::Paint(HDC dc, const RECT& dirty) {
        ++row, y += rowHeight_)
     rows.push_back(row);
   if (static_cast<int>(rows.size()) > firstScrolled) ++rowPaints_;
+  // A selection of more than the current cell is highlighted, over the
+  // cells' own colours, as a list view highlights its selected items.
+  const GridSelection selection = SelectionOf(grid_);
+  const bool severalCells = selection.top != selection.bottom || selection.left != selection.right;
 
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const int y = static_cast<int>(i) * rowHeight_;
@@ -344,7 +342,7 @@ void GridWindow::Paint(HDC dc, const RECT& dirty) {
       // Scrolled columns pass behind the fixed ones.
       const int save = ::SaveDC(dc);
       if (col >= fixedCols) ::IntersectClipRect(dc, fixedWidth, 0, client.right, client.bottom);
-      PaintCell(dc, rows[i], col, RECT{x, y, x + width, y + rowHeight_});
+      PaintCell(dc, rows[i], col, RECT{x, y, x + width, y + rowHeight_}, severalCells ? &selection : nullptr);
       ::RestoreDC(dc, save);
     }
   }
@@ -416,7 +414,7 @@ LRESULT GridWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       ::SetFocus(hwnd_);
       const int row = RowAt(GET_Y_LPARAM(lParam));
       const int col = ColumnAt(GET_X_LPARAM(lParam));
-      if (row >= grid_.FixedRows() && col >= grid_.FixedCols() && !IsSelected(row, col)) {
+      if (row >= grid_.FixedRows() && col >= grid_.FixedCols() && !Contains(SelectionOf(grid_), row, col)) {
         grid_.SetRow(row);
         grid_.SetCol(col);
       }

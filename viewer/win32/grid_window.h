@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "grid/flex_grid.h"
+#include "grid/selection_text.h"
 
 namespace pellora::win32 {
 
@@ -69,7 +70,8 @@ class GridWindow : private GridListener {
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void Paint(HDC dc, const RECT& dirty);
-  void PaintCell(HDC dc, int row, int col, const RECT& cell);
+  // A cell, highlighted where it lies in `highlight` (null: nothing is).
+  void PaintCell(HDC dc, int row, int col, const RECT& cell, const GridSelection* highlight);
   void UpdateScrollBars();
   void ScrollRowsTo(int top);
   void ScrollColumnsTo(int left);
@@ -80,7 +82,6 @@ class GridWindow : private GridListener {
   int ScrollableWidth() const;
   // The x of each grid column's left edge on screen (after scrolling).
   int ColumnLeft(int col) const;
-  bool IsSelected(int row, int col) const;
   void MouseDown(int x, int y, bool extend);
   void MouseDrag(int x, int y);
   bool MoveByKey(WPARAM key, bool extend);
