@@ -756,8 +756,8 @@ void CopyAll(Program& p) {
   const std::string fragment = startFragment <= endFragment && endFragment <= html.size()
                                    ? html.substr(startFragment, endFragment - startFragment)
                                    : std::string();
-  Check(html.find("<html", 1) == std::string::npos && fragment.starts_with("<table>") &&
-            fragment.ends_with("</table>"),
+  Check(html.find("<html", HtmlOffset(html, "StartHTML") + 1) == std::string::npos &&
+            fragment.starts_with("<table>") && fragment.ends_with("</table>"),
         "HTML Format: one page, its fragment the table", fragment.substr(0, 40));
   Check(html.find("x:str") != std::string::npos && html.find(Utf8(p.form.vsfViewer.TextMatrix(1, 2))) != std::string::npos,
         "HTML Format: the cells, marked as text");
