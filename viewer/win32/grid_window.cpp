@@ -425,6 +425,9 @@ LRESULT GridWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_KEYDOWN:
       if (MoveByKey(wParam, ::GetKeyState(VK_SHIFT) < 0)) return 0;
+      // No cell to move to: without rows there is nothing to scroll either,
+      // but rows whose columns are all hidden but the fixed one still
+      // scroll by the keys. Nothing scrolls sideways then.
       switch (wParam) {
         case VK_UP: ScrollRowsTo(topRow_ - 1); return 0;
         case VK_DOWN: ScrollRowsTo(topRow_ + 1); return 0;
@@ -432,8 +435,6 @@ LRESULT GridWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case VK_NEXT: ScrollRowsTo(topRow_ + RowsInSight()); return 0;
         case VK_HOME: ScrollRowsTo(0); return 0;
         case VK_END: ScrollRowsTo(ScrollableRows()); return 0;
-        case VK_LEFT: ScrollColumnsTo(leftPixel_ - rowHeight_); return 0;
-        case VK_RIGHT: ScrollColumnsTo(leftPixel_ + rowHeight_); return 0;
         default: break;
       }
       break;
