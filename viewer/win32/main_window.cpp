@@ -111,7 +111,7 @@ void PelloraWindow::CreateControls() {
     Run([this, col] { form_.vsfViewer_HeadingClick(col); });
   };
   // Last, so that it lies above the display grid when it shows.
-  findBox_ = std::make_unique<FindBox>(hwnd_, dpi_, frmPellora::kFindCaption);
+  findBox_ = std::make_unique<FindBox>(hwnd_, dpi_, frmPellora::kFindCaption, frmPellora::kFindNoMatch);
 }
 
 void PelloraWindow::AddToolTip(HWND control, std::u16string_view text) {
@@ -285,7 +285,7 @@ void PelloraWindow::Find(bool forward) {
   bool found = false;
   Run([&] { found = form_.FindInDisplay(what, forward); });
   if (found) grids_[static_cast<std::size_t>(MainControl::vsfViewer)]->ShowCell(form_.vsfViewer.Row(), -1);
-  findBox_->SetStatus(found ? u"" : frmPellora::kFindNoMatch);
+  findBox_->ShowNoMatch(!found);
 }
 
 void PelloraWindow::DropFiles(HDROP drop) {
