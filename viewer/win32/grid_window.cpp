@@ -60,6 +60,13 @@ void GridWindow::Changed() {
   ::PostMessageW(hwnd_, kCatchUpMessage, 0, 0);
 }
 
+void GridWindow::SelectionChanged() {
+  ::InvalidateRect(hwnd_, nullptr, FALSE);
+  if (userSelecting_ || showCurrentPending_) return;
+  showCurrentPending_ = true;
+  Changed();
+}
+
 void GridWindow::CatchUp() {
   catchUpPending_ = false;
   HDC dc = ::GetDC(hwnd_);
@@ -79,6 +86,11 @@ void GridWindow::CatchUp() {
   ::SelectObject(dc, old);
   ::ReleaseDC(hwnd_, dc);
   UpdateScrollBars();
+  // A current cell in the headings (a re-sort parks it there) is no place
+  // to scroll to.
+  if (showCurrentPending_ && grid_.Row() >= grid_.FixedRows() && grid_.Col() >= grid_.FixedCols())
+    ShowCell(grid_.Row(), grid_.Col());
+  showCurrentPending_ = false;
   ::InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
@@ -364,6 +376,13 @@ void GridWindow::Paint(HDC dc, const RECT& dirty) {
 }
 
 LRESULT GridWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  // What the user's own gestures select they bring into sight themselves.
+  const auto byUser = [this](auto gesture) {
+    userSelecting_ = true;
+    const auto result = gesture();
+    userSelecting_ = false;
+    return result;
+  };
   switch (message) {
     case kCatchUpMessage:
       if (catchUpPending_) CatchUp();
@@ -398,11 +417,15 @@ LRESULT GridWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return DLGC_WANTARROWS;
     case WM_LBUTTONDOWN:
       ::SetFocus(hwnd_);
-      MouseDown(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), (wParam & MK_SHIFT) != 0);
-      return 0;
+      return byUser([&] {
+        MouseDown(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), (wParam & MK_SHIFT) != 0);
+        return 0;
+      });
     case WM_MOUSEMOVE:
-      if (::GetCapture() == hwnd_) MouseDrag(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-      return 0;
+      return byUser([&] {
+        if (::GetCapture() == hwnd_) MouseDrag(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        return 0;
+      });
     case WM_LBUTTONUP:
     case WM_CAPTURECHANGED:
       drag_ = Drag::None;
@@ -415,8 +438,11 @@ LRESULT GridWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       const int row = RowAt(GET_Y_LPARAM(lParam));
       const int col = ColumnAt(GET_X_LPARAM(lParam));
       if (row >= grid_.FixedRows() && col >= grid_.FixedCols() && !Contains(SelectionOf(grid_), row, col)) {
-        grid_.SetRow(row);
-        grid_.SetCol(col);
+        byUser([&] {
+          grid_.SetRow(row);
+          grid_.SetCol(col);
+          return 0;
+        });
       }
       break;  // the default handling raises WM_CONTEXTMENU on the button's release
     }
@@ -424,7 +450,7 @@ LRESULT GridWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       ScrollRowsTo(topRow_ - GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA * kWheelRows);
       return 0;
     case WM_KEYDOWN:
-      if (MoveByKey(wParam, ::GetKeyState(VK_SHIFT) < 0)) return 0;
+      if (byUser([&] { return MoveByKey(wParam, ::GetKeyState(VK_SHIFT) < 0); })) return 0;
       // No cell to move to: without rows there is nothing to scroll either,
       // but rows whose columns are all hidden but the fixed one still
       // scroll by the keys. Nothing scrolls sideways then.

@@ -284,7 +284,6 @@ void PelloraWindow::Find(bool forward) {
   }
   bool found = false;
   Run([&] { found = form_.FindInDisplay(what, forward); });
-  if (found) grids_[static_cast<std::size_t>(MainControl::vsfViewer)]->ShowCell(form_.vsfViewer.Row(), -1);
   findBox_->ShowNoMatch(!found);
 }
 
