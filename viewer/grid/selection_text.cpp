@@ -51,6 +51,25 @@ bool SelectsWholeRows(const FlexGrid& grid) {
   return grid.Cols() > 0;
 }
 
+SelectableColumns SelectableColumnsOf(const FlexGrid& grid) {
+  SelectableColumns columns;
+  for (int c = grid.FixedCols(); c < grid.Cols(); ++c) {
+    if (IsHidden(grid, c)) continue;
+    if (columns.first < 0) columns.first = c;
+    columns.last = c;
+  }
+  return columns;
+}
+
+void SelectRows(FlexGrid& grid, int top, int bottom) {
+  const SelectableColumns columns = SelectableColumnsOf(grid);
+  if (columns.first < 0) return;
+  grid.SetRow(top);
+  grid.SetCol(columns.first);
+  grid.SetRowSel(bottom);
+  grid.SetColSel(columns.last);
+}
+
 std::u16string SelectionAsText(const FlexGrid& grid) {
   const CopiedCells cells = CellsToCopy(grid);
   std::u16string text;

@@ -28,14 +28,26 @@ GridSelection SelectionOf(const FlexGrid& grid);
 // reads as whole rows: they are copied with the heading row first.
 bool SelectsWholeRows(const FlexGrid& grid);
 
+// The first and last columns a selection can span: shown (a width other
+// than 0) and not fixed. Both -1 when there is none.
+struct SelectableColumns {
+  int first = -1;
+  int last = -1;
+};
+SelectableColumns SelectableColumnsOf(const FlexGrid& grid);
+
+// Selects whole rows: from `top` (made the current row) to `bottom`, across
+// the selectable columns. Nothing changes when there are none.
+void SelectRows(FlexGrid& grid, int top, int bottom);
+
 // The selected cells, a TAB between the cells of a row and CR LF after each
 // row (the last too, as spreadsheets write it); columns of width 0 are left
 // out; with whole rows selected, the heading row (row 0) comes first unless
 // it is selected itself. A grid without rows or columns gives "".
 std::u16string SelectionAsText(const FlexGrid& grid);
 
-// The same cells as an HTML fragment holding one table, each cell marked as
-// text (x:str and the number format "@"), the texts escaped.
+// The same cells as an HTML page whose <body> holds one table, each cell
+// marked as text (x:str and the number format "@"), the texts escaped.
 std::u16string SelectionAsHtml(const FlexGrid& grid);
 
 }  // namespace pellora

@@ -29,22 +29,6 @@ constexpr std::u16string_view kAskReplace = u"は既にあります。\n置き�
 
 bool IsClerkGrid(MainControl grid) { return grid == MainControl::vsfViewer || grid == MainControl::vsfTotal; }
 
-// Rows top to bottom, across every visible column that is not fixed.
-void SelectRows(FlexGrid& grid, int top, int bottom) {
-  int first = -1;
-  int last = -1;
-  for (int c = grid.FixedCols(); c < grid.Cols(); ++c) {
-    if (grid.ColWidth(c) == 0) continue;
-    if (first < 0) first = c;
-    last = c;
-  }
-  if (first < 0) return;
-  grid.SetRow(top);
-  grid.SetCol(first);
-  grid.SetRowSel(bottom);
-  grid.SetColSel(last);
-}
-
 // The name of a path after its last folder separator, without its last
 // extension.
 std::u16string BaseNameOf(const std::u16string& path) {

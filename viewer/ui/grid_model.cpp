@@ -38,8 +38,8 @@ int FlexGridModel::rowCount(const QModelIndex& parent) const { return parent.isV
 int FlexGridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : cols_; }
 
 QVariant FlexGridModel::data(const QModelIndex& index, int role) const {
-  const int row = index.row() + headingRows_;
-  const int col = index.column() + headingCols_;
+  const int row = gridRow(index.row());
+  const int col = gridColumn(index.column());
   // Between a change and the catching up, the grid may have fewer cells.
   if (!index.isValid() || row >= grid_.Rows() || col >= grid_.Cols()) return {};
   switch (role) {
@@ -66,8 +66,8 @@ QVariant FlexGridModel::data(const QModelIndex& index, int role) const {
 
 QVariant FlexGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (role != Qt::DisplayRole) return QAbstractTableModel::headerData(section, orientation, role);
-  const int row = orientation == Qt::Horizontal ? 0 : section + headingRows_;
-  const int col = orientation == Qt::Horizontal ? section + headingCols_ : 0;
+  const int row = orientation == Qt::Horizontal ? 0 : gridRow(section);
+  const int col = orientation == Qt::Horizontal ? gridColumn(section) : 0;
   const bool heading = orientation == Qt::Horizontal ? headingRows_ > 0 : headingCols_ > 0;
   if (!heading || row >= grid_.Rows() || col >= grid_.Cols()) return QString();
   return ToQString(grid_.TextMatrix(row, col));

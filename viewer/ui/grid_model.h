@@ -23,8 +23,14 @@ class FlexGridModel : public QAbstractTableModel, private GridListener {
   // The fixed rows and columns shown as headings (0 or 1 each).
   int headingRows() const { return headingRows_; }
   int headingCols() const { return headingCols_; }
-  // The grid's column of a view column, and back.
+  // The grid's row and column of a view row and column.
+  int gridRow(int viewRow) const { return viewRow + headingRows_; }
   int gridColumn(int viewColumn) const { return viewColumn + headingCols_; }
+  // The view's item of a grid cell: invalid for a heading or a cell the
+  // view does not have.
+  QModelIndex viewIndex(int gridRow, int gridColumn) const {
+    return index(gridRow - headingRows_, gridColumn - headingCols_);
+  }
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;

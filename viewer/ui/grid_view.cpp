@@ -59,6 +59,9 @@ FlexGridView::FlexGridView(FlexGrid& grid, std::vector<int> equalWidth, QWidget*
           [this](int section) { emit headingClicked(model_.gridColumn(section)); });
   connect(&model_, &FlexGridModel::caughtUp, this, &FlexGridView::layOutColumns);
   connect(&model_, &FlexGridModel::caughtUp, this, &FlexGridView::selectionFromGrid);
+  // Both signals: a click moves the current cell before it selects, while
+  // setting the current index with a selection command selects first; the
+  // second signal of either order finds the view's whole new state.
   connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &FlexGridView::selectionToGrid);
   connect(selectionModel(), &QItemSelectionModel::currentChanged, this, &FlexGridView::selectionToGrid);
   // A routine moves Row, Col, RowSel and ColSel one after another, maybe
@@ -83,6 +86,13 @@ void FlexGridView::keyPressEvent(QKeyEvent* event) {
 
 void FlexGridView::contextMenuEvent(QContextMenuEvent* event) { emit menuRequested(event->globalPos()); }
 
+QRect FlexGridView::selectionBounds() const {
+  QRect bounds;
+  for (const QItemSelectionRange& range : selectionModel()->selection())
+    bounds |= QRect(QPoint(range.left(), range.top()), QPoint(range.right(), range.bottom()));
+  return bounds;
+}
+
 // The current cell is one corner; the selection's opposite corner is the
 // grid's RowSel and ColSel.
 void FlexGridView::selectionToGrid() {
@@ -90,21 +100,16 @@ void FlexGridView::selectionToGrid() {
   const QModelIndex current = currentIndex();
   // A model reset clears both; the grid keeps its own.
   if (!current.isValid()) return;
+  QPoint opposite(current.column(), current.row());
+  const QRect bounds = selectionBounds();
+  if (bounds.contains(opposite))
+    opposite = {current.column() == bounds.left() ? bounds.right() : bounds.left(),
+                current.row() == bounds.top() ? bounds.bottom() : bounds.top()};
   FlexGrid& grid = model_.grid();
-  const int row = current.row() + model_.headingRows();
-  const int col = current.column() + model_.headingCols();
-  int rowSel = row;
-  int colSel = col;
-  const QItemSelection selection = selectionModel()->selection();
-  if (!selection.isEmpty()) {
-    QRect bounds;
-    for (const QItemSelectionRange& range : selection)
-      bounds |= QRect(QPoint(range.left(), range.top()), QPoint(range.right(), range.bottom()));
-    if (bounds.contains(current.column(), current.row())) {
-      rowSel = (current.row() == bounds.top() ? bounds.bottom() : bounds.top()) + model_.headingRows();
-      colSel = (current.column() == bounds.left() ? bounds.right() : bounds.left()) + model_.headingCols();
-    }
-  }
+  const int row = model_.gridRow(current.row());
+  const int col = model_.gridColumn(current.column());
+  const int rowSel = model_.gridRow(opposite.y());
+  const int colSel = model_.gridColumn(opposite.x());
   if (row >= grid.Rows() || col >= grid.Cols() || rowSel >= grid.Rows() || colSel >= grid.Cols()) return;
   selectingFromGrid_ = true;
   grid.SetRow(row);
@@ -117,17 +122,12 @@ void FlexGridView::selectionToGrid() {
 bool FlexGridView::viewShowsGridSelection() const {
   const FlexGrid& grid = model_.grid();
   const QModelIndex current = currentIndex();
-  if (!current.isValid() || current.row() + model_.headingRows() != grid.Row() ||
-      current.column() + model_.headingCols() != grid.Col())
-    return false;
+  if (!current.isValid() || current != model_.viewIndex(grid.Row(), grid.Col())) return false;
   const GridSelection s = SelectionOf(grid);
-  const QItemSelection selection = selectionModel()->selection();
-  if (selection.isEmpty()) return s.top == s.bottom && s.left == s.right;
-  QRect bounds;
-  for (const QItemSelectionRange& range : selection)
-    bounds |= QRect(QPoint(range.left(), range.top()), QPoint(range.right(), range.bottom()));
-  return bounds == QRect(QPoint(s.left - model_.headingCols(), s.top - model_.headingRows()),
-                         QPoint(s.right - model_.headingCols(), s.bottom - model_.headingRows()));
+  const QRect bounds = selectionBounds();
+  if (bounds.isNull()) return s.top == s.bottom && s.left == s.right;
+  return model_.gridRow(bounds.top()) == s.top && model_.gridColumn(bounds.left()) == s.left &&
+         model_.gridRow(bounds.bottom()) == s.bottom && model_.gridColumn(bounds.right()) == s.right;
 }
 
 // A single cell is only made current, not highlighted: a display just
@@ -138,15 +138,15 @@ void FlexGridView::selectionFromGrid() {
   if (viewShowsGridSelection()) return;
   const FlexGrid& grid = model_.grid();
   const GridSelection s = SelectionOf(grid);
-  const int hr = model_.headingRows();
-  const int hc = model_.headingCols();
   selectingFromGrid_ = true;
   selectionModel()->clear();
-  const QModelIndex current = model_.index(grid.Row() - hr, grid.Col() - hc);
+  const QModelIndex current = model_.viewIndex(grid.Row(), grid.Col());
   if (current.isValid()) {
     if (s.top != s.bottom || s.left != s.right) {
-      const QModelIndex topLeft = model_.index(std::max(s.top - hr, 0), std::max(s.left - hc, 0));
-      const QModelIndex bottomRight = model_.index(s.bottom - hr, s.right - hc);
+      // A selection that takes in the headings starts below and beside them.
+      const QModelIndex topLeft =
+          model_.viewIndex(std::max(s.top, model_.gridRow(0)), std::max(s.left, model_.gridColumn(0)));
+      const QModelIndex bottomRight = model_.viewIndex(s.bottom, s.right);
       if (topLeft.isValid() && bottomRight.isValid())
         selectionModel()->select(QItemSelection(topLeft, bottomRight), QItemSelectionModel::ClearAndSelect);
     }
@@ -163,13 +163,9 @@ void FlexGridView::layOutColumns() {
   const std::vector<int> widths = ColumnPixelWidths(
       model_.grid(), [&](std::u16string_view text) { return metrics.horizontalAdvance(ToQString(text)); },
       equalWidth_);
-  for (int col = 0; col < static_cast<int>(widths.size()); ++col) {
-    const int width = widths[static_cast<std::size_t>(col)];
-    if (col < model_.headingCols()) {
-      verticalHeader()->setFixedWidth(width);
-      continue;
-    }
-    const int section = col - model_.headingCols();
+  if (model_.headingCols() > 0 && !widths.empty()) verticalHeader()->setFixedWidth(widths.front());
+  for (int section = 0; model_.gridColumn(section) < static_cast<int>(widths.size()); ++section) {
+    const int width = widths[static_cast<std::size_t>(model_.gridColumn(section))];
     setColumnHidden(section, width == 0);
     if (width > 0) setColumnWidth(section, width);
   }

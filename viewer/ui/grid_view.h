@@ -43,6 +43,9 @@ class FlexGridView : public QTableView {
   void selectionFromGrid();
   // The grid's selection as the view's would give it, corners in order.
   bool viewShowsGridSelection() const;
+  // The rectangle around the view's selection, in view rows and columns
+  // (null when nothing is selected).
+  QRect selectionBounds() const;
 
   FlexGridModel model_;
   std::vector<int> equalWidth_;

@@ -23,24 +23,27 @@ QMessageBox::Icon ToQIcon(MsgIcon icon) {
 }  // namespace
 
 void QtMessageBoxes::Show(std::u16string text, MsgIcon icon, std::optional<std::u16string> title) {
-  if (beforeShow) beforeShow();
-  QMessageBox box(ToQIcon(icon), title ? ToQString(*title) : QApplication::applicationDisplayName(),
-                  ToQString(text), QMessageBox::Ok, parent.data());
-  box.setObjectName(QStringLiteral("MessageBox"));
-  box.exec();
+  Open(text, icon, title, false);
+}
+
+bool QtMessageBoxes::AskYesNo(std::u16string text, MsgIcon icon, std::optional<std::u16string> title) {
+  return Open(text, icon, title, true);
 }
 
 // The buttons carry their Japanese words whatever translations Qt has
 // loaded, as the window's own captions do.
-bool QtMessageBoxes::AskYesNo(std::u16string text, MsgIcon icon, std::optional<std::u16string> title) {
+bool QtMessageBoxes::Open(const std::u16string& text, MsgIcon icon, const std::optional<std::u16string>& title,
+                          bool yesNo) {
   if (beforeShow) beforeShow();
   QMessageBox box(ToQIcon(icon), title ? ToQString(*title) : QApplication::applicationDisplayName(),
-                  ToQString(text), QMessageBox::Yes | QMessageBox::No, parent.data());
+                  ToQString(text), yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent.data());
   box.setObjectName(QStringLiteral("MessageBox"));
-  box.button(QMessageBox::Yes)->setText(QStringLiteral("はい"));
-  box.button(QMessageBox::No)->setText(QStringLiteral("いいえ"));
-  box.setDefaultButton(QMessageBox::No);
-  box.setEscapeButton(QMessageBox::No);
+  if (yesNo) {
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("はい"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("いいえ"));
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+  }
   return box.exec() == QMessageBox::Yes;
 }
 

@@ -22,6 +22,10 @@ class QtMessageBoxes : public MessageBoxes {
   void Show(std::u16string text, MsgIcon icon, std::optional<std::u16string> title) override;
   // Buttons "はい" and "いいえ", the latter the default and the answer to Esc.
   bool AskYesNo(std::u16string text, MsgIcon icon, std::optional<std::u16string> title) override;
+
+ private:
+  // A box of OK alone, or of Yes and No; true when Yes was pressed.
+  bool Open(const std::u16string& text, MsgIcon icon, const std::optional<std::u16string>& title, bool yesNo);
 };
 
 }  // namespace pellora::ui

@@ -1,5 +1,6 @@
 #include "win32/clipboard.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -10,6 +11,8 @@ namespace {
 
 constexpr std::string_view kStartMark = "<!--StartFragment-->";
 constexpr std::string_view kEndMark = "<!--EndFragment-->";
+constexpr std::string_view kBodyStart = "<body>";
+constexpr std::string_view kBodyEnd = "</body>";
 
 // A global memory block holding `size` bytes of `data`, for SetClipboardData
 // (which owns it once it has taken it).
@@ -31,24 +34,21 @@ bool SetData(UINT format, const void* data, std::size_t size) {
 }  // namespace
 
 std::string HtmlClipboardData(std::string_view html) {
-  std::string document;
-  if (html.find(kStartMark) != std::string_view::npos && html.find(kEndMark) != std::string_view::npos) {
-    document = html;
-  } else {
-    // The "x" namespace lets a spreadsheet read the cells' x:str marks.
-    document = "<html xmlns:x=\"urn:schemas-microsoft-com:office:excel\">\r\n"
-               "<head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\"></head>\r\n<body>\r\n";
-    document += kStartMark;
-    document += html;
-    document += kEndMark;
-    document += "\r\n</body>\r\n</html>\r\n";
-  }
+  // The marks go just inside the page's body, around the table.
+  const std::size_t body = html.find(kBodyStart);
+  const std::size_t start = body == std::string_view::npos ? 0 : body + kBodyStart.size();
+  const std::size_t end = std::max(std::min(html.rfind(kBodyEnd), html.size()), start);
+  std::string document(html.substr(0, start));
+  document += kStartMark;
+  document += html.substr(start, end - start);
+  document += kEndMark;
+  document += html.substr(end);
   constexpr char kHeader[] =
       "Version:0.9\r\nStartHTML:%010zu\r\nEndHTML:%010zu\r\nStartFragment:%010zu\r\nEndFragment:%010zu\r\n";
   const std::size_t headerSize = static_cast<std::size_t>(std::snprintf(nullptr, 0, kHeader, std::size_t{0},
                                                                         std::size_t{0}, std::size_t{0}, std::size_t{0}));
-  const std::size_t startFragment = headerSize + document.find(kStartMark) + kStartMark.size();
-  const std::size_t endFragment = headerSize + document.find(kEndMark);
+  const std::size_t startFragment = headerSize + start + kStartMark.size();
+  const std::size_t endFragment = startFragment + (end - start);
   std::string header(headerSize + 1, '\0');
   std::snprintf(header.data(), header.size(), kHeader, headerSize, headerSize + document.size(), startFragment,
                 endFragment);

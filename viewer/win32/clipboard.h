@@ -14,8 +14,9 @@ namespace pellora::win32 {
 // document starts and ends, and where the part to paste (between the
 // <!--StartFragment--> and <!--EndFragment--> marks) starts and ends. The
 // offsets are written with ten digits, so that the header's own length is
-// known before they are. A page without the marks is wrapped in a document
-// that marks it all.
+// known before they are. `html` is a whole page (SelectionAsHtml's): the
+// marks are put just inside its <body> and </body>, so that the part to
+// paste is the table alone.
 std::string HtmlClipboardData(std::string_view html);
 
 // Replaces the clipboard's contents with both flavours. False when the

@@ -1,5 +1,6 @@
 #include "win32/find_box.h"
 
+#include "shell/window_design.h"
 #include "win32/look.h"
 
 namespace pellora::win32 {
@@ -12,11 +13,11 @@ constexpr int kEditWidth = 150;
 constexpr int kMargin = 4;
 constexpr int kCaptionWidth = 30;
 constexpr int kLineHeight = 20;
-constexpr int kDesignDpi = 96;
 
 }  // namespace
 
-FindBox::FindBox(HWND parent, int dpi, std::u16string_view caption) : dpi_(dpi) {
+FindBox::FindBox(HWND parent, int dpi, std::u16string_view caption, std::u16string_view noMatch)
+    : dpi_(dpi), noMatchText_(Wide(noMatch)) {
   RegisterWindowClass(kClassName, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   // A control parent, so that the dialog manager's Tab reaches the box.
   hwnd_ = ::CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"", WS_CHILD | WS_BORDER | WS_CLIPSIBLINGS, 0, 0, 0, 0,
@@ -32,28 +33,27 @@ FindBox::FindBox(HWND parent, int dpi, std::u16string_view caption) : dpi_(dpi) 
   const std::wstring captionText = Wide(caption);
   caption_ = child(L"STATIC", captionText.c_str(), SS_CENTERIMAGE | SS_NOPREFIX, 0);
   edit_ = child(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
-  status_ = child(L"STATIC", L"", SS_CENTERIMAGE | SS_NOPREFIX, 0);
+  status_ = child(L"STATIC", noMatchText_.c_str(), SS_CENTERIMAGE | SS_NOPREFIX, 0);
 }
 
 LRESULT CALLBACK FindBox::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   FindBox* self = reinterpret_cast<FindBox*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   // A new text to find: what was said of the old one no longer holds.
   if (self && message == WM_COMMAND && HIWORD(wParam) == EN_CHANGE) {
-    self->SetStatus(u"");
+    self->ShowNoMatch(false);
     return 0;
   }
   return ::DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 void FindBox::Layout() {
-  const auto px = [this](int pixels) { return ::MulDiv(pixels, dpi_, kDesignDpi); };
-  const std::wstring status = Wide(Status());
+  const auto px = [this](int pixels) { return ToPixels(pixels * kTwipsPerPixel, dpi_); };
   int statusWidth = 0;
-  if (!status.empty()) {
+  if (noMatch_) {
     HDC dc = ::GetDC(status_);
     HGDIOBJ old = ::SelectObject(dc, WindowFont(dpi_));
     SIZE size{};
-    ::GetTextExtentPoint32W(dc, status.c_str(), static_cast<int>(status.size()), &size);
+    ::GetTextExtentPoint32W(dc, noMatchText_.c_str(), static_cast<int>(noMatchText_.size()), &size);
     ::SelectObject(dc, old);
     ::ReleaseDC(status_, dc);
     statusWidth = size.cx + px(kMargin);
@@ -65,7 +65,7 @@ void FindBox::Layout() {
   ::MoveWindow(edit_, x, px(kMargin), px(kEditWidth), line, TRUE);
   x += px(kEditWidth) + px(kMargin);
   ::MoveWindow(status_, x, px(kMargin), statusWidth, line, TRUE);
-  ::ShowWindow(status_, status.empty() ? SW_HIDE : SW_SHOWNA);
+  ::ShowWindow(status_, noMatch_ ? SW_SHOWNA : SW_HIDE);
   // The border's line on each side.
   const int width = x + statusWidth + 2;
   const int height = line + px(kMargin) * 2 + 2;
@@ -84,13 +84,12 @@ void FindBox::Close() { ::ShowWindow(hwnd_, SW_HIDE); }
 
 std::u16string FindBox::Text() const { return WindowText(edit_); }
 
-void FindBox::SetStatus(std::u16string_view status) {
-  if (status == Status()) return;
-  const std::wstring wide = Wide(status);
-  ::SetWindowTextW(status_, wide.c_str());
+void FindBox::ShowNoMatch(bool noMatch) {
+  if (noMatch == noMatch_) return;
+  noMatch_ = noMatch;
   Layout();
 }
 
-std::u16string FindBox::Status() const { return WindowText(status_); }
+std::u16string FindBox::Status() const { return noMatch_ ? WindowText(status_) : u""; }
 
 }  // namespace pellora::win32

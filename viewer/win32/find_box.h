@@ -16,8 +16,9 @@ class FindBox {
  public:
   static constexpr const wchar_t* kClassName = L"PelloraFindBox";
 
-  // Made hidden, as a child of `parent`.
-  FindBox(HWND parent, int dpi, std::u16string_view caption);
+  // Made hidden, as a child of `parent`; `noMatch` is said after a find
+  // that matched nothing.
+  FindBox(HWND parent, int dpi, std::u16string_view caption, std::u16string_view noMatch);
   FindBox(const FindBox&) = delete;
   FindBox& operator=(const FindBox&) = delete;
 
@@ -29,7 +30,9 @@ class FindBox {
   bool IsOpen() const { return ::IsWindowVisible(hwnd_) != 0; }
 
   std::u16string Text() const;
-  void SetStatus(std::u16string_view status);
+  // Says that the last find matched nothing, or takes it back.
+  void ShowNoMatch(bool noMatch);
+  // What the box says beside the text: "" or the words for no match.
   std::u16string Status() const;
 
   HWND hwnd() const { return hwnd_; }
@@ -43,6 +46,8 @@ class FindBox {
   void Layout();
 
   int dpi_;
+  std::wstring noMatchText_;
+  bool noMatch_ = false;
   POINT corner_{};
   HWND hwnd_ = nullptr;
   HWND caption_ = nullptr;

@@ -17,6 +17,10 @@ constexpr int kWheelRows = 3;
 constexpr int kDesignDpi = 96;  // the dpi ColumnPixelWidths counts in
 constexpr COLORREF kGridLineColor = RGB(192, 192, 192);
 
+bool Contains(const GridSelection& s, int row, int col) {
+  return row >= s.top && row <= s.bottom && col >= s.left && col <= s.right;
+}
+
 }  // namespace
 
 GridWindow::GridWindow(FlexGrid& grid, HWND parent, int id, const RECT& rect, int dpi, std::vector<int> equalWidth)
@@ -56,6 +60,13 @@ void GridWindow::Changed() {
   ::PostMessageW(hwnd_, kCatchUpMessage, 0, 0);
 }
 
+void GridWindow::SelectionChanged() {
+  ::InvalidateRect(hwnd_, nullptr, FALSE);
+  if (userSelecting_ || showCurrentPending_) return;
+  showCurrentPending_ = true;
+  Changed();
+}
+
 void GridWindow::CatchUp() {
   catchUpPending_ = false;
   HDC dc = ::GetDC(hwnd_);
@@ -75,6 +86,11 @@ void GridWindow::CatchUp() {
   ::SelectObject(dc, old);
   ::ReleaseDC(hwnd_, dc);
   UpdateScrollBars();
+  // A current cell in the headings (a re-sort parks it there) is no place
+  // to scroll to.
+  if (showCurrentPending_ && grid_.Row() >= grid_.FixedRows() && grid_.Col() >= grid_.FixedCols())
+    ShowCell(grid_.Row(), grid_.Col());
+  showCurrentPending_ = false;
   ::InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
@@ -153,30 +169,11 @@ void GridWindow::ShowCell(int row, int col) {
   }
 }
 
-int GridWindow::FirstSelectableColumn() const {
-  for (int col = grid_.FixedCols(); col < static_cast<int>(widths_.size()); ++col)
-    if (widths_[static_cast<std::size_t>(col)] > 0) return col;
-  return -1;
-}
-
-int GridWindow::LastSelectableColumn() const {
-  for (int col = static_cast<int>(widths_.size()) - 1; col >= grid_.FixedCols(); --col)
-    if (widths_[static_cast<std::size_t>(col)] > 0) return col;
-  return -1;
-}
-
-bool GridWindow::IsSelected(int row, int col) const {
-  if (row < grid_.FixedRows() || col < grid_.FixedCols()) return false;
-  return row >= std::min(grid_.Row(), grid_.RowSel()) && row <= std::max(grid_.Row(), grid_.RowSel()) &&
-         col >= std::min(grid_.Col(), grid_.ColSel()) && col <= std::max(grid_.Col(), grid_.ColSel());
-}
-
 void GridWindow::MouseDown(int x, int y, bool extend) {
   const int row = RowAt(y);
   const int col = ColumnAt(x);
   const int fixedRows = grid_.FixedRows();
-  const int first = FirstSelectableColumn();
-  if (row < 0 || col < 0 || first < 0) return;
+  if (row < 0 || col < 0 || SelectableColumnsOf(grid_).first < 0) return;
   // Extending needs an anchor among the cells, not in the headings.
   extend = extend && grid_.Row() >= fixedRows && grid_.Col() >= grid_.FixedCols();
   if (row < fixedRows) {
@@ -191,10 +188,7 @@ void GridWindow::MouseDown(int x, int y, bool extend) {
     return;
   }
   if (col < grid_.FixedCols()) {
-    if (!extend) grid_.SetRow(row);
-    grid_.SetCol(first);
-    grid_.SetColSel(LastSelectableColumn());
-    if (extend) grid_.SetRowSel(row);
+    SelectRows(grid_, extend ? grid_.Row() : row, row);
     drag_ = Drag::Rows;
   } else if (extend) {
     grid_.SetRowSel(row);
@@ -222,8 +216,8 @@ void GridWindow::MouseDrag(int x, int y) {
     ::GetClientRect(hwnd_, &client);
     const int at = ColumnAt(std::clamp(x, FixedWidth(), static_cast<int>(client.right) - 1));
     if (at >= grid_.FixedCols()) col = at;
-    if (x < FixedWidth() && col > FirstSelectableColumn()) --col;
-    while (col > grid_.FixedCols() && widths_[static_cast<std::size_t>(col)] == 0) --col;
+    if (x < FixedWidth() && col > SelectableColumnsOf(grid_).first) --col;
+    while (col > grid_.FixedCols() && grid_.ColWidth(col) == 0) --col;
   }
   if (row != grid_.RowSel()) grid_.SetRowSel(row);
   if (col != grid_.ColSel()) grid_.SetColSel(col);
@@ -234,8 +228,7 @@ void GridWindow::MouseDrag(int x, int y) {
 // Shift the selection's moving end; false when there is nothing to move in.
 bool GridWindow::MoveByKey(WPARAM key, bool extend) {
   const int fixedRows = grid_.FixedRows();
-  const int first = FirstSelectableColumn();
-  const int last = LastSelectableColumn();
+  const auto [first, last] = SelectableColumnsOf(grid_);
   if (grid_.Rows() <= fixedRows || first < 0) return false;
   extend = extend && grid_.Row() >= fixedRows && grid_.Col() >= grid_.FixedCols();
   int row = std::max(extend ? grid_.RowSel() : grid_.Row(), fixedRows);
@@ -250,11 +243,11 @@ bool GridWindow::MoveByKey(WPARAM key, bool extend) {
     case VK_END: row = grid_.Rows() - 1; break;
     case VK_LEFT:
       do --col;
-      while (col >= first && widths_[static_cast<std::size_t>(col)] == 0);
+      while (col >= first && grid_.ColWidth(col) == 0);
       break;
     case VK_RIGHT:
       do ++col;
-      while (col <= last && widths_[static_cast<std::size_t>(col)] == 0);
+      while (col <= last && grid_.ColWidth(col) == 0);
       break;
     default: return false;
   }
@@ -300,12 +293,9 @@ void GridWindow::ScrollColumnsTo(int left) {
   ::InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
-void GridWindow::PaintCell(HDC dc, int row, int col, const RECT& cell) {
+void GridWindow::PaintCell(HDC dc, int row, int col, const RECT& cell, const GridSelection* highlight) {
   const bool fixed = row < grid_.FixedRows() || col < grid_.FixedCols();
-  // A selection of more than the current cell is highlighted, over the
-  // cells' own colours, as a list view highlights its selected items.
-  const bool highlighted =
-      (grid_.Row() != grid_.RowSel() || grid_.Col() != grid_.ColSel()) && IsSelected(row, col);
+  const bool highlighted = highlight && !fixed && Contains(*highlight, row, col);
   const std::optional<GridColor> own = grid_.CellBackColor(row, col);
   const COLORREF back = highlighted ? ::GetSysColor(COLOR_HIGHLIGHT)
                         : own       ? ToColorRef(*own)
@@ -348,6 +338,10 @@ void GridWindow::Paint(HDC dc, const RECT& dirty) {
        ++row, y += rowHeight_)
     rows.push_back(row);
   if (static_cast<int>(rows.size()) > firstScrolled) ++rowPaints_;
+  // A selection of more than the current cell is highlighted, over the
+  // cells' own colours, as a list view highlights its selected items.
+  const GridSelection selection = SelectionOf(grid_);
+  const bool severalCells = selection.top != selection.bottom || selection.left != selection.right;
 
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const int y = static_cast<int>(i) * rowHeight_;
@@ -360,7 +354,7 @@ void GridWindow::Paint(HDC dc, const RECT& dirty) {
       // Scrolled columns pass behind the fixed ones.
       const int save = ::SaveDC(dc);
       if (col >= fixedCols) ::IntersectClipRect(dc, fixedWidth, 0, client.right, client.bottom);
-      PaintCell(dc, rows[i], col, RECT{x, y, x + width, y + rowHeight_});
+      PaintCell(dc, rows[i], col, RECT{x, y, x + width, y + rowHeight_}, severalCells ? &selection : nullptr);
       ::RestoreDC(dc, save);
     }
   }
@@ -382,6 +376,13 @@ void GridWindow::Paint(HDC dc, const RECT& dirty) {
 }
 
 LRESULT GridWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  // What the user's own gestures select they bring into sight themselves.
+  const auto byUser = [this](auto gesture) {
+    userSelecting_ = true;
+    const auto result = gesture();
+    userSelecting_ = false;
+    return result;
+  };
   switch (message) {
     case kCatchUpMessage:
       if (catchUpPending_) CatchUp();
@@ -416,11 +417,15 @@ LRESULT GridWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return DLGC_WANTARROWS;
     case WM_LBUTTONDOWN:
       ::SetFocus(hwnd_);
-      MouseDown(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), (wParam & MK_SHIFT) != 0);
-      return 0;
+      return byUser([&] {
+        MouseDown(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), (wParam & MK_SHIFT) != 0);
+        return 0;
+      });
     case WM_MOUSEMOVE:
-      if (::GetCapture() == hwnd_) MouseDrag(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-      return 0;
+      return byUser([&] {
+        if (::GetCapture() == hwnd_) MouseDrag(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        return 0;
+      });
     case WM_LBUTTONUP:
     case WM_CAPTURECHANGED:
       drag_ = Drag::None;
@@ -432,9 +437,12 @@ LRESULT GridWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       ::SetFocus(hwnd_);
       const int row = RowAt(GET_Y_LPARAM(lParam));
       const int col = ColumnAt(GET_X_LPARAM(lParam));
-      if (row >= grid_.FixedRows() && col >= grid_.FixedCols() && !IsSelected(row, col)) {
-        grid_.SetRow(row);
-        grid_.SetCol(col);
+      if (row >= grid_.FixedRows() && col >= grid_.FixedCols() && !Contains(SelectionOf(grid_), row, col)) {
+        byUser([&] {
+          grid_.SetRow(row);
+          grid_.SetCol(col);
+          return 0;
+        });
       }
       break;  // the default handling raises WM_CONTEXTMENU on the button's release
     }
@@ -442,7 +450,10 @@ LRESULT GridWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       ScrollRowsTo(topRow_ - GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA * kWheelRows);
       return 0;
     case WM_KEYDOWN:
-      if (MoveByKey(wParam, ::GetKeyState(VK_SHIFT) < 0)) return 0;
+      if (byUser([&] { return MoveByKey(wParam, ::GetKeyState(VK_SHIFT) < 0); })) return 0;
+      // No cell to move to: without rows there is nothing to scroll either,
+      // but rows whose columns are all hidden but the fixed one still
+      // scroll by the keys. Nothing scrolls sideways then.
       switch (wParam) {
         case VK_UP: ScrollRowsTo(topRow_ - 1); return 0;
         case VK_DOWN: ScrollRowsTo(topRow_ + 1); return 0;
@@ -450,8 +461,6 @@ LRESULT GridWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case VK_NEXT: ScrollRowsTo(topRow_ + RowsInSight()); return 0;
         case VK_HOME: ScrollRowsTo(0); return 0;
         case VK_END: ScrollRowsTo(ScrollableRows()); return 0;
-        case VK_LEFT: ScrollColumnsTo(leftPixel_ - rowHeight_); return 0;
-        case VK_RIGHT: ScrollColumnsTo(leftPixel_ + rowHeight_); return 0;
         default: break;
       }
       break;

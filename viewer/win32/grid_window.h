@@ -10,7 +10,8 @@
 //
 // The selection is the grid's own (Row, Col to RowSel, ColSel): the mouse
 // and the keys set it there, and it is drawn from there, so a routine that
-// selects (a find, select all) shows at once. Selected cells are drawn as
+// selects (a find, select all) shows at once, its current cell scrolled
+// into sight. Selected cells are drawn as
 // the system's list views draw theirs; a single current cell only gets the
 // focus rectangle. A click on the fixed column selects whole rows, a click
 // on a heading re-sorts where the window asks for that (onHeadingClick) and
@@ -26,6 +27,7 @@
 #include <vector>
 
 #include "grid/flex_grid.h"
+#include "grid/selection_text.h"
 
 namespace pellora::win32 {
 
@@ -69,7 +71,8 @@ class GridWindow : private GridListener {
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void Paint(HDC dc, const RECT& dirty);
-  void PaintCell(HDC dc, int row, int col, const RECT& cell);
+  // A cell, highlighted where it lies in `highlight` (null: nothing is).
+  void PaintCell(HDC dc, int row, int col, const RECT& cell, const GridSelection* highlight);
   void UpdateScrollBars();
   void ScrollRowsTo(int top);
   void ScrollColumnsTo(int left);
@@ -80,10 +83,6 @@ class GridWindow : private GridListener {
   int ScrollableWidth() const;
   // The x of each grid column's left edge on screen (after scrolling).
   int ColumnLeft(int col) const;
-  // The first and last columns that are shown and can be selected.
-  int FirstSelectableColumn() const;
-  int LastSelectableColumn() const;
-  bool IsSelected(int row, int col) const;
   void MouseDown(int x, int y, bool extend);
   void MouseDrag(int x, int y);
   bool MoveByKey(WPARAM key, bool extend);
@@ -94,7 +93,7 @@ class GridWindow : private GridListener {
   void RowsReordered(int) override { Changed(); }
   void LayoutChanged() override { Changed(); }
   void RefreshRequested() override { Changed(); }
-  void SelectionChanged() override { ::InvalidateRect(hwnd_, nullptr, FALSE); }
+  void SelectionChanged() override;
   void Changed();
 
   FlexGrid& grid_;
@@ -106,6 +105,11 @@ class GridWindow : private GridListener {
   int topRow_ = 0;     // first row shown below the fixed rows
   int leftPixel_ = 0;  // pixels scrolled past at the left, behind the fixed columns
   bool catchUpPending_ = false;
+  // The mouse or a key is moving the selection (which they bring into
+  // sight themselves), and a routine moved it: the current cell is to be
+  // shown once the window has caught up.
+  bool userSelecting_ = false;
+  bool showCurrentPending_ = false;
   int rowPaints_ = 0;
   // What a drag with the left button spans: cells, or whole rows from the
   // fixed column.

@@ -111,7 +111,7 @@ void PelloraWindow::CreateControls() {
     Run([this, col] { form_.vsfViewer_HeadingClick(col); });
   };
   // Last, so that it lies above the display grid when it shows.
-  findBox_ = std::make_unique<FindBox>(hwnd_, dpi_, frmPellora::kFindCaption);
+  findBox_ = std::make_unique<FindBox>(hwnd_, dpi_, frmPellora::kFindCaption, frmPellora::kFindNoMatch);
 }
 
 void PelloraWindow::AddToolTip(HWND control, std::u16string_view text) {
@@ -228,27 +228,26 @@ void PelloraWindow::ShowContextMenu(MainControl grid, POINT screen) {
     screen = {cell.left, cell.bottom};
     ::ClientToScreen(control(grid), &screen);
   }
-  menuGrid_ = grid;
+  // The menu's commands, numbered from 1: 0 is TrackPopupMenu's answer
+  // when nothing was chosen.
+  enum MenuCommand : UINT { kCopy = 1, kSelectAll, kSave };
   HMENU menu = ::CreatePopupMenu();
-  const auto add = [menu](int command, std::u16string_view caption) {
+  const auto add = [menu](MenuCommand command, std::u16string_view caption) {
     const std::wstring wide = Wide(caption);
-    ::AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(command), wide.c_str());
+    ::AppendMenuW(menu, MF_STRING, command, wide.c_str());
   };
-  add(kCopyCommand, frmPellora::kCopyCaption);
-  add(kSelectAllCommand, frmPellora::kSelectAllCaption);
+  add(kCopy, frmPellora::kCopyCaption);
+  add(kSelectAll, frmPellora::kSelectAllCaption);
   ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-  add(kSaveCommand, frmPellora::kSaveDisplayCaption);
-  // The choice comes back as WM_COMMAND, as a menu bar's would.
-  ::TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd_, nullptr);
+  add(kSave, frmPellora::kSaveDisplayCaption);
+  const UINT chosen = static_cast<UINT>(::TrackPopupMenu(
+      menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, screen.x, screen.y, 0,
+      hwnd_, nullptr));
   ::DestroyMenu(menu);
-}
-
-void PelloraWindow::RunMenuCommand(int command) {
-  const MainControl grid = menuGrid_;
-  switch (command) {
-    case kCopyCommand: CopyToClipboard(grid); break;
-    case kSelectAllCommand: Run([this, grid] { form_.SelectAllCells(grid); }); break;
-    case kSaveCommand: Run([this] { form_.SaveDisplay_Click(); }); break;
+  switch (chosen) {
+    case kCopy: CopyToClipboard(grid); break;
+    case kSelectAll: Run([this, grid] { form_.SelectAllCells(grid); }); break;
+    case kSave: Run([this] { form_.SaveDisplay_Click(); }); break;
     default: break;
   }
 }
@@ -285,8 +284,7 @@ void PelloraWindow::Find(bool forward) {
   }
   bool found = false;
   Run([&] { found = form_.FindInDisplay(what, forward); });
-  if (found) grids_[static_cast<std::size_t>(MainControl::vsfViewer)]->ShowCell(form_.vsfViewer.Row(), -1);
-  findBox_->SetStatus(found ? u"" : frmPellora::kFindNoMatch);
+  findBox_->ShowNoMatch(!found);
 }
 
 void PelloraWindow::DropFiles(HDROP drop) {
@@ -310,10 +308,6 @@ LRESULT CALLBACK PelloraWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam
 LRESULT PelloraWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND: {
-      if (lParam == 0 && HIWORD(wParam) == 0 && LOWORD(wParam) >= kCopyCommand) {
-        RunMenuCommand(LOWORD(wParam));
-        return 0;
-      }
       const int index = LOWORD(wParam) - kFirstControlId;
       const UINT code = HIWORD(wParam);
       if (code == BN_CLICKED) {

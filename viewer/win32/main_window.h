@@ -30,9 +30,6 @@ class PelloraWindow {
   static constexpr const wchar_t* kClassName = L"PelloraMainWindow";
   // The control id of each control: this plus its place in MainControl.
   static constexpr int kFirstControlId = 1000;
-  // The context menu's commands, sent to the window as WM_COMMAND from a
-  // menu; they work on the grid the menu was opened on.
-  enum MenuCommand : int { kCopyCommand = 2001, kSelectAllCommand, kSaveCommand };
 
   // The window for `form`, whose message boxes are `boxes`: it supplies the
   // form's dialogs and learns when the form closes. Made hidden.
@@ -74,9 +71,9 @@ class PelloraWindow {
   // The grid (display or totals) a window is, if it is one.
   std::optional<MainControl> ClerkGridOf(HWND window) const;
   // The context menu of a grid at a point of the screen; from the keyboard
-  // (a point of -1, -1) at the grid's current cell.
+  // (a point of -1, -1) at the grid's current cell. The chosen command runs
+  // on that grid before it returns.
   void ShowContextMenu(MainControl grid, POINT screen);
-  void RunMenuCommand(int command);
   void CopyToClipboard(MainControl grid);
   void OpenFindBox();
   void CloseFindBox();
@@ -93,7 +90,6 @@ class PelloraWindow {
   std::array<HWND, kMainControlCount> controls_{};
   std::array<std::unique_ptr<GridWindow>, kMainControlCount> grids_{};
   std::unique_ptr<FindBox> findBox_;
-  MainControl menuGrid_ = MainControl::vsfViewer;
   HWND lastFocus_ = nullptr;
 };
 

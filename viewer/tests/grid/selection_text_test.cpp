@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace pellora {
 namespace {
 
@@ -59,6 +61,34 @@ TEST_F(Selection, AsHtmlMarksEveryCellAsTextAndEscapesIt) {
   EXPECT_NE(html.find(u">A&amp;B &lt;C&gt;</td></tr>"), std::u16string::npos);
   EXPECT_EQ(html.find(u"x3"), std::u16string::npos);
   EXPECT_EQ(html.find(u"番号"), std::u16string::npos);  // not whole rows: no headings
+}
+
+// Whole rows span the shown columns past the fixed one, whichever are
+// hidden at either end; with none shown the selection stays as it was.
+TEST_F(Selection, SelectRowsSpansTheShownColumnsOnly) {
+  const struct {
+    const char* what;
+    std::vector<int> hidden;
+    GridSelection selected;
+  } cases[] = {
+      {"the middle one hidden", {3}, {1, 1, 2, 4}},
+      {"the first and last hidden", {1, 3, 4}, {1, 2, 2, 2}},
+      {"none shown", {1, 2, 3, 4}, {3, 3, 3, 3}},
+  };
+  for (const auto& c : cases) {
+    for (int col = 1; col < 5; ++col) grid.SetColWidth(col, FlexGrid::kDefaultColWidth);
+    for (const int col : c.hidden) grid.SetColWidth(col, 0);
+    Select(3, 3, 3, 3);
+    SelectRows(grid, 2, 1);
+    const GridSelection s = SelectionOf(grid);
+    EXPECT_EQ((std::vector<int>{s.top, s.left, s.bottom, s.right}),
+              (std::vector<int>{c.selected.top, c.selected.left, c.selected.bottom, c.selected.right}))
+        << c.what;
+  }
+  EXPECT_EQ(grid.Row(), 3) << "none shown: the current cell stays";
+  grid.SetColWidth(4, FlexGrid::kDefaultColWidth);
+  SelectRows(grid, 2, 1);
+  EXPECT_EQ(grid.Row(), 2) << "the first row named is the current one";
 }
 
 TEST_F(Selection, RowMovesRowSelAndBothStayInsideAShrunkGrid) {

@@ -4,10 +4,11 @@
 // colours, geometry, access keys and tab order; a claim file named on the
 // command line; the file dialog answered and cancelled; the database
 // dialog's outcomes; the heading re-sort; the clerk's Ctrl+A and Ctrl+C
-// (both clipboard flavours read back), the save dialog (the file compared
-// with pellora-export.exe's), the find box's keys and a dropped file; a
-// missing velkar.ini; the debug mode; the message boxes' icons; the
-// warning box after a file of LF line ends and after a cut file. Modal
+// (both clipboard flavours read back), the save dialog from the context
+// menu (the file compared with pellora-export.exe's), the find box's keys
+// and a dropped file; a missing velkar.ini; the debug mode; the message
+// boxes' icons; the warning box after a file of LF line ends and after a
+// cut file. Modal
 // dialogs are answered by a thread of the driver's own, through the
 // system's messages. Ends with the line "N passed, N failed".
 //
@@ -219,6 +220,31 @@ void PressButton(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, MAKEWPA
 void TypeKey(HWND target, UINT key) {
   PostMessageW(target, WM_KEYDOWN, key, 1);
   PostMessageW(target, WM_KEYUP, key, 0xC0000001);
+}
+
+// A context menu open on `thread`: `key` moves to an item and Enter
+// chooses it, as a user's keys do.
+struct MenuChoice {
+  DWORD thread;
+  UINT key;
+  HWND menu = nullptr;
+};
+
+BOOL CALLBACK FindMenu(HWND window, LPARAM found) {
+  if (ClassOf(window) != L"#32768" || !IsWindowVisible(window)) return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+DWORD WINAPI ChooseFromMenu(void* parameter) {
+  MenuChoice& choice = *static_cast<MenuChoice*>(parameter);
+  for (int i = 0; i < 400 && !choice.menu; ++i, Sleep(25))
+    EnumThreadWindows(choice.thread, FindMenu, reinterpret_cast<LPARAM>(&choice.menu));
+  if (!choice.menu) return 0;
+  Sleep(200);
+  TypeKey(choice.menu, choice.key);
+  TypeKey(choice.menu, VK_RETURN);
+  return 0;
 }
 
 // ---- The screenshot ----
@@ -725,17 +751,33 @@ void CopyAll(Program& p) {
             html.compare(startFragment - 20, 20, "<!--StartFragment-->") == 0 &&
             html.compare(endFragment, 18, "<!--EndFragment-->") == 0,
         "HTML Format: the fragment's offsets at its marks");
+  // One page, the marks inside its body: the part to paste is the table
+  // alone, not a page of its own inside the page.
+  const std::string fragment = startFragment <= endFragment && endFragment <= html.size()
+                                   ? html.substr(startFragment, endFragment - startFragment)
+                                   : std::string();
+  Check(html.find("<html", HtmlOffset(html, "StartHTML") + 1) == std::string::npos &&
+            fragment.starts_with("<table>") && fragment.ends_with("</table>"),
+        "HTML Format: one page, its fragment the table", fragment.substr(0, 40));
   Check(html.find("x:str") != std::string::npos && html.find(Utf8(p.form.vsfViewer.TextMatrix(1, 2))) != std::string::npos,
         "HTML Format: the cells, marked as text");
 }
 
 void SaveDisplay(Program& p, const std::u16string& folder, const std::u16string& claim, const std::u16string& work) {
-  Section("the display saved as CSV over an older file");
+  Section("the display saved as CSV over an older file, from the context menu");
   const std::wstring target = Wide(work) + L"\\saved-display.csv";
   CloseHandle(CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   bool asked = false, noFocused = false;
+  MenuChoice menu{GetCurrentThreadId(), VK_UP};
   const bool shown = WithModal(
-      [&] { SendMessageW(p.window.hwnd(), WM_COMMAND, PelloraWindow::kSaveCommand, 0); },
+      [&] {
+        // The menu key on the grid, then Up to the menu's last item.
+        SetFocus(p.Control(MainControl::vsfViewer));
+        HANDLE chooser = CreateThread(nullptr, 0, ChooseFromMenu, &menu, 0, nullptr);
+        PressKey(p.window, VK_APPS);
+        WaitForSingleObject(chooser, 30000);
+        CloseHandle(chooser);
+      },
       [&](HWND dialog) {
         HWND name = GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1);
         SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(target.c_str()));
@@ -754,7 +796,8 @@ void SaveDisplay(Program& p, const std::u16string& folder, const std::u16string&
         noFocused = input.hwndFocus == GetDlgItem(box, IDNO);
         PressButton(box, IDYES);
       });
-  Check(shown && asked, "the save dialog, then the question before replacing the file");
+  Check(menu.menu != nullptr, "the menu key opens the grid's context menu");
+  Check(shown && asked, "its last item: the save dialog, then the question before replacing the file");
   Check(noFocused, "No the default button");
   const std::string expected = OutputOf(Wide(folder) + L"\\pellora-export.exe", L"--format csv \"" + Wide(claim) + L"\"",
                                         Wide(work) + L"\\exported-display.csv");
