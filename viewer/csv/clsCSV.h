@@ -22,7 +22,7 @@
 #include "csv/byte_census.h"
 #include "csv/file_errors.h"
 #include "csv/line_reader.h"
-#include "text/platform_file.h"
+#include "platform/platform_file.h"
 
 namespace pellora {
 

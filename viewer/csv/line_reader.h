@@ -20,7 +20,7 @@
 #include <string_view>
 
 #include "csv/byte_census.h"
-#include "text/platform_file.h"
+#include "platform/platform_file.h"
 
 namespace pellora {
 

@@ -22,7 +22,7 @@
 #include "controls/recording_message_boxes.h"
 #include "csv/clsCSV.h"
 #include "display/load_csv_grid.h"
-#include "grid/sort_rules.h"
+#include "text/sort_rules.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 
-#include "display/claim_records.h"
-#include "display/year_month.h"
+#include "claim/records.h"
+#include "claim/year_month.h"
 
 namespace pellora {
 namespace {

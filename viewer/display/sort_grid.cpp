@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "display/claim_records.h"
+#include "claim/records.h"
 #include "display/grid_layout.h"
 #include "text/number_text.h"
 

@@ -1,8 +1,8 @@
 #include "display/total_grid.h"
 
-#include "display/claim_records.h"
+#include "claim/records.h"
 #include "display/grid_layout.h"
-#include "display/year_month.h"
+#include "claim/year_month.h"
 #include "text/number_text.h"
 
 namespace pellora {

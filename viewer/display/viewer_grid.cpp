@@ -3,7 +3,7 @@
 #include <array>
 
 #include "display/grid_layout.h"
-#include "display/year_month.h"
+#include "claim/year_month.h"
 #include "text/number_text.h"
 
 namespace pellora {

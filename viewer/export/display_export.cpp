@@ -5,7 +5,7 @@
 
 #include "display/grid_layout.h"
 #include "export/terminal_text.h"
-#include "shell/display_csv.h"
+#include "claim/display_csv.h"
 
 namespace pellora::exporting {
 namespace {

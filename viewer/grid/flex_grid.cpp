@@ -4,7 +4,7 @@
 #include <array>
 #include <numeric>
 
-#include "grid/sort_rules.h"
+#include "text/sort_rules.h"
 
 namespace pellora {
 namespace {

@@ -10,10 +10,10 @@
 #include "errors/basic_error.h"
 #include "errors/err_info.h"
 #include "grid/selection_text.h"
-#include "shell/display_csv.h"
+#include "claim/display_csv.h"
 #include "shell/frmPellora.h"
 #include "text/find_text.h"
-#include "text/platform_file.h"
+#include "platform/platform_file.h"
 
 namespace pellora {
 namespace {

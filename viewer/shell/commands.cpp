@@ -2,7 +2,7 @@
 // database dialog, and the re-sort of the display grid.
 
 #include "shell/frmPellora.h"
-#include "text/platform_path.h"
+#include "platform/platform_path.h"
 
 namespace pellora {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <limits>
 
-#include "display/claim_records.h"
+#include "claim/records.h"
 #include "errors/routine_error.h"
 #include "shell/frmPellora.h"
 

@@ -1,6 +1,6 @@
 #include "shell/frmPellora.h"
 
-#include "text/platform_path.h"
+#include "platform/platform_path.h"
 
 namespace pellora {
 namespace {

@@ -20,7 +20,7 @@
 
 #include "controls/controls.h"
 #include "controls/message_boxes.h"
-#include "display/file_checks.h"
+#include "claim/file_checks.h"
 #include "display/load_csv_grid.h"
 #include "grid/flex_grid.h"
 #include "jet/jet_reader.h"

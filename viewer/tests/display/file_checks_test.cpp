@@ -2,7 +2,7 @@
 // display loads them: the warnings' codes for files that are cut, padded,
 // empty, UTF-16, UTF-8, binary or of LF line ends, and none for sound files.
 
-#include "display/file_checks.h"
+#include "claim/file_checks.h"
 
 #include <gtest/gtest.h>
 

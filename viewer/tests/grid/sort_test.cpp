@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "grid/flex_grid.h"
-#include "grid/sort_rules.h"
+#include "text/sort_rules.h"
 
 namespace pellora {
 namespace {

@@ -12,8 +12,8 @@
 #include "controls/recording_message_boxes.h"
 #include "shell/frmPellora.h"
 #include "tests/lookup/provider_database.h"
-#include "text/platform_path.h"
-#include "text/profile_reader.h"
+#include "platform/platform_path.h"
+#include "lookup/profile_reader.h"
 
 namespace pellora {
 namespace {

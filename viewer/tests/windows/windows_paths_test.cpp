@@ -13,8 +13,8 @@
 #include "controls/recording_message_boxes.h"
 #include "shell/frmPellora.h"
 #include "tests/csv/temp_files.h"
-#include "text/command_line.h"
-#include "text/platform_path.h"
+#include "platform/command_line.h"
+#include "platform/platform_path.h"
 
 namespace pellora {
 namespace {

@@ -1,4 +1,4 @@
-#include "shell/display_csv.h"
+#include "claim/display_csv.h"
 
 #include <initializer_list>
 

@@ -29,7 +29,7 @@
 #include "display/grid_layout.h"
 #include "shell/frmPellora.h"
 #include "text/number_text.h"
-#include "text/platform_path.h"
+#include "platform/platform_path.h"
 
 namespace pellora {
 namespace {

@@ -14,7 +14,7 @@
 
 #include "common/utf.h"
 #include "errors/basic_error.h"
-#include "text/platform_file.h"
+#include "platform/platform_file.h"
 
 namespace pellora {
 namespace {

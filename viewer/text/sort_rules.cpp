@@ -1,4 +1,4 @@
-#include "grid/sort_rules.h"
+#include "text/sort_rules.h"
 
 #include <charconv>
 #include <cmath>

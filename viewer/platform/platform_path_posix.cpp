@@ -2,7 +2,7 @@
 #include <string>
 
 #include "common/utf.h"
-#include "text/platform_path.h"
+#include "platform/platform_path.h"
 
 namespace pellora {
 

@@ -1,5 +1,5 @@
 // What the platform file is on every system: the owner of one handle.
-#include "text/platform_file.h"
+#include "platform/platform_file.h"
 
 #include <utility>
 

@@ -12,7 +12,7 @@
 
 #include "errors/basic_error.h"
 #include "errors/err_info.h"
-#include "text/platform_file.h"
+#include "platform/platform_file.h"
 
 namespace pellora {
 namespace {

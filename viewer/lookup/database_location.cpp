@@ -5,8 +5,8 @@
 
 #include "shell/frmPellora.h"
 #include "text/plain_text.h"
-#include "text/platform_path.h"
-#include "text/profile_reader.h"
+#include "platform/platform_path.h"
+#include "lookup/profile_reader.h"
 
 namespace pellora {
 namespace {

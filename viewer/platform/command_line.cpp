@@ -1,4 +1,4 @@
-#include "text/command_line.h"
+#include "platform/command_line.h"
 
 namespace pellora {
 

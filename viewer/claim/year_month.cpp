@@ -1,4 +1,4 @@
-#include "display/year_month.h"
+#include "claim/year_month.h"
 
 namespace pellora {
 namespace {

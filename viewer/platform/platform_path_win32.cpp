@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "text/platform_path.h"
+#include "platform/platform_path.h"
 
 namespace pellora {
 namespace {

@@ -1,10 +1,10 @@
-#include "display/file_checks.h"
+#include "claim/file_checks.h"
 
 #include <algorithm>
 #include <optional>
 #include <string>
 
-#include "display/claim_records.h"
+#include "claim/records.h"
 #include "errors/err_info.h"
 
 namespace pellora {

@@ -1,7 +1,7 @@
-#include "text/profile_reader.h"
+#include "lookup/profile_reader.h"
 
 #include "common/cp932.h"
-#include "text/platform_file.h"
+#include "platform/platform_file.h"
 
 namespace pellora {
 namespace {
