@@ -3,8 +3,8 @@
 //
 //   BM_LookupInsuredNames   the whole routine, as the display pipeline
 //                           calls it: the table read, the index of first
-//                           rows, every row answered, its name and colour
-//                           written.
+//                           rows, every row answered, and the display
+//                           grid drawn with its names and colours.
 //                           Counter vs_scan: its time over the table scan's
 //                           alone (the same read, nothing done with it),
 //                           both measured in every iteration, one after the
@@ -21,11 +21,12 @@
 #include <string>
 
 #include "common/utf.h"
-#include "controls/recording_message_boxes.h"
 #include "display/grid_layout.h"
+#include "display/viewer_grid.h"
 #include "jet/jet_reader.h"
 #include "jetwriter/jet_writer.h"
-#include "shell/frmPellora.h"
+#include "lookup/database_location.h"
+#include "lookup/master_data_lookups.h"
 
 namespace {
 
@@ -76,35 +77,38 @@ Database& database() {
 }
 
 // A display of 20,000 persons; about one in twenty has no row, and the
-// insurer numbers stand in the grid as the claim file wrote them (1234 for
-// 001234), so that every row is formatted before it is matched.
-void ShowPersons(pellora::frmPellora& w) {
-  w.InitViewerGrid();
-  w.vsfViewer.SetRows(kDisplayRows + 1);
+// insurer numbers stand as the claim file wrote them (1234 for 001234), so
+// that every row is formatted before it is matched.
+void ShowPersons(pellora::ClaimView& claim, pellora::FlexGrid& viewer) {
+  pellora::InitViewerGrid(viewer);
   for (int r = 1; r <= kDisplayRows; ++r) {
     const std::size_t n = static_cast<std::size_t>(r) * 7 % (kTableRows + kTableRows / 20);
     const std::string insurer = InsurerNumber(n) == "001234" ? "1234" : InsurerNumber(n);
-    w.vsfViewer.SetTextMatrix(r, pellora::viewer_col::kYearMonth, u"2024年04月");
-    w.vsfViewer.SetTextMatrix(r, pellora::viewer_col::kInsured, common::Utf8ToUtf16(InsuredNumber(n)));
-    w.vsfViewer.SetTextMatrix(r, pellora::viewer_col::kInsurer, common::Utf8ToUtf16(insurer));
+    pellora::DisplayRow row;
+    row.yearMonth = u"2024年04月";
+    row.insured = common::Utf8ToUtf16(InsuredNumber(n));
+    row.insurer = common::Utf8ToUtf16(insurer);
+    claim.rows.push_back(std::move(row));
   }
+  pellora::ShowViewerRows(claim, viewer);
 }
 
 void BM_LookupInsuredNames(benchmark::State& state) {
   const std::filesystem::path file = database().Get(state.range(0) == 4);
-  pellora::RecordingMessageBoxes ui;
-  pellora::frmPellora w(ui);
-  ShowPersons(w);
-  w.DBFound = w.CheckDatabase(common::Utf8ToUtf16(file.string()));
-  w.DBPath = common::Utf8ToUtf16(file.string());
-  if (!w.DBFound) state.SkipWithError("the database does not open");
+  pellora::ClaimView claim;
+  pellora::FlexGrid viewer({50, 10, 1, 1});
+  ShowPersons(claim, viewer);
+  const pellora::NameDatabase names{pellora::CheckDatabase(common::Utf8ToUtf16(file.string())),
+                                    common::Utf8ToUtf16(file.string())};
+  if (!names.found) state.SkipWithError("the database does not open");
   const std::vector<pellora::jet::TableRequest> scan = {{"m_insd", {"insd_no", "insr_no", "pat_nm"}}};
 
   double lookupSeconds = 0, scanSeconds = 0, lookupCpuSeconds = 0;
   for (auto _ : state) {
     const std::clock_t cpu0 = std::clock();
     const auto t0 = Clock::now();
-    w.LookupInsuredNames();
+    pellora::LookupInsuredNames(claim, names);
+    pellora::ShowViewerRows(claim, viewer);
     const auto t1 = Clock::now();
     lookupCpuSeconds += static_cast<double>(std::clock() - cpu0) / CLOCKS_PER_SEC;
     const pellora::jet::ReadResult read = pellora::jet::ReadJetTables(file.u16string(), scan);
@@ -119,7 +123,7 @@ void BM_LookupInsuredNames(benchmark::State& state) {
   // Every name came out as found or not found: the run did the whole job.
   int found = 0;
   for (int r = 1; r <= kDisplayRows; ++r) {
-    const auto colour = w.vsfViewer.CellBackColor(r, pellora::viewer_col::kName);
+    const auto colour = viewer.CellBackColor(r, pellora::viewer_col::kName);
     if (colour == pellora::kLightYellow) ++found;
     else if (colour != pellora::kLightCyan) state.SkipWithError("a name cell is not coloured as looked up");
   }

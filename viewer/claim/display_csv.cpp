@@ -2,8 +2,9 @@
 
 #include <initializer_list>
 
+#include "claim/display_steps.h"
 #include "common/utf.h"
-#include "display/grid_layout.h"
+#include "text/number_text.h"
 
 namespace pellora {
 namespace {
@@ -17,9 +18,10 @@ void AppendField(std::string& out, std::u16string_view text) {
   out += '"';
 }
 
-void AppendLine(std::string& out, std::initializer_list<std::u16string_view> fields) {
+template <typename Fields>
+void AppendLine(std::string& out, const Fields& fields) {
   bool first = true;
-  for (const std::u16string_view field : fields) {
+  for (const auto& field : fields) {
     if (!first) out += ',';
     first = false;
     AppendField(out, field);
@@ -27,39 +29,38 @@ void AppendLine(std::string& out, std::initializer_list<std::u16string_view> fie
   out += "\r\n";
 }
 
-// Rows 0 (the headings) to the last of `grid`, in the columns `cols` (a
-// column past the grid's last is written empty).
-template <typename Columns>
-void AppendGrid(std::string& out, const FlexGrid& grid, const Columns& cols) {
-  for (int r = 0; r < grid.Rows(); ++r) {
-    bool first = true;
-    for (const int c : cols) {
-      if (!first) out += ',';
-      first = false;
-      AppendField(out, c < grid.Cols() ? grid.TextMatrix(r, c) : std::u16string());
-    }
-    out += "\r\n";
-  }
+void AppendLine(std::string& out, std::initializer_list<std::u16string_view> fields) {
+  AppendLine<std::initializer_list<std::u16string_view>>(out, fields);
 }
 
 }  // namespace
 
-std::string DisplayCsv(const frmPellora& w) {
+std::string DisplayCsv(const ClaimView& claim) {
   std::string out = "\xEF\xBB\xBF";
-  AppendLine(out, {w.lblHeadCaption[1].Caption, w.lblHead[1].Caption});
-  AppendLine(out, {w.lblHeadCaption[0].Caption, w.lblHead[0].Caption});
-  AppendLine(out, {w.lblHeadCaption[2].Caption, w.lblHead[2].Caption, w.lblHead[3].Caption});
+  AppendLine(out, {kKindCaption, claim::KindText(claim.kind)});
+  AppendLine(out, {CaptionText(claim.yearMonthCaption), claim.yearMonth});
+  AppendLine(out, {kProviderCaption, claim.providerNumber, claim.providerName});
   out += "\r\n";
 
-  std::vector<int> viewerCols;
-  for (int c = viewer_col::kYearMonth; c <= viewer_col::kPreventiveHomeMedicalManagement; ++c) viewerCols.push_back(c);
-  AppendGrid(out, w.vsfViewer, viewerCols);
+  std::vector<std::u16string_view> headings;
+  for (const PersonColumn& column : kPersonColumns) headings.push_back(column.heading);
+  for (const ServiceKind& kind : kServiceKinds) headings.push_back(kind.heading);
+  AppendLine(out, headings);
+  std::vector<std::u16string> cells(headings.size());
+  for (const DisplayRow& row : claim.rows) {
+    for (std::size_t c = 0; c < cells.size(); ++c) cells[c] = DisplayCellText(row, static_cast<int>(c) + 1);
+    AppendLine(out, cells);
+  }
   out += "\r\n";
 
-  std::vector<int> totalCols;
-  for (int c = 0; c < w.vsfTotal.Cols(); ++c)
-    if (w.vsfTotal.ColWidth(c) != 0) totalCols.push_back(c);
-  AppendGrid(out, w.vsfTotal, totalCols);
+  // A benefit-management file's totals have neither サービス nor ケアプラン.
+  const std::size_t totalColumns = claim.showsServiceTotals ? kTotalHeadings.size() : 2;
+  AppendLine(out, std::span(kTotalHeadings).first(totalColumns));
+  for (const MonthTotal& total : claim.totals) {
+    const std::u16string fields[] = {total.month, DecimalText(total.persons), DecimalText(total.services),
+                                     DecimalText(total.carePlans)};
+    AppendLine(out, std::span(fields).first(totalColumns));
+  }
   return out;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// What the main window shows as one CSV file: the form both the window's
+// What the main window shows of a claim (claim/claim_view.h) as one CSV file: the form both the window's
 // "CSV ファイルに保存..." and `pellora-export --format csv` write, so that a
 // file kept with a month's submission reads the same whichever made it.
 //
@@ -10,20 +10,20 @@
 //   - the header, a line each: the kind, the year-month and the provider,
 //     each its caption followed by its value(s) (the provider: number, name);
 //   - an empty line;
-//   - the display grid's columns 1 to 8 (年月, 被保険者番号, 保険者番号, 氏名
+//   - the display's columns (年月, 被保険者番号, 保険者番号, 氏名
 //     and the four service kinds; the insurer number too, which the window
 //     keeps in a hidden column, as it tells two persons of one number apart),
 //     headings first;
 //   - an empty line;
-//   - the totals grid's columns the window shows (a benefit-management file
+//   - the totals' columns the window shows (a benefit-management file
 //     has no サービス and ケアプラン), headings first.
 
 #include <string>
 
-#include "shell/frmPellora.h"
+#include "claim/claim_view.h"
 
 namespace pellora {
 
-std::string DisplayCsv(const frmPellora& window);
+std::string DisplayCsv(const ClaimView& claim);
 
 }  // namespace pellora

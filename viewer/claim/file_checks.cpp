@@ -4,14 +4,11 @@
 #include <optional>
 #include <string>
 
-#include "claim/records.h"
 #include "errors/err_info.h"
 
 namespace pellora {
 namespace {
 
-constexpr int kRecordTypeField = 1;
-constexpr int kRecordCountField = 4;
 constexpr std::u16string_view kControlRecordType = u"1";
 constexpr std::u16string_view kDataRecordType = u"2";
 constexpr std::u16string_view kEndRecordType = u"3";
@@ -45,19 +42,20 @@ void CheckEncoding(const ByteCensus& bytes, std::vector<FileWarning>& warnings) 
   }
 }
 
-void CheckRecords(const LoadedFile& file, const FlexGrid& raw, std::vector<FileWarning>& warnings) {
-  const int lines = std::min(file.lines, raw.Rows());
+void CheckRecords(const claim::ClaimRecords& records, std::vector<FileWarning>& warnings) {
+  const int lines = static_cast<int>(records.file().Lines());
+  auto recordType = [&](int row) { return records.Field(row, claim::kRecordTypeField); };
   int dataRecords = 0;
   for (int row = 0; row < lines; ++row) {
-    if (claim::Field(raw, row, kRecordTypeField) == kDataRecordType) ++dataRecords;
+    if (recordType(row) == kDataRecordType) ++dataRecords;
   }
   if (dataRecords == 0) {
     warnings.push_back({"no-data-records", u"データレコードがありません。表示する明細はありません。"});
   }
 
-  const bool controlRecord = lines > 0 && claim::Field(raw, 0, kRecordTypeField) == kControlRecordType;
-  if (controlRecord && file.firstLineFields >= kRecordCountField) {
-    const std::optional<std::u16string> announced = CountDigits(claim::Field(raw, 0, kRecordCountField));
+  if (lines > 0 && recordType(0) == kControlRecordType) {
+    const std::optional<std::u16string> announced =
+        CountDigits(records.Field(claim::kControlRecordRow, claim::kRecordCountField));
     const std::u16string read = DecimalText(dataRecords);
     if (announced && *announced != read) {
       // Digits without leading zeros compare as numbers: by length first.
@@ -71,26 +69,27 @@ void CheckRecords(const LoadedFile& file, const FlexGrid& raw, std::vector<FileW
   // An old editor's end-of-file mark after the last line end is a line of
   // its own for the reader, not a record.
   int last = lines - 1;
-  if (last > 0 && claim::Field(raw, last, kRecordTypeField) == kEndOfFileMark) --last;
-  if (last >= 0 && claim::Field(raw, last, kRecordTypeField) != kEndRecordType) {
+  if (last > 0 && recordType(last) == kEndOfFileMark) --last;
+  if (last >= 0 && recordType(last) != kEndRecordType) {
     warnings.push_back({"no-end-record", u"エンドレコードがありません。ファイルが途中で切れている可能性があります。"});
   }
 }
 
 }  // namespace
 
-std::vector<FileWarning> CheckClaimFile(const LoadedFile& file, const FlexGrid& raw) {
+std::vector<FileWarning> CheckClaimFile(const claim::ClaimRecords& records) {
+  const RecordFile& file = records.file();
   std::vector<FileWarning> warnings;
-  if (file.bytes.Bytes() == 0) {
+  if (file.Census().Bytes() == 0) {
     warnings.push_back({"empty-file", u"ファイルが空です。表示するレコードはありません。"});
     return warnings;
   }
-  CheckEncoding(file.bytes, warnings);
+  CheckEncoding(file.Census(), warnings);
   if (!warnings.empty() && warnings.back().code != "utf-8") return warnings;
-  if (file.linesEndInLf) {
+  if (file.LinesEndInLf()) {
     warnings.push_back({"lf-line-ends", u"改行が LF だけのファイルです。LF を行の区切りとして読み込みました。"});
   }
-  CheckRecords(file, raw, warnings);
+  CheckRecords(records, warnings);
   return warnings;
 }
 

@@ -19,8 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "display/load_csv_grid.h"
-#include "grid/flex_grid.h"
+#include "claim/records.h"
 
 namespace pellora {
 
@@ -33,10 +32,10 @@ struct FileWarning {
   bool operator==(const FileWarning&) const = default;
 };
 
-// The warnings for `file`, whose records `raw` holds (the raw record grid
-// as LoadCsvGrid left it), in the order the clerk reads them: the bytes
-// first, then the records. A file that is UTF-16 or not text at all has no
-// records worth checking, and an empty file nothing but its emptiness.
-std::vector<FileWarning> CheckClaimFile(const LoadedFile& file, const FlexGrid& raw);
+// The warnings for a file read to its end, in the order the clerk reads
+// them: the bytes first, then the records. A file that is UTF-16 or not text
+// at all has no records worth checking, and an empty file nothing but its
+// emptiness.
+std::vector<FileWarning> CheckClaimFile(const claim::ClaimRecords& records);
 
 }  // namespace pellora

@@ -1,24 +1,35 @@
 #pragma once
-// How the display steps read a claim file out of the raw record grid: row 0
-// the control record, rows 1 to R - 2 the data records, row R - 1 the end
-// record; field n of a record in column n. The two file kinds' names live
-// here too, since later steps read the kind back from the header label.
+// A claim file as records: row 0 the control record, rows 1 to R - 2 the
+// data records, row R - 1 the end record; field n of a record counted from
+// 1. Every step of the display reads the file through this, so that the
+// control and end records are never taken for data and a field a record
+// does not reach reads "".
+//
+// Row r is line r of the file. A file whose reading failed part-way has one
+// row more, empty, after the lines read whole: the line being read when the
+// failure came. The raw record grid has given that line its row by then, and
+// the display goes on with the rows it has, taking the last line read whole
+// for a data record and the empty row for the end record.
 
-#include <string>
+#include <cstddef>
+#include <span>
 #include <string_view>
 
-#include "grid/flex_grid.h"
+#include "csv/field_splitter.h"
+#include "csv/record_file.h"
 
 namespace pellora::claim {
 
-inline constexpr std::u16string_view kCareFeeClaimKind = u"介護給付費請求書情報";
-inline constexpr std::u16string_view kBenefitManagementKind = u"給付管理票情報";
-
 inline constexpr int kControlRecordRow = 0;
-// Field 8 of the control record: the provider number.
-inline constexpr int kProviderNumberField = 8;
+// Field 1 of every record: its record type ("1" control, "2" data, "3" end).
+inline constexpr int kRecordTypeField = 1;
 // Field 3 of a data record: its four-character record-type code.
 inline constexpr int kRecordCodeField = 3;
+// The control record's fields that the display reads: the number of data
+// records, the provider number and the processing year-month.
+inline constexpr int kRecordCountField = 4;
+inline constexpr int kProviderNumberField = 8;
+inline constexpr int kProcessingYearMonthField = 11;
 
 // Rows first to last, both included; empty when last < first.
 struct RowRange {
@@ -26,17 +37,44 @@ struct RowRange {
   int last;
 };
 
-// The data records: rows 1 to R - 2 of a grid of R rows, none when R < 3.
-// Every scan over data records goes through this, so that the control and
-// end records are never taken for data.
-inline RowRange DataRows(const FlexGrid& raw) { return {1, raw.Rows() - 2}; }
-
-// Field `field` of the record in `row`. A field beyond the grid's last
-// column is "": no line of the file reached it, just as a shorter line's
-// missing fields read "" inside the grid. (Reading past the grid would
-// otherwise be an error that ends the display at the first short record.)
-inline std::u16string Field(const FlexGrid& raw, int row, int field) {
-  return field < raw.Cols() ? raw.TextMatrix(row, field) : std::u16string();
+// Field `field` (from 1) of a record's fields; "" beyond its last field.
+inline std::u16string_view FieldOf(std::span<const std::u16string_view> fields, int field) {
+  return field >= 1 && static_cast<std::size_t>(field) <= fields.size() ? fields[static_cast<std::size_t>(field - 1)]
+                                                                         : std::u16string_view();
 }
+
+class ClaimRecords {
+ public:
+  ClaimRecords() = default;
+  explicit ClaimRecords(RecordFile file) : file_(std::move(file)) {}
+
+  const RecordFile& file() const { return file_; }
+
+  // R: the file's lines, and the row of a line whose reading failed.
+  int Rows() const {
+    const bool failedPartWay = file_.failure() && !file_.failure()->atOpen;
+    return static_cast<int>(file_.Lines()) + (failedPartWay ? 1 : 0);
+  }
+
+  // The data records: rows 1 to R - 2, none when R < 3.
+  RowRange DataRows() const { return {1, Rows() - 2}; }
+
+  // The fields of row `row`, valid until the records are asked again (each
+  // call splits the line anew, with the one splitter the records keep). The
+  // row of a failed line has none.
+  std::span<const std::u16string_view> Fields(int row) const {
+    if (row < 0 || static_cast<std::size_t>(row) >= file_.Lines()) return {};
+    return splitter_.SplitBytes(file_.LineBytes(static_cast<std::size_t>(row)));
+  }
+
+  // Field `field` of row `row`, valid as Fields' are.
+  std::u16string_view Field(int row, int field) const { return FieldOf(Fields(row), field); }
+
+ private:
+  RecordFile file_;
+  // Splitting changes nothing the records hold: it only makes room to
+  // answer in.
+  mutable FieldSplitter splitter_;
+};
 
 }  // namespace pellora::claim

@@ -6,20 +6,17 @@
 // Value is recorded in ErrNo and thrown as a FileError carrying the same
 // number and its description.
 //
-// Fields: the separator is the comma, the quote the double quote. Quotes
-// toggle a quoted stretch anywhere in a field and vanish; a doubled quote
-// inside a quoted stretch stands for one quote; a quoted stretch never
-// continues on the next line. Nothing is trimmed. The file is code page 932
-// and every line is decoded to UTF-16 before it is split. Lines end as
-// csv/line_reader.h says: at CR LF or CR, or at LF in a file without CR.
+// Fields are split as csv/field_splitter.h says, each line decoded from
+// code page 932 first. Lines end as csv/line_reader.h says: at CR LF or CR,
+// or at LF in a file without CR.
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "csv/byte_census.h"
+#include "csv/field_splitter.h"
 #include "csv/file_errors.h"
 #include "csv/line_reader.h"
 #include "platform/platform_file.h"
@@ -48,9 +45,14 @@ class clsCSV {
 
   // The next field; "" once CSVEOF is true.
   std::u16string Value() { return std::u16string(ValueView()); }
-  // The same field as a view, valid until the reader is used again: the
-  // loader copies fields straight into the grid without a string of their own.
+  // The same field as a view, valid until the reader is used again.
   std::u16string_view ValueView();
+
+  // The next line whole, its bytes as the file has them, for a reader that
+  // keeps lines and splits them when it needs their fields; valid until the
+  // reader is used again. Only at the start of a line (CSVEOL true, which it
+  // stays); "" once CSVEOF is true. Fails as Value fails.
+  std::string_view NextLineBytes();
 
   // What the bytes read since OpenFile say of the file's encoding: the
   // whole file's once CSVEOF is true.
@@ -61,26 +63,18 @@ class clsCSV {
 
  private:
   void RecordFailure(const FileError& failure);
-  void StartLine(std::string_view bytes);
-  std::u16string_view NextFieldOfLine();
-  std::u16string_view FieldWithQuotes();
+  // Reads the next line's bytes, recording a failure in ErrNo before it is
+  // thrown on.
+  std::string_view ReadLine();
 
   PlatformFile file_;
   bool endOfLine_ = false;
   ByteCensus census_;
   std::optional<LineReader> reader_;
-  // The current line, decoded, and where the part not yet returned begins.
-  std::unique_ptr<char16_t[]> line_;
-  std::size_t lineCapacity_ = 0;
-  std::size_t lineLength_ = 0;
-  std::size_t rest_ = 0;
-  // Positions of the line's commas and quotes, ending with lineLength_, and
-  // the first one at or after rest_: a field without quotes is then found
-  // without looking at its characters one by one.
-  std::unique_ptr<std::uint32_t[]> marks_;
-  std::size_t nextMark_ = 0;
-  bool marksKnown_ = false;
-  std::u16string field_;  // a field whose quotes had to be taken out
+  // The current line's fields, and the next one to return.
+  FieldSplitter splitter_;
+  std::span<const std::u16string_view> fields_;
+  std::size_t nextField_ = 0;
   std::int16_t errNo_ = 0;
   std::u16string errDesc_;
 };

@@ -1,13 +1,11 @@
 #pragma once
-// File kind and header labels: which kind of claim file the raw record grid
-// holds and its year-month, written to the header's labels. The provider's
-// number and name are the pipeline's and the look-up's; ClearHead empties
-// them with the rest.
+// The header labels: the file kind, its year-month with the caption beside
+// it, and the provider's number and name, drawn from a ClaimView.
 
 #include <span>
 
+#include "claim/claim_view.h"
 #include "controls/controls.h"
-#include "grid/flex_grid.h"
 
 namespace pellora {
 
@@ -16,15 +14,15 @@ namespace pellora {
 // values stay.
 void ClearHead(std::span<Label> head);
 
-// The kind of the claim file in `raw` into `kind`: the first data record
-// that carries one of the kinds' record-type codes decides. With none,
-// `kind` keeps what it had.
-void SetFileKind(const FlexGrid& raw, Label& kind);
+// The header of `claim`: head(1) the kind, head(0) the year-month and
+// `yearMonthCaption` beside it, head(2) the provider number and head(3) its
+// name, coloured by what became of its look-up (the window's background
+// when it was not looked up).
+void ShowHead(const ClaimView& claim, std::span<Label, 4> head, Label& yearMonthCaption);
 
-// The year-month of the file kind in `kind` into `yearMonth`, and the words
-// for it into `caption`: a claim file's processing year-month, a
-// benefit-management file's submission year-month. For a file of undecided
-// kind neither label changes.
-void SetHeadYearMonth(const FlexGrid& raw, const Label& kind, Label& yearMonth, Label& caption);
+// The colour a looked-up value's field takes: light yellow found, light
+// cyan no matching row, pink no usable database or a failed look-up;
+// nothing when it was not looked up.
+std::optional<OleColor> OutcomeColor(LookupOutcome outcome);
 
 }  // namespace pellora

@@ -1,74 +1,58 @@
 #include "display/load_csv_grid.h"
 
-#include <new>
+#include <algorithm>
 #include <optional>
-#include <stdexcept>
 
-#include "csv/clsCSV.h"
-#include "errors/basic_error.h"
 #include "errors/err_info.h"
 
 namespace pellora {
 namespace {
 
-// The message for a failure after the open: its number, ";", its text.
-std::u16string LaterFailureText(int number, std::u16string_view description) {
-  return DecimalText(number) + u";" + std::u16string(description);
-}
-
-// Copies every field the reader delivers into the grid; a failure is thrown.
-LoadedFile CopyRecords(clsCSV& csv, FlexGrid& grid) {
-  LoadedFile loaded;
-  int row = -1;
-  int column = 1;
-  for (;;) {
-    if (csv.CSVEOF()) {
-      loaded.bytes = csv.Census();
-      loaded.linesEndInLf = csv.LinesEndInLf();
-      loaded.lines = row + 1;
-      loaded.firstLineFields = row > 0 ? loaded.firstLineFields : column - 1;
-      csv.CloseFile();
-      return loaded;
-    }
-    if (csv.CSVEOL()) {  // a new line begins (also before the first field)
-      if (row == 0) loaded.firstLineFields = column - 1;
-      column = 1;
-      ++row;
-      if (row >= grid.Rows()) grid.SetRows(row + 1);
-    }
-    const std::u16string_view value = csv.ValueView();
-    if (column >= grid.Cols()) grid.SetCols(column + 1);
-    grid.SetTextMatrix(row, column, value);
-    ++column;
-  }
+// What the copy makes of the grid's counts: rows and columns only grow.
+int RowsAfter(const claim::ClaimRecords& records, const FlexGrid& grid) { return std::max(grid.Rows(), records.Rows()); }
+int ColsAfter(const claim::ClaimRecords& records, const FlexGrid& grid) {
+  const std::size_t fields = records.file().MostFields();
+  return fields == 0 ? grid.Cols() : std::max(grid.Cols(), static_cast<int>(fields) + 1);
 }
 
 }  // namespace
 
-std::optional<LoadedFile> LoadCsvGrid(const std::u16string& fileName, FlexGrid& grid, MessageBoxes& ui) {
-  clsCSV csv;
-  csv.OpenFile(fileName);
-  if (csv.ErrNo() != 0) {
-    ui.Show(ErrText({csv.ErrNo(), csv.ErrDesc()}), MsgIcon::Critical, std::nullopt);
-    return std::nullopt;
+void TellLoadFailure(const claim::ClaimRecords& records, MessageBoxes& ui) {
+  const std::optional<RecordFile::Failure>& failure = records.file().failure();
+  if (!failure) return;
+  if (failure->atOpen) {
+    ui.Show(ErrText({failure->number, failure->description}), MsgIcon::Critical, std::nullopt);
+  } else {
+    // A failure after the open: its number, ";", its text.
+    ui.Show(DecimalText(std::int64_t{failure->number}) + u";" + failure->description, MsgIcon::Information, std::nullopt);
   }
-  std::optional<LoadedFile> loaded;
-  std::optional<std::u16string> failure;
-  try {
-    loaded = CopyRecords(csv, grid);
-  } catch (const BasicError& e) {  // the file's or the grid's
-    failure = LaterFailureText(e.number(), e.description());
-  } catch (const std::bad_alloc&) {
-    failure = LaterFailureText(kErrOutOfMemory, BasicErrorText(kErrOutOfMemory));
-  } catch (const std::length_error&) {
-    failure = LaterFailureText(kErrOutOfMemory, BasicErrorText(kErrOutOfMemory));
+}
+
+void WriteRawRecords(const claim::ClaimRecords& records, FlexGrid& grid, int rowLimit) {
+  grid.SetCols(ColsAfter(records, grid));
+  grid.SetRows(RowsAfter(records, grid));
+  const int rows = std::min(rowLimit, static_cast<int>(records.file().Lines()));
+  for (int r = 0; r < rows; ++r) {
+    const std::span<const std::u16string_view> fields = records.Fields(r);
+    for (std::size_t f = 0; f < fields.size(); ++f) grid.SetTextMatrix(r, static_cast<int>(f) + 1, fields[f]);
   }
-  if (failure) {
-    ui.Show(std::move(*failure), MsgIcon::Information, std::nullopt);
-    return std::nullopt;
-  }
-  // The reader closes the file, if it is still open, when it goes out of scope.
-  return loaded;
+}
+
+claim::ClaimRecords LoadCsvGrid(const std::u16string& fileName, FlexGrid& grid, MessageBoxes& ui) {
+  claim::ClaimRecords records(RecordFile::Read(fileName));
+  TellLoadFailure(records, ui);
+  // A file that could not be opened leaves the grid untouched.
+  const std::optional<RecordFile::Failure>& failure = records.file().failure();
+  if (!(failure && failure->atOpen)) WriteRawRecords(records, grid);
+  return records;
+}
+
+void ShowRawRecords(std::shared_ptr<const ClaimView> claim, FlexGrid& raw) {
+  const int rows = RowsAfter(claim->records, raw);
+  const int cols = ColsAfter(claim->records, raw);
+  raw.Defer(rows, cols, [claim = std::move(claim)](FlexGrid& grid, int rowLimit) {
+    WriteRawRecords(claim->records, grid, rowLimit);
+  });
 }
 
 }  // namespace pellora

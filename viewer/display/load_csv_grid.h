@@ -1,7 +1,7 @@
 #pragma once
-// LoadCsvGrid: the first link of the display chain. Copies a claim file,
-// unchanged, into the hidden raw record grid: line r of the file in row r,
-// field n of a line in column n (column 0 is never written).
+// The raw record grid: a claim file, unchanged, one line per row and one
+// field per column (line r in row r, field n of a line in column n; column 0
+// is never written).
 //
 // The grid only grows: rows and columns are added as lines and fields need
 // them, and cells a shorter line does not reach keep what they held. A file
@@ -9,30 +9,30 @@
 // icon and leaves the grid untouched; a failure after the open is reported as
 // "number;description" with the information icon and keeps the rows read so
 // far, so that the display goes on with them.
-//
-// A file read to its end also tells what the loader saw of it besides its
-// fields, for the checks of display/file_checks.h; a file whose failure was
-// reported tells nothing more.
 
-#include <optional>
+#include <memory>
 #include <string>
 
+#include "claim/claim_view.h"
 #include "controls/message_boxes.h"
-#include "csv/byte_census.h"
 #include "grid/flex_grid.h"
 
 namespace pellora {
 
-struct LoadedFile {
-  ByteCensus bytes;
-  bool linesEndInLf = false;
-  // Lines read: rows 0 to lines - 1 of the grid hold them.
-  int lines = 0;
-  // Fields of the first line: cells of row 0 beyond them are an earlier
-  // file's.
-  int firstLineFields = 0;
-};
+// Tells the user why a claim file could not be read, as the loading step
+// does; nothing for a file that was read to its end.
+void TellLoadFailure(const claim::ClaimRecords& records, MessageBoxes& ui);
 
-std::optional<LoadedFile> LoadCsvGrid(const std::u16string& fileName, FlexGrid& grid, MessageBoxes& ui);
+// Copies the records into `grid`, the rows before `rowLimit` (those after
+// it are given no cells: they are about to be dropped).
+void WriteRawRecords(const claim::ClaimRecords& records, FlexGrid& grid, int rowLimit = INT_MAX);
+
+// LoadCsvGrid: reads the file, tells a failure and copies the records into
+// `grid`; returns the records read.
+claim::ClaimRecords LoadCsvGrid(const std::u16string& fileName, FlexGrid& grid, MessageBoxes& ui);
+
+// The raw record grid of a claim on display: the claim's records, copied
+// only once somebody looks at them (the debug mode, a test).
+void ShowRawRecords(std::shared_ptr<const ClaimView> claim, FlexGrid& raw);
 
 }  // namespace pellora

@@ -1,18 +1,21 @@
 #pragma once
-// The sort grid: every service record of either file kind as one row of the
-// same eight columns (display/grid_layout.h), sorted so that the display
-// grid can merge runs of rows.
+// The sort grid: every service record of a claim as one row of the same
+// eight columns (display/grid_layout.h), in the sorted order the display
+// rows were merged from.
 
+#include <memory>
+
+#include "claim/claim_view.h"
 #include "grid/flex_grid.h"
 
 namespace pellora {
 
-// Adds a row to `sort` for each service record of the raw record grid
-// `raw`, in file order.
-void BuildSortGrid(const FlexGrid& raw, FlexGrid& sort);
+// The service records of `claim` as the rows of `sort`, written only once
+// somebody looks at them (the debug mode, a test).
+void ShowSortRecords(std::shared_ptr<const ClaimView> claim, FlexGrid& sort);
 
-// Orders `sort` by service year-month, insured-person number and insurer
-// number, as the display pipeline does right after BuildSortGrid.
-void SortSortGrid(FlexGrid& sort);
+// The sort's keys selected, as the sort leaves them: the current cell at
+// row 0 of the year-month column, the selection to the insurer number.
+void SelectSortKeys(FlexGrid& sort);
 
 }  // namespace pellora

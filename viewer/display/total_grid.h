@@ -1,8 +1,8 @@
 #pragma once
-// The totals grid: per service month, the persons the display grid lists and
-// how many of them have a home-visit nursing entry.
+// The totals grid: per service month, the persons the display lists and how
+// many of them have a home-visit nursing entry, drawn from a ClaimView.
 
-#include "controls/controls.h"
+#include "claim/claim_view.h"
 #include "grid/flex_grid.h"
 
 namespace pellora {
@@ -11,12 +11,13 @@ namespace pellora {
 // width. False when the grid failed on the way.
 bool InitTotalGrid(FlexGrid& total);
 
-// Adds one row per service month of the display grid `viewer` to `total`,
-// which holds only its heading row.
-void BuildTotalGrid(const FlexGrid& viewer, FlexGrid& total);
+// The totals of `claim` below the heading row of `total`, with the
+// "サービス" and "ケアプラン" columns hidden for a benefit-management file
+// and shown otherwise; the current cell then at the origin.
+void ShowTotals(const ClaimView& claim, FlexGrid& total);
 
-// The widths of the "サービス" and "ケアプラン" columns of `total` by the file
-// kind in `kind`: hidden for a benefit-management file, shown otherwise.
-void SetTotalWidthsByKind(const Label& kind, FlexGrid& total);
+// The widths alone: "サービス" and "ケアプラン" hidden or shown as the claim
+// says.
+void ShowTotalWidths(const ClaimView& claim, FlexGrid& total);
 
 }  // namespace pellora

@@ -1,8 +1,9 @@
 #pragma once
 // The display grid: one row per person and service month, with the value of
-// each of four service kinds in its own column, built from the sorted sort
-// grid; and the user's re-sort by a column.
+// each of four service kinds in its own column, drawn from a ClaimView; and
+// the user's re-sort by a column.
 
+#include "claim/claim_view.h"
 #include "grid/flex_grid.h"
 
 namespace pellora {
@@ -11,11 +12,17 @@ namespace pellora {
 // columns the design fixes. False when the grid failed on the way.
 bool InitViewerGrid(FlexGrid& viewer);
 
-// Adds the display rows of the sorted sort grid `sort` to `viewer`, which
-// holds only its heading row.
-void BuildViewerGrid(const FlexGrid& sort, FlexGrid& viewer);
+// The display rows of `claim` below the heading row of `viewer`, each name
+// cell coloured by what became of its look-up; the current cell then at
+// the origin.
+void ShowViewerRows(const ClaimView& claim, FlexGrid& viewer);
 
-// Orders the data rows of `viewer` by its current column.
-void SortViewerByColumn(FlexGrid& viewer);
+// The names alone, once they have been looked up: each row's name cell and
+// its colour; the current cell then at the origin.
+void ShowViewerNames(const ClaimView& claim, FlexGrid& viewer);
+
+// Orders the display rows of `claim`, and the rows of `viewer` that show
+// them, by the grid's current column.
+void SortViewerByColumn(ClaimView& claim, FlexGrid& viewer);
 
 }  // namespace pellora

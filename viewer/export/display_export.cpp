@@ -3,36 +3,25 @@
 #include <algorithm>
 #include <vector>
 
-#include "display/grid_layout.h"
-#include "export/terminal_text.h"
 #include "claim/display_csv.h"
+#include "claim/display_steps.h"
+#include "export/terminal_text.h"
+#include "text/number_text.h"
 
 namespace pellora::exporting {
 namespace {
 
 constexpr char16_t kIdeographicSpace = u'\u3000';
 
-// The service-kind columns of the display grid, in their order.
-constexpr int kServiceColumns[] = {viewer_col::kHomeNursing, viewer_col::kPreventiveHomeNursing,
-                                   viewer_col::kHomeMedicalManagement,
-                                   viewer_col::kPreventiveHomeMedicalManagement};
+// The display's columns: 1 to 4 the person's, then the service kinds.
+constexpr int kFirstServiceColumn = static_cast<int>(kPersonColumns.size()) + 1;
 
-// The display grid pads two of its service-kind headings with ideographic
+// The display pads two of its service-kind headings with ideographic
 // spaces to line them up; as names of values they go without.
 std::u16string_view WithoutIdeographicSpaces(std::u16string_view heading) {
   while (!heading.empty() && heading.front() == kIdeographicSpace) heading.remove_prefix(1);
   while (!heading.empty() && heading.back() == kIdeographicSpace) heading.remove_suffix(1);
   return heading;
-}
-
-// A cell's text; "" past the grid's last column, so that a writer never
-// fails on a grid narrower than the window designs it.
-std::u16string CellText(const FlexGrid& grid, int row, int col) {
-  return col < grid.Cols() ? grid.TextMatrix(row, col) : std::u16string();
-}
-
-std::optional<std::string_view> CellStatus(const FlexGrid& grid, int row, int col) {
-  return NameStatus(grid.CellBackColor(row, col));
 }
 
 }  // namespace
@@ -103,38 +92,34 @@ std::string JsonStatus(std::optional<std::string_view> status) {
   return quoted;
 }
 
-std::string JsonRow(const FlexGrid& viewer, int r) {
+std::string JsonRow(const DisplayRow& row) {
   std::string services;
-  for (const int col : kServiceColumns) {
-    const std::u16string value = CellText(viewer, r, col);
+  for (std::size_t k = 0; k < kServiceKinds.size(); ++k) {
+    const std::u16string value = DisplayCellText(row, kFirstServiceColumn + static_cast<int>(k));
     if (value.empty()) continue;
     if (!services.empty()) services += ", ";
-    services += JsonString(WithoutIdeographicSpaces(CellText(viewer, 0, col))) + ": " + JsonNumberOrString(value);
+    services += JsonString(WithoutIdeographicSpaces(kServiceKinds[k].heading)) + ": " + JsonNumberOrString(value);
   }
-  return "{\"yearMonth\": " + JsonString(CellText(viewer, r, viewer_col::kYearMonth)) +
-         ", \"insuredNumber\": " + JsonString(CellText(viewer, r, viewer_col::kInsured)) +
-         ", \"insurerNumber\": " + JsonString(CellText(viewer, r, viewer_col::kInsurer)) +
-         ", \"name\": " + JsonString(CellText(viewer, r, viewer_col::kName)) +
-         ", \"nameStatus\": " + JsonStatus(CellStatus(viewer, r, viewer_col::kName)) + ", \"services\": {" +
-         services + "}}";
+  return "{\"yearMonth\": " + JsonString(row.yearMonth) + ", \"insuredNumber\": " + JsonString(row.insured) +
+         ", \"insurerNumber\": " + JsonString(row.insurer) + ", \"name\": " + JsonString(row.name) +
+         ", \"nameStatus\": " + JsonStatus(NameStatus(row.nameOutcome)) + ", \"services\": {" + services + "}}";
 }
 
-std::string JsonTotal(const FlexGrid& total, int r) {
-  return "{\"month\": " + JsonString(CellText(total, r, total_col::kMonth)) +
-         ", \"persons\": " + JsonNumberOrString(CellText(total, r, total_col::kPersons)) +
-         ", \"services\": " + JsonNumberOrString(CellText(total, r, total_col::kServices)) +
-         ", \"carePlans\": " + JsonNumberOrString(CellText(total, r, total_col::kCarePlans)) + "}";
+std::string JsonTotal(const MonthTotal& total) {
+  return "{\"month\": " + JsonString(total.month) + ", \"persons\": " + JsonNumberOrString(DecimalText(total.persons)) +
+         ", \"services\": " + JsonNumberOrString(DecimalText(total.services)) +
+         ", \"carePlans\": " + JsonNumberOrString(DecimalText(total.carePlans)) + "}";
 }
 
-// Grid rows 1 to the last as a JSON array, one element per line.
-template <typename RowText>
-void WriteJsonArray(const FlexGrid& grid, RowText rowText, std::ostream& out) {
-  if (grid.Rows() <= 1) {
+// The items as a JSON array, one element per line.
+template <typename Item, typename ItemText>
+void WriteJsonArray(const std::vector<Item>& items, ItemText itemText, std::ostream& out) {
+  if (items.empty()) {
     out << "[]";
     return;
   }
   out << "[\n";
-  for (int r = 1; r < grid.Rows(); ++r) out << "    " << rowText(grid, r) << (r + 1 < grid.Rows() ? ",\n" : "\n");
+  for (std::size_t i = 0; i < items.size(); ++i) out << "    " << itemText(items[i]) << (i + 1 < items.size() ? ",\n" : "\n");
   out << "  ]";
 }
 
@@ -174,18 +159,19 @@ std::u16string_view StatusWords(std::optional<std::string_view> status) {
   return u"";
 }
 
-void WriteTextHeader(const frmPellora& w, std::ostream& out) {
+void WriteTextHeader(const ExportedClaim& exported, std::ostream& out) {
+  const ClaimView& claim = exported.claim;
   const std::u16string provider =
-      w.lblHead[2].Caption + (w.lblHead[3].Caption.empty() ? u"" : u"  " + w.lblHead[3].Caption);
+      claim.providerNumber + (claim.providerName.empty() ? u"" : u"  " + claim.providerName);
   // A found name speaks for itself; only a missing one is explained.
-  const std::optional<std::string_view> status = NameStatus(w.lblHead[3].BackColor);
+  const std::optional<std::string_view> status = NameStatus(claim.providerOutcome);
   const std::u16string_view providerStatus = status == "found" ? u"" : StatusWords(status);
   const std::vector<std::pair<std::u16string, std::u16string>> lines = {
-      {w.lblHeadCaption[1].Caption, w.lblHead[1].Caption},
-      {w.lblHeadCaption[0].Caption, w.lblHead[0].Caption},
-      {w.lblHeadCaption[2].Caption,
+      {std::u16string(kKindCaption), std::u16string(claim::KindText(claim.kind))},
+      {std::u16string(CaptionText(claim.yearMonthCaption)), claim.yearMonth},
+      {std::u16string(kProviderCaption),
        provider + (providerStatus.empty() ? u"" : u"  （" + std::u16string(providerStatus) + u"）")},
-      {u"データベース", w.lblDBname[1].Text + (w.DBFound ? u"" : u"  （使用できません）")},
+      {u"データベース", exported.database + (exported.databaseUsable ? u"" : u"  （使用できません）")},
   };
   int width = 0;
   for (const auto& [caption, value] : lines) width = std::max(width, TerminalWidth(caption));
@@ -195,77 +181,83 @@ void WriteTextHeader(const frmPellora& w, std::ostream& out) {
   }
 }
 
-void WriteTextRows(const FlexGrid& viewer, std::ostream& out) {
+// The columns the window shows: the person's but the hidden one, then the
+// service kinds, whose values align right.
+void WriteTextRows(const ClaimView& claim, std::ostream& out) {
   std::vector<int> shown;
   std::vector<TextColumn> columns;
-  for (int c = viewer_col::kYearMonth; c <= viewer_col::kPreventiveHomeMedicalManagement; ++c) {
-    if (c >= viewer.Cols() || viewer.ColWidth(c) == 0) continue;
-    shown.push_back(c);
-    const bool service = c >= viewer_col::kHomeNursing;
-    const std::u16string heading = CellText(viewer, 0, c);
-    columns.push_back({std::u16string(service ? WithoutIdeographicSpaces(heading) : heading), service});
+  for (std::size_t i = 0; i < kPersonColumns.size(); ++i) {
+    if (!kPersonColumns[i].shown) continue;
+    shown.push_back(static_cast<int>(i) + 1);
+    columns.push_back({std::u16string(kPersonColumns[i].heading), false});
+  }
+  for (std::size_t k = 0; k < kServiceKinds.size(); ++k) {
+    shown.push_back(kFirstServiceColumn + static_cast<int>(k));
+    columns.push_back({std::u16string(WithoutIdeographicSpaces(kServiceKinds[k].heading)), true});
   }
   columns.push_back({u"照合", false});
   std::vector<std::vector<std::u16string>> rows;
-  for (int r = 1; r < viewer.Rows(); ++r) {
-    std::vector<std::u16string> row;
-    for (const int c : shown) row.push_back(CellText(viewer, r, c));
-    row.emplace_back(StatusWords(CellStatus(viewer, r, viewer_col::kName)));
-    rows.push_back(std::move(row));
+  for (const DisplayRow& row : claim.rows) {
+    std::vector<std::u16string> cells;
+    for (const int c : shown) cells.push_back(DisplayCellText(row, c));
+    cells.emplace_back(StatusWords(NameStatus(row.nameOutcome)));
+    rows.push_back(std::move(cells));
   }
   WriteTextTable(columns, rows, out);
 }
 
-void WriteTextTotals(const FlexGrid& total, std::ostream& out) {
-  std::vector<int> shown;
+// A benefit-management file's totals have neither サービス nor ケアプラン.
+void WriteTextTotals(const ClaimView& claim, std::ostream& out) {
+  const std::size_t count = claim.showsServiceTotals ? kTotalHeadings.size() : 2;
   std::vector<TextColumn> columns;
-  for (int c = 0; c < total.Cols(); ++c) {
-    if (total.ColWidth(c) == 0) continue;
-    shown.push_back(c);
-    columns.push_back({CellText(total, 0, c), c != total_col::kMonth});
-  }
+  for (std::size_t c = 0; c < count; ++c) columns.push_back({std::u16string(kTotalHeadings[c]), c != 0});
   std::vector<std::vector<std::u16string>> rows;
-  for (int r = 1; r < total.Rows(); ++r) {
-    std::vector<std::u16string> row;
-    for (const int c : shown) row.push_back(CellText(total, r, c));
-    rows.push_back(std::move(row));
+  for (const MonthTotal& total : claim.totals) {
+    std::vector<std::u16string> cells = {total.month, DecimalText(total.persons), DecimalText(total.services),
+                                         DecimalText(total.carePlans)};
+    cells.resize(count);
+    rows.push_back(std::move(cells));
   }
   WriteTextTable(columns, rows, out);
 }
 
 }  // namespace
 
-std::optional<std::string_view> NameStatus(std::optional<OleColor> colour) {
-  if (colour == kLightYellow) return "found";
-  if (colour == kLightCyan) return "not-found";
-  if (colour == kPink) return "unavailable";
+std::optional<std::string_view> NameStatus(LookupOutcome outcome) {
+  switch (outcome) {
+    case LookupOutcome::Found: return "found";
+    case LookupOutcome::NotFound: return "not-found";
+    case LookupOutcome::Unavailable: return "unavailable";
+    case LookupOutcome::NotLookedUp: break;
+  }
   return std::nullopt;
 }
 
-void WriteJson(const frmPellora& w, std::ostream& out) {
+void WriteJson(const ExportedClaim& exported, std::ostream& out) {
+  const ClaimView& claim = exported.claim;
   out << "{\n"
-      << "  \"file\": " << JsonString(w.lblCsvFname.Caption) << ",\n"
-      << "  \"kind\": " << JsonString(w.lblHead[1].Caption) << ",\n"
-      << "  \"yearMonthCaption\": " << JsonString(w.lblHeadCaption[0].Caption) << ",\n"
-      << "  \"yearMonth\": " << JsonString(w.lblHead[0].Caption) << ",\n"
-      << "  \"provider\": {\"number\": " << JsonString(w.lblHead[2].Caption)
-      << ", \"name\": " << JsonString(w.lblHead[3].Caption)
-      << ", \"status\": " << JsonStatus(NameStatus(w.lblHead[3].BackColor)) << "},\n"
+      << "  \"file\": " << JsonString(claim.file) << ",\n"
+      << "  \"kind\": " << JsonString(claim::KindText(claim.kind)) << ",\n"
+      << "  \"yearMonthCaption\": " << JsonString(CaptionText(claim.yearMonthCaption)) << ",\n"
+      << "  \"yearMonth\": " << JsonString(claim.yearMonth) << ",\n"
+      << "  \"provider\": {\"number\": " << JsonString(claim.providerNumber)
+      << ", \"name\": " << JsonString(claim.providerName)
+      << ", \"status\": " << JsonStatus(NameStatus(claim.providerOutcome)) << "},\n"
       << "  \"rows\": ";
-  WriteJsonArray(w.vsfViewer, JsonRow, out);
+  WriteJsonArray(claim.rows, JsonRow, out);
   out << ",\n  \"totals\": ";
-  WriteJsonArray(w.vsfTotal, JsonTotal, out);
+  WriteJsonArray(claim.totals, JsonTotal, out);
   out << "\n}\n";
 }
 
-void WriteCsv(const frmPellora& w, std::ostream& out) { out << DisplayCsv(w); }
+void WriteCsv(const ExportedClaim& exported, std::ostream& out) { out << DisplayCsv(exported.claim); }
 
-void WriteText(const frmPellora& w, std::ostream& out) {
-  WriteTextHeader(w, out);
+void WriteText(const ExportedClaim& exported, std::ostream& out) {
+  WriteTextHeader(exported, out);
   out << '\n';
-  WriteTextRows(w.vsfViewer, out);
+  WriteTextRows(exported.claim, out);
   out << '\n';
-  WriteTextTotals(w.vsfTotal, out);
+  WriteTextTotals(exported.claim, out);
 }
 
 }  // namespace pellora::exporting

@@ -9,6 +9,9 @@
 #include "export/display_export.h"
 #include "export/table_export.h"
 #include "export/terminal_text.h"
+#include "display/total_grid.h"
+#include "display/viewer_grid.h"
+#include "lookup/database_location.h"
 #include "shell/frmPellora.h"
 
 namespace pellora::exporting {
@@ -38,7 +41,7 @@ constexpr std::string_view kUsage =
     "file (or the table) could not be read, 64 bad usage, 1 the output could\n"
     "not be written.\n";
 
-using Writer = std::function<void(const frmPellora&, std::ostream&)>;
+using Writer = std::function<void(const ExportedClaim&, std::ostream&)>;
 
 struct Options {
   std::optional<std::string> ini;
@@ -126,23 +129,17 @@ std::optional<Options> Parse(std::span<const std::string> arguments, std::string
 }
 
 // The window's message boxes for a terminal: each message on its own line
-// on standard error, counted, so that the command can tell that the claim
-// file could not be read.
+// on standard error.
 class TerminalMessageBoxes : public MessageBoxes {
  public:
   explicit TerminalMessageBoxes(std::ostream& err) : err_(err) {}
-  void Show(std::u16string text, MsgIcon, std::optional<std::u16string>) override {
-    err_ << Utf8(text) << '\n';
-    ++shown_;
-  }
+  void Show(std::u16string text, MsgIcon, std::optional<std::u16string>) override { err_ << Utf8(text) << '\n'; }
   // Nothing the export runs asks a question; a terminal has nobody to
   // answer one, so it is a No.
   bool AskYesNo(std::u16string, MsgIcon, std::optional<std::u16string>) override { return false; }
-  int shown() const { return shown_; }
 
  private:
   std::ostream& err_;
-  int shown_ = 0;
 };
 
 // Warnings on standard error, one line each, in the form scripts can match:
@@ -189,25 +186,26 @@ int RunExport(std::span<const std::string> arguments, std::ostream& out, std::os
   w.WarnInMessageBox = false;
   // The grids as start-up prepares them (neither step can fail short of
   // memory running out).
-  if (!w.InitViewerGrid() || !w.InitTotalGrid()) {
+  if (!InitViewerGrid(w.vsfViewer) || !InitTotalGrid(w.vsfTotal)) {
     err << "pellora-export: the display could not be prepared\n";
     return kExitOutputFailed;
   }
+  // The database as the window's database box shows it.
+  std::u16string database;
   if (options->db) {
     // A database named on the command line, used as the database dialog
     // uses the one the user names.
-    const std::u16string db = common::Utf8ToUtf16(*options->db);
-    if (!w.UseDatabase(db)) warnings.Write("db-unusable", kDatabaseUnusable);
+    database = common::Utf8ToUtf16(*options->db);
+    if (!w.UseDatabase(database)) warnings.Write("db-unusable", kDatabaseUnusable);
   } else {
-    const std::u16string ini = options->ini ? common::Utf8ToUtf16(*options->ini) : w.DefaultIniFileName();
-    w.lblDBname[0].Text = ini;
+    const std::u16string ini =
+        options->ini ? common::Utf8ToUtf16(*options->ini) : DefaultIniFileName(w.ProgramFolder, w.SettingsFolders);
     // Only a settings file or database asked for is a warning: without
     // --ini, a missing velkar.ini or data.qdr is how a machine without a
     // database runs.
-    w.ReadDatabaseLocation(ini);
-    // The settings box turns pink when the file cannot be read, as in the
-    // window.
-    if (options->ini && w.lblDBname[0].BackColor == kPink) warnings.Write("ini-unusable", kSettingsUnusable);
+    const Setting setting = w.ReadDatabaseLocation(ini);
+    database = ShownDatabasePath(setting.value);
+    if (options->ini && setting.from == Setting::From::Unreadable) warnings.Write("ini-unusable", kSettingsUnusable);
     if (options->ini && !w.DBFound) warnings.Write("db-unusable", kDatabaseUnusable);
   }
 
@@ -218,12 +216,12 @@ int RunExport(std::span<const std::string> arguments, std::ostream& out, std::os
     err << Utf8(ErrText(CurrentErr())) << '\n';
     return kExitClaimFileFailed;
   }
-  // The loading step reports a file it cannot read (or read to its end) in
-  // a message box; a partial display is not passed off as the file.
-  if (boxes.shown() > 0) return kExitClaimFileFailed;
-  for (const FileWarning& warning : w.FileWarnings) warnings.Write(warning.code, warning.text);
+  // The loading step has reported a file it could not read (or read to its
+  // end) in a message box; a partial display is not passed off as the file.
+  if (w.Claim().records.file().failure()) return kExitClaimFileFailed;
+  for (const FileWarning& warning : w.Claim().warnings) warnings.Write(warning.code, warning.text);
 
-  options->write(w, out);
+  options->write({w.Claim(), database, w.DBFound}, out);
   if (!out.flush()) {
     err << "pellora-export: the output could not be written\n";
     return kExitOutputFailed;

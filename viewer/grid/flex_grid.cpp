@@ -1,8 +1,6 @@
 #include "grid/flex_grid.h"
 
 #include <algorithm>
-#include <array>
-#include <numeric>
 
 #include "text/sort_rules.h"
 
@@ -29,68 +27,6 @@ bool IsDescending(int code) {
          code == FlexGrid::kSortStringDescending;
 }
 
-// A row's keys for a sort by code unit, made so that most comparisons look
-// at nothing but two entries: the first twelve units of each of the first
-// three key columns (enough for a year-month, a ten-digit insured-person
-// number and an insurer number whole) packed into integers that order as the
-// texts do (units beyond a text's end count as 0), with each text's length.
-// Only when those cannot decide are the full texts compared. Entries are
-// sorted themselves, not indices into them: a sort of many rows then walks
-// memory in order instead of jumping between rows.
-struct CodeUnitSortEntry {
-  static constexpr std::size_t kPackedKeys = 3;
-  static constexpr std::size_t kWordsPerKey = 3;
-  static constexpr std::size_t kPackedUnits = 4 * kWordsPerKey;
-  std::array<std::uint64_t, kWordsPerKey * kPackedKeys> packed{};
-  std::array<std::uint8_t, kPackedKeys> lengths{};  // up to kPackedUnits + 1: "longer"
-  std::uint32_t row = 0;
-};
-
-std::vector<std::size_t> OrderByCodeUnits(const std::vector<std::u16string_view>& keys, std::size_t n,
-                                          std::size_t k, bool descending) {
-  using Entry = CodeUnitSortEntry;
-  const std::size_t packedKeys = std::min(k, Entry::kPackedKeys);
-  std::vector<Entry> entries(n);
-  for (std::size_t i = 0; i < n; ++i) {
-    Entry& e = entries[i];
-    e.row = static_cast<std::uint32_t>(i);
-    for (std::size_t j = 0; j < packedKeys; ++j) {
-      const std::u16string_view key = keys[i * k + j];
-      for (std::size_t u = 0; u < Entry::kPackedUnits && u < key.size(); ++u)
-        e.packed[Entry::kWordsPerKey * j + u / 4] |= std::uint64_t{key[u]} << (16 * (3 - u % 4));
-      e.lengths[j] = static_cast<std::uint8_t>(std::min<std::size_t>(key.size(), Entry::kPackedUnits + 1));
-    }
-  }
-  auto fullTexts = [&](std::size_t from, const Entry& a, const Entry& b) -> std::weak_ordering {
-    for (std::size_t j = from; j < k; ++j) {
-      const std::weak_ordering o = keys[a.row * k + j] <=> keys[b.row * k + j];
-      if (o != 0) return o;
-    }
-    return std::weak_ordering::equivalent;
-  };
-  auto compare = [&](const Entry& a, const Entry& b) -> std::weak_ordering {
-    for (std::size_t j = 0; j < packedKeys; ++j) {
-      for (std::size_t h = Entry::kWordsPerKey * j; h < Entry::kWordsPerKey * (j + 1); ++h)
-        if (a.packed[h] != b.packed[h]) return a.packed[h] < b.packed[h] ? std::weak_ordering::less : std::weak_ordering::greater;
-      // Equal packed units: two texts that both end within them are equal
-      // or one is the other followed by zero units; longer ones need all
-      // their units.
-      if (a.lengths[j] > Entry::kPackedUnits || b.lengths[j] > Entry::kPackedUnits) return fullTexts(j, a, b);
-      if (a.lengths[j] != b.lengths[j]) return a.lengths[j] <=> b.lengths[j];
-    }
-    return fullTexts(packedKeys, a, b);
-  };
-  // Ties are broken by the row's place, which keeps the sort stable.
-  std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
-    const std::weak_ordering o = compare(a, b);
-    if (o != 0) return descending ? o > 0 : o < 0;
-    return a.row < b.row;
-  });
-  std::vector<std::size_t> order(n);
-  for (std::size_t i = 0; i < n; ++i) order[i] = entries[i].row;
-  return order;
-}
-
 }  // namespace
 
 FlexGrid::FlexGrid(GridDesign design) {
@@ -110,6 +46,7 @@ FlexGrid::FlexGrid(GridDesign design) {
 
 void FlexGrid::SetRows(int rows) {
   RequireCount(rows);
+  Settle(rows);
   const int before = Rows();
   if (rows == before) return;
   cells_.ResizeRows(static_cast<std::size_t>(rows));
@@ -120,6 +57,7 @@ void FlexGrid::SetRows(int rows) {
 
 void FlexGrid::SetCols(int cols) {
   RequireCount(cols);
+  Settle();
   const int before = cols_;
   if (cols == before) return;
   if (cols < before) {
@@ -132,7 +70,27 @@ void FlexGrid::SetCols(int cols) {
   Notify([&](GridListener& l) { l.ColsChanged(before, cols); });
 }
 
+void FlexGrid::Settle(int rowLimit) const {
+  if (!deferred_) return;
+  const Deferred deferred = std::move(*deferred_);
+  deferred_.reset();
+  // The grid is not const to its owner, only to the read that asked.
+  deferred.write(const_cast<FlexGrid&>(*this), rowLimit);
+}
+
+void FlexGrid::Defer(int rows, int cols, DeferredWrite write) {
+  RequireCount(rows);
+  RequireCount(cols);
+  Settle();
+  const int rowsBefore = Rows();
+  const int colsBefore = cols_;
+  deferred_ = Deferred{rows, cols, std::move(write)};
+  if (cols != colsBefore) Notify([&](GridListener& l) { l.ColsChanged(colsBefore, cols); });
+  if (rows != rowsBefore) Notify([&](GridListener& l) { l.RowsChanged(rowsBefore, rows); });
+}
+
 void FlexGrid::CheckCell(int row, int col) const {
+  Settle();
   if (row < 0 || row >= Rows() || col < 0 || col >= cols_) throw GridError(kErrInvalidPropertyIndex);
 }
 
@@ -149,23 +107,27 @@ void FlexGrid::SetTextMatrix(int row, int col, std::u16string_view text) {
 }
 
 void FlexGrid::SetFixedRows(int rows) {
+  Settle();
   if (rows < 0 || rows > Rows()) throw GridError(kErrInvalidPropertyValue);
   fixedRows_ = rows;
   Notify([](GridListener& l) { l.LayoutChanged(); });
 }
 
 void FlexGrid::SetFixedCols(int cols) {
+  Settle();
   if (cols < 0 || cols > cols_) throw GridError(kErrInvalidPropertyValue);
   fixedCols_ = cols;
   Notify([](GridListener& l) { l.LayoutChanged(); });
 }
 
 int FlexGrid::ColWidth(int col) const {
+  Settle();
   if (col < 0 || col >= cols_) throw GridError(kErrInvalidPropertyIndex);
   return colWidths_[static_cast<std::size_t>(col)];
 }
 
 void FlexGrid::SetColWidth(int col, int twips) {
+  Settle();
   if (col < 0 || col >= cols_) throw GridError(kErrInvalidPropertyIndex);
   if (twips < kDefaultColWidth) throw GridError(kErrInvalidPropertyValue);
   colWidths_[static_cast<std::size_t>(col)] = twips;
@@ -227,61 +189,20 @@ void FlexGrid::ClampCurrentCell() {
   colSel_ = std::clamp(colSel_, 0, std::max(cols_ - 1, 0));
 }
 
+// Each row's keys are read once, as views of the cells; the sort then
+// only looks at keys.
 std::vector<std::size_t> FlexGrid::SortedOrder(int code, std::size_t first) const {
   const std::size_t n = cells_.Rows() - first;
   const std::size_t lo = static_cast<std::size_t>(std::min(col_, colSel_));
   const std::size_t k = static_cast<std::size_t>(std::max(col_, colSel_)) - lo + 1;
-  const bool descending = IsDescending(code);
-  std::vector<std::size_t> order(n);
-  std::iota(order.begin(), order.end(), std::size_t{0});
-
-  // Each row's keys are read once; the comparisons then only look at keys.
-  // Ties keep their order (stable_sort), descending or not.
-  auto sortBy = [&](auto& keys, auto compare) {
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-      for (std::size_t j = 0; j < k; ++j) {
-        const std::weak_ordering o = compare(keys[a * k + j], keys[b * k + j]);
-        if (o != 0) return descending ? o > 0 : o < 0;
-      }
-      return false;
-    });
-  };
-  auto text = [&](std::size_t i, std::size_t j) { return cells_.Text(first + i, lo + j); };
-
-  if (code == kSortGenericAscending || code == kSortGenericDescending) {
-    std::vector<GenericKey> keys(n * k);
-    for (std::size_t i = 0; i < n; ++i)
-      for (std::size_t j = 0; j < k; ++j) keys[i * k + j] = GenericKey::Of(text(i, j));
-    sortBy(keys, [](const GenericKey& a, const GenericKey& b) { return CompareGeneric(a, b); });
-  } else {
-    std::vector<std::u16string_view> keys(n * k);
-    std::u16string folded;
-    if (code == kSortStringNoCaseAscending || code == kSortStringNoCaseDescending) {
-      // Each key is folded to lower case once, into one buffer, so that the
-      // comparisons are plain code-unit comparisons: the same order as
-      // CompareIgnoringCase, without folding every unit at every comparison.
-      std::size_t units = 0;
-      for (std::size_t i = 0; i < n; ++i)
-        for (std::size_t j = 0; j < k; ++j) units += text(i, j).size();
-      folded.reserve(units);
-      for (std::size_t i = 0; i < n; ++i)
-        for (std::size_t j = 0; j < k; ++j)
-          for (const char16_t c : text(i, j)) folded.push_back(FoldCase(c));
-      std::size_t at = 0;
-      for (std::size_t i = 0; i < n; ++i) {
-        for (std::size_t j = 0; j < k; ++j) {
-          const std::size_t length = text(i, j).size();
-          keys[i * k + j] = std::u16string_view(folded).substr(at, length);
-          at += length;
-        }
-      }
-    } else {
-      for (std::size_t i = 0; i < n; ++i)
-        for (std::size_t j = 0; j < k; ++j) keys[i * k + j] = text(i, j);
-    }
-    order = OrderByCodeUnits(keys, n, k, descending);
-  }
-  return order;
+  std::vector<std::u16string_view> keys(n * k);
+  for (std::size_t i = 0; i < n; ++i)
+    for (std::size_t j = 0; j < k; ++j) keys[i * k + j] = cells_.Text(first + i, lo + j);
+  const TextOrder order = code == kSortGenericAscending || code == kSortGenericDescending ? TextOrder::Generic
+                          : code == kSortStringNoCaseAscending || code == kSortStringNoCaseDescending
+                              ? TextOrder::IgnoringCase
+                              : TextOrder::CodeUnits;
+  return SortedRows(keys, k, order, IsDescending(code));
 }
 
 void FlexGrid::SetSort(int code) {
@@ -298,22 +219,32 @@ void FlexGrid::SetSort(int code) {
     default:
       throw GridError(kErrInvalidPropertyValue);
   }
+  Settle();
   const std::size_t first = static_cast<std::size_t>(std::min(fixedRows_, Rows()));
   if (cells_.Rows() - first < 2 || cols_ == 0) return;
-  const std::vector<std::size_t> order = SortedOrder(code, first);
-  cells_.ReorderRows(first, order);
-  MoveBackColors(first, order);
-  Notify([&](GridListener& l) { l.RowsReordered(static_cast<int>(first)); });
+  ReorderRows(static_cast<int>(first), SortedOrder(code, first));
+}
+
+void FlexGrid::ReorderRows(int first, const std::vector<std::size_t>& order) {
+  Settle();
+  if (first < 0 || first > Rows() || order.size() != static_cast<std::size_t>(Rows() - first))
+    throw GridError(kErrInvalidPropertyValue);
+  const std::size_t from = static_cast<std::size_t>(first);
+  cells_.ReorderRows(from, order);
+  MoveBackColors(from, order);
+  Notify([&](GridListener& l) { l.RowsReordered(first); });
 }
 
 void FlexGrid::Refresh() {
   Notify([](GridListener& l) { l.RefreshRequested(); });
 }
 
-void FlexGrid::SetCellBackColor(GridColor color) {
-  CheckCell(row_, col_);
-  backColors_[CellKey(static_cast<std::size_t>(row_), static_cast<std::size_t>(col_))] = color;
-  Notify([&](GridListener& l) { l.CellChanged(row_, col_); });
+void FlexGrid::SetCellBackColor(GridColor color) { SetCellBackColor(row_, col_, color); }
+
+void FlexGrid::SetCellBackColor(int row, int col, GridColor color) {
+  CheckCell(row, col);
+  backColors_[CellKey(static_cast<std::size_t>(row), static_cast<std::size_t>(col))] = color;
+  if (!listeners_.empty()) Notify([&](GridListener& l) { l.CellChanged(row, col); });
 }
 
 std::optional<GridColor> FlexGrid::CellBackColor(int row, int col) const {
@@ -350,6 +281,7 @@ void FlexGrid::AddListener(GridListener* listener) {
 void FlexGrid::RemoveListener(GridListener* listener) { std::erase(listeners_, listener); }
 
 std::size_t FlexGrid::MemoryUsage() const {
+  Settle();
   return sizeof(*this) + cells_.MemoryUsage() + colWidths_.capacity() * sizeof(int) +
          backColors_.bucket_count() * sizeof(void*) + backColors_.size() * 32;
 }

@@ -8,6 +8,7 @@
 // Rows and columns count from 0; the fixed rows and columns count as rows and
 // columns. Cells hold text. A failing operation throws GridError.
 
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -73,10 +74,10 @@ class FlexGrid {
   FlexGrid(const FlexGrid&) = delete;
   FlexGrid& operator=(const FlexGrid&) = delete;
 
-  int Rows() const { return static_cast<int>(cells_.Rows()); }
+  int Rows() const { return deferred_ ? deferred_->rows : static_cast<int>(cells_.Rows()); }
   // Adds empty rows at the end or drops rows from the end.
   void SetRows(int rows);
-  int Cols() const { return cols_; }
+  int Cols() const { return deferred_ ? deferred_->cols : cols_; }
   // Adds empty columns at the end or drops columns from the end.
   void SetCols(int cols);
 
@@ -128,6 +129,27 @@ class FlexGrid {
     if (userEvent_) userEvent_();
   }
 
+  // Cell colours without moving the current cell: what a routine that
+  // colours many cells uses, so that a view hears of one change a cell and
+  // not of a selection moving through the grid.
+  void SetCellBackColor(int row, int col, GridColor color);
+
+  // Rows first .. Rows() - 1 become the former rows first + order[i], their
+  // cells' colours with them: the order a sort works out, applied.
+  void ReorderRows(int first, const std::vector<std::size_t>& order);
+
+  // Contents that are written only when somebody needs them: the grid
+  // answers Rows() and Cols() with `rows` and `cols` at once (which the
+  // writing must make true), and `write` runs the first time a cell is read
+  // or anything else about the grid is asked or changed. A hidden grid that
+  // nobody looks at then costs nothing. `write` is given a row limit: rows
+  // from it on need not be written, because they are about to be dropped
+  // (SetRows to fewer rows asks for only those it keeps). A later change
+  // writes what is owed first, so that the grid is always as if `write` had
+  // run when it was handed over.
+  using DeferredWrite = std::function<void(FlexGrid& grid, int rowLimit)>;
+  void Defer(int rows, int cols, DeferredWrite write);
+
   void AddListener(GridListener* listener);
   void RemoveListener(GridListener* listener);
 
@@ -135,6 +157,8 @@ class FlexGrid {
   std::size_t MemoryUsage() const;
 
  private:
+  // Writes what a deferred write owes, the rows below `rowLimit`.
+  void Settle(int rowLimit = INT_MAX) const;
   void CheckCell(int row, int col) const;
   void ClampCurrentCell();
   std::vector<std::size_t> SortedOrder(int code, std::size_t first) const;
@@ -157,6 +181,14 @@ class FlexGrid {
   std::unordered_map<std::uint64_t, GridColor> backColors_;  // few cells: sparse
   std::function<void()> userEvent_;
   std::vector<GridListener*> listeners_;
+  struct Deferred {
+    int rows;
+    int cols;
+    DeferredWrite write;
+  };
+  // Settling happens inside const reads, as the grid's contents are the
+  // same before and after: they were only not yet written down.
+  mutable std::optional<Deferred> deferred_;
 };
 
 }  // namespace pellora

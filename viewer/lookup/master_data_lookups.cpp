@@ -1,7 +1,5 @@
 // Master-data look-ups: the provider's and the persons' names from the
-// provider's database, each name field coloured by what became of it
-// (light yellow found, light cyan no row, pink no usable database or a
-// failed look-up).
+// provider's database, each with what became of it.
 //
 // A field's name is the name of the first row, in table order, whose key
 // columns equal the field's number text exactly. Each look-up run reads its
@@ -19,17 +17,19 @@
 // cost every other person's name.
 //
 // The read is all or nothing: a table that cannot be read whole fills in no
-// name at all, and every field the look-up was responsible for turns pink.
+// name at all, and every field the look-up was responsible for is marked
+// unavailable.
 
-#include <algorithm>
+#include "lookup/master_data_lookups.h"
+
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
-#include "display/grid_layout.h"
-#include "shell/frmPellora.h"
+#include "claim/insurer_number.h"
+#include "jet/jet_reader.h"
 #include "text/number_text.h"
-#include "platform/platform_path.h"
 
 namespace pellora {
 namespace {
@@ -63,16 +63,6 @@ std::optional<std::u16string> KeyIn(const jet::Table& table, std::size_t column,
   return jet::NumberText(ValueOfText(text));
 }
 
-// The insurer number as m_insd holds it: a number as at least six digits
-// with leading zeros (1234 is 001234), any other text as it is. Six digits,
-// as claim files almost always write it, are that form already.
-std::u16string InsurerKey(std::u16string_view text) {
-  if (text.size() == 6 && std::all_of(text.begin(), text.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; })) {
-    return std::u16string(text);
-  }
-  return IsNumberText(text) ? ZeroPad6(text) : std::u16string(text);
-}
-
 // The persons' names for all display rows at once. The keys the rows ask
 // for are gathered first; one pass over m_insd then notes, for each key,
 // the first row in table order that has it. A NULL key equals nothing, as
@@ -100,7 +90,7 @@ class InsuredNames {
   // numbers).
   std::optional<std::size_t> Want(std::u16string_view insured, std::u16string_view insurer) {
     std::optional<std::u16string> insuredKey = KeyIn(table_, kInsuredNumber, insured);
-    std::optional<std::u16string> insurerKey = KeyIn(table_, kInsurerNumber, InsurerKey(insurer));
+    std::optional<std::u16string> insurerKey = KeyIn(table_, kInsurerNumber, claim::InsurerLookupKey(insurer));
     if (!insuredKey || !insurerKey) return std::nullopt;
     const std::size_t hash = Hash(*insuredKey, *insurerKey);
     Slot& slot = Probe(hash, *insuredKey, *insurerKey);
@@ -177,72 +167,53 @@ class InsuredNames {
 
 }  // namespace
 
-void frmPellora::LookupProviderName() {
-  Label& name = lblHead[3];
-  if (!DBFound) {
-    name.BackColor = kPink;
+void LookupProviderName(ClaimView& claim, const NameDatabase& database) {
+  if (!database.found) {
+    claim.providerOutcome = LookupOutcome::Unavailable;
     return;
   }
   try {
-    const std::optional<jet::Table> m_pvd = ReadMasterTable(DBPath, kProviderTable, kProviderName);
+    const std::optional<jet::Table> m_pvd = ReadMasterTable(database.path, kProviderTable, kProviderName);
     if (!m_pvd) {
-      name.BackColor = kPink;
+      claim.providerOutcome = LookupOutcome::Unavailable;
       return;
     }
-    const std::optional<std::u16string> number = KeyIn(*m_pvd, kProviderNumber, lblHead[2].Caption);
+    const std::optional<std::u16string> number = KeyIn(*m_pvd, kProviderNumber, claim.providerNumber);
     for (std::size_t row = 0; number && row < m_pvd->rowCount(); ++row) {
       if (m_pvd->text(row, kProviderNumber) == std::u16string_view(*number)) {
-        name.Caption = NameText(m_pvd->text(row, kProviderName));
-        name.BackColor = kLightYellow;
+        claim.providerName = NameText(m_pvd->text(row, kProviderName));
+        claim.providerOutcome = LookupOutcome::Found;
         return;
       }
     }
-    name.BackColor = kLightCyan;  // the caption stays as it was
+    claim.providerOutcome = LookupOutcome::NotFound;  // the name stays as it was
   } catch (...) {
-    name.BackColor = kPink;
+    claim.providerOutcome = LookupOutcome::Unavailable;
   }
 }
 
-void frmPellora::LookupInsuredNames() {
-  const int rows = vsfViewer.Rows();
-  auto colourEveryNameCell = [&](OleColor colour) {
-    for (int r = 1; r < rows; ++r) {
-      vsfViewer.SetRow(r);
-      vsfViewer.SetCol(viewer_col::kName);
-      vsfViewer.SetCellBackColor(colour);
-    }
+void LookupInsuredNames(ClaimView& claim, const NameDatabase& database) {
+  auto everyRowUnavailable = [&] {
+    for (DisplayRow& row : claim.rows) row.nameOutcome = LookupOutcome::Unavailable;
   };
-
-  if (!DBFound) {
-    colourEveryNameCell(kPink);
-  } else if (rows > 1) {  // with no person to name, there is nothing to read
-    try {
-      const std::optional<jet::Table> m_insd = ReadMasterTable(DBPath, kInsuredTable, kPersonName);
-      if (!m_insd) {
-        colourEveryNameCell(kPink);
-      } else {
-        InsuredNames names(*m_insd, static_cast<std::size_t>(rows));
-        std::vector<std::optional<std::size_t>> wanted(static_cast<std::size_t>(rows));
-        for (int r = 1; r < rows; ++r) {
-          wanted[static_cast<std::size_t>(r)] =
-              names.Want(vsfViewer.TextMatrix(r, viewer_col::kInsured), vsfViewer.TextMatrix(r, viewer_col::kInsurer));
-        }
-        names.Find();
-        for (int r = 1; r < rows; ++r) {
-          const std::optional<std::size_t> key = wanted[static_cast<std::size_t>(r)];
-          const std::optional<std::u16string_view> name = key ? names.Name(*key) : std::nullopt;
-          vsfViewer.SetRow(r);
-          vsfViewer.SetCol(viewer_col::kName);
-          if (name) vsfViewer.SetTextMatrix(r, viewer_col::kName, *name);
-          vsfViewer.SetCellBackColor(name ? kLightYellow : kLightCyan);
-        }
-      }
-    } catch (...) {
-      colourEveryNameCell(kPink);
+  if (!database.found) return everyRowUnavailable();
+  if (claim.rows.empty()) return;  // with no person to name, there is nothing to read
+  try {
+    const std::optional<jet::Table> m_insd = ReadMasterTable(database.path, kInsuredTable, kPersonName);
+    if (!m_insd) return everyRowUnavailable();
+    InsuredNames names(*m_insd, claim.rows.size() + 1);
+    std::vector<std::optional<std::size_t>> wanted(claim.rows.size());
+    for (std::size_t r = 0; r < claim.rows.size(); ++r) wanted[r] = names.Want(claim.rows[r].insured, claim.rows[r].insurer);
+    names.Find();
+    for (std::size_t r = 0; r < claim.rows.size(); ++r) {
+      DisplayRow& row = claim.rows[r];
+      const std::optional<std::u16string_view> name = wanted[r] ? names.Name(*wanted[r]) : std::nullopt;
+      if (name) row.name = *name;
+      row.nameOutcome = name ? LookupOutcome::Found : LookupOutcome::NotFound;
     }
+  } catch (...) {
+    everyRowUnavailable();
   }
-  vsfViewer.SetRow(0);
-  vsfViewer.SetCol(0);
 }
 
 }  // namespace pellora

@@ -6,14 +6,13 @@
 #include <algorithm>
 #include <string>
 
-#include "display/grid_layout.h"
+#include "claim/display_csv.h"
 #include "errors/basic_error.h"
 #include "errors/err_info.h"
 #include "grid/selection_text.h"
-#include "claim/display_csv.h"
+#include "platform/platform_file.h"
 #include "shell/frmPellora.h"
 #include "text/find_text.h"
-#include "platform/platform_file.h"
 
 namespace pellora {
 namespace {
@@ -90,24 +89,28 @@ void frmPellora::SaveDisplay_Click() {
   if (PathExists(path) && !IsFolder(path) &&
       !messageBoxes_.AskYesNo(path + std::u16string(kAskReplace), MsgIcon::Question, std::nullopt))
     return;
-  if (const std::optional<WriteFailure> failure = ReplaceFileContents(path, DisplayCsv(*this))) {
+  if (const std::optional<WriteFailure> failure = ReplaceFileContents(path, DisplayCsv(*claim_))) {
     const ErrInfo err{failure->number, std::u16string(BasicErrorText(failure->number))};
     messageBoxes_.Show(ErrText(err) + u"\n" + path + u"\n" + failure->systemText, MsgIcon::Critical, std::nullopt);
   }
 }
 
+// The rows are the claim's, in the order the grid shows them: row r of the
+// claim is grid row r + 1, below the heading row.
 bool frmPellora::FindInDisplay(std::u16string_view what, bool forward) {
   FlexGrid& grid = vsfViewer;
+  const std::vector<DisplayRow>& rows = claim_->rows;
   const int fixed = grid.FixedRows();
-  const int count = grid.Rows() - fixed;
-  if (count <= 0 || grid.Cols() <= viewer_col::kName) return false;
+  const int count = static_cast<int>(rows.size());
+  if (count <= 0 || count != grid.Rows() - fixed) return false;
   // From the heading row the search starts at the first (last) row.
   const int current = grid.Row() >= fixed ? grid.Row() - fixed : (forward ? -1 : count);
   const FindNeedle needle(what);
   for (int step = 1; step <= count; ++step) {
-    const int r = fixed + ((current + (forward ? step : -step)) % count + count) % count;
-    if (needle.In(grid.TextMatrix(r, viewer_col::kInsured)) || needle.In(grid.TextMatrix(r, viewer_col::kName))) {
-      SelectRows(grid, r, r);
+    const int r = ((current + (forward ? step : -step)) % count + count) % count;
+    const DisplayRow& row = rows[static_cast<std::size_t>(r)];
+    if (needle.In(row.insured) || needle.In(row.name)) {
+      SelectRows(grid, fixed + r, fixed + r);
       return true;
     }
   }

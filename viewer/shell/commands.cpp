@@ -1,8 +1,8 @@
 // The user's commands on the main window: the file choice, closing, the
 // database dialog, and the re-sort of the display grid.
 
-#include "shell/frmPellora.h"
 #include "platform/platform_path.h"
+#include "shell/frmPellora.h"
 
 namespace pellora {
 namespace {
@@ -25,18 +25,17 @@ std::u16string frmPellora::FolderOf(const std::u16string& path) {
   return path.substr(0, static_cast<std::size_t>(lastSeparator - 1));
 }
 
+// The claim that goes leaves only what the window keeps of the last file
+// shown until a file with records replaces it: the caption beside the
+// year-month and whether the totals show サービス and ケアプラン.
 void frmPellora::ClearClaimDisplay() {
   lblCsvFname.Caption.clear();
-  vsfViewer.SetRows(1);
-  vsfTotal.SetRows(1);
   vsfCsv.SetRows(1);
-  vsfSort.SetRows(0);
-  ClearHead();
-  lblHead[3].BackColor = kWindowBackgroundColor;
+  auto none = std::make_shared<ClaimView>();
+  none->yearMonthCaption = claim_->yearMonthCaption;
+  none->showsServiceTotals = claim_->showsServiceTotals;
+  ShowClaim(std::move(none));
   Caption = kTitle;
-  // What was wrong with the claim that has gone is no longer true of the
-  // window.
-  FileWarnings.clear();
 }
 
 // The display is cleared before the dialog shows, so a cancel leaves no
@@ -75,12 +74,12 @@ void frmPellora::Command1_Click() {
   frmSetDBname dialog;
   dialog.Text1.Text = LastDBInput;
   if (Dialogs) Dialogs->ShowModal(dialog);
-  dialog.CloseFromFrame();  // a dialog that went away without a button asked for nothing
-  if (NewDBname.empty()) return;
+  const std::u16string chosen = dialog.Answer();
+  if (chosen.empty()) return;
 
   ClearClaimDisplay();
   // A chosen file that does not open is told in words instead of its path.
-  if (!UseDatabase(NewDBname)) lblDBname[1].Text = kDatabaseNotFound;
+  if (!UseDatabase(chosen)) lblDBname[1].Text = kDatabaseNotFound;
 }
 
 void frmPellora::vsfViewer_HeadingClick(int col) {

@@ -1,55 +1,82 @@
 // The display pipeline: a claim file from its path to the names, through
 // every display step in the one order in which each step finds what it
-// reads; and the window's small text routine CharPos.
+// reads, and the window's controls drawn from the claim at the end; and the
+// window's small text routine CharPos.
 
 #include <limits>
 
-#include "claim/records.h"
+#include "claim/display_steps.h"
+#include "display/header_labels.h"
+#include "display/load_csv_grid.h"
+#include "display/sort_grid.h"
+#include "display/total_grid.h"
+#include "display/viewer_grid.h"
 #include "errors/routine_error.h"
+#include "lookup/master_data_lookups.h"
 #include "shell/frmPellora.h"
 
 namespace pellora {
-namespace {
-
-// The steps after the loading, for a file of at least two lines.
-void ShowClaimRecords(frmPellora& w) {
-  w.SetFileKind();
-  w.SetHeadYearMonth();
-  // Read as a field, so that a control record too short to have one gives
-  // an empty provider instead of ending the display.
-  w.lblHead[2].Caption = claim::Field(w.vsfCsv, claim::kControlRecordRow, claim::kProviderNumberField);
-  w.BuildSortGrid();
-  w.SortSortGrid();
-  w.BuildViewerGrid();
-  w.BuildTotalGrid();
-  w.LookupProviderName();
-  w.LookupInsuredNames();
-  w.SetTotalWidthsByKind();
-}
-
-}  // namespace
-
 // No step catches here: whatever fails ends the display where it is and
 // goes to the caller, which decides what the user is told. What is wrong
 // with a file that loaded is told once the display is complete, however
 // little it shows: an empty display never stays unexplained. A file that
 // did not load has already been reported, and gets no second box.
 void frmPellora::ShowCsvFile() {
-  FileWarnings.clear();
-  const std::optional<LoadedFile> loaded = LoadCsvGrid(lblCsvFname.Caption, vsfCsv);
-  ClearHead();
+  auto claim = std::make_shared<ClaimView>();
+  claim->file = lblCsvFname.Caption;
+  claim->yearMonthCaption = claim_->yearMonthCaption;
+  claim->showsServiceTotals = claim_->showsServiceTotals;
+  claim->records = claim::ClaimRecords(RecordFile::Read(claim->file));
+  TellLoadFailure(claim->records, messageBoxes_);
   // A file that could not be read, or of one line, has no records to show.
-  if (vsfCsv.Rows() >= 2) ShowClaimRecords(*this);
-  if (!loaded) return;
-  FileWarnings = CheckClaimFile(*loaded, vsfCsv);
-  if (!WarnInMessageBox || FileWarnings.empty()) return;
+  const bool records = claim->records.Rows() >= 2;
+  try {
+    if (records) ShowClaimRecords(*claim);
+  } catch (...) {
+    ShowClaim(std::move(claim));
+    throw;
+  }
+  // Drawn before the names are looked up, as each step shows what it made:
+  // a failure on the way leaves the display as far as it got.
+  ShowClaim(claim);
+  if (records) {
+    const NameDatabase database{DBFound, DBPath};
+    LookupProviderName(*claim, database);
+    LookupInsuredNames(*claim, database);
+    ShowHead(*claim, lblHead, lblHeadCaption[0]);
+    ShowViewerNames(*claim, vsfViewer);
+  }
+  if (claim->records.file().failure()) return;
+  claim->warnings = CheckClaimFile(claim->records);
+  if (!WarnInMessageBox || claim->warnings.empty()) return;
   std::u16string text;
-  for (const FileWarning& warning : FileWarnings) {
+  for (const FileWarning& warning : claim->warnings) {
     if (!text.empty()) text += u'\n';
     text += warning.text;
   }
   messageBoxes_.Show(std::move(text), MsgIcon::Exclamation, std::u16string(kTitle));
 }
+
+// The hidden grids copy the claim only when somebody looks at them; the
+// others show it at once. Without records (no file, or one of a line) the
+// display and totals grids keep only their headings, and their current
+// cells and widths stay as they were.
+void frmPellora::ShowClaim(std::shared_ptr<ClaimView> claim) {
+  claim_ = std::move(claim);
+  ShowRawRecords(claim_, vsfCsv);
+  ShowSortRecords(claim_, vsfSort);
+  ShowHead(*claim_, lblHead, lblHeadCaption[0]);
+  if (claim_->records.Rows() >= 2) {
+    SelectSortKeys(vsfSort);
+    ShowViewerRows(*claim_, vsfViewer);
+    ShowTotals(*claim_, vsfTotal);
+  } else {
+    vsfViewer.SetRows(1);
+    vsfTotal.SetRows(1);
+  }
+}
+
+void frmPellora::SortViewerByColumn() { pellora::SortViewerByColumn(*claim_, vsfViewer); }
 
 std::int16_t frmPellora::CharPos(std::u16string_view s, std::u16string_view ch, std::int16_t mode) {
   constexpr std::size_t kLastPosition = std::numeric_limits<std::int16_t>::max();

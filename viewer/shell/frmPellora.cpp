@@ -11,7 +11,13 @@ constexpr GridDesign kRawRecordGridDesign{1, 1, 1, 1};
 constexpr GridDesign kSortGridDesign{0, 8, 0, 0};
 constexpr GridDesign kViewerGridDesign{50, 10, 1, 1};
 constexpr GridDesign kTotalGridDesign{2, 4, 1, 0};
-constexpr std::u16string_view kTotalGridHeadings = u"月分|人数|サービス|ケアプラン";
+
+// The totals grid's headings as the design gives them.
+std::u16string TotalGridHeadings() {
+  std::u16string format;
+  for (const std::u16string_view heading : kTotalHeadings) format += (format.empty() ? u"" : u"|") + std::u16string(heading);
+  return format;
+}
 
 }  // namespace
 
@@ -22,17 +28,18 @@ frmPellora::frmPellora(MessageBoxes& messageBoxes)
       vsfTotal(kTotalGridDesign),
       ProgramFolder(ExecutableFolder()),
       SettingsFolders(ConfigurationFolders("pellora")),
-      messageBoxes_(messageBoxes) {
-  lblHeadCaption[0].Caption = u"年月";
-  lblHeadCaption[1].Caption = u"種類";
-  lblHeadCaption[2].Caption = u"事業所";
+      messageBoxes_(messageBoxes),
+      claim_(std::make_shared<ClaimView>()) {
+  lblHeadCaption[0].Caption = CaptionText(YearMonthCaption::Design);
+  lblHeadCaption[1].Caption = kKindCaption;
+  lblHeadCaption[2].Caption = kProviderCaption;
   // The header values stand out on the window background; their captions
   // sit on the window's face like any caption.
   for (Label& caption : lblHeadCaption) caption.BackColor = kButtonFaceColor;
   // The debug mode's path of the claim file is a plain caption as well.
   lblCsvFname.BackColor = kButtonFaceColor;
   for (std::size_t i = 0; i < kMainControlCount; ++i) Visible[i] = !Design(static_cast<MainControl>(i)).debugOnly;
-  vsfTotal.SetFormatString(kTotalGridHeadings);
+  vsfTotal.SetFormatString(TotalGridHeadings());
   vsfViewer.SetUserEventHandler([this] { SortViewerByColumn(); });
 }
 

@@ -1,29 +1,29 @@
 #pragma once
 // frmPellora: Pellora's main window as a plain object. It owns its controls
-// (labels as text and colour, the four grids as grid models) and its
-// routines, which talk to each other through those controls as the window's
-// event procedures do; a view only draws the controls and forwards the
-// user's gestures, so every routine runs without a screen.
+// (labels as text and colour, the four grids as grid models), the claim on
+// display as data (Claim(), claim/claim_view.h) and its routines; a view
+// only draws the controls and forwards the user's gestures, so every
+// routine runs without a screen.
 //
-// The display steps (raw record grid, file kind and header, sort grid,
-// display grid, totals) are functions of display/ over the grids and labels
-// they read and write; the members of the same names below call them on
-// this window's controls (shell/display_steps.cpp).
+// A claim file is shown by a pipeline of plain functions: the display steps
+// of claim/ make a ClaimView of its records, the look-ups of lookup/ fill in
+// the names, and the steps of display/ draw the labels, grids and colours
+// from it as the last step. Nothing reads a fact back from a control.
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "claim/claim_view.h"
 #include "controls/controls.h"
 #include "controls/message_boxes.h"
-#include "claim/file_checks.h"
-#include "display/load_csv_grid.h"
 #include "grid/flex_grid.h"
-#include "jet/jet_reader.h"
+#include "lookup/database_location.h"
 #include "shell/common_dialog.h"
 #include "shell/frmSetDBname.h"
 #include "shell/window_design.h"
@@ -101,19 +101,20 @@ class frmPellora {
   bool DebugMode = false;
   // The claim file named on the command line; "" if none.
   std::u16string CmdFileName;
-
-  // ---- What is wrong with the file on display, and the database typed ----
-  // (shell/display_pipeline.cpp, shell/commands.cpp)
-
-  // The warnings about the claim file on display (display/file_checks.h),
-  // made afresh by every ShowCsvFile; none for a file that failed to load.
-  std::vector<FileWarning> FileWarnings;
-  // ShowCsvFile tells the warnings in one message box once the display is
-  // complete. pellora-export, which has no box to show, writes them itself.
-  bool WarnInMessageBox = true;
   // The database path last used or typed: what the database dialog offers
   // to edit, never a status text that the database box may show instead.
   std::u16string LastDBInput;
+
+  // ---- The claim on display ----
+
+  // What the window shows of the claim file on display: its kind, header,
+  // rows, names, totals and what is wrong with it (its warnings). An empty
+  // claim while none is shown.
+  const ClaimView& Claim() const { return *claim_; }
+  // ShowCsvFile tells the claim's warnings in one message box once the
+  // display is complete. pellora-export, which has no box to show, writes
+  // them itself.
+  bool WarnInMessageBox = true;
 
   // ---- Where the program runs ----
 
@@ -144,6 +145,18 @@ class frmPellora {
   // Closes the window; the program ends.
   void Unload();
 
+  // ---- The database (shell/startup.cpp; where it is: lookup/) ----
+
+  // `path` as the database the names are read from: DBFound by whether it
+  // opens, DBPath the path when it does ("" otherwise), and the path shown
+  // in the database box, light yellow when it opens and pink when not.
+  // Returns DBFound.
+  bool UseDatabase(const std::u16string& path);
+  // The database path from the settings file, used as above, with the
+  // settings box coloured by what the reading found: the database steps of
+  // start-up. Returns what was found.
+  Setting ReadDatabaseLocation(const std::u16string& iniFileName);
+
   // ---- Commands (shell/commands.cpp) ----
 
   // "ファイル選択(&O)": clears the display, asks for a claim file and shows
@@ -165,79 +178,26 @@ class frmPellora {
   // name.
   static std::u16string FolderOf(const std::u16string& path);
 
-  // ---- Database location (shell/database_location.cpp) ----
-
-  // The program folder's data.qdr.
-  std::u16string DefaultDBPath() const;
-  // True exactly for an ordinary file that opens as a Jet database.
-  bool CheckDatabase(const std::u16string& path) const;
-  // velkar.ini in the program folder if it is there, else in the first of
-  // SettingsFolders that has one, else the program folder itself followed
-  // by "/" (a path that reads as no settings file).
-  std::u16string DefaultIniFileName() const;
-  // One value of the settings file, "" when it or its key is missing.
-  std::u16string IniRead(const std::u16string& section, const std::u16string& key,
-                         const std::u16string& IniFileName) const;
-  // A setting of section "qdr", else the first line "VarNm" + Sep + value,
-  // else the default database path; colours the settings-file box by what
-  // it found.
-  std::optional<std::u16string> GetSetting(const std::u16string& IniFN, const std::u16string& VarNm,
-                                           const std::u16string& Sep);
-  // `path` as the database the names are read from: DBFound by whether it
-  // opens, DBPath the path when it does ("" otherwise), and the path shown
-  // in the database box, light yellow when it opens and pink when not.
-  // Returns DBFound.
-  bool UseDatabase(const std::u16string& path);
-  // The database path from the settings file, used as above: the database
-  // steps of start-up.
-  void ReadDatabaseLocation(const std::u16string& iniFileName);
-
-  // ---- Master-data look-ups (shell/master_data_lookups.cpp) ----
-
-  // The provider's name into lblHead(3), from the number in lblHead(2).
-  void LookupProviderName();
-  // Every display row's person's name into column 4, from columns 2 and 3.
-  void LookupInsuredNames();
-
   // ---- Display pipeline (shell/display_pipeline.cpp) ----
 
   // Shows the claim file whose path stands in lblCsvFname: every display
-  // step and both look-ups, in their fixed order. A failure of a step ends
-  // the display there, with the grids and labels as far as they were
-  // filled, and is thrown on to the caller (CurrentErr() in errors/err_info.h
-  // says what it was); a file that cannot be read is reported by the loading
-  // step itself and shows as an empty display.
+  // step and both look-ups, in their fixed order, and then the controls
+  // drawn from the claim. A failure of a step ends the display there, with
+  // the claim shown as far as it was made, and is thrown on to the caller
+  // (CurrentErr() in errors/err_info.h says what it was); a file that cannot
+  // be read is reported by the loading step itself and shows as an empty
+  // display.
   void ShowCsvFile();
+  // Makes `claim` the claim on display and draws the controls from it: the
+  // pipeline's last step, and the clearing's with an empty claim.
+  void ShowClaim(std::shared_ptr<ClaimView> claim);
+  // The display grid's user event: the claim's rows, and the grid's, ordered
+  // by the grid's current column.
+  void SortViewerByColumn();
   // The position (from 1) of `ch` in `s`: its first occurrence with mode 1,
   // its last with any other mode; 0 when it does not occur or s is empty.
   // Positions are 16-bit: looking past position 32767 raises error 6.
   static std::int16_t CharPos(std::u16string_view s, std::u16string_view ch, std::int16_t mode);
-
-  // ---- Display steps (display/, called on this window's controls) ----
-
-  // Copies a claim file into `grid`, reporting a failure in a message box;
-  // what it saw of a file read to its end, nothing after a failure.
-  std::optional<LoadedFile> LoadCsvGrid(const std::u16string& fileName, FlexGrid& grid);
-  // The header labels: lblHead emptied; the file kind into lblHead(1); its
-  // year-month into lblHead(0), with the caption beside it.
-  void ClearHead();
-  void SetFileKind();
-  void SetHeadYearMonth();
-  // vsfCsv's service records into vsfSort, which is then ordered by service
-  // year-month, insured-person number and insurer number.
-  void BuildSortGrid();
-  void SortSortGrid();
-  // vsfViewer: prepared at start-up, built from vsfSort, re-sorted by the
-  // user's column.
-  bool InitViewerGrid();
-  void BuildViewerGrid();
-  void SortViewerByColumn();
-  // vsfTotal: prepared at start-up, counted from vsfViewer, and its
-  // "サービス" and "ケアプラン" columns hidden for a benefit-management file
-  // in lblHead(1), shown otherwise.
-  bool InitTotalGrid();
-  void BuildTotalGrid();
-  void SetTotalWidthsByKind();
 
   // ---- The clerk's commands (shell/clerk_commands.cpp) ----
   // They come through keys, the grids' context menu, the window's drop
@@ -270,7 +230,7 @@ class frmPellora {
   ClipboardText CopySelection(MainControl grid) const;
   // "CSV ファイルに保存...": asks for a path, refuses the claim file on
   // display (however named), asks before replacing a file, and writes the
-  // display (shell/display_csv.h) whole or not at all; a failure is told
+  // display (claim/display_csv.h) whole or not at all; a failure is told
   // with its number and the system's words.
   void SaveDisplay_Click();
   // The find box's Enter and F3 (forward), Shift+F3 (backward): from the
@@ -291,6 +251,9 @@ class frmPellora {
   const FlexGrid* ClerkGridOf(MainControl grid) const;
 
   MessageBoxes& messageBoxes_;
+  // Shared with the hidden grids, which copy the records only once they
+  // are looked at.
+  std::shared_ptr<ClaimView> claim_;
 };
 
 }  // namespace pellora

@@ -3,16 +3,8 @@
 namespace pellora {
 
 void frmSetDBname::Command1_Click(int Index) {
-  if (Index == kRegister && !Text1.Text.empty()) {
-    NewDBname = Text1.Text;
-  } else {
-    NewDBname.clear();
-  }
+  answer_ = Index == kRegister ? Text1.Text : std::u16string();
   closed_ = true;
-}
-
-void frmSetDBname::CloseFromFrame() {
-  if (!closed_) Command1_Click(kCancel);
 }
 
 }  // namespace pellora

@@ -1,8 +1,8 @@
 #pragma once
 // frmSetDBname: the small dialog in which the user names another database
 // file, as a plain object. The main window creates one for each use, puts
-// the current database path into Text1 and has it shown modally; the
-// dialog's buttons leave their answer in the program-wide NewDBname.
+// the database path last used into Text1, has it shown modally and reads
+// its answer.
 
 #include <string>
 #include <string_view>
@@ -11,13 +11,10 @@
 
 namespace pellora {
 
-// The database path chosen in the dialog: "" means "no change". Only the
-// dialog writes it; the main window reads it right after the dialog closes.
-inline std::u16string NewDBname;
-
 class frmSetDBname {
  public:
   static constexpr std::u16string_view kCaption = u"データベースファイル設定";
+  // The indices of the control array Command1.
   static constexpr int kRegister = 0;  // Command1(0) "登　録"
   static constexpr int kCancel = 1;    // Command1(1) "キャンセル"
 
@@ -28,15 +25,15 @@ class frmSetDBname {
   // space); "キャンセル" asks for no change. Either closes the dialog.
   void Command1_Click(int Index);
 
-  // Closed through its window frame instead of a button: the same as
-  // "キャンセル". (Left alone, NewDBname would still hold an earlier
-  // choice, and the main window would act on that again.)
-  void CloseFromFrame();
-
   bool Closed() const { return closed_; }
+
+  // The database path chosen: "" for no change, which is also the answer
+  // of a dialog closed through its window frame instead of a button.
+  const std::u16string& Answer() const { return answer_; }
 
  private:
   bool closed_ = false;
+  std::u16string answer_;
 };
 
 // Shows a dialog modally: returns when the dialog has been closed. A view

@@ -1,6 +1,8 @@
 // The main window's start-up: from the command line to the window waiting
 // for the user, in the one order in which each step finds what it needs.
 
+#include "display/total_grid.h"
+#include "display/viewer_grid.h"
 #include "errors/err_info.h"
 #include "shell/frmPellora.h"
 #include "text/plain_text.h"
@@ -36,7 +38,7 @@ std::u16string frmPellora::GetIniFileName() {
     CmdFileName = text;
     text.clear();
   }
-  if (text.empty()) text = DefaultIniFileName();
+  if (text.empty()) text = DefaultIniFileName(ProgramFolder, SettingsFolders);
   return text;
 }
 
@@ -64,6 +66,30 @@ void frmPellora::Unload() {
   if (OnUnload) OnUnload();
 }
 
+// The box shows the path whether or not it opens, so that the user sees
+// which file was meant; pink says it did not. The path is what the database
+// dialog offers next, whatever the box shows later.
+bool frmPellora::UseDatabase(const std::u16string& path) {
+  LastDBInput = path;
+  DBFound = CheckDatabase(path);
+  DBPath = DBFound ? path : u"";
+  lblDBname[1].Text = path;
+  lblDBname[1].BackColor = DBFound ? kLightYellow : kPink;
+  return DBFound;
+}
+
+// A settings file that cannot be read turns its box pink, and one read for
+// a line of the older form light yellow. A settings file that names no path
+// at all is told in words; no path opens, so the box is pink all the same.
+Setting frmPellora::ReadDatabaseLocation(const std::u16string& iniFileName) {
+  Setting setting = DatabaseSetting(iniFileName, ProgramFolder);
+  if (setting.from == Setting::From::Unreadable) lblDBname[0].BackColor = kPink;
+  if (setting.from == Setting::From::Line) lblDBname[0].BackColor = kLightYellow;
+  UseDatabase(setting.value);
+  lblDBname[1].Text = ShownDatabasePath(setting.value);
+  return setting;
+}
+
 void frmPellora::Form_Load() {
   LastFolder = ProgramFolder;
   CmdFileName.clear();
@@ -78,8 +104,8 @@ void frmPellora::Form_Load() {
     Unload();
   };
   if (!InitForm()) return stop(kFormInitFailed);
-  if (!InitViewerGrid()) return stop(kViewerInitFailed);
-  if (!InitTotalGrid()) return stop(kTotalInitFailed);
+  if (!InitViewerGrid(vsfViewer)) return stop(kViewerInitFailed);
+  if (!InitTotalGrid(vsfTotal)) return stop(kTotalInitFailed);
 
   ReadDatabaseLocation(iniFileName);
 
@@ -90,10 +116,7 @@ void frmPellora::Form_Load() {
   // for the file. (A file that cannot be read at all is reported by the
   // loading step and shows as an empty display.)
   try {
-    lblCsvFname.Caption = CmdFileName;
-    Caption = std::u16string(kTitle) + u" (" + CmdFileName + u")";
-    LastFolder = FolderOf(CmdFileName);
-    ShowCsvFile();
+    ShowChosenFile(CmdFileName);
   } catch (...) {
     const std::u16string failure = ErrText(CurrentErr());
     try {

@@ -1,7 +1,11 @@
 #include "text/sort_rules.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <numeric>
 #include <string>
 
 namespace pellora {
@@ -64,6 +68,68 @@ std::weak_ordering Order(const T& a, const T& b) {
   return std::weak_ordering::equivalent;
 }
 
+// A row's keys for a sort by code unit, made so that most comparisons look
+// at nothing but two entries: the first twelve units of each of the first
+// three key columns (enough for a year-month, a ten-digit insured-person
+// number and an insurer number whole) packed into integers that order as the
+// texts do (units beyond a text's end count as 0), with each text's length.
+// Only when those cannot decide are the full texts compared. Entries are
+// sorted themselves, not indices into them: a sort of many rows then walks
+// memory in order instead of jumping between rows.
+struct CodeUnitSortEntry {
+  static constexpr std::size_t kPackedKeys = 3;
+  static constexpr std::size_t kWordsPerKey = 3;
+  static constexpr std::size_t kPackedUnits = 4 * kWordsPerKey;
+  std::array<std::uint64_t, kWordsPerKey * kPackedKeys> packed{};
+  std::array<std::uint8_t, kPackedKeys> lengths{};  // up to kPackedUnits + 1: "longer"
+  std::uint32_t row = 0;
+};
+
+std::vector<std::size_t> OrderByCodeUnits(std::span<const std::u16string_view> keys, std::size_t n, std::size_t k,
+                                          bool descending) {
+  using Entry = CodeUnitSortEntry;
+  const std::size_t packedKeys = std::min(k, Entry::kPackedKeys);
+  std::vector<Entry> entries(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    Entry& e = entries[i];
+    e.row = static_cast<std::uint32_t>(i);
+    for (std::size_t j = 0; j < packedKeys; ++j) {
+      const std::u16string_view key = keys[i * k + j];
+      for (std::size_t u = 0; u < Entry::kPackedUnits && u < key.size(); ++u)
+        e.packed[Entry::kWordsPerKey * j + u / 4] |= std::uint64_t{key[u]} << (16 * (3 - u % 4));
+      e.lengths[j] = static_cast<std::uint8_t>(std::min<std::size_t>(key.size(), Entry::kPackedUnits + 1));
+    }
+  }
+  auto fullTexts = [&](std::size_t from, const Entry& a, const Entry& b) -> std::weak_ordering {
+    for (std::size_t j = from; j < k; ++j) {
+      const std::weak_ordering o = keys[a.row * k + j] <=> keys[b.row * k + j];
+      if (o != 0) return o;
+    }
+    return std::weak_ordering::equivalent;
+  };
+  auto compare = [&](const Entry& a, const Entry& b) -> std::weak_ordering {
+    for (std::size_t j = 0; j < packedKeys; ++j) {
+      for (std::size_t h = Entry::kWordsPerKey * j; h < Entry::kWordsPerKey * (j + 1); ++h)
+        if (a.packed[h] != b.packed[h]) return a.packed[h] < b.packed[h] ? std::weak_ordering::less : std::weak_ordering::greater;
+      // Equal packed units: two texts that both end within them are equal
+      // or one is the other followed by zero units; longer ones need all
+      // their units.
+      if (a.lengths[j] > Entry::kPackedUnits || b.lengths[j] > Entry::kPackedUnits) return fullTexts(j, a, b);
+      if (a.lengths[j] != b.lengths[j]) return a.lengths[j] <=> b.lengths[j];
+    }
+    return fullTexts(packedKeys, a, b);
+  };
+  // Ties are broken by the row's place, which keeps the sort stable.
+  std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
+    const std::weak_ordering o = compare(a, b);
+    if (o != 0) return descending ? o > 0 : o < 0;
+    return a.row < b.row;
+  });
+  std::vector<std::size_t> order(n);
+  for (std::size_t i = 0; i < n; ++i) order[i] = entries[i].row;
+  return order;
+}
+
 }  // namespace
 
 std::optional<double> ReadAsNumber(std::u16string_view text) {
@@ -113,6 +179,45 @@ std::weak_ordering CompareIgnoringCase(std::u16string_view a, std::u16string_vie
     if (x != y) return x < y ? std::weak_ordering::less : std::weak_ordering::greater;
   }
   return Order(a.size(), b.size());
+}
+
+
+std::vector<std::size_t> SortedRows(std::span<const std::u16string_view> keys, std::size_t k, TextOrder order,
+                                    bool descending) {
+  const std::size_t n = k == 0 ? 0 : keys.size() / k;
+  if (order == TextOrder::Generic) {
+    // Each key is read as a number once; the comparisons then only look at
+    // the keys.
+    std::vector<GenericKey> generic(n * k);
+    for (std::size_t i = 0; i < n * k; ++i) generic[i] = GenericKey::Of(keys[i]);
+    std::vector<std::size_t> rows(n);
+    std::iota(rows.begin(), rows.end(), std::size_t{0});
+    std::stable_sort(rows.begin(), rows.end(), [&](std::size_t a, std::size_t b) {
+      for (std::size_t j = 0; j < k; ++j) {
+        const std::weak_ordering o = CompareGeneric(generic[a * k + j], generic[b * k + j]);
+        if (o != 0) return descending ? o > 0 : o < 0;
+      }
+      return false;
+    });
+    return rows;
+  }
+  if (order == TextOrder::CodeUnits) return OrderByCodeUnits(keys, n, k, descending);
+  // Each key is folded to lower case once, into one buffer, so that the
+  // comparisons are plain code-unit comparisons: the same order as
+  // CompareIgnoringCase, without folding every unit at every comparison.
+  std::size_t units = 0;
+  for (const std::u16string_view key : keys) units += key.size();
+  std::u16string folded;
+  folded.reserve(units);
+  for (const std::u16string_view key : keys)
+    for (const char16_t c : key) folded.push_back(FoldCase(c));
+  std::vector<std::u16string_view> foldedKeys(keys.size());
+  std::size_t at = 0;
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    foldedKeys[i] = std::u16string_view(folded).substr(at, keys[i].size());
+    at += keys[i].size();
+  }
+  return OrderByCodeUnits(foldedKeys, n, k, descending);
 }
 
 }  // namespace pellora

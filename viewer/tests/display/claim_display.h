@@ -11,9 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "claim/display_steps.h"
 #include "common/cp932.h"
 #include "common/utf.h"
 #include "controls/recording_message_boxes.h"
+#include "display/load_csv_grid.h"
+#include "display/total_grid.h"
+#include "display/viewer_grid.h"
 #include "shell/frmPellora.h"
 #include "tests/csv/temp_files.h"
 
@@ -110,36 +114,29 @@ inline std::string FileBytes(const std::vector<Record>& records) {
 class ClaimDisplay {
  public:
   ClaimDisplay() : window_(std::make_unique<frmPellora>(ui)) {
-    EXPECT_TRUE(window_->InitViewerGrid());
-    EXPECT_TRUE(window_->InitTotalGrid());
+    EXPECT_TRUE(InitViewerGrid(window_->vsfViewer));
+    EXPECT_TRUE(InitTotalGrid(window_->vsfTotal));
   }
 
   frmPellora& window() { return *window_; }
 
   // Writes the file and shows it: the display as the file choice clears it,
   // then the display steps in the pipeline's order (the name look-ups
-  // aside).
+  // aside), and the window drawn from them.
   void Show(const std::vector<Record>& records) { ShowBytes(FileBytes(records)); }
 
   void ShowBytes(const std::string& bytes) {
     const auto path = folder_.Write("claim" + std::to_string(++files_) + ".csv", bytes);
     frmPellora& w = *window_;
-    w.vsfCsv.SetRows(1);
-    w.vsfViewer.SetRows(1);
-    w.vsfTotal.SetRows(1);
-    w.vsfSort.SetRows(0);
-    w.ClearHead();
-    w.LoadCsvGrid(U16Path(path), w.vsfCsv);
-    w.ClearHead();
-    if (w.vsfCsv.Rows() < 2) return;
-    w.SetFileKind();
-    w.SetHeadYearMonth();
-    w.lblHead[2].Caption = w.vsfCsv.Cols() > 8 ? w.vsfCsv.TextMatrix(0, 8) : u"";
-    w.BuildSortGrid();
-    w.SortSortGrid();
-    w.BuildViewerGrid();
-    w.BuildTotalGrid();
-    w.SetTotalWidthsByKind();
+    w.ClearClaimDisplay();
+    auto claim = std::make_shared<ClaimView>();
+    claim->file = U16Path(path);
+    claim->yearMonthCaption = w.Claim().yearMonthCaption;
+    claim->showsServiceTotals = w.Claim().showsServiceTotals;
+    claim->records = claim::ClaimRecords(RecordFile::Read(claim->file));
+    TellLoadFailure(claim->records, ui);
+    if (claim->records.Rows() >= 2) ShowClaimRecords(*claim);
+    w.ShowClaim(std::move(claim));
   }
 
   RecordingMessageBoxes ui;

@@ -15,6 +15,7 @@
 #include "common/cp932.h"
 #include "common/utf.h"
 #include "controls/recording_message_boxes.h"
+#include "display/load_csv_grid.h"
 #include "tests/csv/temp_files.h"
 
 namespace pellora {
@@ -32,11 +33,10 @@ struct Checked {
 Checked Check(const TempFolder& folder, const std::string& bytes) {
   Checked checked;
   RecordingMessageBoxes ui;
-  const std::optional<LoadedFile> loaded =
-      LoadCsvGrid(U16Path(folder.Write("claim.csv", bytes)), *checked.grid, ui);
+  const claim::ClaimRecords records = LoadCsvGrid(U16Path(folder.Write("claim.csv", bytes)), *checked.grid, ui);
   EXPECT_TRUE(ui.shown.empty());
-  if (!loaded) return checked;
-  checked.warnings = CheckClaimFile(*loaded, *checked.grid);
+  if (records.file().failure()) return checked;
+  checked.warnings = CheckClaimFile(records);
   for (const FileWarning& w : checked.warnings) checked.codes.push_back(w.code);
   return checked;
 }

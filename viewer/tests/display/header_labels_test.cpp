@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "display/header_labels.h"
 #include "tests/display/claim_display.h"
 
 namespace pellora {
@@ -137,7 +138,7 @@ TEST(ClearHead, EmptiesEveryHeaderValueAndNoCaption) {
   w.lblHead[3].BackColor = Rgb(255, 255, 192);
   ASSERT_EQ(w.lblHead[2].Caption, u"1371234567");
 
-  w.ClearHead();
+  ClearHead(w.lblHead);
   for (const Label& label : w.lblHead) EXPECT_EQ(label.Caption, u"");
   EXPECT_EQ(w.lblHead[3].BackColor, Rgb(255, 255, 192));  // colours are the shell's to reset
   EXPECT_EQ(w.lblHeadCaption[0].Caption, u"処理対象年月");

@@ -173,7 +173,7 @@ TEST(SortSortGrid, AnEmptySortGridSortsToNothing) {
   ClaimDisplay display;
   frmPellora& w = display.window();
   ASSERT_EQ(w.vsfSort.Rows(), 0);
-  w.SortSortGrid();
+  display.Show(ClaimFile({}));
   EXPECT_EQ(w.vsfSort.Rows(), 0);
   EXPECT_EQ(w.vsfSort.Col(), 1);
   EXPECT_EQ(w.vsfSort.ColSel(), 3);

@@ -88,14 +88,17 @@ TEST(BuildTotalGrid, CountsMonthsOfAnySize) {
   ClaimDisplay display;
   frmPellora& w = display.window();
   constexpr int kPersons = 40000;
-  w.vsfViewer.SetRows(kPersons + 1);
+  ClaimView claim;
   for (int r = 1; r <= kPersons; ++r) {
-    w.vsfViewer.SetTextMatrix(r, 1, u"2024年04月");
-    w.vsfViewer.SetTextMatrix(r, 2, common::Utf8ToUtf16(std::to_string(1000000000 + r)));
-    w.vsfViewer.SetTextMatrix(r, 3, u"131011");
-    if (r % 4 == 0) w.vsfViewer.SetTextMatrix(r, 6, u"1");
+    DisplayRow row;
+    row.yearMonth = u"2024年04月";
+    row.insured = common::Utf8ToUtf16(std::to_string(1000000000 + r));
+    row.insurer = u"131011";
+    if (r % 4 == 0) row.services[1] = 1;
+    claim.rows.push_back(std::move(row));
   }
-  w.BuildTotalGrid();
+  BuildTotalGrid(claim);
+  ShowTotals(claim, w.vsfTotal);
   EXPECT_EQ(TotalRows(w), (Table{{u"2024/04", u"40000", u"10000", u"0"}}));
 }
 

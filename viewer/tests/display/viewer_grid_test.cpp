@@ -49,7 +49,7 @@ TEST(InitViewerGrid, PreparesAGridThatHeldAFileAgain) {
   display.Show(ClaimFile({ServiceDetail("7131", "10", "202404", "131011", "1000000001", "13", "1")}));
   ASSERT_EQ(w.vsfViewer.Rows(), 2);
   w.vsfViewer.SetColWidth(3, 500);
-  EXPECT_TRUE(w.InitViewerGrid());
+  EXPECT_TRUE(InitViewerGrid(w.vsfViewer));
   EXPECT_EQ(w.vsfViewer.Rows(), 1);
   EXPECT_EQ(w.vsfViewer.Cols(), 9);
   EXPECT_EQ(w.vsfViewer.ColWidth(3), 0);
@@ -136,8 +136,9 @@ TEST(BuildViewerGrid, WritesValuesAsPlainDecimalText) {
 
 TEST(BuildViewerGrid, ComparesInsurerNumbersByValue) {
   // Six-digit forms always agree in text and value once extracted, so the
-  // sort grid is filled directly here: rows whose insurer texts differ but
-  // whose values agree belong to one display row, the later text shown.
+  // service records are given directly here: records whose insurer texts
+  // differ but whose values agree belong to one display row, the later text
+  // shown.
   ClaimDisplay display;
   frmPellora& w = display.window();
   const Table sortRows = {
@@ -147,11 +148,10 @@ TEST(BuildViewerGrid, ComparesInsurerNumbersByValue) {
       {u"7131", u"202404", u"1000000001", u"12346", u"34", u"4"},
       {u"7131", u"202404", u"1000000002", u"12346", u"34", u"5"},
   };
-  w.vsfSort.SetRows(static_cast<int>(sortRows.size()));
-  for (std::size_t r = 0; r < sortRows.size(); ++r)
-    for (std::size_t c = 0; c < sortRows[r].size(); ++c)
-      w.vsfSort.SetTextMatrix(static_cast<int>(r), static_cast<int>(c), sortRows[r][c]);
-  w.BuildViewerGrid();
+  ClaimView claim;
+  for (const auto& row : sortRows) AddServiceRecord(claim, {row[0], row[1], row[2], row[3], row[4], row[5], u"", u""});
+  BuildViewerGrid(claim);
+  ShowViewerRows(claim, w.vsfViewer);
   EXPECT_EQ(DisplayRows(w), (Table{
                                 {u"2024年04月", u"1000000001", u"12345.0", u"", u"1", u"2", u"3", u""},
                                 {u"2024年04月", u"1000000001", u"12346", u"", u"", u"", u"", u"4"},

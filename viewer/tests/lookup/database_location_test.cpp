@@ -105,17 +105,17 @@ TEST_F(DatabaseLocation, DefaultDatabaseIsDataQdrInTheProgramFolder) {
   };
   for (const auto& c : cases) {
     w.ProgramFolder = c.folder;
-    EXPECT_EQ(w.DefaultDBPath(), c.path);
+    EXPECT_EQ(DefaultDBPath(w.ProgramFolder), c.path);
   }
 }
 
 TEST_F(DatabaseLocation, DefaultSettingsFileIsVelkarIniBesideTheProgramIfItIsThere) {
-  EXPECT_EQ(w.DefaultIniFileName(), U16(dir.path()) + u"/");
+  EXPECT_EQ(DefaultIniFileName(w.ProgramFolder, w.SettingsFolders), U16(dir.path()) + u"/");
   std::filesystem::create_directory(dir / "velkar.ini");  // a folder of that name is no settings file
-  EXPECT_EQ(w.DefaultIniFileName(), U16(dir.path()) + u"/");
+  EXPECT_EQ(DefaultIniFileName(w.ProgramFolder, w.SettingsFolders), U16(dir.path()) + u"/");
   std::filesystem::remove(dir / "velkar.ini");
   WriteSettings(dir, "velkar.ini", "[qdr]\n");
-  EXPECT_EQ(w.DefaultIniFileName(), U16(dir / "velkar.ini"));
+  EXPECT_EQ(DefaultIniFileName(w.ProgramFolder, w.SettingsFolders), U16(dir / "velkar.ini"));
 }
 
 // Installed in a system folder: the user's configuration folder, then the
@@ -125,13 +125,13 @@ TEST_F(DatabaseLocation, SettingsFileOfAnInstalledProgramComesFromTheConfigurati
   for (const auto& folder : {program, user, machine}) std::filesystem::create_directory(folder);
   w.ProgramFolder = U16(program);
   w.SettingsFolders = {U16(user), U16(dir / "missing"), U16(machine)};
-  EXPECT_EQ(w.DefaultIniFileName(), U16(program) + u"/");
+  EXPECT_EQ(DefaultIniFileName(w.ProgramFolder, w.SettingsFolders), U16(program) + u"/");
   std::ofstream(machine / "velkar.ini") << "[qdr]\n";
-  EXPECT_EQ(w.DefaultIniFileName(), U16(machine / "velkar.ini"));
+  EXPECT_EQ(DefaultIniFileName(w.ProgramFolder, w.SettingsFolders), U16(machine / "velkar.ini"));
   std::ofstream(user / "velkar.ini") << "[qdr]\n";
-  EXPECT_EQ(w.DefaultIniFileName(), U16(user / "velkar.ini"));
+  EXPECT_EQ(DefaultIniFileName(w.ProgramFolder, w.SettingsFolders), U16(user / "velkar.ini"));
   std::ofstream(program / "velkar.ini") << "[qdr]\n";
-  EXPECT_EQ(w.DefaultIniFileName(), U16(program / "velkar.ini"));
+  EXPECT_EQ(DefaultIniFileName(w.ProgramFolder, w.SettingsFolders), U16(program / "velkar.ini"));
 }
 
 TEST(ConfigurationFolders, FollowTheXdgBaseDirectoriesThenEtc) {
@@ -185,7 +185,7 @@ TEST_F(DatabaseLocation, CheckDatabaseIsTrueExactlyForAFileThatOpensAsADatabase)
       {U16(jet4) + u'\0' + u"x", false},  // the name must not be cut at the NUL
       {U16(jet4) + u'\xD800', false},      // no file can have this name
   };
-  for (const auto& c : cases) EXPECT_EQ(w.CheckDatabase(c.path), c.opens) << common::Utf16ToUtf8(c.path).value_or("?");
+  for (const auto& c : cases) EXPECT_EQ(CheckDatabase(c.path), c.opens) << common::Utf16ToUtf8(c.path).value_or("?");
 }
 
 TEST_F(DatabaseLocation, ReadDatabaseLocationFollowsTheSettingsFile) {

@@ -12,6 +12,9 @@
 #include "common/utf.h"
 #include "controls/recording_message_boxes.h"
 #include "display/grid_layout.h"
+#include "display/header_labels.h"
+#include "display/viewer_grid.h"
+#include "lookup/master_data_lookups.h"
 #include "shell/frmPellora.h"
 #include "tests/csv/temp_files.h"
 #include "tests/lookup/provider_database.h"
@@ -26,36 +29,56 @@ constexpr std::u16string_view kEarlierText = u"前の文字";
 
 std::string Printable(const std::u16string& text) { return common::Utf16ToUtf8(text).value_or("?"); }
 
-// A main window with its display grid prepared as start-up prepares it and
-// a provider database on disk.
+// A main window with its display grid prepared as start-up prepares it, a
+// claim on display in it, and a provider database on disk.
 class NameLookup {
  public:
-  NameLookup() : window_(std::make_unique<frmPellora>(ui_)) { EXPECT_TRUE(window_->InitViewerGrid()); }
+  NameLookup() : window_(std::make_unique<frmPellora>(ui_)) { EXPECT_TRUE(InitViewerGrid(window_->vsfViewer)); }
 
   frmPellora& window() { return *window_; }
   const TempDir& dir() const { return dir_; }
 
   // Uses `file` as the database, as start-up would after checking it.
   void UseDatabase(const std::filesystem::path& file) {
-    window_->DBFound = window_->CheckDatabase(common::Utf8ToUtf16(file.string()));
+    window_->DBFound = CheckDatabase(common::Utf8ToUtf16(file.string()));
     window_->DBPath = window_->DBFound ? common::Utf8ToUtf16(file.string()) : u"";
   }
 
-  // One display row per (insured number, insurer number), each name cell
-  // holding some earlier text, so that a cell left alone is told from one
-  // written.
+  // One display row per (insured number, insurer number), each name holding
+  // some earlier text, so that a name left alone is told from one written.
   void ShowPersons(const std::vector<std::pair<std::string, std::string>>& persons) {
-    FlexGrid& grid = window_->vsfViewer;
-    grid.SetRows(1 + static_cast<int>(persons.size()));
-    for (std::size_t i = 0; i < persons.size(); ++i) {
-      const int r = static_cast<int>(i) + 1;
-      grid.SetTextMatrix(r, viewer_col::kYearMonth, u"2024年04月");
-      grid.SetTextMatrix(r, viewer_col::kInsured, common::Utf8ToUtf16(persons[i].first));
-      grid.SetTextMatrix(r, viewer_col::kInsurer, common::Utf8ToUtf16(persons[i].second));
-      grid.SetTextMatrix(r, viewer_col::kName, kEarlierText);
+    claim_.rows.clear();
+    for (const auto& [insured, insurer] : persons) {
+      DisplayRow row;
+      row.yearMonth = u"2024年04月";
+      row.insured = common::Utf8ToUtf16(insured);
+      row.insurer = common::Utf8ToUtf16(insurer);
+      row.name = kEarlierText;
+      claim_.rows.push_back(std::move(row));
     }
+    FlexGrid& grid = window_->vsfViewer;
+    ShowViewerRows(claim_, grid);
     grid.SetRow(2 <= grid.Rows() ? 1 : 0);
     grid.SetCol(viewer_col::kHomeNursing);
+  }
+
+  // The provider number as the display takes it from the control record,
+  // before its name is looked up.
+  void SetProvider(const std::string& number) {
+    claim_.providerNumber = common::Utf8ToUtf16(number);
+    claim_.providerName.clear();
+    claim_.providerOutcome = LookupOutcome::NotLookedUp;
+  }
+
+  // The look-ups with the window's database, and the window drawn from the
+  // claim afterwards, as the display pipeline does.
+  void LookupProviderName() {
+    pellora::LookupProviderName(claim_, {window_->DBFound, window_->DBPath});
+    ShowHead(claim_, window_->lblHead, window_->lblHeadCaption[0]);
+  }
+  void LookupInsuredNames() {
+    pellora::LookupInsuredNames(claim_, {window_->DBFound, window_->DBPath});
+    ShowViewerRows(claim_, window_->vsfViewer);
   }
 
   std::u16string NameAt(int r) const { return window_->vsfViewer.TextMatrix(r, viewer_col::kName); }
@@ -73,6 +96,7 @@ class NameLookup {
   RecordingMessageBoxes ui_;
   TempDir dir_;
   std::unique_ptr<frmPellora> window_;
+  ClaimView claim_;
 };
 
 // ---- Every form of database ----
@@ -103,7 +127,7 @@ void LookUpPersons(NameLookup& lookup, std::span<const PersonCase> cases) {
   for (const PersonCase& c : cases) persons.emplace_back(c.insured, c.insurer);
   lookup.ShowPersons(persons);
 
-  lookup.window().LookupInsuredNames();
+  lookup.LookupInsuredNames();
 
   for (std::size_t i = 0; i < cases.size(); ++i) {
     const int r = static_cast<int>(i) + 1;
@@ -160,10 +184,8 @@ TEST_P(EveryDatabaseForm, TheProviderIsNamedByTheFirstRowWithItsNumber) {
   };
   for (const ProviderCase& c : cases) {
     frmPellora& w = lookup.window();
-    w.lblHead[2].Caption = common::Utf8ToUtf16(c.number);
-    w.lblHead[3].Caption.clear();  // as the display left it
-    w.lblHead[3].BackColor = kWindowBackgroundColor;
-    w.LookupProviderName();
+    lookup.SetProvider(c.number);
+    lookup.LookupProviderName();
     EXPECT_EQ(w.lblHead[3].Caption, c.name) << c.what;
     EXPECT_EQ(w.lblHead[3].BackColor, c.colour) << c.what;
     EXPECT_EQ(w.lblHead[2].Caption, common::Utf8ToUtf16(c.number)) << c.what;
@@ -173,7 +195,7 @@ TEST_P(EveryDatabaseForm, TheProviderIsNamedByTheFirstRowWithItsNumber) {
 TEST_P(EveryDatabaseForm, OnlyTheHeadingRowChangesNoCellButTheCurrentOne) {
   lookup.ShowPersons({});
   lookup.window().vsfViewer.SetCol(viewer_col::kName);
-  lookup.window().LookupInsuredNames();
+  lookup.LookupInsuredNames();
   EXPECT_EQ(lookup.window().vsfViewer.Rows(), 1);
   EXPECT_EQ(lookup.ColourAt(0), std::nullopt);
   EXPECT_EQ(lookup.NameAt(0), u"氏名");
@@ -188,11 +210,11 @@ TEST(NoDatabase, EveryNameFieldTurnsPinkAndNothingIsRead) {
   lookup.UseDatabase(WriteProviderDatabase(lookup.dir(), DatabaseForm::Jet4Compressed));
   frmPellora& w = lookup.window();
   w.DBFound = false;
-  w.lblHead[2].Caption = common::Utf8ToUtf16(kProviderNumber);
+  lookup.SetProvider(kProviderNumber);
   lookup.ShowPersons({{"0000000001", "131011"}, {"0000000003", "001234"}, {"9999999999", "131011"}});
 
-  w.LookupProviderName();
-  w.LookupInsuredNames();
+  lookup.LookupProviderName();
+  lookup.LookupInsuredNames();
 
   EXPECT_EQ(w.lblHead[3].Caption, u"");
   EXPECT_EQ(w.lblHead[3].BackColor, kPink);
@@ -202,11 +224,11 @@ TEST(NoDatabase, EveryNameFieldTurnsPinkAndNothingIsRead) {
 }
 
 TEST(NoDatabase, BeforeStartUpTheWindowHasNone) {
-  RecordingMessageBoxes ui;
-  frmPellora w(ui);
+  NameLookup lookup;
+  const frmPellora& w = lookup.window();
   EXPECT_FALSE(w.DBFound);
   EXPECT_EQ(w.DBPath, u"");
-  w.LookupProviderName();
+  lookup.LookupProviderName();
   EXPECT_EQ(w.lblHead[3].BackColor, kPink);
 }
 
@@ -274,13 +296,13 @@ TEST_P(LookupFails, EveryNameFieldItWasResponsibleForTurnsPink) {
   lookup.UseDatabase(db);
   ASSERT_TRUE(lookup.window().DBFound);
   frmPellora& w = lookup.window();
-  w.lblHead[2].Caption = common::Utf8ToUtf16(kProviderNumber);
+  lookup.SetProvider(kProviderNumber);
   lookup.ShowPersons({{"0000000001", "131011"}, {"9999999999", "131011"}, {"0000000003", "001234"}});
   GetParam().prepare(lookup, db);
 
   const auto start = std::chrono::steady_clock::now();
-  w.LookupProviderName();
-  w.LookupInsuredNames();
+  lookup.LookupProviderName();
+  lookup.LookupInsuredNames();
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
 
   EXPECT_EQ(w.lblHead[3].BackColor, GetParam().providerColour);
@@ -308,7 +330,7 @@ TEST(LookupFailsPartWay, FillsInNoNameAndTurnsEveryNameCellPink) {
   ASSERT_TRUE(lookup.window().DBFound);
   lookup.ShowPersons({{"0000000001", "131011"}, {"9999999999", "131011"}, {"0000000005", "131011"}});
 
-  lookup.window().LookupInsuredNames();
+  lookup.LookupInsuredNames();
 
   lookup.ExpectEveryNameCell(kPink);
   for (int r = 1; r <= 3; ++r) EXPECT_EQ(lookup.NameAt(r), kEarlierText) << "row " << r;
@@ -347,8 +369,8 @@ TEST(NumberKeyColumns, CompareAsNumbers) {
   LookUpPersons(lookup, cases);
 
   frmPellora& w = lookup.window();
-  w.lblHead[2].Caption = u"01371234567";
-  w.LookupProviderName();
+  lookup.SetProvider("01371234567");
+  lookup.LookupProviderName();
   EXPECT_EQ(w.lblHead[3].Caption, u"数値の事業所");
   EXPECT_EQ(w.lblHead[3].BackColor, kLightYellow);
 }

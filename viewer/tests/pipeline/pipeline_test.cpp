@@ -38,15 +38,15 @@ std::vector<std::string_view> Codes(const std::vector<FileWarning>& warnings) {
 class Pipeline {
  public:
   Pipeline() : window_(std::make_unique<frmPellora>(ui)) {
-    EXPECT_TRUE(window_->InitViewerGrid());
-    EXPECT_TRUE(window_->InitTotalGrid());
+    EXPECT_TRUE(InitViewerGrid(window_->vsfViewer));
+    EXPECT_TRUE(InitTotalGrid(window_->vsfTotal));
   }
 
   frmPellora& window() { return *window_; }
   const testing::TempDir& dir() const { return dir_; }
 
   void UseDatabase(const std::filesystem::path& file) {
-    window_->DBFound = window_->CheckDatabase(U16(file.string()));
+    window_->DBFound = CheckDatabase(U16(file.string()));
     window_->DBPath = window_->DBFound ? U16(file.string()) : u"";
   }
   void UseProviderDatabase(DatabaseForm form) {
@@ -177,9 +177,9 @@ TEST(ShowCsvFile, FileOfOneLineStopsAfterClearingTheHeader) {
   p.window().lblHead[1].Caption = u"前のファイルの種類";
   p.Show({testing::ControlRecord()});
   // The empty display is explained, in one box after it.
-  EXPECT_EQ(Codes(p.window().FileWarnings), (std::vector<std::string_view>{"no-data-records", "no-end-record"}));
+  EXPECT_EQ(Codes(p.window().Claim().warnings), (std::vector<std::string_view>{"no-data-records", "no-end-record"}));
   ASSERT_EQ(p.ui.shown.size(), 1u);
-  EXPECT_EQ(p.ui.shown[0].text, p.window().FileWarnings[0].text + u"\n" + p.window().FileWarnings[1].text);
+  EXPECT_EQ(p.ui.shown[0].text, p.window().Claim().warnings[0].text + u"\n" + p.window().Claim().warnings[1].text);
   EXPECT_EQ(p.ui.shown[0].icon, MsgIcon::Exclamation);
   EXPECT_EQ(p.ui.shown[0].title, std::u16string(frmPellora::kTitle));
   ExpectHeader(p.window(), {u"", u"年月", u"", u"", u"", kWindowBackgroundColor});

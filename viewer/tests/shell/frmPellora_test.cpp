@@ -51,10 +51,11 @@ TEST(frmPellora, GridsHaveTheirDesignLayout) {
   EXPECT_EQ(w.vsfTotal.TextMatrix(1, 0), u"");
 }
 
-TEST(frmPellora, LoadCsvGridReportsThroughTheWindowsMessageBoxes) {
+TEST(frmPellora, LoadingReportsThroughTheWindowsMessageBoxes) {
   RecordingMessageBoxes ui;
   frmPellora w(ui);
-  w.LoadCsvGrid(u"/nonexistent-folder-of-pellora/claim.csv", w.vsfCsv);
+  w.lblCsvFname.Caption = u"/nonexistent-folder-of-pellora/claim.csv";
+  w.ShowCsvFile();
   ASSERT_EQ(ui.shown.size(), 1u);
   EXPECT_EQ(ui.shown[0].text, u"76:パスが見つかりません。");
   EXPECT_EQ(ui.shown[0].icon, MsgIcon::Critical);

@@ -152,7 +152,7 @@ TEST(Startup, ADatabasePathLongerThan254BytesIsReadWhole) {
   EXPECT_EQ(program.window.lblDBname[1].Text, U16(database));
   EXPECT_TRUE(program.window.DBFound);
   EXPECT_EQ(program.window.lblDBname[1].BackColor, kLightYellow);
-  EXPECT_EQ(program.window.IniRead(u"qdr", u"QdrPath", U16(program.dir / "velkar.ini")), U16(database));
+  EXPECT_EQ(IniRead(u"qdr", u"QdrPath", U16(program.dir / "velkar.ini")), U16(database));
 }
 
 // ---- The debug switch ----

@@ -69,9 +69,9 @@ TEST(WarningBox, TellsWhatIsWrongOnceTheDisplayIsComplete) {
     });
     program.view.Start();
     ASSERT_TRUE(warning.answered()) << c.what;
-    ASSERT_FALSE(program.form.FileWarnings.empty()) << c.what;
+    ASSERT_FALSE(program.form.Claim().warnings.empty()) << c.what;
     QStringList lines;
-    for (const FileWarning& w : program.form.FileWarnings) lines << ToQString(w.text);
+    for (const FileWarning& w : program.form.Claim().warnings) lines << ToQString(w.text);
     EXPECT_EQ(text, lines.join('\n')) << c.what;
     EXPECT_EQ(title, ToQString(frmPellora::kTitle)) << c.what;
     EXPECT_EQ(icon, QMessageBox::Warning) << c.what;

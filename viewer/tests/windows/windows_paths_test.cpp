@@ -68,14 +68,14 @@ TEST(WindowsPaths, SettingsAndDatabaseAreLookedForInTheProgramFolder) {
   RecordingMessageBoxes boxes;
   frmPellora form(boxes);
   form.ProgramFolder = U16Path(folder.path());
-  EXPECT_EQ(form.DefaultDBPath(), form.ProgramFolder + u"\\data.qdr");
-  EXPECT_EQ(form.DefaultIniFileName(), form.ProgramFolder + u"\\");  // none there: the folder itself
+  EXPECT_EQ(DefaultDBPath(form.ProgramFolder), form.ProgramFolder + u"\\data.qdr");
+  EXPECT_EQ(DefaultIniFileName(form.ProgramFolder, form.SettingsFolders), form.ProgramFolder + u"\\");  // none there: the folder itself
   folder.Write("velkar.ini", "[qdr]\r\nQdrPath=C:\\kaigo\\data.qdr\r\n");
-  EXPECT_EQ(form.DefaultIniFileName(), form.ProgramFolder + u"\\velkar.ini");
-  EXPECT_EQ(form.GetSetting(form.DefaultIniFileName(), u"QdrPath", u"\t"), u"C:\\kaigo\\data.qdr");
+  EXPECT_EQ(DefaultIniFileName(form.ProgramFolder, form.SettingsFolders), form.ProgramFolder + u"\\velkar.ini");
+  EXPECT_EQ(GetSetting(DefaultIniFileName(form.ProgramFolder, form.SettingsFolders), u"QdrPath", u"\t", form.ProgramFolder).value, u"C:\\kaigo\\data.qdr");
   // A program in a drive's root: no second backslash.
   form.ProgramFolder = u"C:\\";
-  EXPECT_EQ(form.DefaultDBPath(), u"C:\\data.qdr");
+  EXPECT_EQ(DefaultDBPath(form.ProgramFolder), u"C:\\data.qdr");
 }
 
 TEST(WindowsPaths, ClaimFileOnTheCommandLineStandsInTheTitleAndMovesTheDialog) {

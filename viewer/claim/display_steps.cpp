@@ -1,0 +1,189 @@
+#include "claim/display_steps.h"
+
+#include <algorithm>
+
+#include "claim/insurer_number.h"
+#include "claim/year_month.h"
+#include "text/number_text.h"
+#include "text/sort_rules.h"
+
+namespace pellora {
+namespace {
+
+// The column of a service kind's code in kServiceKinds, or nothing for any
+// other code (such as "8121", which carries no value).
+std::optional<std::size_t> ServiceKindIndex(std::u16string_view code) {
+  for (std::size_t k = 0; k < kServiceKinds.size(); ++k)
+    if (kServiceKinds[k].code == code) return k;
+  return std::nullopt;
+}
+
+bool Taken(const claim::ServiceFields& rule, std::span<const std::u16string_view> fields) {
+  if (rule.conditionField == claim::kNoField) return true;
+  const bool equal = claim::FieldOf(fields, rule.conditionField) == rule.conditionText;
+  return rule.mustDiffer ? !equal : equal;
+}
+
+// Permutes `items` so that place i holds what was at order[i].
+template <typename T>
+void Permute(std::vector<T>& items, const std::vector<std::size_t>& order) {
+  std::vector<T> ordered;
+  ordered.reserve(items.size());
+  for (const std::size_t i : order) ordered.push_back(std::move(items[i]));
+  items = std::move(ordered);
+}
+
+}  // namespace
+
+void SetFileKind(ClaimView& claim) {
+  const claim::RowRange rows = claim.records.DataRows();
+  for (int r = rows.first; r <= rows.last; ++r) {
+    if (const claim::RecordCode* code = claim::FindRecordCode(claim.records.Field(r, claim::kRecordCodeField))) {
+      claim.kind = code->kind;
+      return;
+    }
+  }
+}
+
+void SetHeadYearMonth(ClaimView& claim) {
+  if (claim.kind == claim::FileKind::CareFeeClaim) {
+    claim.yearMonth = YearMonthText(claim.records.Field(claim::kControlRecordRow, claim::kProcessingYearMonthField));
+    claim.yearMonthCaption = YearMonthCaption::Processing;
+  } else if (claim.kind == claim::FileKind::BenefitManagement) {
+    const claim::RowRange rows = claim.records.DataRows();
+    for (int r = rows.first; r <= rows.last; ++r) {
+      const std::span<const std::u16string_view> fields = claim.records.Fields(r);
+      const claim::RecordCode* code = claim::FindRecordCode(claim::FieldOf(fields, claim::kRecordCodeField));
+      if (code && code->submissionYearMonth != claim::kNoField) {
+        claim.yearMonth = YearMonthText(claim::FieldOf(fields, code->submissionYearMonth));
+        break;
+      }
+    }
+    claim.yearMonthCaption = YearMonthCaption::Submission;
+  }
+}
+
+void SetProviderNumber(ClaimView& claim) {
+  claim.providerNumber = claim.records.Field(claim::kControlRecordRow, claim::kProviderNumberField);
+}
+
+void BuildSortGrid(ClaimView& claim) {
+  const claim::RowRange rows = claim.records.DataRows();
+  for (int r = rows.first; r <= rows.last; ++r) {
+    const std::span<const std::u16string_view> fields = claim.records.Fields(r);
+    const std::u16string_view code = claim::FieldOf(fields, claim::kRecordCodeField);
+    const claim::RecordCode* entry = claim::FindRecordCode(code);
+    if (!entry || !entry->service || !Taken(*entry->service, fields)) continue;
+    const claim::ServiceFields& rule = *entry->service;
+    const std::u16string insurer = claim::InsurerNumber(claim::FieldOf(fields, rule.insurer));
+    AddServiceRecord(claim, {code, claim::FieldOf(fields, rule.yearMonth), claim::FieldOf(fields, rule.insured),
+                             insurer,
+                             rule.serviceKind == claim::kNoField ? code : claim::FieldOf(fields, rule.serviceKind),
+                             claim::FieldOf(fields, rule.value), claim::FieldOf(fields, rule.field18),
+                             claim::FieldOf(fields, rule.field19)});
+  }
+}
+
+void AddServiceRecord(ClaimView& claim, const std::array<std::u16string_view, ServiceRecord::kColumns>& columns) {
+  std::size_t units = 0;
+  for (const std::u16string_view column : columns) units += column.size();
+  ServiceRecord record;
+  char16_t* const text = claim.texts.Room(units);
+  record.text = text;
+  std::size_t at = 0;
+  for (std::size_t c = 0; c < columns.size(); ++c) {
+    std::copy(columns[c].begin(), columns[c].end(), text + at);
+    at += columns[c].size();
+    record.ends[c] = static_cast<std::uint32_t>(at);
+  }
+  claim.serviceRecords.push_back(record);
+}
+
+void SortSortGrid(ClaimView& claim) {
+  constexpr int kKeys[] = {ServiceRecord::kYearMonth, ServiceRecord::kInsured, ServiceRecord::kInsurer};
+  std::vector<std::u16string_view> keys;
+  keys.reserve(claim.serviceRecords.size() * std::size(kKeys));
+  for (const ServiceRecord& record : claim.serviceRecords)
+    for (const int column : kKeys) keys.push_back(record[column]);
+  Permute(claim.serviceRecords, SortedRows(keys, std::size(kKeys), TextOrder::IgnoringCase));
+}
+
+// Every record of a run would write the run's year-month and insured-person
+// number again; they are written once, as nothing else changes them. The
+// insurer number's text may differ in form within a run (the same value),
+// and the last one is shown.
+void BuildViewerGrid(ClaimView& claim) {
+  const ServiceRecord* previous = nullptr;
+  for (const ServiceRecord& record : claim.serviceRecords) {
+    const std::u16string_view insurer = record[ServiceRecord::kInsurer];
+    const bool newRow = !previous || record[ServiceRecord::kInsured] != (*previous)[ServiceRecord::kInsured] ||
+                        record[ServiceRecord::kYearMonth] != (*previous)[ServiceRecord::kYearMonth] ||
+                        !claim::SameInsurer(insurer, (*previous)[ServiceRecord::kInsurer]);
+    if (newRow) {
+      DisplayRow row;
+      row.yearMonth = YearMonthText(record[ServiceRecord::kYearMonth]);
+      row.insured = record[ServiceRecord::kInsured];
+      claim.rows.push_back(std::move(row));
+    }
+    DisplayRow& row = claim.rows.back();
+    if (newRow || insurer != (*previous)[ServiceRecord::kInsurer]) row.insurer = insurer;
+    if (const std::optional<std::size_t> kind = ServiceKindIndex(record[ServiceRecord::kServiceKind]))
+      row.services[*kind] = ValueOfText(record[ServiceRecord::kValue]);
+    previous = &record;
+  }
+}
+
+// The display rows are ordered by year-month and each is a distinct person
+// of its month, so a new month starts a totals row and every further row of
+// the month is one more person.
+void BuildTotalGrid(ClaimView& claim) {
+  claim.showsServiceTotals = claim.kind != claim::FileKind::BenefitManagement;
+  const DisplayRow* previous = nullptr;
+  for (const DisplayRow& row : claim.rows) {
+    if (!previous || row.yearMonth != previous->yearMonth) {
+      claim.totals.push_back({TotalsMonthText(row.yearMonth), 1, 0, 0});
+    } else if (row.insured != previous->insured || row.insurer != previous->insurer) {
+      claim.totals.back().persons += 1;
+    }
+    if (std::any_of(row.services.begin(), row.services.begin() + kServicesCounted,
+                    [](const std::optional<double>& value) { return value.has_value(); }))
+      claim.totals.back().services += 1;
+    previous = &row;
+  }
+}
+
+void ShowClaimRecords(ClaimView& claim) {
+  SetFileKind(claim);
+  SetHeadYearMonth(claim);
+  SetProviderNumber(claim);
+  BuildSortGrid(claim);
+  SortSortGrid(claim);
+  BuildViewerGrid(claim);
+  BuildTotalGrid(claim);
+}
+
+std::u16string DisplayCellText(const DisplayRow& row, int column) {
+  switch (column) {
+    case 1: return row.yearMonth;
+    case 2: return row.insured;
+    case 3: return row.insurer;
+    case 4: return row.name;
+    default: break;
+  }
+  const int kind = column - 5;
+  if (kind < 0 || kind >= static_cast<int>(kServiceKinds.size())) return {};
+  const std::optional<double>& value = row.services[static_cast<std::size_t>(kind)];
+  return value ? DecimalText(*value) : std::u16string();
+}
+
+std::vector<std::size_t> SortViewerByColumn(ClaimView& claim, int column) {
+  std::vector<std::u16string> texts;
+  texts.reserve(claim.rows.size());
+  for (const DisplayRow& row : claim.rows) texts.push_back(DisplayCellText(row, column));
+  const std::vector<std::u16string_view> keys(texts.begin(), texts.end());
+  std::vector<std::size_t> order = SortedRows(keys, 1, TextOrder::Generic);
+  Permute(claim.rows, order);
+  return order;
+}
+
+}  // namespace pellora

@@ -1,0 +1,61 @@
+#include "claim/record_codes.h"
+
+#include <array>
+
+namespace pellora::claim {
+namespace {
+
+// A service detail with its value (7131, 7132), a service record without
+// one (7141 to 7162): both taken when field 4 is "10".
+constexpr ServiceFields kDetailWithValue{4, u"10", false, 5, 8, 7, 9, 16, 18, 19};
+constexpr ServiceFields kDetail{4, u"10", false, 5, 8, 7, 9, kNoField, kNoField, kNoField};
+// The care-plan fee record: always taken; it names the person and month
+// but fills no service column.
+constexpr ServiceFields kCarePlanFee{kNoField, u"", false, 6, 9, 7, kNoField, kNoField, kNoField, kNoField};
+// A benefit-management detail, but for the totals line (field 10 "99").
+constexpr ServiceFields kBenefitDetail{10, u"99", true, 4, 11, 5, 21, kNoField, kNoField, kNoField};
+
+constexpr FileKind kClaim = FileKind::CareFeeClaim;
+constexpr FileKind kBenefit = FileKind::BenefitManagement;
+
+constexpr std::array<RecordCode, 13> kRecordCodes = {{
+    {u"7111", kClaim, std::nullopt},
+    {u"7121", kClaim, std::nullopt},
+    {u"7131", kClaim, kDetailWithValue},
+    {u"7132", kClaim, kDetailWithValue},
+    {u"7141", kClaim, kDetail},
+    {u"7142", kClaim, kDetail},
+    {u"7151", kClaim, kDetail},
+    {u"7152", kClaim, kDetail},
+    {u"7161", kClaim, kDetail},
+    {u"7162", kClaim, kDetail},
+    {u"8121", kClaim, kCarePlanFee},
+    // The benefit-management file's cover record, with its submission
+    // year-month in field 4.
+    {u"8211", kBenefit, std::nullopt, 4},
+    {u"8221", kBenefit, kBenefitDetail},
+}};
+
+}  // namespace
+
+std::u16string_view KindText(FileKind kind) {
+  switch (kind) {
+    case FileKind::CareFeeClaim: return u"介護給付費請求書情報";
+    case FileKind::BenefitManagement: return u"給付管理票情報";
+    case FileKind::Undecided: break;
+  }
+  return u"";
+}
+
+std::span<const RecordCode> RecordCodes() { return kRecordCodes; }
+
+const RecordCode* FindRecordCode(std::u16string_view code) {
+  // Every code is four characters: most fields that are not a code are
+  // told apart by their length alone.
+  if (code.size() != 4) return nullptr;
+  for (const RecordCode& entry : kRecordCodes)
+    if (entry.code == code) return &entry;
+  return nullptr;
+}
+
+}  // namespace pellora::claim
