@@ -1,9 +1,6 @@
 // The one place the reader touches the file system: a database file read
-// whole into memory. Everything after this works on bytes, the same on
-// every platform.
-//
-// Paths are UTF-16, as the viewer holds them. On Linux they become UTF-8
-// file names; Windows opens them by their UTF-16 name as they are.
+// whole into memory through the platform's files (platform/). Everything
+// after this works on bytes, the same on every platform.
 #pragma once
 
 #include <cstdint>

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pellora {
 
@@ -74,6 +75,24 @@ struct WriteFailure {
 // temporary file is removed and an earlier file at `path` is untouched, so
 // that no half-written file is ever left under that name.
 std::optional<WriteFailure> ReplaceFileContents(std::u16string_view path, std::string_view bytes);
+
+// An ordinary file read whole into memory, for a reader that needs all of it
+// at once (the database reader). A pipe, a folder or a device is no such
+// file, and a file larger than `largest` bytes is refused before its size is
+// ever allocated. A file that shrinks while it is read is read as it then is.
+struct WholeFile {
+  enum class Failure {
+    None,
+    NoSuchFile,  // nothing there, or a path no file can be named by
+    CannotOpen,  // there, but not ours to open
+    NotAFile,    // a folder, a pipe, a device
+    TooLarge,
+    CannotRead,
+  };
+  std::vector<std::uint8_t> bytes;
+  Failure failure = Failure::None;
+};
+WholeFile ReadWholeFile(std::u16string_view path, std::uint64_t largest);
 
 // Something (a file, a folder, ...) exists at `path`.
 bool PathExists(std::u16string_view path);

@@ -115,6 +115,50 @@ std::int16_t PlatformFile::Close() {
   return rc != 0 && errno != EINTR ? ReadFailure(errno) : 0;
 }
 
+// ---- Reading a file whole ----
+
+// Without O_NONBLOCK, opening a FIFO would wait for a writer that may never
+// come; the check below then refuses it as no file.
+WholeFile ReadWholeFile(std::u16string_view path, std::uint64_t largest) {
+  WholeFile whole;
+  const std::optional<std::string> name = common::Utf16ToUtf8(path);
+  if (!name || name->empty() || name->find('\0') != std::string::npos) {
+    whole.failure = WholeFile::Failure::NoSuchFile;
+    return whole;
+  }
+  const int fd = ::open(name->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    whole.failure = errno == ENOENT || errno == ENOTDIR ? WholeFile::Failure::NoSuchFile : WholeFile::Failure::CannotOpen;
+    return whole;
+  }
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    whole.failure = WholeFile::Failure::NotAFile;
+    return whole;
+  }
+  if (static_cast<std::uint64_t>(st.st_size) > largest) {
+    ::close(fd);
+    whole.failure = WholeFile::Failure::TooLarge;
+    return whole;
+  }
+  whole.bytes.resize(static_cast<std::size_t>(st.st_size));
+  std::size_t got = 0;
+  while (got < whole.bytes.size()) {
+    const ssize_t n = ::read(fd, whole.bytes.data() + got, whole.bytes.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      ::close(fd);
+      return {{}, WholeFile::Failure::CannotRead};
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  whole.bytes.resize(got);
+  return whole;
+}
+
 // ---- Writing a file whole ----
 
 namespace {

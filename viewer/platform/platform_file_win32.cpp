@@ -4,6 +4,10 @@
 // MoveFileExW.
 
 #include <windows.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
 
 #include <algorithm>
 #include <array>
@@ -110,6 +114,38 @@ std::size_t PlatformFile::Read(char* buffer, std::size_t size, std::int16_t& fai
 std::int16_t PlatformFile::Close() {
   if (!IsOpen()) return 0;
   return ::CloseHandle(AsHandle(std::exchange(handle_, kNoHandle))) ? std::int16_t{0} : std::int16_t{kErrDeviceIO};
+}
+
+// ---- Reading a file whole ----
+
+WholeFile ReadWholeFile(std::u16string_view path, std::uint64_t largest) {
+  WholeFile whole;
+  if (path.empty() || path.find(u'\0') != std::u16string_view::npos) {
+    whole.failure = WholeFile::Failure::NoSuchFile;
+    return whole;
+  }
+  const std::wstring name(path.begin(), path.end());
+  FILE* file = _wfopen(name.c_str(), L"rb");
+  if (!file) {
+    whole.failure = errno == ENOENT ? WholeFile::Failure::NoSuchFile : WholeFile::Failure::CannotOpen;
+    return whole;
+  }
+  struct _stat64 st;
+  if (_fstat64(_fileno(file), &st) != 0 || (st.st_mode & _S_IFMT) != _S_IFREG) {
+    std::fclose(file);
+    whole.failure = WholeFile::Failure::NotAFile;
+    return whole;
+  }
+  if (static_cast<std::uint64_t>(st.st_size) > largest) {
+    std::fclose(file);
+    whole.failure = WholeFile::Failure::TooLarge;
+    return whole;
+  }
+  whole.bytes.resize(static_cast<std::size_t>(st.st_size));
+  const std::size_t got = std::fread(whole.bytes.data(), 1, whole.bytes.size(), file);
+  std::fclose(file);
+  if (got != whole.bytes.size()) return {{}, WholeFile::Failure::CannotRead};
+  return whole;
 }
 
 // ---- Writing a file whole ----
