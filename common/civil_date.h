@@ -88,4 +88,14 @@ constexpr CivilDate CivilFromDays(std::int64_t days) {
   return {yoe + era * 400 + (month <= 2 ? 1 : 0), month, day};
 }
 
+// Automation dates (OLE Automation's DATE, and Jet's dates, which count the
+// same way) are days since 1899-12-30: this is that day 0, as a day count.
+inline constexpr std::int64_t kAutomationEpoch = DaysFromCivil(1899, 12, 30);
+
+// The whole days an automation date can hold: 0100-01-01 through 9999-12-31
+// (and the times of that last day). dovrel60 accepts exactly these days, so
+// its day numbers and the automation layer's coercions share the range.
+inline constexpr std::int64_t kFirstAutomationDate = DaysFromCivil(100, 1, 1) - kAutomationEpoch;
+inline constexpr std::int64_t kLastAutomationDate = DaysFromCivil(9999, 12, 31) - kAutomationEpoch;
+
 }  // namespace common

@@ -11,11 +11,6 @@ namespace {
 constexpr IID IID_DayObject = {0x5B0E2C71, 0x6D3A, 0x4F0E, {0x9C, 0x41, 0x2E, 0x7A, 0x88, 0x13, 0xD5, 0x02}};
 }  // namespace
 
-// A Day keeps its Type as the interface numbers it, which is the engine's
-// numbering: the engine decides which types there are.
-static_assert(engine::kTypeHoliday == dvTypeHoliday && engine::kTypeForcedHoliday == dvTypeForcedHoliday &&
-              engine::kTypeForcedWorkday == dvTypeForcedWorkday);
-
 Day::Day(IUnknown* outer) : ComObject(outer) {
   // A new definition is a yearly holiday on today's date, without a range end.
   fields_.Type = dvTypeHoliday;

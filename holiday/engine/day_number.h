@@ -19,16 +19,22 @@ namespace dovrel::engine {
 
 using DayNumber = std::int32_t;
 
-inline constexpr DayNumber kFirstValidDay = 1757585;  // 0100-01-01
-inline constexpr DayNumber kLastValidDay = 5373484;   // 9999-12-31
+// Day numbers and civil days (days from 1970-01-01) differ by this many.
+inline constexpr DayNumber kCivilEpochDay = 2440588;  // 1970-01-01
 
-// Stored to mean "no date" (a Null Value, a Day without a range end). It lies
-// 1000 days past the last valid day rather than 1, so a step of a day in
-// either direction from it still reads as no date.
-inline constexpr DayNumber kNullDayNumber = 5374484;
+// Day number of 1899-12-30, the day automation date 0 stands for (2415019).
+inline constexpr DayNumber kAutomationEpochDay = static_cast<DayNumber>(kCivilEpochDay + common::kAutomationEpoch);
 
-// Day number of 1899-12-30, the day automation date 0 stands for.
-inline constexpr DayNumber kAutomationEpochDay = 2415019;
+// The days of an automation date (common/civil_date.h), as day numbers:
+// 1757585 is 0100-01-01, 5373484 is 9999-12-31.
+inline constexpr DayNumber kFirstValidDay = static_cast<DayNumber>(kAutomationEpochDay + common::kFirstAutomationDate);
+inline constexpr DayNumber kLastValidDay = static_cast<DayNumber>(kAutomationEpochDay + common::kLastAutomationDate);
+
+// Stored to mean "no date" (a Null Value, a Day without a range end), so
+// saved collections hold it: 5374484. It lies 1000 days past the last valid
+// day rather than 1, so a step of a day in either direction from it still
+// reads as no date.
+inline constexpr DayNumber kNullDayNumber = kLastValidDay + 1000;
 
 // Weekday numbering of the interfaces: 1 = Sunday ... 7 = Saturday.
 inline constexpr int kSunday = 1;
@@ -96,9 +102,6 @@ constexpr std::int64_t FloorMod(std::int64_t a, std::int64_t b) {
   return a - FloorDiv(a, b) * b;
 }
 }  // namespace detail
-
-// Day numbers and civil days (days from 1970-01-01) differ by this many.
-inline constexpr DayNumber kCivilEpochDay = 2440588;  // 1970-01-01
 
 // Year/month/day to day number, through the calendar arithmetic of
 // common/civil_date.h. A day beyond the end of its month is first cut to

@@ -1,79 +1,81 @@
 #include "holidaygen/styles_file.h"
 
 #include <cstdint>
-#include <string_view>
-#include <vector>
+#include <cstdio>
+#include <stdexcept>
 
-#include "dovrel60.h"
-#include "japan/national_holidays.h"
+#include "definitions/holiday_styles.h"
+#include "frame/com_object.h"
+#include "japan/holiday_style.h"
 
 namespace holidaygen {
 namespace {
 
-// Every number of the stream is little-endian.
-class StreamWriter {
- public:
-  void U8(std::uint8_t value) { bytes_ += static_cast<char>(value); }
-  void U16(std::uint16_t value) { Bytes(value, 2); }
-  void U32(std::uint32_t value) { Bytes(value, 4); }
-  // A string: its byte count with the closing zero, the UTF-16LE code
-  // units, the zero.
-  void Text(std::u16string_view text) {
-    U32(static_cast<std::uint32_t>(2 * text.size() + 2));
-    for (char16_t unit : text) U16(unit);
-    U16(0);
-  }
-  std::string Take() { return std::move(bytes_); }
+void Check(HRESULT hr, const char* step) {
+  if (SUCCEEDED(hr)) return;
+  char text[96];
+  std::snprintf(text, sizeof text, "%s failed with 0x%08X", step, static_cast<unsigned>(hr));
+  throw std::runtime_error(text);
+}
 
- private:
-  void Bytes(std::uint32_t value, int count) {
-    for (int i = 0; i < count; ++i) U8(static_cast<std::uint8_t>(value >> (8 * i)));
-  }
-  std::string bytes_;
-};
+// The class identifier as a host on Windows writes the GUID in front of the
+// stream: its first three fields little-endian, whatever this machine is.
+std::string ClassIdBytes(const CLSID& clsid) {
+  std::string bytes;
+  const auto put = [&bytes](std::uint32_t value, int count) {
+    for (int i = 0; i < count; ++i) bytes += static_cast<char>(value >> (8 * i));
+  };
+  put(clsid.Data1, 4);
+  put(clsid.Data2, 2);
+  put(clsid.Data3, 2);
+  for (unsigned char byte : clsid.Data4) bytes += static_cast<char>(byte);
+  return bytes;
+}
 
-constexpr std::uint32_t kCollectionVersion = 0x00010000;
-// A new style's colours: the system colours window background (5) and
-// window text (8).
-constexpr std::uint32_t kWindowBackground = 0x80000005, kWindowText = 0x80000008;
-// Day numbers are Julian day numbers: 1970-01-01 is 2440588, and 5374484
-// stands for no second date.
-constexpr std::int64_t kDayNumberOf1970 = 2440588;
-constexpr std::uint32_t kNoDate2 = 5374484;
+// What a memory stream holds from its start to where it stands.
+std::string WrittenBytes(IStream* stream) {
+  ULARGE_INTEGER end{};
+  Check(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_CUR, &end), "IStream::Seek");
+  HGLOBAL memory = nullptr;
+  Check(GetHGlobalFromStream(stream, &memory), "GetHGlobalFromStream");
+  const auto* data = static_cast<const char*>(GlobalLock(memory));
+  if (!data) throw std::runtime_error("GlobalLock failed");
+  std::string bytes(data, static_cast<std::size_t>(end.QuadPart));
+  GlobalUnlock(memory);
+  return bytes;
+}
 
 }  // namespace
 
 std::string StylesFile() {
   using namespace dovrel60::japan;
-  const std::vector<Holiday> holidays = NationalHolidays(kFirstYear, kLastYear);
+  dovrel::ComPtr<IHLDYStyles> styles;
+  Check(dovrel::CreateHolidayStyles(nullptr, IID_IHLDYStyles, reinterpret_cast<void**>(styles.Receive())),
+        "creating HolidayStyles");
 
-  StreamWriter out;
-  out.U32(CLSID_HolidayStyles.Data1);
-  out.U16(CLSID_HolidayStyles.Data2);
-  out.U16(CLSID_HolidayStyles.Data3);
-  for (unsigned char byte : CLSID_HolidayStyles.Data4) out.U8(byte);
+  VARIANT omitted, name;
+  omitted.vt = VT_ERROR;
+  omitted.scode = DISP_E_PARAMNOTFOUND;
+  name.vt = VT_BSTR;
+  name.bstrVal = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(kStyleName.data()),
+                                   static_cast<UINT>(kStyleName.size()));
+  BSTR key = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(kStyleKey.data()), static_cast<UINT>(kStyleKey.size()));
+  dovrel::ComPtr<IHLDYStyle> style;
+  const HRESULT added = key && name.bstrVal ? styles->Add(omitted, key, name, style.Receive()) : E_OUTOFMEMORY;
+  SysFreeString(key);
+  VariantClear(&name);
+  Check(added, "HolidayStyles::Add");
+  Check(AddJapaneseHolidays(style.Get(), kFirstYear, kLastYear), "AddJapaneseHolidays");
 
-  out.U32(kCollectionVersion);
-  out.U32(1);  // one style
-  out.U32(kWindowBackground);
-  out.U32(kWindowText);
-  out.U32(0);  // Bold
-  out.U32(0);  // Underline
-  out.U16(dvOverrideNone);
-  out.Text(kStyleKey);
-  out.Text(kStyleName);
-
-  out.U32(kCollectionVersion);
-  out.U32(static_cast<std::uint32_t>(holidays.size()));
-  for (const Holiday& holiday : holidays) {
-    out.U32(static_cast<std::uint32_t>(common::DaysFromCivil(holiday.year, holiday.month, holiday.day) +
-                                       kDayNumberOf1970));
-    out.U32(kNoDate2);
-    out.U16(dvTypeForcedHoliday);
-    out.Text(KeyOf(holiday));
-    out.Text(holiday.name);
-  }
-  return out.Take();
+  dovrel::ComPtr<IPersistStream> persist;
+  Check(styles->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(persist.Receive())),
+        "HolidayStyles::QueryInterface(IPersistStream)");
+  CLSID clsid;
+  Check(persist->GetClassID(&clsid), "IPersistStream::GetClassID");
+  dovrel::ComPtr<IStream> stream;
+  Check(CreateStreamOnHGlobal(nullptr, TRUE, stream.Receive()), "CreateStreamOnHGlobal");
+  Check(persist->Save(stream.Get(), TRUE), "IPersistStream::Save");
+  return ClassIdBytes(clsid) + WrittenBytes(stream.Get());
 }
 
 }  // namespace holidaygen

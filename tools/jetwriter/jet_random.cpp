@@ -6,6 +6,8 @@
 #include <set>
 #include <string>
 
+#include "common/civil_date.h"
+
 namespace jetwriter {
 namespace {
 
@@ -99,7 +101,8 @@ struct ValueMaker {
                              : std::round(r.Real(-1e9, 1e9));
       case ColumnType::DateTime:
         // Access's dates, 100-01-01 to 9999-12-31, to the second.
-        return static_cast<double>(r.Integer(-657434, 2958465)) + static_cast<double>(r.Below(86400)) / 86400;
+        return static_cast<double>(r.Integer(common::kFirstAutomationDate, common::kLastAutomationDate)) +
+               static_cast<double>(r.Below(86400)) / 86400;
       case ColumnType::Text: {
         const std::size_t length = static_cast<std::size_t>(c.length);
         std::string text = RandomText(r, jet4, std::min(length, budget / 2), std::min(length, budget));

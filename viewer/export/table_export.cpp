@@ -15,8 +15,9 @@
 namespace pellora::exporting {
 namespace {
 
-// Days from 1970-01-01 to 1899-12-30, the day 0 of Jet's dates.
-constexpr std::int64_t kJetDayZero = common::DaysFromCivil(1899, 12, 30);
+// The day 0 of Jet's dates, 1899-12-30: Jet counts its dates as automation
+// dates do.
+constexpr std::int64_t kJetDayZero = common::kAutomationEpoch;
 // Dates beyond these days lie far outside Access's years 100 to 9999.
 constexpr double kFarthestDay = 1e9;
 

@@ -13,9 +13,6 @@
 namespace automation {
 namespace {
 
-// Automation date 0.
-constexpr std::int64_t kEpoch = common::DaysFromCivil(1899, 12, 30);
-
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
 // Reads 1..maxDigits decimal digits at pos.
@@ -54,7 +51,7 @@ std::optional<double> ReadTime(std::u16string_view text, std::size_t& pos) {
 std::optional<double> Combine(int y, int m, int d, double time) {
   if (y < 100 || y > 9999 || m < 1 || m > 12 || d < 1 || d > common::DaysInMonth(y, m))
     return std::nullopt;
-  double day = static_cast<double>(common::DaysFromCivil(y, m, d) - kEpoch);
+  double day = static_cast<double>(common::DaysFromCivil(y, m, d) - common::kAutomationEpoch);
   return day < 0 ? day - time : day + time;
 }
 
@@ -128,7 +125,7 @@ std::optional<std::u16string> FormatDateText(double date) {
     seconds -= 86400;
     day += 1;
   }
-  const common::CivilDate civil = common::CivilFromDays(day + kEpoch);
+  const common::CivilDate civil = common::CivilFromDays(day + common::kAutomationEpoch);
   char buffer[48];
   std::string text;
   if (day != 0 || seconds == 0) {

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "automation/portable/api.h"
+#include "common/civil_date.h"
 // File names and the registry file are UTF-8, the ANSI code page is 932:
 // the layer converts through common/ (invalid sequences become U+FFFD
 // rather than failing, so that a path or key name is never dropped).
@@ -35,9 +36,10 @@ char16_t FoldCase(char16_t c);
 bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b);
 int CompareIgnoringCase(std::u16string_view a, std::u16string_view b);
 
-// Calendar arithmetic for automation dates (days since 1899-12-30).
-constexpr double kMinDate = -657434.0;  // 0100-01-01
-constexpr double kMaxDate = 2958465.0;  // 9999-12-31
+// The first and the last day an automation date can hold, 0100-01-01 and
+// 9999-12-31 (the times of that last day lie below kMaxDate + 1).
+constexpr double kMinDate = static_cast<double>(common::kFirstAutomationDate);
+constexpr double kMaxDate = static_cast<double>(common::kLastAutomationDate);
 
 // Parses the date texts the layer accepts; nullopt when the text is not a
 // date. Formats a date the way a Japanese Windows does.

@@ -24,7 +24,7 @@ namespace dovrel60::japan {
 
 // The automation date of a day: days from 1899-12-30.
 inline double AutomationDate(int year, int month, int day) {
-  return static_cast<double>(common::DaysFromCivil(year, month, day) - common::DaysFromCivil(1899, 12, 30));
+  return static_cast<double>(common::DaysFromCivil(year, month, day) - common::kAutomationEpoch);
 }
 
 // Returns E_INVALIDARG for years outside 1948..2099 or in the wrong order
