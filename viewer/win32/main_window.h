@@ -19,13 +19,14 @@
 #include <optional>
 
 #include "shell/frmPellora.h"
+#include "win32/attached_window.h"
 #include "win32/dialogs.h"
 #include "win32/find_box.h"
 #include "win32/grid_window.h"
 
 namespace pellora::win32 {
 
-class PelloraWindow {
+class PelloraWindow : public AttachedWindow {
  public:
   static constexpr const wchar_t* kClassName = L"PelloraMainWindow";
   // The control id of each control: this plus its place in MainControl.
@@ -34,9 +35,7 @@ class PelloraWindow {
   // The window for `form`, whose message boxes are `boxes`: it supplies the
   // form's dialogs and learns when the form closes. Made hidden.
   PelloraWindow(frmPellora& form, Win32MessageBoxes& boxes);
-  ~PelloraWindow();
-  PelloraWindow(const PelloraWindow&) = delete;
-  PelloraWindow& operator=(const PelloraWindow&) = delete;
+  ~PelloraWindow() override;
 
   // Start-up: the form's own, then the window shows unless it closed.
   void Start();
@@ -49,7 +48,6 @@ class PelloraWindow {
   // Told when the window has gone: the program's loop ends then.
   std::function<void()> onDestroyed;
 
-  HWND hwnd() const { return hwnd_; }
   frmPellora& form() { return form_; }
   HWND control(MainControl control) const { return controls_[static_cast<std::size_t>(control)]; }
   GridWindow* grid(MainControl control) const;
@@ -59,8 +57,7 @@ class PelloraWindow {
   const FindBox& findBox() const { return *findBox_; }
 
  private:
-  static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
   // Runs one of the form's routines started by the user, then draws.
   template <typename Routine>
   void Run(Routine routine);
@@ -85,7 +82,6 @@ class PelloraWindow {
   Win32FileDialogs fileDialogs_;
   Win32ModalDialogs modalDialogs_;
   int dpi_;
-  HWND hwnd_ = nullptr;
   HWND toolTips_ = nullptr;
   std::array<HWND, kMainControlCount> controls_{};
   std::array<std::unique_ptr<GridWindow>, kMainControlCount> grids_{};
