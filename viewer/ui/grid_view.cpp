@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QProxyStyle>
 #include <QStyleFactory>
 
@@ -73,16 +72,6 @@ FlexGridView::FlexGridView(FlexGrid& grid, std::vector<int> equalWidth, QWidget*
     QMetaObject::invokeMethod(this, &FlexGridView::selectionFromGrid, Qt::QueuedConnection);
   });
   layOutColumns();
-}
-
-void FlexGridView::keyPressEvent(QKeyEvent* event) {
-  if (event->matches(QKeySequence::SelectAll)) {
-    emit selectAllRequested();
-  } else if (event->matches(QKeySequence::Copy)) {
-    emit copyRequested();
-  } else {
-    QTableView::keyPressEvent(event);
-  }
 }
 
 void FlexGridView::contextMenuEvent(QContextMenuEvent* event) { emit menuRequested(event->globalPos()); }

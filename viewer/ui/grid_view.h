@@ -35,13 +35,10 @@ class FlexGridView : public QTableView {
  signals:
   // A column heading was clicked: the grid's column number.
   void headingClicked(int gridColumn);
-  // Ctrl+A, Ctrl+C, and the context menu asked for at a point of the screen.
-  void selectAllRequested();
-  void copyRequested();
+  // The context menu asked for at a point of the screen.
   void menuRequested(const QPoint& globalPos);
 
  protected:
-  void keyPressEvent(QKeyEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:

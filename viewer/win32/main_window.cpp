@@ -17,6 +17,24 @@ namespace {
 // maximise box: its size is the design's.
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
+// A key as the command table names it, with the modifiers held now. A
+// system key comes with Alt held (or is F10), which starts no command of
+// the clerk's: the dialog manager has it for the access keys.
+ClerkKey ToClerkKey(const MSG& message) {
+  ClerkKey key;
+  const WPARAM code = message.wParam;
+  if (code >= 'A' && code <= 'Z') key.code = LetterKey(static_cast<char>(code));
+  if (code == VK_INSERT) key.code = KeyCode::kInsert;
+  if (code == VK_F3) key.code = KeyCode::kF3;
+  if (code == VK_RETURN) key.code = KeyCode::kEnter;
+  if (code == VK_ESCAPE) key.code = KeyCode::kEscape;
+  if (::GetKeyState(VK_SHIFT) < 0) key.modifiers |= kShift;
+  if (::GetKeyState(VK_CONTROL) < 0) key.modifiers |= kControl;
+  if (message.message == WM_SYSKEYDOWN || ::GetKeyState(VK_MENU) < 0) key.modifiers |= kAlt;
+  if (::GetKeyState(VK_LWIN) < 0 || ::GetKeyState(VK_RWIN) < 0) key.modifiers |= kOtherModifier;
+  return key;
+}
+
 }  // namespace
 
 PelloraWindow::PelloraWindow(frmPellora& form, Win32MessageBoxes& boxes)
@@ -181,31 +199,20 @@ bool PelloraWindow::TakeKey(const MSG& message) {
   const bool up = message.message == WM_KEYUP || message.message == WM_SYSKEYUP;
   if (!down && !up) return false;
   const UINT key = static_cast<UINT>(message.wParam);
-  const bool control = ::GetKeyState(VK_CONTROL) < 0;
-  const bool shift = ::GetKeyState(VK_SHIFT) < 0;
   const std::optional<MainControl> grid = ClerkGridOf(::GetFocus());
   // The context menu's keys, up and down alike, so that the system's own
   // handling does not open it a second time.
-  if (grid && (key == VK_APPS || (key == VK_F10 && shift))) {
+  if (grid && (key == VK_APPS || (key == VK_F10 && ::GetKeyState(VK_SHIFT) < 0))) {
     if (down) ShowContextMenu(*grid, POINT{-1, -1});
     return true;
   }
-  if (!down || message.message == WM_SYSKEYDOWN) return false;
-  if (key == 'F' && control) {
-    OpenFindBox();
-  } else if (key == VK_F3) {
-    Find(!shift);
-  } else if (findBox_->Holds(message.hwnd) && key == VK_RETURN) {
-    Find(true);
-  } else if (findBox_->Holds(message.hwnd) && key == VK_ESCAPE) {
-    CloseFindBox();
-  } else if (grid && control && key == 'A') {
-    Run([this, grid] { form_.SelectAllCells(*grid); });
-  } else if (grid && control && key == 'C') {
-    CopyToClipboard(*grid);
-  } else {
-    return false;
-  }
+  if (!down) return false;
+  const KeyPlace place = grid                             ? KeyPlace::kClerkGrid
+                         : findBox_->Holds(message.hwnd) ? KeyPlace::kFindBox
+                                                         : KeyPlace::kWindow;
+  const std::optional<ClerkCommand> command = ClerkCommandOf(ToClerkKey(message), place);
+  if (!command) return false;
+  Run([&] { RunClerkCommand(*command, grid.value_or(MainControl::vsfViewer), form_, *this); });
   return true;
 }
 
@@ -223,37 +230,31 @@ void PelloraWindow::ShowContextMenu(MainControl grid, POINT screen) {
     screen = {cell.left, cell.bottom};
     ::ClientToScreen(control(grid), &screen);
   }
-  // The menu's commands, numbered from 1: 0 is TrackPopupMenu's answer
+  // The menu's entries, numbered from 1: 0 is TrackPopupMenu's answer
   // when nothing was chosen.
-  enum MenuCommand : UINT { kCopy = 1, kSelectAll, kSave };
+  const std::vector<const ClerkCommandEntry*> entries = ClerkMenu();
   HMENU menu = ::CreatePopupMenu();
-  const auto add = [menu](MenuCommand command, std::u16string_view caption) {
-    const std::wstring wide = Wide(caption);
-    ::AppendMenuW(menu, MF_STRING, command, wide.c_str());
-  };
-  add(kCopy, frmPellora::kCopyCaption);
-  add(kSelectAll, frmPellora::kSelectAllCaption);
-  ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-  add(kSave, frmPellora::kSaveDisplayCaption);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i]->lineBefore) ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    const std::wstring caption = Wide(entries[i]->menuCaption);
+    ::AppendMenuW(menu, MF_STRING, i + 1, caption.c_str());
+  }
   const UINT chosen = static_cast<UINT>(::TrackPopupMenu(
       menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, screen.x, screen.y, 0,
       hwnd(), nullptr));
   ::DestroyMenu(menu);
-  switch (chosen) {
-    case kCopy: CopyToClipboard(grid); break;
-    case kSelectAll: Run([this, grid] { form_.SelectAllCells(grid); }); break;
-    case kSave: Run([this] { form_.SaveDisplay_Click(); }); break;
-    default: break;
-  }
+  if (chosen >= 1 && chosen <= entries.size())
+    Run([&] { RunClerkCommand(entries[chosen - 1]->command, grid, form_, *this); });
 }
 
-// Nothing to copy (the selection lies in the headings alone) leaves the
-// clipboard as it was.
-void PelloraWindow::CopyToClipboard(MainControl grid) {
-  const frmPellora::ClipboardText copied = form_.CopySelection(grid);
-  if (copied.text.empty()) return;
-  if (!PutOnClipboard(hwnd(), copied.text, copied.html)) ::MessageBeep(MB_ICONEXCLAMATION);
+// The clipboard held by another program: a beep says the copy failed.
+void PelloraWindow::PutOnClipboard(const std::u16string& text, const std::u16string& html) {
+  if (!win32::PutOnClipboard(hwnd(), text, html)) ::MessageBeep(MB_ICONEXCLAMATION);
 }
+
+bool PelloraWindow::FindBoxOpen() const { return findBox_->IsOpen(); }
+std::u16string PelloraWindow::FindText() const { return findBox_->Text(); }
+void PelloraWindow::ShowNoMatch(bool noMatch) { findBox_->ShowNoMatch(noMatch); }
 
 void PelloraWindow::OpenFindBox() {
   // Over the lower right of the display grid's rows, inside its scroll bars.
@@ -268,18 +269,6 @@ void PelloraWindow::OpenFindBox() {
 void PelloraWindow::CloseFindBox() {
   findBox_->Close();
   ::SetFocus(control(MainControl::vsfViewer));
-}
-
-// F3 before anything was typed opens the box to type it in.
-void PelloraWindow::Find(bool forward) {
-  const std::u16string what = findBox_->Text();
-  if (!findBox_->IsOpen() || what.empty()) {
-    OpenFindBox();
-    if (what.empty()) return;
-  }
-  bool found = false;
-  Run([&] { found = form_.FindInDisplay(what, forward); });
-  findBox_->ShowNoMatch(!found);
 }
 
 void PelloraWindow::DropFiles(HDROP drop) {

@@ -5,11 +5,12 @@
 // child windows are brought up to date from the controls; the grids follow
 // their models by themselves.
 //
-// The clerk's keys are the window's: Ctrl+A and Ctrl+C on a focused grid,
-// the menu key and Shift+F10 for its context menu; Ctrl+F opens the find
-// box, Enter in it and F3 anywhere find forward, Shift+F3 backward, Esc
-// closes it. They are taken before the dialog manager sees them (which
-// would make Enter and Esc buttons' keys). Dropped files go to the form.
+// The clerk's keys are the window's, as the command table of
+// shell/clerk_keys.h binds them (Ctrl+A and Ctrl+C on a focused grid,
+// Ctrl+F, F3 and Shift+F3 anywhere, Enter and Esc in the find box), and the
+// menu key and Shift+F10 open a grid's context menu. They are taken before
+// the dialog manager sees them (which would make Enter and Esc buttons'
+// keys). Dropped files go to the form.
 
 #include <windows.h>
 
@@ -18,6 +19,7 @@
 #include <memory>
 #include <optional>
 
+#include "shell/clerk_keys.h"
 #include "shell/frmPellora.h"
 #include "win32/attached_window.h"
 #include "win32/dialogs.h"
@@ -26,7 +28,7 @@
 
 namespace pellora::win32 {
 
-class PelloraWindow : public AttachedWindow {
+class PelloraWindow : public AttachedWindow, private ClerkView {
  public:
   static constexpr const wchar_t* kClassName = L"PelloraMainWindow";
   // The control id of each control: this plus its place in MainControl.
@@ -71,11 +73,15 @@ class PelloraWindow : public AttachedWindow {
   // (a point of -1, -1) at the grid's current cell. The chosen command runs
   // on that grid before it returns.
   void ShowContextMenu(MainControl grid, POINT screen);
-  void CopyToClipboard(MainControl grid);
-  void OpenFindBox();
-  void CloseFindBox();
-  void Find(bool forward);
   void DropFiles(HDROP drop);
+
+  // What the clerk's commands use of this window.
+  void PutOnClipboard(const std::u16string& text, const std::u16string& html) override;
+  bool FindBoxOpen() const override;
+  std::u16string FindText() const override;
+  void OpenFindBox() override;
+  void CloseFindBox() override;
+  void ShowNoMatch(bool noMatch) override;
 
   frmPellora& form_;
   Win32MessageBoxes& boxes_;

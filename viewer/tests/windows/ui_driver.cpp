@@ -742,6 +742,13 @@ void CopyAll(Program& p) {
   std::u16string expected;
   for (int row = 0; row < p.form.vsfViewer.Rows(); ++row) expected += ShownRow(p, row);
   CheckEqual(text.substr(0, text.find(u'\0')), expected, "the heading row, then every row as shown");
+  // Ctrl+Insert, the system's other copy key, copies the same.
+  if (OpenClipboard(nullptr)) {
+    EmptyClipboard();
+    CloseClipboard();
+  }
+  PressKeyWith(p.window, VK_CONTROL, VK_INSERT);
+  Check(ClipboardBytes(CF_UNICODETEXT) == bytes, "Ctrl+Insert copies the same");
   // The spreadsheet's flavour: the header's offsets must find the page and
   // the part to paste, or nothing (or rubbish) is pasted.
   std::string html = ClipboardBytes(RegisterClipboardFormatW(L"HTML Format"));
@@ -841,6 +848,12 @@ void FindNames(Program& p) {
   CheckEqual(box.Status(), std::u16string(frmPellora::kFindNoMatch), "a name nobody has: said in the box");
   PressKey(p.window, VK_ESCAPE);
   Check(!IsWindowVisible(box.hwnd()) && GetFocus() == viewer.hwnd(), "Esc closes the box, the grid focused");
+  // A text left in the closed box is searched for at once by F3, and the
+  // box opens again to say what became of it.
+  SendMessageW(box.edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"佐藤花子"));
+  PressKey(p.window, VK_F3);
+  CheckEqual<long long>(grid.Row(), second, "F3 after Esc finds the next row with the box's text");
+  Check(IsWindowVisible(box.hwnd()) && box.Status().empty(), "and opens the box again, no word of a miss");
 }
 
 // A real HDROP, as the shell hands one to a window.
