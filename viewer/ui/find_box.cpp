@@ -1,7 +1,6 @@
 #include "ui/find_box.h"
 
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -36,8 +35,6 @@ FindBox::FindBox(QWidget* parent) : QFrame(parent) {
   layout->addWidget(caption);
   layout->addWidget(edit_);
   layout->addWidget(status_);
-  edit_->installEventFilter(this);
-  connect(edit_, &QLineEdit::returnPressed, this, &FindBox::findRequested);
   connect(edit_, &QLineEdit::textEdited, this, [this] { showFound(true); });
   hide();
 }
@@ -63,16 +60,6 @@ void FindBox::showFound(bool found) {
   status_->setVisible(!found);
   adjustSize();
   move(right - width() + 1, y());
-}
-
-bool FindBox::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == edit_ && event->type() == QEvent::KeyPress &&
-      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-    hide();
-    emit closed();
-    return true;
-  }
-  return QFrame::eventFilter(watched, event);
 }
 
 }  // namespace pellora::ui

@@ -1,9 +1,9 @@
 #pragma once
 // The find box: a small box over the lower right of the display grid, shown
 // by Ctrl+F and hidden by Esc. It holds the caption "検索", the text to find
-// and the word for no match; the window finds when Enter is pressed in it.
-// It is no part of the window's design: hidden, the window looks as
-// designed.
+// and the word for no match; its keys (Enter, Esc) and the find itself are
+// the window's. It is no part of the window's design: hidden, the window
+// looks as designed.
 
 #include <QFrame>
 
@@ -24,14 +24,6 @@ class FindBox : public QFrame {
   void open(const QWidget& over);
   // What the last find found: nothing said, or the word for no match.
   void showFound(bool found);
-
- signals:
-  void findRequested();
-  // Esc closed the box.
-  void closed();
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QLineEdit* edit_;

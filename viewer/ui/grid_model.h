@@ -5,8 +5,16 @@
 // is an item. The grid tells the model about each change; the model gathers
 // them and catches up once the routine that made them has returned, so a
 // display of many thousand rows is drawn once, not row by row.
+//
+// Catching up tells Qt what changed since the last time, as finely as the
+// grid's notices allow: rows and columns removed and inserted (from the
+// counts last reported and the fewest the grid had meanwhile), a sort's
+// reorder as a layout change, the changed cells as one dataChanged over the
+// rectangle around them, and headings and widths as headerDataChanged. Only
+// a heading row or column that comes or goes resets the model.
 
 #include <QAbstractTableModel>
+#include <climits>
 
 #include "grid/flex_grid.h"
 
@@ -39,6 +47,9 @@ class FlexGridModel : public QAbstractTableModel, private GridListener {
 
   // Catches up with the grid now.
   void catchUp();
+  // The model is telling Qt of the grid's changes: what Qt then does to a
+  // view's selection is its own, not the user's.
+  bool catchingUp() const { return catchingUp_; }
 
  signals:
   // The model caught up: widths and headings may have changed too.
@@ -47,19 +58,43 @@ class FlexGridModel : public QAbstractTableModel, private GridListener {
   void gridSelectionChanged();
 
  private:
-  void RowsChanged(int, int) override { changed(); }
-  void ColsChanged(int, int) override { changed(); }
-  void CellChanged(int, int) override { changed(); }
-  void RowsReordered(int) override { changed(); }
-  void LayoutChanged() override { changed(); }
-  void RefreshRequested() override { changed(); }
+  // The rectangle of grid cells around those added; none while top >
+  // bottom.
+  struct CellRange {
+    int top = INT_MAX, left = INT_MAX, bottom = -1, right = -1;
+    void add(int row, int col);
+  };
+  // What the grid has told since the last catch-up.
+  struct Pending {
+    // The fewest rows and columns the grid had: those beyond went away,
+    // whatever stands there now is new.
+    int fewestRows = INT_MAX, fewestCols = INT_MAX;
+    CellRange cells;
+    int reorderedFrom = INT_MAX;  // the first grid row a sort moved
+    bool layout = false;          // widths, fixed rows or columns
+    bool refresh = false;
+  };
+
+  void RowsChanged(int, int after) override;
+  void ColsChanged(int, int after) override;
+  void CellChanged(int row, int col) override;
+  void RowsReordered(int first) override;
+  void LayoutChanged() override;
+  void RefreshRequested() override;
   void SelectionChanged() override { emit gridSelectionChanged(); }
   void changed();
+  // The steps of a catch-up: the items that went away and came, then what
+  // changed among those that stayed.
+  void catchUpCounts(const Pending& pending);
+  void catchUpContents(const Pending& pending, int keptRows, int keptCols);
 
   FlexGrid& grid_;
   int rows_ = 0, cols_ = 0;
   int headingRows_ = 0, headingCols_ = 0;
+  int fixedRows_ = 0, fixedCols_ = 0;
+  Pending pending_;
   bool catchUpPending_ = false;
+  bool catchingUp_ = false;
 };
 
 }  // namespace pellora::ui

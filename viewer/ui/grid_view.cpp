@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QProxyStyle>
 #include <QStyleFactory>
 
@@ -65,23 +64,14 @@ FlexGridView::FlexGridView(FlexGrid& grid, std::vector<int> equalWidth, QWidget*
   connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &FlexGridView::selectionToGrid);
   connect(selectionModel(), &QItemSelectionModel::currentChanged, this, &FlexGridView::selectionToGrid);
   // A routine moves Row, Col, RowSel and ColSel one after another, maybe
-  // before the model has its rows: the view shows the end of it, once.
+  // before the model has its rows: the view shows the end of it, once. The
+  // grid's notices of a gesture being written are that gesture's own.
   connect(&model_, &FlexGridModel::gridSelectionChanged, this, [this] {
-    if (selectingFromGrid_ || fromGridPending_) return;
-    fromGridPending_ = true;
+    if (writingGrid_ || showPending_) return;
+    showPending_ = true;
     QMetaObject::invokeMethod(this, &FlexGridView::selectionFromGrid, Qt::QueuedConnection);
   });
   layOutColumns();
-}
-
-void FlexGridView::keyPressEvent(QKeyEvent* event) {
-  if (event->matches(QKeySequence::SelectAll)) {
-    emit selectAllRequested();
-  } else if (event->matches(QKeySequence::Copy)) {
-    emit copyRequested();
-  } else {
-    QTableView::keyPressEvent(event);
-  }
 }
 
 void FlexGridView::contextMenuEvent(QContextMenuEvent* event) { emit menuRequested(event->globalPos()); }
@@ -96,9 +86,9 @@ QRect FlexGridView::selectionBounds() const {
 // The current cell is one corner; the selection's opposite corner is the
 // grid's RowSel and ColSel.
 void FlexGridView::selectionToGrid() {
-  if (selectingFromGrid_) return;
+  if (showingGrid_ || model_.catchingUp()) return;
   const QModelIndex current = currentIndex();
-  // A model reset clears both; the grid keeps its own.
+  // Nothing current (a model reset clears it): the grid keeps its own.
   if (!current.isValid()) return;
   QPoint opposite(current.column(), current.row());
   const QRect bounds = selectionBounds();
@@ -111,12 +101,12 @@ void FlexGridView::selectionToGrid() {
   const int rowSel = model_.gridRow(opposite.y());
   const int colSel = model_.gridColumn(opposite.x());
   if (row >= grid.Rows() || col >= grid.Cols() || rowSel >= grid.Rows() || colSel >= grid.Cols()) return;
-  selectingFromGrid_ = true;
+  writingGrid_ = true;
   grid.SetRow(row);
   grid.SetCol(col);
   grid.SetRowSel(rowSel);
   grid.SetColSel(colSel);
-  selectingFromGrid_ = false;
+  writingGrid_ = false;
 }
 
 bool FlexGridView::viewShowsGridSelection() const {
@@ -134,11 +124,11 @@ bool FlexGridView::viewShowsGridSelection() const {
 // loaded looks as it always has. The heading row or column as the current
 // cell (a re-sort parks it there) shows as no selection.
 void FlexGridView::selectionFromGrid() {
-  fromGridPending_ = false;
+  showPending_ = false;
   if (viewShowsGridSelection()) return;
   const FlexGrid& grid = model_.grid();
   const GridSelection s = SelectionOf(grid);
-  selectingFromGrid_ = true;
+  showingGrid_ = true;
   selectionModel()->clear();
   const QModelIndex current = model_.viewIndex(grid.Row(), grid.Col());
   if (current.isValid()) {
@@ -153,7 +143,7 @@ void FlexGridView::selectionFromGrid() {
     selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
     scrollTo(current);
   }
-  selectingFromGrid_ = false;
+  showingGrid_ = false;
 }
 
 void FlexGridView::layOutColumns() {

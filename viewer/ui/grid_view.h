@@ -2,9 +2,18 @@
 // FlexGridView: a grid of the main window on screen. It lays out the
 // columns as the grid's widths say (ColumnPixelWidths), shows the fixed row
 // and column as headings, and reports a click on a column heading with the
-// grid's own column number. Its selection is the grid's (Row, Col, RowSel,
-// ColSel), both ways: the user's selection goes to the grid at once, and a
-// routine's moves of the grid's selection show once it has returned.
+// grid's own column number.
+//
+// The selection lives in the grid (Row, Col, RowSel, ColSel), where the
+// window's routines read and move it; the view's selection model only
+// shows it. It flows one way for each cause:
+// - the user's gestures (the mouse, the keys, anything else that moves the
+//   view's selection) are written to the grid at once;
+// - a routine's moves of the grid's selection are shown once the routine
+//   has returned, and after every catch-up of the model;
+// - what Qt does to the view's selection while the model catches up (rows
+//   removed, a reorder) is neither: the grid keeps its own, shown next.
+// Neither direction is taken while the other runs, so nothing echoes.
 
 #include <QTableView>
 #include <functional>
@@ -26,20 +35,19 @@ class FlexGridView : public QTableView {
  signals:
   // A column heading was clicked: the grid's column number.
   void headingClicked(int gridColumn);
-  // Ctrl+A, Ctrl+C, and the context menu asked for at a point of the screen.
-  void selectAllRequested();
-  void copyRequested();
+  // The context menu asked for at a point of the screen.
   void menuRequested(const QPoint& globalPos);
 
  protected:
-  void keyPressEvent(QKeyEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   void layOutColumns();
-  // The view's selection, in the grid's rows and columns, into the grid.
+  // A user's gesture: the view's selection, in the grid's rows and
+  // columns, into the grid.
   void selectionToGrid();
-  // The grid's selection shown, the current cell scrolled into sight.
+  // A routine's (or a catch-up's): the grid's selection shown, the current
+  // cell scrolled into sight.
   void selectionFromGrid();
   // The grid's selection as the view's would give it, corners in order.
   bool viewShowsGridSelection() const;
@@ -49,8 +57,9 @@ class FlexGridView : public QTableView {
 
   FlexGridModel model_;
   std::vector<int> equalWidth_;
-  bool selectingFromGrid_ = false;
-  bool fromGridPending_ = false;
+  bool writingGrid_ = false;  // a gesture is being written to the grid
+  bool showingGrid_ = false;  // the grid's selection is being shown
+  bool showPending_ = false;
 };
 
 }  // namespace pellora::ui

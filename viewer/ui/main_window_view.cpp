@@ -6,12 +6,12 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTimer>
 
 #include "ui/look.h"
@@ -55,7 +55,6 @@ PelloraWindow::PelloraWindow(frmPellora& form, QtMessageBoxes& boxes)
         // The boxes show paths for reading and copying; nothing reads
         // them back.
         box->setReadOnly(true);
-        box->installEventFilter(this);
         widget = box;
         break;
       }
@@ -174,11 +173,15 @@ void PelloraWindow::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-// A path box that gains the focus selects all its text, so that it can be
-// copied at once; after a mouse click has placed the cursor, too.
+// A control's keys go to the clerk's commands first. A path box that gains
+// the focus selects all its text, so that it can be copied at once; after a
+// mouse click has placed the cursor, too. (The find box selects its own
+// text when it opens.)
 bool PelloraWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && takeKey(watched, *static_cast<QKeyEvent*>(event))) return true;
   if (event->type() == QEvent::FocusIn) {
-    if (QLineEdit* box = qobject_cast<QLineEdit*>(watched)) QTimer::singleShot(0, box, &QLineEdit::selectAll);
+    QLineEdit* box = qobject_cast<QLineEdit*>(watched);
+    if (box && box->parent() == this) QTimer::singleShot(0, box, &QLineEdit::selectAll);
   }
   return QWidget::eventFilter(watched, event);
 }
@@ -188,6 +191,24 @@ bool PelloraWindow::eventFilter(QObject* watched, QEvent* event) {
 namespace {
 
 constexpr MainControl kClerkGrids[] = {MainControl::vsfViewer, MainControl::vsfTotal};
+
+// A key as the command table names it. The keypad's Enter is Enter; the
+// keypad itself is no modifier.
+ClerkKey ToClerkKey(const QKeyEvent& event) {
+  ClerkKey key;
+  const int code = event.key();
+  if (code >= Qt::Key_A && code <= Qt::Key_Z) key.code = LetterKey(static_cast<char>(code));
+  if (code == Qt::Key_Insert) key.code = KeyCode::kInsert;
+  if (code == Qt::Key_F3) key.code = KeyCode::kF3;
+  if (code == Qt::Key_Return || code == Qt::Key_Enter) key.code = KeyCode::kEnter;
+  if (code == Qt::Key_Escape) key.code = KeyCode::kEscape;
+  const Qt::KeyboardModifiers held = event.modifiers();
+  if (held & Qt::ShiftModifier) key.modifiers |= kShift;
+  if (held & Qt::ControlModifier) key.modifiers |= kControl;
+  if (held & Qt::AltModifier) key.modifiers |= kAlt;
+  if (held & (Qt::MetaModifier | Qt::GroupSwitchModifier)) key.modifiers |= kOtherModifier;
+  return key;
+}
 
 // The local files of a drag, in its order; nothing when any of its URLs is
 // not a local file (a web page's link is no claim file).
@@ -205,58 +226,65 @@ QStringList LocalFiles(const QMimeData* data) {
 
 void PelloraWindow::connectClerkCommands() {
   for (const MainControl control : kClerkGrids) {
-    FlexGridView* view = grid(control);
-    connect(view, &FlexGridView::selectAllRequested, this,
-            [this, control] { run([this, control] { form_.SelectAllCells(control); }); });
-    connect(view, &FlexGridView::copyRequested, this, [this, control] { copySelection(control); });
-    connect(view, &FlexGridView::menuRequested, this,
+    connect(grid(control), &FlexGridView::menuRequested, this,
             [this, control](const QPoint& at) { showGridMenu(control, at); });
   }
-
   findBox_ = new FindBox(this);
-  connect(findBox_, &FindBox::findRequested, this, [this] { find(true); });
-  connect(findBox_, &FindBox::closed, this, [this] { grid(MainControl::vsfViewer)->setFocus(); });
-  auto* openFind = new QShortcut(QKeySequence::Find, this);
-  connect(openFind, &QShortcut::activated, this, [this] { findBox_->open(*grid(MainControl::vsfViewer)); });
-  auto* next = new QShortcut(QKeySequence(Qt::Key_F3), this);
-  connect(next, &QShortcut::activated, this, [this] { find(true); });
-  auto* previous = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), this);
-  connect(previous, &QShortcut::activated, this, [this] { find(false); });
-
+  // Every control that takes the focus hands its keys to the window first.
+  for (QWidget* widget : widgets_)
+    if (widget->focusPolicy() != Qt::NoFocus) widget->installEventFilter(this);
+  findBox_->edit()->installEventFilter(this);
   setAcceptDrops(true);
 }
 
-void PelloraWindow::copySelection(MainControl control) {
-  const frmPellora::ClipboardText copied = form_.CopySelection(control);
-  if (copied.text.empty()) return;  // the clipboard keeps what it holds
-  auto* data = new QMimeData;
-  data->setText(ToQString(copied.text));
-  data->setHtml(ToQString(copied.html));
-  QGuiApplication::clipboard()->setMimeData(data);
+bool PelloraWindow::takeKey(const QObject* watched, const QKeyEvent& event) {
+  KeyPlace place = KeyPlace::kWindow;
+  MainControl control = MainControl::vsfViewer;
+  if (watched == findBox_->edit()) place = KeyPlace::kFindBox;
+  for (const MainControl clerkGrid : kClerkGrids) {
+    if (watched == widget(clerkGrid)) {
+      place = KeyPlace::kClerkGrid;
+      control = clerkGrid;
+    }
+  }
+  const std::optional<ClerkCommand> command = ClerkCommandOf(ToClerkKey(event), place);
+  if (command) run([&] { RunClerkCommand(*command, control, form_, *this); });
+  return command.has_value();
+}
+
+void PelloraWindow::keyPressEvent(QKeyEvent* event) {
+  if (!takeKey(this, *event)) QWidget::keyPressEvent(event);
 }
 
 void PelloraWindow::showGridMenu(MainControl control, const QPoint& globalPos) {
   QMenu menu(this);
   menu.setObjectName(QStringLiteral("GridMenu"));
-  menu.addAction(ToQString(frmPellora::kCopyCaption), this, [this, control] { copySelection(control); });
-  menu.addAction(ToQString(frmPellora::kSelectAllCaption), this,
-                 [this, control] { run([this, control] { form_.SelectAllCells(control); }); });
-  menu.addSeparator();
-  menu.addAction(ToQString(frmPellora::kSaveDisplayCaption), this,
-                 [this] { run([this] { form_.SaveDisplay_Click(); }); });
+  for (const ClerkCommandEntry* entry : ClerkMenu()) {
+    if (entry->lineBefore) menu.addSeparator();
+    const ClerkCommand command = entry->command;
+    menu.addAction(ToQString(entry->menuCaption), this,
+                   [this, command, control] { run([&] { RunClerkCommand(command, control, form_, *this); }); });
+  }
   menu.exec(globalPos);
 }
 
-// F3 before anything was typed opens the box to type in.
-void PelloraWindow::find(bool forward) {
-  if (findBox_->text().isEmpty()) {
-    findBox_->open(*grid(MainControl::vsfViewer));
-    return;
-  }
-  bool found = false;
-  run([&] { found = form_.FindInDisplay(ToU16(findBox_->text()), forward); });
-  findBox_->showFound(found);
+void PelloraWindow::PutOnClipboard(const std::u16string& text, const std::u16string& html) {
+  auto* data = new QMimeData;
+  data->setText(ToQString(text));
+  data->setHtml(ToQString(html));
+  QGuiApplication::clipboard()->setMimeData(data);
 }
+
+bool PelloraWindow::FindBoxOpen() const { return findBox_->isVisible(); }
+std::u16string PelloraWindow::FindText() const { return ToU16(findBox_->text()); }
+void PelloraWindow::OpenFindBox() { findBox_->open(*grid(MainControl::vsfViewer)); }
+
+void PelloraWindow::CloseFindBox() {
+  findBox_->hide();
+  grid(MainControl::vsfViewer)->setFocus();
+}
+
+void PelloraWindow::ShowNoMatch(bool noMatch) { findBox_->showFound(!noMatch); }
 
 void PelloraWindow::dragEnterEvent(QDragEnterEvent* event) {
   if (!LocalFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();

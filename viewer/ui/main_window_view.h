@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <array>
 
+#include "shell/clerk_keys.h"
 #include "shell/frmPellora.h"
 #include "ui/find_box.h"
 #include "ui/grid_view.h"
@@ -21,7 +22,7 @@ class QPushButton;
 
 namespace pellora::ui {
 
-class PelloraWindow : public QWidget {
+class PelloraWindow : public QWidget, private ClerkView {
   Q_OBJECT
  public:
   // The window for `form`, whose message boxes are `boxes`: it supplies the
@@ -42,7 +43,10 @@ class PelloraWindow : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // The clerk's keys on the window and on each control that takes the
+  // focus, before the control's own handling of them.
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   // Claim files dropped from a file manager.
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
@@ -54,9 +58,18 @@ class PelloraWindow : public QWidget {
   void syncSize();
   // The clerk's gestures on the display and totals grids, and the find.
   void connectClerkCommands();
-  void copySelection(MainControl grid);
+  // The command of a key (shell/clerk_keys.h) with the focus on `watched`,
+  // run; true when there was one.
+  bool takeKey(const QObject* watched, const QKeyEvent& event);
   void showGridMenu(MainControl grid, const QPoint& globalPos);
-  void find(bool forward);
+
+  // What the clerk's commands use of this window.
+  void PutOnClipboard(const std::u16string& text, const std::u16string& html) override;
+  bool FindBoxOpen() const override;
+  std::u16string FindText() const override;
+  void OpenFindBox() override;
+  void CloseFindBox() override;
+  void ShowNoMatch(bool noMatch) override;
 
   frmPellora& form_;
   QtMessageBoxes& boxes_;

@@ -18,14 +18,11 @@ constexpr int kLineHeight = 20;
 
 FindBox::FindBox(HWND parent, int dpi, std::u16string_view caption, std::u16string_view noMatch)
     : dpi_(dpi), noMatchText_(Wide(noMatch)) {
-  RegisterWindowClass(kClassName, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   // A control parent, so that the dialog manager's Tab reaches the box.
-  hwnd_ = ::CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"", WS_CHILD | WS_BORDER | WS_CLIPSIBLINGS, 0, 0, 0, 0,
-                            parent, nullptr, ::GetModuleHandleW(nullptr), nullptr);
-  ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  ::SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FindBox::Procedure));
+  Create({kClassName, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)}, WS_EX_CONTROLPARENT, L"",
+         WS_CHILD | WS_BORDER | WS_CLIPSIBLINGS, POINT{}, SIZE{}, parent);
   const auto child = [&](const wchar_t* kind, const wchar_t* text, DWORD style, DWORD exStyle) {
-    HWND window = ::CreateWindowExW(exStyle, kind, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_, nullptr,
+    HWND window = ::CreateWindowExW(exStyle, kind, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd(), nullptr,
                                     ::GetModuleHandleW(nullptr), nullptr);
     ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(WindowFont(dpi)), FALSE);
     return window;
@@ -36,14 +33,13 @@ FindBox::FindBox(HWND parent, int dpi, std::u16string_view caption, std::u16stri
   status_ = child(L"STATIC", noMatchText_.c_str(), SS_CENTERIMAGE | SS_NOPREFIX, 0);
 }
 
-LRESULT CALLBACK FindBox::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  FindBox* self = reinterpret_cast<FindBox*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+LRESULT FindBox::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   // A new text to find: what was said of the old one no longer holds.
-  if (self && message == WM_COMMAND && HIWORD(wParam) == EN_CHANGE) {
-    self->ShowNoMatch(false);
+  if (message == WM_COMMAND && HIWORD(wParam) == EN_CHANGE) {
+    ShowNoMatch(false);
     return 0;
   }
-  return ::DefWindowProcW(hwnd, message, wParam, lParam);
+  return AttachedWindow::Handle(message, wParam, lParam);
 }
 
 void FindBox::Layout() {
@@ -69,18 +65,18 @@ void FindBox::Layout() {
   // The border's line on each side.
   const int width = x + statusWidth + 2;
   const int height = line + px(kMargin) * 2 + 2;
-  ::SetWindowPos(hwnd_, HWND_TOP, corner_.x - width, corner_.y - height, width, height, SWP_NOACTIVATE);
+  ::SetWindowPos(hwnd(), HWND_TOP, corner_.x - width, corner_.y - height, width, height, SWP_NOACTIVATE);
 }
 
 void FindBox::Open(POINT corner) {
   corner_ = corner;
   Layout();
-  ::ShowWindow(hwnd_, SW_SHOW);
+  ::ShowWindow(hwnd(), SW_SHOW);
   ::SetFocus(edit_);
   ::SendMessageW(edit_, EM_SETSEL, 0, -1);
 }
 
-void FindBox::Close() { ::ShowWindow(hwnd_, SW_HIDE); }
+void FindBox::Close() { ::ShowWindow(hwnd(), SW_HIDE); }
 
 std::u16string FindBox::Text() const { return WindowText(edit_); }
 

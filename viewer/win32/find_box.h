@@ -10,24 +10,24 @@
 #include <string>
 #include <string_view>
 
+#include "win32/attached_window.h"
+
 namespace pellora::win32 {
 
-class FindBox {
+class FindBox : public AttachedWindow {
  public:
   static constexpr const wchar_t* kClassName = L"PelloraFindBox";
 
   // Made hidden, as a child of `parent`; `noMatch` is said after a find
   // that matched nothing.
   FindBox(HWND parent, int dpi, std::u16string_view caption, std::u16string_view noMatch);
-  FindBox(const FindBox&) = delete;
-  FindBox& operator=(const FindBox&) = delete;
 
   // Shows the box with its lower right corner at `corner` (the parent's
   // client coordinates), above its siblings, and puts the cursor in it
   // with its text selected.
   void Open(POINT corner);
   void Close();
-  bool IsOpen() const { return ::IsWindowVisible(hwnd_) != 0; }
+  bool IsOpen() const { return ::IsWindowVisible(hwnd()) != 0; }
 
   std::u16string Text() const;
   // Says that the last find matched nothing, or takes it back.
@@ -35,13 +35,12 @@ class FindBox {
   // What the box says beside the text: "" or the words for no match.
   std::u16string Status() const;
 
-  HWND hwnd() const { return hwnd_; }
   HWND edit() const { return edit_; }
   // Whether a window is the box or one of its parts.
-  bool Holds(HWND window) const { return window == hwnd_ || ::IsChild(hwnd_, window); }
+  bool Holds(HWND window) const { return window == hwnd() || ::IsChild(hwnd(), window); }
 
  private:
-  static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
   // Places the parts, and the box by its lower right corner.
   void Layout();
 
@@ -49,7 +48,6 @@ class FindBox {
   std::wstring noMatchText_;
   bool noMatch_ = false;
   POINT corner_{};
-  HWND hwnd_ = nullptr;
   HWND caption_ = nullptr;
   HWND edit_ = nullptr;
   HWND status_ = nullptr;

@@ -25,43 +25,30 @@ bool Contains(const GridSelection& s, int row, int col) {
 
 GridWindow::GridWindow(FlexGrid& grid, HWND parent, int id, const RECT& rect, int dpi, std::vector<int> equalWidth)
     : grid_(grid), dpi_(dpi), equalWidth_(std::move(equalWidth)), rowHeight_(ToPixels(kGridRowPixels * kTwipsPerPixel, dpi)) {
-  RegisterWindowClass(kClassName, CS_HREDRAW | CS_VREDRAW, nullptr);
   // A single line around it, as the grid control draws its border: a
   // three-dimensional edge would take two rows of pixels from the totals,
   // which have just the room for two months.
-  hwnd_ = ::CreateWindowExW(0, kClassName, L"",
-                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | WS_VSCROLL | WS_HSCROLL | WS_CLIPSIBLINGS,
-                            rect.left,
-                            rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
-  ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  ::SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&GridWindow::Procedure));
+  Create({kClassName, CS_HREDRAW | CS_VREDRAW}, 0, L"",
+         WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | WS_VSCROLL | WS_HSCROLL | WS_CLIPSIBLINGS,
+         POINT{rect.left, rect.top}, SIZE{rect.right - rect.left, rect.bottom - rect.top}, parent,
+         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
   grid_.AddListener(this);
   CatchUp();
 }
 
-GridWindow::~GridWindow() {
-  grid_.RemoveListener(this);
-  if (::IsWindow(hwnd_)) {
-    ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-    ::DestroyWindow(hwnd_);
-  }
-}
-
-LRESULT CALLBACK GridWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  GridWindow* self = reinterpret_cast<GridWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!self) return ::DefWindowProcW(hwnd, message, wParam, lParam);
-  return self->Handle(message, wParam, lParam);
-}
+GridWindow::~GridWindow() { grid_.RemoveListener(this); }
 
 void GridWindow::Changed() {
-  if (catchUpPending_ || !hwnd_) return;
+  if (catchUpPending_ || !hwnd()) return;
   catchUpPending_ = true;
-  ::PostMessageW(hwnd_, kCatchUpMessage, 0, 0);
+  ::PostMessageW(hwnd(), kCatchUpMessage, 0, 0);
 }
 
+// Gone with its parent, the window has nothing left to draw: a null window
+// would have every window of the desktop drawn again.
 void GridWindow::SelectionChanged() {
-  ::InvalidateRect(hwnd_, nullptr, FALSE);
+  if (!hwnd()) return;
+  ::InvalidateRect(hwnd(), nullptr, FALSE);
   if (userSelecting_ || showCurrentPending_) return;
   showCurrentPending_ = true;
   Changed();
@@ -69,7 +56,8 @@ void GridWindow::SelectionChanged() {
 
 void GridWindow::CatchUp() {
   catchUpPending_ = false;
-  HDC dc = ::GetDC(hwnd_);
+  if (!hwnd()) return;
+  HDC dc = ::GetDC(hwnd());
   HGDIOBJ old = ::SelectObject(dc, GridFont(dpi_));
   // Widths are reckoned at the design's 96 dots per inch and scaled to
   // this screen's.
@@ -84,14 +72,14 @@ void GridWindow::CatchUp() {
       equalWidth_);
   for (int& width : widths_) width = ::MulDiv(width, dpi_, kDesignDpi);
   ::SelectObject(dc, old);
-  ::ReleaseDC(hwnd_, dc);
+  ::ReleaseDC(hwnd(), dc);
   UpdateScrollBars();
   // A current cell in the headings (a re-sort parks it there) is no place
   // to scroll to.
   if (showCurrentPending_ && grid_.Row() >= grid_.FixedRows() && grid_.Col() >= grid_.FixedCols())
     ShowCell(grid_.Row(), grid_.Col());
   showCurrentPending_ = false;
-  ::InvalidateRect(hwnd_, nullptr, FALSE);
+  ::InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 int GridWindow::FixedWidth() const {
@@ -107,7 +95,7 @@ int GridWindow::ScrollableRows() const { return std::max(grid_.Rows() - grid_.Fi
 
 int GridWindow::RowsInSight() const {
   RECT client;
-  ::GetClientRect(hwnd_, &client);
+  ::GetClientRect(hwnd(), &client);
   return std::max((static_cast<int>(client.bottom) - FixedHeight()) / rowHeight_, 1);
 }
 
@@ -160,7 +148,7 @@ void GridWindow::ShowCell(int row, int col) {
   const int left = ColumnLeft(col) + leftPixel_ - FixedWidth();
   const int width = widths_[static_cast<std::size_t>(col)];
   RECT client;
-  ::GetClientRect(hwnd_, &client);
+  ::GetClientRect(hwnd(), &client);
   const int page = static_cast<int>(client.right) - FixedWidth();
   if (left < leftPixel_) {
     ScrollColumnsTo(left);
@@ -199,7 +187,7 @@ void GridWindow::MouseDown(int x, int y, bool extend) {
     grid_.SetCol(col);
     drag_ = Drag::Cells;
   }
-  ::SetCapture(hwnd_);
+  ::SetCapture(hwnd());
 }
 
 void GridWindow::MouseDrag(int x, int y) {
@@ -213,7 +201,7 @@ void GridWindow::MouseDrag(int x, int y) {
   int col = grid_.ColSel();
   if (drag_ == Drag::Cells) {
     RECT client;
-    ::GetClientRect(hwnd_, &client);
+    ::GetClientRect(hwnd(), &client);
     const int at = ColumnAt(std::clamp(x, FixedWidth(), static_cast<int>(client.right) - 1));
     if (at >= grid_.FixedCols()) col = at;
     if (x < FixedWidth() && col > SelectableColumnsOf(grid_).first) --col;
@@ -266,17 +254,17 @@ bool GridWindow::MoveByKey(WPARAM key, bool extend) {
 
 void GridWindow::UpdateScrollBars() {
   RECT client;
-  ::GetClientRect(hwnd_, &client);
+  ::GetClientRect(hwnd(), &client);
   topRow_ = std::clamp(topRow_, 0, std::max(ScrollableRows() - RowsInSight(), 0));
   const int page = std::max(static_cast<int>(client.right) - FixedWidth(), 1);
   leftPixel_ = std::clamp(leftPixel_, 0, std::max(ScrollableWidth() - page, 0));
 
   SCROLLINFO rows{sizeof rows, SIF_RANGE | SIF_PAGE | SIF_POS, 0, std::max(ScrollableRows() - 1, 0),
                   static_cast<UINT>(RowsInSight()), topRow_, 0};
-  ::SetScrollInfo(hwnd_, SB_VERT, &rows, TRUE);
+  ::SetScrollInfo(hwnd(), SB_VERT, &rows, TRUE);
   SCROLLINFO columns{sizeof columns, SIF_RANGE | SIF_PAGE | SIF_POS, 0, std::max(ScrollableWidth() - 1, 0),
                      static_cast<UINT>(page), leftPixel_, 0};
-  ::SetScrollInfo(hwnd_, SB_HORZ, &columns, TRUE);
+  ::SetScrollInfo(hwnd(), SB_HORZ, &columns, TRUE);
 }
 
 void GridWindow::ScrollRowsTo(int top) {
@@ -284,13 +272,13 @@ void GridWindow::ScrollRowsTo(int top) {
   if (clamped == topRow_) return;
   topRow_ = clamped;
   UpdateScrollBars();
-  ::InvalidateRect(hwnd_, nullptr, FALSE);
+  ::InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 void GridWindow::ScrollColumnsTo(int left) {
   leftPixel_ = left;
   UpdateScrollBars();
-  ::InvalidateRect(hwnd_, nullptr, FALSE);
+  ::InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 void GridWindow::PaintCell(HDC dc, int row, int col, const RECT& cell, const GridSelection* highlight) {
@@ -323,7 +311,7 @@ void GridWindow::PaintCell(HDC dc, int row, int col, const RECT& cell, const Gri
 
 void GridWindow::Paint(HDC dc, const RECT& dirty) {
   RECT client;
-  ::GetClientRect(hwnd_, &client);
+  ::GetClientRect(hwnd(), &client);
   ::FillRect(dc, &dirty, ::GetSysColorBrush(COLOR_WINDOW));
   HGDIOBJ oldFont = ::SelectObject(dc, GridFont(dpi_));
   ::SetBkMode(dc, TRANSPARENT);
@@ -360,7 +348,7 @@ void GridWindow::Paint(HDC dc, const RECT& dirty) {
   }
   // The focus: on the current cell once there is one among the cells,
   // around the whole grid before.
-  if (::GetFocus() == hwnd_) {
+  if (::GetFocus() == hwnd()) {
     RECT current = CellRect(grid_.Row(), grid_.Col());
     const bool inCells = grid_.Row() >= grid_.FixedRows() && grid_.Col() >= grid_.FixedCols() &&
                          current.bottom > current.top && current.right > current.left;
@@ -389,10 +377,10 @@ LRESULT GridWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_PAINT: {
       PAINTSTRUCT ps;
-      HDC dc = ::BeginPaint(hwnd_, &ps);
+      HDC dc = ::BeginPaint(hwnd(), &ps);
       // Drawn aside and copied at once, so that nothing flickers.
       RECT client;
-      ::GetClientRect(hwnd_, &client);
+      ::GetClientRect(hwnd(), &client);
       HDC memory = ::CreateCompatibleDC(dc);
       HBITMAP bitmap = ::CreateCompatibleBitmap(dc, std::max<int>(client.right, 1), std::max<int>(client.bottom, 1));
       HGDIOBJ old = ::SelectObject(memory, bitmap);
@@ -401,7 +389,7 @@ LRESULT GridWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       ::SelectObject(memory, old);
       ::DeleteObject(bitmap);
       ::DeleteDC(memory);
-      ::EndPaint(hwnd_, &ps);
+      ::EndPaint(hwnd(), &ps);
       return 0;
     }
     case WM_ERASEBKGND:
@@ -411,30 +399,30 @@ LRESULT GridWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
-      ::InvalidateRect(hwnd_, nullptr, FALSE);
+      ::InvalidateRect(hwnd(), nullptr, FALSE);
       return 0;
     case WM_GETDLGCODE:
       return DLGC_WANTARROWS;
     case WM_LBUTTONDOWN:
-      ::SetFocus(hwnd_);
+      ::SetFocus(hwnd());
       return byUser([&] {
         MouseDown(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), (wParam & MK_SHIFT) != 0);
         return 0;
       });
     case WM_MOUSEMOVE:
       return byUser([&] {
-        if (::GetCapture() == hwnd_) MouseDrag(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        if (::GetCapture() == hwnd()) MouseDrag(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
         return 0;
       });
     case WM_LBUTTONUP:
     case WM_CAPTURECHANGED:
       drag_ = Drag::None;
-      if (message == WM_LBUTTONUP && ::GetCapture() == hwnd_) ::ReleaseCapture();
+      if (message == WM_LBUTTONUP && ::GetCapture() == hwnd()) ::ReleaseCapture();
       return 0;
     case WM_RBUTTONDOWN: {
       // The context menu works on the selection: a click outside it makes
       // the cell under the pointer the selection first.
-      ::SetFocus(hwnd_);
+      ::SetFocus(hwnd());
       const int row = RowAt(GET_Y_LPARAM(lParam));
       const int col = ColumnAt(GET_X_LPARAM(lParam));
       if (row >= grid_.FixedRows() && col >= grid_.FixedCols() && !Contains(SelectionOf(grid_), row, col)) {
@@ -468,7 +456,7 @@ LRESULT GridWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_HSCROLL: {
       const bool vertical = message == WM_VSCROLL;
       SCROLLINFO info{sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
-      ::GetScrollInfo(hwnd_, vertical ? SB_VERT : SB_HORZ, &info);
+      ::GetScrollInfo(hwnd(), vertical ? SB_VERT : SB_HORZ, &info);
       const int line = vertical ? 1 : rowHeight_;
       int position = info.nPos;
       switch (LOWORD(wParam)) {
@@ -492,7 +480,7 @@ LRESULT GridWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
       break;
   }
-  return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+  return AttachedWindow::Handle(message, wParam, lParam);
 }
 
 }  // namespace pellora::win32

@@ -28,10 +28,11 @@
 
 #include "grid/flex_grid.h"
 #include "grid/selection_text.h"
+#include "win32/attached_window.h"
 
 namespace pellora::win32 {
 
-class GridWindow : private GridListener {
+class GridWindow : public AttachedWindow, private GridListener {
  public:
   static constexpr const wchar_t* kClassName = L"PelloraFlexGrid";
 
@@ -39,10 +40,7 @@ class GridWindow : private GridListener {
   // The columns of `equalWidth` that are left to the grid share one width.
   GridWindow(FlexGrid& grid, HWND parent, int id, const RECT& rect, int dpi, std::vector<int> equalWidth);
   ~GridWindow() override;
-  GridWindow(const GridWindow&) = delete;
-  GridWindow& operator=(const GridWindow&) = delete;
 
-  HWND hwnd() const { return hwnd_; }
   FlexGrid& grid() { return grid_; }
 
   // Told of a click on a column heading: the grid's column.
@@ -68,8 +66,7 @@ class GridWindow : private GridListener {
   int RowAt(int y) const;
 
  private:
-  static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
   void Paint(HDC dc, const RECT& dirty);
   // A cell, highlighted where it lies in `highlight` (null: nothing is).
   void PaintCell(HDC dc, int row, int col, const RECT& cell, const GridSelection* highlight);
@@ -97,7 +94,6 @@ class GridWindow : private GridListener {
   void Changed();
 
   FlexGrid& grid_;
-  HWND hwnd_ = nullptr;
   int dpi_;
   std::vector<int> equalWidth_;
   std::vector<int> widths_;

@@ -23,19 +23,6 @@ HFONT CachedFont(const wchar_t* face, int dpi) {
 
 }  // namespace
 
-void RegisterWindowClass(const wchar_t* name, UINT style, HBRUSH background, HICON icon) {
-  WNDCLASSW wc{};
-  if (::GetClassInfoW(::GetModuleHandleW(nullptr), name, &wc)) return;
-  wc.style = style;
-  wc.lpfnWndProc = ::DefWindowProcW;
-  wc.hInstance = ::GetModuleHandleW(nullptr);
-  wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  wc.hIcon = icon;
-  wc.hbrBackground = background;
-  wc.lpszClassName = name;
-  ::RegisterClassW(&wc);
-}
-
 COLORREF ToColorRef(OleColor color) {
   if ((color & kSystemColorFlag) == 0) return static_cast<COLORREF>(color);
   return ::GetSysColor(static_cast<int>(color & 0xFFu));

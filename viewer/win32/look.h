@@ -22,11 +22,6 @@ COLORREF ToColorRef(OleColor color);
 // their background brush on every paint.
 HBRUSH BrushOf(COLORREF color);
 
-// Registers a window class of this program the first time it is asked
-// for: its messages go to DefWindowProcW until the window's own procedure
-// takes over, the arrow its cursor.
-void RegisterWindowClass(const wchar_t* name, UINT style, HBRUSH background, HICON icon = nullptr);
-
 // The dots per inch of the screen the windows are on.
 int ScreenDpi();
 

@@ -17,31 +17,46 @@ namespace {
 // maximise box: its size is the design's.
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
+// A key as the command table names it, with the modifiers held now. A
+// system key comes with Alt held (or is F10), which starts no command of
+// the clerk's: the dialog manager has it for the access keys.
+ClerkKey ToClerkKey(const MSG& message) {
+  ClerkKey key;
+  const WPARAM code = message.wParam;
+  if (code >= 'A' && code <= 'Z') key.code = LetterKey(static_cast<char>(code));
+  if (code == VK_INSERT) key.code = KeyCode::kInsert;
+  if (code == VK_F3) key.code = KeyCode::kF3;
+  if (code == VK_RETURN) key.code = KeyCode::kEnter;
+  if (code == VK_ESCAPE) key.code = KeyCode::kEscape;
+  if (::GetKeyState(VK_SHIFT) < 0) key.modifiers |= kShift;
+  if (::GetKeyState(VK_CONTROL) < 0) key.modifiers |= kControl;
+  if (message.message == WM_SYSKEYDOWN || ::GetKeyState(VK_MENU) < 0) key.modifiers |= kAlt;
+  if (::GetKeyState(VK_LWIN) < 0 || ::GetKeyState(VK_RWIN) < 0) key.modifiers |= kOtherModifier;
+  return key;
+}
+
 }  // namespace
 
 PelloraWindow::PelloraWindow(frmPellora& form, Win32MessageBoxes& boxes)
     : form_(form), boxes_(boxes), dpi_(ScreenDpi()) {
-  RegisterWindowClass(kClassName, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
-                      ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION)));
   const std::wstring title = Wide(form_.Caption);
-  hwnd_ = ::CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, title.c_str(), kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                            ToPixels(form_.Size.width, dpi_), ToPixels(form_.Size.height, dpi_), nullptr, nullptr,
-                            ::GetModuleHandleW(nullptr), nullptr);
-  ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  ::SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PelloraWindow::Procedure));
-  ::SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(WindowFont(dpi_)), FALSE);
+  Create({kClassName, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
+          ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION))},
+         WS_EX_CONTROLPARENT, title.c_str(), kWindowStyle, POINT{CW_USEDEFAULT, CW_USEDEFAULT},
+         SIZE{ToPixels(form_.Size.width, dpi_), ToPixels(form_.Size.height, dpi_)}, nullptr);
+  ::SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(WindowFont(dpi_)), FALSE);
   CreateControls();
-  ::DragAcceptFiles(hwnd_, TRUE);
+  ::DragAcceptFiles(hwnd(), TRUE);
 
   // The form's dialogs and message boxes open over this window, after it
   // has been drawn as the routine left it so far.
-  const DialogOwner owner{hwnd_, [this] { Sync(); }};
+  const DialogOwner owner{hwnd(), [this] { Sync(); }};
   boxes_.owner = owner;
   fileDialogs_.owner = owner;
   modalDialogs_.owner = owner;
   form_.CommonDialog1.Platform = &fileDialogs_;
   form_.Dialogs = &modalDialogs_;
-  form_.OnUnload = [this] { ::DestroyWindow(hwnd_); };
+  form_.OnUnload = [this] { ::DestroyWindow(hwnd()); };
   Sync();
 }
 
@@ -50,18 +65,16 @@ PelloraWindow::~PelloraWindow() {
   form_.Dialogs = nullptr;
   form_.OnUnload = nullptr;
   boxes_.owner = {};
+  // The grids stop listening to the form's grids before their windows go
+  // with the window itself.
   for (auto& grid : grids_) grid.reset();
-  if (::IsWindow(hwnd_)) {
-    ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-    ::DestroyWindow(hwnd_);
-  }
 }
 
 // Child windows in the design's tab order, which is the order the dialog
 // manager's Tab key and a label's access key go by.
 void PelloraWindow::CreateControls() {
   toolTips_ = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+                                CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
   for (std::size_t i = 0; i < kMainControlCount; ++i) {
     const MainControl control = static_cast<MainControl>(i);
     const ControlDesign& design = Design(control);
@@ -71,7 +84,7 @@ void PelloraWindow::CreateControls() {
     if (design.kind == ControlKind::Grid) {
       std::vector<int> equalWidth;
       if (control == MainControl::vsfViewer) equalWidth.assign(kServiceKindColumns.begin(), kServiceKindColumns.end());
-      grids_[i] = std::make_unique<GridWindow>(*form_.GridOf(control), hwnd_, id, rect, dpi_, std::move(equalWidth));
+      grids_[i] = std::make_unique<GridWindow>(*form_.GridOf(control), hwnd(), id, rect, dpi_, std::move(equalWidth));
       window = grids_[i]->hwnd();
     } else {
       const wchar_t* kind = L"STATIC";
@@ -100,7 +113,7 @@ void PelloraWindow::CreateControls() {
       }
       const std::wstring caption = Wide(design.caption);
       window = ::CreateWindowExW(exStyle, kind, caption.c_str(), style, rect.left, rect.top, rect.right - rect.left,
-                                 rect.bottom - rect.top, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                 rect.bottom - rect.top, hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                  ::GetModuleHandleW(nullptr), nullptr);
       ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(WindowFont(dpi_)), FALSE);
     }
@@ -111,7 +124,7 @@ void PelloraWindow::CreateControls() {
     Run([this, col] { form_.vsfViewer_HeadingClick(col); });
   };
   // Last, so that it lies above the display grid when it shows.
-  findBox_ = std::make_unique<FindBox>(hwnd_, dpi_, frmPellora::kFindCaption, frmPellora::kFindNoMatch);
+  findBox_ = std::make_unique<FindBox>(hwnd(), dpi_, frmPellora::kFindCaption, frmPellora::kFindNoMatch);
 }
 
 void PelloraWindow::AddToolTip(HWND control, std::u16string_view text) {
@@ -119,7 +132,7 @@ void PelloraWindow::AddToolTip(HWND control, std::u16string_view text) {
   TOOLINFOW tool{};
   tool.cbSize = sizeof tool;
   tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  tool.hwnd = hwnd_;
+  tool.hwnd = hwnd();
   tool.uId = reinterpret_cast<UINT_PTR>(control);
   tool.lpszText = wide.data();
   ::SendMessageW(toolTips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
@@ -137,8 +150,8 @@ void PelloraWindow::Start() {
   form_.Form_Load();
   if (form_.Unloaded) return;
   Sync();
-  ::ShowWindow(hwnd_, SW_SHOWNORMAL);
-  ::UpdateWindow(hwnd_);
+  ::ShowWindow(hwnd(), SW_SHOWNORMAL);
+  ::UpdateWindow(hwnd());
 }
 
 template <typename Routine>
@@ -149,15 +162,15 @@ void PelloraWindow::Run(Routine routine) {
 
 void PelloraWindow::Sync() {
   const std::wstring title = Wide(form_.Caption);
-  if (FromWide(title) != WindowText(hwnd_)) ::SetWindowTextW(hwnd_, title.c_str());
+  if (FromWide(title) != WindowText(hwnd())) ::SetWindowTextW(hwnd(), title.c_str());
   // The outer size, as the design gives it; this desktop's frame takes
   // what it needs of it.
   RECT outer;
-  ::GetWindowRect(hwnd_, &outer);
+  ::GetWindowRect(hwnd(), &outer);
   const int width = ToPixels(form_.Size.width, dpi_);
   const int height = ToPixels(form_.Size.height, dpi_);
   if (outer.right - outer.left != width || outer.bottom - outer.top != height)
-    ::SetWindowPos(hwnd_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(hwnd(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   for (std::size_t i = 0; i < kMainControlCount; ++i) {
     const MainControl control = static_cast<MainControl>(i);
     HWND window = controls_[i];
@@ -177,8 +190,8 @@ void PelloraWindow::Sync() {
 }
 
 bool PelloraWindow::PreTranslate(MSG& message) {
-  if (!::IsWindow(hwnd_) || (message.hwnd != hwnd_ && !::IsChild(hwnd_, message.hwnd))) return false;
-  return TakeKey(message) || ::IsDialogMessageW(hwnd_, &message);
+  if (!::IsWindow(hwnd()) || (message.hwnd != hwnd() && !::IsChild(hwnd(), message.hwnd))) return false;
+  return TakeKey(message) || ::IsDialogMessageW(hwnd(), &message);
 }
 
 bool PelloraWindow::TakeKey(const MSG& message) {
@@ -186,31 +199,20 @@ bool PelloraWindow::TakeKey(const MSG& message) {
   const bool up = message.message == WM_KEYUP || message.message == WM_SYSKEYUP;
   if (!down && !up) return false;
   const UINT key = static_cast<UINT>(message.wParam);
-  const bool control = ::GetKeyState(VK_CONTROL) < 0;
-  const bool shift = ::GetKeyState(VK_SHIFT) < 0;
   const std::optional<MainControl> grid = ClerkGridOf(::GetFocus());
   // The context menu's keys, up and down alike, so that the system's own
   // handling does not open it a second time.
-  if (grid && (key == VK_APPS || (key == VK_F10 && shift))) {
+  if (grid && (key == VK_APPS || (key == VK_F10 && ::GetKeyState(VK_SHIFT) < 0))) {
     if (down) ShowContextMenu(*grid, POINT{-1, -1});
     return true;
   }
-  if (!down || message.message == WM_SYSKEYDOWN) return false;
-  if (key == 'F' && control) {
-    OpenFindBox();
-  } else if (key == VK_F3) {
-    Find(!shift);
-  } else if (findBox_->Holds(message.hwnd) && key == VK_RETURN) {
-    Find(true);
-  } else if (findBox_->Holds(message.hwnd) && key == VK_ESCAPE) {
-    CloseFindBox();
-  } else if (grid && control && key == 'A') {
-    Run([this, grid] { form_.SelectAllCells(*grid); });
-  } else if (grid && control && key == 'C') {
-    CopyToClipboard(*grid);
-  } else {
-    return false;
-  }
+  if (!down) return false;
+  const KeyPlace place = grid                             ? KeyPlace::kClerkGrid
+                         : findBox_->Holds(message.hwnd) ? KeyPlace::kFindBox
+                                                         : KeyPlace::kWindow;
+  const std::optional<ClerkCommand> command = ClerkCommandOf(ToClerkKey(message), place);
+  if (!command) return false;
+  Run([&] { RunClerkCommand(*command, grid.value_or(MainControl::vsfViewer), form_, *this); });
   return true;
 }
 
@@ -228,37 +230,31 @@ void PelloraWindow::ShowContextMenu(MainControl grid, POINT screen) {
     screen = {cell.left, cell.bottom};
     ::ClientToScreen(control(grid), &screen);
   }
-  // The menu's commands, numbered from 1: 0 is TrackPopupMenu's answer
+  // The menu's entries, numbered from 1: 0 is TrackPopupMenu's answer
   // when nothing was chosen.
-  enum MenuCommand : UINT { kCopy = 1, kSelectAll, kSave };
+  const std::vector<const ClerkCommandEntry*> entries = ClerkMenu();
   HMENU menu = ::CreatePopupMenu();
-  const auto add = [menu](MenuCommand command, std::u16string_view caption) {
-    const std::wstring wide = Wide(caption);
-    ::AppendMenuW(menu, MF_STRING, command, wide.c_str());
-  };
-  add(kCopy, frmPellora::kCopyCaption);
-  add(kSelectAll, frmPellora::kSelectAllCaption);
-  ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-  add(kSave, frmPellora::kSaveDisplayCaption);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i]->lineBefore) ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    const std::wstring caption = Wide(entries[i]->menuCaption);
+    ::AppendMenuW(menu, MF_STRING, i + 1, caption.c_str());
+  }
   const UINT chosen = static_cast<UINT>(::TrackPopupMenu(
       menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, screen.x, screen.y, 0,
-      hwnd_, nullptr));
+      hwnd(), nullptr));
   ::DestroyMenu(menu);
-  switch (chosen) {
-    case kCopy: CopyToClipboard(grid); break;
-    case kSelectAll: Run([this, grid] { form_.SelectAllCells(grid); }); break;
-    case kSave: Run([this] { form_.SaveDisplay_Click(); }); break;
-    default: break;
-  }
+  if (chosen >= 1 && chosen <= entries.size())
+    Run([&] { RunClerkCommand(entries[chosen - 1]->command, grid, form_, *this); });
 }
 
-// Nothing to copy (the selection lies in the headings alone) leaves the
-// clipboard as it was.
-void PelloraWindow::CopyToClipboard(MainControl grid) {
-  const frmPellora::ClipboardText copied = form_.CopySelection(grid);
-  if (copied.text.empty()) return;
-  if (!PutOnClipboard(hwnd_, copied.text, copied.html)) ::MessageBeep(MB_ICONEXCLAMATION);
+// The clipboard held by another program: a beep says the copy failed.
+void PelloraWindow::PutOnClipboard(const std::u16string& text, const std::u16string& html) {
+  if (!win32::PutOnClipboard(hwnd(), text, html)) ::MessageBeep(MB_ICONEXCLAMATION);
 }
+
+bool PelloraWindow::FindBoxOpen() const { return findBox_->IsOpen(); }
+std::u16string PelloraWindow::FindText() const { return findBox_->Text(); }
+void PelloraWindow::ShowNoMatch(bool noMatch) { findBox_->ShowNoMatch(noMatch); }
 
 void PelloraWindow::OpenFindBox() {
   // Over the lower right of the display grid's rows, inside its scroll bars.
@@ -266,25 +262,13 @@ void PelloraWindow::OpenFindBox() {
   RECT client;
   ::GetClientRect(display, &client);
   POINT corner{client.right, client.bottom};
-  ::MapWindowPoints(display, hwnd_, &corner, 1);
+  ::MapWindowPoints(display, hwnd(), &corner, 1);
   findBox_->Open(corner);
 }
 
 void PelloraWindow::CloseFindBox() {
   findBox_->Close();
   ::SetFocus(control(MainControl::vsfViewer));
-}
-
-// F3 before anything was typed opens the box to type it in.
-void PelloraWindow::Find(bool forward) {
-  const std::u16string what = findBox_->Text();
-  if (!findBox_->IsOpen() || what.empty()) {
-    OpenFindBox();
-    if (what.empty()) return;
-  }
-  bool found = false;
-  Run([&] { found = form_.FindInDisplay(what, forward); });
-  findBox_->ShowNoMatch(!found);
 }
 
 void PelloraWindow::DropFiles(HDROP drop) {
@@ -297,12 +281,6 @@ void PelloraWindow::DropFiles(HDROP drop) {
   }
   ::DragFinish(drop);
   if (!paths.empty()) Run([this, &paths] { form_.DropFiles(paths); });
-}
-
-LRESULT CALLBACK PelloraWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  PelloraWindow* self = reinterpret_cast<PelloraWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!self) return ::DefWindowProcW(hwnd, message, wParam, lParam);
-  return self->Handle(message, wParam, lParam);
 }
 
 LRESULT PelloraWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -339,7 +317,7 @@ LRESULT PelloraWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       // label's access key gives it to the label, then on to the next
       // control in the tab order that takes it.
       HWND next = lParam ? reinterpret_cast<HWND>(wParam)
-                         : ::GetNextDlgTabItem(hwnd_, ::GetFocus(), wParam != 0 ? TRUE : FALSE);
+                         : ::GetNextDlgTabItem(hwnd(), ::GetFocus(), wParam != 0 ? TRUE : FALSE);
       if (next) ::SetFocus(next);
       return 0;
     }
@@ -355,7 +333,7 @@ LRESULT PelloraWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       // (after a message box, say), as in a dialog.
       if (LOWORD(wParam) == WA_INACTIVE) {
         HWND focus = ::GetFocus();
-        if (focus && ::IsChild(hwnd_, focus)) lastFocus_ = focus;
+        if (focus && ::IsChild(hwnd(), focus)) lastFocus_ = focus;
       } else if (lastFocus_ && ::IsWindow(lastFocus_) && ::IsWindowVisible(lastFocus_)) {
         ::SetFocus(lastFocus_);
         return 0;
@@ -374,7 +352,7 @@ LRESULT PelloraWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
       break;
   }
-  return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+  return AttachedWindow::Handle(message, wParam, lParam);
 }
 
 }  // namespace pellora::win32

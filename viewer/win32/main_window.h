@@ -5,11 +5,12 @@
 // child windows are brought up to date from the controls; the grids follow
 // their models by themselves.
 //
-// The clerk's keys are the window's: Ctrl+A and Ctrl+C on a focused grid,
-// the menu key and Shift+F10 for its context menu; Ctrl+F opens the find
-// box, Enter in it and F3 anywhere find forward, Shift+F3 backward, Esc
-// closes it. They are taken before the dialog manager sees them (which
-// would make Enter and Esc buttons' keys). Dropped files go to the form.
+// The clerk's keys are the window's, as the command table of
+// shell/clerk_keys.h binds them (Ctrl+A and Ctrl+C on a focused grid,
+// Ctrl+F, F3 and Shift+F3 anywhere, Enter and Esc in the find box), and the
+// menu key and Shift+F10 open a grid's context menu. They are taken before
+// the dialog manager sees them (which would make Enter and Esc buttons'
+// keys). Dropped files go to the form.
 
 #include <windows.h>
 
@@ -18,14 +19,16 @@
 #include <memory>
 #include <optional>
 
+#include "shell/clerk_keys.h"
 #include "shell/frmPellora.h"
+#include "win32/attached_window.h"
 #include "win32/dialogs.h"
 #include "win32/find_box.h"
 #include "win32/grid_window.h"
 
 namespace pellora::win32 {
 
-class PelloraWindow {
+class PelloraWindow : public AttachedWindow, private ClerkView {
  public:
   static constexpr const wchar_t* kClassName = L"PelloraMainWindow";
   // The control id of each control: this plus its place in MainControl.
@@ -34,9 +37,7 @@ class PelloraWindow {
   // The window for `form`, whose message boxes are `boxes`: it supplies the
   // form's dialogs and learns when the form closes. Made hidden.
   PelloraWindow(frmPellora& form, Win32MessageBoxes& boxes);
-  ~PelloraWindow();
-  PelloraWindow(const PelloraWindow&) = delete;
-  PelloraWindow& operator=(const PelloraWindow&) = delete;
+  ~PelloraWindow() override;
 
   // Start-up: the form's own, then the window shows unless it closed.
   void Start();
@@ -49,7 +50,6 @@ class PelloraWindow {
   // Told when the window has gone: the program's loop ends then.
   std::function<void()> onDestroyed;
 
-  HWND hwnd() const { return hwnd_; }
   frmPellora& form() { return form_; }
   HWND control(MainControl control) const { return controls_[static_cast<std::size_t>(control)]; }
   GridWindow* grid(MainControl control) const;
@@ -59,8 +59,7 @@ class PelloraWindow {
   const FindBox& findBox() const { return *findBox_; }
 
  private:
-  static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
   // Runs one of the form's routines started by the user, then draws.
   template <typename Routine>
   void Run(Routine routine);
@@ -74,18 +73,21 @@ class PelloraWindow {
   // (a point of -1, -1) at the grid's current cell. The chosen command runs
   // on that grid before it returns.
   void ShowContextMenu(MainControl grid, POINT screen);
-  void CopyToClipboard(MainControl grid);
-  void OpenFindBox();
-  void CloseFindBox();
-  void Find(bool forward);
   void DropFiles(HDROP drop);
+
+  // What the clerk's commands use of this window.
+  void PutOnClipboard(const std::u16string& text, const std::u16string& html) override;
+  bool FindBoxOpen() const override;
+  std::u16string FindText() const override;
+  void OpenFindBox() override;
+  void CloseFindBox() override;
+  void ShowNoMatch(bool noMatch) override;
 
   frmPellora& form_;
   Win32MessageBoxes& boxes_;
   Win32FileDialogs fileDialogs_;
   Win32ModalDialogs modalDialogs_;
   int dpi_;
-  HWND hwnd_ = nullptr;
   HWND toolTips_ = nullptr;
   std::array<HWND, kMainControlCount> controls_{};
   std::array<std::unique_ptr<GridWindow>, kMainControlCount> grids_{};

@@ -104,6 +104,10 @@ TEST_F(Clerk, CtrlAAndCtrlCPutTheWholeDisplayOnTheClipboardWithItsHeadings) {
   viewer().setCurrentIndex(viewer().model()->index(1, viewer_col::kInsured - 1));
   QTest::keyClick(&viewer(), Qt::Key_C, Qt::ControlModifier);
   EXPECT_EQ(QGuiApplication::clipboard()->text(), "0000000003\r\n");
+  // Ctrl+Insert, the desktops' other copy key, copies the same way.
+  viewer().setCurrentIndex(viewer().model()->index(0, viewer_col::kInsured - 1));
+  QTest::keyClick(&viewer(), Qt::Key_Insert, Qt::ControlModifier);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "0000000001\r\n");
 }
 
 TEST_F(Clerk, TheContextMenuSavesTheDisplayAndAsksBeforeReplacing) {
@@ -169,6 +173,15 @@ TEST_F(Clerk, CtrlFEnterAndF3MoveTheCurrentRowAndNoMatchIsSaidInTheBox) {
   EXPECT_EQ(form.vsfViewer.Row(), 3);
   QTest::keyClick(box->edit(), Qt::Key_Escape);
   EXPECT_FALSE(box->isVisible());
+  QTRY_VERIFY(viewer().hasFocus());
+
+  // F3 with the box closed searches for its text at once, and the box
+  // opens again to say what became of it.
+  box->edit()->setText("0000");
+  QTest::keyClick(&viewer(), Qt::Key_F3);
+  EXPECT_TRUE(box->isVisible());
+  EXPECT_EQ(form.vsfViewer.Row(), 1);  // round past the last row
+  EXPECT_FALSE(status->isVisible());
 }
 
 TEST_F(Clerk, ADroppedClaimFileIsShown) {

@@ -8,7 +8,8 @@
 // menu (the file compared with pellora-export.exe's), the find box's keys
 // and a dropped file; a missing velkar.ini; the debug mode; the message
 // boxes' icons; the warning box after a file of LF line ends and after a
-// cut file. Modal
+// cut file; a window's object handed its messages from the first to the
+// last. Modal
 // dialogs are answered by a thread of the driver's own, through the
 // system's messages. Ends with the line "N passed, N failed".
 //
@@ -36,6 +37,7 @@
 #include "common/utf.h"
 #include "grid/selection_text.h"
 #include "shell/window_design.h"
+#include "win32/attached_window.h"
 #include "win32/look.h"
 #include "win32/main_window.h"
 
@@ -740,6 +742,13 @@ void CopyAll(Program& p) {
   std::u16string expected;
   for (int row = 0; row < p.form.vsfViewer.Rows(); ++row) expected += ShownRow(p, row);
   CheckEqual(text.substr(0, text.find(u'\0')), expected, "the heading row, then every row as shown");
+  // Ctrl+Insert, the system's other copy key, copies the same.
+  if (OpenClipboard(nullptr)) {
+    EmptyClipboard();
+    CloseClipboard();
+  }
+  PressKeyWith(p.window, VK_CONTROL, VK_INSERT);
+  Check(ClipboardBytes(CF_UNICODETEXT) == bytes, "Ctrl+Insert copies the same");
   // The spreadsheet's flavour: the header's offsets must find the page and
   // the part to paste, or nothing (or rubbish) is pasted.
   std::string html = ClipboardBytes(RegisterClipboardFormatW(L"HTML Format"));
@@ -839,6 +848,12 @@ void FindNames(Program& p) {
   CheckEqual(box.Status(), std::u16string(frmPellora::kFindNoMatch), "a name nobody has: said in the box");
   PressKey(p.window, VK_ESCAPE);
   Check(!IsWindowVisible(box.hwnd()) && GetFocus() == viewer.hwnd(), "Esc closes the box, the grid focused");
+  // A text left in the closed box is searched for at once by F3, and the
+  // box opens again to say what became of it.
+  SendMessageW(box.edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"佐藤花子"));
+  PressKey(p.window, VK_F3);
+  CheckEqual<long long>(grid.Row(), second, "F3 after Esc finds the next row with the box's text");
+  Check(IsWindowVisible(box.hwnd()) && box.Status().empty(), "and opens the box again, no word of a miss");
 }
 
 // A real HDROP, as the shell hands one to a window.
@@ -907,6 +922,35 @@ void FileWarnings(const std::u16string& folder, const std::u16string& claim, con
     CheckEqual(FromWide(seen.title), std::u16string(frmPellora::kTitle), "the window's title");
     Check(p.form.vsfViewer.Rows() > 1, "after the claim was shown");
   }
+}
+
+// ---- A window's object attached from its first message to its last ----
+
+// A window that writes down each message its object is handed (0 for one
+// handed before the object knew its window).
+class RecordingWindow : public AttachedWindow {
+ public:
+  explicit RecordingWindow(std::vector<UINT>& seen) : seen_(seen) {
+    Create({L"PelloraDriverRecording"}, 0, L"", WS_POPUP, POINT{0, 0}, SIZE{120, 80}, nullptr);
+  }
+
+ private:
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override {
+    seen_.push_back(hwnd() ? message : 0);
+    return AttachedWindow::Handle(message, wParam, lParam);
+  }
+  std::vector<UINT>& seen_;
+};
+
+void AttachedWindows() {
+  Section("a window's object handed its messages from WM_NCCREATE to WM_NCDESTROY");
+  std::vector<UINT> seen;
+  RecordingWindow window(seen);
+  const auto handed = [&](UINT message) { return std::find(seen.begin(), seen.end(), message) != seen.end(); };
+  Check(!seen.empty() && seen.front() == WM_NCCREATE && !handed(0), "WM_NCCREATE first, the window known");
+  Check(handed(WM_NCCALCSIZE) && handed(WM_CREATE) && handed(WM_SIZE), "the creation's messages reach it");
+  DestroyWindow(window.hwnd());
+  Check(seen.back() == WM_NCDESTROY && window.hwnd() == nullptr, "WM_NCDESTROY last, then the window let go");
 }
 
 // ---- --time: pellora.exe on a large claim file ----
@@ -978,6 +1022,7 @@ int wmain(int argc, wchar_t** argv) {
   const std::u16string work = FromWide(argv[4]);
   const std::wstring screenshot = argc > 5 ? argv[5] : L"";
 
+  AttachedWindows();
   {
     Program p(folder, u"");
     p.Start();
