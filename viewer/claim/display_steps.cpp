@@ -18,9 +18,9 @@ std::optional<std::size_t> ServiceKindIndex(std::u16string_view code) {
   return std::nullopt;
 }
 
-bool Taken(const claim::ServiceFields& rule, std::span<const std::u16string_view> fields) {
+bool Taken(const claim::ServiceFields& rule, const claim::ClaimRecords& records, int row) {
   if (rule.conditionField == claim::kNoField) return true;
-  const bool equal = claim::FieldOf(fields, rule.conditionField) == rule.conditionText;
+  const bool equal = records.Field(row, rule.conditionField) == rule.conditionText;
   return rule.mustDiffer ? !equal : equal;
 }
 
@@ -52,10 +52,9 @@ void SetHeadYearMonth(ClaimView& claim) {
   } else if (claim.kind == claim::FileKind::BenefitManagement) {
     const claim::RowRange rows = claim.records.DataRows();
     for (int r = rows.first; r <= rows.last; ++r) {
-      const std::span<const std::u16string_view> fields = claim.records.Fields(r);
-      const claim::RecordCode* code = claim::FindRecordCode(claim::FieldOf(fields, claim::kRecordCodeField));
+      const claim::RecordCode* code = claim::FindRecordCode(claim.records.Field(r, claim::kRecordCodeField));
       if (code && code->submissionYearMonth != claim::kNoField) {
-        claim.yearMonth = YearMonthText(claim::FieldOf(fields, code->submissionYearMonth));
+        claim.yearMonth = YearMonthText(claim.records.Field(r, code->submissionYearMonth));
         break;
       }
     }
@@ -70,17 +69,15 @@ void SetProviderNumber(ClaimView& claim) {
 void BuildSortGrid(ClaimView& claim) {
   const claim::RowRange rows = claim.records.DataRows();
   for (int r = rows.first; r <= rows.last; ++r) {
-    const std::span<const std::u16string_view> fields = claim.records.Fields(r);
-    const std::u16string_view code = claim::FieldOf(fields, claim::kRecordCodeField);
+    const auto field = [&](int n) { return claim.records.Field(r, n); };
+    const std::u16string_view code = field(claim::kRecordCodeField);
     const claim::RecordCode* entry = claim::FindRecordCode(code);
-    if (!entry || !entry->service || !Taken(*entry->service, fields)) continue;
+    if (!entry || !entry->service || !Taken(*entry->service, claim.records, r)) continue;
     const claim::ServiceFields& rule = *entry->service;
-    const std::u16string insurer = claim::InsurerNumber(claim::FieldOf(fields, rule.insurer));
-    AddServiceRecord(claim, {code, claim::FieldOf(fields, rule.yearMonth), claim::FieldOf(fields, rule.insured),
-                             insurer,
-                             rule.serviceKind == claim::kNoField ? code : claim::FieldOf(fields, rule.serviceKind),
-                             claim::FieldOf(fields, rule.value), claim::FieldOf(fields, rule.field18),
-                             claim::FieldOf(fields, rule.field19)});
+    const std::u16string insurer = claim::InsurerNumber(field(rule.insurer));
+    AddServiceRecord(claim, {code, field(rule.yearMonth), field(rule.insured), insurer,
+                             rule.serviceKind == claim::kNoField ? code : field(rule.serviceKind), field(rule.value),
+                             field(rule.field18), field(rule.field19)});
   }
 }
 

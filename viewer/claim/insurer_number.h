@@ -13,8 +13,9 @@ namespace pellora::claim {
 
 // As the sort grid and the display hold it: the value of the field as at
 // least six digits with leading zeros (1234 is 001234); a field that is no
-// number is 000000.
-inline std::u16string InsurerNumber(std::u16string_view field) { return ZeroPad6(field); }
+// number is 000000. Six digits, as claim files almost always write it, are
+// that form already.
+std::u16string InsurerNumber(std::u16string_view field);
 
 // Two numbers of that form name one insurer when their values are equal:
 // 012345 and 12345 are one insurer, 012345 and 012346 two.

@@ -37,16 +37,18 @@ struct RowRange {
   int last;
 };
 
-// Field `field` (from 1) of a record's fields; "" beyond its last field.
-inline std::u16string_view FieldOf(std::span<const std::u16string_view> fields, int field) {
-  return field >= 1 && static_cast<std::size_t>(field) <= fields.size() ? fields[static_cast<std::size_t>(field - 1)]
-                                                                         : std::u16string_view();
-}
-
 class ClaimRecords {
  public:
   ClaimRecords() = default;
   explicit ClaimRecords(RecordFile file) : file_(std::move(file)) {}
+  // The scanner's views point into the line it reads, which moves with the
+  // file's blocks: a moved record set starts reading afresh.
+  ClaimRecords(ClaimRecords&& other) noexcept : file_(std::move(other.file_)) {}
+  ClaimRecords& operator=(ClaimRecords&& other) noexcept {
+    file_ = std::move(other.file_);
+    scannedRow_ = -1;
+    return *this;
+  }
 
   const RecordFile& file() const { return file_; }
 
@@ -59,22 +61,32 @@ class ClaimRecords {
   // The data records: rows 1 to R - 2, none when R < 3.
   RowRange DataRows() const { return {1, Rows() - 2}; }
 
-  // The fields of row `row`, valid until the records are asked again (each
-  // call splits the line anew, with the one splitter the records keep). The
-  // row of a failed line has none.
+  // All the fields of row `row`, valid until Fields is asked again. The row
+  // of a failed line has none.
   std::span<const std::u16string_view> Fields(int row) const {
     if (row < 0 || static_cast<std::size_t>(row) >= file_.Lines()) return {};
     return splitter_.SplitBytes(file_.LineBytes(static_cast<std::size_t>(row)));
   }
 
-  // Field `field` of row `row`, valid as Fields' are.
-  std::u16string_view Field(int row, int field) const { return FieldOf(Fields(row), field); }
+  // Field `field` of row `row`, valid until Field is asked for another
+  // row. Only as much of the line is split and decoded as the fields asked
+  // for need: most steps read a few fields of every record.
+  std::u16string_view Field(int row, int field) const {
+    if (row < 0 || static_cast<std::size_t>(row) >= file_.Lines()) return {};
+    if (row != scannedRow_) {
+      scanner_.Start(file_.LineBytes(static_cast<std::size_t>(row)));
+      scannedRow_ = row;
+    }
+    return scanner_.Field(field);
+  }
 
  private:
   RecordFile file_;
   // Splitting changes nothing the records hold: it only makes room to
   // answer in.
   mutable FieldSplitter splitter_;
+  mutable FieldScanner scanner_;
+  mutable int scannedRow_ = -1;
 };
 
 }  // namespace pellora::claim

@@ -39,12 +39,11 @@ std::size_t FindFieldMarks(const char16_t* line, std::size_t length, std::uint32
   return n;
 }
 
-}  // namespace
-
-// The old buffer goes before the new one is made, so that a line too long
-// for memory leaves the splitter empty rather than half-grown.
+// Room for `length` items in `buffer`. The old buffer goes before the new
+// one is made, so that a line too long for memory leaves the reader empty
+// rather than half-grown.
 template <typename T>
-T* FieldSplitter::Room(std::unique_ptr<T[]>& buffer, std::size_t& capacity, std::size_t length) {
+T* Room(std::unique_ptr<T[]>& buffer, std::size_t& capacity, std::size_t length) {
   if (length > capacity) {
     const std::size_t grown = std::max(length, 2 * capacity);
     buffer.reset();
@@ -54,6 +53,8 @@ T* FieldSplitter::Room(std::unique_ptr<T[]>& buffer, std::size_t& capacity, std:
   }
   return buffer.get();
 }
+
+}  // namespace
 
 std::size_t FieldSplitter::CountFields(std::string_view bytes) {
   std::size_t fields = 1;
@@ -131,6 +132,74 @@ std::size_t FieldSplitter::QuotedField(std::u16string_view line, std::size_t sta
   }
   fields_.push_back(field());
   return std::u16string_view::npos;
+}
+
+void FieldScanner::Start(std::string_view bytes) {
+  bytes_ = bytes;
+  found_.clear();
+  next_ = 0;
+  Room(decoded_, decodedCapacity_, bytes.size() + 1);
+  decodedUsed_ = 0;
+  decodedFields_.clear();
+  quoted_ = false;
+  all_ = {};
+}
+
+// The first field or two are found byte by byte (the record type, the
+// code); asked for more, the scanner finds every comma and quote of the rest
+// of the line at once, sixteen bytes at a time where the processor allows.
+bool FieldScanner::Scan(int field) {
+  if (quoted_) return false;
+  if (static_cast<int>(found_.size()) >= field || next_ == std::string_view::npos) return true;
+  const auto mark = [&](std::size_t at) {
+    if (bytes_[at] == '"') {
+      quoted_ = true;
+      all_ = splitter_.SplitBytes(bytes_);
+      return false;
+    }
+    found_.push_back(bytes_.substr(next_, at - next_));
+    next_ = at + 1;
+    return true;
+  };
+  std::size_t at = next_;
+  if (field - static_cast<int>(found_.size()) <= 2) {
+    for (; static_cast<int>(found_.size()) < field && at < bytes_.size(); ++at)
+      if ((bytes_[at] == ',' || bytes_[at] == '"') && !mark(at)) return false;
+    if (static_cast<int>(found_.size()) >= field) return true;
+  } else {
+#if defined(__SSE2__)
+    const __m128i comma = _mm_set1_epi8(',');
+    const __m128i quote = _mm_set1_epi8('"');
+    for (; at + 16 <= bytes_.size(); at += 16) {
+      const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes_.data() + at));
+      unsigned bits = static_cast<unsigned>(
+          _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, comma), _mm_cmpeq_epi8(chunk, quote))));
+      for (; bits != 0; bits &= bits - 1)
+        if (!mark(at + static_cast<unsigned>(__builtin_ctz(bits)))) return false;
+    }
+#endif
+    for (; at < bytes_.size(); ++at)
+      if ((bytes_[at] == ',' || bytes_[at] == '"') && !mark(at)) return false;
+  }
+  // The line's last field runs to its end.
+  found_.push_back(bytes_.substr(next_));
+  next_ = std::string_view::npos;
+  return true;
+}
+
+std::u16string_view FieldScanner::Field(int field) {
+  if (field < 1) return {};
+  if (!Scan(field)) return static_cast<std::size_t>(field) <= all_.size() ? all_[field - 1] : std::u16string_view();
+  if (static_cast<std::size_t>(field) > found_.size()) return {};
+  const std::size_t i = static_cast<std::size_t>(field - 1);
+  if (decodedFields_.size() <= i) decodedFields_.resize(found_.size());
+  if (decodedFields_[i].data() == nullptr) {  // not decoded yet: a decoded view points into decoded_
+    char16_t* const at = decoded_.get() + decodedUsed_;
+    const std::size_t units = common::cp932::DecodeInto(found_[i], at);
+    decodedUsed_ += units;
+    decodedFields_[i] = std::u16string_view(at, units);
+  }
+  return decodedFields_[i];
 }
 
 }  // namespace pellora

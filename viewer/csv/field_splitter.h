@@ -41,8 +41,6 @@ class FieldSplitter {
   static std::size_t CountFields(std::string_view bytes);
 
  private:
-  template <typename T>
-  static T* Room(std::unique_ptr<T[]>& buffer, std::size_t& capacity, std::size_t length);
   // The field from `start` read unit by unit with its quotes; returns where
   // the next field starts (past the comma), or npos at the end of the line.
   std::size_t QuotedField(std::u16string_view line, std::size_t start);
@@ -58,6 +56,44 @@ class FieldSplitter {
   // quotes is never longer than the line), so its views never move.
   std::u16string unquoted_;
   std::vector<std::u16string_view> fields_;
+};
+
+// The fields of one line found only as far as they are asked for, and
+// decoded one by one: a step that reads the code in field 3 of every record
+// neither decodes nor splits the rest of the line. The fields are those of
+// FieldSplitter: in a line without quotes a field is the bytes between two
+// commas, and decoding it alone gives what decoding the line gives there
+// (a comma is never part of a double-byte character, and a lead byte the
+// comma ends is one broken character either way); a line with a quote is
+// split by FieldSplitter whole.
+class FieldScanner {
+ public:
+  // The line to read, which must stay valid while its fields are read.
+  void Start(std::string_view bytes);
+
+  // Field `field` (from 1), "" beyond the last; valid until Start.
+  std::u16string_view Field(int field);
+
+ private:
+  // Finds the fields up to `field`; false once the line has shown a quote.
+  bool Scan(int field);
+
+  std::string_view bytes_;
+  // Byte ranges of the fields found so far, and where the next one starts
+  // (npos: the line's end was reached).
+  std::vector<std::string_view> found_;
+  std::size_t next_ = 0;
+  // Each field decoded once, one after the other, in room for the line's
+  // length made at Start (no field decodes to more units than it has
+  // bytes), so that its views never move.
+  std::unique_ptr<char16_t[]> decoded_;
+  std::size_t decodedCapacity_ = 0;
+  std::size_t decodedUsed_ = 0;
+  std::vector<std::u16string_view> decodedFields_;  // empty view with null data: not yet
+  // A line with a quote, split whole.
+  bool quoted_ = false;
+  FieldSplitter splitter_;
+  std::span<const std::u16string_view> all_;
 };
 
 }  // namespace pellora

@@ -19,8 +19,8 @@ static_assert(!kPersonColumns[viewer_col::kInsurer - 1].shown && kShownWidths[vi
 // Column 0 is the fixed column and has no heading.
 std::u16string ViewerHeadings() {
   std::u16string format;
-  for (const PersonColumn& column : kPersonColumns) format += u"|" + std::u16string(column.heading);
-  for (const ServiceKind& kind : kServiceKinds) format += u"|" + std::u16string(kind.heading);
+  for (const PersonColumn& column : kPersonColumns) (format += u'|') += column.heading;
+  for (const ServiceKind& kind : kServiceKinds) (format += u'|') += kind.heading;
   return format;
 }
 

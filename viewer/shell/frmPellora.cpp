@@ -15,7 +15,10 @@ constexpr GridDesign kTotalGridDesign{2, 4, 1, 0};
 // The totals grid's headings as the design gives them.
 std::u16string TotalGridHeadings() {
   std::u16string format;
-  for (const std::u16string_view heading : kTotalHeadings) format += (format.empty() ? u"" : u"|") + std::u16string(heading);
+  for (const std::u16string_view heading : kTotalHeadings) {
+    if (!format.empty()) format += u'|';
+    format += heading;
+  }
   return format;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -130,6 +131,70 @@ std::vector<std::size_t> OrderByCodeUnits(std::span<const std::u16string_view> k
   return order;
 }
 
+// Keys that are all ASCII digits, each key column of one length (a
+// year-month, a ten-digit insured-person number, a six-digit insurer
+// number), order as texts the way they order as whole numbers. Such keys
+// are packed, with the row's place below them, into two 64-bit words per
+// row when their largest values leave room (as a claim file's do), and
+// sorted as those words: a fraction of the work of comparing texts, and
+// stable, since the place decides between equal keys. Nothing when the keys
+// are not of that form.
+std::optional<std::vector<std::size_t>> OrderByDigits(std::span<const std::u16string_view> keys, std::size_t n,
+                                                      std::size_t k, bool descending) {
+  constexpr std::size_t kMaxDigits = 19;  // below 2^64
+  constexpr int kRowBits = 32;
+  if (k == 0 || n == 0 || n > (std::size_t{1} << kRowBits)) return std::nullopt;
+  std::vector<std::uint64_t> values(n * k);
+  std::vector<int> bits(k, 0);
+  for (std::size_t j = 0; j < k; ++j) {
+    const std::size_t length = keys[j].size();
+    if (length > kMaxDigits) return std::nullopt;
+    std::uint64_t largest = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      const std::u16string_view key = keys[i * k + j];
+      if (key.size() != length) return std::nullopt;
+      std::uint64_t value = 0;
+      for (const char16_t c : key) {
+        if (c < u'0' || c > u'9') return std::nullopt;
+        value = value * 10 + static_cast<std::uint64_t>(c - u'0');
+      }
+      values[i * k + j] = value;
+      largest = std::max(largest, value);
+    }
+    bits[j] = std::bit_width(largest);
+  }
+  // The first key columns that fit go to the high word, the others and the
+  // place to the low one.
+  std::size_t high = 0;
+  int highBits = 0;
+  while (high < k && highBits + bits[high] <= 64) highBits += bits[high++];
+  int lowBits = kRowBits;
+  for (std::size_t j = high; j < k; ++j) lowBits += bits[j];
+  if (lowBits > 64) return std::nullopt;
+  struct Packed {
+    std::uint64_t high, low;
+    bool operator<(const Packed& other) const { return high != other.high ? high < other.high : low < other.low; }
+  };
+  std::vector<Packed> packed(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    Packed p{0, 0};
+    for (std::size_t j = 0; j < k; ++j) {
+      // Descending: each key's complement within its width, so that larger
+      // keys come first while the place still orders equal ones.
+      const std::uint64_t v = values[i * k + j];
+      const std::uint64_t mask = bits[j] == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << bits[j]) - 1;
+      std::uint64_t& word = j < high ? p.high : p.low;
+      word = (bits[j] == 64 ? 0 : word << bits[j]) | (descending ? mask - v : v);
+    }
+    p.low = (p.low << kRowBits) | i;
+    packed[i] = p;
+  }
+  std::sort(packed.begin(), packed.end());
+  std::vector<std::size_t> rows(n);
+  for (std::size_t i = 0; i < n; ++i) rows[i] = static_cast<std::size_t>(packed[i].low & 0xFFFFFFFFu);
+  return rows;
+}
+
 }  // namespace
 
 std::optional<double> ReadAsNumber(std::u16string_view text) {
@@ -200,6 +265,11 @@ std::vector<std::size_t> SortedRows(std::span<const std::u16string_view> keys, s
       return false;
     });
     return rows;
+  }
+  if (order == TextOrder::CodeUnits || order == TextOrder::IgnoringCase) {
+    // Digits have no case, so that keys of digits alone order the same
+    // under both rules.
+    if (std::optional<std::vector<std::size_t>> rows = OrderByDigits(keys, n, k, descending)) return *rows;
   }
   if (order == TextOrder::CodeUnits) return OrderByCodeUnits(keys, n, k, descending);
   // Each key is folded to lower case once, into one buffer, so that the

@@ -130,6 +130,26 @@ TEST(SetHeadYearMonth, CaptionOutlivesAFileOfUndecidedKind) {
   }
 }
 
+// The raw record grid only grows, so that a narrower control record after a
+// wider one leaves the earlier file's fields in row 0 beyond its own (the
+// debug window shows them so); the header takes the file's own fields,
+// never those: a control record without a provider or a year-month shows
+// none, not the previous file's.
+TEST(SetHeadYearMonth, ANarrowerControlRecordShowsOnlyItsOwnFields) {
+  ClaimDisplay display;
+  frmPellora& w = display.window();
+  display.Show(ClaimFile({CodeOnly("7131")}, "202404"));
+  ASSERT_EQ(w.lblHead[2].Caption, u"1371234567");
+  Record narrow = ControlRecord("202405");
+  narrow.erase(narrow.find(8), narrow.end());  // fields 1 to 7 only
+  display.Show({narrow, CodeOnly("7131"), EndRecord()});
+  EXPECT_EQ(w.lblHead[1].Caption, kClaim);
+  EXPECT_EQ(w.lblHead[2].Caption, u"");
+  EXPECT_EQ(w.lblHead[0].Caption, u"年月");
+  EXPECT_EQ(w.vsfCsv.TextMatrix(0, 8), u"1371234567");  // the earlier file's, as the grid keeps it
+  EXPECT_EQ(w.vsfCsv.TextMatrix(0, 11), u"202404");
+}
+
 TEST(ClearHead, EmptiesEveryHeaderValueAndNoCaption) {
   ClaimDisplay display;
   frmPellora& w = display.window();

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <functional>
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -218,6 +221,60 @@ TEST(FlexGrid, ViewsAreToldOfEveryChange) {
   const std::vector<std::string> expected = {
       "rows 1->3", "cols 1->2", "cell 2,1", "cell 1,1", "layout", "current", "current", "cell 1,1", "reordered from 1", "refresh"};
   EXPECT_EQ(view.events, expected);
+}
+
+// A deferred write is owed, not lost: the counts answer at once, the cells
+// are written the first time anything else is asked, a shrinking SetRows
+// asks only for the rows it keeps, and a second deferral pays the first.
+TEST(FlexGrid, DeferredContentsAreWrittenWhenFirstNeeded) {
+  struct Write {
+    int calls = 0;
+    int lastLimit = -1;
+    FlexGrid::DeferredWrite For(int rows, std::u16string text) {
+      return [this, rows, text](FlexGrid& grid, int rowLimit) {
+        ++calls;
+        lastLimit = rowLimit;
+        grid.SetCols(3);
+        grid.SetRows(std::max(grid.Rows(), rows));  // as a loaded file grows its grid
+        for (int r = 0; r < std::min(rows, rowLimit); ++r) grid.SetTextMatrix(r, 2, text);
+      };
+    }
+  };
+  const struct {
+    const char* what;
+    std::function<void(FlexGrid&)> ask;
+    int calls, lastLimit, rows;
+    std::u16string row1;
+  } cases[] = {
+      {"counts only", [](FlexGrid& g) { (void)g.Rows(); (void)g.Cols(); }, 0, -1, 5, u"x"},
+      {"a cell read", [](FlexGrid& g) { (void)g.TextMatrix(0, 0); }, 1, INT_MAX, 5, u"x"},
+      {"fewer rows", [](FlexGrid& g) { g.SetRows(2); }, 1, 2, 2, u"x"},
+      {"no rows", [](FlexGrid& g) { g.SetRows(0); }, 1, 0, 0, u""},
+      {"a sort", [](FlexGrid& g) { g.SetSort(FlexGrid::kSortGenericAscending); }, 1, INT_MAX, 5, u"x"},
+  };
+  for (const auto& c : cases) {
+    FlexGrid grid(Design(1, 1, 0, 0));
+    Write write;
+    grid.Defer(5, 3, write.For(5, u"x"));
+    EXPECT_EQ(grid.Rows(), 5) << c.what;
+    EXPECT_EQ(grid.Cols(), 3) << c.what;
+    c.ask(grid);
+    EXPECT_EQ(write.calls, c.calls) << c.what;
+    EXPECT_EQ(write.lastLimit, c.lastLimit) << c.what;
+    EXPECT_EQ(grid.Rows(), c.rows) << c.what;
+    if (grid.Rows() > 1) {
+      EXPECT_EQ(grid.TextMatrix(1, 2), c.row1) << c.what;
+    }
+    EXPECT_LE(write.calls, 1) << c.what << ": written once";
+  }
+  FlexGrid grid(Design(1, 1, 0, 0));
+  Write first, second;
+  grid.Defer(4, 3, first.For(4, u"first"));
+  grid.Defer(4, 3, second.For(2, u"second"));
+  EXPECT_EQ(first.calls, 1);  // written before the second took its place
+  EXPECT_EQ(second.calls, 0);
+  EXPECT_EQ(grid.TextMatrix(0, 2), u"second");
+  EXPECT_EQ(grid.TextMatrix(3, 2), u"first");  // the grid only grew
 }
 
 TEST(FlexGrid, LongAndRepeatedTextsAreKeptExactly) {
