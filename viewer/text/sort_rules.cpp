@@ -143,7 +143,7 @@ std::optional<std::vector<std::size_t>> OrderByDigits(std::span<const std::u16st
                                                       std::size_t k, bool descending) {
   constexpr std::size_t kMaxDigits = 19;  // below 2^64
   constexpr int kRowBits = 32;
-  if (k == 0 || n == 0 || n > (std::size_t{1} << kRowBits)) return std::nullopt;
+  if (k == 0 || n == 0 || std::uint64_t{n} > (std::uint64_t{1} << kRowBits)) return std::nullopt;
   std::vector<std::uint64_t> values(n * k);
   std::vector<int> bits(k, 0);
   for (std::size_t j = 0; j < k; ++j) {
