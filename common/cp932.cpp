@@ -60,6 +60,9 @@ std::size_t DecodeInto(std::string_view bytes, char16_t* out, char16_t replaceme
     const std::size_t run = WidenAsciiRun(in + i, size - i, dst);
     i += run;
     dst += run;
+    // The last few ASCII bytes of a run, and the short fields that are
+    // nothing but them, without the tables either.
+    while (i < size && in[i] < 0x80) *dst++ = in[i++];
     if (i == size) break;
     const Step step = Next(in, size, i);
     *dst++ = step.unit == kNone ? replacement : static_cast<char16_t>(step.unit);

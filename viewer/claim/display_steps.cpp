@@ -68,6 +68,8 @@ void SetProviderNumber(ClaimView& claim) {
 
 void BuildSortGrid(ClaimView& claim) {
   const claim::RowRange rows = claim.records.DataRows();
+  // Most data records of a claim file are service records.
+  if (rows.last >= rows.first) claim.serviceRecords.reserve(static_cast<std::size_t>(rows.last - rows.first + 1));
   for (int r = rows.first; r <= rows.last; ++r) {
     const auto field = [&](int n) { return claim.records.Field(r, n); };
     const std::u16string_view code = field(claim::kRecordCodeField);

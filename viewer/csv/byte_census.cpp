@@ -2,6 +2,10 @@
 
 #include <array>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "common/cp932.h"
 
 namespace pellora {
@@ -35,6 +39,28 @@ constexpr std::array<bool, 256> kQuietBytes = [] {
   return quiet;
 }();
 
+// The first byte from `i` on that is not quiet, or `n`; sixteen bytes at a
+// time where the processor allows it.
+std::size_t QuietUntil(const unsigned char* data, std::size_t i, std::size_t n) {
+#if defined(__SSE2__)
+  const __m128i space = _mm_set1_epi8(0x1F);
+  const __m128i del = _mm_set1_epi8(0x7F);
+  const __m128i tab = _mm_set1_epi8('\t');
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  for (; i + 16 <= n; i += 16) {
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+    // Printable ASCII is above 0x1F as a signed byte (bytes from 0x80 on
+    // are negative) and is not DEL.
+    const __m128i printable = _mm_andnot_si128(_mm_cmpeq_epi8(b, del), _mm_cmpgt_epi8(b, space));
+    const __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(b, tab), _mm_or_si128(_mm_cmpeq_epi8(b, cr), _mm_cmpeq_epi8(b, lf)));
+    if (_mm_movemask_epi8(_mm_or_si128(printable, ends)) != 0xFFFF) break;
+  }
+#endif
+  while (i < n && kQuietBytes[data[i]]) ++i;
+  return i;
+}
+
 }  // namespace
 
 void ByteCensus::Add(std::string_view block) {
@@ -43,7 +69,7 @@ void ByteCensus::Add(std::string_view block) {
   for (std::size_t i = 0; i < n && bytes_ + i < head_.size(); ++i) head_[bytes_ + i] = data[i];
   for (std::size_t i = 0; i < n; ++i) {
     if (!leadPending_ && utf8Pending_ == 0) {
-      while (i < n && kQuietBytes[data[i]]) ++i;
+      i = QuietUntil(data, i, n);
       if (i == n) break;
     }
     Count(data[i], bytes_ + i);

@@ -5,6 +5,7 @@
 #endif
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "common/cp932.h"
@@ -59,18 +60,31 @@ T* Room(std::unique_ptr<T[]>& buffer, std::size_t& capacity, std::size_t length)
 std::size_t FieldSplitter::CountFields(std::string_view bytes) {
   std::size_t fields = 1;
   bool quoted = false;
-  const char* at = bytes.data();
-  const char* const end = at + bytes.size();
-  for (;;) {
-    // Most lines hold no quote: between quotes, the commas are counted in
-    // one go.
-    const char* quote = static_cast<const char*>(std::memchr(at, '"', static_cast<std::size_t>(end - at)));
-    const char* const stretchEnd = quote ? quote : end;
-    if (!quoted) fields += static_cast<std::size_t>(std::count(at, stretchEnd, ','));
-    if (!quote) return fields;
-    quoted = !quoted;
-    at = quote + 1;
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  // Sixteen bytes at a time: the commas counted at once while no quote is
+  // among them, as in most lines of a claim file.
+  const __m128i comma = _mm_set1_epi8(',');
+  const __m128i quote = _mm_set1_epi8('"');
+  for (; i + 16 <= bytes.size(); i += 16) {
+    const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + i));
+    const unsigned commas = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, comma)));
+    const unsigned quotes = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, quote)));
+    if (quotes == 0) {
+      if (!quoted) fields += static_cast<std::size_t>(std::popcount(commas));
+      continue;
+    }
+    for (std::size_t k = 0; k < 16; ++k) {
+      if (bytes[i + k] == '"') quoted = !quoted;
+      else if (bytes[i + k] == ',' && !quoted) ++fields;
+    }
   }
+#endif
+  for (; i < bytes.size(); ++i) {
+    if (bytes[i] == '"') quoted = !quoted;
+    else if (bytes[i] == ',' && !quoted) ++fields;
+  }
+  return fields;
 }
 
 std::span<const std::u16string_view> FieldSplitter::SplitBytes(std::string_view bytes) {
@@ -136,8 +150,10 @@ std::size_t FieldSplitter::QuotedField(std::u16string_view line, std::size_t sta
 
 void FieldScanner::Start(std::string_view bytes) {
   bytes_ = bytes;
-  found_.clear();
-  next_ = 0;
+  Room(ends_, endsCapacity_, bytes.size() + 1);
+  found_ = 0;
+  scanned_ = 0;
+  complete_ = false;
   Room(decoded_, decodedCapacity_, bytes.size() + 1);
   decodedUsed_ = 0;
   decodedFields_.clear();
@@ -145,57 +161,64 @@ void FieldScanner::Start(std::string_view bytes) {
   all_ = {};
 }
 
-// The first field or two are found byte by byte (the record type, the
-// code); asked for more, the scanner finds every comma and quote of the rest
-// of the line at once, sixteen bytes at a time where the processor allows.
+bool FieldScanner::Mark(std::size_t at) {
+  if (bytes_[at] == '"') {
+    quoted_ = true;
+    all_ = splitter_.SplitBytes(bytes_);
+    return false;
+  }
+  ends_[found_++] = static_cast<std::uint32_t>(at);
+  return true;
+}
+
+// The line is looked at sixteen bytes at a time where the processor allows,
+// each piece's commas noted at once, and no further than the fields asked
+// for need: the code in field 3 is found in the line's first piece.
 bool FieldScanner::Scan(int field) {
   if (quoted_) return false;
-  if (static_cast<int>(found_.size()) >= field || next_ == std::string_view::npos) return true;
-  const auto mark = [&](std::size_t at) {
-    if (bytes_[at] == '"') {
-      quoted_ = true;
-      all_ = splitter_.SplitBytes(bytes_);
-      return false;
+  const std::size_t wanted = static_cast<std::size_t>(field);
+  const std::size_t size = bytes_.size();
+  while (found_ < wanted && !complete_) {
+    if (scanned_ == size) {
+      ends_[found_++] = static_cast<std::uint32_t>(size);  // the last field runs to the line's end
+      complete_ = true;
+      break;
     }
-    found_.push_back(bytes_.substr(next_, at - next_));
-    next_ = at + 1;
-    return true;
-  };
-  std::size_t at = next_;
-  if (field - static_cast<int>(found_.size()) <= 2) {
-    for (; static_cast<int>(found_.size()) < field && at < bytes_.size(); ++at)
-      if ((bytes_[at] == ',' || bytes_[at] == '"') && !mark(at)) return false;
-    if (static_cast<int>(found_.size()) >= field) return true;
-  } else {
 #if defined(__SSE2__)
-    const __m128i comma = _mm_set1_epi8(',');
-    const __m128i quote = _mm_set1_epi8('"');
-    for (; at + 16 <= bytes_.size(); at += 16) {
-      const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes_.data() + at));
-      unsigned bits = static_cast<unsigned>(
-          _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, comma), _mm_cmpeq_epi8(chunk, quote))));
+    if (scanned_ + 16 <= size) {
+      const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes_.data() + scanned_));
+      unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(
+          _mm_or_si128(_mm_cmpeq_epi8(chunk, _mm_set1_epi8(',')), _mm_cmpeq_epi8(chunk, _mm_set1_epi8('"')))));
       for (; bits != 0; bits &= bits - 1)
-        if (!mark(at + static_cast<unsigned>(__builtin_ctz(bits)))) return false;
+        if (!Mark(scanned_ + static_cast<unsigned>(__builtin_ctz(bits)))) return false;
+      scanned_ += 16;
+      continue;
     }
 #endif
-    for (; at < bytes_.size(); ++at)
-      if ((bytes_[at] == ',' || bytes_[at] == '"') && !mark(at)) return false;
+    const char c = bytes_[scanned_];
+    if ((c == ',' || c == '"') && !Mark(scanned_)) return false;
+    ++scanned_;
   }
-  // The line's last field runs to its end.
-  found_.push_back(bytes_.substr(next_));
-  next_ = std::string_view::npos;
   return true;
 }
 
 std::u16string_view FieldScanner::Field(int field) {
   if (field < 1) return {};
   if (!Scan(field)) return static_cast<std::size_t>(field) <= all_.size() ? all_[field - 1] : std::u16string_view();
-  if (static_cast<std::size_t>(field) > found_.size()) return {};
   const std::size_t i = static_cast<std::size_t>(field - 1);
-  if (decodedFields_.size() <= i) decodedFields_.resize(found_.size());
-  if (decodedFields_[i].data() == nullptr) {  // not decoded yet: a decoded view points into decoded_
+  if (i >= found_) return {};
+  if (decodedFields_.size() <= i) decodedFields_.resize(found_);
+  if (decodedFields_[i].data() == nullptr) {
+    const std::size_t begin = i == 0 ? 0 : ends_[i - 1] + std::size_t{1};
+    const std::string_view bytes = bytes_.substr(begin, ends_[i] - begin);
     char16_t* const at = decoded_.get() + decodedUsed_;
-    const std::size_t units = common::cp932::DecodeInto(found_[i], at);
+    // Most fields are a few ASCII digits, widened as they are.
+    std::size_t units = 0;
+    while (units < bytes.size() && static_cast<unsigned char>(bytes[units]) < 0x80) {
+      at[units] = static_cast<char16_t>(bytes[units]);
+      ++units;
+    }
+    if (units < bytes.size()) units = common::cp932::DecodeInto(bytes, at);
     decodedUsed_ += units;
     decodedFields_[i] = std::u16string_view(at, units);
   }

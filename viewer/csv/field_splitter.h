@@ -77,19 +77,26 @@ class FieldScanner {
  private:
   // Finds the fields up to `field`; false once the line has shown a quote.
   bool Scan(int field);
+  // Notes the comma or quote at `at`; false for a quote.
+  bool Mark(std::size_t at);
 
   std::string_view bytes_;
-  // Byte ranges of the fields found so far, and where the next one starts
-  // (npos: the line's end was reached).
-  std::vector<std::string_view> found_;
-  std::size_t next_ = 0;
+  // Where each field found so far ends (the offset of its comma, or the
+  // line's length for the last), in room for the line's length plus one
+  // made at Start; how many there are; how far the line has been looked at;
+  // and whether its last field has been found.
+  std::unique_ptr<std::uint32_t[]> ends_;
+  std::size_t endsCapacity_ = 0;
+  std::size_t found_ = 0;
+  std::size_t scanned_ = 0;
+  bool complete_ = false;
   // Each field decoded once, one after the other, in room for the line's
   // length made at Start (no field decodes to more units than it has
   // bytes), so that its views never move.
   std::unique_ptr<char16_t[]> decoded_;
   std::size_t decodedCapacity_ = 0;
   std::size_t decodedUsed_ = 0;
-  std::vector<std::u16string_view> decodedFields_;  // empty view with null data: not yet
+  std::vector<std::u16string_view> decodedFields_;  // a view with null data: not decoded yet
   // A line with a quote, split whole.
   bool quoted_ = false;
   FieldSplitter splitter_;

@@ -104,7 +104,7 @@ std::optional<Cell> AsLibmdbPrints(ColumnType type, const jetwriter::Value& v, c
       if (days < 0 || days > 1e6) return std::nullopt;
       const auto day = static_cast<std::int64_t>(days);
       const auto seconds = static_cast<std::int64_t>((days - static_cast<double>(day)) * 86400 + 0.5);
-      const common::CivilDate date = common::CivilFromDays(day + common::DaysFromCivil(1899, 12, 30));
+      const common::CivilDate date = common::CivilFromDays(day + common::kAutomationEpoch);
       char text[96];
       std::snprintf(text, sizeof text, "%04lld-%02d-%02dT%02lld:%02lld:%02lld", static_cast<long long>(date.year),
                     date.month, date.day, static_cast<long long>(seconds / 3600),

@@ -9,12 +9,15 @@
 #include <fstream>
 #include <memory>
 #include <random>
+#include <sstream>
 
+#include "claim/display_csv.h"
 #include "common/utf.h"
 #include "controls/recording_message_boxes.h"
 #include "display/grid_layout.h"
 #include "errors/err_info.h"
 #include "errors/routine_error.h"
+#include "export/display_export.h"
 #include "shell/frmPellora.h"
 #include "tests/display/claim_display.h"
 #include "tests/lookup/provider_database.h"
@@ -170,6 +173,40 @@ TEST_P(EachDatabaseForm, BenefitManagementFileShowsHeaderPersonsNamesAndTotals) 
 }
 
 // ---- Where the pipeline stops ----
+
+// What the window shows is drawn from the claim, and what is written or
+// searched reads the claim: captions, cells and colours changed behind the
+// display's back change neither the saved display, nor the export, nor the
+// find.
+TEST(ShowCsvFile, TheClaimHoldsTheFactsTheControlsOnlyShowThem) {
+  using namespace testing;
+  Pipeline p;
+  p.UseProviderDatabase(DatabaseForm::Jet4Compressed);
+  p.Show(ClaimFile({ServiceDetail("7131", "10", "202403", "131011", "0000000001", "13", "120"),
+                    ServiceDetail("7131", "10", "202403", "131011", "0000000002", "63", "80")}));
+  frmPellora& w = p.window();
+  const std::string csv = DisplayCsv(w.Claim());
+  std::ostringstream json;
+  exporting::WriteJson({w.Claim(), u"data.qdr", true}, json);
+
+  for (Label& label : w.lblHead) label = {u"書き換え", kPink};
+  w.lblHeadCaption[0].Caption = u"書き換え";
+  for (FlexGrid* grid : {&w.vsfViewer, &w.vsfTotal}) {
+    for (int r = 1; r < grid->Rows(); ++r) {
+      for (int c = 0; c < grid->Cols(); ++c) {
+        grid->SetTextMatrix(r, c, u"書き換え");
+        grid->SetCellBackColor(r, c, kLightCyan);
+      }
+    }
+  }
+  EXPECT_EQ(DisplayCsv(w.Claim()), csv);
+  std::ostringstream again;
+  exporting::WriteJson({w.Claim(), u"data.qdr", true}, again);
+  EXPECT_EQ(again.str(), json.str());
+  EXPECT_TRUE(w.FindInDisplay(u"0000000002", true));
+  EXPECT_EQ(w.vsfViewer.Row(), 2);
+  EXPECT_FALSE(w.FindInDisplay(u"書き換え", true));
+}
 
 TEST(ShowCsvFile, FileOfOneLineStopsAfterClearingTheHeader) {
   Pipeline p;
