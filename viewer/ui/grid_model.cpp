@@ -189,8 +189,16 @@ QVariant FlexGridModel::headerData(int section, Qt::Orientation orientation, int
   const int row = orientation == Qt::Horizontal ? 0 : gridRow(section);
   const int col = orientation == Qt::Horizontal ? gridColumn(section) : 0;
   const bool heading = orientation == Qt::Horizontal ? headingRows_ > 0 : headingCols_ > 0;
-  if (!heading || row >= grid_.Rows() || col >= grid_.Cols()) return QString();
+  if (!heading || !headingsShown_ || row >= grid_.Rows() || col >= grid_.Cols()) return QString();
   return ToQString(grid_.TextMatrix(row, col));
+}
+
+void FlexGridModel::setHeadingsShown(bool shown) {
+  if (shown == headingsShown_) return;
+  headingsShown_ = shown;
+  if (!shown) return;
+  if (cols_ > 0) emit headerDataChanged(Qt::Horizontal, 0, cols_ - 1);
+  if (rows_ > 0) emit headerDataChanged(Qt::Vertical, 0, rows_ - 1);
 }
 
 }  // namespace pellora::ui

@@ -47,6 +47,11 @@ class FlexGridModel : public QAbstractTableModel, private GridListener {
 
   // Catches up with the grid now.
   void catchUp();
+  // Whether the headings are looked at: a hidden view still measures its
+  // headers, which would make a grid write a deferred display nobody looks
+  // at (grid/flex_grid.h Defer). Off, the headings read as empty; on again,
+  // they are told as changed.
+  void setHeadingsShown(bool shown);
   // The model is telling Qt of the grid's changes: what Qt then does to a
   // view's selection is its own, not the user's.
   bool catchingUp() const { return catchingUp_; }
@@ -58,6 +63,7 @@ class FlexGridModel : public QAbstractTableModel, private GridListener {
   void gridSelectionChanged();
 
  private:
+  bool headingsShown_ = true;
   // The rectangle of grid cells around those added; none while top >
   // bottom.
   struct CellRange {

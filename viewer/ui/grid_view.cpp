@@ -76,6 +76,19 @@ FlexGridView::FlexGridView(FlexGrid& grid, std::vector<int> equalWidth, QWidget*
 
 void FlexGridView::contextMenuEvent(QContextMenuEvent* event) { emit menuRequested(event->globalPos()); }
 
+void FlexGridView::setVisible(bool visible) {
+  model_.setHeadingsShown(visible);
+  QTableView::setVisible(visible);
+}
+
+void FlexGridView::showEvent(QShowEvent* event) {
+  QTableView::showEvent(event);
+  if (!laidOutWhileHidden_) return;
+  laidOutWhileHidden_ = false;
+  layOutColumns();
+  selectionFromGrid();
+}
+
 QRect FlexGridView::selectionBounds() const {
   QRect bounds;
   for (const QItemSelectionRange& range : selectionModel()->selection())
@@ -125,6 +138,10 @@ bool FlexGridView::viewShowsGridSelection() const {
 // cell (a re-sort parks it there) shows as no selection.
 void FlexGridView::selectionFromGrid() {
   showPending_ = false;
+  if (isHidden()) {
+    laidOutWhileHidden_ = true;
+    return;
+  }
   if (viewShowsGridSelection()) return;
   const FlexGrid& grid = model_.grid();
   const GridSelection s = SelectionOf(grid);
@@ -147,6 +164,10 @@ void FlexGridView::selectionFromGrid() {
 }
 
 void FlexGridView::layOutColumns() {
+  if (isHidden()) {
+    laidOutWhileHidden_ = true;
+    return;
+  }
   horizontalHeader()->setVisible(model_.headingRows() > 0);
   verticalHeader()->setVisible(model_.headingCols() > 0);
   const QFontMetrics metrics(horizontalHeader()->font());

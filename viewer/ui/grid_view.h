@@ -32,6 +32,8 @@ class FlexGridView : public QTableView {
 
   FlexGridModel& gridModel() { return model_; }
 
+  void setVisible(bool visible) override;
+
  signals:
   // A column heading was clicked: the grid's column number.
   void headingClicked(int gridColumn);
@@ -40,6 +42,7 @@ class FlexGridView : public QTableView {
 
  protected:
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void layOutColumns();
@@ -60,6 +63,11 @@ class FlexGridView : public QTableView {
   bool writingGrid_ = false;  // a gesture is being written to the grid
   bool showingGrid_ = false;  // the grid's selection is being shown
   bool showPending_ = false;
+  // A hidden grid (the debug window's, when it is not in debug mode) is
+  // laid out and shown its selection only once it shows: the widths and
+  // headings it would read would make it write a deferred display
+  // (grid/flex_grid.h Defer) that nobody looks at.
+  bool laidOutWhileHidden_ = false;
 };
 
 }  // namespace pellora::ui

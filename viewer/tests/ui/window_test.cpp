@@ -316,6 +316,21 @@ TEST_F(Window, DebugModeShowsTheWorkingGridsInTheDesignSize) {
   EXPECT_EQ(view.widget(MainControl::vsfCsv)->geometry(), QRect(16, 512, 893, 205));
 }
 
+// The working grids are handed the claim and write it when a view looks:
+// in debug mode their views show it as soon as the display is done, the
+// raw grid's records in file order, the sort grid's by year-month and
+// person.
+TEST_F(Window, DebugModeShowsTheClaimInTheWorkingGrids) {
+  Start("/debug");
+  form.DropFiles({U16(claim.string())});
+  QTest::qWait(50);  // the views catch up once the routine has returned
+  EXPECT_EQ(Column(MainControl::vsfCsv, 3), (QStringList{"7131", "7131", "7132", ""}));
+  // Row 0, the control record, is the raw grid's heading row.
+  EXPECT_EQ(view.grid(MainControl::vsfCsv)->gridModel().headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
+            "1");
+  EXPECT_EQ(Column(MainControl::vsfSort, 2), (QStringList{"0000000001", "0000000003", "0000009999"}));
+}
+
 TEST_F(Window, MessageBoxesHaveTheirIconOneOkButtonAndTheirTitle) {
   // A claim file that is not there: the loading step's message.
   QString title, text;
