@@ -57,6 +57,13 @@ void GridWindow::SelectionChanged() {
 void GridWindow::CatchUp() {
   catchUpPending_ = false;
   if (!hwnd()) return;
+  // A hidden grid (the debug window's, outside the debug mode) is laid out
+  // once it shows: the widths and headings it would measure would make the
+  // grid write a deferred display (grid/flex_grid.h Defer) nobody looks at.
+  if ((::GetWindowLongPtrW(hwnd(), GWL_STYLE) & WS_VISIBLE) == 0) {
+    laidOutWhileHidden_ = true;
+    return;
+  }
   HDC dc = ::GetDC(hwnd());
   HGDIOBJ old = ::SelectObject(dc, GridFont(dpi_));
   // Widths are reckoned at the design's 96 dots per inch and scaled to
@@ -375,6 +382,13 @@ LRESULT GridWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case kCatchUpMessage:
       if (catchUpPending_) CatchUp();
       return 0;
+    case WM_SHOWWINDOW:
+      if (wParam && laidOutWhileHidden_) {
+        laidOutWhileHidden_ = false;
+        catchUpPending_ = true;
+        ::PostMessageW(hwnd(), kCatchUpMessage, 0, 0);  // once it is visible
+      }
+      break;
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = ::BeginPaint(hwnd(), &ps);

@@ -101,6 +101,7 @@ class GridWindow : public AttachedWindow, private GridListener {
   int topRow_ = 0;     // first row shown below the fixed rows
   int leftPixel_ = 0;  // pixels scrolled past at the left, behind the fixed columns
   bool catchUpPending_ = false;
+  bool laidOutWhileHidden_ = false;
   // The mouse or a key is moving the selection (which they bring into
   // sight themselves), and a routine moved it: the current cell is to be
   // shown once the window has caught up.
