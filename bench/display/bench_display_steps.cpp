@@ -51,7 +51,7 @@ int main() {
   std::unique_ptr<pellora::frmPellora> window;
   pellora::RecordingMessageBoxes ui;
   const std::vector<std::pair<const char*, std::function<void()>>> steps = {
-      {"read the file", [&] { claim->records = pellora::claim::ClaimRecords(pellora::RecordFile::Read(path)); }},
+      {"LoadCsvGrid (the file read)", [&] { claim->records = pellora::LoadCsvGrid(path, window->vsfCsv, ui); }},
       {"kind and header",
        [&] {
          pellora::SetFileKind(*claim);

@@ -12,6 +12,7 @@
 // for a data record and the empty row for the end record.
 
 #include <cstddef>
+#include <memory>
 #include <span>
 #include <string_view>
 
@@ -37,25 +38,25 @@ struct RowRange {
   int last;
 };
 
+// Copies share the file's lines, which nothing changes once read; each
+// reads them with a splitter and a scanner of its own.
 class ClaimRecords {
  public:
-  ClaimRecords() = default;
-  explicit ClaimRecords(RecordFile file) : file_(std::move(file)) {}
-  // The scanner's views point into the line it reads, which moves with the
-  // file's blocks: a moved record set starts reading afresh.
-  ClaimRecords(ClaimRecords&& other) noexcept : file_(std::move(other.file_)) {}
-  ClaimRecords& operator=(ClaimRecords&& other) noexcept {
-    file_ = std::move(other.file_);
+  ClaimRecords() : file_(std::make_shared<const RecordFile>()) {}
+  explicit ClaimRecords(RecordFile file) : file_(std::make_shared<const RecordFile>(std::move(file))) {}
+  ClaimRecords(const ClaimRecords& other) : file_(other.file_) {}
+  ClaimRecords& operator=(const ClaimRecords& other) {
+    file_ = other.file_;
     scannedRow_ = -1;
     return *this;
   }
 
-  const RecordFile& file() const { return file_; }
+  const RecordFile& file() const { return *file_; }
 
   // R: the file's lines, and the row of a line whose reading failed.
   int Rows() const {
-    const bool failedPartWay = file_.failure() && !file_.failure()->atOpen;
-    return static_cast<int>(file_.Lines()) + (failedPartWay ? 1 : 0);
+    const bool failedPartWay = file_->failure() && !file_->failure()->atOpen;
+    return static_cast<int>(file_->Lines()) + (failedPartWay ? 1 : 0);
   }
 
   // The data records: rows 1 to R - 2, none when R < 3.
@@ -64,24 +65,24 @@ class ClaimRecords {
   // All the fields of row `row`, valid until Fields is asked again. The row
   // of a failed line has none.
   std::span<const std::u16string_view> Fields(int row) const {
-    if (row < 0 || static_cast<std::size_t>(row) >= file_.Lines()) return {};
-    return splitter_.SplitBytes(file_.LineBytes(static_cast<std::size_t>(row)));
+    if (row < 0 || static_cast<std::size_t>(row) >= file_->Lines()) return {};
+    return splitter_.SplitBytes(file_->LineBytes(static_cast<std::size_t>(row)));
   }
 
   // Field `field` of row `row`, valid until Field is asked for another
   // row. Only as much of the line is split and decoded as the fields asked
   // for need: most steps read a few fields of every record.
   std::u16string_view Field(int row, int field) const {
-    if (row < 0 || static_cast<std::size_t>(row) >= file_.Lines()) return {};
+    if (row < 0 || static_cast<std::size_t>(row) >= file_->Lines()) return {};
     if (row != scannedRow_) {
-      scanner_.Start(file_.LineBytes(static_cast<std::size_t>(row)));
+      scanner_.Start(file_->LineBytes(static_cast<std::size_t>(row)));
       scannedRow_ = row;
     }
     return scanner_.Field(field);
   }
 
  private:
-  RecordFile file_;
+  std::shared_ptr<const RecordFile> file_;
   // Splitting changes nothing the records hold: it only makes room to
   // answer in.
   mutable FieldSplitter splitter_;

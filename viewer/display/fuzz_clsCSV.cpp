@@ -1,8 +1,9 @@
 // libFuzzer target for the claim file reader and the raw record grid.
 //
 // Each input becomes a file (in memory, opened by path like any claim file)
-// and is read twice: field by field through clsCSV, and into a grid through
-// LoadCsvGrid. Both must agree with a plain reference reading of the same
+// and is read three times: field by field through clsCSV, into a grid
+// through LoadCsvGrid, and as lines whose fields the scanner finds one by
+// one. All must agree with a plain reference reading of the same
 // bytes (split at CR LF or CR, or at LF in a file without CR, decode, split
 // at unquoted commas), the loader
 // must show no message, the codec must round-trip what it decoded, and a
@@ -21,6 +22,8 @@
 #include "common/utf.h"
 #include "controls/recording_message_boxes.h"
 #include "csv/clsCSV.h"
+#include "csv/field_splitter.h"
+#include "csv/record_file.h"
 #include "display/load_csv_grid.h"
 #include "text/sort_rules.h"
 
@@ -39,7 +42,8 @@ Records ReferenceRecords(std::string_view bytes) {
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     if (bytes[i] != lineEnd) continue;
     lines.push_back(bytes.substr(start, i - start));
-    if (i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+    // CR LF is one line end; in a file of LF line ends every LF is one.
+    if (lineEnd == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
     start = i + 1;
   }
   if (start < bytes.size()) lines.push_back(bytes.substr(start));
@@ -80,6 +84,25 @@ Records ReadWithClsCSV(const std::u16string& path) {
   csv.CloseFile();
   Check(csv.ErrNo() == 0);
   return records;
+}
+
+// The file's lines read back whole, and their fields found one by one by
+// the scanner, in an order the input chooses (a field asked twice, one past
+// the end).
+void CheckRecordFile(const std::u16string& path, const Records& expected, std::uint8_t orderChoice) {
+  const pellora::RecordFile file = pellora::RecordFile::Read(path);
+  Check(!file.failure());
+  Check(file.Lines() == expected.size());
+  pellora::FieldScanner scanner;
+  for (std::size_t r = 0; r < expected.size(); ++r) {
+    scanner.Start(file.LineBytes(r));
+    const int fields = static_cast<int>(expected[r].size());
+    for (int step = 0; step <= fields + 1; ++step) {
+      const int field = 1 + (step * (1 + orderChoice % 7)) % (fields + 1);
+      const std::u16string_view got = scanner.Field(field);
+      Check(field > fields ? got.empty() : got == expected[r][static_cast<std::size_t>(field - 1)]);
+    }
+  }
 }
 
 void CheckCodecRoundTrip(std::string_view bytes) {
@@ -138,6 +161,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Records expected = ReferenceRecords(bytes);
   Check(ReadWithClsCSV(path) == expected);
   CheckLoadedGrid(path, expected, size > 0 ? data[0] : 0);
+  CheckRecordFile(path, expected, size > 1 ? data[1] : 0);
   CheckCodecRoundTrip(bytes);
   return 0;
 }

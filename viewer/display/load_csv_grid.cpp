@@ -38,21 +38,15 @@ void WriteRawRecords(const claim::ClaimRecords& records, FlexGrid& grid, int row
   }
 }
 
+// A file that could not be opened leaves the grid untouched.
 claim::ClaimRecords LoadCsvGrid(const std::u16string& fileName, FlexGrid& grid, MessageBoxes& ui) {
   claim::ClaimRecords records(RecordFile::Read(fileName));
   TellLoadFailure(records, ui);
-  // A file that could not be opened leaves the grid untouched.
   const std::optional<RecordFile::Failure>& failure = records.file().failure();
-  if (!(failure && failure->atOpen)) WriteRawRecords(records, grid);
+  if (failure && failure->atOpen) return records;
+  grid.Defer(RowsAfter(records, grid), ColsAfter(records, grid),
+             [records](FlexGrid& raw, int rowLimit) { WriteRawRecords(records, raw, rowLimit); });
   return records;
-}
-
-void ShowRawRecords(std::shared_ptr<const ClaimView> claim, FlexGrid& raw) {
-  const int rows = RowsAfter(claim->records, raw);
-  const int cols = ColsAfter(claim->records, raw);
-  raw.Defer(rows, cols, [claim = std::move(claim)](FlexGrid& grid, int rowLimit) {
-    WriteRawRecords(claim->records, grid, rowLimit);
-  });
 }
 
 }  // namespace pellora

@@ -10,7 +10,7 @@
 // "number;description" with the information icon and keeps the rows read so
 // far, so that the display goes on with them.
 
-#include <memory>
+#include <climits>
 #include <string>
 
 #include "claim/claim_view.h"
@@ -27,12 +27,11 @@ void TellLoadFailure(const claim::ClaimRecords& records, MessageBoxes& ui);
 // it are given no cells: they are about to be dropped).
 void WriteRawRecords(const claim::ClaimRecords& records, FlexGrid& grid, int rowLimit = INT_MAX);
 
-// LoadCsvGrid: reads the file, tells a failure and copies the records into
-// `grid`; returns the records read.
+// LoadCsvGrid: reads the file, tells a failure, and hands the records to
+// `grid`, which copies them in only once somebody looks at it (the debug
+// window, a test): the raw record grid is hidden, and a claim file's four
+// million fields are the dearest part of its display. Returns the records
+// read, for the display's other steps.
 claim::ClaimRecords LoadCsvGrid(const std::u16string& fileName, FlexGrid& grid, MessageBoxes& ui);
-
-// The raw record grid of a claim on display: the claim's records, copied
-// only once somebody looks at them (the debug mode, a test).
-void ShowRawRecords(std::shared_ptr<const ClaimView> claim, FlexGrid& raw);
 
 }  // namespace pellora

@@ -26,8 +26,7 @@ void frmPellora::ShowCsvFile() {
   claim->file = lblCsvFname.Caption;
   claim->yearMonthCaption = claim_->yearMonthCaption;
   claim->showsServiceTotals = claim_->showsServiceTotals;
-  claim->records = claim::ClaimRecords(RecordFile::Read(claim->file));
-  TellLoadFailure(claim->records, messageBoxes_);
+  claim->records = LoadCsvGrid(claim->file, vsfCsv, messageBoxes_);
   // A file that could not be read, or of one line, has no records to show.
   const bool records = claim->records.Rows() >= 2;
   try {
@@ -57,13 +56,13 @@ void frmPellora::ShowCsvFile() {
   messageBoxes_.Show(std::move(text), MsgIcon::Exclamation, std::u16string(kTitle));
 }
 
-// The hidden grids copy the claim only when somebody looks at them; the
-// others show it at once. Without records (no file, or one of a line) the
-// display and totals grids keep only their headings, and their current
-// cells and widths stay as they were.
+// The hidden sort grid copies the claim only when somebody looks at it (the
+// raw record grid has its records from the loading); the others show it at
+// once. Without records (no file, or one of a line) the display and totals
+// grids keep only their headings, and their current cells and widths stay
+// as they were.
 void frmPellora::ShowClaim(std::shared_ptr<ClaimView> claim) {
   claim_ = std::move(claim);
-  ShowRawRecords(claim_, vsfCsv);
   ShowSortRecords(claim_, vsfSort);
   ShowHead(*claim_, lblHead, lblHeadCaption[0]);
   if (claim_->records.Rows() >= 2) {

@@ -133,8 +133,7 @@ class ClaimDisplay {
     claim->file = U16Path(path);
     claim->yearMonthCaption = w.Claim().yearMonthCaption;
     claim->showsServiceTotals = w.Claim().showsServiceTotals;
-    claim->records = claim::ClaimRecords(RecordFile::Read(claim->file));
-    TellLoadFailure(claim->records, ui);
+    claim->records = LoadCsvGrid(claim->file, w.vsfCsv, ui);
     if (claim->records.Rows() >= 2) ShowClaimRecords(*claim);
     w.ShowClaim(std::move(claim));
   }
