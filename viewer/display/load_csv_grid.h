@@ -13,7 +13,7 @@
 #include <climits>
 #include <string>
 
-#include "claim/claim_view.h"
+#include "claim/records.h"
 #include "controls/message_boxes.h"
 #include "grid/flex_grid.h"
 

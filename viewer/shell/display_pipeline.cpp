@@ -16,6 +16,7 @@
 #include "shell/frmPellora.h"
 
 namespace pellora {
+
 // No step catches here: whatever fails ends the display where it is and
 // goes to the caller, which decides what the user is told. What is wrong
 // with a file that loaded is told once the display is complete, however
