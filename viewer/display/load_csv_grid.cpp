@@ -15,8 +15,8 @@ int ColsAfter(const claim::ClaimRecords& records, const FlexGrid& grid) {
   return fields == 0 ? grid.Cols() : std::max(grid.Cols(), static_cast<int>(fields) + 1);
 }
 
-}  // namespace
-
+// Tells the user why a claim file could not be read; nothing for a file
+// that was read to its end.
 void TellLoadFailure(const claim::ClaimRecords& records, MessageBoxes& ui) {
   const std::optional<RecordFile::Failure>& failure = records.file().failure();
   if (!failure) return;
@@ -28,6 +28,8 @@ void TellLoadFailure(const claim::ClaimRecords& records, MessageBoxes& ui) {
   }
 }
 
+// Copies the records into `grid`, the rows before `rowLimit` (those after
+// it are given no cells: they are about to be dropped).
 void WriteRawRecords(const claim::ClaimRecords& records, FlexGrid& grid, int rowLimit) {
   grid.SetCols(ColsAfter(records, grid));
   grid.SetRows(RowsAfter(records, grid));
@@ -37,6 +39,8 @@ void WriteRawRecords(const claim::ClaimRecords& records, FlexGrid& grid, int row
     for (std::size_t f = 0; f < fields.size(); ++f) grid.SetTextMatrix(r, static_cast<int>(f) + 1, fields[f]);
   }
 }
+
+}  // namespace
 
 // A file that could not be opened leaves the grid untouched.
 claim::ClaimRecords LoadCsvGrid(const std::u16string& fileName, FlexGrid& grid, MessageBoxes& ui) {

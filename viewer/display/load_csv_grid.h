@@ -10,7 +10,6 @@
 // "number;description" with the information icon and keeps the rows read so
 // far, so that the display goes on with them.
 
-#include <climits>
 #include <string>
 
 #include "claim/records.h"
@@ -18,14 +17,6 @@
 #include "grid/flex_grid.h"
 
 namespace pellora {
-
-// Tells the user why a claim file could not be read, as the loading step
-// does; nothing for a file that was read to its end.
-void TellLoadFailure(const claim::ClaimRecords& records, MessageBoxes& ui);
-
-// Copies the records into `grid`, the rows before `rowLimit` (those after
-// it are given no cells: they are about to be dropped).
-void WriteRawRecords(const claim::ClaimRecords& records, FlexGrid& grid, int rowLimit = INT_MAX);
 
 // LoadCsvGrid: reads the file, tells a failure, and hands the records to
 // `grid`, which copies them in only once somebody looks at it (the debug

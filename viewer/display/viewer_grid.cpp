@@ -59,8 +59,7 @@ void ShowViewerNames(const ClaimView& claim, FlexGrid& viewer) {
   for (std::size_t i = 0; i < claim.rows.size(); ++i) {
     const DisplayRow& row = claim.rows[i];
     const int r = static_cast<int>(i) + 1;
-    if (!row.name.empty() || !viewer.TextMatrix(r, viewer_col::kName).empty())
-      viewer.SetTextMatrix(r, viewer_col::kName, row.name);
+    viewer.SetTextMatrix(r, viewer_col::kName, row.name);
     if (const std::optional<OleColor> colour = OutcomeColor(row.nameOutcome))
       viewer.SetCellBackColor(r, viewer_col::kName, *colour);
   }

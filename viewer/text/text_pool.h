@@ -1,13 +1,12 @@
 #pragma once
-// Texts kept side by side in blocks that never move: many short texts (the
-// fields of a claim file's service records) without a string object, and a
-// heap block, each. A view of a pooled text stays valid while the pool lives,
-// however much is added after it, and moving the pool keeps it too.
+// Room for texts side by side in blocks that never move: many short texts
+// (the fields of a claim file's service records) without a string object,
+// and a heap block, each. A pooled text stays where it is while the pool
+// lives, however much is added after it, and moving the pool keeps it too.
 
 #include <algorithm>
 #include <cstddef>
 #include <memory>
-#include <string_view>
 #include <vector>
 
 namespace pellora {
@@ -26,12 +25,6 @@ class TextPool {
     next_ += units;
     left_ -= units;
     return room;
-  }
-
-  std::u16string_view Add(std::u16string_view text) {
-    char16_t* const room = Room(text.size());
-    std::copy(text.begin(), text.end(), room);
-    return {room, text.size()};
   }
 
  private:
