@@ -66,7 +66,7 @@ int main() {
       {"LookupProviderName", [&] { pellora::LookupProviderName(*claim, database); }},
       {"LookupInsuredNames", [&] { pellora::LookupInsuredNames(*claim, database); }},
       {"names drawn", [&] { pellora::ShowViewerNames(*claim, window->vsfViewer); }},
-      {"CheckClaimFile", [&] { claim->warnings = pellora::CheckClaimFile(claim->records); }},
+      {"CheckClaimFile", [&] { claim->warnings = pellora::CheckClaimFile(claim->records, claim->rows.size()); }},
       {"(raw grid, when looked at)", [&] { window->vsfCsv.TextMatrix(0, 1); }},
   };
   std::vector<double> fastest(steps.size(), 1e9);

@@ -105,6 +105,8 @@ struct DisplayRow {
   // The value of each service kind of kServiceKinds; nothing for a kind the
   // person has no record of (a value of 0 is a record).
   std::array<std::optional<double>, kServiceKinds.size()> services;
+  // Whether the person has a care-plan fee record of the month.
+  bool carePlanFee = false;
 };
 
 // One month of the totals.
@@ -112,6 +114,8 @@ struct MonthTotal {
   std::u16string month;  // YYYY/MM
   double persons = 0;
   double services = 0;
+  // The persons with a care-plan fee record; counted for claim files only,
+  // as a benefit-management file carries no fees.
   double carePlans = 0;
 };
 

@@ -33,6 +33,20 @@ void Permute(std::vector<T>& items, const std::vector<std::size_t>& order) {
   items = std::move(ordered);
 }
 
+// A benefit-management file's submission year-month: its cover record's,
+// or, in a file without one (transmitted files carry none since the cover
+// sheet was dropped), the control record's processing year-month. The
+// exchange processes a file in the month it is submitted, so both name the
+// same month.
+std::u16string_view SubmissionYearMonth(const claim::ClaimRecords& records) {
+  const claim::RowRange rows = records.DataRows();
+  for (int r = rows.first; r <= rows.last; ++r) {
+    const claim::RecordCode* code = claim::FindRecordCode(records.Field(r, claim::kRecordCodeField));
+    if (code && code->submissionYearMonth != claim::kNoField) return records.Field(r, code->submissionYearMonth);
+  }
+  return records.Field(claim::kControlRecordRow, claim::kProcessingYearMonthField);
+}
+
 }  // namespace
 
 void SetFileKind(ClaimView& claim) {
@@ -50,14 +64,7 @@ void SetHeadYearMonth(ClaimView& claim) {
     claim.yearMonth = YearMonthText(claim.records.Field(claim::kControlRecordRow, claim::kProcessingYearMonthField));
     claim.yearMonthCaption = YearMonthCaption::Processing;
   } else if (claim.kind == claim::FileKind::BenefitManagement) {
-    const claim::RowRange rows = claim.records.DataRows();
-    for (int r = rows.first; r <= rows.last; ++r) {
-      const claim::RecordCode* code = claim::FindRecordCode(claim.records.Field(r, claim::kRecordCodeField));
-      if (code && code->submissionYearMonth != claim::kNoField) {
-        claim.yearMonth = YearMonthText(claim.records.Field(r, code->submissionYearMonth));
-        break;
-      }
-    }
+    claim.yearMonth = YearMonthText(SubmissionYearMonth(claim.records));
     claim.yearMonthCaption = YearMonthCaption::Submission;
   }
 }
@@ -126,8 +133,11 @@ void BuildViewerGrid(ClaimView& claim) {
     }
     DisplayRow& row = claim.rows.back();
     if (newRow || insurer != (*previous)[ServiceRecord::kInsurer]) row.insurer = insurer;
-    if (const std::optional<std::size_t> kind = ServiceKindIndex(record[ServiceRecord::kServiceKind]))
+    if (const std::optional<std::size_t> kind = ServiceKindIndex(record[ServiceRecord::kServiceKind])) {
       row.services[*kind] = ValueOfText(record[ServiceRecord::kValue]);
+    } else if (const claim::RecordCode* code = claim::FindRecordCode(record[ServiceRecord::kCode])) {
+      row.carePlanFee = row.carePlanFee || code->carePlanFee;
+    }
     previous = &record;
   }
 }
@@ -147,6 +157,7 @@ void BuildTotalGrid(ClaimView& claim) {
     if (std::any_of(row.services.begin(), row.services.begin() + kServicesCounted,
                     [](const std::optional<double>& value) { return value.has_value(); }))
       claim.totals.back().services += 1;
+    if (claim.showsServiceTotals && row.carePlanFee) claim.totals.back().carePlans += 1;
     previous = &row;
   }
 }

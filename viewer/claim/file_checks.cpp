@@ -1,9 +1,12 @@
 #include "claim/file_checks.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 
+#include "claim/record_codes.h"
 #include "errors/err_info.h"
 
 namespace pellora {
@@ -42,7 +45,57 @@ void CheckEncoding(const ByteCensus& bytes, std::vector<FileWarning>& warnings) 
   }
 }
 
-void CheckRecords(const claim::ClaimRecords& records, std::vector<FileWarning>& warnings) {
+// A code as the clerk reads it in a warning: a field that is no code may
+// be long, and is cut.
+std::u16string CodeText(std::u16string_view code) {
+  constexpr std::size_t kLongest = 10;
+  if (code.empty()) return u"空";
+  if (code.size() <= kLongest) return std::u16string(code);
+  return std::u16string(code.substr(0, kLongest)) + u"…";
+}
+
+// The data kind of the control record, when it is none of the kinds whose
+// records the window shows: the file is then of another exchange (a
+// community-support claim, a disability-welfare file, a result the
+// federation sent back), and the clerk is told which.
+void CheckDataKind(const claim::ClaimRecords& records, std::vector<FileWarning>& warnings) {
+  const std::u16string_view kind = records.Field(claim::kControlRecordRow, claim::kDataKindField);
+  if (kind == claim::kCareFeeClaimDataKind || kind == claim::kBenefitManagementDataKind) return;
+  warnings.push_back({"other-data-kind", u"コントロールレコードのデータ種別 (" + CodeText(kind) +
+                                             u") は、このビューアが表示する介護給付費請求書情報 (711) でも"
+                                             u"給付管理票情報 (821) でもありません。"});
+}
+
+// Data records of which the window shows none: the clerk is told what the
+// file holds instead, code by code, so that an empty display never stays
+// unexplained.
+void CheckShownRecords(const claim::ClaimRecords& records, int dataRecords, std::size_t shownRows,
+                       std::vector<FileWarning>& warnings) {
+  if (dataRecords == 0 || shownRows > 0) return;
+  // A field read is good only until the next is read: the codes are kept.
+  std::map<std::u16string, int> counts;
+  const int lines = static_cast<int>(records.file().Lines());
+  for (int row = 0; row < lines; ++row) {
+    if (records.Field(row, claim::kRecordTypeField) == kDataRecordType)
+      ++counts[std::u16string(records.Field(row, claim::kRecordCodeField))];
+  }
+  constexpr std::size_t kMostListed = 10;
+  std::u16string listed;
+  std::size_t n = 0;
+  for (const auto& [code, count] : counts) {
+    if (n++ == kMostListed) break;
+    if (!listed.empty()) listed += u"、";
+    listed += CodeText(code) + u" (" + DecimalText(count) + u" 件)";
+  }
+  if (counts.size() > kMostListed) {
+    listed += u"、ほか " + DecimalText(static_cast<std::int64_t>(counts.size() - kMostListed)) + u" 種類";
+  }
+  warnings.push_back({"no-shown-records", u"データレコードが " + DecimalText(dataRecords) +
+                                              u" 件ありますが、表示できる明細はありません。交換情報識別番号: " +
+                                              listed + u"。"});
+}
+
+void CheckRecords(const claim::ClaimRecords& records, std::size_t shownRows, std::vector<FileWarning>& warnings) {
   const int lines = static_cast<int>(records.file().Lines());
   auto recordType = [&](int row) { return records.Field(row, claim::kRecordTypeField); };
   int dataRecords = 0;
@@ -73,11 +126,13 @@ void CheckRecords(const claim::ClaimRecords& records, std::vector<FileWarning>& 
   if (last >= 0 && recordType(last) != kEndRecordType) {
     warnings.push_back({"no-end-record", u"エンドレコードがありません。ファイルが途中で切れている可能性があります。"});
   }
+  if (lines > 0 && recordType(0) == kControlRecordType) CheckDataKind(records, warnings);
+  CheckShownRecords(records, dataRecords, shownRows, warnings);
 }
 
 }  // namespace
 
-std::vector<FileWarning> CheckClaimFile(const claim::ClaimRecords& records) {
+std::vector<FileWarning> CheckClaimFile(const claim::ClaimRecords& records, std::size_t shownRows) {
   const RecordFile& file = records.file();
   std::vector<FileWarning> warnings;
   if (file.Census().Bytes() == 0) {
@@ -89,7 +144,7 @@ std::vector<FileWarning> CheckClaimFile(const claim::ClaimRecords& records) {
   if (file.LinesEndInLf()) {
     warnings.push_back({"lf-line-ends", u"改行が LF だけのファイルです。LF を行の区切りとして読み込みました。"});
   }
-  CheckRecords(records, warnings);
+  CheckRecords(records, shownRows, warnings);
   return warnings;
 }
 

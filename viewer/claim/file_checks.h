@@ -2,7 +2,8 @@
 // What is wrong with a claim file that loaded, in words for the clerk: a
 // file that is not code page 932 text, lines that end in LF only, no data
 // records, a record count that does not match the control record's, no end
-// record. The window tells them all in one message box after the display;
+// record, a data kind whose records the window does not show, data records
+// of which the window shows none. The window tells them all in one message box after the display;
 // pellora-export writes them to standard error, each with its code.
 //
 // A claim file is a control record (record type "1" in field 1), its data
@@ -25,7 +26,8 @@ namespace pellora {
 
 struct FileWarning {
   // Stable, for scripts: "empty-file", "utf-16", "not-text", "utf-8",
-  // "lf-line-ends", "no-data-records", "record-count", "no-end-record".
+  // "lf-line-ends", "no-data-records", "record-count", "no-end-record",
+  // "other-data-kind", "no-shown-records".
   std::string_view code;
   // One line of Japanese: what is wrong and what the display therefore shows.
   std::u16string text;
@@ -35,7 +37,7 @@ struct FileWarning {
 // The warnings for a file read to its end, in the order the clerk reads
 // them: the bytes first, then the records. A file that is UTF-16 or not text
 // at all has no records worth checking, and an empty file nothing but its
-// emptiness.
-std::vector<FileWarning> CheckClaimFile(const claim::ClaimRecords& records);
+// emptiness. `shownRows` is the number of rows the display shows of it.
+std::vector<FileWarning> CheckClaimFile(const claim::ClaimRecords& records, std::size_t shownRows);
 
 }  // namespace pellora

@@ -18,7 +18,7 @@ constexpr ServiceFields kBenefitDetail{10, u"99", true, 4, 11, 5, 21, kNoField, 
 constexpr FileKind kClaim = FileKind::CareFeeClaim;
 constexpr FileKind kBenefit = FileKind::BenefitManagement;
 
-constexpr std::array<RecordCode, 13> kRecordCodes = {{
+constexpr std::array<RecordCode, 18> kRecordCodes = {{
     {u"7111", kClaim, std::nullopt},
     {u"7121", kClaim, std::nullopt},
     {u"7131", kClaim, kDetailWithValue},
@@ -29,11 +29,21 @@ constexpr std::array<RecordCode, 13> kRecordCodes = {{
     {u"7152", kClaim, kDetail},
     {u"7161", kClaim, kDetail},
     {u"7162", kClaim, kDetail},
-    {u"8121", kClaim, kCarePlanFee},
+    // The care-plan fee details: 8121 of the first generation, replaced by
+    // 8122 (and 8123 for prevention), then by 8124 and 8125, which are
+    // current since 2009. Their first fifteen items never moved.
+    {u"8121", kClaim, kCarePlanFee, kNoField, true},
+    {u"8122", kClaim, kCarePlanFee, kNoField, true},
+    {u"8123", kClaim, kCarePlanFee, kNoField, true},
+    {u"8124", kClaim, kCarePlanFee, kNoField, true},
+    {u"8125", kClaim, kCarePlanFee, kNoField, true},
     // The benefit-management file's cover record, with its submission
-    // year-month in field 4.
+    // year-month in field 4. Transmitted files no longer carry it.
     {u"8211", kBenefit, std::nullopt, 4},
+    // The benefit-management details: 8221, replaced in 2006 by 8222, which
+    // adds the care managers' numbers at its end.
     {u"8221", kBenefit, kBenefitDetail},
+    {u"8222", kBenefit, kBenefitDetail},
 }};
 
 }  // namespace

@@ -5,6 +5,11 @@
 // The two file kinds carry the same facts in different fields, and this is
 // where the record layout is put to use. Codes are compared as exact text:
 // "7131" matches only those four characters, with no blanks around them.
+//
+// The exchange format has had generations: a later revision replaced a
+// record with a new code that keeps the old one's items in place and adds
+// items at its end. Each new code is read as the code it replaced, so that
+// the files clerks hold today show as those of the first generation did.
 
 #include <optional>
 #include <span>
@@ -52,6 +57,9 @@ struct RecordCode {
   // The field that holds the file's submission year-month, for the record
   // that carries it; kNoField otherwise.
   int submissionYearMonth = kNoField;
+  // A care-plan fee record: the totals' ケアプラン counts the persons of a
+  // month who have one.
+  bool carePlanFee = false;
 };
 
 // Every code, in no particular order: each appears once.
@@ -59,5 +67,10 @@ std::span<const RecordCode> RecordCodes();
 
 // The entry of `code`, or nothing for a code of neither kind.
 const RecordCode* FindRecordCode(std::u16string_view code);
+
+// The data kinds of a control record (field 5) whose files carry the
+// records the window shows: care-fee claims and benefit management.
+inline constexpr std::u16string_view kCareFeeClaimDataKind = u"711";
+inline constexpr std::u16string_view kBenefitManagementDataKind = u"821";
 
 }  // namespace pellora::claim

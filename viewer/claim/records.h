@@ -27,8 +27,10 @@ inline constexpr int kRecordTypeField = 1;
 // Field 3 of a data record: its four-character record-type code.
 inline constexpr int kRecordCodeField = 3;
 // The control record's fields that the display reads: the number of data
-// records, the provider number and the processing year-month.
+// records, the data kind (which exchange the file belongs to), the provider
+// number and the processing year-month.
 inline constexpr int kRecordCountField = 4;
+inline constexpr int kDataKindField = 5;
 inline constexpr int kProviderNumberField = 8;
 inline constexpr int kProcessingYearMonthField = 11;
 

@@ -47,7 +47,7 @@ void frmPellora::ShowCsvFile() {
     ShowViewerNames(*claim, vsfViewer);
   }
   if (claim->records.file().failure()) return;
-  claim->warnings = CheckClaimFile(claim->records);
+  claim->warnings = CheckClaimFile(claim->records, claim->rows.size());
   if (!WarnInMessageBox || claim->warnings.empty()) return;
   std::u16string text;
   for (const FileWarning& warning : claim->warnings) {

@@ -60,10 +60,11 @@ inline Record ServiceSummary(const std::string& code, const std::string& field4,
           {13, "100"},  {14, "0"},       {15, "0"},    {16, "100"},  {17, "0"}};
 }
 
-// 8121: service month in field 6, insurer in 7, insured person in 9.
+// 8121, and the codes that replaced it (8122 to 8125): service month in
+// field 6, insurer in 7, insured person in 9.
 inline Record Record8121(const std::string& field4, const std::string& yearMonth, const std::string& insurer,
-                         const std::string& insured) {
-  return {{1, "2"}, {2, "00000004"}, {3, "8121"},    {4, field4},     {5, ""},    {6, yearMonth}, {7, insurer},
+                         const std::string& insured, const std::string& code = "8121") {
+  return {{1, "2"}, {2, "00000004"}, {3, code},    {4, field4},     {5, ""},    {6, yearMonth}, {7, insurer},
           {8, kProvider}, {9, insured}, {10, "1000000001"}, {11, yearMonth + "01"}, {12, "500"}, {13, "0"}};
 }
 
@@ -72,11 +73,12 @@ inline Record Record8211(const std::string& yearMonth) {
   return {{1, "2"}, {2, "00000005"}, {3, "8211"}, {4, yearMonth}, {5, kProvider}, {6, "3"}};
 }
 
-// 8221: service month in field 4, insurer in 5, field 10 "99" for a record
-// not extracted, insured person in 11, service kind in 21.
+// 8221, and 8222 that replaced it: service month in field 4, insurer in 5,
+// field 10 "99" for a record not extracted, insured person in 11, service
+// kind in 21.
 inline Record Record8221(const std::string& field10, const std::string& yearMonth, const std::string& insurer,
-                         const std::string& insured, const std::string& kind) {
-  Record r{{1, "2"},   {2, "00000006"}, {3, "8221"},   {4, yearMonth}, {5, insurer}, {6, kProvider},
+                         const std::string& insured, const std::string& kind, const std::string& code = "8221") {
+  Record r{{1, "2"},   {2, "00000006"}, {3, code},   {4, yearMonth}, {5, insurer}, {6, kProvider},
            {7, "1"},   {8, "01"},       {9, "0"},      {10, field10},  {11, insured}, {12, "19400101"},
            {13, "1"},  {14, "3"},       {15, "202404"}, {16, "0"},      {17, "0"},     {18, "0"},
            {19, "0"},  {20, "1"},       {21, kind},    {22, "0"},      {23, "1000"}};

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "claim/display_steps.h"
 #include "claimgen/claimgen.h"
 #include "common/cp932.h"
 #include "common/utf.h"
@@ -33,15 +34,29 @@ struct Checked {
 Checked Check(const TempFolder& folder, const std::string& bytes) {
   Checked checked;
   RecordingMessageBoxes ui;
-  const claim::ClaimRecords records = LoadCsvGrid(U16Path(folder.Write("claim.csv", bytes)), *checked.grid, ui);
+  ClaimView claim;
+  claim.records = LoadCsvGrid(U16Path(folder.Write("claim.csv", bytes)), *checked.grid, ui);
   EXPECT_TRUE(ui.shown.empty());
-  if (records.file().failure()) return checked;
-  checked.warnings = CheckClaimFile(records);
+  if (claim.records.file().failure()) return checked;
+  if (claim.records.Rows() >= 2) ShowClaimRecords(claim);
+  checked.warnings = CheckClaimFile(claim.records, claim.rows.size());
   for (const FileWarning& w : checked.warnings) checked.codes.push_back(w.code);
   return checked;
 }
 
-std::string Generated(std::size_t lines) { return claimgen::Generate({.lines = lines}); }
+std::string Generated(std::size_t lines, claimgen::FileKind kind = claimgen::FileKind::CareFeeClaim,
+                      claimgen::Generation generation = claimgen::Generation::First) {
+  return claimgen::Generate({.lines = lines, .kind = kind, .generation = generation});
+}
+
+// A file of a control record of data kind `dataKind`, data records of
+// these codes, and an end record.
+std::string CodesFile(const char* dataKind, std::initializer_list<const char*> codes) {
+  std::string bytes = std::string("1,00000001,0,") + std::to_string(codes.size()) + "," + dataKind +
+                      ",0,0,1371234567,13,7,202604,0\r\n";
+  for (const char* code : codes) bytes += std::string("2,00000002,") + code + ",01,202603\r\n";
+  return bytes + "3,00000099\r\n";
+}
 
 // The first `n` lines of a file of CR LF line ends.
 std::string FirstLines(const std::string& bytes, int n) {
@@ -103,6 +118,23 @@ TEST(CheckClaimFile, WarningsForEachKindOfDamage) {
       {"a bell", "\a" + sound, {"not-text"}},
       {"UTF-8", utf8, {"utf-8"}},
       {"UTF-8 with BOM", "\xEF\xBB\xBF" + sound, {"utf-8"}},
+      {"a current claim file", Generated(400, claimgen::FileKind::CareFeeClaim, claimgen::Generation::Current), {}},
+      {"a current benefit-management file",
+       Generated(400, claimgen::FileKind::BenefitManagement, claimgen::Generation::Current),
+       {}},
+      {"the example current benefit-management file", ReadExample("benefit-management-current-202604.csv"), {}},
+      {"records the window does not show", CodesFile("711", {"7111", "7121", "7121"}), {"no-shown-records"}},
+      {"an unknown code", CodesFile("821", {"8211", "8299"}), {"no-shown-records"}},
+      {"only benefit-management totals lines", CodesFile("821", {"8222,202603,131011,1371234567,1,0,1,99"}),
+       {"no-shown-records"}},
+      {"another data kind", CodesFile("712", {"7131"}), {"other-data-kind", "no-shown-records"}},
+      {"no data kind", CodesFile("", {"7131"}), {"other-data-kind", "no-shown-records"}},
+      {"another data kind with shown records",
+       [] {
+         std::string bytes = Generated(40);
+         return bytes.replace(bytes.find(",711,"), 5, ",7E1,");
+       }(),
+       {"other-data-kind"}},
   };
   TempFolder folder;
   for (const auto& c : cases) EXPECT_EQ(Check(folder, c.bytes).codes, c.codes) << c.what;
@@ -115,6 +147,37 @@ TEST(CheckClaimFile, RecordCountWarningNamesBothCounts) {
   const std::u16string& text = cut.warnings.front().text;
   EXPECT_NE(text.find(u"(418 件)"), std::u16string::npos) << common::Utf16ToUtf8Lossy(text);
   EXPECT_NE(text.find(u"(6 件)"), std::u16string::npos) << common::Utf16ToUtf8Lossy(text);
+}
+
+TEST(CheckClaimFile, EmptyDisplayWarningsSayWhatTheFileHolds) {
+  TempFolder folder;
+  const auto texts = [&](const std::string& bytes) {
+    std::vector<std::string> out;
+    for (const FileWarning& w : Check(folder, bytes).warnings) out.push_back(common::Utf16ToUtf8Lossy(w.text));
+    return out;
+  };
+  EXPECT_EQ(texts(CodesFile("711", {"7121", "7111", "7121", "", "71210000000000"})),
+            std::vector<std::string>{"データレコードが 5 件ありますが、表示できる明細はありません。交換情報識別番号: "
+                                     "空 (1 件)、7111 (1 件)、7121 (2 件)、7121000000… (1 件)。"});
+  EXPECT_EQ(texts(CodesFile("J11", {"7131", "0001", "0002", "0003", "0004", "0005", "0006", "0007", "0008", "0009",
+                                     "0010", "0011", "0012"})),
+            (std::vector<std::string>{
+                "コントロールレコードのデータ種別 (J11) は、このビューアが表示する介護給付費請求書情報 (711) でも"
+                "給付管理票情報 (821) でもありません。",
+                "データレコードが 13 件ありますが、表示できる明細はありません。交換情報識別番号: 0001 (1 件)、0002 (1 "
+                "件)、0003 (1 件)、0004 (1 件)、0005 (1 件)、0006 (1 件)、0007 (1 件)、0008 (1 件)、0009 (1 件)、0010 "
+                "(1 件)、ほか 3 種類。"}));
+}
+
+// The record count is the control record's field 4 in every generation.
+TEST(CheckClaimFile, RecordCountOfEveryGeneration) {
+  TempFolder folder;
+  for (const auto kind : {claimgen::FileKind::CareFeeClaim, claimgen::FileKind::BenefitManagement}) {
+    for (const auto generation : {claimgen::Generation::First, claimgen::Generation::Current}) {
+      EXPECT_EQ(Check(folder, FirstLines(Generated(60, kind, generation), 20)).codes,
+                (std::vector<std::string_view>{"record-count", "no-end-record"}));
+    }
+  }
 }
 
 // A file of LF line ends shows exactly what the same file with CR LF does.

@@ -59,10 +59,16 @@ TEST(SetFileKind, TheFirstDataRecordWithAKnownCodeDecides) {
     display.Show(c.file);
     EXPECT_EQ(display.window().lblHead[1].Caption, c.kind) << c.name;
   }
-  for (const char* code : {"7131", "7121", "7111", "8121", "7162", "7152", "7142", "7161", "7151", "7141", "7132"}) {
+  for (const char* code : {"7131", "7121", "7111", "8121", "7162", "7152", "7142", "7161", "7151", "7141", "7132",
+                           "8122", "8123", "8124", "8125"}) {
     ClaimDisplay display;
     display.Show(CodesFile({"0000", code, "8221"}));
     EXPECT_EQ(display.window().lblHead[1].Caption, kClaim) << code;
+  }
+  for (const char* code : {"8221", "8222", "8211"}) {
+    ClaimDisplay display;
+    display.Show(CodesFile({"8126", "8220", "8223", code, "7131"}));
+    EXPECT_EQ(display.window().lblHead[1].Caption, kBenefit) << code;
   }
 }
 
@@ -91,9 +97,11 @@ TEST(SetHeadYearMonth, ShowsTheYearMonthOfTheKindWithItsCaption) {
        u"処理対象年月"},
       {"benefit: the first 8211's submission month",
        ClaimFile({CodeOnly("8221"), Record8211("202405"), Record8211("202406")}), u"2024年05月", u"提出年月"},
-      {"benefit: without 8211", ClaimFile({CodeOnly("8221")}), u"", u"提出年月"},
+      {"benefit: without 8211, the control record's month", ClaimFile({CodeOnly("8222")}, "202605"), u"2026年05月",
+       u"提出年月"},
       {"benefit: 8211 with an empty month", ClaimFile({Record8211("")}), u"年月", u"提出年月"},
-      {"benefit: not the control record's month", ClaimFile({CodeOnly("8221")}, "209912"), u"", u"提出年月"},
+      {"benefit: 8211's month, not the control record's", ClaimFile({CodeOnly("8221"), Record8211("202405")}, "209912"),
+       u"2024年05月", u"提出年月"},
   };
   for (const auto& c : cases) {
     ClaimDisplay display;

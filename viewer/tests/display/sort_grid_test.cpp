@@ -80,6 +80,22 @@ TEST(BuildSortGrid, EachRuleTakesItsRecordsAndFields) {
   }
 }
 
+// The codes of later generations are read as the codes they replaced, each
+// with its own code in the sort grid.
+TEST(BuildSortGrid, LaterGenerationsReadAsTheirPredecessors) {
+  for (const char* code : {"8122", "8123", "8124", "8125"}) {
+    const std::u16string c = common::Utf8ToUtf16(code);
+    EXPECT_EQ(SortRowsOf({Record8121("01", "202603", "062019", "1000000006", code)}),
+              (Table{{c, u"202603", u"1000000006", u"062019", c, u"", u"", u""}}))
+        << code;
+  }
+  EXPECT_EQ(SortRowsOf({Record8221("01", "202604", "011015", "1000000007", "13", "8222"),
+                        Record8221("99", "202604", "011015", "1000000007", "13", "8222")}),
+            (Table{{u"8222", u"202604", u"1000000007", u"011015", u"13", u"", u"", u""}}));
+  for (const char* neighbour : {"8120", "8126", "8220", "8223", "8212"})
+    EXPECT_EQ(SortRowsOf({Record8121("01", "202603", "062019", "1000000006", neighbour)}), Table{}) << neighbour;
+}
+
 TEST(BuildSortGrid, InsurerNumberAlwaysHasSixDigits) {
   const struct {
     std::string field;

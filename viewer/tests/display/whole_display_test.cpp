@@ -24,6 +24,7 @@ using testing::Table;
 // service kinds present, in the order 13, 63, 31, 34.
 struct PersonMonth {
   std::array<std::optional<std::string>, 4> services;
+  bool carePlanFee = false;
 };
 // Year-month, insured-person number, insurer number (six digits).
 using PersonMonthKey = std::tuple<std::string, std::string, std::string>;
@@ -62,9 +63,9 @@ std::map<PersonMonthKey, PersonMonth> ExpectedDisplay(const FlexGrid& raw) {
                (code[3] == '1' || code[3] == '2')) {
       if (field(r, 4) != "10") continue;
       month = field(r, 5), insured = field(r, 8), insurer = field(r, 7), kind = field(r, 9);
-    } else if (code == "8121") {
-      month = field(r, 6), insured = field(r, 9), insurer = field(r, 7);
-    } else if (code == "8221") {
+    } else if (code >= "8121" && code <= "8125") {
+      month = field(r, 6), insured = field(r, 9), insurer = field(r, 7), kind = "fee";
+    } else if (code == "8221" || code == "8222") {
       if (field(r, 10) == "99") continue;
       month = field(r, 4), insured = field(r, 11), insurer = field(r, 5), kind = field(r, 21);
     } else {
@@ -72,6 +73,7 @@ std::map<PersonMonthKey, PersonMonth> ExpectedDisplay(const FlexGrid& raw) {
     }
     PersonMonth& entry = expected[{month, insured, SixDigits(insurer)}];
     if (const int k = KindIndex(kind); k >= 0) entry.services[static_cast<std::size_t>(k)] = value;
+    entry.carePlanFee = entry.carePlanFee || kind == "fee";
   }
   return expected;
 }
@@ -89,16 +91,19 @@ Table ExpectedRows(const std::map<PersonMonthKey, PersonMonth>& expected) {
 }
 
 Table ExpectedTotals(const std::map<PersonMonthKey, PersonMonth>& expected) {
-  std::map<std::string, std::pair<int, int>> months;
+  std::map<std::string, std::array<int, 3>> months;
   for (const auto& [key, entry] : expected) {
-    auto& [persons, services] = months[std::get<0>(key)];
+    auto& [persons, services, carePlans] = months[std::get<0>(key)];
     ++persons;
     if (entry.services[0] || entry.services[1]) ++services;
+    if (entry.carePlanFee) ++carePlans;
   }
   Table rows;
-  for (const auto& [month, counts] : months)
-    rows.push_back({common::Utf8ToUtf16(month.substr(0, 4) + "/" + month.substr(4, 2)), common::Utf8ToUtf16(std::to_string(counts.first)),
-                    common::Utf8ToUtf16(std::to_string(counts.second)), u"0"});
+  for (const auto& [month, counts] : months) {
+    std::vector<std::u16string> row = {common::Utf8ToUtf16(month.substr(0, 4) + "/" + month.substr(4, 2))};
+    for (const int count : counts) row.push_back(common::Utf8ToUtf16(std::to_string(count)));
+    rows.push_back(std::move(row));
+  }
   return rows;
 }
 
@@ -112,11 +117,13 @@ TEST(WholeDisplay, GeneratedMonthlyFilesAgreeWithAnIndependentAccount) {
       {claimgen::FileKind::BenefitManagement, u"給付管理票情報", u"提出年月"},
   };
   for (const auto& k : kinds) {
-    for (const std::uint64_t seed : {1u, 7u}) {
+    for (const auto& [generation, seed] : {std::pair{claimgen::Generation::First, 1u}, {claimgen::Generation::First, 7u},
+                                           {claimgen::Generation::Current, 1u}, {claimgen::Generation::Current, 7u}}) {
       claimgen::Options options;
       options.seed = seed;
       options.lines = 3000;
       options.kind = k.kind;
+      options.generation = generation;
       testing::ClaimDisplay display;
       display.ShowBytes(claimgen::Generate(options));
       const frmPellora& w = display.window();
@@ -128,8 +135,10 @@ TEST(WholeDisplay, GeneratedMonthlyFilesAgreeWithAnIndependentAccount) {
       const auto expected = ExpectedDisplay(w.vsfCsv);
       ASSERT_GT(expected.size(), 100u);
       const Table rows = testing::TableOf(w.vsfViewer, 1, 1, 8);
-      EXPECT_EQ(rows, ExpectedRows(expected)) << "seed " << seed;
-      EXPECT_EQ(testing::TableOf(w.vsfTotal, 1, 0, 3), ExpectedTotals(expected)) << "seed " << seed;
+      const std::string run =
+          "seed " + std::to_string(seed) + (generation == claimgen::Generation::First ? " (2000)" : " (current)");
+      EXPECT_EQ(rows, ExpectedRows(expected)) << run;
+      EXPECT_EQ(testing::TableOf(w.vsfTotal, 1, 0, 3), ExpectedTotals(expected)) << run;
       std::set<std::u16string> months;
       for (const auto& row : rows) months.insert(row[0]);
       EXPECT_GE(months.size(), 2u);  // the generator spreads services over two months

@@ -136,7 +136,7 @@ TEST_P(EachDatabaseForm, CareFeeClaimFileShowsHeaderPersonsNamesAndTotals) {
   EXPECT_EQ(p.DisplayRows(), rows) << Printed(p.DisplayRows());
   EXPECT_EQ(p.NameColours(), (std::vector<std::optional<OleColor>>{kLightYellow, kLightYellow, kLightYellow,
                                                                     kLightYellow, kLightCyan}));
-  EXPECT_EQ(p.Totals(), (Table{{u"2024/03", u"3", u"1", u"0"}, {u"2024/04", u"2", u"1", u"0"}}))
+  EXPECT_EQ(p.Totals(), (Table{{u"2024/03", u"3", u"1", u"0"}, {u"2024/04", u"2", u"1", u"1"}}))
       << Printed(p.Totals());
   EXPECT_EQ(p.TotalWidths(), std::make_pair(765, 885));
   EXPECT_EQ(p.window().vsfViewer.Row(), 0);
