@@ -126,9 +126,10 @@ class Generator {
     const std::size_t dataLines = options_.lines >= 2 ? options_.lines - 2 : 0;
     // The control record as the national exchange format lays it out: field
     // 4 the number of data records, field 12 the file management number.
+    // Field 10, the medium: files of today go over the internet (7).
     Line(out, {"1", Sequence(), "0", std::to_string(dataLines),
                options_.kind == FileKind::CareFeeClaim ? "711" : "821", "0", options_.yearMonth + "10",
-               options_.providerNumber, "0", "1", options_.yearMonth, "0"});
+               options_.providerNumber, "0", Current() ? "7" : "1", options_.yearMonth, "0"});
     for (std::size_t i = 0; i < dataLines; ++i) {
       if (options_.kind == FileKind::CareFeeClaim) {
         CareFeeRecord(out);
@@ -151,6 +152,7 @@ class Generator {
     out += "\r\n";
   }
 
+  bool Current() const { return options_.generation == Generation::Current; }
   std::string Sequence() { return ZeroPadded(++sequence_, 8); }
   const Person& SomePerson() { return people_[random_.Below(people_.size())]; }
   std::string Field4() { return random_.Percent(90) ? "10" : random_.Percent(50) ? "01" : "20"; }
@@ -190,16 +192,33 @@ class Generator {
       static constexpr std::array<const char*, 6> codes = {"7141", "7142", "7151", "7152", "7161", "7162"};
       Line(out, {"2", Sequence(), random_.Pick(codes), Field4(), month, options_.providerNumber, p.insurer,
                  p.insured, ServiceKind(), Units(), Units(), "90", Units(), "0", "0", Units(), "0"});
+    } else if (Current()) {
+      CarePlanFeeRecord(out, p, month);
     } else {
       Line(out, {"2", Sequence(), "8121", Field4(), "", month, p.insurer, options_.providerNumber, p.insured,
                  Digits(random_, 9, "1"), month + "01", Units(), "0"});
     }
   }
 
+  // 8124 (care) and 8125 (prevention): the items of 8121 in their places
+  // (fields 3 to 17), then one line per service code, its line number in
+  // field 18, "99" for the person's totals line.
+  void CarePlanFeeRecord(std::string& out, const Person& p, const std::string& month) {
+    const bool totals = random_.Percent(25);
+    const bool prevention = random_.Percent(30);
+    Line(out, {"2", Sequence(), prevention ? "8125" : "8124", Field4(), "", month, p.insurer,
+               options_.providerNumber, p.insured, Digits(random_, 9, "1"), month + "01", Units(), "0", "0", "",
+               "", "", totals ? "99" : ZeroPadded(1 + random_.Below(3), 2),
+               totals ? "" : (prevention ? "461111" : "431111"), totals ? "" : Units(), totals ? "" : "1",
+               Units(), Digits(random_, 8, "1")});
+  }
+
   void BenefitRecord(std::string& out) {
     const Person& p = SomePerson();
     const std::string month = ServiceMonth();
-    if (random_.Percent(6)) {
+    if (Current()) {
+      CurrentBenefitRecord(out, p, month);
+    } else if (random_.Percent(6)) {
       Line(out, {"2", Sequence(), "8211", options_.yearMonth, p.insurer, options_.providerNumber, "1",
                  std::to_string(1 + random_.Below(40)), "0"});
     } else {
@@ -208,6 +227,18 @@ class Generator {
                  Digits(random_, 9, "1"), "0", Units(), "", "", "1", ServiceKind(), Units(), Units(), "0",
                  Remark()});
     }
+  }
+
+  // 8222: the items of 8221 in their places, then the care managers'
+  // numbers (fields 27 to 29). Home medical management (31, 34) is outside
+  // benefit management, and services the display has no column for are
+  // planned too.
+  void CurrentBenefitRecord(std::string& out, const Person& p, const std::string& month) {
+    static constexpr std::array<const char*, 8> kinds = {"13", "13", "63", "63", "11", "15", "17", "13"};
+    Line(out, {"2", Sequence(), "8222", month, p.insurer, options_.providerNumber, "1", "0", "1",
+               random_.Percent(92) ? "01" : "99", p.insured, Digits(random_, 7, "1"), "2", p.name,
+               Digits(random_, 9, "1"), "0", Units(), "", "", "1", random_.Pick(kinds), Units(), Units(), "0",
+               Remark(), "0", Digits(random_, 8, "1"), Digits(random_, 8, "1"), ""});
   }
 
   const Options& options_;

@@ -1,6 +1,7 @@
 // claimgen: writes a realistic Shift_JIS claim file.
 //
-//   claimgen [--seed N] [--lines N] [--kind claim|benefit] [--month YYYYMM] OUTPUT
+//   claimgen [--seed N] [--lines N] [--kind claim|benefit] [--month YYYYMM]
+//            [--generation 2000|current] OUTPUT
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,7 +13,10 @@
 namespace {
 
 int Usage() {
-  std::fputs("usage: claimgen [--seed N] [--lines N] [--kind claim|benefit] [--month YYYYMM] OUTPUT\n", stderr);
+  std::fputs(
+      "usage: claimgen [--seed N] [--lines N] [--kind claim|benefit] [--month YYYYMM] [--generation 2000|current] "
+      "OUTPUT\n",
+      stderr);
   return 2;
 }
 
@@ -35,6 +39,15 @@ int main(int argc, char** argv) {
           options.kind = claimgen::FileKind::CareFeeClaim;
         } else if (kind == "benefit") {
           options.kind = claimgen::FileKind::BenefitManagement;
+        } else {
+          return Usage();
+        }
+      } else if (arg == "--generation" && hasValue) {
+        const std::string generation = argv[++i];
+        if (generation == "2000") {
+          options.generation = claimgen::Generation::First;
+        } else if (generation == "current") {
+          options.generation = claimgen::Generation::Current;
         } else {
           return Usage();
         }

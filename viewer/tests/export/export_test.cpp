@@ -11,6 +11,7 @@
 #include <sstream>
 #include <nlohmann/json.hpp>
 
+#include "jetwriter/jet_description.h"
 #include "tests/display/claim_display.h"
 #include "tests/lookup/provider_database.h"
 
@@ -221,7 +222,10 @@ TEST_F(Export, WarningsGoToStandardErrorAndFailOnlyAStrictRun) {
   } cases[] = {
       {"a sound file", {"--db", database, WriteClaim(CareFeeClaim())}, {}},
       {"LF line ends", {"--db", database, WriteClaim({}, "lf.csv")}, {"lf-line-ends"}},
-      {"cut after one data record", {"--db", database, WriteClaim({}, "cut.csv")}, {"record-count", "no-end-record"}},
+      // Its one data record is not one the display shows.
+      {"cut after one data record",
+       {"--db", database, WriteClaim({}, "cut.csv")},
+       {"record-count", "no-end-record", "no-shown-records"}},
       {"a database that does not open", {"--db", (dir / "missing.qdr").string(), WriteClaim(CareFeeClaim())},
        {"db-unusable"}},
       {"a settings file that cannot be read", {"--ini", (dir / "missing.ini").string(), WriteClaim(CareFeeClaim())},
@@ -248,6 +252,17 @@ TEST_F(Export, WarningsGoToStandardErrorAndFailOnlyAStrictRun) {
   }
   // A file that cannot be read is still that failure, strict or not.
   EXPECT_EQ(RunExport({"--strict", (dir / "missing.csv").string()}).status, 2);
+}
+
+// The bundled example of a benefit-management file of today (8222 records,
+// no cover sheet), with the example database: its year-month from the
+// control record, its rows and totals, exactly as reviewed once.
+TEST_F(Export, CurrentBenefitManagementExampleAsReviewed) {
+  jetwriter::WriteJetFile(jetwriter::ReadDescriptionFile(PELLORA_EXAMPLES "/data.qdr.txt"), dir / "data.qdr");
+  const ProgramRun run = RunExport({"--format", "csv", "--strict", "--db", (dir / "data.qdr").string(),
+                                    PELLORA_EXAMPLES "/benefit-management-current-202604.csv"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, ReadAll(EXPECTED_OUTPUT "/benefit-management-current-202604.csv"));
 }
 
 TEST_F(Export, CsvIsHeaderDisplayAndTotalsQuotedWithAByteOrderMark) {

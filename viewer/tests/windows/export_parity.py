@@ -25,6 +25,9 @@ def windows(path):
 files.mkdir(parents=True, exist_ok=True)
 (files / "one-line.csv").write_bytes(b"1,00000001,0,1,711,0,20240410,1371234567\r\n")
 (files / "not-a-database.qdr").write_bytes(b"[qdr]\r\nQdrPath=nothing\r\n")
+(files / "other-codes.csv").write_bytes(
+    b"1,00000001,0,3,712,0,20260410,1371234567,13,7,202604,0\r\n"
+    b"2,00000002,7111,01,202603\r\n2,00000003,7E11,01,202603\r\n2,00000004,7E11,01,202603\r\n3,00000005\r\n")
 for name in ("-claim.csv", "請求 データ.csv"):
     shutil.copyfile(Path(examples) / "care-fee-claim-202404.csv", files / name)
 # A larger claim file: the examples' lines over and over, a person each.
