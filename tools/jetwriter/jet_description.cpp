@@ -1,5 +1,6 @@
 #include "jetwriter/jet_description.h"
 
+#include <algorithm>
 #include <charconv>
 #include <fstream>
 #include <map>
@@ -84,7 +85,8 @@ Value ParseValue(const Source& src, const Column& column, const std::string& fie
       src.Fail("column " + column.name + ": \"" + s + "\" is not true or false");
     case ColumnType::Byte:
     case ColumnType::Int:
-    case ColumnType::Long: {
+    case ColumnType::Long:
+    case ColumnType::BigInt: {
       std::int64_t n = 0;
       const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), n);
       if (ec != std::errc() || end != s.data() + s.size() || s.empty()) {
@@ -142,6 +144,7 @@ const std::map<std::string, ColumnType>& TypeNames() {
       {"double", ColumnType::Double}, {"datetime", ColumnType::DateTime},
       {"bool", ColumnType::Bool},     {"memo", ColumnType::Memo},
       {"money", ColumnType::Money},   {"float", ColumnType::Float},
+      {"bigint", ColumnType::BigInt},
   };
   return names;
 }
@@ -186,13 +189,10 @@ Database ParseDescription(std::istream& in, const std::filesystem::path& baseDir
     const std::string& keyword = words[0];
     const std::string rest = Trim(trimmed.substr(keyword.size()));
     if (keyword == "format") {
-      if (rest == "jet4") {
-        db.version = JetVersion::Jet4;
-      } else if (rest == "jet3") {
-        db.version = JetVersion::Jet3;
-      } else {
-        src.Fail("format is jet3 or jet4");
-      }
+      const auto named = std::find_if(std::begin(kVersions), std::end(kVersions),
+                                      [&](const VersionInfo& v) { return rest == v.name; });
+      if (named == std::end(kVersions)) src.Fail("format is jet3, jet4, ace2007, ace2010, ace2013, ace2016 or ace2019");
+      db.version = named->version;
     } else if (keyword == "compress") {
       db.compressText = YesNo(src, rest);
     } else if (keyword == "codepage") {

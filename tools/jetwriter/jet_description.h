@@ -1,13 +1,16 @@
 // The text form of a database for the jetwriter command: UTF-8 lines.
 //
 //   # a comment; blank lines are ignored
-//   format jet4                 jet4 (Access 2000) or jet3 (Access 97); default jet4
-//   compress yes                jet4: compressed text where it is shorter; default yes
+//   format jet4                 jet4 (Access 2000), jet3 (Access 97), or an
+//                               .accdb version: ace2007, ace2010, ace2013,
+//                               ace2016, ace2019 (Access 2019, 365); default jet4
+//   compress yes                jet4, ace: compressed text where it is shorter; default yes
 //   codepage 932                jet3: code page of all text; default 932
 //   table m_pvd                 starts a table; the rest of the line is its name
 //   column pvd_no text 10       NAME TYPE [LENGTH]; TYPE is text (LENGTH 1..255,
 //                               default 255), memo, long, int, byte, money,
-//                               float, double, datetime or bool
+//                               float, double, datetime, bool, or bigint
+//                               (ace2016 and later)
 //   row<TAB>1310000001<TAB>事業所   one row: "row", then one TAB before each value
 //   rows m_pvd.tsv              more rows from a file (one row per line, values
 //                               separated by TABs); relative to this file

@@ -78,6 +78,9 @@ const ColumnType kTypes[] = {ColumnType::Text,  ColumnType::Text,   ColumnType::
                              ColumnType::Int,   ColumnType::Byte,   ColumnType::Money,    ColumnType::Float,
                              ColumnType::Double, ColumnType::DateTime, ColumnType::Bool};
 
+const JetVersion kAceVersions[] = {JetVersion::Ace2007, JetVersion::Ace2010, JetVersion::Ace2013, JetVersion::Ace2016,
+                                   JetVersion::Ace2019};
+
 const char* const kNames[] = {"id", "氏名", "ﾌﾘｶﾞﾅ", "amount", "金額", "note", "備考", "flag", "day", "code",
                               "Price", "ratio", "count", "住所", "memo2", "X"};
 
@@ -95,6 +98,7 @@ struct ValueMaker {
       case ColumnType::Int: return r.Integer(-32768, 32767);
       case ColumnType::Long: return r.Integer(INT32_MIN, INT32_MAX);
       case ColumnType::Money: return r.Integer(-1000000000000000LL, 1000000000000000LL);
+      case ColumnType::BigInt: return r.Integer(INT64_MIN, INT64_MAX);
       case ColumnType::Float: return static_cast<double>(static_cast<float>(r.Real(-1e6, 1e6)));
       case ColumnType::Double:
         return r.Chance(0.3) ? std::ldexp(r.Real(-1, 1), static_cast<int>(r.Between(0, 200)) - 100)
@@ -129,12 +133,15 @@ struct ValueMaker {
   }
 };
 
-Column RandomColumn(Random& r, std::set<std::string>& names, bool jet4) {
+Column RandomColumn(Random& r, std::set<std::string>& names, JetVersion version) {
+  const bool jet4 = version != JetVersion::Jet3;
   Column c;
   do {
     c.name = std::string(kNames[r.Below(std::size(kNames))]) + (r.Chance(0.5) ? std::to_string(r.Below(100)) : "");
   } while (!names.insert(c.name).second);
-  c.type = kTypes[r.Below(std::size(kTypes))];
+  // One more type where the version holds large numbers.
+  const std::size_t type = r.Below(std::size(kTypes) + (HoldsBigInt(version) ? 1 : 0));
+  c.type = type < std::size(kTypes) ? kTypes[type] : ColumnType::BigInt;
   c.length = static_cast<int>(r.Chance(0.3) ? r.Between(1, 10) : r.Between(20, 255));
   if (c.type == ColumnType::Memo) {
     c.memoStorage = static_cast<MemoStorage>(r.Below(4));
@@ -185,11 +192,15 @@ Column NameColumn(Random& r, const char* name, int length, bool jet4) {
 Database RandomDatabase(std::uint64_t seed, const RandomLimits& limits) {
   Random r(seed);
   Database db;
-  db.version = r.Chance(0.5) ? JetVersion::Jet4 : JetVersion::Jet3;
-  const bool jet4 = db.version == JetVersion::Jet4;
+  // Half Jet 3, a quarter Jet 4, a quarter one of the ACE versions.
+  db.version = r.Chance(0.5) ? (r.Chance(0.5) ? JetVersion::Jet4 : kAceVersions[r.Below(std::size(kAceVersions))])
+                             : JetVersion::Jet3;
+  if (limits.version) db.version = *limits.version;
+  const bool jet4 = db.version != JetVersion::Jet3;
   db.compressText = r.Chance(0.6);
-  if (r.Chance(0.3)) db.encodingKey = static_cast<std::uint32_t>(r.Integer(1, UINT32_MAX));
-  if (r.Chance(0.25)) db.password = jet4 ? "パスワード" : "secret";
+  // Encoding and the password of the header are Jet's; ACE has neither.
+  if (r.Chance(0.3) && !IsAce(db.version)) db.encodingKey = static_cast<std::uint32_t>(r.Integer(1, UINT32_MAX));
+  if (r.Chance(0.25) && !IsAce(db.version)) db.password = jet4 ? "パスワード" : "secret";
 
   Table pvd{"m_pvd", {KeyColumn(r, "pvd_no", 10), NameColumn(r, "pvd_nm", 60, jet4)}, {}};
   Table insd{"m_insd",
@@ -204,7 +215,7 @@ Database RandomDatabase(std::uint64_t seed, const RandomLimits& limits) {
     t.name = "t";
     t.name += std::to_string(k);
     std::set<std::string> names;
-    for (std::size_t c = r.Between(1, 14); c > 0; --c) t.columns.push_back(RandomColumn(r, names, jet4));
+    for (std::size_t c = r.Between(1, 14); c > 0; --c) t.columns.push_back(RandomColumn(r, names, db.version));
     FillRows(r, t, jet4, limits);
     db.tables.push_back(std::move(t));
   }

@@ -1,5 +1,5 @@
 // Random databases, one per seed: what the writer knows of real files,
-// mixed at random -- both versions, compressed and plain Jet 4 text,
+// mixed at random -- every version, compressed and plain Jet 4 text,
 // Japanese text that trips up code page 932 and UTF-16 handling, every
 // column type, memo values kept in all three places, deleted and moved
 // rows, tables spread over many pages, usage maps of both kinds, Jet 3
@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "jetwriter/jet_writer.h"
 
@@ -17,6 +18,8 @@ namespace jetwriter {
 struct RandomLimits {
   std::size_t maxRows = 150;        // per table
   std::size_t maxMemoChars = 6000;  // the longest memo value
+  // The version to write; without it, one at random (about half Jet 3).
+  std::optional<JetVersion> version = std::nullopt;
 };
 
 // Always holds m_pvd (pvd_no, pvd_nm) and m_insd (insd_no, insr_no,

@@ -20,9 +20,10 @@ namespace {
 
 // ---------------------------------------------------------------------------
 // The two page formats. Everything that differs between Jet 3 and Jet 4 is
-// a number in this table, so the builders below are written once.
+// a number in this table, so the builders below are written once; ACE
+// files have Jet 4's.
 struct Format {
-  JetVersion version;
+  JetVersion version;            // of the layout: Jet3 or Jet4
   std::size_t pageSize;
   std::size_t dataHeaderSize;    // data page header, up to the row offsets
   std::size_t rowCountOffset;    // data page: u16 row count
@@ -47,7 +48,7 @@ constexpr Format kJet3{JetVersion::Jet3, 2048, 10, 8, 0x2B, 18, 128, 33, 126, 1,
 constexpr Format kJet4{JetVersion::Jet4, 4096, 14, 12, 0x3F, 25, 64, 17, 128, 2, 40};
 
 const Format& FormatOf(JetVersion version) {
-  return version == JetVersion::Jet4 ? kJet4 : kJet3;
+  return version == JetVersion::Jet3 ? kJet3 : kJet4;
 }
 
 constexpr std::uint8_t kPageData = 0x01;
@@ -235,7 +236,8 @@ std::optional<std::size_t> FixedSize(ColumnType type) {
     case ColumnType::Float: return 4;
     case ColumnType::Money:
     case ColumnType::Double:
-    case ColumnType::DateTime: return 8;
+    case ColumnType::DateTime:
+    case ColumnType::BigInt: return 8;
     default: return std::nullopt;
   }
 }
@@ -246,6 +248,7 @@ bool IsKnownType(ColumnType type) {
     case ColumnType::Long: case ColumnType::Money: case ColumnType::Float:
     case ColumnType::Double: case ColumnType::DateTime: case ColumnType::Binary:
     case ColumnType::Text: case ColumnType::Ole: case ColumnType::Memo:
+    case ColumnType::BigInt:
       return true;
   }
   return false;
@@ -493,6 +496,7 @@ EncodedRow EncodeRow(const Format& fmt, const Database& db, const Table& table, 
                                                                  std::numeric_limits<std::int32_t>::max())));
           break;
         case ColumnType::Money:
+        case ColumnType::BigInt:
           PutU64(fixed, 0, static_cast<std::uint64_t>(IntegerIn(at, v, std::numeric_limits<std::int64_t>::min(),
                                                                  std::numeric_limits<std::int64_t>::max())));
           break;
@@ -695,9 +699,9 @@ Page BuildTableDefinition(const Format& fmt, const Database& db, const Table& ta
 Page BuildHeaderPage(const Format& fmt, const Database& db) {
   Page page(fmt.pageSize, 0);
   PutU32(page, 0, 0x00000100);
-  const char magic[] = "Standard Jet DB";
-  std::memcpy(page.data() + 4, magic, sizeof magic);
-  PutU32(page, 0x14, fmt.jet4() ? 1 : 0);
+  const char* const magic = IsAce(db.version) ? "Standard ACE DB" : "Standard Jet DB";
+  std::memcpy(page.data() + 4, magic, 16);
+  PutU8(page, 0x14, InfoOf(db.version).headerByte);
   if (!fmt.jet4()) PutU16(page, 0x3A, SortOrder(db));
   PutU16(page, 0x3C, db.codePage);
   PutU32(page, 0x3E, db.encodingKey);
@@ -805,6 +809,22 @@ std::vector<Value> CatalogRow(std::int32_t id, std::int32_t parent, const std::s
   row[5] = kCreationDate;
   row[7] = std::int64_t{flags};
   return row;
+}
+
+// What a file of the database's version cannot hold, as Access would not
+// write it.
+void CheckVersion(const Database& db) {
+  if (IsAce(db.version) && (db.encodingKey != 0 || !db.password.empty())) {
+    throw JetWriteError("an ACE file is neither encoded nor guarded by a password the way Jet files are");
+  }
+  if (HoldsBigInt(db.version)) return;
+  for (const Table& t : db.tables) {
+    for (const Column& c : t.columns) {
+      if (c.type == ColumnType::BigInt) {
+        throw JetWriteError("table " + t.name + ", column " + c.name + ": large numbers need ace2016 or later");
+      }
+    }
+  }
 }
 
 void CheckTableNames(const Database& db) {
@@ -918,8 +938,16 @@ std::vector<Page> LayOutLongValues(const Format& fmt, std::vector<LongValue>& lo
 
 }  // namespace
 
+const VersionInfo& InfoOf(JetVersion version) {
+  for (const VersionInfo& v : kVersions) {
+    if (v.version == version) return v;
+  }
+  throw JetWriteError("unknown version");
+}
+
 std::vector<std::uint8_t> BuildJetFile(const Database& db) {
   const Format& fmt = FormatOf(db.version);
+  CheckVersion(db);
   CheckTableNames(db);
 
   // The catalog lists every user table by the page of its definition, which

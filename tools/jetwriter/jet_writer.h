@@ -1,10 +1,11 @@
-// Writes Jet database files (Access 97 "Jet 3" and Access 2000 "Jet 4") for
-// tests and examples: user tables without indexes, and beside plain rows
-// what years of use leave in a real file -- deleted rows, rows that grew
-// and moved to another page, memo values in the row or on long-value
-// pages, usage maps of both kinds, encoded pages. Only the structures
-// readers need are written: the header, the usage maps, the catalog
-// MSysObjects and each table's definition, data and long-value pages.
+// Writes Jet database files (Access 97 "Jet 3", Access 2000 "Jet 4" and the
+// .accdb "ACE" files of Access 2007 to Microsoft 365) for tests and
+// examples: user tables without indexes, and beside plain rows what years
+// of use leave in a real file -- deleted rows, rows that grew and moved to
+// another page, memo values in the row or on long-value pages, usage maps
+// of both kinds, encoded pages. Only the structures readers need are
+// written: the header, the usage maps, the catalog MSysObjects and each
+// table's definition, data and long-value pages.
 #pragma once
 
 #include <cstdint>
@@ -17,7 +18,31 @@
 
 namespace jetwriter {
 
-enum class JetVersion { Jet3, Jet4 };
+// ACE files have Jet 4's pages; only their header differs: it names the ACE
+// engine and holds the version byte of the Access release that wrote it.
+enum class JetVersion { Jet3, Jet4, Ace2007, Ace2010, Ace2013, Ace2016, Ace2019 };
+
+// Each version as the header stores it (the byte at 0x14), as a description
+// names it, and the Access releases that write it.
+struct VersionInfo {
+  JetVersion version;
+  std::uint8_t headerByte;
+  const char* name;     // "jet3", "ace2010", ...
+  const char* release;  // "Access 2010", ...
+};
+inline constexpr VersionInfo kVersions[] = {
+    {JetVersion::Jet3, 0, "jet3", "Access 97"},
+    {JetVersion::Jet4, 1, "jet4", "Access 2000 to 2003"},
+    {JetVersion::Ace2007, 2, "ace2007", "Access 2007"},
+    {JetVersion::Ace2010, 3, "ace2010", "Access 2010"},
+    {JetVersion::Ace2013, 4, "ace2013", "Access 2013"},
+    {JetVersion::Ace2016, 5, "ace2016", "Access 2016"},
+    {JetVersion::Ace2019, 6, "ace2019", "Access 2019, 2021 and Microsoft 365"},
+};
+const VersionInfo& InfoOf(JetVersion version);
+inline bool IsAce(JetVersion version) { return version >= JetVersion::Ace2007; }
+// Large numbers (BigInt) came with Access 2016's files.
+inline bool HoldsBigInt(JetVersion version) { return version >= JetVersion::Ace2016; }
 
 // Type codes as stored in a table definition.
 enum class ColumnType : std::uint8_t {
@@ -33,6 +58,7 @@ enum class ColumnType : std::uint8_t {
   Text = 0x0A,
   Ole = 0x0B,       // NULL only
   Memo = 0x0C,
+  BigInt = 0x13,    // "large number", a signed 64-bit integer: ACE 2016 and later
 };
 
 // Where a memo value is kept: in the row after its 12-byte header, in one
@@ -53,8 +79,8 @@ struct Column {
   std::size_t chainLinkBytes = 0;
 };
 
-// A cell: NULL, text (UTF-8; Text and Memo), an integer (also Money, in
-// ten-thousandths), a double (Float, Double and DateTime) or a boolean.
+// A cell: NULL, text (UTF-8; Text and Memo), an integer (also BigInt, and
+// Money in ten-thousandths), a double (Float, Double and DateTime) or a boolean.
 using Value = std::variant<std::monostate, std::string, std::int64_t, double, bool>;
 inline constexpr std::monostate Null{};
 
@@ -84,10 +110,13 @@ struct Database {
   // Jet 3: the code page of all text (the header's default code page).
   std::uint16_t codePage = 932;
   // Not 0: every page but the header is RC4-encoded with this key XOR its
-  // page number, as Access's "encode database" does.
+  // page number, as Access's "encode database" does. Jet 3 and Jet 4 only:
+  // ACE files are never encoded this way.
   std::uint32_t encodingKey = 0;
   // The database password, which only Access's user interface asks for
-  // (Jet 4: up to 20 characters; Jet 3: up to 20 bytes).
+  // (Jet 4: up to 20 characters; Jet 3: up to 20 bytes). Jet 3 and Jet 4
+  // only: an ACE password is the key of a whole-file encryption, which this
+  // writer does not write.
   std::string password;
   std::vector<Table> tables;
 };

@@ -19,9 +19,14 @@ constexpr std::size_t kCodePageAt = 0x3C;
 constexpr std::size_t kDatabaseKeyAt = 0x3E;
 // The header page's hidden area is RC4 with this fixed key in every file.
 constexpr std::array<std::uint8_t, 4> kHeaderKey{0xC7, 0xDA, 0x39, 0x6B};
-// Version numbers at 0x14: Jet 3, Jet 4, then ACE from Access 2007 (2) to
-// Access 2019 (6).
-constexpr std::uint32_t kJet3 = 0, kJet4 = 1, kFirstAce = 2, kLastAce = 6;
+// The version is the one byte at 0x14, as libmdb reads it; the three
+// bytes after it are no part of it and need not be 0 (read as a 32-bit
+// number, 03 01 00 00 would be version 259, not Access 2010's 3). Jet 3 is
+// 0 and Jet 4 is 1; ACE counts on from Access 2007 (2), 2010 (3), 2013 (4)
+// and 2016 (5) to Access 2019 (6), which Microsoft 365 writes as well. All
+// of them have Jet 4's pages: the ACE releases added column types and
+// flags (large numbers, calculated columns), not layouts.
+constexpr std::uint8_t kJet3 = 0, kJet4 = 1, kFirstAce = 2, kLastAce = 6;
 // Header page, the catalog's usage map and the catalog's definition on
 // page 2: no database has fewer pages.
 constexpr std::uint32_t kFewestPages = 3;
@@ -43,7 +48,7 @@ Database::Database(std::vector<std::uint8_t> file) : bytes_(std::move(file)) {
       !(jetMagic || aceMagic)) {
     throw ReadFailure("not a Jet database");
   }
-  const std::uint32_t version = Bytes(bytes_, "header").u32(kVersionAt);
+  const std::uint8_t version = bytes_[kVersionAt];
   if (jetMagic && version == kJet3) {
     version_ = JetVersion::Jet3;
     format_ = &kJet3Format;
@@ -53,6 +58,10 @@ Database::Database(std::vector<std::uint8_t> file) : bytes_(std::move(file)) {
   } else if (aceMagic && version >= kFirstAce && version <= kLastAce) {
     version_ = JetVersion::Ace;
     format_ = &kJet4Format;
+  } else if (aceMagic && version > kLastAce) {
+    throw ReadFailure("an ACE database of version " + std::to_string(version) +
+                      ", newer than those this reader knows (" + std::to_string(kFirstAce) + " to " +
+                      std::to_string(kLastAce) + ": Access 2007 to 2019 and Microsoft 365)");
   } else {
     throw ReadFailure("not a Jet database of a known version (" + std::to_string(version) + ")");
   }

@@ -14,10 +14,12 @@
 //
 // Read: Jet 3 (Access 97; text in the code page the file names, 932 for a
 // Japanese file), Jet 4 (Access 2000-2003; UTF-16 text, plain or
-// compressed) and ACE (.accdb, Access 2007 and later), whose pages have the
+// compressed) and ACE (.accdb) of every version Access 2007, 2010, 2013,
+// 2016 and 2019 write (Microsoft 365 writes 2019's), whose pages have the
 // Jet 4 layout. Encoded Jet 3 and Jet 4 files are decrypted; a database
 // password only guards Access's user interface and plays no part. Refused:
-// ACE files encrypted with a password (the password is their key).
+// ACE files encrypted with a password (the password is their key), and
+// versions newer than these, with a message that says so.
 //
 // Usage, for look-ups that build their maps once per run:
 //
@@ -59,10 +61,12 @@ enum class ColumnType : std::uint8_t {
   Numeric = 0x10,   // decimal: not read
   Complex = 0x12,   // ACE attachments and multi-valued fields: not read
   BigInt = 0x13,    // ACE, Access 2016 and later
+  DateTimeExtended = 0x14,  // ACE, Microsoft 365: not read
 };
 
 // True for the types whose values this reader decodes. Binary, OLE, GUID,
-// decimal and ACE's complex and calculated columns are left alone.
+// decimal and ACE's complex, calculated and extended date columns are left
+// alone.
 bool IsDecodedType(ColumnType type);
 // True for the number types (Byte, Int, Long, BigInt, Money, Float, Double).
 bool IsNumberType(ColumnType type);

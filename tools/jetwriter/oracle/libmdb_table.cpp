@@ -45,8 +45,13 @@ std::optional<LibmdbTable> ReadWithLibmdb(const std::filesystem::path& file, con
   std::vector<std::vector<char>> bound(columns, std::vector<char>(kBindSize));
   std::vector<int> lengths(columns);
   for (unsigned c = 0; c < columns; ++c) {
-    out.columns.push_back(static_cast<MdbColumn*>(g_ptr_array_index(t->columns, c))->name);
-    mdb_bind_column(t.get(), static_cast<int>(c + 1), bound[c].data(), &lengths[c]);
+    const auto* column = static_cast<MdbColumn*>(g_ptr_array_index(t->columns, c));
+    out.columns.push_back(column->name);
+    // A type newer than libmdb (ACE's large numbers) would print nothing
+    // but a warning per value on stderr; left unbound, it reads as "".
+    if (column->col_type <= MDB_COMPLEX) {
+      mdb_bind_column(t.get(), static_cast<int>(c + 1), bound[c].data(), &lengths[c]);
+    }
   }
   std::vector<MdbField> fields(columns);
   mdb_rewind_table(t.get());

@@ -6,7 +6,8 @@
 // Jet 3 text as SHIFT-JIS, which is not code page 932 (①, 髙, 﨑 fail, ～
 // comes back as 〜), and Jet 4 text as UCS-2 (a character beyond the BMP
 // comes back as "??"). Values come as libmdb prints them, with dates in
-// ISO form ("2024-04-01T09:30:00") and yes/no as 1/0.
+// ISO form ("2024-04-01T09:30:00") and yes/no as 1/0; libmdb 1.0.0 knows
+// no type after ACE 2007's, so a large number (ACE 2016) comes as "".
 #pragma once
 
 #include <filesystem>

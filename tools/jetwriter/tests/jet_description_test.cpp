@@ -110,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BadDescription{"FieldCount", "table t\ncolumn a text\nrow\tx\ty\n", ":3: 2 values for the 1"},
                       BadDescription{"UnknownType", "table t\ncolumn a blob\n", ":2: unknown column type"},
                       BadDescription{"NotAnInteger", "table t\ncolumn a long\nrow\t12x\n", "not an integer"},
-                      BadDescription{"BadFormat", "format jet5\n", ":1: format is jet3 or jet4"},
+                      BadDescription{"BadFormat", "format jet5\n", ":1: format is jet3, jet4, ace2007"},
                       BadDescription{"RowWithoutTab", "table t\ncolumn a text\nrow x\n", "TAB"},
                       BadDescription{"ColumnAfterRows", "table t\ncolumn a text\nrow\tx\ncolumn b text\n",
                                      "before the rows"}),

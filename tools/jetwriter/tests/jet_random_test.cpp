@@ -39,6 +39,7 @@ TEST(RandomDatabase, FortySeedsCoverWhatRealFilesHold) {
   for (std::uint64_t seed = 1; seed <= 40; ++seed) {
     const Database db = RandomDatabase(seed);
     seen.insert(db.version == JetVersion::Jet3 ? "jet3" : db.compressText ? "jet4 compressed" : "jet4 plain");
+    if (IsAce(db.version)) seen.insert("ace");
     if (db.encodingKey != 0) seen.insert("encoded");
     if (!db.password.empty()) seen.insert("password");
     for (const Table& t : db.tables) {
@@ -65,7 +66,7 @@ TEST(RandomDatabase, FortySeedsCoverWhatRealFilesHold) {
        {"jet3", "jet4 compressed", "jet4 plain", "encoded", "password", "deleted rows", "moved rows",
         "paged usage map", "many pages", "memo storage 0", "memo storage 1", "memo storage 2", "memo storage 3",
         "long memo", "jet3 jump table", "type 1", "type 2", "type 3", "type 4", "type 5", "type 6", "type 7",
-        "type 8", "type 10", "type 12"}) {
+        "type 8", "type 10", "type 12", "ace", "type 19"}) {
     EXPECT_TRUE(seen.count(feature)) << feature;
   }
 }
