@@ -152,12 +152,23 @@ void PelloraWindow::Start() {
   Sync();
   ::ShowWindow(hwnd(), SW_SHOWNORMAL);
   ::UpdateWindow(hwnd());
+  WarnOnceDrawn();
 }
 
 template <typename Routine>
 void PelloraWindow::Run(Routine routine) {
   routine();
-  if (!form_.Unloaded) Sync();
+  if (form_.Unloaded) return;
+  Sync();
+  WarnOnceDrawn();
+}
+
+// The window and every child window painted now, before the box opens over
+// them: UpdateWindow alone paints the window but not its children.
+void PelloraWindow::WarnOnceDrawn() {
+  if (!form_.WarningsPending()) return;
+  ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  form_.ShowPendingWarnings();
 }
 
 void PelloraWindow::Sync() {
