@@ -65,8 +65,8 @@ class PelloraWindow : public AttachedWindow, private ClerkView {
   // Runs one of the form's routines started by the user, then draws.
   template <typename Routine>
   void Run(Routine routine);
-  // The form's pending warnings, told once the window has been painted.
-  void WarnOnceDrawn();
+  // Sync, then the window painted before a dialog opens over it.
+  void SyncAndPaint();
   void CreateControls();
   void AddToolTip(HWND control, std::u16string_view text);
   // The clerk's keys (see above); true when one was taken.
