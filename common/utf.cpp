@@ -43,6 +43,40 @@ bool WriteUtf8(std::u16string_view text, std::string& out, bool lossy) {
   return true;
 }
 
+// The character that starts at text[i] and how many bytes it takes; an
+// invalid piece takes the bytes up to the first that cannot continue it.
+struct Utf8Step {
+  bool valid;
+  char32_t c;
+  std::size_t length;
+};
+
+Utf8Step NextUtf8(std::string_view text, std::size_t i) {
+  const auto b = static_cast<unsigned char>(text[i]);
+  if (b < 0x80) return {true, b, 1};
+  // Length of the sequence and the smallest value it may carry (longer
+  // forms of smaller values are not UTF-8).
+  std::size_t length = 0;
+  std::uint32_t c = 0;
+  std::uint32_t minimum = 0;
+  if (b >= 0xC2 && b <= 0xDF) {
+    length = 2, c = b & 0x1F, minimum = 0x80;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    length = 3, c = b & 0x0F, minimum = 0x800;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    length = 4, c = b & 0x07, minimum = 0x10000;
+  }
+  if (length == 0) return {false, 0, 1};
+  std::size_t k = 1;
+  for (; k < length && i + k < text.size(); ++k) {
+    const auto t = static_cast<unsigned char>(text[i + k]);
+    if ((t & 0xC0) != 0x80) break;
+    c = c << 6 | (t & 0x3F);
+  }
+  if (k < length || c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return {false, 0, k};
+  return {true, c, length};
+}
+
 }  // namespace
 
 std::optional<std::string> Utf16ToUtf8(std::u16string_view text) {
@@ -60,46 +94,28 @@ std::string Utf16ToUtf8Lossy(std::u16string_view text) {
 std::u16string Utf8ToUtf16(std::string_view text) {
   std::u16string out;
   out.reserve(text.size());
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    if (b < 0x80) {
-      out.push_back(b);
-      ++i;
-      continue;
-    }
-    // Length of the sequence and the smallest value it may carry (longer
-    // forms of smaller values are not UTF-8).
-    int length = 0;
-    std::uint32_t c = 0;
-    std::uint32_t minimum = 0;
-    if (b >= 0xC2 && b <= 0xDF) {
-      length = 2, c = b & 0x1F, minimum = 0x80;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      length = 3, c = b & 0x0F, minimum = 0x800;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      length = 4, c = b & 0x07, minimum = 0x10000;
-    }
-    int k = 1;
-    for (; length > 0 && k < length && i + k < text.size(); ++k) {
-      const auto t = static_cast<unsigned char>(text[i + k]);
-      if ((t & 0xC0) != 0x80) break;
-      c = c << 6 | (t & 0x3F);
-    }
-    if (length == 0 || k < length || c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+  for (std::size_t i = 0; i < text.size();) {
+    const Utf8Step step = NextUtf8(text, i);
+    i += step.length;
+    if (!step.valid) {
       out.push_back(u'\uFFFD');
-      i += length == 0 ? 1 : k;
-      continue;
-    }
-    if (c >= 0x10000) {
-      out.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+    } else if (step.c >= 0x10000) {
+      out.push_back(static_cast<char16_t>(0xD800 + ((step.c - 0x10000) >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + ((step.c - 0x10000) & 0x3FF)));
     } else {
-      out.push_back(static_cast<char16_t>(c));
+      out.push_back(static_cast<char16_t>(step.c));
     }
-    i += length;
   }
   return out;
+}
+
+bool IsWellFormedUtf8(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const Utf8Step step = NextUtf8(text, i);
+    if (!step.valid) return false;
+    i += step.length;
+  }
+  return true;
 }
 
 }  // namespace common

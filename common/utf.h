@@ -1,6 +1,7 @@
 #pragma once
 // UTF-16 <-> UTF-8, for the places where the programs' UTF-16 text meets
-// UTF-8: file names of this platform, diagnostics, the tools' sources.
+// UTF-8: file names of this platform, diagnostics, the tools' sources,
+// settings files written by today's editors.
 
 #include <optional>
 #include <string>
@@ -19,5 +20,9 @@ std::string Utf16ToUtf8Lossy(std::u16string_view text);
 // (a stray byte, a sequence cut short, an overlong form, a surrogate or a
 // value beyond U+10FFFF) becomes one U+FFFD, as Unicode recommends.
 std::u16string Utf8ToUtf16(std::string_view text);
+
+// True when `text` holds none of those pieces: every byte belongs to a
+// character of UTF-8.
+bool IsWellFormedUtf8(std::string_view text);
 
 }  // namespace common

@@ -19,7 +19,9 @@ TEST(Utf, FileNamesRoundTrip) {
     const auto utf8 = Utf16ToUtf8(name);
     ASSERT_TRUE(utf8);
     EXPECT_EQ(Utf8ToUtf16(*utf8), name);
+    EXPECT_TRUE(IsWellFormedUtf8(*utf8));
   }
+  EXPECT_TRUE(IsWellFormedUtf8("\xEF\xBF\xBD"));  // U+FFFD itself is a character
   EXPECT_EQ(Utf16ToUtf8(u"\u3042"), "\xE3\x81\x82");
   EXPECT_EQ(Utf16ToUtf8(u"\U0001F600"), "\xF0\x9F\x98\x80");
 }
@@ -30,7 +32,7 @@ TEST(Utf, UnpairedSurrogatesAreNoFileName) {
   EXPECT_FALSE(Utf16ToUtf8(std::u16string{char16_t(0xD800), u'a'}));
 }
 
-TEST(Utf, InvalidUtf8BecomesReplacementCharacters) {
+TEST(Utf, InvalidUtf8BecomesReplacementCharactersAndIsNotWellFormed) {
   const struct {
     std::string bytes;
     std::u16string text;
@@ -43,7 +45,10 @@ TEST(Utf, InvalidUtf8BecomesReplacementCharacters) {
       {"\xF4\x90\x80\x80", u"\uFFFD"},      // beyond U+10FFFF
       {"\xFF", u"\uFFFD"},
   };
-  for (const auto& c : cases) EXPECT_EQ(Utf8ToUtf16(c.bytes), c.text);
+  for (const auto& c : cases) {
+    EXPECT_EQ(Utf8ToUtf16(c.bytes), c.text);
+    EXPECT_FALSE(IsWellFormedUtf8(c.bytes));
+  }
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include "lookup/profile_reader.h"
 
+#include <algorithm>
+
 #include "common/cp932.h"
+#include "common/utf.h"
 #include "platform/platform_file.h"
 
 namespace pellora {
@@ -43,6 +46,25 @@ std::u16string_view SectionName(std::u16string_view line) {
   return TrimBlanks(close == std::u16string_view::npos ? line : line.substr(0, close));
 }
 
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
+// What no code page 932 text that is also UTF-8 reads as in UTF-8 (see the
+// header): kana, kanji and the marks and forms of Japanese text.
+bool IsJapanese(char16_t c) {
+  return (c >= u'\u3000' && c <= u'\u30FF') || (c >= u'\u3400' && c <= u'\u9FFF') ||
+         (c >= u'\uF900' && c <= u'\uFAFF') || (c >= u'\uFF00' && c <= u'\uFFEF');
+}
+
+// The header's four rules, in their order.
+std::u16string DecodeSettings(std::string_view bytes) {
+  if (bytes.starts_with(kUtf8ByteOrderMark)) return common::Utf8ToUtf16(bytes.substr(kUtf8ByteOrderMark.size()));
+  if (common::IsWellFormedUtf8(bytes)) {
+    std::u16string text = common::Utf8ToUtf16(bytes);
+    if (!common::cp932::IsWellFormed(bytes) || std::ranges::any_of(text, IsJapanese)) return text;
+  }
+  return common::cp932::Decode(bytes);
+}
+
 }  // namespace
 
 std::optional<std::u16string> ReadSettingsText(std::u16string_view fileName) {
@@ -59,7 +81,7 @@ std::optional<std::u16string> ReadSettingsText(std::u16string_view fileName) {
     if (n == 0) break;
     bytes.append(buffer, n);
   }
-  return common::cp932::Decode(bytes);
+  return DecodeSettings(bytes);
 }
 
 std::vector<std::u16string_view> SettingsLines(std::u16string_view text) {

@@ -19,9 +19,9 @@ namespace pellora {
 
 // No step catches here: whatever fails ends the display where it is and
 // goes to the caller, which decides what the user is told. What is wrong
-// with a file that loaded is told once the display is complete, however
-// little it shows: an empty display never stays unexplained. A file that
-// did not load has already been reported, and gets no second box.
+// with a file that loaded is told once the window shows the display,
+// however little it shows: an empty display never stays unexplained. A file
+// that did not load has already been reported, and gets no second box.
 void frmPellora::ShowCsvFile() {
   auto claim = std::make_shared<ClaimView>();
   claim->file = lblCsvFname.Caption;
@@ -48,9 +48,16 @@ void frmPellora::ShowCsvFile() {
   }
   if (claim->records.file().failure()) return;
   claim->warnings = CheckClaimFile(claim->records, claim->rows.size());
-  if (!WarnInMessageBox || claim->warnings.empty()) return;
+  warningsPending_ = WarnInMessageBox && !claim->warnings.empty();
+}
+
+// One box for all of them, and only once: the warnings belong to the claim
+// on display, and the next claim shown drops any still untold.
+void frmPellora::ShowPendingWarnings() {
+  if (!warningsPending_ || Unloaded) return;
+  warningsPending_ = false;
   std::u16string text;
-  for (const FileWarning& warning : claim->warnings) {
+  for (const FileWarning& warning : claim_->warnings) {
     if (!text.empty()) text += u'\n';
     text += warning.text;
   }
@@ -64,6 +71,7 @@ void frmPellora::ShowCsvFile() {
 // as they were.
 void frmPellora::ShowClaim(std::shared_ptr<ClaimView> claim) {
   claim_ = std::move(claim);
+  warningsPending_ = false;
   ShowSortRecords(claim_, vsfSort);
   ShowHead(*claim_, lblHead, lblHeadCaption[0]);
   if (claim_->records.Rows() >= 2) {

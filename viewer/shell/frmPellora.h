@@ -111,10 +111,17 @@ class frmPellora {
   // rows, names, totals and what is wrong with it (its warnings). An empty
   // claim while none is shown.
   const ClaimView& Claim() const { return *claim_; }
-  // ShowCsvFile tells the claim's warnings in one message box once the
-  // display is complete. pellora-export, which has no box to show, writes
-  // them itself.
+  // The claim's warnings are told in one message box, which waits until the
+  // view has shown the display (ShowPendingWarnings). pellora-export, which
+  // has no box to show, writes them itself.
   bool WarnInMessageBox = true;
+  // The claim on display has warnings for the box that have not been told:
+  // a view shows the window with the display first, then calls
+  // ShowPendingWarnings. A box over a window not yet drawn would tell of
+  // rows the clerk cannot see.
+  bool WarningsPending() const { return warningsPending_; }
+  // Tells the pending warnings in their box, once; nothing when none wait.
+  void ShowPendingWarnings();
 
   // ---- Where the program runs ----
 
@@ -182,7 +189,8 @@ class frmPellora {
 
   // Shows the claim file whose path stands in lblCsvFname: every display
   // step and both look-ups, in their fixed order, and then the controls
-  // drawn from the claim. A failure of a step ends the display there, with
+  // drawn from the claim; what is wrong with the file waits for
+  // ShowPendingWarnings. A failure of a step ends the display there, with
   // the claim shown as far as it was made, and is thrown on to the caller
   // (CurrentErr() in errors/err_info.h says what it was); a file that cannot
   // be read is reported by the loading step itself and shows as an empty
@@ -254,6 +262,7 @@ class frmPellora {
   // Shared with the hidden grids, which copy the records only once they
   // are looked at.
   std::shared_ptr<ClaimView> claim_;
+  bool warningsPending_ = false;
 };
 
 }  // namespace pellora

@@ -133,12 +133,31 @@ void PelloraWindow::Start() {
   if (form_.Unloaded) return;
   Sync();
   show();
+  warnOnceDrawn();
 }
 
 template <typename Routine>
 void PelloraWindow::run(Routine routine) {
   routine();
-  if (!form_.Unloaded) Sync();
+  if (form_.Unloaded) return;
+  Sync();
+  warnOnceDrawn();
+}
+
+// The window is painted once the desktop has put it on the screen, not
+// when show() returns: the box waits for that paint, and opens from the
+// event loop after it, so that the window is on the screen behind it.
+void PelloraWindow::warnOnceDrawn() {
+  if (!form_.WarningsPending()) return;
+  warnAfterPaint_ = true;
+  update();
+}
+
+void PelloraWindow::paintEvent(QPaintEvent* event) {
+  QWidget::paintEvent(event);
+  if (!warnAfterPaint_) return;
+  warnAfterPaint_ = false;
+  QTimer::singleShot(0, this, [this] { form_.ShowPendingWarnings(); });
 }
 
 void PelloraWindow::syncSize() {

@@ -30,7 +30,9 @@ class PelloraWindow : public QWidget, private ClerkView {
   PelloraWindow(frmPellora& form, QtMessageBoxes& boxes);
   ~PelloraWindow() override;
 
-  // Start-up: the form's own, then the window shows unless it closed.
+  // Start-up: the form's own, then the window shows unless it closed. What
+  // is wrong with a claim file shown on the way opens its box once the
+  // window has been painted, as after every routine that shows one.
   void Start();
   // Draws the controls as the form's routines have left them.
   void Sync();
@@ -43,6 +45,7 @@ class PelloraWindow : public QWidget, private ClerkView {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
   // The clerk's keys on the window and on each control that takes the
   // focus, before the control's own handling of them.
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -56,6 +59,8 @@ class PelloraWindow : public QWidget, private ClerkView {
   template <typename Routine>
   void run(Routine routine);
   void syncSize();
+  // The form's pending warnings, told after the window's next paint.
+  void warnOnceDrawn();
   // The clerk's gestures on the display and totals grids, and the find.
   void connectClerkCommands();
   // The command of a key (shell/clerk_keys.h) with the focus on `watched`,
@@ -77,6 +82,7 @@ class PelloraWindow : public QWidget, private ClerkView {
   QtModalDialogs modalDialogs_;
   std::array<QWidget*, kMainControlCount> widgets_{};
   FindBox* findBox_ = nullptr;
+  bool warnAfterPaint_ = false;
 };
 
 }  // namespace pellora::ui

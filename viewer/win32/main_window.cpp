@@ -50,7 +50,7 @@ PelloraWindow::PelloraWindow(frmPellora& form, Win32MessageBoxes& boxes)
 
   // The form's dialogs and message boxes open over this window, after it
   // has been drawn as the routine left it so far.
-  const DialogOwner owner{hwnd(), [this] { Sync(); }};
+  const DialogOwner owner{hwnd(), [this] { SyncAndPaint(); }};
   boxes_.owner = owner;
   fileDialogs_.owner = owner;
   modalDialogs_.owner = owner;
@@ -152,12 +152,27 @@ void PelloraWindow::Start() {
   Sync();
   ::ShowWindow(hwnd(), SW_SHOWNORMAL);
   ::UpdateWindow(hwnd());
+  // Shown now: what is wrong with a claim file named on the command line
+  // opens its box over the window (whose owner paints it first).
+  form_.ShowPendingWarnings();
 }
 
 template <typename Routine>
 void PelloraWindow::Run(Routine routine) {
   routine();
-  if (!form_.Unloaded) Sync();
+  if (form_.Unloaded) return;
+  Sync();
+  form_.ShowPendingWarnings();
+}
+
+// Painted at once, the window and every child window (UpdateWindow alone
+// paints the window but not its children): a dialog or box opens over the
+// window as it now is, not over what waits for the dialog's own loop to
+// paint it.
+void PelloraWindow::SyncAndPaint() {
+  Sync();
+  if (::IsWindowVisible(hwnd()))
+    ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 void PelloraWindow::Sync() {

@@ -39,7 +39,9 @@ class PelloraWindow : public AttachedWindow, private ClerkView {
   PelloraWindow(frmPellora& form, Win32MessageBoxes& boxes);
   ~PelloraWindow() override;
 
-  // Start-up: the form's own, then the window shows unless it closed.
+  // Start-up: the form's own, then the window shows unless it closed. What
+  // is wrong with a claim file shown on the way opens its box once the
+  // window has been painted, as after every routine that shows one.
   void Start();
   // Draws the controls as the form's routines have left them.
   void Sync();
@@ -63,6 +65,8 @@ class PelloraWindow : public AttachedWindow, private ClerkView {
   // Runs one of the form's routines started by the user, then draws.
   template <typename Routine>
   void Run(Routine routine);
+  // Sync, then the window painted before a dialog opens over it.
+  void SyncAndPaint();
   void CreateControls();
   void AddToolTip(HWND control, std::u16string_view text);
   // The clerk's keys (see above); true when one was taken.

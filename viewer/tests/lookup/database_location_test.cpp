@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <functional>
 
 #include "common/cp932.h"
 #include "common/utf.h"
@@ -223,6 +224,40 @@ TEST_F(DatabaseLocation, ReadDatabaseLocationFollowsTheSettingsFile) {
     const bool found = c.databaseColour == kLightYellow;
     EXPECT_EQ(w.DBFound, found) << c.what;
     EXPECT_EQ(w.DBPath, found ? c.expectedPath : u"") << c.what;
+  }
+}
+
+// A settings file as each kind of editor saves it, read for the database
+// in a folder of that name: the path shown, and the database found there.
+TEST_F(DatabaseLocation, ASettingsFileIsReadInTheEncodingItWasSavedIn) {
+  const std::string bom = "\xEF\xBB\xBF";
+  const auto utf8 = [](const std::string& text) { return text; };
+  const auto cp932 = [](const std::string& text) { return common::cp932::Encode(common::Utf8ToUtf16(text)); };
+  const struct {
+    const char* what;
+    std::string folder;
+    std::function<std::string(const std::string&)> encode;
+    std::string head;
+    bool readsAsBoth;  // the bytes are UTF-8 and code page 932 alike
+  } cases[] = {
+      {"UTF-8 with its byte order mark before the section", "請求 データ", utf8, bom, false},
+      {"UTF-8 without the mark", "請求 データ", utf8, "", false},
+      {"UTF-8 whose bytes are also code page 932", "介護 保険", utf8, "", true},
+      {"code page 932", "請求 データ", cp932, "", false},
+      {"code page 932 whose bytes are also UTF-8", "ﾃｨ", cp932, "", true},
+      {"ASCII", "claims", utf8, "", true},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::create_directory(dir / c.folder);
+    const auto database = WriteProviderDatabase(dir, DatabaseForm::Jet4Compressed, c.folder + "/data.qdr");
+    const std::string bytes = c.head + c.encode("[qdr]\r\nQdrPath=" + database.string() + "\r\n");
+    ASSERT_EQ(common::IsWellFormedUtf8(bytes) && common::cp932::IsWellFormed(bytes), c.readsAsBoth) << c.what;
+    std::ofstream(dir / "velkar.ini", std::ios::binary) << bytes;
+    w.lblDBname[0].BackColor = kWindowBackgroundColor;
+    w.ReadDatabaseLocation(U16(dir / "velkar.ini"));
+    EXPECT_EQ(w.lblDBname[1].Text, U16(database)) << c.what;
+    EXPECT_EQ(w.lblDBname[1].BackColor, kLightYellow) << c.what;
+    EXPECT_EQ(w.lblDBname[0].BackColor, kWindowBackgroundColor) << c.what;  // found in its section
   }
 }
 

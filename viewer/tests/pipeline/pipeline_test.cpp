@@ -213,8 +213,10 @@ TEST(ShowCsvFile, FileOfOneLineStopsAfterClearingTheHeader) {
   p.UseProviderDatabase(DatabaseForm::Jet4Compressed);
   p.window().lblHead[1].Caption = u"前のファイルの種類";
   p.Show({testing::ControlRecord()});
-  // The empty display is explained, in one box after it.
+  // The empty display is explained, in one box once the view has shown it.
   EXPECT_EQ(Codes(p.window().Claim().warnings), (std::vector<std::string_view>{"no-data-records", "no-end-record"}));
+  EXPECT_TRUE(p.ui.shown.empty());
+  p.window().ShowPendingWarnings();
   ASSERT_EQ(p.ui.shown.size(), 1u);
   EXPECT_EQ(p.ui.shown[0].text, p.window().Claim().warnings[0].text + u"\n" + p.window().Claim().warnings[1].text);
   EXPECT_EQ(p.ui.shown[0].icon, MsgIcon::Exclamation);

@@ -1,11 +1,13 @@
 // What the window says about a claim file that is not what it should be,
-// on Qt's offscreen platform in a Japanese session: the warning box after
-// the display, and Qt's own texts in Japanese.
+// on Qt's offscreen platform in a Japanese session: the warning box over the
+// window once it shows the display, and Qt's own texts in Japanese.
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -23,23 +25,39 @@ namespace {
 
 using namespace pellora::testing;
 
-// The program started on one claim file, as from the command line.
+// The program started on one claim file, as from the command line, or on
+// none, to choose it with the file choice.
 struct Started {
-  explicit Started(const std::string& bytes) {
+  Started(const std::string& bytes, bool onTheCommandLine) {
     form.ProgramFolder = files.window.ProgramFolder;
     form.SettingsFolders = files.window.SettingsFolders;
     files.WriteDatabase();
-    std::ofstream(files.dir / "claim.csv", std::ios::binary) << bytes;
-    form.CommandLine = U16((files.dir / "claim.csv").string());
+    std::ofstream(claim, std::ios::binary) << bytes;
+    if (onTheCommandLine) form.CommandLine = U16(claim.string());
   }
   QApplication& app = App();  // before any widget
   ProgramFolder files;
+  std::filesystem::path claim = files.dir / "claim.csv";
   QtMessageBoxes boxes;
   frmPellora form{boxes};
   PelloraWindow view{form, boxes};
 };
 
-TEST(WarningBox, TellsWhatIsWrongOnceTheDisplayIsComplete) {
+// How many rows the display grid held when it was last painted.
+class PaintedRows : public QObject {
+ public:
+  explicit PaintedRows(FlexGridView& grid) : grid_(grid) { grid.viewport()->installEventFilter(this); }
+  int rows = -1;  // never painted
+
+ private:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) rows = grid_.gridModel().rowCount();
+    return false;
+  }
+  FlexGridView& grid_;
+};
+
+TEST(WarningBox, TellsWhatIsWrongOverTheWindowPaintedWithTheDisplay) {
   const std::string crLf = FileBytes(KnownAndUnknownPersons());
   std::string lf = crLf;
   std::erase(lf, '\r');
@@ -56,27 +74,42 @@ TEST(WarningBox, TellsWhatIsWrongOnceTheDisplayIsComplete) {
       {"cut after two data records", crLf.substr(0, cut), 1},
   };
   for (const auto& c : cases) {
-    Started program(c.bytes);
-    QString title, text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    int rowsBehindTheBox = -1;
-    NextModal<QMessageBox> warning([&](QMessageBox& box) {
-      title = box.windowTitle();
-      text = box.text();
-      icon = box.icon();
-      rowsBehindTheBox = program.view.grid(MainControl::vsfViewer)->gridModel().rowCount();
-      box.button(QMessageBox::Ok)->click();
-    });
-    program.view.Start();
-    ASSERT_TRUE(warning.answered()) << c.what;
-    ASSERT_FALSE(program.form.Claim().warnings.empty()) << c.what;
-    QStringList lines;
-    for (const FileWarning& w : program.form.Claim().warnings) lines << ToQString(w.text);
-    EXPECT_EQ(text, lines.join('\n')) << c.what;
-    EXPECT_EQ(title, ToQString(frmPellora::kTitle)) << c.what;
-    EXPECT_EQ(icon, QMessageBox::Warning) << c.what;
-    EXPECT_EQ(rowsBehindTheBox, c.rowsShown) << c.what;
-    EXPECT_TRUE(program.view.isVisible()) << c.what;
+    for (const bool onTheCommandLine : {true, false}) {
+      const std::string what = std::string(c.what) + (onTheCommandLine ? ", on the command line" : ", chosen");
+      Started program(c.bytes, onTheCommandLine);
+      PaintedRows painted(*program.view.grid(MainControl::vsfViewer));
+      QString title, text;
+      QMessageBox::Icon icon = QMessageBox::NoIcon;
+      bool windowShown = false;
+      int rowsPainted = -1;
+      NextModal<QMessageBox> warning([&](QMessageBox& box) {
+        title = box.windowTitle();
+        text = box.text();
+        icon = box.icon();
+        windowShown = program.view.isVisible();
+        rowsPainted = painted.rows;
+        box.button(QMessageBox::Ok)->click();
+      });
+      program.view.Start();
+      if (!onTheCommandLine) {
+        NextModal<QFileDialog> choose([&](QFileDialog& d) {
+          d.findChild<QLineEdit*>()->setText(ToQString(U16(program.claim.string())));
+          static_cast<QDialog&>(d).accept();
+        });
+        QTest::mouseClick(program.view.widget(MainControl::comFileSelect), Qt::LeftButton);
+        ASSERT_TRUE(choose.answered()) << what;
+      }
+      ASSERT_TRUE(QTest::qWaitFor([&] { return warning.answered(); })) << what;
+      ASSERT_FALSE(program.form.Claim().warnings.empty()) << what;
+      QStringList lines;
+      for (const FileWarning& w : program.form.Claim().warnings) lines << ToQString(w.text);
+      EXPECT_EQ(text, lines.join('\n')) << what;
+      EXPECT_EQ(title, ToQString(frmPellora::kTitle)) << what;
+      EXPECT_EQ(icon, QMessageBox::Warning) << what;
+      EXPECT_TRUE(windowShown) << what;
+      EXPECT_EQ(rowsPainted, c.rowsShown) << what;
+      EXPECT_FALSE(program.form.WarningsPending()) << what;
+    }
   }
 }
 

@@ -7,11 +7,10 @@
 // (both clipboard flavours read back), the save dialog from the context
 // menu (the file compared with pellora-export.exe's), the find box's keys
 // and a dropped file; a missing velkar.ini; the debug mode; the message
-// boxes' icons; the warning box after a file of LF line ends and after a
-// cut file; a window's object handed its messages from the first to the
-// last. Modal
-// dialogs are answered by a thread of the driver's own, through the
-// system's messages. Ends with the line "N passed, N failed".
+// boxes' icons; the warning box over the window showing a file of LF line
+// ends and a cut file, named on the command line and chosen; a window's
+// object handed its messages from the first to the last. Modal dialogs are
+// answered by a thread of the driver's own, through the system's messages. Ends with the line "N passed, N failed".
 //
 //   pellora_ui_driver.exe <program folder> <claim file> <second claim file> <work folder> [screenshot.bmp]
 //   pellora_ui_driver.exe --time <pellora.exe> <claim file>
@@ -168,10 +167,14 @@ POINT CellCentre(GridWindow& grid, int row, int col) {
 
 // ---- Modal windows, answered from a thread of the driver's own ----
 
+// The modal windows that open on `thread` one after the other, each
+// answered by its act in turn; `sight` sees each as soon as it shows,
+// before it settles.
 struct Answerer {
   DWORD thread;
-  std::function<void(HWND)> act;
-  HWND found = nullptr;
+  std::vector<std::function<void(HWND)>> acts;
+  std::function<void(HWND)> sight;
+  std::size_t answered = 0;
   HANDLE handle = nullptr;
 };
 
@@ -185,29 +188,41 @@ BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
 
 DWORD WINAPI Answer(void* parameter) {
   Answerer& answerer = *static_cast<Answerer*>(parameter);
-  for (int i = 0; i < 400 && !answerer.found; ++i) {
-    EnumThreadWindows(answerer.thread, FindDialog, reinterpret_cast<LPARAM>(&answerer.found));
-    if (!answerer.found) Sleep(25);
+  for (const auto& act : answerer.acts) {
+    HWND found = nullptr;
+    for (int i = 0; i < 400 && !found; ++i) {
+      EnumThreadWindows(answerer.thread, FindDialog, reinterpret_cast<LPARAM>(&found));
+      if (!found) Sleep(25);
+    }
+    if (!found) return 0;
+    if (answerer.sight) answerer.sight(found);
+    Sleep(200);  // let it settle
+    act(found);
+    ++answerer.answered;
+    // Should it not close, it must not hang the run.
+    for (int i = 0; i < 100 && IsWindow(found); ++i) Sleep(30);
+    if (IsWindow(found)) PostMessageW(found, WM_COMMAND, IDCANCEL, 0);
   }
-  if (!answerer.found) return 0;
-  Sleep(200);  // let it settle
-  answerer.act(answerer.found);
-  // Should it not close, it must not hang the run.
-  for (int i = 0; i < 100 && IsWindow(answerer.found); ++i) Sleep(30);
-  if (IsWindow(answerer.found)) PostMessageW(answerer.found, WM_COMMAND, IDCANCEL, 0);
   return 0;
+}
+
+// Runs `open`, which opens modal windows on this thread one after the
+// other, while `acts` answer them. Returns whether they all appeared.
+bool WithModals(const std::function<void()>& open, std::vector<std::function<void(HWND)>> acts,
+                std::function<void(HWND)> sight = nullptr) {
+  Answerer answerer{GetCurrentThreadId(), std::move(acts), std::move(sight)};
+  answerer.handle = CreateThread(nullptr, 0, Answer, &answerer, 0, nullptr);
+  open();
+  WaitForSingleObject(answerer.handle, 60000);
+  CloseHandle(answerer.handle);
+  Pump();
+  return answerer.answered == answerer.acts.size();
 }
 
 // Runs `open`, which opens a modal window on this thread, while `act`
 // answers it. Returns whether the window appeared.
 bool WithModal(const std::function<void()>& open, std::function<void(HWND)> act) {
-  Answerer answerer{GetCurrentThreadId(), std::move(act)};
-  answerer.handle = CreateThread(nullptr, 0, Answer, &answerer, 0, nullptr);
-  open();
-  WaitForSingleObject(answerer.handle, 30000);
-  CloseHandle(answerer.handle);
-  Pump();
-  return answerer.found != nullptr;
+  return WithModals(open, {std::move(act)});
 }
 
 std::wstring TextOf(HWND window) {
@@ -892,7 +907,9 @@ void FindPicture(Program& p, const std::wstring& screenshot) {
   Check(SavePicture(p.window.hwnd(), screenshot), "the find picture written");
 }
 
-// What is wrong with a claim file is said after it is shown, in one box.
+// What is wrong with a claim file is said after the window shows it, in one
+// box: named on the command line, before which the window is not shown
+// yet, and chosen in the file dialog.
 void FileWarnings(const std::u16string& folder, const std::u16string& claim, const std::u16string& work) {
   const std::string crLf = ReadBytes(Wide(claim));
   std::string lf = crLf;
@@ -908,19 +925,49 @@ void FileWarnings(const std::u16string& folder, const std::u16string& claim, con
       {"a claim file cut after three of its records", crLf.substr(0, cutAt), L"途中で切れている可能性があります"},
   };
   for (const auto& c : cases) {
-    Section(c.what);
     const std::u16string path = work + u"\\warned.csv";
     HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD n = 0;
     WriteFile(file, c.bytes.data(), static_cast<DWORD>(c.bytes.size()), &n, nullptr);
     CloseHandle(file);
-    Program p(folder, path);
-    BoxSeen seen;
-    Check(SeeMessageBox([&] { p.Start(); }, seen), "a message box");
-    Check(seen.text.find(c.said) != std::wstring::npos, "saying what is wrong", Show(seen.text));
-    Check(seen.icon == LoadIconW(nullptr, IDI_EXCLAMATION), "the exclamation icon");
-    CheckEqual(FromWide(seen.title), std::u16string(frmPellora::kTitle), "the window's title");
-    Check(p.form.vsfViewer.Rows() > 1, "after the claim was shown");
+    for (const bool onTheCommandLine : {true, false}) {
+      Section((std::string(c.what) + (onTheCommandLine ? ", on the command line" : ", chosen")).c_str());
+      Program p(folder, onTheCommandLine ? path : u"");
+      if (!onTheCommandLine) p.Start();
+      // The window as the box finds it: shown, and nothing of it or of the
+      // display grid waiting to be painted.
+      bool shownBehind = false, paintedBehind = false;
+      const auto sight = [&](HWND) {
+        shownBehind = IsWindowVisible(p.window.hwnd()) != 0;
+        paintedBehind = !GetUpdateRect(p.window.hwnd(), nullptr, FALSE) &&
+                        !GetUpdateRect(p.Grid(MainControl::vsfViewer).hwnd(), nullptr, FALSE);
+      };
+      BoxSeen seen;
+      const auto seeBox = [&](HWND box) {
+        seen.title = TextOf(box);
+        seen.text = TextOf(GetDlgItem(box, 0xFFFF));
+        seen.icon = reinterpret_cast<HICON>(SendMessageW(GetDlgItem(box, 0x440), STM_GETICON, 0, 0));
+        PressButton(box, IDOK);
+      };
+      const auto choose = [&](HWND dialog) {
+        HWND name = GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1);
+        const std::wstring chosen = Wide(path);
+        SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(chosen.c_str()));
+        PressButton(dialog, IDOK);
+      };
+      const bool boxShown =
+          onTheCommandLine
+              ? WithModals([&] { p.Start(); }, {seeBox}, sight)
+              : WithModals([&] { SendMessageW(p.Control(MainControl::comFileSelect), BM_CLICK, 0, 0); },
+                           {choose, seeBox}, sight);
+      Check(boxShown, "a message box");
+      Check(seen.text.find(c.said) != std::wstring::npos, "saying what is wrong", Show(seen.text));
+      Check(seen.icon == LoadIconW(nullptr, IDI_EXCLAMATION), "the exclamation icon");
+      CheckEqual(FromWide(seen.title), std::u16string(frmPellora::kTitle), "the window's title");
+      Check(shownBehind, "over the window shown");
+      Check(paintedBehind, "over the window painted");
+      Check(p.form.vsfViewer.Rows() > 1, "after the claim was shown");
+    }
   }
 }
 

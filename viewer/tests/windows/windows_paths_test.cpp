@@ -73,6 +73,9 @@ TEST(WindowsPaths, SettingsAndDatabaseAreLookedForInTheProgramFolder) {
   folder.Write("velkar.ini", "[qdr]\r\nQdrPath=C:\\kaigo\\data.qdr\r\n");
   EXPECT_EQ(DefaultIniFileName(form.ProgramFolder, form.SettingsFolders), form.ProgramFolder + u"\\velkar.ini");
   EXPECT_EQ(GetSetting(DefaultIniFileName(form.ProgramFolder, form.SettingsFolders), u"QdrPath", u"\t", form.ProgramFolder).value, u"C:\\kaigo\\data.qdr");
+  // As Notepad saves it today: UTF-8, read as on Linux.
+  folder.Write("velkar.ini", "[qdr]\r\nQdrPath=C:\\介護\\data.qdr\r\n");
+  EXPECT_EQ(GetSetting(form.ProgramFolder + u"\\velkar.ini", u"QdrPath", u"\t", form.ProgramFolder).value, u"C:\\介護\\data.qdr");
   // A program in a drive's root: no second backslash.
   form.ProgramFolder = u"C:\\";
   EXPECT_EQ(DefaultDBPath(form.ProgramFolder), u"C:\\data.qdr");
@@ -87,7 +90,10 @@ TEST(WindowsPaths, ClaimFileOnTheCommandLineStandsInTheTitleAndMovesTheDialog) {
   form.ProgramFolder = U16Path(folder.path());
   form.CommandLine = path;  // a blank in the name needs no quotes
   form.Form_Load();
-  // Its only message: the warning that it holds no data records.
+  // Its only message, once the window would show: the warning that it
+  // holds no data records.
+  EXPECT_TRUE(boxes.shown.empty());
+  form.ShowPendingWarnings();
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].icon, MsgIcon::Exclamation);
   EXPECT_EQ(form.Caption, std::u16string(frmPellora::kTitle) + u" (" + path + u")");
