@@ -9,6 +9,13 @@
 // summary gives both rates, their ratio and the grid's memory per file byte.
 // Targets: 100 MB/s or more for the load, at most 8 bytes per file byte.
 //
+// The same records are also loaded as one line of the whole file's size
+// and of a quarter of it, quoted stretches spanning its LFs: a reader that
+// went back over the line for each field or quote would read the long line
+// many times slower per byte than the ordinary file, and the whole line
+// four times slower per byte than its quarter. The summary gives both
+// ratios; near 1 means the time grows with the bytes alone.
+//
 // Rates are given by wall-clock time and by the process's CPU time: on a
 // machine shared with other work the wall clock also counts the time the
 // process waited for a processor.
@@ -40,6 +47,22 @@ const bench::ClaimFile& File() {
   return file;
 }
 
+// The control record's line end stays the file's only CR; every later CR
+// LF becomes an LF inside one long line, its CR a quote at every third
+// line end and a space at the others, so that quoted stretches run over
+// LFs and commas. The file keeps its size.
+void JoinIntoOneQuotedLine(std::string& bytes) {
+  std::size_t ends = 0;
+  for (std::size_t at = bytes.find('\r'); (at = bytes.find('\r', at + 1)) != std::string::npos;)
+    bytes[at] = ends++ % 3 == 0 ? '"' : ' ';
+}
+
+const bench::ClaimFile& OneLineFile(std::size_t lines) {
+  static const bench::ClaimFile quarter(kLines / 4, JoinIntoOneQuotedLine);
+  static const bench::ClaimFile whole(kLines, JoinIntoOneQuotedLine);
+  return lines == kLines ? whole : quarter;
+}
+
 // Baseline: read the file in blocks and count the CRs.
 std::size_t CountLineEnds(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -65,8 +88,9 @@ void BM_FindLineEnds(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * file.size));
 }
 
-void BM_LoadCsvGrid(benchmark::State& state) {
-  const bench::ClaimFile& file = File();
+// Loads `file` into a fresh raw record grid each iteration, which must
+// then hold `rows` rows and have shown no message.
+void LoadIntoGrid(benchmark::State& state, const bench::ClaimFile& file, int rows) {
   const std::u16string path = common::Utf8ToUtf16(file.path);
   std::size_t memory = 0;
   for (auto _ : state) {
@@ -77,7 +101,7 @@ void BM_LoadCsvGrid(benchmark::State& state) {
     // when a cell can be read.
     benchmark::DoNotOptimize(grid->TextMatrix(0, 1));
     state.PauseTiming();
-    if (grid->Rows() != static_cast<int>(kLines) || !ui.shown.empty()) state.SkipWithError("load incomplete");
+    if (grid->Rows() != rows || !ui.shown.empty()) state.SkipWithError("load incomplete");
     memory = grid->MemoryUsage();
     grid.reset();  // freeing the grid is not part of the load
     state.ResumeTiming();
@@ -86,8 +110,21 @@ void BM_LoadCsvGrid(benchmark::State& state) {
   state.counters["grid_bytes_per_file_byte"] = static_cast<double>(memory) / static_cast<double>(file.size);
 }
 
+void BM_LoadCsvGrid(benchmark::State& state) { LoadIntoGrid(state, File(), static_cast<int>(kLines)); }
+
+// The control record and one line holding all the others.
+void BM_LoadOneQuotedLine(benchmark::State& state) {
+  LoadIntoGrid(state, OneLineFile(static_cast<std::size_t>(state.range(0))), 2);
+}
+
 BENCHMARK(BM_FindLineEnds)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_LoadCsvGrid)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
+BENCHMARK(BM_LoadOneQuotedLine)
+    ->Arg(kLines / 4)
+    ->Arg(kLines)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(2.0);
 
 // Heap bytes a loaded grid holds, as the allocator counts them: a check on
 // the grid's own account.
@@ -124,6 +161,26 @@ int main(int argc, char** argv) {
     std::printf("LoadCsvGrid:               %8.1f MB/s  %8.1f MB/s  (target >= 100)\n", mb / load->wall,
                 mb / load->cpu);
     std::printf("load / baseline:           %8.4f       %8.4f\n", base->wall / load->wall, base->cpu / load->cpu);
+  }
+  const auto* quarter = reporter.Find("BM_LoadOneQuotedLine/" + std::to_string(kLines / 4));
+  const auto* whole = reporter.Find("BM_LoadOneQuotedLine/" + std::to_string(kLines));
+  if (load && quarter && whole) {
+    const double quarterMb = static_cast<double>(OneLineFile(kLines / 4).size) / 1e6;
+    const double wholeMb = static_cast<double>(OneLineFile(kLines).size) / 1e6;
+    std::printf("one quoted line, %4.1f MB:  %8.1f MB/s  %8.1f MB/s\n", quarterMb, quarterMb / quarter->wall,
+                quarterMb / quarter->cpu);
+    std::printf("one quoted line, %4.1f MB:  %8.1f MB/s  %8.1f MB/s\n", wholeMb, wholeMb / whole->wall,
+                wholeMb / whole->cpu);
+    // Seconds per byte against seconds per byte: 1 where the time follows
+    // the bytes alone.
+    const auto perByte = [](double seconds, double megabytes, double baseSeconds, double baseMegabytes) {
+      return (seconds / megabytes) / (baseSeconds / baseMegabytes);
+    };
+    std::printf("one line / ordinary lines: %8.4f       %8.4f  (per byte)\n",
+                perByte(whole->wall, wholeMb, load->wall, mb), perByte(whole->cpu, wholeMb, load->cpu, mb));
+    std::printf("whole line / quarter line: %8.4f       %8.4f  (per byte; 4 if quadratic)\n",
+                perByte(whole->wall, wholeMb, quarter->wall, quarterMb),
+                perByte(whole->cpu, wholeMb, quarter->cpu, quarterMb));
   }
   auto grid = std::make_unique<pellora::FlexGrid>(pellora::GridDesign{1, 1, 1, 1});
   pellora::RecordingMessageBoxes ui;

@@ -1,7 +1,8 @@
 #pragma once
 // The large claim file the Pellora benchmarks read: written once by
 // claimgen to a temporary file (the same seed every run, so runs compare),
-// and removed when the program ends.
+// and removed when the program ends. A benchmark may reshape the bytes
+// before they are written, to read the same records laid out another way.
 
 #include <unistd.h>
 
@@ -17,7 +18,7 @@ struct ClaimFile {
   std::string path;
   std::size_t size = 0;
 
-  explicit ClaimFile(std::size_t lines) {
+  explicit ClaimFile(std::size_t lines, void (*reshape)(std::string& bytes) = nullptr) {
     char pattern[] = "/tmp/pellora-bench-XXXXXX";
     const int fd = ::mkstemp(pattern);
     if (fd < 0) std::abort();
@@ -26,12 +27,11 @@ struct ClaimFile {
     claimgen::Options options;
     options.seed = 20240401;
     options.lines = lines;
-    claimgen::WriteFile(path, options);
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) std::abort();
-    std::fseek(f, 0, SEEK_END);
-    size = static_cast<std::size_t>(std::ftell(f));
-    std::fclose(f);
+    std::string bytes = claimgen::Generate(options);
+    if (reshape) reshape(bytes);
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f || std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size() || std::fclose(f) != 0) std::abort();
+    size = bytes.size();
   }
   ~ClaimFile() { std::remove(path.c_str()); }
   ClaimFile(const ClaimFile&) = delete;

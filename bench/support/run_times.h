@@ -28,11 +28,14 @@ class RunTimes : public benchmark::ConsoleReporter {
       const Seconds each{run.real_accumulated_time / n, run.cpu_accumulated_time / n};
       Keep(run.benchmark_name(), each);
       if (run.run_name.function_name != run.benchmark_name()) Keep(run.run_name.function_name, each);
+      // Without the run's settings (min_time, real_time) as well.
+      if (!run.run_name.args.empty()) Keep(run.run_name.function_name + "/" + run.run_name.args, each);
     }
     ConsoleReporter::ReportRuns(runs);
   }
 
-  // By the full name ("BM_Query/1/2") or the function's ("BM_Query": the
+  // By the full name ("BM_Query/1/2/min_time:2.000"), the function's with
+  // its arguments ("BM_Query/1/2") or the function's alone ("BM_Query": the
   // fastest of all its arguments); null when no such benchmark ran.
   const Seconds* Find(const std::string& name) const {
     const auto found = fastest_.find(name);
