@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 #include <fstream>
 
 #include "tests/startup/program_folder.h"
@@ -69,9 +70,12 @@ TEST(WarningBox, TellsWhatIsWrongOverTheWindowPaintedWithTheDisplay) {
     const char* what;
     std::string bytes;
     int rowsShown;
+    std::string_view code;
   } cases[] = {
-      {"LF line ends", lf, 3},
-      {"cut after two data records", crLf.substr(0, cut), 1},
+      {"LF line ends", lf, 3, "lf-line-ends"},
+      {"cut after two data records", crLf.substr(0, cut), 1, "record-count"},
+      {"only records the display does not show", FileBytes(ClaimFile({CodeOnly("7111"), CodeOnly("7121")})), 0,
+       "no-shown-records"},
   };
   for (const auto& c : cases) {
     for (const bool onTheCommandLine : {true, false}) {
@@ -104,6 +108,9 @@ TEST(WarningBox, TellsWhatIsWrongOverTheWindowPaintedWithTheDisplay) {
       QStringList lines;
       for (const FileWarning& w : program.form.Claim().warnings) lines << ToQString(w.text);
       EXPECT_EQ(text, lines.join('\n')) << what;
+      EXPECT_TRUE(std::ranges::any_of(program.form.Claim().warnings,
+                                      [&](const FileWarning& w) { return w.code == c.code; }))
+          << what;
       EXPECT_EQ(title, ToQString(frmPellora::kTitle)) << what;
       EXPECT_EQ(icon, QMessageBox::Warning) << what;
       EXPECT_TRUE(windowShown) << what;
