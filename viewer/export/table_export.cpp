@@ -84,6 +84,7 @@ std::string LeftOutKind(const jet::ColumnInfo& column) {
     case jet::ColumnType::Guid: return "replication ID";
     case jet::ColumnType::Numeric: return "decimal";
     case jet::ColumnType::Complex: return "attachment or multi-valued";
+    case jet::ColumnType::DateTimeExtended: return "extended date/time";
     default: {
       if (jet::IsDecodedType(column.type)) return "calculated";
       std::string kind = "type ";
