@@ -9,6 +9,10 @@
 
 namespace common {
 
+// The byte order mark that begins a UTF-8 file written by Windows tools (and
+// that a spreadsheet needs to take a CSV file for UTF-8).
+inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
 // The UTF-8 form of `text`, or nothing when it holds an unpaired surrogate
 // (such a name cannot be a file name of this platform).
 std::optional<std::string> Utf16ToUtf8(std::u16string_view text);

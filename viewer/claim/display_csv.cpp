@@ -36,7 +36,7 @@ void AppendLine(std::string& out, std::initializer_list<std::u16string_view> fie
 }  // namespace
 
 std::string DisplayCsv(const ClaimView& claim) {
-  std::string out = "\xEF\xBB\xBF";
+  std::string out(common::kUtf8ByteOrderMark);
   AppendLine(out, {kKindCaption, claim::KindText(claim.kind)});
   AppendLine(out, {CaptionText(claim.yearMonthCaption), claim.yearMonth});
   AppendLine(out, {kProviderCaption, claim.providerNumber, claim.providerName});

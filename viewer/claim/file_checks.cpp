@@ -67,18 +67,10 @@ void CheckDataKind(const claim::ClaimRecords& records, std::vector<FileWarning>&
 }
 
 // Data records of which the window shows none: the clerk is told what the
-// file holds instead, code by code, so that an empty display never stays
-// unexplained.
-void CheckShownRecords(const claim::ClaimRecords& records, int dataRecords, std::size_t shownRows,
+// file holds instead, code by code (`counts`: the data records by their
+// code), so that an empty display never stays unexplained.
+void CheckShownRecords(int dataRecords, const std::map<std::u16string, int>& counts,
                        std::vector<FileWarning>& warnings) {
-  if (dataRecords == 0 || shownRows > 0) return;
-  // A field read is good only until the next is read: the codes are kept.
-  std::map<std::u16string, int> counts;
-  const int lines = static_cast<int>(records.file().Lines());
-  for (int row = 0; row < lines; ++row) {
-    if (records.Field(row, claim::kRecordTypeField) == kDataRecordType)
-      ++counts[std::u16string(records.Field(row, claim::kRecordCodeField))];
-  }
   constexpr std::size_t kMostListed = 10;
   std::u16string listed;
   std::size_t n = 0;
@@ -99,8 +91,13 @@ void CheckRecords(const claim::ClaimRecords& records, std::size_t shownRows, std
   const int lines = static_cast<int>(records.file().Lines());
   auto recordType = [&](int row) { return records.Field(row, claim::kRecordTypeField); };
   int dataRecords = 0;
+  // The data records by their code, for a display that shows none of them.
+  // A field read is good only until the next is read: the codes are kept.
+  std::map<std::u16string, int> codes;
   for (int row = 0; row < lines; ++row) {
-    if (recordType(row) == kDataRecordType) ++dataRecords;
+    if (recordType(row) != kDataRecordType) continue;
+    ++dataRecords;
+    if (shownRows == 0) ++codes[std::u16string(records.Field(row, claim::kRecordCodeField))];
   }
   if (dataRecords == 0) {
     warnings.push_back({"no-data-records", u"データレコードがありません。表示する明細はありません。"});
@@ -127,7 +124,7 @@ void CheckRecords(const claim::ClaimRecords& records, std::size_t shownRows, std
     warnings.push_back({"no-end-record", u"エンドレコードがありません。ファイルが途中で切れている可能性があります。"});
   }
   if (lines > 0 && recordType(0) == kControlRecordType) CheckDataKind(records, warnings);
-  CheckShownRecords(records, dataRecords, shownRows, warnings);
+  if (dataRecords > 0 && shownRows == 0) CheckShownRecords(dataRecords, codes, warnings);
 }
 
 }  // namespace

@@ -46,8 +46,6 @@ std::u16string_view SectionName(std::u16string_view line) {
   return TrimBlanks(close == std::u16string_view::npos ? line : line.substr(0, close));
 }
 
-constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
-
 // What no code page 932 text that is also UTF-8 reads as in UTF-8 (see the
 // header): kana, kanji and the marks and forms of Japanese text.
 bool IsJapanese(char16_t c) {
@@ -57,7 +55,8 @@ bool IsJapanese(char16_t c) {
 
 // The header's four rules, in their order.
 std::u16string DecodeSettings(std::string_view bytes) {
-  if (bytes.starts_with(kUtf8ByteOrderMark)) return common::Utf8ToUtf16(bytes.substr(kUtf8ByteOrderMark.size()));
+  if (bytes.starts_with(common::kUtf8ByteOrderMark))
+    return common::Utf8ToUtf16(bytes.substr(common::kUtf8ByteOrderMark.size()));
   if (common::IsWellFormedUtf8(bytes)) {
     std::u16string text = common::Utf8ToUtf16(bytes);
     if (!common::cp932::IsWellFormed(bytes) || std::ranges::any_of(text, IsJapanese)) return text;
