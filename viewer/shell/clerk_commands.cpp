@@ -4,6 +4,7 @@
 // these routines.
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "claim/display_csv.h"
@@ -126,6 +127,22 @@ void frmPellora::DropFiles(const std::vector<std::u16string>& paths) {
   } catch (...) {
     // As with the file choice: a failure of a step ends the display there.
   }
+}
+
+print::Pages frmPellora::DisplayPages(const print::Sheet& sheet, const print::TextWidth& textWidth,
+                                      common::CivilDate printed) const {
+  // The window's widths come from its headings in its 9-point grid text;
+  // measured in the print's grid font at that size, in pixels at the 96
+  // dots per inch the design was made for, they are the window's.
+  constexpr double kPixelsPerPoint = 96.0 / 72.0;
+  const print::Font headingFont{print::Face::Grid, 9, false};
+  const std::vector<int> widths = ColumnPixelWidths(
+      vsfViewer,
+      [&](std::u16string_view text) {
+        return static_cast<int>(std::lround(textWidth(text, headingFont) * kPixelsPerPoint));
+      },
+      kServiceKindColumns);
+  return print::Pages::LayOut(claim_, widths, sheet, textWidth, printed);
 }
 
 }  // namespace pellora

@@ -15,7 +15,7 @@ constexpr KeyBinding On(KeyPlace place, KeyCode code, unsigned modifiers = kNoMo
 
 // Ctrl+Insert copies as well: the desktops' own controls take it for
 // copying on either platform.
-constexpr std::array<ClerkCommandEntry, 7> kClerkCommands{{
+constexpr std::array<ClerkCommandEntry, 9> kClerkCommands{{
     {ClerkCommand::kSelectAll, {On(KeyPlace::kClerkGrid, LetterKey('A'), kControl), kNoKey},
      frmPellora::kSelectAllCaption, 2, false},
     {ClerkCommand::kCopy,
@@ -27,6 +27,9 @@ constexpr std::array<ClerkCommandEntry, 7> kClerkCommands{{
      false},
     {ClerkCommand::kFindPrevious, {On(KeyPlace::kWindow, KeyCode::kF3, kShift), kNoKey}, u"", 0, false},
     {ClerkCommand::kCloseFind, {On(KeyPlace::kFindBox, KeyCode::kEscape), kNoKey}, u"", 0, false},
+    {ClerkCommand::kPrint, {On(KeyPlace::kWindow, LetterKey('P'), kControl), kNoKey}, frmPellora::kPrintCaption, 4,
+     true},
+    {ClerkCommand::kPrintPreview, {kNoKey, kNoKey}, frmPellora::kPrintPreviewCaption, 5, false},
 }};
 
 }  // namespace
@@ -62,6 +65,8 @@ void RunClerkCommand(ClerkCommand command, MainControl grid, frmPellora& form, C
     case ClerkCommand::kSaveDisplay: return form.SaveDisplay_Click();
     case ClerkCommand::kOpenFind: return view.OpenFindBox();
     case ClerkCommand::kCloseFind: return view.CloseFindBox();
+    case ClerkCommand::kPrint: return view.PrintDisplay(form);
+    case ClerkCommand::kPrintPreview: return view.PreviewDisplay(form);
     case ClerkCommand::kFindNext:
     case ClerkCommand::kFindPrevious: {
       // Before anything was typed the box opens to type in. A remembered

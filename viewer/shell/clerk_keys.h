@@ -28,6 +28,8 @@ enum class ClerkCommand {
   kFindNext,
   kFindPrevious,
   kCloseFind,
+  kPrint,
+  kPrintPreview,
 };
 
 // A key as both front ends name it: a letter by its capital's code ('A' to
@@ -100,6 +102,14 @@ class ClerkView {
   virtual void CloseFindBox() = 0;
   // Says in the box that the last find matched nothing, or takes it back.
   virtual void ShowNoMatch(bool noMatch) = 0;
+  // Asks in the platform's print dialog for the printer, copies, pages and
+  // paper, and prints the form's DisplayPages there; the dialog starts from
+  // the form's PrintSetup and leaves the clerk's choice in it. A cancel ends
+  // it quietly.
+  virtual void PrintDisplay(frmPellora& form) = 0;
+  // Shows the pages as they would print, with page forward and back, zoom,
+  // and printing from there.
+  virtual void PreviewDisplay(frmPellora& form) = 0;
 };
 
 // Runs a command of the clerk's on `form`, the grid one being the grid its

@@ -24,6 +24,7 @@
 #include "controls/message_boxes.h"
 #include "grid/flex_grid.h"
 #include "lookup/database_location.h"
+#include "print/pages.h"
 #include "shell/common_dialog.h"
 #include "shell/frmSetDBname.h"
 #include "shell/window_design.h"
@@ -218,6 +219,8 @@ class frmPellora {
   static constexpr std::u16string_view kSaveDisplayCaption = u"CSV ファイルに保存...";
   static constexpr std::u16string_view kFindCaption = u"検索";
   static constexpr std::u16string_view kFindNoMatch = u"見つかりません";
+  static constexpr std::u16string_view kPrintCaption = u"印刷...";
+  static constexpr std::u16string_view kPrintPreviewCaption = u"印刷プレビュー...";
 
   // The selection as the clipboard takes it: plain text (the grid's texts,
   // TAB and CR LF) and HTML whose cells a spreadsheet keeps as text.
@@ -254,6 +257,19 @@ class frmPellora {
   // The file choice's end, shared by the dialog and the drop: the path into
   // lblCsvFname and the title, the next dialog's folder, and the display.
   void ShowChosenFile(const std::u16string& path);
+
+  // ---- Printing (shell/clerk_commands.cpp) ----
+
+  // The paper and orientation of the last print or preview: the next one
+  // starts from it, for as long as the program runs.
+  print::PageSetup PrintSetup;
+  // The claim on display laid out on `sheet` (print/pages.h): the display
+  // grid's shown columns in the proportions the window gives them, measured
+  // as the window would draw its headings in the print's grid font. The
+  // pages keep the claim, so a new display does not change pages already
+  // laid out.
+  print::Pages DisplayPages(const print::Sheet& sheet, const print::TextWidth& textWidth,
+                            common::CivilDate printed) const;
 
  private:
   const FlexGrid* ClerkGridOf(MainControl grid) const;

@@ -305,6 +305,10 @@ void PelloraWindow::CloseFindBox() {
 
 void PelloraWindow::ShowNoMatch(bool noMatch) { findBox_->showFound(!noMatch); }
 
+// Printing is drawn by the page painter, which comes next.
+void PelloraWindow::PrintDisplay(frmPellora&) {}
+void PelloraWindow::PreviewDisplay(frmPellora&) {}
+
 void PelloraWindow::dragEnterEvent(QDragEnterEvent* event) {
   if (!LocalFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
 }

@@ -75,6 +75,8 @@ class PelloraWindow : public QWidget, private ClerkView {
   void OpenFindBox() override;
   void CloseFindBox() override;
   void ShowNoMatch(bool noMatch) override;
+  void PrintDisplay(frmPellora& form) override;
+  void PreviewDisplay(frmPellora& form) override;
 
   frmPellora& form_;
   QtMessageBoxes& boxes_;

@@ -271,6 +271,10 @@ bool PelloraWindow::FindBoxOpen() const { return findBox_->IsOpen(); }
 std::u16string PelloraWindow::FindText() const { return findBox_->Text(); }
 void PelloraWindow::ShowNoMatch(bool noMatch) { findBox_->ShowNoMatch(noMatch); }
 
+// Printing is drawn by the page painter, which comes next.
+void PelloraWindow::PrintDisplay(frmPellora&) {}
+void PelloraWindow::PreviewDisplay(frmPellora&) {}
+
 void PelloraWindow::OpenFindBox() {
   // Over the lower right of the display grid's rows, inside its scroll bars.
   HWND display = control(MainControl::vsfViewer);

@@ -86,6 +86,8 @@ class PelloraWindow : public AttachedWindow, private ClerkView {
   void OpenFindBox() override;
   void CloseFindBox() override;
   void ShowNoMatch(bool noMatch) override;
+  void PrintDisplay(frmPellora& form) override;
+  void PreviewDisplay(frmPellora& form) override;
 
   frmPellora& form_;
   Win32MessageBoxes& boxes_;
