@@ -193,8 +193,10 @@ Pages Pages::LayOut(std::shared_ptr<const ClaimView> claim, std::span<const int>
     const double width = pages.content_.width * shown / windowTotal;
     pages.columns_.push_back({c, x, width});
     x += width;
-    const double needed = textWidth(Heading(c), {Face::Grid, kGridFontSize, true}) + 2 * kCellPadding;
-    if (needed > width) scale = std::min(scale, width / needed);
+    // A text's width grows with its size, the padding round it does not.
+    const double needed = textWidth(Heading(c), {Face::Grid, kGridFontSize, true});
+    if (needed > 0 && needed > width - 2 * kCellPadding)
+      scale = std::min(scale, std::max(0.0, width - 2 * kCellPadding) / needed);
   }
   pages.gridFont_ = std::max(kSmallestGridFontSize, kGridFontSize * scale);
   pages.rowHeight_ = pages.gridFont_ * kRowHeightPerPoint;
@@ -239,8 +241,16 @@ Pages Pages::LayOut(std::shared_ptr<const ClaimView> claim, std::span<const int>
     y = pages.gridTop_ - pages.rowHeight_;  // as if a gap's height above the grid
   };
 
-  // The totals below the last row; a month is never split, and a page that
-  // continues them repeats their headings.
+  // The totals below the last row, and the legend below them: together on
+  // the last page where one page holds both, so that the last page says
+  // all a reader checks the months against. A month is never split, and a
+  // page that continues the totals repeats their headings.
+  const double legendHeight =
+      pages.legend_ ? pages.rowHeight_ + LineHeight(kLegendFont) * static_cast<double>(kLegend.size() + 1) : 0;
+  if (!view.totals.empty()) {
+    const double block = pages.rowHeight_ * static_cast<double>(view.totals.size() + 2) + legendHeight;
+    if (y + block > pages.gridBottom_ && pages.gridTop_ - pages.rowHeight_ + block <= pages.gridBottom_) newPage();
+  }
   for (std::size_t month = 0; month < view.totals.size();) {
     const double room = pages.gridBottom_ - (y + pages.rowHeight_) - pages.rowHeight_;
     const auto fits = static_cast<std::size_t>(std::max(0.0, std::floor(room / pages.rowHeight_)));
@@ -261,8 +271,7 @@ Pages Pages::LayOut(std::shared_ptr<const ClaimView> claim, std::span<const int>
   }
 
   if (pages.legend_) {
-    const double height = pages.rowHeight_ + LineHeight(kLegendFont) * static_cast<double>(kLegend.size() + 1);
-    if (y + height > pages.gridBottom_ && pages.gridBottom_ - pages.gridTop_ >= height) newPage();
+    if (y + legendHeight > pages.gridBottom_ && pages.gridBottom_ - pages.gridTop_ >= legendHeight) newPage();
     pages.plans_.back().legend = true;
   }
   return pages;
