@@ -124,7 +124,7 @@ HRESULT ShowAboutBox(const OLECHAR* version) {
   OleString path = ThisModulePath();
   std::size_t slash = path.find_last_of(OLECHAR('/'));
   if (slash == OleString::npos) return S_OK;
-  return ShowAboutBoxWith(version, path.substr(0, slash + 1) + OLESTR("libdovrel60-about.so"));
+  return ShowAboutBoxWith(version, path.substr(0, slash + 1) + OLESTR("dovrel60/libdovrel60-about.so"));
 }
 
 #endif

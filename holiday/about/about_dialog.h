@@ -1,7 +1,7 @@
 // The about box's toolkit on this platform: a plugin (libdovrel60-about.so,
-// built on Qt Widgets) that libdovrel60.so loads beside itself only when a
-// host asks for the about box, so that the library never brings a GUI
-// toolkit into hosts that have none.
+// built on Qt Widgets) that libdovrel60.so loads from the folder dovrel60/
+// beside itself only when a host asks for the about box, so that the
+// library never brings a GUI toolkit into hosts that have none.
 //
 // The library hands the plugin a plain description: the dialog of the
 // resource script (dialog units, controls and texts), the picture, the build

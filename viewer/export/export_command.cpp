@@ -13,13 +13,15 @@
 #include "display/viewer_grid.h"
 #include "lookup/database_location.h"
 #include "shell/frmPellora.h"
+#include "shell/program_help.h"
 
 namespace pellora::exporting {
 namespace {
 
 constexpr std::string_view kUsage =
-    "usage: pellora-export [--ini PATH] [--db PATH] [--format json|csv|text] [--strict] CLAIMFILE\n"
-    "       pellora-export --db PATH --table NAME\n"
+    "Usage: pellora-export [--ini PATH] [--db PATH] [--format json|csv|text] [--strict] CLAIMFILE\n"
+    "  or:  pellora-export --db PATH --table NAME\n"
+    "  or:  pellora-export --help | --version\n"
     "\n"
     "Shows a claim file as Pellora does, names from the provider's database\n"
     "included, and writes it to standard output; or writes one table of the\n"
@@ -51,6 +53,7 @@ struct Options {
   std::optional<std::string> table;
   bool formatGiven = false;
   bool help = false;
+  bool version = false;
   bool strict = false;
 };
 
@@ -83,6 +86,10 @@ std::optional<Options> Parse(std::span<const std::string> arguments, std::string
     }
     if (arg == "--help" || arg == "-h") {
       options.help = true;
+      continue;
+    }
+    if (arg == "--version") {
+      options.version = true;
       continue;
     }
     if (arg == "--strict") {
@@ -121,7 +128,7 @@ std::optional<Options> Parse(std::span<const std::string> arguments, std::string
     problem = "--table takes the database from --db, and nothing else";
     return std::nullopt;
   }
-  if (!options.claimFile && !options.table && !options.help) {
+  if (!options.claimFile && !options.table && !options.help && !options.version) {
     problem = "no claim file given";
     return std::nullopt;
   }
@@ -175,6 +182,10 @@ int RunExport(std::span<const std::string> arguments, std::ostream& out, std::os
   }
   if (options->help) {
     out << kUsage;
+    return out.flush() ? kExitShown : kExitOutputFailed;
+  }
+  if (options->version) {
+    out << "pellora-export " << ProgramVersion() << "\n";
     return out.flush() ? kExitShown : kExitOutputFailed;
   }
   if (options->table) return WriteTableLines(common::Utf8ToUtf16(*options->db), *options->table, out, err);

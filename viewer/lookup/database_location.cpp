@@ -34,15 +34,30 @@ std::u16string DefaultDBPath(const std::u16string& programFolder) {
 
 // Beside the program first, so that a copied folder keeps its own
 // settings wherever the program is also installed.
+std::vector<std::u16string> SettingsFileCandidates(const std::u16string& programFolder,
+                                                   const std::vector<std::u16string>& settingsFolders) {
+  std::vector<std::u16string> candidates{InFolder(programFolder, kSettingsFileName)};
+  for (const std::u16string& folder : settingsFolders) candidates.push_back(InFolder(folder, kSettingsFileName));
+  return candidates;
+}
+
 std::u16string DefaultIniFileName(const std::u16string& programFolder,
                                   const std::vector<std::u16string>& settingsFolders) {
-  const std::u16string beside = InFolder(programFolder, kSettingsFileName);
-  if (IsOrdinaryFile(beside)) return beside;
-  for (const std::u16string& folder : settingsFolders) {
-    const std::u16string settings = InFolder(folder, kSettingsFileName);
+  for (const std::u16string& settings : SettingsFileCandidates(programFolder, settingsFolders))
     if (IsOrdinaryFile(settings)) return settings;
-  }
   return InFolder(programFolder, u"");
+}
+
+bool IsNoSettingsFileFound(const std::u16string& iniFileName, const std::u16string& programFolder) {
+  return iniFileName == InFolder(programFolder, u"");
+}
+
+std::u16string NoSettingsFileText(const std::u16string& programFolder,
+                                  const std::vector<std::u16string>& settingsFolders) {
+  std::u16string text(kNoSettingsFileFound);
+  const std::vector<std::u16string> candidates = SettingsFileCandidates(programFolder, settingsFolders);
+  for (std::size_t i = 0; i < candidates.size(); ++i) text += (i == 0 ? u" " : u"、") + candidates[i];
+  return text;
 }
 
 // Only an ordinary file is handed to the reader: a folder or a device is

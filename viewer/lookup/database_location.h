@@ -32,6 +32,17 @@ bool CheckDatabase(const std::u16string& path);
 // by a folder separator (a path that reads as no settings file).
 std::u16string DefaultIniFileName(const std::u16string& programFolder,
                                   const std::vector<std::u16string>& settingsFolders);
+// Where DefaultIniFileName looks for velkar.ini, in its order.
+std::vector<std::u16string> SettingsFileCandidates(const std::u16string& programFolder,
+                                                   const std::vector<std::u16string>& settingsFolders);
+// Whether `iniFileName` is DefaultIniFileName's answer for none found.
+bool IsNoSettingsFileFound(const std::u16string& iniFileName, const std::u16string& programFolder);
+// What the settings box says then: that there is none, and every file that
+// was looked for, so that the clerk knows where to put one. (The program
+// folder alone would send an installed program's clerk to /usr/bin.)
+inline constexpr std::u16string_view kNoSettingsFileFound = u"設定ファイルがありません:";
+std::u16string NoSettingsFileText(const std::u16string& programFolder,
+                                  const std::vector<std::u16string>& settingsFolders);
 
 // One value of the settings file, "" when it or its key is missing.
 std::u16string IniRead(const std::u16string& section, const std::u16string& key, const std::u16string& IniFileName);

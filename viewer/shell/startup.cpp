@@ -96,6 +96,7 @@ void frmPellora::Form_Load() {
 
   const std::u16string iniFileName = GetIniFileName();
   lblDBname[0].Text = iniFileName.empty() ? std::u16string(kNoSettingsFile) : iniFileName;
+  if (IsNoSettingsFileFound(iniFileName, ProgramFolder)) lblDBname[0].Text = NoSettingsFileText(ProgramFolder, SettingsFolders);
 
   // Without its window or either grid the program has nothing to show: it
   // says which part failed and ends.

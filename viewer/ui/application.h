@@ -2,6 +2,9 @@
 // Pellora's Qt application as the program sets it up before its first
 // window, in one place for the program and the tests of its windows.
 
+#include <optional>
+#include <string>
+
 class QTranslator;
 
 namespace pellora::ui {
@@ -22,5 +25,11 @@ QTranslator* InstallQtTranslations();
 // the desktop would then show "... — Pellora" instead of each window's own
 // title.
 void SetUpApplication();
+
+// Why there is no display for the window, checked before Qt is started
+// (Qt ends the program with an abort when it finds none): no DISPLAY or
+// WAYLAND_DISPLAY, or a local X display without its server. Nothing when
+// there seems to be one, or when QT_QPA_PLATFORM chooses the platform.
+std::optional<std::string> MissingDisplay();
 
 }  // namespace pellora::ui

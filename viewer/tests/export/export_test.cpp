@@ -363,12 +363,12 @@ TEST_F(Export, CommandLineThatDoesNotFitTheUsageGivesStatus64) {
   for (const auto& args : cases) {
     const ProgramRun run = RunExport(args);
     EXPECT_EQ(run.status, 64) << ::testing::PrintToString(args);
-    EXPECT_NE(run.err.find("usage: pellora-export"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("Usage: pellora-export"), std::string::npos) << run.err;
     EXPECT_EQ(run.out, "");
   }
   const ProgramRun help = RunExport({"--help"});
   EXPECT_EQ(help.status, 0);
-  EXPECT_TRUE(help.out.starts_with("usage: pellora-export")) << help.out;
+  EXPECT_TRUE(help.out.starts_with("Usage: pellora-export")) << help.out;
 }
 
 TEST_F(Export, ClaimFileNamedAfterTheOptionsMayBeginWithADash) {

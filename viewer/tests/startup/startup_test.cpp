@@ -105,8 +105,8 @@ TEST(Startup, SettingsFileCasesColourBothPathBoxes) {
        kLightYellow},
       {"neither key nor line", "[qdr]\r\n", true, false, "", kLightYellow, true, kLightYellow},
       {"neither, no default database", "[qdr]\r\n", false, false, "", kLightYellow, true, kPink},
-      {"no velkar.ini", std::nullopt, true, false, "/", kPink, true, kLightYellow},
-      {"no velkar.ini, no database", std::nullopt, false, false, "/", kPink, true, kPink},
+      {"no velkar.ini", std::nullopt, true, false, "none", kPink, true, kLightYellow},
+      {"no velkar.ini, no database", std::nullopt, false, false, "none", kPink, true, kPink},
   };
   for (const auto& c : cases) {
     ProgramFolder program;
@@ -118,10 +118,17 @@ TEST(Startup, SettingsFileCasesColourBothPathBoxes) {
       if (const auto at = text.find('@'); at != std::string::npos) text.replace(at, 1, named.string());
       program.WriteSettings(text);
     }
+    // Folders without a settings file: the search goes on past them.
+    program.window.SettingsFolders = {U16(program.dir / "user"), U16(program.dir / "machine")};
     program.Start("");
     const frmPellora& w = program.window;
+    // With none found, every file looked for, the user's and the machine's
+    // configuration folders after the program's.
     const std::u16string settingsBox =
-        c.settingsBox.empty() ? U16(program.dir / "velkar.ini") : w.ProgramFolder + U16(c.settingsBox);
+        c.settingsBox.empty() ? U16(program.dir / "velkar.ini")
+                              : u"設定ファイルがありません: " + U16(program.dir / "velkar.ini") + u"、" +
+                                    U16(program.dir / "user" / "velkar.ini") + u"、" +
+                                    U16(program.dir / "machine" / "velkar.ini");
     const std::u16string database = c.databaseIsDefault ? U16(program.dir / "data.qdr") : U16(named);
     EXPECT_EQ(w.lblDBname[0].Text, settingsBox) << c.what;
     EXPECT_EQ(w.lblDBname[0].BackColor, c.settingsColour.value_or(kWindowBackgroundColor)) << c.what;
@@ -225,8 +232,8 @@ TEST(Startup, AClaimFileOnTheCommandLineIsShownAtOnce) {
   EXPECT_EQ(w.lblCsvFname.Caption, U16(claim));
   EXPECT_EQ(w.Caption, u"給付管理／介護報酬請求 CSVファイルビューア (" + U16(claim) + u")");
   EXPECT_EQ(w.LastFolder, U16(program.dir / "2024年04月"));
-  // The settings file is still the one beside the program.
-  EXPECT_EQ(w.lblDBname[0].Text, w.ProgramFolder + u"/");
+  // The settings file is still looked for beside the program.
+  EXPECT_EQ(w.lblDBname[0].Text, u"設定ファイルがありません: " + U16(program.dir / "velkar.ini"));
   EXPECT_EQ(w.lblHead[1].Caption, u"介護給付費請求書情報");
   EXPECT_EQ(w.lblHead[0].Caption, u"2024年04月");
   EXPECT_EQ(w.lblHead[3].Caption, U16(kProviderName));

@@ -119,7 +119,8 @@ TEST_F(Window, ShowsTheClaimFileOfTheCommandLineWithItsControlsCaptionsAndColour
     EXPECT_FALSE(view.widget(hidden)->isVisible());
 
   // The path boxes and their colours.
-  EXPECT_EQ(Widget<QLineEdit>(MainControl::lblDBname0)->text(), ToQString(form.ProgramFolder) + "/");
+  EXPECT_EQ(Widget<QLineEdit>(MainControl::lblDBname0)->text(),
+            QStringLiteral("設定ファイルがありません: ") + ToQString(form.ProgramFolder) + "/velkar.ini");
   EXPECT_EQ(Background(MainControl::lblDBname0, QPalette::Base), kPinkColour);  // no velkar.ini
   EXPECT_EQ(Widget<QLineEdit>(MainControl::lblDBname1)->text(), ToQString(U16(database)));
   EXPECT_EQ(Background(MainControl::lblDBname1, QPalette::Base), kYellow);

@@ -596,7 +596,8 @@ void MissingSettings(const std::u16string& emptyFolder) {
   Section("no velkar.ini beside the program");
   Program p(emptyFolder, u"");
   p.Start();
-  CheckEqual(WindowText(p.Control(MainControl::lblDBname0)), emptyFolder + u"\\", "the settings box shows the folder");
+  CheckEqual(WindowText(p.Control(MainControl::lblDBname0)), u"設定ファイルがありません: " + emptyFolder + u"\\velkar.ini",
+             "the settings box names the file it looked for");
   CheckColor(BackgroundOf(p.Control(MainControl::lblDBname0)), kPink, "in pink");
   CheckEqual(WindowText(p.Control(MainControl::lblDBname1)), emptyFolder + u"\\data.qdr", "the default database");
   CheckColor(BackgroundOf(p.Control(MainControl::lblDBname1)), kPink, "in pink: there is none");
