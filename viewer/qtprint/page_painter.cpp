@@ -17,16 +17,6 @@ namespace {
 // pages' sizes.
 constexpr int kMeasuringPixels = 512;
 
-QFont Unhinted(const print::Font& font) {
-  QFont qt = FaceFont(font.face);
-  qt.setBold(font.bold);
-  // Hinting would fit the glyphs to a device's pixels and change their
-  // widths with its resolution; the pages are measured once for every
-  // device.
-  qt.setHintingPreference(QFont::PreferNoHinting);
-  return qt;
-}
-
 QColor ToQColor(const print::Rgb& colour) { return QColor(colour.red, colour.green, colour.blue); }
 
 QString ToQString(std::u16string_view text) {
@@ -44,6 +34,21 @@ Qt::Alignment ToQt(print::Align align) {
 
 }  // namespace
 
+QFont PrintFont(const print::Font& font) {
+  QFont qt = FaceFont(font.face);
+  qt.setBold(font.bold);
+  // Hinting would fit the glyphs to a device's pixels and change their
+  // widths with its resolution; the pages are measured once for every
+  // device.
+  qt.setHintingPreference(QFont::PreferNoHinting);
+  // Each character as the font's own glyph for it: shaped as Latin text,
+  // Noto's CJK fonts take the digits of a name like "claim-202404.csv"
+  // from glyphs no character maps to, which a PDF's text then lacks (a
+  // search or a copy finds "claim-.csv"). The pages' texts need no shaping.
+  qt.setStyleStrategy(QFont::PreferNoShaping);
+  return qt;
+}
+
 print::TextWidth TextWidth() {
   // One measure a face and weight, shared by the copies of the function
   // the pages keep.
@@ -51,7 +56,7 @@ print::TextWidth TextWidth() {
   return [metrics](std::u16string_view text, const print::Font& font) {
     auto at = metrics->find({font.face, font.bold});
     if (at == metrics->end()) {
-      QFont measuring = Unhinted(font);
+      QFont measuring = PrintFont(font);
       measuring.setPixelSize(kMeasuringPixels);
       at = metrics->emplace(std::pair{font.face, font.bold}, QFontMetricsF(measuring)).first;
     }
@@ -69,7 +74,7 @@ PagePainter::PagePainter(QPainter& painter, double scale)
 const QFont& PagePainter::FontOf(const print::Font& font) {
   for (const auto& [key, qt] : fonts_)
     if (key == font) return qt;
-  QFont qt = Unhinted(font);
+  QFont qt = PrintFont(font);
   qt.setPointSizeF(font.size * fontPointsPerPoint_);
   return fonts_.emplace_back(font, qt).second;
 }

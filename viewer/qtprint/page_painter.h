@@ -17,6 +17,9 @@
 
 namespace pellora::qtprint {
 
+// The font a page's font is drawn in, at Qt's default size.
+QFont PrintFont(const print::Font& font);
+
 // How wide a text draws in the pages' fonts, in points (print::TextWidth):
 // from the fonts' outlines without hinting, so that the pages are laid out
 // the same for every device and resolution they go to.
