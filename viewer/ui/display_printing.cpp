@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPageRanges>
 #include <QPaintEngine>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -29,13 +30,17 @@ common::CivilDate Today() {
   return {today.year(), today.month(), today.day()};
 }
 
-// The pages of the job the dialog set up: its range, and its copies where
-// the printer does not make them itself.
+// The pages of the job the dialog set up: its range (from a page to a
+// page, or a list such as "1,3-5" where a dialog takes one), and its copies
+// where the printer does not make them itself.
 std::vector<int> PagesOfJob(const QPrinter& printer, int count) {
   const bool range = printer.printRange() == QPrinter::PageRange;
   const int copies = printer.supportsMultipleCopies() ? 1 : printer.copyCount();
-  return print::PagesToPrint(count, range ? printer.fromPage() : 0, range ? printer.toPage() : 0, copies,
-                             printer.collateCopies());
+  std::vector<int> pages = print::PagesToPrint(count, range ? printer.fromPage() : 0, range ? printer.toPage() : 0,
+                                               copies, printer.collateCopies());
+  const QPageRanges ranges = printer.pageRanges();
+  if (range && !ranges.isEmpty()) std::erase_if(pages, [&ranges](int page) { return !ranges.contains(page + 1); });
+  return pages;
 }
 
 std::vector<int> EveryPage(int count) { return print::PagesToPrint(count, 0, 0); }

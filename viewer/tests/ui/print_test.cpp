@@ -123,6 +123,29 @@ TEST_F(Printing, CtrlPPrintsThePagesWhereTheDialogSaysAndKeepsThePaperForTheSess
   EXPECT_EQ(form.PrintSetup, (print::PageSetup{print::Paper::B5, print::Orientation::Landscape}));
 }
 
+// The PDF printer makes no copies of its own: the pages are painted again,
+// each twice when uncollated.
+TEST_F(Printing, ThePagesAndCopiesTheDialogAsksForArePrinted) {
+  const fs::path pdf = files.dir / "pages.pdf";
+  printer().setOutputFormat(QPrinter::PdfFormat);
+  printer().setOutputFileName(ToQString(U16(pdf)));
+  printer().setPrintRange(QPrinter::PageRange);
+  printer().setFromTo(2, 3);
+  printer().setCopyCount(2);
+  printer().setCollateCopies(false);
+  ASSERT_FALSE(printer().supportsMultipleCopies());
+
+  NextModal<QPrintDialog> dialog([](QPrintDialog& d) { d.accept(); });
+  QTest::keyClick(&view, Qt::Key_P, Qt::ControlModifier);
+  ASSERT_TRUE(dialog.answered());
+  const std::optional<PdfInfo> info = ReadPdfInfo(pdf);
+  ASSERT_TRUE(info);
+  ASSERT_EQ(info->pages, 4);
+  const char* const footers[] = {"2 / 3 ページ", "2 / 3 ページ", "3 / 3 ページ", "3 / 3 ページ"};
+  for (int page = 1; page <= 4; ++page)
+    EXPECT_NE(PageText(pdf, page).find(footers[page - 1]), std::string::npos) << page;
+}
+
 TEST_F(Printing, TheMenusPreviewShowsEveryPageWhateverTheLastPrintAskedFor) {
   printer().setPrintRange(QPrinter::PageRange);
   printer().setFromTo(2, 2);
