@@ -43,6 +43,10 @@ TEST(ClerkKeys, AKeyStartsItsCommandOnlyWhereItBelongs) {
       {Plain(KeyCode::kEscape), box, kCloseFind},
       {Plain(KeyCode::kEscape), window, std::nullopt},
       {Plain(KeyCode::kOther, kControl), grid, std::nullopt},
+      {Ctrl('P'), grid, kPrint},
+      {Ctrl('P'), box, kPrint},
+      {Ctrl('P'), window, kPrint},
+      {Plain(LetterKey('P'), kControl | kShift), window, std::nullopt},
   };
   for (std::size_t i = 0; i < std::size(cases); ++i)
     EXPECT_EQ(ClerkCommandOf(cases[i].key, cases[i].focus), cases[i].command) << "case " << i;
@@ -62,7 +66,7 @@ TEST(ClerkKeys, NoKeyStartsTwoCommandsInOnePlace) {
         }
 }
 
-TEST(ClerkKeys, TheMenuCopiesAndSelectsAllThenSavesBelowALine) {
+TEST(ClerkKeys, TheMenuCopiesAndSelectsAllThenSavesAndPrintsEachBelowALine) {
   std::vector<ClerkCommand> commands;
   std::vector<bool> lines;
   for (const ClerkCommandEntry* entry : ClerkMenu()) {
@@ -70,8 +74,9 @@ TEST(ClerkKeys, TheMenuCopiesAndSelectsAllThenSavesBelowALine) {
     commands.push_back(entry->command);
     lines.push_back(entry->lineBefore);
   }
-  EXPECT_EQ(commands, (std::vector{ClerkCommand::kCopy, ClerkCommand::kSelectAll, ClerkCommand::kSaveDisplay}));
-  EXPECT_EQ(lines, (std::vector{false, false, true}));
+  EXPECT_EQ(commands, (std::vector{ClerkCommand::kCopy, ClerkCommand::kSelectAll, ClerkCommand::kSaveDisplay,
+                                   ClerkCommand::kPrint, ClerkCommand::kPrintPreview}));
+  EXPECT_EQ(lines, (std::vector{false, false, true, true, false}));
 }
 
 }  // namespace
