@@ -128,9 +128,9 @@ TEST_F(ExportPdf, EveryRowIsOnThePageTheLayoutPutsItUnderTheHeader) {
     ASSERT_EQ(info->pages, pages.Count());
     EXPECT_NEAR(info->width, pages.sheet().width, 1);
     EXPECT_NEAR(info->height, pages.sheet().height, 1);
-    const std::vector<PdfFont> fonts = PdfFonts(pdf);
+    const std::vector<std::pair<std::string, bool>> fonts = PdfFonts(pdf);
     EXPECT_FALSE(fonts.empty());
-    for (const PdfFont& font : fonts) EXPECT_TRUE(font.embedded) << font.name;
+    for (const auto& [font, embedded] : fonts) EXPECT_TRUE(embedded) << font;
 
     for (int page = 0; page < pages.Count(); ++page) {
       SCOPED_TRACE("page " + std::to_string(page + 1));

@@ -1,7 +1,7 @@
 // The pages' painter on an image, on Qt's offscreen platform: a text drawn
 // in its box as wide as the layout measured it, aligned and clipped as its
-// box says; fills and lines in their colours; and every character a claim
-// file can hold drawn in a glyph of the faces' own fonts, never a box.
+// box says; and every character a claim file can hold drawn in a glyph of
+// the faces' own fonts, never a box.
 
 #include <gtest/gtest.h>
 
@@ -91,19 +91,6 @@ TEST(PagePainter, ATextLiesInItsBoxAsWideAsMeasuredAlignedAndClipped) {
     EXPECT_LE(ink.right(), narrow.right() + 0.3);
     EXPECT_GT(ink.width, narrow.width - 6);
   }
-}
-
-TEST(PagePainter, FillsAndLinesInTheirColoursWhereTheirPointsSay) {
-  const print::Rgb tint{255, 255, 192};
-  const print::Rgb rule{150, 150, 150};
-  const QImage image = Painted({{{{10, 10, 40, 20}, tint}}, {{60, 5, 60, 55, 1, rule}}, {}});
-  const auto at = [&image](double x, double y) {
-    return image.pixel(static_cast<int>(x * kScale), static_cast<int>(y * kScale));
-  };
-  EXPECT_EQ(at(30, 20), qRgb(255, 255, 192));
-  EXPECT_EQ(at(55, 20), qRgb(255, 255, 255));  // beyond the fill
-  EXPECT_EQ(at(60, 30), qRgb(150, 150, 150));
-  EXPECT_EQ(at(62, 30), qRgb(255, 255, 255));  // the line is a point wide
 }
 
 // Every character of code page 932 (the claim files', the database's) is

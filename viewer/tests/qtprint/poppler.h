@@ -54,13 +54,9 @@ inline std::optional<PdfInfo> ReadPdfInfo(const std::filesystem::path& pdf) {
   if (!out) return std::nullopt;
   PdfInfo info;
   std::istringstream lines(*out);
-  for (std::string line; std::getline(lines, line);) {
+  for (std::string line, by; std::getline(lines, line);) {
     if (line.starts_with("Pages:")) info.pages = std::stoi(line.substr(6));
-    if (line.starts_with("Page size:")) {
-      std::istringstream size(line.substr(10));
-      std::string by;
-      size >> info.width >> by >> info.height;
-    }
+    if (line.starts_with("Page size:")) std::istringstream(line.substr(10)) >> info.width >> by >> info.height;
   }
   return info;
 }
@@ -71,27 +67,17 @@ inline std::string PageText(const std::filesystem::path& pdf, int page) {
   return OutputOf({"pdftotext", "-layout", "-f", number, "-l", number, pdf.string(), "-"}).value_or("");
 }
 
-struct PdfFont {
-  std::string name;
-  bool embedded = false;
-};
-
-// The fonts of the file, a row of pdffonts each.
-inline std::vector<PdfFont> PdfFonts(const std::filesystem::path& pdf) {
-  std::vector<PdfFont> fonts;
+// The fonts of the file by name, and whether each is embedded: pdffonts'
+// rows below its headings and rule, the column "emb" where the headings
+// have it.
+inline std::vector<std::pair<std::string, bool>> PdfFonts(const std::filesystem::path& pdf) {
   std::istringstream lines(OutputOf({"pdffonts", pdf.string()}).value_or(""));
-  std::string line;
-  std::getline(lines, line);  // the headings
-  std::getline(lines, line);  // the rule
-  while (std::getline(lines, line)) {
-    // name, type (one word or more), encoding, then emb sub uni and the
-    // object: the fourth and fifth words from the end are emb and sub.
-    std::istringstream words(line);
-    std::vector<std::string> fields;
-    for (std::string word; words >> word;) fields.push_back(word);
-    if (fields.size() < 7) continue;
-    fonts.push_back({fields.front(), fields[fields.size() - 5] == "yes"});
-  }
+  std::string headings, line;
+  std::getline(lines, headings);
+  std::getline(lines, line);
+  std::vector<std::pair<std::string, bool>> fonts;
+  while (std::getline(lines, line))
+    fonts.emplace_back(line.substr(0, line.find(' ')), line.compare(headings.find("emb"), 3, "yes") == 0);
   return fonts;
 }
 
