@@ -1,7 +1,6 @@
 #include "ui/display_printing.h"
 
 #include <QDate>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QPageRanges>
 #include <QPaintEngine>
