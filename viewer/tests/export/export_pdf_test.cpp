@@ -21,6 +21,9 @@
 #include "tests/export/program_run.h"
 #include "tests/qtprint/poppler.h"
 
+// Fontconfig keeps its caches for the life of the process.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
 namespace pellora {
 namespace {
 

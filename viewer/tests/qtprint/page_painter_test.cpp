@@ -17,6 +17,9 @@
 #include "qtprint/fonts.h"
 #include "qtprint/page_painter.h"
 
+// Fontconfig keeps its caches for the life of the process.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
 namespace pellora::qtprint {
 namespace {
 
