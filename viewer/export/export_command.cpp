@@ -1,5 +1,6 @@
 #include "export/export_command.h"
 
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string_view>
@@ -20,12 +21,14 @@ namespace {
 
 constexpr std::string_view kUsage =
     "Usage: pellora-export [--ini PATH] [--db PATH] [--format json|csv|text] [--strict] CLAIMFILE\n"
+    "  or:  pellora-export [--ini PATH] [--db PATH] --format pdf --output FILE [--paper SIZE]\n"
+    "         [--orientation landscape|portrait] [--strict] CLAIMFILE\n"
     "  or:  pellora-export --db PATH --table NAME\n"
     "  or:  pellora-export --help | --version\n"
     "\n"
     "Shows a claim file as Pellora does, names from the provider's database\n"
-    "included, and writes it to standard output; or writes one table of the\n"
-    "database, a JSON object per row.\n"
+    "included, and writes it to standard output, or as Pellora prints it to a\n"
+    "PDF file; or writes one table of the database, a JSON object per row.\n"
     "\n"
     "  --ini PATH     the settings file (default: velkar.ini beside the program,\n"
     "                 else in ~/.config/pellora/, else in /etc/pellora/)\n"
@@ -33,6 +36,13 @@ constexpr std::string_view kUsage =
     "  --format json  one JSON object (the default)\n"
     "  --format csv   the display's columns, UTF-8 with a byte order mark\n"
     "  --format text  a table to read in the terminal\n"
+    "  --format pdf   the pages as Pellora prints them, to the file --output names\n"
+    "                 (on Windows PDF comes from printing: print from the window\n"
+    "                 to Microsoft Print to PDF)\n"
+    "  --output FILE  the PDF file, replaced whole or not at all\n"
+    "  --paper SIZE   A3, A4, A5, B4, B5 (B4 and B5 the JIS sizes), Letter or\n"
+    "                 Legal (default: A4)\n"
+    "  --orientation landscape|portrait  (default: landscape)\n"
     "  --table NAME   every row of the table NAME of --db, as JSON lines\n"
     "  --strict       exit 3 when a warning was written\n"
     "\n"
@@ -51,6 +61,11 @@ struct Options {
   Writer write = WriteJson;
   std::optional<std::string> claimFile;
   std::optional<std::string> table;
+  // --format pdf, and the file and paper it is written to.
+  bool pdf = false;
+  std::optional<std::string> output;
+  print::PageSetup setup;
+  bool setupGiven = false;
   bool formatGiven = false;
   bool help = false;
   bool version = false;
@@ -98,7 +113,8 @@ std::optional<Options> Parse(std::span<const std::string> arguments, std::string
     }
     const std::size_t equals = arg.find('=');
     const std::string name = arg.substr(0, equals);
-    if (name != "--ini" && name != "--db" && name != "--format" && name != "--table") {
+    if (name != "--ini" && name != "--db" && name != "--format" && name != "--table" && name != "--output" &&
+        name != "--paper" && name != "--orientation") {
       problem = "unknown option " + name;
       return std::nullopt;
     }
@@ -114,8 +130,28 @@ std::optional<Options> Parse(std::span<const std::string> arguments, std::string
     if (name == "--ini") options.ini = value;
     if (name == "--db") options.db = value;
     if (name == "--table") options.table = value;
+    if (name == "--output") options.output = value;
+    if (name == "--paper") {
+      const std::optional<print::Paper> paper = print::PaperNamed(common::Utf8ToUtf16(value));
+      if (!paper) {
+        problem = "unknown paper " + value + " (A3, A4, A5, B4, B5, Letter or Legal)";
+        return std::nullopt;
+      }
+      options.setup.paper = *paper;
+      options.setupGiven = true;
+    }
+    if (name == "--orientation") {
+      if (value != "landscape" && value != "portrait") {
+        problem = "unknown orientation " + value + " (landscape or portrait)";
+        return std::nullopt;
+      }
+      options.setup.orientation = value == "landscape" ? print::Orientation::Landscape : print::Orientation::Portrait;
+      options.setupGiven = true;
+    }
     if (name == "--format") {
       options.formatGiven = true;
+      options.pdf = value == "pdf";
+      if (options.pdf) continue;
       std::optional<Writer> writer = WriterFor(value);
       if (!writer) {
         problem = "unknown format " + value;
@@ -126,6 +162,14 @@ std::optional<Options> Parse(std::span<const std::string> arguments, std::string
   }
   if (options.table && (!options.db || options.ini || options.claimFile || options.formatGiven)) {
     problem = "--table takes the database from --db, and nothing else";
+    return std::nullopt;
+  }
+  if (options.pdf && !options.output && !options.help && !options.version) {
+    problem = "--format pdf writes a file: name it with --output FILE (a PDF on the terminal is of no use)";
+    return std::nullopt;
+  }
+  if (!options.pdf && (options.output || options.setupGiven)) {
+    problem = "--output, --paper and --orientation go with --format pdf; the other formats go to standard output";
     return std::nullopt;
   }
   if (!options.claimFile && !options.table && !options.help && !options.version) {
@@ -170,9 +214,24 @@ class Warnings {
 constexpr std::u16string_view kDatabaseUnusable = u"データベースを開けません。事業所名と氏名は照合できません。";
 constexpr std::u16string_view kSettingsUnusable = u"設定ファイルを読み込めません。既定のデータベース data.qdr を使います。";
 
+// Where the program writes no PDF itself (on Windows), the way to one.
+constexpr std::string_view kPdfThroughPrinting =
+    "pellora-export: Windows では PDF は印刷で作ります。Pellora のウィンドウの「印刷...」で"
+    "「Microsoft Print to PDF」に印刷してください。\n"
+    "pellora-export: on Windows PDF comes through printing: print from Pellora's window (印刷...) to "
+    "\"Microsoft Print to PDF\".\n";
+
+// Whether two paths (UTF-8) name one file; false when either does not
+// exist.
+bool SameFile(const std::string& a, const std::string& b) {
+  const auto path = [](const std::string& utf8) { return std::filesystem::path(std::u8string(utf8.begin(), utf8.end())); };
+  std::error_code error;
+  return std::filesystem::equivalent(path(a), path(b), error);
+}
+
 }  // namespace
 
-int RunExport(std::span<const std::string> arguments, std::ostream& out, std::ostream& err) {
+int RunExport(std::span<const std::string> arguments, std::ostream& out, std::ostream& err, const PdfWriter& writePdf) {
   std::string problem;
   const std::optional<Options> options = Parse(arguments, problem);
   if (!options) {
@@ -189,6 +248,14 @@ int RunExport(std::span<const std::string> arguments, std::ostream& out, std::os
     return out.flush() ? kExitShown : kExitOutputFailed;
   }
   if (options->table) return WriteTableLines(common::Utf8ToUtf16(*options->db), *options->table, out, err);
+  if (options->pdf && !writePdf) {
+    err << kPdfThroughPrinting;
+    return kExitUsage;
+  }
+  if (options->pdf && SameFile(*options->output, *options->claimFile)) {
+    err << "pellora-export: --output names the claim file itself, which is never replaced\n";
+    return kExitUsage;
+  }
 
   TerminalMessageBoxes boxes(err);
   Warnings warnings(err);
@@ -232,7 +299,14 @@ int RunExport(std::span<const std::string> arguments, std::ostream& out, std::os
   if (w.Claim().records.file().failure()) return kExitClaimFileFailed;
   for (const FileWarning& warning : w.Claim().warnings) warnings.Write(warning.code, warning.text);
 
-  options->write({w.Claim(), database, w.DBFound}, out);
+  if (options->pdf) {
+    if (const std::optional<std::string> failure = writePdf(w, options->setup, *options->output)) {
+      err << "pellora-export: " << *options->output << " could not be written: " << *failure << '\n';
+      return kExitOutputFailed;
+    }
+  } else {
+    options->write({w.Claim(), database, w.DBFound}, out);
+  }
   if (!out.flush()) {
     err << "pellora-export: the output could not be written\n";
     return kExitOutputFailed;

@@ -1,32 +1,12 @@
 #include "ui/look.h"
 
-#include <QFontDatabase>
-#include <span>
+#include "qtprint/fonts.h"
 
 namespace pellora::ui {
 namespace {
 
 constexpr OleColor kSystemColorIndexMask = 0xFFu;
 constexpr int kWindowFontPixels = 12;  // 9 points at 96 dots per inch
-
-// Families that hold the JIS X 0208 characters and the ones code page 932
-// adds (①, 髙, ～), in the order they are preferred.
-constexpr const char* kJapaneseFamilies[] = {"Noto Sans CJK JP", "Noto Sans JP", "IPAexGothic", "IPAGothic",
-                                             "VL Gothic", "TakaoGothic", "Droid Sans Japanese"};
-
-constexpr const char* kHalfWidthFamilies[] = {"Noto Sans Mono CJK JP", "IPAGothic", "VL Gothic", "TakaoGothic"};
-
-QFont FirstInstalled(std::span<const char* const> families) {
-  QFont font;
-  const QStringList installed = QFontDatabase::families();
-  for (const char* family : families) {
-    if (installed.contains(QString::fromLatin1(family))) {
-      font.setFamily(QString::fromLatin1(family));
-      return font;
-    }
-  }
-  return WindowFont();
-}
 
 }  // namespace
 
@@ -42,20 +22,13 @@ QColor ToQColor(OleColor color, const QPalette& palette) {
 }
 
 QFont WindowFont() {
-  QFont font;
-  const QStringList installed = QFontDatabase::families();
-  for (const char* family : kJapaneseFamilies) {
-    if (installed.contains(QString::fromLatin1(family))) {
-      font.setFamily(QString::fromLatin1(family));
-      break;
-    }
-  }
+  QFont font = qtprint::FaceFont(print::Face::Window);
   font.setPixelSize(kWindowFontPixels);
   return font;
 }
 
 QFont GridFont() {
-  QFont font = FirstInstalled(kHalfWidthFamilies);
+  QFont font = qtprint::FaceFont(print::Face::Grid);
   font.setPixelSize(kWindowFontPixels);
   return font;
 }

@@ -22,13 +22,11 @@ namespace pellora::ui {
 // button face: the window itself).
 QColor ToQColor(OleColor color, const QPalette& palette);
 
-// The window's text: a CJK font, so that Japanese renders whatever the
-// desktop's default is, at the design's 9 points (12 pixels at 96 dots per
-// inch). The first family of the list that is installed is taken.
+// The window's text and the grids' at the design's 9 points (12 pixels at
+// 96 dots per inch), in the faces that the printed pages use as well
+// (qtprint/fonts.h): a CJK font for the labels, a half-width one for the
+// grids.
 QFont WindowFont();
-// The grids' text: the same size, with half-width digits and Latin letters
-// exactly half as wide as a kanji, as the design's Japanese fonts have
-// them, so that ten-digit numbers and year-months fit their columns.
 QFont GridFont();
 
 QRect ToPixels(const TwipsRect& rect);

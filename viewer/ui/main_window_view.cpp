@@ -31,7 +31,8 @@ PelloraWindow::PelloraWindow(frmPellora& form, QtMessageBoxes& boxes)
     : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                            Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       form_(form),
-      boxes_(boxes) {
+      boxes_(boxes),
+      printing_(this, boxes) {
   setObjectName(QStringLiteral("frmPellora"));
   setFont(WindowFont());
   setAutoFillBackground(true);
@@ -305,9 +306,8 @@ void PelloraWindow::CloseFindBox() {
 
 void PelloraWindow::ShowNoMatch(bool noMatch) { findBox_->showFound(!noMatch); }
 
-// Printing is drawn by the page painter, which comes next.
-void PelloraWindow::PrintDisplay(frmPellora&) {}
-void PelloraWindow::PreviewDisplay(frmPellora&) {}
+void PelloraWindow::PrintDisplay(frmPellora& form) { printing_.Print(form); }
+void PelloraWindow::PreviewDisplay(frmPellora& form) { printing_.Preview(form); }
 
 void PelloraWindow::dragEnterEvent(QDragEnterEvent* event) {
   if (!LocalFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();

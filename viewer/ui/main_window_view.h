@@ -10,6 +10,7 @@
 
 #include "shell/clerk_keys.h"
 #include "shell/frmPellora.h"
+#include "ui/display_printing.h"
 #include "ui/find_box.h"
 #include "ui/grid_view.h"
 #include "ui/message_boxes_view.h"
@@ -42,6 +43,9 @@ class PelloraWindow : public QWidget, private ClerkView {
   QWidget* widget(MainControl control) const { return widgets_[static_cast<std::size_t>(control)]; }
   FlexGridView* grid(MainControl control) const;
   FindBox* findBox() const { return findBox_; }
+  // The print and preview of the clerk's commands, with the session's
+  // printer.
+  DisplayPrinting& printing() { return printing_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -84,6 +88,7 @@ class PelloraWindow : public QWidget, private ClerkView {
   QtModalDialogs modalDialogs_;
   std::array<QWidget*, kMainControlCount> widgets_{};
   FindBox* findBox_ = nullptr;
+  DisplayPrinting printing_;
   bool warnAfterPaint_ = false;
 };
 

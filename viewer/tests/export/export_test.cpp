@@ -2,10 +2,7 @@
 // disk, its output read back as JSON and CSV, its exit statuses and error
 // texts, and the database found as Pellora's start-up finds it.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <fstream>
 #include <sstream>
@@ -13,55 +10,18 @@
 
 #include "jetwriter/jet_description.h"
 #include "tests/display/claim_display.h"
+#include "tests/export/program_run.h"
 #include "tests/lookup/provider_database.h"
-
-extern char** environ;
 
 namespace pellora {
 namespace {
 
 using testing::DatabaseForm;
+using testing::ProgramRun;
+using testing::ReadAll;
 using testing::Record;
+using testing::RunProgram;
 using Json = nlohmann::json;
-
-struct ProgramRun {
-  int status = -1;
-  std::string out, err;
-};
-
-std::string ReadAll(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// Runs the program in `dir` with its standard output and error in files
-// there (or the output in `outputFile`, such as /dev/full).
-ProgramRun RunProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
-                      const testing::TempDir& dir, const std::string& outputFile = "") {
-  const std::string out = outputFile.empty() ? (dir / "stdout").string() : outputFile;
-  const std::string err = (dir / "stderr").string();
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addchdir_np(&actions, dir.path().c_str());
-  std::vector<char*> argv{const_cast<char*>(program.c_str())};
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  ProgramRun run;
-  if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  if (outputFile.empty()) run.out = ReadAll(out);
-  run.err = ReadAll(err);
-  return run;
-}
 
 // A folder with a claim file, a provider database and the program's
 // output.
@@ -359,6 +319,13 @@ TEST_F(Export, CommandLineThatDoesNotFitTheUsageGivesStatus64) {
       {"--table", "m_insd"},
       {"--db", "data.qdr", "--table", "m_insd", "claim.csv"},
       {"--db", "data.qdr", "--table", "m_insd", "--format", "csv"},
+      {"--db", "data.qdr", "--table", "m_insd", "--format", "pdf", "--output", "x.pdf"},
+      // A PDF goes to a file, and only a PDF does.
+      {"--format", "pdf", "claim.csv"},
+      {"--output", "x.pdf", "claim.csv"},
+      {"--format", "csv", "--paper", "A4", "claim.csv"},
+      {"--format", "pdf", "--output", "x.pdf", "--paper", "A6", "claim.csv"},
+      {"--format", "pdf", "--output", "x.pdf", "--orientation", "upright", "claim.csv"},
   };
   for (const auto& args : cases) {
     const ProgramRun run = RunExport(args);

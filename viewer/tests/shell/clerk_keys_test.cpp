@@ -45,6 +45,7 @@ TEST(ClerkKeys, AKeyStartsItsCommandOnlyWhereItBelongs) {
       {Plain(KeyCode::kOther, kControl), grid, std::nullopt},
       {Ctrl('P'), grid, kPrint},
       {Ctrl('P'), box, kPrint},
+      {Ctrl('P'), window, kPrint},
       {Plain(LetterKey('P'), kControl | kShift), window, std::nullopt},
   };
   for (std::size_t i = 0; i < std::size(cases); ++i)
@@ -65,7 +66,7 @@ TEST(ClerkKeys, NoKeyStartsTwoCommandsInOnePlace) {
         }
 }
 
-TEST(ClerkKeys, TheMenuCopiesAndSelectsAllThenSavesAndPrintsBelowLines) {
+TEST(ClerkKeys, TheMenuCopiesAndSelectsAllThenSavesAndPrintsEachBelowALine) {
   std::vector<ClerkCommand> commands;
   std::vector<bool> lines;
   for (const ClerkCommandEntry* entry : ClerkMenu()) {

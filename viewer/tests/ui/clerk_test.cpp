@@ -22,6 +22,7 @@
 
 #include "display/grid_layout.h"
 #include "tests/startup/program_folder.h"
+#include "tests/ui/grid_menu.h"
 #include "tests/ui/next_modal.h"
 #include "tests/ui/test_application.h"
 #include "ui/application.h"
@@ -55,26 +56,7 @@ class Clerk : public ::testing::Test {
   }
   FlexGridView& viewer() { return *view.grid(MainControl::vsfViewer); }
 
-  // Opens the display grid's context menu and picks the entry `caption`.
-  void PickFromMenu(std::u16string_view caption) {
-    bool picked = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-      if (!menu || picked) return;
-      for (QAction* action : menu->actions()) {
-        if (action->text() != ToQString(caption)) continue;
-        picked = true;
-        menu->setActiveAction(action);
-        QTest::keyClick(menu, Qt::Key_Return);
-      }
-    });
-    poll.start(10);
-    const QPoint at = viewer().viewport()->rect().center();
-    QContextMenuEvent event(QContextMenuEvent::Mouse, at, viewer().viewport()->mapToGlobal(at));
-    QApplication::sendEvent(viewer().viewport(), &event);
-    EXPECT_TRUE(picked);
-  }
+  void PickFromMenu(std::u16string_view caption) { ui::PickFromMenu(viewer(), caption); }
 
   QApplication& app = App();  // before any widget
   ProgramFolder files;
