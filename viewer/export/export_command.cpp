@@ -21,8 +21,9 @@ namespace {
 
 constexpr std::string_view kUsage =
     "Usage: pellora-export [--ini PATH] [--db PATH] [--format json|csv|text] [--strict] CLAIMFILE\n"
-    "  or:  pellora-export [--ini PATH] [--db PATH] --format pdf --output FILE [--paper SIZE]\n"
-    "         [--orientation landscape|portrait] [--strict] CLAIMFILE\n"
+    // One line, as help2man reads a form of the command for the manual page.
+    "  or:  pellora-export [--ini PATH] [--db PATH] --format pdf --output FILE [--paper SIZE] "
+    "[--orientation landscape|portrait] [--strict] CLAIMFILE\n"
     "  or:  pellora-export --db PATH --table NAME\n"
     "  or:  pellora-export --help | --version\n"
     "\n"
