@@ -48,6 +48,30 @@ constexpr std::array<LegendEntry, 3> kLegend = {{
     {LookupOutcome::Unavailable, u"× データベースが使えない、または読み取りに失敗した"},
 }};
 
+// The legend flows its title and entries along its lines, as many to a
+// line as the page's width takes, so that it needs one line on most papers.
+constexpr Font kLegendTitleFont{Face::Window, 8, true};
+constexpr double kSwatchWidth = 16, kSwatchHeight = 8, kSwatchGap = 4, kLegendGap = 14;
+struct LegendPlace {
+  int line = 0;
+  double x = 0, width = 0;
+};
+// The title's place, then each entry's.
+std::vector<LegendPlace> FlowLegend(const TextWidth& textWidth, double available) {
+  std::vector<double> widths{textWidth(kLegendTitle, kLegendTitleFont)};
+  for (const LegendEntry& entry : kLegend)
+    widths.push_back(kSwatchWidth + kSwatchGap + textWidth(entry.text, kLegendFont));
+  std::vector<LegendPlace> places;
+  LegendPlace place;
+  for (const double width : widths) {
+    if (place.x > 0 && place.x + width > available) place = {place.line + 1, 0, 0};
+    place.width = std::min(width, available);
+    places.push_back(place);
+    place.x += place.width + kLegendGap;
+  }
+  return places;
+}
+
 // The status colours of the window, lightened towards white: on paper the
 // window's colours would drown the text, and a light tint still tells the
 // cells apart on a colour printer.
@@ -246,7 +270,9 @@ Pages Pages::LayOut(std::shared_ptr<const ClaimView> claim, std::span<const int>
   // all a reader checks the months against. A month is never split, and a
   // page that continues the totals repeats their headings.
   const double legendHeight =
-      pages.legend_ ? pages.rowHeight_ + LineHeight(kLegendFont) * static_cast<double>(kLegend.size() + 1) : 0;
+      pages.legend_ ? pages.rowHeight_ + LineHeight(kLegendFont) *
+                                             (FlowLegend(textWidth, pages.content_.width).back().line + 1)
+                    : 0;
   if (!view.totals.empty()) {
     const double block = pages.rowHeight_ * static_cast<double>(view.totals.size() + 2) + legendHeight;
     if (y + block > pages.gridBottom_ && pages.gridTop_ - pages.rowHeight_ + block <= pages.gridBottom_) newPage();
@@ -417,20 +443,21 @@ double Pages::DrawTotals(const Plan& plan, double top, PageDrawing& out) const {
 
 void Pages::DrawLegend(double top, PageDrawing& out) const {
   const double lineHeight = LineHeight(kLegendFont);
-  const double swatch = kLegendFont.size * 1.4;
-  AddText(out, {content_.left, top, content_.width, lineHeight}, std::u16string(kLegendTitle),
-          {Face::Window, kLegendFont.size, true}, Align::Left);
-  double y = top + lineHeight;
-  for (const LegendEntry& entry : kLegend) {
-    const PaperBox box{content_.left, y + (lineHeight - swatch * 0.7) / 2, swatch * 2, swatch * 0.7};
+  const std::vector<LegendPlace> places = FlowLegend(textWidth_, content_.width);
+  const auto lineTop = [&](std::size_t item) { return top + lineHeight * places[item].line; };
+  AddText(out, {content_.left, lineTop(0), places[0].width, lineHeight}, std::u16string(kLegendTitle),
+          kLegendTitleFont, Align::Left);
+  for (std::size_t i = 0; i < kLegend.size(); ++i) {
+    const LegendEntry& entry = kLegend[i];
+    const double x = content_.left + places[i + 1].x, y = lineTop(i + 1);
+    const PaperBox box{x, y + (lineHeight - kSwatchHeight) / 2, kSwatchWidth, kSwatchHeight};
     if (const std::optional<Rgb> tint = TintOf(entry.outcome)) out.fills.push_back({box, *tint});
     AddLine(out, box.left, box.top, box.right(), box.top, 0.3, kRuleGrey);
     AddLine(out, box.left, box.bottom(), box.right(), box.bottom(), 0.3, kRuleGrey);
     AddLine(out, box.left, box.top, box.left, box.bottom(), 0.3, kRuleGrey);
     AddLine(out, box.right(), box.top, box.right(), box.bottom(), 0.3, kRuleGrey);
-    AddText(out, {box.right() + 6, y, content_.right() - box.right() - 6, lineHeight}, std::u16string(entry.text),
-            kLegendFont, Align::Left);
-    y += lineHeight;
+    AddText(out, {box.right() + kSwatchGap, y, places[i + 1].width - kSwatchWidth - kSwatchGap, lineHeight},
+            std::u16string(entry.text), kLegendFont, Align::Left);
   }
 }
 
