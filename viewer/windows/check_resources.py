@@ -7,7 +7,8 @@ What Windows and Explorer read of them: a manifest that asks for per-monitor
 DPI awareness (version 2), the common controls of version 6, Windows 10's
 behaviour and long paths; version information with the product, the
 program's file name and the project's version; an icon with every size from
-16 to 256 pixels. Each fault is a line; the exit status is 1 when there is
+16 to 256 pixels; and pellora.exe's words for the context menu of .csv
+files. Each fault is a line; the exit status is 1 when there is
 any. wrestool (icoutils) lists and extracts the resources.
 """
 
@@ -54,6 +55,17 @@ def main():
         for size in (16, 24, 32, 48, 256):
             if size not in sizes:
                 faults.append(f'the icon has no {size}-pixel picture (it has {sizes})')
+
+    # pellora.exe names the context menu's entry for .csv files: string 101,
+    # the sixth of the seventh block of sixteen.
+    if program == 'pellora':
+        block, texts, at = resource(exe, 6, 101 // 16 + 1), [], 0
+        while at + 2 <= len(block) and len(texts) < 16:
+            length = struct.unpack_from('<H', block, at)[0]
+            texts.append(block[at + 2:at + 2 + 2 * length].decode('utf-16-le'))
+            at += 2 + 2 * length
+        if len(texts) <= 101 % 16 or texts[101 % 16] != 'Pellora で開く':
+            faults.append('string 101 is not "Pellora で開く"')
 
     for fault in faults:
         print(f'{exe}: {fault}')
