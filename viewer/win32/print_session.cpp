@@ -3,6 +3,7 @@
 #include <commdlg.h>
 #include <winspool.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <vector>
@@ -121,6 +122,13 @@ std::wstring DocumentName(const frmPellora& form) {
 
 bool IsCancel(DWORD error) { return error == ERROR_CANCELLED || error == ERROR_PRINT_CANCELLED; }
 
+// The printer's sheet; a driver that tells no size of its paper is taken
+// at the setup's paper, printable to its edges.
+print::Sheet SheetOf(HDC printer, const print::PageSetup& setup) {
+  const print::Sheet sheet = PrinterSheet(printer);
+  return sheet.width > 0 && sheet.height > 0 ? sheet : print::SheetOf(setup);
+}
+
 }  // namespace
 
 short PaperCodeOf(print::Paper paper) {
@@ -177,14 +185,14 @@ HDC PrintSession::CreatePrinterDC(bool informationOnly) const {
 }
 
 print::Pages PrintSession::LayOutForPreview(const frmPellora& form) {
+  print::Sheet sheet = print::SheetOf(form.PrintSetup);
   if (EnsurePrinter(form)) {
     if (HDC printer = CreatePrinterDC(true)) {
-      const print::Sheet sheet = PrinterSheet(printer);
+      sheet = SheetOf(printer, form.PrintSetup);
       ::DeleteDC(printer);
-      if (sheet.width > 0 && sheet.height > 0) return form.DisplayPages(sheet, textWidth_, Today());
     }
   }
-  return form.DisplayPages(print::SheetOf(form.PrintSetup), textWidth_, Today());
+  return form.DisplayPages(sheet, textWidth_, Today());
 }
 
 // The pages' count for the dialog comes from the printer as it is set
@@ -194,7 +202,7 @@ void PrintSession::Print(frmPellora& form, HWND owner) {
   if (!EnsurePrinter(form)) return Tell(std::u16string(kNoPrinterText));
   int count = 1;
   if (HDC printer = CreatePrinterDC(true)) {
-    count = form.DisplayPages(PrinterSheet(printer), textWidth_, Today()).Count();
+    count = form.DisplayPages(SheetOf(printer, form.PrintSetup), textWidth_, Today()).Count();
     ::DeleteDC(printer);
   }
 
@@ -206,10 +214,11 @@ void PrintSession::Print(frmPellora& form, HWND owner) {
   dialog.hDevMode = devMode_;
   dialog.hDevNames = devNames_;
   dialog.Flags = PD_ALLPAGES | PD_NOSELECTION | PD_HIDEPRINTTOFILE | PD_COLLATE;
+  const WORD last = static_cast<WORD>(std::clamp(count, 1, 0xFFFF));
   dialog.nFromPage = 1;
-  dialog.nToPage = static_cast<WORD>(count);
+  dialog.nToPage = last;
   dialog.nMinPage = 1;
-  dialog.nMaxPage = static_cast<WORD>(count);
+  dialog.nMaxPage = last;
   dialog.nCopies = 1;
   const BOOL chosen = ::PrintDlgW(&dialog);
   // Chosen or not, the handles are the dialog's now: it may have replaced
@@ -218,6 +227,13 @@ void PrintSession::Print(frmPellora& form, HWND owner) {
   devNames_ = dialog.hDevNames;
   if (!chosen) {
     const DWORD error = ::CommDlgExtendedError();
+    if (error != 0) {
+      // Settings the dialog refuses (a printer removed since) are let go:
+      // the next print starts from the default printer again.
+      ::GlobalFree(devMode_);
+      ::GlobalFree(devNames_);
+      devMode_ = devNames_ = nullptr;
+    }
     if (error == PDERR_NODEFAULTPRN || error == PDERR_NODEVICES) return Tell(std::u16string(kNoPrinterText));
     if (error != 0)
       Tell(std::u16string(kPrintFailedText) + u"\n(印刷ダイアログのエラー " + DecimalText(static_cast<double>(error)) +
@@ -228,7 +244,7 @@ void PrintSession::Print(frmPellora& form, HWND owner) {
 
   HDC printer = CreatePrinterDC(false);
   if (!printer) return Tell(std::u16string(kPrintFailedText) + u"\n" + SystemErrorText(::GetLastError()));
-  const print::Pages pages = form.DisplayPages(PrinterSheet(printer), textWidth_, Today());
+  const print::Pages pages = form.DisplayPages(SheetOf(printer, form.PrintSetup), textWidth_, Today());
   const bool somePages = (dialog.Flags & PD_PAGENUMS) != 0;
   const std::vector<int> order = print::PagesToPrint(pages.Count(), somePages ? dialog.nFromPage : 0,
                                                      somePages ? dialog.nToPage : 0, dialog.nCopies,
