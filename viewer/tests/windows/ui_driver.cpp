@@ -1252,10 +1252,17 @@ void PaintedPages(Program& p) {
         GetGlyphIndicesW(dc, all.c_str(), static_cast<int>(all.size()), glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS);
         glyphs.resize(all.size());
         const long long missing = std::count(glyphs.begin(), glyphs.end(), WORD{0xFFFF});
-        wchar_t drawnWith[LF_FACESIZE] = {};
-        GetTextFaceW(dc, LF_FACESIZE, drawnWith);
+        // The font the system took for the name: its own full name, not the
+        // name asked for, which a substitute answers to as well.
+        std::vector<char> metrics(GetOutlineTextMetricsW(dc, 0, nullptr) + 1);
+        auto* outline = reinterpret_cast<OUTLINETEXTMETRICW*>(metrics.data());
+        std::wstring drawnWith = L"?";
+        if (metrics.size() > sizeof *outline && GetOutlineTextMetricsW(dc, static_cast<UINT>(metrics.size()), outline))
+          drawnWith = reinterpret_cast<const wchar_t*>(metrics.data() +
+                                                       reinterpret_cast<std::uintptr_t>(outline->otmpFamilyName));
         const std::string what = Utf8(FromWide(FaceNameOf(face))) + (bold ? " bold" : "") + " (drawn with " +
                                  Utf8(FromWide(drawnWith)) + ")";
+        std::printf("   %s\n", what.c_str());
         CheckEqual(missing, 0LL, what + ": a glyph for each of its " + std::to_string(all.size()) + " characters");
         CheckEqual<long long>(GetTextCharset(dc), SHIFTJIS_CHARSET, what + ": a Japanese font");
         SelectObject(dc, old);
