@@ -1271,11 +1271,6 @@ void PaintedPages(Program& p) {
     }
     DeleteDC(dc);
   }
-  const std::vector<DrawnText> last = [&] {
-    PagePlace place;
-    return PaintedTexts(pages.Draw(count - 1), sheet, place);
-  }();
-  Check(Contains(last, FromWide(std::to_wstring(count)) + total), "the last page's footer: n / n");
 }
 
 // The message box that Ctrl+P, or the context menu's 印刷..., opens when
