@@ -29,10 +29,12 @@ PagePlace PrinterPlace(HDC printer);
 print::Sheet PrinterSheet(HDC printer);
 
 // Paints `page` on `dc`: the fills, the lines and the texts in that order;
-// each text in black on one line, vertically centred in its box, aligned in
-// it by its measured width and clipped to it. The fonts are made at their
-// size on this device for the page and deleted after it. The DC's state is
-// left as it was.
+// each text in black on one line, vertically centred in its box, clipped to
+// it, and aligned in it by its width as GdiTextWidth measures it, each
+// character placed where that measure puts it, so that a text drawn at any
+// size fills the box it was laid out for. The fonts are made at their size
+// on this device for the page and deleted after it. The DC's state is left
+// as it was.
 void PaintPage(HDC dc, const print::PageDrawing& page, const PagePlace& place);
 
 // The face a page's font is drawn in: the window's labels' or its grids'.

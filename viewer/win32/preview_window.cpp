@@ -68,9 +68,9 @@ class PreviewWindow::PageView : public AttachedWindow {
     const SIZE before = shown_;
     const SIZE now = PageSize();
     const SIZE view = ViewSize();
-    const auto kept = [](LONG position, LONG view, LONG before, LONG now) {
-      if (before <= 0) return LONG{0};
-      return static_cast<LONG>(std::lround((position + view / 2.0) * now / before - view / 2.0));
+    const auto kept = [](LONG position, LONG seen, LONG was, LONG is) {
+      if (was <= 0) return LONG{0};
+      return static_cast<LONG>(std::lround((position + seen / 2.0) * is / was - seen / 2.0));
     };
     scroll_ = {kept(scroll_.x, view.cx, before.cx, now.cx), kept(scroll_.y, view.cy, before.cy, now.cy)};
     shown_ = now;
@@ -229,8 +229,6 @@ class PreviewWindow::PageView : public AttachedWindow {
   POINT scroll_{0, 0};
   SIZE shown_{0, 0};
   bool updatingBars_ = false;
-
-  friend class PreviewWindow;
 };
 
 // ---- The window ----
