@@ -69,6 +69,12 @@ struct WriteFailure {
   std::u16string systemText;
 };
 
+#ifdef _WIN32
+// The system's words for a Windows error code (GetLastError's), in the
+// user's language: what a failure's box tells besides its own text.
+std::u16string SystemErrorText(std::uint32_t error);
+#endif
+
 // Makes `bytes` the whole content of the file `path`, replacing a file
 // there. They are written to a new file in the same folder, flushed to the
 // disk, and only then renamed over `path`: whatever fails on the way, the

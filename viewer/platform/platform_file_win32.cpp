@@ -148,6 +148,20 @@ WholeFile ReadWholeFile(std::u16string_view path, std::uint64_t largest) {
   return whole;
 }
 
+// Without the line end FormatMessageW puts after the system's words.
+std::u16string SystemErrorText(std::uint32_t error) {
+  wchar_t* text = nullptr;
+  const DWORD length = ::FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+      reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::u16string message(text, text + length);
+  if (text) ::LocalFree(text);
+  while (!message.empty() && (message.back() == u'\n' || message.back() == u'\r' || message.back() == u' '))
+    message.pop_back();
+  if (message.empty()) message = u"Windows error " + DecimalText(error);
+  return message;
+}
+
 // ---- Writing a file whole ----
 
 namespace {
@@ -170,22 +184,7 @@ std::int16_t WriteFailureNumber(DWORD error) {
   }
 }
 
-// The system's message for an error code, in the user's language, without
-// the line end FormatMessageW puts after it.
-std::u16string SystemText(DWORD error) {
-  wchar_t* text = nullptr;
-  const DWORD length = ::FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-      reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::u16string message(text, text + length);
-  if (text) ::LocalFree(text);
-  while (!message.empty() && (message.back() == u'\n' || message.back() == u'\r' || message.back() == u' '))
-    message.pop_back();
-  if (message.empty()) message = u"Windows error " + DecimalText(error);
-  return message;
-}
-
-WriteFailure FailureOf(DWORD error) { return {WriteFailureNumber(error), SystemText(error)}; }
+WriteFailure FailureOf(DWORD error) { return {WriteFailureNumber(error), SystemErrorText(error)}; }
 
 bool WriteAll(HANDLE file, std::string_view bytes) {
   while (!bytes.empty()) {
@@ -207,7 +206,7 @@ std::optional<WriteFailure> ReplaceFileContents(std::u16string_view path, std::s
     return FailureOf(ERROR_INVALID_NAME);
   // A folder where the file should be: moving onto it is refused with
   // access denied, which would read as a permission the user could ask for.
-  if (IsFolder(path)) return WriteFailure{kErrPathFileAccess, SystemText(ERROR_ACCESS_DENIED)};
+  if (IsFolder(path)) return WriteFailure{kErrPathFileAccess, SystemErrorText(ERROR_ACCESS_DENIED)};
   const std::wstring name(path.begin(), path.end());
 
   std::wstring temporary;

@@ -49,10 +49,8 @@ RECT ToPixels(const TwipsRect& rect, int dpi) {
               ToPixels(rect.bottom(), dpi)};
 }
 
-// "MS UI Gothic" is the Japanese desktop's UI font of the windows the
-// design was made on; "ＭＳ ゴシック" its fixed-pitch sister.
-HFONT WindowFont(int dpi) { return CachedFont(L"MS UI Gothic", dpi); }
-HFONT GridFont(int dpi) { return CachedFont(L"\xFF2D\xFF33 \x30B4\x30B7\x30C3\x30AF", dpi); }
+HFONT WindowFont(int dpi) { return CachedFont(kWindowFaceName, dpi); }
+HFONT GridFont(int dpi) { return CachedFont(kGridFaceName, dpi); }
 
 std::u16string WindowText(HWND window) {
   std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');

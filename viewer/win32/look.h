@@ -29,6 +29,13 @@ int ScreenDpi();
 int ToPixels(int twips, int dpi);
 RECT ToPixels(const TwipsRect& rect, int dpi);
 
+// "MS UI Gothic" is the Japanese desktop's UI font of the windows the
+// design was made on; "ＭＳ ゴシック" its fixed-pitch sister. Both are asked
+// for in the Shift_JIS character set, so that a desktop without them
+// substitutes a Japanese font, not one without kanji.
+inline constexpr const wchar_t* kWindowFaceName = L"MS UI Gothic";
+inline constexpr const wchar_t* kGridFaceName = L"\xFF2D\xFF33 \x30B4\x30B7\x30C3\x30AF";
+
 // The windows' text: the Japanese UI font at the design's 9 points.
 HFONT WindowFont(int dpi);
 // The grids' text at the same size, with half-width digits exactly half as

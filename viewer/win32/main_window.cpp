@@ -9,6 +9,7 @@
 
 #include "win32/clipboard.h"
 #include "win32/look.h"
+#include "win32/preview_window.h"
 
 namespace pellora::win32 {
 namespace {
@@ -38,7 +39,7 @@ ClerkKey ToClerkKey(const MSG& message) {
 }  // namespace
 
 PelloraWindow::PelloraWindow(frmPellora& form, Win32MessageBoxes& boxes)
-    : form_(form), boxes_(boxes), dpi_(ScreenDpi()) {
+    : form_(form), boxes_(boxes), printing_(boxes), dpi_(ScreenDpi()) {
   const std::wstring title = Wide(form_.Caption);
   Create({kClassName, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
           ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION))},
@@ -271,9 +272,27 @@ bool PelloraWindow::FindBoxOpen() const { return findBox_->IsOpen(); }
 std::u16string PelloraWindow::FindText() const { return findBox_->Text(); }
 void PelloraWindow::ShowNoMatch(bool noMatch) { findBox_->ShowNoMatch(noMatch); }
 
-// Printing is drawn by the page painter, which comes next.
-void PelloraWindow::PrintDisplay(frmPellora&) {}
-void PelloraWindow::PreviewDisplay(frmPellora&) {}
+void PelloraWindow::PrintDisplay(frmPellora& form) {
+  SyncAndPaint();
+  printing_.Print(form, hwnd());
+}
+
+// The preview's print dialog, and the boxes that tell of a failed print,
+// open over the preview, which is the window in front then.
+void PelloraWindow::PreviewDisplay(frmPellora& form) {
+  SyncAndPaint();
+  std::u16string title(frmPellora::kPrintPreviewCaption.substr(0, frmPellora::kPrintPreviewCaption.find(u"...")));
+  const std::u16string& path = form.lblCsvFname.Caption;
+  if (!path.empty()) title += u" - " + path.substr(path.find_last_of(u"\\/") + 1);
+  PreviewWindow::Source source{[this, &form] { return printing_.LayOutForPreview(form); },
+                               [this, &form](HWND preview) {
+                                 const DialogOwner window = boxes_.owner;
+                                 boxes_.owner = {preview, nullptr};
+                                 printing_.Print(form, preview);
+                                 boxes_.owner = window;
+                               }};
+  PreviewWindow::ShowModal(hwnd(), title, std::move(source));
+}
 
 void PelloraWindow::OpenFindBox() {
   // Over the lower right of the display grid's rows, inside its scroll bars.

@@ -10,7 +10,9 @@
 // Ctrl+F, F3 and Shift+F3 anywhere, Enter and Esc in the find box), and the
 // menu key and Shift+F10 open a grid's context menu. They are taken before
 // the dialog manager sees them (which would make Enter and Esc buttons'
-// keys). Dropped files go to the form.
+// keys). Dropped files go to the form. Ctrl+P and the menu's 印刷... open the
+// system's print dialog, 印刷プレビュー... the preview window, both over the
+// same pages (win32/print_session.h, win32/preview_window.h).
 
 #include <windows.h>
 
@@ -25,6 +27,7 @@
 #include "win32/dialogs.h"
 #include "win32/find_box.h"
 #include "win32/grid_window.h"
+#include "win32/print_session.h"
 
 namespace pellora::win32 {
 
@@ -93,6 +96,8 @@ class PelloraWindow : public AttachedWindow, private ClerkView {
   Win32MessageBoxes& boxes_;
   Win32FileDialogs fileDialogs_;
   Win32ModalDialogs modalDialogs_;
+  // The printer chosen last, for the rest of the session.
+  PrintSession printing_;
   int dpi_;
   HWND toolTips_ = nullptr;
   std::array<HWND, kMainControlCount> controls_{};
