@@ -97,12 +97,10 @@ TEST(NationalHolidayName, NamesTheDayAsTheRulesDo) {
 // calendars of the library: the same kind of day on every day of the two
 // years, the list's names, the rules' keys.
 TEST(OfficialHolidays, AStyleFilledFromTheListAnswersAsTheRules) {
-  using persist_scenario::CreateFromModule;
-  IDovrel* fromList = CreateFromModule<IDovrel>(CLSID_dvDovrel, IID_IDovrel);
-  IDovrel* fromRules = CreateFromModule<IDovrel>(CLSID_dvDovrel, IID_IDovrel);
-  ASSERT_TRUE(fromList && fromRules);
+  IDovrel* calendars[2] = {persist_scenario::CreateFromModule<IDovrel>(CLSID_dvDovrel, IID_IDovrel),
+                           persist_scenario::CreateFromModule<IDovrel>(CLSID_dvDovrel, IID_IDovrel)};
+  ASSERT_TRUE(calendars[0] && calendars[1]);
   IHLDYStyle* styles[2] = {};
-  IDovrel* calendars[2] = {fromList, fromRules};
   for (int i = 0; i < 2; ++i) {
     IHLDYStyles* collection = nullptr;
     ASSERT_EQ(calendars[i]->get_HolidayStyles(&collection), S_OK);
@@ -133,14 +131,11 @@ TEST(OfficialHolidays, AStyleFilledFromTheListAnswersAsTheRules) {
   EXPECT_EQ(override_, dvOverrideNone) << "the list has its substitute holidays: nothing may move";
 
   IDays* days = nullptr;
-  ASSERT_EQ(styles[0]->get_Days(&days), S_OK);
-  LONG count = 0;
-  days->get_Count(&count);
-  EXPECT_EQ(count, 37);
   IDay* day = nullptr;
   VARIANT key = persist_scenario::Text(OLESTR("JP-2026-09-22"));
-  ASSERT_EQ(days->get_Item(key, &day), S_OK);
   BSTR name = nullptr;
+  ASSERT_EQ(styles[0]->get_Days(&days), S_OK);
+  ASSERT_EQ(days->get_Item(key, &day), S_OK);
   day->get_Name(&name);
   EXPECT_EQ(std::u16string(name), u"休日");
   SysFreeString(name);
@@ -177,24 +172,13 @@ class HolidaygenCompare : public ::testing::Test {
   tool_support::TempFolder folder_;
 };
 
-TEST_F(HolidaygenCompare, TheListOfTwoYearsAgreesWithTheRulesButForItsNames) {
-  std::string out, err;
-  EXPECT_EQ(Compare(kList, &out, &err), 0) << err;
-  EXPECT_EQ(out,
-            "syukujitsu.csv: 37 holidays of 2025 to 2026, the rules 37\n"
-            "only in the file (0):\n"
-            "only in the rules (0):\n"
-            "names that differ, the file's / the rules' (not counted) (5):\n"
-            "  2025/02/24 (月) 休日 / 振替休日\n"
-            "  2025/05/06 (火) 休日 / 振替休日\n"
-            "  2025/11/24 (月) 休日 / 振替休日\n"
-            "  2026/05/06 (水) 休日 / 振替休日\n"
-            "  2026/09/22 (火) 休日 / 国民の休日\n"
-            "the days agree\n");
-}
-
+// Names that differ are listed but fail nothing; days do.
 TEST_F(HolidaygenCompare, ADayAddedOneRemovedAndOneRenamed) {
   std::string out, err;
+  EXPECT_EQ(Compare(kList, &out, &err), 0) << err;
+  EXPECT_NE(out.find("(not counted) (5):\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("\nthe days agree\n"), std::string::npos) << out;
+
   const std::string list = Replaced(Replaced(kList, "2026/11/3,文化の日", ""), "2026/7/20,海の日", "2026/7/20,海の記念日") +
                            "2026/12/28,仕事納め\n";
   EXPECT_EQ(Compare(list, &out, &err), 1) << err;

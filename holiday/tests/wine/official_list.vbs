@@ -72,9 +72,6 @@ Check cal.DaysInRange(DateSerial(2026, 1, 1), DateSerial(2026, 12, 31), dvHolida
 Check cal.NextDay(DateSerial(2026, 5, 2), dvNavWorkday) = DateSerial(2026, 5, 7), "after Golden Week"
 Check cal.NextDay(DateSerial(2026, 9, 18), dvNavWorkday) = DateSerial(2026, 9, 24), "past 9/21 to 9/23"
 
-' Read again into the same style: the days it holds stay as they are.
-Check AddOfficialHolidays(style, edited) = 18 And style.Days.Count = 18, "a day already there is not added twice"
-
 ' A line that is no holiday line stops the reading before anything is added.
 Dim damaged, number, description
 damaged = ListFile("syukujitsu-damaged.csv", Array(heading, "2026/1/1,元日", "2026/2/30,建国記念の日"))

