@@ -125,45 +125,29 @@ inline OfficialHolidayList ReadOfficialHolidayList(std::string_view bytes) {
 // left as it is. So a style filled from the list answers as one filled from
 // the rules wherever the two agree, and its Days are found by the same
 // keys. Returns E_INVALIDARG for a list with a problem (nothing is added
-// then), E_POINTER without a style, otherwise the first failure of the
-// style's members, or S_OK. `api` provides MultiByteToWideChar (the names
-// are converted from code page 932), SysAllocString, SysAllocStringLen and
-// SysFreeString.
+// then) or a name that is no code page 932 text, E_POINTER without a style,
+// otherwise the first failure of the style's members, or S_OK. `api`
+// provides MultiByteToWideChar (the names are converted from code page
+// 932), SysAllocString and SysFreeString.
 template <class Services>
 HRESULT AddOfficialHolidays(IHLDYStyle* style, const OfficialHolidayList& list, const Services& api) {
-  constexpr HRESULT kKeyAlreadyUsed = static_cast<HRESULT>(0x800A0201);
   constexpr unsigned kCodePage932 = 932;
   if (!style) return E_POINTER;
   if (list.problemLine != 0) return E_INVALIDARG;
-  HRESULT hr = style->put_Override(dvOverrideNone);
   IDays* days = nullptr;
-  if (SUCCEEDED(hr)) hr = style->get_Days(&days);
+  HRESULT hr = holiday_detail::DaysToEnter(style, &days);
   if (FAILED(hr)) return hr;
-
-  VARIANT name, date, omitted;
-  name.vt = VT_BSTR;
-  date.vt = VT_DATE;
-  omitted.vt = VT_ERROR;
-  omitted.scode = DISP_E_PARAMNOTFOUND;
-  std::u16string text;
+  std::u16string name;
   for (const OfficialHoliday& holiday : list.days) {
     const int bytes = static_cast<int>(holiday.name.size());
     const int length = api.MultiByteToWideChar(kCodePage932, 0, holiday.name.data(), bytes, nullptr, 0);
-    text.assign(static_cast<std::size_t>(length > 0 ? length : 0), u'\0');
+    name.assign(static_cast<std::size_t>(length > 0 ? length : 0), u'\0');
     if (length <= 0 || api.MultiByteToWideChar(kCodePage932, 0, holiday.name.data(), bytes,
-                                               reinterpret_cast<OLECHAR*>(text.data()), length) != length) {
-      hr = E_INVALIDARG;  // no code page 932 text
+                                               reinterpret_cast<OLECHAR*>(name.data()), length) != length) {
+      hr = E_INVALIDARG;
       break;
     }
-    const std::u16string key = KeyOf(Holiday{holiday.year, holiday.month, holiday.day, {}});
-    BSTR keyText = api.SysAllocString(reinterpret_cast<const OLECHAR*>(key.c_str()));
-    name.bstrVal = api.SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(length));
-    date.date = AutomationDate(holiday.year, holiday.month, holiday.day);
-    hr = keyText && name.bstrVal ? days->Add(keyText, name, date, omitted, dvTypeForcedHoliday, nullptr)
-                                 : E_OUTOFMEMORY;
-    api.SysFreeString(keyText);
-    api.SysFreeString(name.bstrVal);
-    if (hr == kKeyAlreadyUsed) hr = S_OK;
+    hr = holiday_detail::EnterHoliday(days, Holiday{holiday.year, holiday.month, holiday.day, {}}, name, api);
     if (FAILED(hr)) break;
   }
   days->Release();
@@ -179,7 +163,6 @@ inline HRESULT AddOfficialHolidays(IHLDYStyle* style, const OfficialHolidayList&
       return ::MultiByteToWideChar(codePage, flags, bytes, count, out, room);
     }
     static BSTR SysAllocString(const OLECHAR* text) { return ::SysAllocString(text); }
-    static BSTR SysAllocStringLen(const OLECHAR* text, UINT length) { return ::SysAllocStringLen(text, length); }
     static void SysFreeString(BSTR text) { ::SysFreeString(text); }
   };
   return AddOfficialHolidays(style, list, Platform{});
