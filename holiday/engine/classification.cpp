@@ -420,19 +420,41 @@ PreparedDefinition PrepareDefinition(const DayDefinition& def, bool override_nex
 }
 
 void PreparedRules::Prepare(const CalendarRules& rules) {
+  // Everything that allocates comes first, so that a failure leaves the rules
+  // as they were: a style's prepared days are kept across calls only under the
+  // Override they were prepared under, and an Override recorded before its
+  // days were prepared again would let the next call keep days prepared under
+  // the old one. The styles the list needs beyond those held are made apart
+  // and join only once every vector has the room it will take.
+  std::size_t used = 0;
+  for (const std::int32_t index : rules.style_list)
+    if (index >= 0 && static_cast<std::size_t>(index) < rules.styles.size()) ++used;
+  styles.reserve(used);
+  std::vector<Style> added;
+  added.reserve(used > styles.size() ? used - styles.size() : 0);
+  std::size_t at = 0;
+  for (const std::int32_t index : rules.style_list) {
+    if (index < 0 || static_cast<std::size_t>(index) >= rules.styles.size()) continue;
+    Style& style = at < styles.size() ? styles[at] : added.emplace_back();
+    ++at;
+    const std::size_t count = rules.styles[static_cast<std::size_t>(index)].days.size();
+    style.sources.reserve(count);
+    style.days.reserve(count);
+  }
+
+  // From here on nothing throws: the vectors only take what they have room for.
+  for (Style& style : added) styles.push_back(std::move(style));
   week_rests = rules.week_rests;
   every_week = EveryWeekWords(EveryWeekFlags(rules.week_rests));
   some_weeks = HasRulesForSomeWeeks(rules.week_rests);
-  std::size_t used = 0;
+  at = 0;
   for (const std::int32_t index : rules.style_list) {
     if (index < 0 || static_cast<std::size_t>(index) >= rules.styles.size()) continue;
-    if (used == styles.size()) styles.emplace_back();
-    Style& style = styles[used++];
+    Style& style = styles[at++];
     const HolidayStyleRules& source = rules.styles[static_cast<std::size_t>(index)];
     // What was prepared here before counts only under the same Override.
     const std::size_t kept = style.override_next_day == source.override_next_day ? style.sources.size() : 0;
     style.style_number = index + 1;
-    style.override_next_day = source.override_next_day;
     style.sources.resize(source.days.size());
     style.days.resize(source.days.size());
     for (std::size_t k = 0; k < source.days.size(); ++k) {
@@ -440,6 +462,7 @@ void PreparedRules::Prepare(const CalendarRules& rules) {
       style.sources[k] = source.days[k];
       style.days[k] = PrepareDefinition(source.days[k], source.override_next_day);
     }
+    style.override_next_day = source.override_next_day;
   }
   // The styles beyond keep their memory for the next rules.
   styles.erase(styles.begin() + static_cast<std::ptrdiff_t>(used), styles.end());

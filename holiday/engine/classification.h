@@ -155,7 +155,9 @@ struct PreparedRules {
   // Replaces what it holds with the given rules, reusing its memory. A
   // definition that is the same as the one prepared at its place before
   // (under the same Override) keeps its prepared form: after a change of one
-  // Day, one definition is prepared again.
+  // Day, one definition is prepared again. Throws std::bad_alloc before it
+  // changes anything, so that what it holds is always prepared under the
+  // Override it records.
   void Prepare(const CalendarRules& rules);
 };
 

@@ -63,8 +63,9 @@ class KeptClassification {
   KeptClassification& operator=(KeptClassification&&) noexcept;
 
   // New rules; everything kept is dropped (the pages stay allocated).
-  // Throws std::bad_alloc; the rules are then incomplete, and the caller
-  // resets again before it asks anything.
+  // Throws std::bad_alloc; the prepared rules are then those of before, but
+  // nothing can match until the caller resets again, which it does before it
+  // asks anything.
   void Reset(const CalendarRules& rules);
 
   // Holidays need a style in use and rest days a rest rule; without them no

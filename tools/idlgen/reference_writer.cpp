@@ -181,6 +181,18 @@ std::string EntryAnchor(const std::string& interface, const std::string& member)
   return anchor;
 }
 
+// A heading's anchor as Markdown renderers make it: lower case, blanks as
+// hyphens, other punctuation left out.
+std::string ChapterAnchor(const std::string& heading) {
+  std::string anchor;
+  for (char c : heading) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == ' ') anchor += '-';
+    else if (std::isalnum(byte) || c == '_' || c == '-' || byte >= 0x80) anchor += static_cast<char>(std::tolower(byte));
+  }
+  return anchor;
+}
+
 class Writer {
  public:
   Writer(const Description& d, std::map<std::string, Note> notes, std::string notesName)
@@ -297,15 +309,29 @@ class Writer {
 }  // namespace
 
 std::string ReferenceMarkdown(const Description& d, const std::string& notes, const std::string& idlName,
-                              const std::string& notesName) {
+                              const std::string& notesName, const std::string& appendix,
+                              const std::string& appendixName) {
   const std::vector<LibraryType> types = LibraryTypes(d);
   Writer writer(d, ParseNotes(notes, notesName), notesName);
   const Library& library = *d.library;
+  // The chapters of the appendix: its headings "## ..." outside code blocks.
+  std::vector<std::string> chapters;
+  if (!appendix.empty()) {
+    if (appendix.rfind("## ", 0) != 0) throw Error(appendixName + ":1: the appendix does not start with a heading ## ...");
+    std::istringstream lines(appendix);
+    bool inCode = false;
+    for (std::string line; std::getline(lines, line);) {
+      if (line.rfind("```", 0) == 0) inCode = !inCode;
+      else if (!inCode && line.rfind("## ", 0) == 0) chapters.push_back(Trimmed(line.substr(3)));
+    }
+  }
 
   std::ostringstream out;
   out << "# " << library.name << ": member reference\n\n"
-      << "<!-- Written by idlgen --reference from " << idlName << " and " << notesName
-      << "; do not edit: change those two and build the target dovrel_reference_update. -->\n\n";
+      << "<!-- Written by idlgen --reference from " << idlName << " and " << notesName;
+  if (appendix.empty()) out << "; do not edit: change those two";
+  else out << ", with " << appendixName << " at the end; do not edit: change those three";
+  out << " and build the target dovrel_reference_update. -->\n\n";
   out << StringOf(Find(library.attrs, "helpstring")) << ", version "
       << StringOf(Find(library.attrs, "version")) << ". ";
   out << writer.NoteOf(library.name).text << "\n\n";
@@ -321,13 +347,20 @@ std::string ReferenceMarkdown(const Description& d, const std::string& notes, co
   for (std::size_t n = 0; n < interfaces.size(); ++n)
     out << (n ? ", " : "") << "[`" << interfaces[n].first->name << "`](#" << EntryAnchor(interfaces[n].first->name, "")
         << ")";
-  out << "; [enumerations](#enumerations).\n\n";
+  out << "; [enumerations](#enumerations)";
+  for (const std::string& chapter : chapters) {
+    std::string lower = chapter;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    out << "; [" << lower << "](#" << ChapterAnchor(chapter) << ")";
+  }
+  out << ".\n\n";
   for (const auto& [i, c] : interfaces) writer.Interface(out, *i, *c);
 
   out << "## Enumerations\n\n";
   for (const LibraryType& type : types)
     if (type.kind == LibraryType::kEnum) writer.Enumeration(out, d.enums.at(type.name));
   writer.CheckAllUsed();
+  if (!appendix.empty()) out << appendix << "\n";
   std::string text = out.str();
   while (text.size() > 1 && text[text.size() - 1] == '\n' && text[text.size() - 2] == '\n') text.pop_back();
   return text;

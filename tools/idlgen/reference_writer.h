@@ -31,7 +31,13 @@ namespace idlgen {
 // `idlName` and `notesName` name the two sources in the reference's head.
 // Fails, naming the entry, for notes that are incomplete or name what the
 // library lacks, and for what LibraryTypes refuses.
+//
+// An appendix is Markdown of chapters the IDL has nothing to do with (how
+// the members work together), put after the enumerations as it is; its
+// first line must be a heading "## ...". The list of the reference's parts
+// at its top links to each chapter, and the head names its file too.
 std::string ReferenceMarkdown(const Description& d, const std::string& notes, const std::string& idlName,
-                              const std::string& notesName);
+                              const std::string& notesName, const std::string& appendix = {},
+                              const std::string& appendixName = {});
 
 }  // namespace idlgen

@@ -27,6 +27,40 @@ inline double AutomationDate(int year, int month, int day) {
   return static_cast<double>(common::DaysFromCivil(year, month, day) - common::kAutomationEpoch);
 }
 
+namespace holiday_detail {
+
+// What every routine that enters holidays as Days of their own does first:
+// the style's Override set to dvOverrideNone (nothing needs moving), and its
+// Days handed out.
+inline HRESULT DaysToEnter(IHLDYStyle* style, IDays** days) {
+  HRESULT hr = style->put_Override(dvOverrideNone);
+  return SUCCEEDED(hr) ? style->get_Days(days) : hr;
+}
+
+// One holiday: a forced holiday of its date, keyed `key`; a key the style
+// already holds is left as it is, so that entering days twice adds nothing.
+template <class Services>
+HRESULT EnterHoliday(IDays* days, const Holiday& holiday, const std::u16string& name, const Services& api) {
+  static_assert(sizeof(OLECHAR) == sizeof(char16_t), "OLECHAR holds UTF-16 code units");
+  constexpr HRESULT kKeyAlreadyUsed = static_cast<HRESULT>(0x800A0201);
+  const std::u16string key = KeyOf(holiday);
+  VARIANT nameArg, date, omitted;
+  nameArg.vt = VT_BSTR;
+  date.vt = VT_DATE;
+  date.date = AutomationDate(holiday.year, holiday.month, holiday.day);
+  omitted.vt = VT_ERROR;
+  omitted.scode = DISP_E_PARAMNOTFOUND;
+  BSTR keyText = api.SysAllocString(reinterpret_cast<const OLECHAR*>(key.c_str()));
+  nameArg.bstrVal = api.SysAllocString(reinterpret_cast<const OLECHAR*>(name.c_str()));
+  HRESULT hr = keyText && nameArg.bstrVal ? days->Add(keyText, nameArg, date, omitted, dvTypeForcedHoliday, nullptr)
+                                          : E_OUTOFMEMORY;
+  api.SysFreeString(keyText);
+  api.SysFreeString(nameArg.bstrVal);
+  return hr == kKeyAlreadyUsed ? S_OK : hr;
+}
+
+}  // namespace holiday_detail
+
 // Returns E_INVALIDARG for years outside 1948..2099 or in the wrong order
 // (nothing is added then), E_POINTER without a style, and otherwise the
 // first failure of the style's members, or S_OK. `api` provides
@@ -35,30 +69,13 @@ inline double AutomationDate(int year, int month, int day) {
 // platform's own.
 template <class Services>
 HRESULT AddJapaneseHolidays(IHLDYStyle* style, int firstYear, int lastYear, const Services& api) {
-  static_assert(sizeof(OLECHAR) == sizeof(char16_t), "OLECHAR holds UTF-16 code units");
-  constexpr HRESULT kKeyAlreadyUsed = static_cast<HRESULT>(0x800A0201);
   if (!style) return E_POINTER;
   if (firstYear < kFirstYear || lastYear > kLastYear || firstYear > lastYear) return E_INVALIDARG;
-  HRESULT hr = style->put_Override(dvOverrideNone);
   IDays* days = nullptr;
-  if (SUCCEEDED(hr)) hr = style->get_Days(&days);
+  HRESULT hr = holiday_detail::DaysToEnter(style, &days);
   if (FAILED(hr)) return hr;
-
-  VARIANT name, date, omitted;
-  name.vt = VT_BSTR;
-  date.vt = VT_DATE;
-  omitted.vt = VT_ERROR;
-  omitted.scode = DISP_E_PARAMNOTFOUND;
   for (const Holiday& holiday : NationalHolidays(firstYear, lastYear)) {
-    const std::u16string key = KeyOf(holiday), text(holiday.name);
-    BSTR keyText = api.SysAllocString(reinterpret_cast<const OLECHAR*>(key.c_str()));
-    name.bstrVal = api.SysAllocString(reinterpret_cast<const OLECHAR*>(text.c_str()));
-    date.date = AutomationDate(holiday.year, holiday.month, holiday.day);
-    hr = keyText && name.bstrVal ? days->Add(keyText, name, date, omitted, dvTypeForcedHoliday, nullptr)
-                                 : E_OUTOFMEMORY;
-    api.SysFreeString(keyText);
-    api.SysFreeString(name.bstrVal);
-    if (hr == kKeyAlreadyUsed) hr = S_OK;
+    hr = holiday_detail::EnterHoliday(days, holiday, std::u16string(holiday.name), api);
     if (FAILED(hr)) break;
   }
   days->Release();

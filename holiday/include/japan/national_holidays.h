@@ -225,6 +225,15 @@ inline std::vector<Holiday> NationalHolidays(int firstYear, int lastYear) {
   return holidays;
 }
 
+// The name of the national holiday on a date, as the Days of
+// AddJapaneseHolidays name it; empty for a day that is none, and for every
+// day outside 1948..2099. The text is the table's own, kept for the program.
+inline std::u16string_view HolidayName(int year, int month, int day) {
+  for (const Holiday& holiday : NationalHolidays(year))
+    if (holiday.month == month && holiday.day == day) return holiday.name;
+  return {};
+}
+
 // The key of a holiday's Day: "JP-yyyy-mm-dd".
 inline std::u16string KeyOf(const Holiday& holiday) {
   std::u16string key(kKeyPrefix);

@@ -3,9 +3,18 @@
 // against the automation layer (it is part of test_automation).
 #include "dovrel60.h"
 #include "frame/errors.h"
+#include "japan/official_holidays.h"
 #include "tests/automation/ordinary_com.h"
 
 namespace sample {
+
+// A host filling a style from the rules and from the official list's file
+// with the platform's own string and code page functions.
+HRESULT NationalHolidays(IHLDYStyle* style, std::string_view officialListFile) {
+  HRESULT hr = dovrel60::japan::AddJapaneseHolidays(style, 2024, 2026);
+  if (FAILED(hr)) return hr;
+  return dovrel60::japan::AddOfficialHolidays(style, dovrel60::japan::ReadOfficialHolidayList(officialListFile));
+}
 
 // A host asking the main object a question through its vtable, and reading
 // the thread's error information when it fails.

@@ -2,7 +2,8 @@
 // that every allocation the main object makes with it can be made to fail
 // in turn. Creation then fails with E_OUTOFMEMORY and leaves nothing alive;
 // a query fails with E_OUTOFMEMORY and leaves its out arguments alone; a
-// UseStyles assignment fails and changes nothing.
+// UseStyles assignment fails and changes nothing; a classification that runs
+// out keeps nothing of its half-made rules for the next query.
 #include <cstdlib>
 #include <new>
 
@@ -136,6 +137,43 @@ TEST_F(OutOfMemory, AUseStylesAssignmentThatRunsOutChangesNothing) {
                                });
   EXPECT_EQ(Printable(UseStylesOf(dovrel.Get())), "Company,{1},Company,National");
   EXPECT_EQ(ValueTypeOf(dovrel.Get(), companyHoliday), 1);
+}
+
+// A style's Override and its Days changed together: the query that runs out
+// of memory while it prepares the new Days must not leave them recorded under
+// the new Override, or the next query keeps the days prepared under the old
+// one. Founding day 2026-06-14 is a Sunday: moved to Monday 06-15 while
+// Override is dvOverrideNextDay, a plain working day once it is not.
+TEST_F(OutOfMemory, AClassificationThatRunsOutKeepsNoDayPreparedUnderTheOldOverride) {
+  const std::int64_t monday = Jdn(2026, 6, 15);
+  for (long n = 0; n < 1000; ++n) {
+    SCOPED_TRACE(::testing::Message() << "allocation " << n << " failed");
+    ComPtr<IDovrel> dovrel = NewDovrel();
+    SetWeekRests(dovrel.Get(), dvSunday, dvAllWeeks);
+    ComPtr<IHLDYStyle> company = AddStyle(dovrel.Get(), u"Company", dvOverrideNextDay);
+    AddDay(company.Get(), {u"Founding", dvTypeHoliday, Jdn(2026, 6, 14), {}});
+    ASSERT_EQ(SetUseStyles(dovrel.Get(), u"Company"), S_OK);
+    ASSERT_EQ(ValueTypeOf(dovrel.Get(), monday), 9) << "moved onto the Monday";
+    ASSERT_EQ(company->put_Override(dvOverrideNone), S_OK);
+    AddDay(company.Get(), {u"Summer", dvTypeHoliday, Jdn(2026, 8, 13), Jdn(2026, 8, 16)});
+
+    dvValueTypeConst type{};
+    allocationsBeforeFailure = n;
+    const HRESULT hr = dovrel->get_ValueType(&type);
+    const bool injected = allocationsBeforeFailure == -1;
+    allocationsBeforeFailure = -1;
+    if (injected) {
+      EXPECT_EQ(hr, E_OUTOFMEMORY);
+    }
+    EXPECT_EQ(ValueTypeOf(dovrel.Get(), monday), 0) << "the Sunday's holiday no longer moves";
+    EXPECT_EQ(ValueTypeOf(dovrel.Get(), Jdn(2026, 8, 13)), 1) << "the Day added with the change";
+    if (!injected) {
+      EXPECT_EQ(hr, S_OK);
+      EXPECT_GE(n, 2) << "the copy of the rules and their preparation allocate";
+      return;
+    }
+  }
+  ADD_FAILURE() << "never succeeded";
 }
 
 }  // namespace

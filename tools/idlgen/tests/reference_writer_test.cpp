@@ -96,4 +96,18 @@ TEST(IdlgenReferenceWriter, RefusesNotesThatAreIncompleteOrNameNothing) {
   EXPECT_EQ(tool_support::MessageOf([&] { Reference(noExample); }), "notes.txt: [IAll.Count] has no example: line");
 }
 
+// Chapters after the enumerations, as written, linked from the top.
+TEST(IdlgenReferenceWriter, AnAppendixComesLastAsWritten) {
+  const std::string appendix =
+      "## Recipes\n\n```vb\n## not a heading\nn = all.Count(1, days)   ' 2\n```\n\n## Worksheet functions\n\nText.\n";
+  const std::string text =
+      idlgen::ReferenceMarkdown(Sample(), kNotes, "sample.idl", "notes.txt", appendix, "recipes.md");
+  EXPECT_EQ(text.substr(text.size() - appendix.size()), appendix);
+  EXPECT_NE(text.find("; [enumerations](#enumerations); [recipes](#recipes); [worksheet functions](#worksheet-functions).\n"),
+            std::string::npos);
+  EXPECT_NE(text.find("from sample.idl and notes.txt, with recipes.md at the end"), std::string::npos);
+  EXPECT_EQ(tool_support::MessageOf([&] { idlgen::ReferenceMarkdown(Sample(), kNotes, "s", "n", "Text\n", "r.md"); }),
+            "r.md:1: the appendix does not start with a heading ## ...");
+}
+
 }  // namespace
