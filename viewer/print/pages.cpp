@@ -106,6 +106,19 @@ std::u16string_view Heading(int gridColumn) {
   return kPersonColumns.at(static_cast<std::size_t>(gridColumn - viewer_col::kYearMonth)).heading;
 }
 
+// What a column's cells usually hold at their widest: a year-month, a
+// ten-digit insured number, a six-digit insurer number, a value of six
+// digits; nothing for the names, which vary.
+std::u16string_view WidestUsualText(int gridColumn) {
+  switch (gridColumn) {
+    case viewer_col::kYearMonth: return u"0000年00月";
+    case viewer_col::kInsured: return u"0000000000";
+    case viewer_col::kInsurer: return u"000000";
+    case viewer_col::kName: return u"";
+    default: return u"000000";
+  }
+}
+
 std::u16string TwoDigits(int value) {
   std::u16string text = DecimalText(std::int64_t{value});
   return text.size() < 2 ? u"0" + text : text;
@@ -218,7 +231,10 @@ Pages Pages::LayOut(std::shared_ptr<const ClaimView> claim, std::span<const int>
     pages.columns_.push_back({c, x, width});
     x += width;
     // A text's width grows with its size, the padding round it does not.
-    const double needed = textWidth(Heading(c), {Face::Grid, kGridFontSize, true});
+    // The heading must fit, and so must the column's widest usual text (a
+    // name may be cut at its end, as the window cuts it).
+    const double needed = std::max(textWidth(Heading(c), {Face::Grid, kGridFontSize, true}),
+                                   textWidth(WidestUsualText(c), {Face::Grid, kGridFontSize, false}));
     if (needed > 0 && needed > width - 2 * kCellPadding)
       scale = std::min(scale, std::max(0.0, width - 2 * kCellPadding) / needed);
   }
@@ -334,8 +350,10 @@ void Pages::DrawHeader(PageDrawing& out) const {
   // draws.
   const double lineHeight = LineHeight(kHeaderFont);
   double x = content_.left;
+  // Each a little wider than measured: a device that draws a text a little
+  // wider than another measured it keeps its last character.
   const auto item = [&](std::u16string_view text, const Font& font, double gap) {
-    const double width = std::min(textWidth_(text, font), std::max(0.0, right - x));
+    const double width = std::min(textWidth_(text, font) + 2, std::max(0.0, right - x));
     AddText(out, {x, y, width, lineHeight}, std::u16string(text), font, Align::Left);
     x += width + gap;
   };

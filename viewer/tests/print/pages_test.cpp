@@ -167,10 +167,10 @@ TEST(Pages, ColumnsFillANarrowSheetInTheWindowsProportions) {
     for (const Pages::Column& column : columns)
       EXPECT_NEAR(column.width / columns[0].width,
                   static_cast<double>(kWindowWidths[column.gridColumn]) / kWindowWidths[viewer_col::kYearMonth], 1e-9);
-    // Every heading fits its column at the grid's size.
+    // Every heading and every number fits its box at the grid's size.
     for (const Text& t : pages.Draw(0).texts)
-      if (t.font.face == Face::Grid && t.font.bold) {
-        EXPECT_LE(FakeWidth(t.text, t.font), t.box.width);
+      if (t.font.face == Face::Grid && (t.font.bold || IsNumberText(t.text) || t.text.ends_with(u"月"))) {
+        EXPECT_LE(FakeWidth(t.text, t.font), t.box.width) << std::string(t.text.begin(), t.text.end());
       }
     EXPECT_EQ(pages.GridFontSize() < 9, c.smallerFont);
   }
