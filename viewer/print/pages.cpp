@@ -139,6 +139,14 @@ void AddLine(PageDrawing& out, double x1, double y1, double x2, double y2, doubl
   out.lines.push_back({x1, y1, x2, y2, width, colour});
 }
 
+// The four lines round a box.
+void AddFrame(PageDrawing& out, const PaperBox& box, double width, Rgb colour) {
+  AddLine(out, box.left, box.top, box.right(), box.top, width, colour);
+  AddLine(out, box.left, box.bottom(), box.right(), box.bottom(), width, colour);
+  AddLine(out, box.left, box.top, box.left, box.bottom(), width, colour);
+  AddLine(out, box.right(), box.top, box.right(), box.bottom(), width, colour);
+}
+
 void AddText(PageDrawing& out, const PaperBox& box, std::u16string text, const Font& font, Align align) {
   if (!text.empty()) out.texts.push_back({box, std::move(text), font, align});
 }
@@ -424,10 +432,7 @@ void Pages::DrawGrid(const Plan& plan, PageDrawing& out) const {
   for (std::size_t c = 1; c < columns_.size(); ++c)
     AddLine(out, columns_[c].left, gridTop_, columns_[c].left, rows.empty() ? gridTop_ + rowHeight_ : bottom, 0.3,
             kRuleGrey);
-  AddLine(out, left, gridTop_, right, gridTop_, 0.6, kBlack);
-  AddLine(out, left, bottom, right, bottom, 0.6, kBlack);
-  AddLine(out, left, gridTop_, left, bottom, 0.6, kBlack);
-  AddLine(out, right, gridTop_, right, bottom, 0.6, kBlack);
+  AddFrame(out, {left, gridTop_, right - left, bottom - gridTop_}, 0.6, kBlack);
 }
 
 double Pages::DrawTotals(const Plan& plan, double top, PageDrawing& out) const {
@@ -452,10 +457,7 @@ double Pages::DrawTotals(const Plan& plan, double top, PageDrawing& out) const {
   const double bottom = top + rowHeight_ * static_cast<double>(plan.totals.count + 1);
   for (std::size_t c = 1; c < totalsColumns_.size(); ++c)
     AddLine(out, totalsColumns_[c].left, top, totalsColumns_[c].left, bottom, 0.3, kRuleGrey);
-  AddLine(out, left, top, right, top, 0.6, kBlack);
-  AddLine(out, left, bottom, right, bottom, 0.6, kBlack);
-  AddLine(out, left, top, left, bottom, 0.6, kBlack);
-  AddLine(out, right, top, right, bottom, 0.6, kBlack);
+  AddFrame(out, {left, top, right - left, bottom - top}, 0.6, kBlack);
   return bottom;
 }
 
@@ -470,10 +472,7 @@ void Pages::DrawLegend(double top, PageDrawing& out) const {
     const double x = content_.left + places[i + 1].x, y = lineTop(i + 1);
     const PaperBox box{x, y + (lineHeight - kSwatchHeight) / 2, kSwatchWidth, kSwatchHeight};
     if (const std::optional<Rgb> tint = TintOf(entry.outcome)) out.fills.push_back({box, *tint});
-    AddLine(out, box.left, box.top, box.right(), box.top, 0.3, kRuleGrey);
-    AddLine(out, box.left, box.bottom(), box.right(), box.bottom(), 0.3, kRuleGrey);
-    AddLine(out, box.left, box.top, box.left, box.bottom(), 0.3, kRuleGrey);
-    AddLine(out, box.right(), box.top, box.right(), box.bottom(), 0.3, kRuleGrey);
+    AddFrame(out, box, 0.3, kRuleGrey);
     AddText(out, {box.right() + kSwatchGap, y, places[i + 1].width - kSwatchWidth - kSwatchGap, lineHeight},
             std::u16string(entry.text), kLegendFont, Align::Left);
   }
