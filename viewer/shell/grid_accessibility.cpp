@@ -32,12 +32,17 @@ int GridAccessibility::CellOf(int col) const {
 }
 
 AccessibleItem GridAccessibility::Table() const {
-  return {AccessibleRole::Table, name_, u"", false, false};
+  AccessibleItem item;
+  item.role = AccessibleRole::Table;
+  item.name = name_;
+  return item;
 }
 
 // A row is named by its cells' texts, as a reader reads it along.
 AccessibleItem GridAccessibility::Row(int row) const {
-  AccessibleItem item{AccessibleRole::Row, u"", row < grid_.FixedRows() ? std::u16string(kHeadingDescription) : u""};
+  AccessibleItem item;
+  item.role = AccessibleRole::Row;
+  if (row < grid_.FixedRows()) item.description = kHeadingDescription;
   for (int cell = 0; cell < Cells(); ++cell) {
     const std::u16string text = grid_.TextMatrix(row, ColumnOf(cell));
     if (text.empty()) continue;
@@ -52,7 +57,8 @@ AccessibleItem GridAccessibility::Row(int row) const {
 
 AccessibleItem GridAccessibility::Cell(int row, int cell) const {
   const int col = ColumnOf(cell);
-  AccessibleItem item{AccessibleRole::Cell, grid_.TextMatrix(row, col), u""};
+  AccessibleItem item;
+  item.name = grid_.TextMatrix(row, col);
   if (row < grid_.FixedRows()) {
     item.role = AccessibleRole::ColumnHeader;
     item.description = kHeadingDescription;

@@ -12,11 +12,21 @@
 namespace pellora {
 namespace {
 
+DisplayRow Person(std::u16string yearMonth, std::u16string insured, std::u16string name, LookupOutcome outcome) {
+  DisplayRow row;
+  row.yearMonth = std::move(yearMonth);
+  row.insured = std::move(insured);
+  row.insurer = u"131011";
+  row.name = std::move(name);
+  row.nameOutcome = outcome;
+  return row;
+}
+
 ClaimView TwoPersons() {
   ClaimView claim;
-  claim.rows.push_back({u"2024年04月", u"0000000001", u"131011", u"山田　花子", LookupOutcome::Found});
-  claim.rows.push_back({u"2024年04月", u"0000000002", u"131011", u"", LookupOutcome::NotFound});
-  claim.rows.push_back({u"2024年03月", u"0000000003", u"131011", u"", LookupOutcome::Unavailable});
+  claim.rows.push_back(Person(u"2024年04月", u"0000000001", u"山田　花子", LookupOutcome::Found));
+  claim.rows.push_back(Person(u"2024年04月", u"0000000002", u"", LookupOutcome::NotFound));
+  claim.rows.push_back(Person(u"2024年03月", u"0000000003", u"", LookupOutcome::Unavailable));
   return claim;
 }
 
@@ -54,7 +64,9 @@ TEST(GridAccessibility, TheDisplayGridAsATableOfItsShownCells) {
     EXPECT_EQ(cell.name, viewer.TextMatrix(c.row, viewer_col::kName)) << c.row;
     EXPECT_EQ(cell.description, c.description) << c.row;
     // Only the name cells carry a look-up.
-    if (c.row > 0) EXPECT_EQ(table.Cell(c.row, table.CellOf(viewer_col::kInsured)).description, u"") << c.row;
+    if (c.row > 0) {
+      EXPECT_EQ(table.Cell(c.row, table.CellOf(viewer_col::kInsured)).description, u"") << c.row;
+    }
   }
   EXPECT_EQ(table.Row(1).name, u"2024年04月 0000000001 山田　花子");
   EXPECT_EQ(table.Row(0).description, kHeadingDescription);

@@ -64,7 +64,9 @@ TEST(MainWindowDesign, TheOuterSizeHoldsTheShownControlsInAnyFrame) {
     const TwipsSize client{outer.width - c.frame.width, outer.height - c.frame.height};
     for (std::size_t i = 0; i < kMainControlCount; ++i) {
       const MainControl control = static_cast<MainControl>(i);
-      if (c.shown(control)) EXPECT_TRUE(Inside(Design(control).rect, client)) << c.what << ": control " << i;
+      if (c.shown(control)) {
+        EXPECT_TRUE(Inside(Design(control).rect, client)) << c.what << ": control " << i;
+      }
     }
   }
   // The database box is the lowest control: the one the old rule cut off.
