@@ -383,9 +383,11 @@ class GridAccessible final : public IAccessible {
 
 LONG CellChildId(int row, int cell) { return static_cast<LONG>(((cell + 1) << kCellShift) | (row + 1)); }
 
+IAccessible* NewTableObject(const std::shared_ptr<GridLink>& link) { return new GridAccessible(link, Part{}); }
+
 LRESULT AnswerGetObject(const std::shared_ptr<GridLink>& link, WPARAM wParam) {
-  GridAccessible* table = new GridAccessible(link, Part{});
-  const LRESULT result = ::LresultFromObject(IID_IAccessible, wParam, static_cast<IAccessible*>(table));
+  IAccessible* table = NewTableObject(link);
+  const LRESULT result = ::LresultFromObject(IID_IAccessible, wParam, table);
   table->Release();
   return result;
 }

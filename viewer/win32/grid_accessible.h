@@ -33,6 +33,9 @@ struct GridLink {
 // The child id in the table of a row's cell: above the rows' ids 1 to N.
 LONG CellChildId(int row, int cell);
 
+// A new table object of `link`'s grid, with one reference for the caller.
+IAccessible* NewTableObject(const std::shared_ptr<GridLink>& link);
+
 // The answer to WM_GETOBJECT for OBJID_CLIENT: the table of `link`'s grid.
 LRESULT AnswerGetObject(const std::shared_ptr<GridLink>& link, WPARAM wParam);
 

@@ -53,6 +53,8 @@ class GridWindow : public AttachedWindow, private GridListener {
   // as its window describes it; without one, a table of no name.
   std::function<GridAccessibility()> describe;
   GridAccessibility Describe() const { return describe ? describe() : GridAccessibility(grid_, u""); }
+  // The object WM_GETOBJECT hands on, for the caller to release.
+  IAccessible* AccessibleObject() const { return NewTableObject(link_); }
 
   // Lays out rows and columns as the grid now is, and redraws.
   void CatchUp();
