@@ -26,10 +26,49 @@ void StartSystemInformationFrom(HWND dialog) {
     ShellExecuteW(dialog, L"open", tool->c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
+// The build line's control made as wide as its text in the font the dialog
+// really got: the resource script's width was measured with the font of the
+// desktop it was drawn on, and a substitute font of another desktop (a
+// fresh Wine prefix's, say) is wider, which cut "(Build:6.0.2.3)" off. It
+// grows to the right, up to the dialog's right margin (the one
+// the other controls keep); a text still wider wraps, with the room below it
+// for a second line.
+constexpr int kRightMarginDialogUnits = 8;
+void FitBuildLine(HWND dialog) {
+  HWND control = GetDlgItem(dialog, IDC_ABOUT_BUILD);
+  if (!control) return;
+  wchar_t text[256] = {};
+  const int length = GetWindowTextW(control, text, 256);
+  HDC dc = GetDC(control);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+  SIZE extent{};
+  GetTextExtentPoint32W(dc, text, length, &extent);
+  RECT place;
+  GetWindowRect(control, &place);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
+  RECT client;
+  GetClientRect(dialog, &client);
+  RECT margin{0, 0, kRightMarginDialogUnits, 0};
+  MapDialogRect(dialog, &margin);
+  const int widest = client.right - margin.right - place.left;
+  int width = place.right - place.left;
+  int height = place.bottom - place.top;
+  if (extent.cx > width) {
+    width = extent.cx <= widest ? extent.cx : widest;
+    RECT wrapped{0, 0, width, 0};
+    DrawTextW(dc, text, length, &wrapped, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    if (wrapped.bottom > height) height = wrapped.bottom;
+    SetWindowPos(control, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  SelectObject(dc, old);
+  ReleaseDC(control, dc);
+}
+
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
       SetDlgItemTextW(dialog, IDC_ABOUT_BUILD, reinterpret_cast<const OleString*>(lParam)->c_str());
+      FitBuildLine(dialog);
       CentreOnScreen(dialog);
       return TRUE;  // the default button takes the focus
     case WM_COMMAND:

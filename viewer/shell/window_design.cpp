@@ -101,6 +101,17 @@ std::vector<int> ColumnPixelWidths(const FlexGrid& grid, const std::function<int
   return widths;
 }
 
+TwipsSize ClientSizeNeeded(const std::function<bool(MainControl)>& shown) {
+  TwipsSize needed;
+  for (std::size_t i = 0; i < kMainControlCount; ++i) {
+    const MainControl control = static_cast<MainControl>(i);
+    if (!shown(control)) continue;
+    needed.width = std::max(needed.width, Design(control).rect.right());
+    needed.height = std::max(needed.height, Design(control).rect.bottom());
+  }
+  return needed;
+}
+
 const ControlDesign& Design(MainControl control) { return kMainControls[static_cast<std::size_t>(control)]; }
 
 const ControlDesign& Design(DialogControl control) { return kDialogControls[static_cast<std::size_t>(control)]; }

@@ -116,6 +116,26 @@ constexpr TwipsSize OuterSizeOf(TwipsSize client) {
   return {client.width + 2 * kFrameBorderTwips, client.height + 2 * kFrameBorderTwips + kTitleBarTwips};
 }
 
+// The client area the shown controls need: out to the right edge and the
+// bottom edge of the furthest of them (the design leaves no margin below
+// the database box).
+TwipsSize ClientSizeNeeded(const std::function<bool(MainControl)>& shown);
+
+// The outer size of a window whose design asks for `designOuter`, in a frame
+// that adds `frame` to its client area (both borders and the caption), so
+// that the client area holds `neededClient`: the design's size wherever the
+// frame leaves room enough, as on the desktop the design was made for, and
+// otherwise just as large as needs be. The design's sizes assume that
+// desktop's thin frame (ClientSizeOf above); a desktop of today draws a
+// taller caption and padded borders, which would cut the controls at the
+// bottom. All three sizes in one unit: twips, or one screen's pixels.
+constexpr TwipsSize OuterSizeHolding(TwipsSize designOuter, TwipsSize neededClient, TwipsSize frame) {
+  const int width = neededClient.width + frame.width;
+  const int height = neededClient.height + frame.height;
+  return {designOuter.width > width ? designOuter.width : width,
+          designOuter.height > height ? designOuter.height : height};
+}
+
 // ---- The database dialog frmSetDBname ----
 
 enum class DialogControl : std::size_t {

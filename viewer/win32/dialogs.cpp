@@ -63,14 +63,14 @@ INT_PTR CALLBACK DatabaseDialogProcedure(HWND hwnd, UINT message, WPARAM wParam,
       ::SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
       const std::wstring caption = Wide(frmSetDBname::kCaption);
       ::SetWindowTextW(hwnd, caption.c_str());
-      // The design's client area, inside this desktop's frame.
-      RECT frame{0, 0, ToPixels(kDialogClientSize.width, state->dpi), ToPixels(kDialogClientSize.height, state->dpi)};
-      ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongW(hwnd, GWL_STYLE)), FALSE,
-                           static_cast<DWORD>(::GetWindowLongW(hwnd, GWL_EXSTYLE)));
+      // The design's client area, inside this desktop's frame at the
+      // owner's dots per inch.
+      const SIZE frame = FrameSizeAt(static_cast<DWORD>(::GetWindowLongW(hwnd, GWL_STYLE)),
+                                     static_cast<DWORD>(::GetWindowLongW(hwnd, GWL_EXSTYLE)), state->dpi);
       RECT owner{};
       ::GetWindowRect(::GetParent(hwnd) ? ::GetParent(hwnd) : ::GetDesktopWindow(), &owner);
-      const int width = frame.right - frame.left;
-      const int height = frame.bottom - frame.top;
+      const int width = ToPixels(kDialogClientSize.width, state->dpi) + frame.cx;
+      const int height = ToPixels(kDialogClientSize.height, state->dpi) + frame.cy;
       ::SetWindowPos(hwnd, nullptr, owner.left + (owner.right - owner.left - width) / 2,
                      owner.top + (owner.bottom - owner.top - height) / 2, width, height, SWP_NOZORDER);
       // In the design's tab order: the box first, then the two buttons.
@@ -182,7 +182,9 @@ std::optional<std::u16string> Win32FileDialogs::Show(const CommonDialog& propert
 
 void Win32ModalDialogs::ShowModal(frmSetDBname& dialog) {
   owner.Prepare();
-  DatabaseDialog state{dialog, ScreenDpi()};
+  // Laid out at the dots per inch of the window it opens over, on whose
+  // monitor it opens.
+  DatabaseDialog state{dialog, DpiOf(owner.window)};
   std::vector<WORD> dialogTemplate = EmptyDialogTemplate();
   ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), reinterpret_cast<DLGTEMPLATE*>(dialogTemplate.data()),
                             owner.window, &DatabaseDialogProcedure, reinterpret_cast<LPARAM>(&state));

@@ -76,6 +76,14 @@ void FindBox::Open(POINT corner) {
   ::SendMessageW(edit_, EM_SETSEL, 0, -1);
 }
 
+void FindBox::SetDpi(int dpi, POINT corner) {
+  dpi_ = dpi;
+  for (HWND part : {caption_, edit_, status_})
+    ::SendMessageW(part, WM_SETFONT, reinterpret_cast<WPARAM>(WindowFont(dpi_)), TRUE);
+  corner_ = corner;
+  Layout();
+}
+
 void FindBox::Close() { ::ShowWindow(hwnd(), SW_HIDE); }
 
 std::u16string FindBox::Text() const { return WindowText(edit_); }

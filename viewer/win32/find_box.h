@@ -27,6 +27,9 @@ class FindBox : public AttachedWindow {
   // with its text selected.
   void Open(POINT corner);
   void Close();
+  // Lays the box out at another dots per inch, its lower right corner at
+  // `corner` (in the parent's new pixels).
+  void SetDpi(int dpi, POINT corner);
   bool IsOpen() const { return ::IsWindowVisible(hwnd()) != 0; }
 
   std::u16string Text() const;

@@ -36,7 +36,25 @@ GridWindow::GridWindow(FlexGrid& grid, HWND parent, int id, const RECT& rect, in
   CatchUp();
 }
 
-GridWindow::~GridWindow() { grid_.RemoveListener(this); }
+GridWindow::~GridWindow() {
+  link_->window = nullptr;
+  grid_.RemoveListener(this);
+}
+
+void GridWindow::TellCurrentCell(bool always) {
+  const std::optional<std::pair<int, int>> current = Describe().Current();
+  if (!current || (!always && current == toldCurrent_)) return;
+  toldCurrent_ = current;
+  const LONG child = CellChildId(current->first, current->second);
+  if (::GetFocus() == hwnd()) ::NotifyWinEvent(EVENT_OBJECT_FOCUS, hwnd(), OBJID_CLIENT, child);
+  ::NotifyWinEvent(EVENT_OBJECT_SELECTION, hwnd(), OBJID_CLIENT, child);
+}
+
+void GridWindow::SetDpi(int dpi) {
+  dpi_ = dpi;
+  rowHeight_ = ToPixels(kGridRowPixels * kTwipsPerPixel, dpi_);
+  CatchUp();
+}
 
 void GridWindow::Changed() {
   if (catchUpPending_ || !hwnd()) return;
@@ -49,6 +67,7 @@ void GridWindow::Changed() {
 void GridWindow::SelectionChanged() {
   if (!hwnd()) return;
   ::InvalidateRect(hwnd(), nullptr, FALSE);
+  TellCurrentCell(false);
   if (userSelecting_ || showCurrentPending_) return;
   showCurrentPending_ = true;
   Changed();
@@ -414,7 +433,13 @@ LRESULT GridWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
       ::InvalidateRect(hwnd(), nullptr, FALSE);
+      if (message == WM_SETFOCUS) TellCurrentCell(true);
       return 0;
+    case WM_GETOBJECT:
+      // The client object is ours, the grid as a table; the window's other
+      // objects (its frame, its scroll bars) are the system's.
+      if (static_cast<LONG>(lParam) == OBJID_CLIENT) return AnswerGetObject(link_, wParam);
+      break;
     case WM_GETDLGCODE:
       return DLGC_WANTARROWS;
     case WM_LBUTTONDOWN:

@@ -24,11 +24,15 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
+#include <optional>
 #include <vector>
 
 #include "grid/flex_grid.h"
 #include "grid/selection_text.h"
+#include "shell/grid_accessibility.h"
 #include "win32/attached_window.h"
+#include "win32/grid_accessible.h"
 
 namespace pellora::win32 {
 
@@ -45,9 +49,18 @@ class GridWindow : public AttachedWindow, private GridListener {
 
   // Told of a click on a column heading: the grid's column.
   std::function<void(int)> onHeadingClick;
+  // What the grid says to assistive technology (win32/grid_accessible.h),
+  // as its window describes it; without one, a table of no name.
+  std::function<GridAccessibility()> describe;
+  GridAccessibility Describe() const { return describe ? describe() : GridAccessibility(grid_, u""); }
+  // The object WM_GETOBJECT hands on, for the caller to release.
+  IAccessible* AccessibleObject() const { return NewTableObject(link_); }
 
   // Lays out rows and columns as the grid now is, and redraws.
   void CatchUp();
+  // Lays the grid out again at another dots per inch: its row height, its
+  // columns measured in the font of that size.
+  void SetDpi(int dpi);
   // Scrolls so that the cell is in sight (a column of -1: the row alone).
   void ShowCell(int row, int col);
   // Where a cell is drawn in the client area (empty when out of sight).
@@ -92,6 +105,10 @@ class GridWindow : public AttachedWindow, private GridListener {
   void RefreshRequested() override { Changed(); }
   void SelectionChanged() override;
   void Changed();
+  // Tells assistive technology of the current cell where it has moved (or
+  // always, when `always`): the focus while the grid has it, and the
+  // selection.
+  void TellCurrentCell(bool always);
 
   FlexGrid& grid_;
   int dpi_;
@@ -108,6 +125,10 @@ class GridWindow : public AttachedWindow, private GridListener {
   bool userSelecting_ = false;
   bool showCurrentPending_ = false;
   int rowPaints_ = 0;
+  // The accessible objects' way to this window, cut when it goes; the
+  // current cell they were last told of.
+  std::shared_ptr<GridLink> link_ = std::make_shared<GridLink>(GridLink{this});
+  std::optional<std::pair<int, int>> toldCurrent_;
   // What a drag with the left button spans: cells, or whole rows from the
   // fixed column.
   enum class Drag { None, Cells, Rows } drag_ = Drag::None;

@@ -42,6 +42,40 @@ int ScreenDpi() {
   return dpi > 0 ? dpi : 96;
 }
 
+namespace {
+
+// A function of user32 by name, or null where this Windows lacks it.
+template <typename Function>
+Function User32Function(const char* name) {
+  HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+  return user32 ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(user32, name))) : nullptr;
+}
+
+}  // namespace
+
+void BecomeDpiAware() {
+  using SetContext = BOOL(WINAPI*)(HANDLE);
+  // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2, as the headers define it.
+  const HANDLE perMonitorV2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
+  if (const auto set = User32Function<SetContext>("SetProcessDpiAwarenessContext")) set(perMonitorV2);
+}
+
+int DpiOf(HWND window) {
+  using GetDpi = UINT(WINAPI*)(HWND);
+  static const auto getDpi = User32Function<GetDpi>("GetDpiForWindow");
+  const int dpi = window && getDpi ? static_cast<int>(getDpi(window)) : 0;
+  return dpi > 0 ? dpi : ScreenDpi();
+}
+
+SIZE FrameSizeAt(DWORD style, DWORD exStyle, int dpi) {
+  using Adjust = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+  static const auto adjust = User32Function<Adjust>("AdjustWindowRectExForDpi");
+  RECT frame{0, 0, 0, 0};
+  if (!adjust || !adjust(&frame, style, FALSE, exStyle, static_cast<UINT>(dpi)))
+    ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+  return SIZE{frame.right - frame.left, frame.bottom - frame.top};
+}
+
 int ToPixels(int twips, int dpi) { return ::MulDiv(twips, dpi, 1440); }
 
 RECT ToPixels(const TwipsRect& rect, int dpi) {

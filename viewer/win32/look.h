@@ -22,8 +22,25 @@ COLORREF ToColorRef(OleColor color);
 // their background brush on every paint.
 HBRUSH BrushOf(COLORREF color);
 
-// The dots per inch of the screen the windows are on.
+// The dots per inch of the system: what a window gets where the system
+// knows of no other (a Windows before 10, or Wine without a window's own).
 int ScreenDpi();
+
+// Every window lays itself out at its own dots per inch, which under the
+// per-monitor awareness of the program's manifest is its monitor's and
+// changes as it moves (WM_DPICHANGED). The calls for it came with Windows
+// 10 and are looked up in user32 at run time, so that the programs still
+// start where they are missing, at the system's dots per inch.
+//
+// Asks for the per-monitor awareness (version 2) where the manifest was not
+// read; where the process has an awareness already, nothing changes.
+void BecomeDpiAware();
+// The dots per inch a window is laid out at: GetDpiForWindow, else the
+// system's.
+int DpiOf(HWND window);
+// What the frame of a window of these styles adds to its client area at
+// `dpi`: both borders in cx, the caption and both borders in cy.
+SIZE FrameSizeAt(DWORD style, DWORD exStyle, int dpi);
 
 // Twips as this screen's pixels: 1440 twips are an inch.
 int ToPixels(int twips, int dpi);

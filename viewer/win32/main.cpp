@@ -8,9 +8,12 @@
 #include <commctrl.h>
 
 #include "platform/command_line.h"
+#include "win32/look.h"
 #include "win32/main_window.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // As the manifest declares: each window at its monitor's dots per inch.
+  pellora::win32::BecomeDpiAware();
   // The tooltips of the buttons.
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
   ::InitCommonControlsEx(&controls);

@@ -18,6 +18,11 @@ namespace {
 // maximise box: its size is the design's.
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
+// The messages of a window's dots per inch, numbered here: the headers
+// declare them only for the Windows versions that send them.
+constexpr UINT kDpiChangedMessage = 0x02E0;        // WM_DPICHANGED
+constexpr UINT kGetDpiScaledSizeMessage = 0x02E4;  // WM_GETDPISCALEDSIZE
+
 // A key as the command table names it, with the modifiers held now. A
 // system key comes with Alt held (or is F10), which starts no command of
 // the clerk's: the dialog manager has it for the access keys.
@@ -43,8 +48,10 @@ PelloraWindow::PelloraWindow(frmPellora& form, Win32MessageBoxes& boxes)
   const std::wstring title = Wide(form_.Caption);
   Create({kClassName, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
           ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION))},
-         WS_EX_CONTROLPARENT, title.c_str(), kWindowStyle, POINT{CW_USEDEFAULT, CW_USEDEFAULT},
-         SIZE{ToPixels(form_.Size.width, dpi_), ToPixels(form_.Size.height, dpi_)}, nullptr);
+         WS_EX_CONTROLPARENT, title.c_str(), kWindowStyle, POINT{CW_USEDEFAULT, CW_USEDEFAULT}, OuterPixelSize(dpi_),
+         nullptr);
+  // Made where the system put it: its monitor's dots per inch from now on.
+  dpi_ = DpiOf(hwnd());
   ::SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(WindowFont(dpi_)), FALSE);
   CreateControls();
   ::DragAcceptFiles(hwnd(), TRUE);
@@ -86,6 +93,15 @@ void PelloraWindow::CreateControls() {
       std::vector<int> equalWidth;
       if (control == MainControl::vsfViewer) equalWidth.assign(kServiceKindColumns.begin(), kServiceKindColumns.end());
       grids_[i] = std::make_unique<GridWindow>(*form_.GridOf(control), hwnd(), id, rect, dpi_, std::move(equalWidth));
+      // Named for a screen reader as the clerk knows them; the display
+      // grid's name cells tell what became of their look-ups.
+      const std::u16string name = control == MainControl::vsfViewer ? u"一覧"
+                                  : control == MainControl::vsfTotal ? u"合計"
+                                                                     : std::u16string(design.name);
+      grids_[i]->describe = [this, control, name] {
+        return GridAccessibility(*form_.GridOf(control), name,
+                                 control == MainControl::vsfViewer ? &form_.Claim() : nullptr);
+      };
       window = grids_[i]->hwnd();
     } else {
       const wchar_t* kind = L"STATIC";
@@ -126,6 +142,32 @@ void PelloraWindow::CreateControls() {
   };
   // Last, so that it lies above the display grid when it shows.
   findBox_ = std::make_unique<FindBox>(hwnd(), dpi_, frmPellora::kFindCaption, frmPellora::kFindNoMatch);
+}
+
+SIZE PelloraWindow::OuterPixelSize(int dpi) const {
+  const auto pixels = [dpi](TwipsSize size) { return TwipsSize{ToPixels(size.width, dpi), ToPixels(size.height, dpi)}; };
+  const SIZE frame = FrameSizeAt(kWindowStyle, WS_EX_CONTROLPARENT, dpi);
+  const TwipsSize needed = ClientSizeNeeded([this](MainControl control) { return form_.IsVisible(control); });
+  const TwipsSize outer = OuterSizeHolding(pixels(form_.Size), pixels(needed), TwipsSize{frame.cx, frame.cy});
+  return SIZE{outer.width, outer.height};
+}
+
+void PelloraWindow::LayOutAtDpi() {
+  HFONT font = WindowFont(dpi_);
+  ::SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  for (std::size_t i = 0; i < kMainControlCount; ++i) {
+    const RECT rect = ToPixels(Design(static_cast<MainControl>(i)).rect, dpi_);
+    ::SetWindowPos(controls_[i], nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    if (GridWindow* view = grids_[i].get()) {
+      view->SetDpi(dpi_);
+    } else {
+      ::SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+  }
+  ::SendMessageW(toolTips_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  findBox_->SetDpi(dpi_, FindBoxCorner());
+  ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void PelloraWindow::AddToolTip(HWND control, std::u16string_view text) {
@@ -179,14 +221,13 @@ void PelloraWindow::SyncAndPaint() {
 void PelloraWindow::Sync() {
   const std::wstring title = Wide(form_.Caption);
   if (FromWide(title) != WindowText(hwnd())) ::SetWindowTextW(hwnd(), title.c_str());
-  // The outer size, as the design gives it; this desktop's frame takes
-  // what it needs of it.
+  // The outer size, as the design gives it where this desktop's frame
+  // leaves the controls whole.
   RECT outer;
   ::GetWindowRect(hwnd(), &outer);
-  const int width = ToPixels(form_.Size.width, dpi_);
-  const int height = ToPixels(form_.Size.height, dpi_);
-  if (outer.right - outer.left != width || outer.bottom - outer.top != height)
-    ::SetWindowPos(hwnd(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const SIZE size = OuterPixelSize(dpi_);
+  if (outer.right - outer.left != size.cx || outer.bottom - outer.top != size.cy)
+    ::SetWindowPos(hwnd(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   for (std::size_t i = 0; i < kMainControlCount; ++i) {
     const MainControl control = static_cast<MainControl>(i);
     HWND window = controls_[i];
@@ -294,15 +335,16 @@ void PelloraWindow::PreviewDisplay(frmPellora& form) {
   PreviewWindow::ShowModal(hwnd(), title, std::move(source));
 }
 
-void PelloraWindow::OpenFindBox() {
-  // Over the lower right of the display grid's rows, inside its scroll bars.
+POINT PelloraWindow::FindBoxCorner() const {
   HWND display = control(MainControl::vsfViewer);
   RECT client;
   ::GetClientRect(display, &client);
   POINT corner{client.right, client.bottom};
   ::MapWindowPoints(display, hwnd(), &corner, 1);
-  findBox_->Open(corner);
+  return corner;
 }
+
+void PelloraWindow::OpenFindBox() { findBox_->Open(FindBoxCorner()); }
 
 void PelloraWindow::CloseFindBox() {
   findBox_->Close();
@@ -377,6 +419,24 @@ LRESULT PelloraWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
       }
       break;
+    case kDpiChangedMessage: {
+      // Moved to a monitor of other dots per inch (or the user changed its
+      // scale): laid out again, in the place and size the system suggests,
+      // which WM_GETDPISCALEDSIZE has made the size of the rule below.
+      dpi_ = HIWORD(wParam);
+      LayOutAtDpi();
+      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+      ::SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      Sync();
+      return 0;
+    }
+    case kGetDpiScaledSizeMessage: {
+      // The outer size at the new dots per inch is the rule's, not the old
+      // one scaled: the frame does not scale with the client area.
+      *reinterpret_cast<SIZE*>(lParam) = OuterPixelSize(static_cast<int>(wParam));
+      return TRUE;
+    }
     case WM_DROPFILES:
       DropFiles(reinterpret_cast<HDROP>(wParam));
       return 0;

@@ -71,6 +71,16 @@ class PelloraWindow : public AttachedWindow, private ClerkView {
   // Sync, then the window painted before a dialog opens over it.
   void SyncAndPaint();
   void CreateControls();
+  // The window's outer size in pixels at `dpi`: the form's, grown where
+  // this desktop's frame would leave too little of it for the shown
+  // controls (OuterSizeHolding).
+  SIZE OuterPixelSize(int dpi) const;
+  // Everything laid out again at the window's dots per inch after it
+  // changed: the fonts, every control's place, the grids, the find box.
+  void LayOutAtDpi();
+  // Where the find box's lower right corner goes: over the lower right of
+  // the display grid's rows, inside its scroll bars.
+  POINT FindBoxCorner() const;
   void AddToolTip(HWND control, std::u16string_view text);
   // The clerk's keys (see above); true when one was taken.
   bool TakeKey(const MSG& message);

@@ -217,6 +217,8 @@ struct AboutWatch {
   HWND owner = nullptr;
   bool toolStarted = false;
   bool savedPicture = false;
+  // The build line's control against its text measured in its own font.
+  int buildWidth = 0, buildTextWidth = 0;
 };
 
 BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
@@ -291,6 +293,17 @@ DWORD WINAPI WatchAboutBox(void* parameter) {
   GetWindowTextW(dialog, caption, 128);
   watch.caption = caption;
   watch.buildLine = ControlText(dialog, 7005);
+  HWND build = GetDlgItem(dialog, 7005);
+  RECT client{};
+  GetClientRect(build, &client);
+  watch.buildWidth = client.right;
+  HDC dc = GetDC(build);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(build, WM_GETFONT, 0, 0)));
+  SIZE extent{};
+  GetTextExtentPoint32W(dc, watch.buildLine.c_str(), static_cast<int>(watch.buildLine.size()), &extent);
+  SelectObject(dc, old);
+  ReleaseDC(build, dc);
+  watch.buildTextWidth = extent.cx;
   watch.systemInfoText = ControlText(dialog, 7004);
   watch.owner = GetWindow(dialog, GW_OWNER);
   RECT frame;
@@ -351,6 +364,8 @@ void CheckAboutBox(IDovrel* dovrel, const Setup& setup) {
   CHECK(watch.found);
   CHECK_EQ(watch.caption, std::wstring(L"dvDovrel のバージョン情報"));
   CHECK_EQ(watch.buildLine, std::wstring(L"dvDovrel ActiveX Control -  (Build:6.0.2.3)"));
+  // Whole on one line in the font the dialog got, "(Build:6.0.2.3)" not cut.
+  CHECK(watch.buildWidth >= watch.buildTextWidth);
   CHECK_EQ(watch.systemInfoText, std::wstring(L"ｼｽﾃﾑ情報(&S)"));
   CHECK(watch.centred);
   CHECK(watch.expectedOwner == host);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 
 #include "shell/window_design.h"
@@ -31,6 +32,45 @@ TEST(MainWindowDesign, TheNormalSizeShowsEverythingButTheDebugControls) {
   EXPECT_EQ(TwipsToPixels(normal.height), 505);
   EXPECT_EQ(TwipsToPixels(kMainDesignClientSize.width), 922);
   EXPECT_EQ(TwipsToPixels(kMainDesignClientSize.height), 768);
+}
+
+// The outer size from the frame a desktop really draws: the design's where
+// its thin frame leaves the controls whole, grown just enough where a
+// desktop of today's taller caption and padded borders would cut them.
+TEST(MainWindowDesign, TheOuterSizeHoldsTheShownControlsInAnyFrame) {
+  const auto normal = [](MainControl c) { return !Design(c).debugOnly; };
+  const auto debug = [](MainControl) { return true; };
+  const TwipsSize designFrame = {2 * kFrameBorderTwips, 2 * kFrameBorderTwips + kTitleBarTwips};
+  // Windows 11 at 96 dots per inch: 8 pixels of border and padding a side, a caption of 23 above.
+  const TwipsSize win11Frame = {16 * kTwipsPerPixel, (23 + 16) * kTwipsPerPixel};
+  const struct {
+    const char* what;
+    std::function<bool(MainControl)> shown;
+    TwipsSize designOuter;
+    TwipsSize frame;
+    TwipsSize expected;
+  } cases[] = {
+      {"the design's frame", normal, kMainNormalOuterSize, designFrame, kMainNormalOuterSize},
+      {"no frame at all", normal, kMainNormalOuterSize, {}, kMainNormalOuterSize},
+      {"Windows 11's frame", normal, kMainNormalOuterSize, win11Frame, {9915 + 240, 7575 + 585}},
+      {"debug, the design's frame", debug, OuterSizeOf(kMainDesignClientSize), designFrame,
+       OuterSizeOf(kMainDesignClientSize)},
+      {"debug, Windows 11's frame", debug, OuterSizeOf(kMainDesignClientSize), win11Frame, {13755 + 240, 11355 + 585}},
+  };
+  for (const auto& c : cases) {
+    const TwipsSize needed = ClientSizeNeeded(c.shown);
+    const TwipsSize outer = OuterSizeHolding(c.designOuter, needed, c.frame);
+    EXPECT_EQ(outer, c.expected) << c.what;
+    const TwipsSize client{outer.width - c.frame.width, outer.height - c.frame.height};
+    for (std::size_t i = 0; i < kMainControlCount; ++i) {
+      const MainControl control = static_cast<MainControl>(i);
+      if (c.shown(control)) {
+        EXPECT_TRUE(Inside(Design(control).rect, client)) << c.what << ": control " << i;
+      }
+    }
+  }
+  // The database box is the lowest control: the one the old rule cut off.
+  EXPECT_EQ(ClientSizeNeeded(normal).height, Design(MainControl::lblDBname1).rect.bottom());
 }
 
 TEST(MainWindowDesign, AccessKeysAreDistinctAndNamedByTheirCaptions) {
