@@ -238,9 +238,14 @@ void PreviewWindow::ShowModal(HWND owner, const std::u16string& title, Source so
   preview.RunModal();
 }
 
-// Nine tenths of the screen's work area, in its middle.
+// Nine tenths of the screen's work area, in its middle, at the dots per
+// inch of the window it previews for (the owner's monitor's).
 PreviewWindow::PreviewWindow(HWND owner, const std::u16string& title, Source source)
-    : owner_(owner), source_(std::move(source)), pages_(source_.layOut()), state_(pages_.Count()), dpi_(ScreenDpi()) {
+    : owner_(owner),
+      source_(std::move(source)),
+      pages_(source_.layOut()),
+      state_(pages_.Count()),
+      dpi_(owner ? DpiOf(owner) : ScreenDpi()) {
   RECT work{0, 0, 1024, 768};
   ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   const SIZE size{(work.right - work.left) * 9 / 10, (work.bottom - work.top) * 9 / 10};
