@@ -8,6 +8,7 @@ FUZZ      ?= build-fuzz
 WIN64     ?= build-win64
 WIN32     ?= build-win32
 WINE      ?= build-wine
+WIN32EMU  ?= build-win32-emu
 COVER     ?= build-coverage
 PKGTEST   ?= build-package-tests
 CMAKE_ARGS ?=
@@ -15,7 +16,7 @@ CMAKE_ARGS ?=
 # configure does not.
 STRICT    := -DWARNINGS_AS_ERRORS=ON
 
-.PHONY: all help deps configure build test test-sanitize run bench fuzz coverage clean windows test-windows packages test-packages
+.PHONY: all help deps configure build test test-sanitize run bench fuzz coverage clean windows test-windows test-win32-emulated packages test-packages
 
 all: build
 
@@ -26,6 +27,7 @@ help:
 	@echo "make test-sanitize  the Linux tests under AddressSanitizer and UndefinedBehaviorSanitizer in $(ASAN)/"
 	@echo "make windows        cross-build dovrel60.dll, pellora.exe and pellora-export.exe (x64 and x86) with MinGW-w64 in $(WIN64)/ and $(WIN32)/"
 	@echo "make test-windows   the Windows tests alone under Wine (dovrel60's clients, Pellora's tests and UI driver)"
+	@echo "make test-win32-emulated  by hand, not in CI: the 32-bit clients and pellora-export.exe in an emulated 32-bit Wine ($(WIN32EMU)/, slow)"
 	@echo "make packages       the Debian package and the Windows installers (x64, x86) in $(BUILD)/packages/"
 	@echo "make test-packages  the package tests alone: lintian, dpkg -i/-r, msiexec under Wine"
 	@echo "make bench          Release build with the Google Benchmark programs, and run them ($(BENCH)/)"
@@ -61,6 +63,14 @@ windows:
 # VBScript tests) and Pellora's (its core tests, the export, the UI driver).
 test-windows: build windows
 	@scripts/run-wine-tests $(BUILD) $(WIN64) $(WINE)
+
+# The 32-bit builds' clients (driver.exe, the VBScript tests) and
+# pellora-export.exe's parity cases in a 32-bit Wine of a Debian i386
+# chroot, emulated with qemu-i386: by hand, not in make test (a run takes
+# many minutes; the first also makes the chroot).
+test-win32-emulated: build windows
+	@scripts/install-deps windows emulated
+	@scripts/run-win32-emulated $(BUILD) $(WIN32) $(WIN32EMU)
 
 # The Debian package (CPack) and the two Windows installers (wixl), built
 # from $(BUILD), $(WIN64) and $(WIN32) into $(BUILD)/packages/.
@@ -109,4 +119,4 @@ coverage: deps
 	@scripts/coverage-summary $(COVER)
 
 clean:
-	rm -rf $(BUILD) $(ASAN) $(BENCH) $(FUZZ) $(COVER) $(WIN64) $(WIN32) $(WINE) $(PKGTEST)
+	rm -rf $(BUILD) $(ASAN) $(BENCH) $(FUZZ) $(COVER) $(WIN64) $(WIN32) $(WINE) $(WIN32EMU) $(PKGTEST)

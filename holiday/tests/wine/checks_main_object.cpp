@@ -282,7 +282,7 @@ bool SavePicture(HWND window, const std::wstring& path) {
 DWORD WINAPI WatchAboutBox(void* parameter) {
   AboutWatch& watch = *static_cast<AboutWatch*>(parameter);
   HWND dialog = nullptr;
-  for (int i = 0; i < 300 && !dialog; ++i) {
+  for (DWORD i = 0; i < 300 * WaitScale() && !dialog; ++i) {
     EnumThreadWindows(watch.hostThread, FindDialog, reinterpret_cast<LPARAM>(&dialog));
     if (!dialog) Sleep(50);
   }
@@ -317,7 +317,7 @@ DWORD WINAPI WatchAboutBox(void* parameter) {
   if (!watch.probeMarker.empty()) {
     DeleteFileW(watch.probeMarker.c_str());
     SendMessageW(GetDlgItem(dialog, 7004), BM_CLICK, 0, 0);
-    for (int i = 0; i < 200 && !watch.toolStarted; ++i) {
+    for (DWORD i = 0; i < 200 * WaitScale() && !watch.toolStarted; ++i) {
       watch.toolStarted = GetFileAttributesW(watch.probeMarker.c_str()) != INVALID_FILE_ATTRIBUTES;
       if (!watch.toolStarted) Sleep(50);
     }
@@ -359,7 +359,7 @@ void CheckAboutBox(IDovrel* dovrel, const Setup& setup) {
   watch.probeMarker = marker;
   HANDLE thread = CreateThread(nullptr, 0, WatchAboutBox, &watch, 0, nullptr);
   CHECK_HR(dovrel->AboutBox(), S_OK);
-  WaitForSingleObject(thread, 30000);
+  WaitForSingleObject(thread, 30000 * WaitScale());
   CloseHandle(thread);
   CHECK(watch.found);
   CHECK_EQ(watch.caption, std::wstring(L"dvDovrel のバージョン情報"));

@@ -8,6 +8,7 @@
 #include <oleauto.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -375,6 +376,17 @@ inline std::wstring GuidText(const GUID& g) {
 
 // --- Programs and files ---------------------------------------------------------------
 
+// How many times longer than on Wine itself the driver waits for other
+// processes and windows: DOVREL_DRIVER_WAIT_SCALE, set where Wine runs
+// emulated (scripts/run-win32-emulated), where a program takes a minute to
+// start.
+inline DWORD WaitScale() {
+  wchar_t text[16] = {};
+  DWORD n = GetEnvironmentVariableW(L"DOVREL_DRIVER_WAIT_SCALE", text, 16);
+  long scale = n > 0 && n < 16 ? std::wcstol(text, nullptr, 10) : 1;
+  return scale >= 1 && scale <= 1000 ? static_cast<DWORD>(scale) : 1;
+}
+
 // Runs a command line and waits for it; its exit code, or -1 when it could
 // not be started.
 inline long RunProgram(const std::wstring& commandLine) {
@@ -384,7 +396,7 @@ inline long RunProgram(const std::wstring& commandLine) {
   PROCESS_INFORMATION process{};
   if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
     return -1;
-  WaitForSingleObject(process.hProcess, 120000);
+  WaitForSingleObject(process.hProcess, 120000 * WaitScale());
   DWORD code = 0;
   GetExitCodeProcess(process.hProcess, &code);
   CloseHandle(process.hThread);
