@@ -29,8 +29,15 @@
 //
 // The method and its derivation are those of Howard Hinnant's
 // "chrono-Compatible Low-Level Date Algorithms".
+//
+// Installed with dovrel60's public headers, so it stays C++17: hosts build
+// with their compiler's default standard.
 
 #include <cstdint>
+
+#if (defined(_MSVC_LANG) ? _MSVC_LANG : __cplusplus) < 201703L
+#error "common/civil_date.h and dovrel60's japan/ headers need C++17 or later (-std=c++17)"
+#endif
 
 namespace common {
 
@@ -38,8 +45,29 @@ struct CivilDate {
   std::int64_t year;
   int month;  // 1-12
   int day;    // 1-31
-  friend constexpr bool operator==(const CivilDate&, const CivilDate&) = default;
+  friend constexpr bool operator==(const CivilDate& a, const CivilDate& b) {
+    return a.year == b.year && a.month == b.month && a.day == b.day;
+  }
+  friend constexpr bool operator!=(const CivilDate& a, const CivilDate& b) { return !(a == b); }
 };
+
+// Floor division and its remainder: the quotient rounded down, so that the
+// remainder has the divisor's sign (0 <= FloorMod(a, b) < b for b > 0).
+// C++'s own / and % round toward zero (-1 / 7 is 0, -1 % 7 is -1), which
+// would put the days and years before an epoch into cycles of their own;
+// rounded down, day -1 lies in week -1 at its place 6, as day 6 lies in
+// week 0. The truncated quotient is one too large exactly when the
+// division left a remainder and the signs differ.
+constexpr std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+  return a / b - (a % b != 0 && (a < 0) != (b < 0) ? 1 : 0);
+}
+constexpr std::int64_t FloorMod(std::int64_t a, std::int64_t b) { return a - FloorDiv(a, b) * b; }
+
+// The weekday of a day count (days from 1970-01-01): 0 = Sunday ... 6 =
+// Saturday. Weekdays repeat every 7 days and day 0, 1970-01-01, was a
+// Thursday (4), so a day's weekday is 4 on from its distance to that day,
+// modulo 7; the floor modulo keeps the days before 1970 in the same cycle.
+constexpr int WeekdayFromDays(std::int64_t days) { return static_cast<int>(FloorMod(days + 4, 7)); }
 
 constexpr bool IsLeapYear(std::int64_t year) {
   return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
@@ -54,7 +82,6 @@ constexpr int DaysInMonth(std::int64_t year, int month) {
 namespace civil_detail {
 inline constexpr std::int64_t kDaysPerEra = 146097;
 inline constexpr std::int64_t kEraStartToEpoch = 719468;  // 0000-03-01 .. 1970-01-01
-constexpr std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return (a >= 0 ? a : a - (b - 1)) / b; }
 }  // namespace civil_detail
 
 // Days from 1970-01-01 to the given date. Month 1-12, day 1-31 (a day beyond

@@ -21,12 +21,34 @@ TEST(CivilDate, EveryDayFollowsTheDayBeforeAndRoundTrips) {
   constexpr std::int64_t kFirst = -1450000;
   constexpr std::int64_t kLast = 3700000;
   CivilDate expected = CivilFromDays(kFirst);
+  int weekday = WeekdayFromDays(kFirst);
   for (std::int64_t n = kFirst; n <= kLast; ++n) {
     const CivilDate got = CivilFromDays(n);
     ASSERT_EQ(got, expected) << "day " << n;
     ASSERT_EQ(DaysFromCivil(got.year, got.month, got.day), n) << "day " << n;
+    ASSERT_EQ(WeekdayFromDays(n), weekday) << "day " << n;
     expected = NextDay(expected);
+    weekday = (weekday + 1) % 7;
   }
+}
+
+// Floor division on both sides of 0, and the weekdays the sweep above
+// starts from.
+TEST(CivilDate, FloorDivisionAndWeekdays) {
+  struct Case {
+    std::int64_t a, b, quotient, remainder;
+  } const cases[] = {
+      {13, 7, 1, 6}, {-13, 7, -2, 1}, {-7, 7, -1, 0}, {-1, 7, -1, 6}, {0, 7, 0, 0},
+      {13, -7, -2, -1}, {-13, -7, 1, -6}, {-1461, 1460, -2, 1459},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FloorDiv(c.a, c.b), c.quotient) << c.a << " / " << c.b;
+    EXPECT_EQ(FloorMod(c.a, c.b), c.remainder) << c.a << " % " << c.b;
+  }
+  EXPECT_EQ(WeekdayFromDays(0), 4);                            // 1970-01-01, a Thursday
+  EXPECT_EQ(WeekdayFromDays(DaysFromCivil(2026, 5, 3)), 0);    // a Sunday
+  EXPECT_EQ(WeekdayFromDays(DaysFromCivil(1899, 12, 30)), 6);  // automation date 0, a Saturday
+  EXPECT_EQ(WeekdayFromDays(DaysFromCivil(-1, 12, 31)), 5);    // a Friday, the day before 0000-01-01
 }
 
 TEST(CivilDate, KnownDays) {

@@ -21,13 +21,8 @@ void StartSystemInformation();
 
 // Shows dialog 7000 modally with the build line of `version`, centred on the
 // screen, and returns when the user closes it (OK or Escape). Where no
-// dialog can be shown it returns at once. Always S_OK.
+// dialog can be shown it returns at once. Always S_OK. Each platform has its
+// own: here about_box_toolkit.cpp, on Windows holiday/windows/about_box_win32.cpp.
 HRESULT ShowAboutBox(const OLECHAR* version);
-
-#ifndef _WIN32
-// The same with the toolkit plugin at a given path (the library uses the
-// plugin beside its own file).
-HRESULT ShowAboutBoxWith(const OLECHAR* version, const OleString& pluginPath);
-#endif
 
 }  // namespace dovrel

@@ -238,7 +238,7 @@ void MarkSomeWeeks(Target& run, const WeekRests& rests) {
       if (rule == 0 || CoversEveryWeek(rule)) continue;
       const std::uint16_t flags = RestDayFlags(rule);
       int occurrence_bit = week_rest::k1stWeek;
-      for (int day = 1 + static_cast<int>(detail::FloorMod(weekday - first_weekday, 7)); day <= length;
+      for (int day = 1 + static_cast<int>(common::FloorMod(weekday - first_weekday, 7)); day <= length;
            day += 7, occurrence_bit <<= 1) {
         const bool last_in_month = day + 7 > length;
         const bool rest = (rule & occurrence_bit) != 0 || ((rule & week_rest::kLastWeek) != 0 && last_in_month);

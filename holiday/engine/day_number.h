@@ -92,17 +92,6 @@ struct ClampedDayNumber {
   bool clamped;  // the day of month exceeded the month and was cut to its last day
 };
 
-namespace detail {
-// Floor division and modulo, for weekday and week arithmetic that may meet
-// negative values.
-constexpr std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
-  return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0);
-}
-constexpr std::int64_t FloorMod(std::int64_t a, std::int64_t b) {
-  return a - FloorDiv(a, b) * b;
-}
-}  // namespace detail
-
 // Year/month/day to day number, through the calendar arithmetic of
 // common/civil_date.h. A day beyond the end of its month is first cut to
 // the month's last day and the caller is told: yearly holidays on
@@ -201,10 +190,10 @@ constexpr CivilDate CivilFromDayNumber(DayNumber day_number) {
   return common::CivilFromDays(std::int64_t{day_number} - kCivilEpochDay);
 }
 
-// 1 = Sunday ... 7 = Saturday. Day number 0 was a Monday, so n + 1 counts
-// weekdays from a Sunday.
+// 1 = Sunday ... 7 = Saturday: the civil weekday (0 = Sunday) of the same
+// day, counted from 1 as the interfaces count.
 constexpr int Weekday(DayNumber n) {
-  return static_cast<int>(detail::FloorMod(static_cast<std::int64_t>(n) + 1, 7)) + 1;
+  return common::WeekdayFromDays(std::int64_t{n} - kCivilEpochDay) + 1;
 }
 
 // The first and the last day of the month or year a day lies in.

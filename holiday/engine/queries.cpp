@@ -146,7 +146,7 @@ DayAnswer LastInYear(const KeptClassification& calendar, DayNumber date, DayCate
 }
 
 DayNumber WeekStart(DayNumber date, int start_of_week) {
-  return date - static_cast<DayNumber>(detail::FloorMod(Weekday(date) - start_of_week, 7));
+  return date - static_cast<DayNumber>(common::FloorMod(Weekday(date) - start_of_week, 7));
 }
 
 namespace {

@@ -1,37 +1,24 @@
-// A critical section: the platform's own on Windows (where MinGW's win32
-// thread model has no std::mutex), std::mutex elsewhere. Module state that
-// threads share is guarded by one of these.
+// A critical section: module state that threads share is guarded by one of
+// these. It sits on the platform's CRITICAL_SECTION, which the automation
+// layer provides here (over std::mutex) and Windows itself there (where
+// MinGW's win32 thread model has no std::mutex).
 #pragma once
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <mutex>
-#endif
+#include "automation/com.h"
 
 namespace dovrel {
 
 class CriticalSection {
  public:
-#ifdef _WIN32
   CriticalSection() { InitializeCriticalSection(&section_); }
   ~CriticalSection() { DeleteCriticalSection(&section_); }
   void lock() { EnterCriticalSection(&section_); }
   void unlock() { LeaveCriticalSection(&section_); }
-#else
-  CriticalSection() = default;
-  void lock() { mutex_.lock(); }
-  void unlock() { mutex_.unlock(); }
-#endif
   CriticalSection(const CriticalSection&) = delete;
   CriticalSection& operator=(const CriticalSection&) = delete;
 
  private:
-#ifdef _WIN32
   CRITICAL_SECTION section_;
-#else
-  std::mutex mutex_;
-#endif
 };
 
 // Held for a scope.

@@ -34,17 +34,3 @@ STDAPI DllUnregisterServer() {
   dovrel::UnregisterModuleTypeLibrary(path);
   return S_OK;
 }
-
-#ifndef _WIN32
-namespace {
-
-// Process attach and detach. The module's handle and the other critical
-// sections come into being with their first use, the cache of class objects
-// when the module is loaded; detaching drops the cached class objects.
-struct ModuleLifetime {
-  ModuleLifetime() { dovrel::PrepareClassObjects(); }
-  ~ModuleLifetime() { dovrel::ReleaseClassObjects(); }
-} moduleLifetime;
-
-}  // namespace
-#endif

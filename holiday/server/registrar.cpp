@@ -386,9 +386,4 @@ HRESULT RunRegistrarResource(HMODULE module, UINT id, const OleString& modulePat
   return RunRegistrarScript(script, {{moduleName, quoted}}, registering, removal);
 }
 
-#ifndef _WIN32
-// One word size, one registry view here.
-bool OtherWordSizeRegistered(REFCLSID, const OleString&) { return false; }
-#endif
-
 }  // namespace dovrel

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <tuple>
 
+#include "common/civil_date.h"
 #include "common/cp932.h"
 #include "common/utf.h"
 #include "japan/national_holidays.h"
@@ -20,8 +21,7 @@ using Day = std::tuple<int, int, int>;  // year, month, day: ordered as dates ar
 std::string DateText(const Day& day) {
   const auto [year, month, date] = day;
   static const char* const kWeekdays[] = {"日", "月", "火", "水", "木", "金", "土"};
-  const std::int64_t days = common::DaysFromCivil(year, month, date);
-  const int weekday = static_cast<int>(((days + 4) % 7 + 7) % 7);  // 1970-01-01 was a Thursday
+  const int weekday = common::WeekdayFromDays(common::DaysFromCivil(year, month, date));
   char text[32];
   std::snprintf(text, sizeof text, "%04d/%02d/%02d (%s)", year, month, date, kWeekdays[weekday]);
   return text;

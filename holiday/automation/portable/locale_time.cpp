@@ -31,9 +31,10 @@ int FirstDayOfWeek() {
   long long y = date / 10000;
   unsigned m = date / 100 % 100, d = date % 100;
   if (m < 1 || m > 12 || d < 1 || d > 31 || firstWeekday < 1 || firstWeekday > 7) return 6;
-  // Day 0 of DaysFromCivil (1970-01-01) was a Thursday: 3 in 0 = Monday.
-  const std::int64_t days = common::DaysFromCivil(y, static_cast<int>(m), static_cast<int>(d));
-  int referenceDay = static_cast<int>(((days + 3) % 7 + 7) % 7);
+  // The platform counts from Monday (0), the civil weekday from Sunday (0):
+  // six places on, modulo 7.
+  const int sundayFirst = common::WeekdayFromDays(common::DaysFromCivil(y, static_cast<int>(m), static_cast<int>(d)));
+  const int referenceDay = (sundayFirst + 6) % 7;
   return (referenceDay + firstWeekday - 1) % 7;
 }
 

@@ -17,4 +17,5 @@
 #include <winver.h>
 #else
 #include "automation/portable/api.h"
+#include "automation/portable/critical_section.h"
 #endif

@@ -119,7 +119,10 @@ struct Holiday {
   int month;
   int day;
   std::u16string_view name;
-  friend bool operator==(const Holiday&, const Holiday&) = default;
+  friend bool operator==(const Holiday& a, const Holiday& b) {
+    return a.year == b.year && a.month == b.month && a.day == b.day && a.name == b.name;
+  }
+  friend bool operator!=(const Holiday& a, const Holiday& b) { return !(a == b); }
 };
 
 // The day of the month of the March (vernal) or September (autumnal)
@@ -132,7 +135,7 @@ constexpr int EquinoxDay(int year, DayRule equinox) {
   const bool autumn = equinox == DayRule::autumnalEquinox;
   const std::int64_t inMonth1980 = year < 1980 ? (autumn ? 23258800 : 20835700) : (autumn ? 23248800 : 20843100);
   const std::int64_t years = year - 1980;
-  const std::int64_t leapDaysSince1980 = (years >= 0 ? years : years - 3) / 4;  // by floor division
+  const std::int64_t leapDaysSince1980 = common::FloorDiv(years, 4);
   return static_cast<int>((inMonth1980 + 242194 * years) / 1000000 - leapDaysSince1980);
 }
 
@@ -144,8 +147,11 @@ inline constexpr std::int64_t kSubstituteHolidaysFrom = common::DaysFromCivil(19
 inline constexpr std::int64_t kCitizensHolidaysFrom = common::DaysFromCivil(1985, 12, 27);
 inline constexpr std::int64_t kLawOf2007From = common::DaysFromCivil(2007, 1, 1);
 
-// 1970-01-01 was a Thursday: day 3 counted from Sunday 0.
-constexpr bool IsSunday(std::int64_t day) { return ((day + 4) % 7 + 7) % 7 == 0; }
+// Weekdays as common::WeekdayFromDays numbers them.
+inline constexpr int kSunday = 0;
+inline constexpr int kMonday = 1;
+
+constexpr bool IsSunday(std::int64_t day) { return common::WeekdayFromDays(day) == kSunday; }
 
 constexpr std::int64_t DayOf(const HolidayRule& rule, int year) {
   switch (rule.rule) {
@@ -153,7 +159,7 @@ constexpr std::int64_t DayOf(const HolidayRule& rule, int year) {
       return common::DaysFromCivil(year, rule.month, rule.day);
     case DayRule::nthMonday: {
       const std::int64_t first = common::DaysFromCivil(year, rule.month, 1);
-      const std::int64_t toMonday = ((1 - (first + 4)) % 7 + 7) % 7;
+      const std::int64_t toMonday = common::FloorMod(kMonday - common::WeekdayFromDays(first), 7);
       return first + toMonday + 7 * (rule.day - 1);
     }
     case DayRule::vernalEquinox:

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "about/about_box.h"
+#include "about/about_box_toolkit.h"
 #include "about/dialog_template.h"
 #include "resources/resource.h"
 #include "tests/typelib/typelib_support.h"

@@ -20,6 +20,7 @@
 #include <thread>
 
 #include "about/about_box.h"
+#include "about/about_box_toolkit.h"
 #include "about/qt/about_window.h"
 #include "resources/resource.h"
 #include "tests/typelib/typelib_support.h"

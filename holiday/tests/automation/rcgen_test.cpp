@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -243,7 +244,7 @@ TEST_P(RcgenRefuses, WithAMessage) {
   EXPECT_NE(message.find(c.message), std::string::npos) << c.what << ": " << message;
   std::ifstream out(dir + "/out.cpp");
   EXPECT_FALSE(out.good()) << c.what << ": no output";
-  std::system(("rm -rf '" + dir + "'").c_str());
+  std::filesystem::remove_all(dir);
 }
 
 INSTANTIATE_TEST_SUITE_P(

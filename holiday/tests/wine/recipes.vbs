@@ -4,7 +4,12 @@
 ' recipe-checks), with the calendar every recipe starts from, and checks
 ' the answer each Debug.Print line's comment gives.
 '
-' Uses: JapaneseHolidays.bas
+' The worksheet functions come along, as in a project that imports both
+' modules and names the type library's constants: no name of theirs may be
+' one of the constants in another letter case (a DvWorkday beside
+' dvWorkday stops the script at once, without a word).
+'
+' Uses: JapaneseHolidays.bas DovrelFunctions.bas
 ' Recipes: holiday/resources/dovrel60_recipes.md
 '
 ' Kept in UTF-8; the test run converts it to code page 932. Its last line
@@ -16,6 +21,7 @@ Const dvSunday = 1, dvSaturday = 7
 Const dvAllWeeks = -1, dv2ndWeek = 2, dv4thWeek = 8, dvOverrideWeekday = 64
 Const dvOverrideNextDay = 1
 Const dvNavWorkday = 1, dvWorkday = 1
+Const dvNextWorkday = 1, dvPrevWorkday = 0
 
 Dim passed, failed, recipe, answersChecked, recipesRun
 passed = 0
