@@ -51,7 +51,8 @@ int main() {
   std::unique_ptr<pellora::frmPellora> window;
   pellora::RecordingMessageBoxes ui;
   const std::vector<std::pair<const char*, std::function<void()>>> steps = {
-      {"LoadCsvGrid (the file read)", [&] { claim->records = pellora::LoadCsvGrid(path, window->vsfCsv, ui); }},
+      {"LoadCsvGrid (the file read)",
+       [&] { claim->records = pellora::LoadCsvGrid(path, *window->GridOf(pellora::MainControl::vsfCsv), ui); }},
       {"kind and header",
        [&] {
          pellora::SetFileKind(*claim);
@@ -65,15 +66,14 @@ int main() {
       {"controls drawn", [&] { window->ShowClaim(claim); }},
       {"LookupProviderName", [&] { pellora::LookupProviderName(*claim, database); }},
       {"LookupInsuredNames", [&] { pellora::LookupInsuredNames(*claim, database); }},
-      {"names drawn", [&] { pellora::ShowViewerNames(*claim, window->vsfViewer); }},
+      {"names drawn", [&] { pellora::ShowViewerNames(*claim, *window->GridOf(pellora::MainControl::vsfViewer)); }},
       {"CheckClaimFile", [&] { claim->warnings = pellora::CheckClaimFile(claim->records, claim->rows.size()); }},
-      {"(raw grid, when looked at)", [&] { window->vsfCsv.TextMatrix(0, 1); }},
+      {"(raw grid, when looked at)", [&] { static_cast<void>(window->vsfCsv().MemoryUsage()); }},
   };
   std::vector<double> fastest(steps.size(), 1e9);
   for (int d = 0; d < kDisplays; ++d) {
-    window = std::make_unique<pellora::frmPellora>(ui);
-    window->ProgramFolder = common::Utf8ToUtf16(folder.path().string());
-    window->SettingsFolders.clear();
+    window = std::make_unique<pellora::frmPellora>(
+        ui, pellora::frmPellora::Environment{u"", common::Utf8ToUtf16(folder.path().string()), {}});
     window->Form_Load();
     claim = std::make_shared<pellora::ClaimView>();
     for (std::size_t s = 0; s < steps.size(); ++s) {

@@ -30,14 +30,11 @@ struct Shown {
   bench::ClaimFile file{kLines};
   bench::ProgramFolder folder;
   pellora::RecordingMessageBoxes ui;
-  pellora::frmPellora w{ui};
+  pellora::frmPellora w{ui, {u"", common::Utf8ToUtf16(folder.path().string()), {}}};
   Shown() {
-    w.ProgramFolder = common::Utf8ToUtf16(folder.path().string());
-    w.SettingsFolders.clear();
     w.Form_Load();
-    if (w.Unloaded) std::abort();
-    w.lblCsvFname.Caption = common::Utf8ToUtf16(file.path);
-    w.ShowCsvFile();
+    if (w.Unloaded()) std::abort();
+    w.ShowCsvFile(common::Utf8ToUtf16(file.path));
   }
 };
 

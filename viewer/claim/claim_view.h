@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "claim/display_columns.h"
 #include "claim/file_checks.h"
 #include "claim/record_codes.h"
 #include "claim/records.h"
@@ -42,41 +43,6 @@ std::u16string_view CaptionText(YearMonthCaption caption);
 inline constexpr std::u16string_view kKindCaption = u"種類";
 inline constexpr std::u16string_view kProviderCaption = u"事業所";
 
-// The service kinds the display shows, one column each, in column order:
-// the code a record carries and the column's heading. The headings of the
-// first and third carry an ideographic space on each side, so that all four
-// headings are six characters wide.
-struct ServiceKind {
-  std::u16string_view code;
-  std::u16string_view heading;
-};
-inline constexpr std::array<ServiceKind, 4> kServiceKinds = {{
-    {u"13", u"　訪問看護　"},
-    {u"63", u"予防訪問看護"},
-    {u"31", u"　居宅療養　"},
-    {u"34", u"予防居宅療養"},
-}};
-// The totals' サービス counts the persons with either of the first two,
-// home-visit nursing and its preventive form.
-inline constexpr std::size_t kServicesCounted = 2;
-
-// The display's columns before the service kinds, with their headings and
-// whether the window shows them: the insurer number is kept in a hidden
-// column, as it tells two persons of one number apart.
-struct PersonColumn {
-  std::u16string_view heading;
-  bool shown;
-};
-inline constexpr std::array<PersonColumn, 4> kPersonColumns = {{
-    {u"年月", true},
-    {u"被保険者番号", true},
-    {u"保険者番号", false},
-    {u"氏名", true},
-}};
-
-// The totals' headings.
-inline constexpr std::array<std::u16string_view, 4> kTotalHeadings = {u"月分", u"人数", u"サービス", u"ケアプラン"};
-
 // One service record as the sort grid holds it: its eight columns, the
 // record's code, the service year-month (YYYYMM), the insured-person number,
 // the insurer number (claim/insurer_number.h), the service kind (the code
@@ -88,6 +54,8 @@ struct ServiceRecord {
 
   const char16_t* text = nullptr;
   std::array<std::uint32_t, kColumns> ends{};  // where each column ends in `text`
+  // The record's row in the file (claim/records.h): line row + 1.
+  int row = -1;
 
   std::u16string_view operator[](int column) const {
     const std::uint32_t begin = column == 0 ? 0 : ends[static_cast<std::size_t>(column - 1)];
@@ -102,11 +70,17 @@ struct DisplayRow {
   std::u16string insurer;  // six digits
   std::u16string name;
   LookupOutcome nameOutcome = LookupOutcome::NotLookedUp;
-  // The value of each service kind of kServiceKinds; nothing for a kind the
-  // person has no record of (a value of 0 is a record).
-  std::array<std::optional<double>, kServiceKinds.size()> services;
+  // The value of each service kind, in the order of their columns
+  // (claim/display_columns.h); nothing for a kind the person has no record
+  // of (a value of 0 is a record).
+  std::array<std::optional<double>, kServiceKindCount> services;
   // Whether the person has a care-plan fee record of the month.
   bool carePlanFee = false;
+  // The service records the row was merged from: serviceRecords[first]
+  // and the `records` - 1 after it, in their sorted order. They tell the
+  // lines of the file the row comes from (SourceLines).
+  std::size_t firstRecord = 0;
+  std::size_t records = 0;
 };
 
 // One month of the totals.
@@ -151,5 +125,20 @@ struct ClaimView {
   // What is wrong with a file that loaded; none for a file that did not.
   std::vector<FileWarning> warnings;
 };
+
+// The lines of the file (from 1) that `row` of `claim` was made from, in
+// the order of its records.
+std::vector<int> SourceLines(const ClaimView& claim, const DisplayRow& row);
+
+// The place in claim.rows of the row made from line `line` (from 1) of the
+// file; nothing for a line no row was made from (the control and end
+// records, and the data records the display does not read).
+std::optional<std::size_t> RowOfLine(const ClaimView& claim, int line);
+
+// The place in claim.rows of the row of a person and service month
+// (YYYYMM), the insurer compared by value (claim/insurer_number.h);
+// nothing when the display has no such row.
+std::optional<std::size_t> RowOfPerson(const ClaimView& claim, std::u16string_view serviceMonth,
+                                       std::u16string_view insured, std::u16string_view insurer);
 
 }  // namespace pellora

@@ -2,9 +2,7 @@
 
 #include <initializer_list>
 
-#include "claim/display_steps.h"
 #include "common/utf.h"
-#include "text/number_text.h"
 
 namespace pellora {
 namespace {
@@ -42,24 +40,27 @@ std::string DisplayCsv(const ClaimView& claim) {
   AppendLine(out, {kProviderCaption, claim.providerNumber, claim.providerName});
   out += "\r\n";
 
-  std::vector<std::u16string_view> headings;
-  for (const PersonColumn& column : kPersonColumns) headings.push_back(column.heading);
-  for (const ServiceKind& kind : kServiceKinds) headings.push_back(kind.heading);
-  AppendLine(out, headings);
-  std::vector<std::u16string> cells(headings.size());
+  // Every column, the hidden insurer number too; the headings as the
+  // window draws them.
+  std::vector<std::u16string> cells;
+  for (const DisplayColumn& column : kDisplayColumns) cells.push_back(GridHeading(column));
+  AppendLine(out, cells);
   for (const DisplayRow& row : claim.rows) {
-    for (std::size_t c = 0; c < cells.size(); ++c) cells[c] = DisplayCellText(row, static_cast<int>(c) + 1);
+    for (std::size_t c = 0; c < cells.size(); ++c) cells[c] = CellText(row, kDisplayColumns[c]);
     AppendLine(out, cells);
   }
   out += "\r\n";
 
-  // A benefit-management file's totals have neither サービス nor ケアプラン.
-  const std::size_t totalColumns = claim.showsServiceTotals ? kTotalHeadings.size() : 2;
-  AppendLine(out, std::span(kTotalHeadings).first(totalColumns));
+  // The totals' columns the window shows.
+  cells.clear();
+  for (const TotalColumn& column : kTotalColumns)
+    if (IsShown(column, claim.showsServiceTotals)) cells.emplace_back(column.heading);
+  AppendLine(out, cells);
   for (const MonthTotal& total : claim.totals) {
-    const std::u16string fields[] = {total.month, DecimalText(total.persons), DecimalText(total.services),
-                                     DecimalText(total.carePlans)};
-    AppendLine(out, std::span(fields).first(totalColumns));
+    cells.clear();
+    for (const TotalColumn& column : kTotalColumns)
+      if (IsShown(column, claim.showsServiceTotals)) cells.push_back(CellText(total, column));
+    AppendLine(out, cells);
   }
   return out;
 }

@@ -10,12 +10,19 @@
 namespace pellora {
 namespace {
 
-// The column of a service kind's code in kServiceKinds, or nothing for any
+// The place among the service kinds of a kind's code, or nothing for any
 // other code (such as "8121", which carries no value).
 std::optional<std::size_t> ServiceKindIndex(std::u16string_view code) {
-  for (std::size_t k = 0; k < kServiceKinds.size(); ++k)
-    if (kServiceKinds[k].code == code) return k;
+  for (const DisplayColumn& column : kDisplayColumns)
+    if (column.value == DisplayValue::Service && column.serviceCode == code) return ServiceIndexOf(column);
   return std::nullopt;
+}
+
+// Whether the person of a row has a kind the totals' サービス counts.
+bool HasCountedService(const DisplayRow& row) {
+  for (const DisplayColumn& column : kDisplayColumns)
+    if (column.countedAsService && row.services[ServiceIndexOf(column)]) return true;
+  return false;
 }
 
 bool Taken(const claim::ServiceFields& rule, const claim::ClaimRecords& records, int row) {
@@ -86,14 +93,17 @@ void BuildSortGrid(ClaimView& claim) {
     const std::u16string insurer = claim::InsurerNumber(field(rule.insurer));
     AddServiceRecord(claim, {code, field(rule.yearMonth), field(rule.insured), insurer,
                              rule.serviceKind == claim::kNoField ? code : field(rule.serviceKind), field(rule.value),
-                             field(rule.field18), field(rule.field19)});
+                             field(rule.field18), field(rule.field19)},
+                     r);
   }
 }
 
-void AddServiceRecord(ClaimView& claim, const std::array<std::u16string_view, ServiceRecord::kColumns>& columns) {
+void AddServiceRecord(ClaimView& claim, const std::array<std::u16string_view, ServiceRecord::kColumns>& columns,
+                      int row) {
   std::size_t units = 0;
   for (const std::u16string_view column : columns) units += column.size();
   ServiceRecord record;
+  record.row = row;
   char16_t* const text = claim.texts.Room(units);
   record.text = text;
   std::size_t at = 0;
@@ -120,18 +130,21 @@ void SortSortGrid(ClaimView& claim) {
 // and the last one is shown.
 void BuildViewerGrid(ClaimView& claim) {
   const ServiceRecord* previous = nullptr;
-  for (const ServiceRecord& record : claim.serviceRecords) {
+  for (std::size_t i = 0; i < claim.serviceRecords.size(); ++i) {
+    const ServiceRecord& record = claim.serviceRecords[i];
     const std::u16string_view insurer = record[ServiceRecord::kInsurer];
-    const bool newRow = !previous || record[ServiceRecord::kInsured] != (*previous)[ServiceRecord::kInsured] ||
-                        record[ServiceRecord::kYearMonth] != (*previous)[ServiceRecord::kYearMonth] ||
-                        !claim::SameInsurer(insurer, (*previous)[ServiceRecord::kInsurer]);
+    const bool newRow = !previous || record[ServiceRecord::kYearMonth] != (*previous)[ServiceRecord::kYearMonth] ||
+                        !claim::SamePerson(record[ServiceRecord::kInsured], insurer,
+                                           (*previous)[ServiceRecord::kInsured], (*previous)[ServiceRecord::kInsurer]);
     if (newRow) {
       DisplayRow row;
       row.yearMonth = YearMonthText(record[ServiceRecord::kYearMonth]);
       row.insured = record[ServiceRecord::kInsured];
+      row.firstRecord = i;
       claim.rows.push_back(std::move(row));
     }
     DisplayRow& row = claim.rows.back();
+    ++row.records;
     if (newRow || insurer != (*previous)[ServiceRecord::kInsurer]) row.insurer = insurer;
     if (const std::optional<std::size_t> kind = ServiceKindIndex(record[ServiceRecord::kServiceKind])) {
       row.services[*kind] = ValueOfText(record[ServiceRecord::kValue]);
@@ -151,12 +164,10 @@ void BuildTotalGrid(ClaimView& claim) {
   for (const DisplayRow& row : claim.rows) {
     if (!previous || row.yearMonth != previous->yearMonth) {
       claim.totals.push_back({TotalsMonthText(row.yearMonth), 1, 0, 0});
-    } else if (row.insured != previous->insured || row.insurer != previous->insurer) {
+    } else if (!claim::SamePerson(row.insured, row.insurer, previous->insured, previous->insurer)) {
       claim.totals.back().persons += 1;
     }
-    if (std::any_of(row.services.begin(), row.services.begin() + kServicesCounted,
-                    [](const std::optional<double>& value) { return value.has_value(); }))
-      claim.totals.back().services += 1;
+    if (HasCountedService(row)) claim.totals.back().services += 1;
     if (claim.showsServiceTotals && row.carePlanFee) claim.totals.back().carePlans += 1;
     previous = &row;
   }
@@ -170,20 +181,6 @@ void ShowClaimRecords(ClaimView& claim) {
   SortSortGrid(claim);
   BuildViewerGrid(claim);
   BuildTotalGrid(claim);
-}
-
-std::u16string DisplayCellText(const DisplayRow& row, int column) {
-  switch (column) {
-    case 1: return row.yearMonth;
-    case 2: return row.insured;
-    case 3: return row.insurer;
-    case 4: return row.name;
-    default: break;
-  }
-  const int kind = column - 5;
-  if (kind < 0 || kind >= static_cast<int>(kServiceKinds.size())) return {};
-  const std::optional<double>& value = row.services[static_cast<std::size_t>(kind)];
-  return value ? DecimalText(*value) : std::u16string();
 }
 
 std::vector<std::size_t> SortViewerByColumn(ClaimView& claim, int column) {

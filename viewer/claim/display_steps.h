@@ -44,24 +44,21 @@ void SortSortGrid(ClaimView& claim);
 void BuildViewerGrid(ClaimView& claim);
 
 // One totals row per service month of the display rows, in their order: the
-// persons of the month, those with home-visit nursing (a value of 0
-// counts), and the care plans, which are not counted and stay 0; and
-// whether サービス and ケアプラン are shown, by the file's kind (a file of
-// undecided kind is shown like a claim file).
+// persons of the month, those with a service kind the totals count as
+// home-visit nursing (a value of 0 counts), and, for a claim file, those
+// with a care-plan fee record; and whether サービス and ケアプラン are
+// shown, by the file's kind (a file of undecided kind is shown like a claim
+// file).
 void BuildTotalGrid(ClaimView& claim);
-
-// The text a display row shows in display column `column` (the display
-// grid's columns: 1 年月, 2 被保険者番号, 3 保険者番号, 4 氏名, 5 to 8 the
-// service kinds); "" for any other column.
-std::u16string DisplayCellText(const DisplayRow& row, int column);
 
 // The steps after the loading, for a file of at least two lines, in their
 // order: from SetFileKind to BuildTotalGrid.
 void ShowClaimRecords(ClaimView& claim);
 
-// Adds a service record of these eight columns (ServiceRecord's), its
-// texts kept in the claim's pool.
-void AddServiceRecord(ClaimView& claim, const std::array<std::u16string_view, ServiceRecord::kColumns>& columns);
+// Adds a service record of these eight columns (ServiceRecord's), read
+// from the file's row `row`, its texts kept in the claim's pool.
+void AddServiceRecord(ClaimView& claim, const std::array<std::u16string_view, ServiceRecord::kColumns>& columns,
+                      int row = -1);
 
 // The user's re-sort: the display rows ordered by column `column`, values
 // that read as numbers before texts and by value (the grid's sort code 1),

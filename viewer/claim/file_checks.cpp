@@ -12,9 +12,6 @@
 namespace pellora {
 namespace {
 
-constexpr std::u16string_view kControlRecordType = u"1";
-constexpr std::u16string_view kDataRecordType = u"2";
-constexpr std::u16string_view kEndRecordType = u"3";
 constexpr std::u16string_view kEndOfFileMark = u"\x1A";
 
 // The digits of a count without its leading zeros ("0" for zero), or
@@ -89,13 +86,13 @@ void CheckShownRecords(int dataRecords, const std::map<std::u16string, int>& cou
 
 void CheckRecords(const claim::ClaimRecords& records, std::size_t shownRows, std::vector<FileWarning>& warnings) {
   const int lines = static_cast<int>(records.file().Lines());
-  auto recordType = [&](int row) { return records.Field(row, claim::kRecordTypeField); };
+  using claim::RecordType;
   int dataRecords = 0;
   // The data records by their code, for a display that shows none of them.
   // A field read is good only until the next is read: the codes are kept.
   std::map<std::u16string, int> codes;
   for (int row = 0; row < lines; ++row) {
-    if (recordType(row) != kDataRecordType) continue;
+    if (records.Type(row) != RecordType::Data) continue;
     ++dataRecords;
     if (shownRows == 0) ++codes[std::u16string(records.Field(row, claim::kRecordCodeField))];
   }
@@ -103,7 +100,7 @@ void CheckRecords(const claim::ClaimRecords& records, std::size_t shownRows, std
     warnings.push_back({"no-data-records", u"データレコードがありません。表示する明細はありません。"});
   }
 
-  if (lines > 0 && recordType(0) == kControlRecordType) {
+  if (lines > 0 && records.Type(0) == RecordType::Control) {
     const std::optional<std::u16string> announced =
         CountDigits(records.Field(claim::kControlRecordRow, claim::kRecordCountField));
     const std::u16string read = DecimalText(dataRecords);
@@ -119,11 +116,11 @@ void CheckRecords(const claim::ClaimRecords& records, std::size_t shownRows, std
   // An old editor's end-of-file mark after the last line end is a line of
   // its own for the reader, not a record.
   int last = lines - 1;
-  if (last > 0 && recordType(last) == kEndOfFileMark) --last;
-  if (last >= 0 && recordType(last) != kEndRecordType) {
+  if (last > 0 && records.Field(last, claim::kRecordTypeField) == kEndOfFileMark) --last;
+  if (last >= 0 && records.Type(last) != RecordType::End) {
     warnings.push_back({"no-end-record", u"エンドレコードがありません。ファイルが途中で切れている可能性があります。"});
   }
-  if (lines > 0 && recordType(0) == kControlRecordType) CheckDataKind(records, warnings);
+  if (lines > 0 && records.Type(0) == RecordType::Control) CheckDataKind(records, warnings);
   if (dataRecords > 0 && shownRows == 0) CheckShownRecords(dataRecords, codes, warnings);
 }
 

@@ -23,6 +23,13 @@ inline bool SameInsurer(std::u16string_view a, std::u16string_view b) {
   return a == b || ValueOfText(a) == ValueOfText(b);
 }
 
+// Two records, or two display rows, are of one person when their insured
+// numbers are the same text and their insurers the same.
+inline bool SamePerson(std::u16string_view insuredA, std::u16string_view insurerA, std::u16string_view insuredB,
+                       std::u16string_view insurerB) {
+  return insuredA == insuredB && SameInsurer(insurerA, insurerB);
+}
+
 // As m_insd holds its keys, formatted "000000": a number as at least six
 // digits with leading zeros, any other text as it is (unlike the sort
 // grid's form, which makes it 000000). Six digits, as claim files almost

@@ -22,8 +22,20 @@
 namespace pellora::claim {
 
 inline constexpr int kControlRecordRow = 0;
-// Field 1 of every record: its record type ("1" control, "2" data, "3" end).
+// Field 1 of every record: its record type.
 inline constexpr int kRecordTypeField = 1;
+enum class RecordType {
+  Control,  // "1": the first line
+  Data,     // "2"
+  End,      // "3": the last line
+  Other,    // anything else: a damaged or foreign line
+};
+constexpr RecordType RecordTypeOf(std::u16string_view field1) {
+  if (field1 == u"1") return RecordType::Control;
+  if (field1 == u"2") return RecordType::Data;
+  if (field1 == u"3") return RecordType::End;
+  return RecordType::Other;
+}
 // Field 3 of a data record: its four-character record-type code.
 inline constexpr int kRecordCodeField = 3;
 // The control record's fields that the display reads: the number of data
@@ -61,8 +73,14 @@ class ClaimRecords {
     return static_cast<int>(file_->Lines()) + (failedPartWay ? 1 : 0);
   }
 
-  // The data records: rows 1 to R - 2, none when R < 3.
+  // The data records as the display reads them: by their place, rows 1 to
+  // R - 2, none when R < 3, whatever their record type says. A file whose
+  // lines say otherwise (a control record missing, a cut end) is told by
+  // the file's checks, which read each line's own type (Type).
   RowRange DataRows() const { return {1, Rows() - 2}; }
+
+  // The record type row `row` says it is (field 1).
+  RecordType Type(int row) const { return RecordTypeOf(Field(row, kRecordTypeField)); }
 
   // All the fields of row `row`, valid until Fields is asked again. The row
   // of a failed line has none.

@@ -37,6 +37,16 @@ inline constexpr OleColor kLightCyan = Rgb(192, 255, 255);
 // failed.
 inline constexpr OleColor kPink = Rgb(255, 192, 192);
 
+// Window geometry is in twips, 1440 per inch: at the 96 dots per inch the
+// design was made for, one pixel is 15 twips; a view scales pixels by its
+// screen's pixel ratio.
+inline constexpr int kTwipsPerPixel = 15;
+
+// The nearest whole pixel of a length in twips at 96 dots per inch.
+constexpr int TwipsToPixels(int twips) {
+  return twips >= 0 ? (twips + kTwipsPerPixel / 2) / kTwipsPerPixel : -((-twips + kTwipsPerPixel / 2) / kTwipsPerPixel);
+}
+
 struct Label {
   std::u16string Caption;
   OleColor BackColor = kWindowBackgroundColor;

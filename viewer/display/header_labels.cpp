@@ -2,17 +2,22 @@
 
 namespace pellora {
 
-void ClearHead(std::span<Label> head) {
-  for (Label& label : head) label.Caption.clear();
+void ShowHead(const ClaimView& claim, std::span<Label, 4> head, Label& yearMonthCaption) {
+  ShowHeadNumbers(claim, head, yearMonthCaption);
+  ShowProviderName(claim, head[3]);
 }
 
-void ShowHead(const ClaimView& claim, std::span<Label, 4> head, Label& yearMonthCaption) {
+void ShowHeadNumbers(const ClaimView& claim, std::span<Label, 4> head, Label& yearMonthCaption) {
   head[0].Caption = claim.yearMonth;
   head[1].Caption = claim::KindText(claim.kind);
   head[2].Caption = claim.providerNumber;
-  head[3].Caption = claim.providerName;
-  head[3].BackColor = OutcomeColor(claim.providerOutcome).value_or(kWindowBackgroundColor);
+  head[3] = {};
   yearMonthCaption.Caption = CaptionText(claim.yearMonthCaption);
+}
+
+void ShowProviderName(const ClaimView& claim, Label& name) {
+  name.Caption = claim.providerName;
+  name.BackColor = OutcomeColor(claim.providerOutcome).value_or(kWindowBackgroundColor);
 }
 
 std::optional<OleColor> OutcomeColor(LookupOutcome outcome) {

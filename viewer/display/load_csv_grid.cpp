@@ -15,19 +15,6 @@ int ColsAfter(const claim::ClaimRecords& records, const FlexGrid& grid) {
   return fields == 0 ? grid.Cols() : std::max(grid.Cols(), static_cast<int>(fields) + 1);
 }
 
-// Tells the user why a claim file could not be read; nothing for a file
-// that was read to its end.
-void TellLoadFailure(const claim::ClaimRecords& records, MessageBoxes& ui) {
-  const std::optional<RecordFile::Failure>& failure = records.file().failure();
-  if (!failure) return;
-  if (failure->atOpen) {
-    ui.Show(ErrText({failure->number, failure->description}), MsgIcon::Critical, std::nullopt);
-  } else {
-    // A failure after the open: its number, ";", its text.
-    ui.Show(DecimalText(std::int64_t{failure->number}) + u";" + failure->description, MsgIcon::Information, std::nullopt);
-  }
-}
-
 // Copies the records into `grid`, the rows before `rowLimit` (those after
 // it are given no cells: they are about to be dropped).
 void WriteRawRecords(const claim::ClaimRecords& records, FlexGrid& grid, int rowLimit) {
@@ -42,14 +29,27 @@ void WriteRawRecords(const claim::ClaimRecords& records, FlexGrid& grid, int row
 
 }  // namespace
 
+LoadFailureMessage LoadFailureMessageOf(const RecordFile::Failure& failure) {
+  if (failure.atOpen) return {ErrText({failure.number, failure.description}), MsgIcon::Critical};
+  // A failure after the open: its number, ";", its text.
+  return {DecimalText(std::int64_t{failure.number}) + u";" + failure.description, MsgIcon::Information};
+}
+
 // A file that could not be opened leaves the grid untouched.
-claim::ClaimRecords LoadCsvGrid(const std::u16string& fileName, FlexGrid& grid, MessageBoxes& ui) {
-  claim::ClaimRecords records(RecordFile::Read(fileName));
-  TellLoadFailure(records, ui);
+void LoadCsvGrid(const claim::ClaimRecords& records, FlexGrid& grid, MessageBoxes& ui) {
   const std::optional<RecordFile::Failure>& failure = records.file().failure();
-  if (failure && failure->atOpen) return records;
+  if (failure) {
+    LoadFailureMessage message = LoadFailureMessageOf(*failure);
+    ui.Show(std::move(message.text), message.icon, std::nullopt);
+  }
+  if (failure && failure->atOpen) return;
   grid.Defer(RowsAfter(records, grid), ColsAfter(records, grid),
              [records](FlexGrid& raw, int rowLimit) { WriteRawRecords(records, raw, rowLimit); });
+}
+
+claim::ClaimRecords LoadCsvGrid(const std::u16string& fileName, FlexGrid& grid, MessageBoxes& ui) {
+  claim::ClaimRecords records(RecordFile::Read(fileName));
+  LoadCsvGrid(records, grid, ui);
   return records;
 }
 

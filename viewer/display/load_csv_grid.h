@@ -18,11 +18,21 @@
 
 namespace pellora {
 
-// LoadCsvGrid: reads the file, tells a failure, and hands the records to
-// `grid`, which copies them in only once somebody looks at it (the debug
-// window, a test): the raw record grid is hidden, and a claim file's four
-// million fields are the dearest part of its display. Returns the records
-// read, for the display's other steps.
+// LoadCsvGrid: tells a failure to read the records' file, and hands the
+// records to `grid`, which copies them in only once somebody looks at it
+// (the debug window, a test): the raw record grid is hidden, and a claim
+// file's four million fields are the dearest part of its display.
+void LoadCsvGrid(const claim::ClaimRecords& records, FlexGrid& grid, MessageBoxes& ui);
+// The same for the file at `fileName`, read here; returns its records.
 claim::ClaimRecords LoadCsvGrid(const std::u16string& fileName, FlexGrid& grid, MessageBoxes& ui);
+
+// How the failure to read a claim file is told: "ErrNo:ErrDesc" with the
+// critical icon for a file that could not be opened, "number;description"
+// with the information icon for a failure after the open.
+struct LoadFailureMessage {
+  std::u16string text;
+  MsgIcon icon;
+};
+LoadFailureMessage LoadFailureMessageOf(const RecordFile::Failure& failure);
 
 }  // namespace pellora

@@ -2,17 +2,14 @@
 
 #include <algorithm>
 
-#include "display/grid_layout.h"
-
 namespace pellora {
 
-// The grid's columns are the records' own, in their order.
-static_assert(sort_col::kRecordCode == ServiceRecord::kCode && sort_col::kField19 == ServiceRecord::kField19);
-
+// The grid's columns are the records' own (ServiceRecord::Column), in their
+// order.
 void SelectSortKeys(FlexGrid& sort) {
   sort.SetRow(0);
-  sort.SetCol(sort_col::kYearMonth);
-  sort.SetColSel(sort_col::kInsurer);
+  sort.SetCol(ServiceRecord::kYearMonth);
+  sort.SetColSel(ServiceRecord::kInsurer);
 }
 
 void ShowSortRecords(std::shared_ptr<const ClaimView> claim, FlexGrid& sort) {

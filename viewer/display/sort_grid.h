@@ -1,6 +1,6 @@
 #pragma once
 // The sort grid: every service record of a claim as one row of the same
-// eight columns (display/grid_layout.h), in the sorted order the display
+// eight columns (ServiceRecord::Column), in the sorted order the display
 // rows were merged from.
 
 #include <memory>

@@ -1,22 +1,15 @@
 #include "display/total_grid.h"
 
-#include "display/grid_layout.h"
-#include "text/number_text.h"
-
 namespace pellora {
-namespace {
-
-constexpr int kMonthColumnWidth = 700;
-// Widths of "サービス" and "ケアプラン" for a claim file; 0 hides them.
-constexpr int kServicesWidth = 765;
-constexpr int kCarePlansWidth = 885;
-
-}  // namespace
 
 bool InitTotalGrid(FlexGrid& total) {
   try {
     total.SetRows(1);
-    total.SetColWidth(total_col::kMonth, kMonthColumnWidth);
+    // The columns a file's kind shows or hides get their widths with the
+    // file (ShowTotalWidths).
+    for (const TotalColumn& column : kTotalColumns)
+      if (column.width != kWidthLeftToGrid && !column.claimFilesOnly)
+        total.SetColWidth(GridColumnOf(column.value), column.width);
     return true;
   } catch (...) {
     return false;  // start-up reports the failure in its own words
@@ -24,24 +17,23 @@ bool InitTotalGrid(FlexGrid& total) {
 }
 
 void ShowTotals(const ClaimView& claim, FlexGrid& total) {
+  for (const TotalColumn& column : kTotalColumns)
+    total.SetColAlignment(GridColumnOf(column.value), AlignOf(column.type) == ColumnAlign::Right
+                                                          ? FlexGrid::Alignment::Right
+                                                          : FlexGrid::Alignment::Left);
   total.SetRows(1);
   total.SetRows(1 + static_cast<int>(claim.totals.size()));
-  for (std::size_t i = 0; i < claim.totals.size(); ++i) {
-    const MonthTotal& month = claim.totals[i];
-    const int t = static_cast<int>(i) + 1;
-    total.SetTextMatrix(t, total_col::kMonth, month.month);
-    total.SetTextMatrix(t, total_col::kPersons, DecimalText(month.persons));
-    total.SetTextMatrix(t, total_col::kServices, DecimalText(month.services));
-    total.SetTextMatrix(t, total_col::kCarePlans, DecimalText(month.carePlans));
-  }
+  for (std::size_t i = 0; i < claim.totals.size(); ++i)
+    for (const TotalColumn& column : kTotalColumns)
+      total.SetTextMatrix(static_cast<int>(i) + 1, GridColumnOf(column.value), CellText(claim.totals[i], column));
   total.SetRow(0);
   total.SetCol(0);
   ShowTotalWidths(claim, total);
 }
 
 void ShowTotalWidths(const ClaimView& claim, FlexGrid& total) {
-  total.SetColWidth(total_col::kServices, claim.showsServiceTotals ? kServicesWidth : 0);
-  total.SetColWidth(total_col::kCarePlans, claim.showsServiceTotals ? kCarePlansWidth : 0);
+  for (const TotalColumn& column : kTotalColumns)
+    if (column.claimFilesOnly) total.SetColWidth(GridColumnOf(column.value), WidthOf(column, claim.showsServiceTotals));
 }
 
 }  // namespace pellora

@@ -16,13 +16,17 @@ bool InitViewerGrid(FlexGrid& viewer);
 // cell coloured by what became of its look-up; the current cell then at
 // the origin.
 void ShowViewerRows(const ClaimView& claim, FlexGrid& viewer);
+// The same but the names, which ShowViewerNames then draws: the window
+// shows what each step of the display made in the order the steps run.
+void ShowViewerPersons(const ClaimView& claim, FlexGrid& viewer);
 
 // The names alone, once they have been looked up: each row's name cell and
 // its colour; the current cell then at the origin.
 void ShowViewerNames(const ClaimView& claim, FlexGrid& viewer);
 
-// Orders the display rows of `claim`, and the rows of `viewer` that show
-// them, by the grid's current column.
-void SortViewerByColumn(ClaimView& claim, FlexGrid& viewer);
+// The user's re-sort: the display rows of `claim`, and the rows of `viewer`
+// that show them, ordered by grid column `column`, which becomes the
+// current column and the selection's end, in the heading row.
+void SortViewerByColumn(ClaimView& claim, FlexGrid& viewer, int column);
 
 }  // namespace pellora

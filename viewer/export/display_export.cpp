@@ -11,19 +11,6 @@
 namespace pellora::exporting {
 namespace {
 
-constexpr char16_t kIdeographicSpace = u'\u3000';
-
-// The display's columns: 1 to 4 the person's, then the service kinds.
-constexpr int kFirstServiceColumn = static_cast<int>(kPersonColumns.size()) + 1;
-
-// The display pads two of its service-kind headings with ideographic
-// spaces to line them up; as names of values they go without.
-std::u16string_view WithoutIdeographicSpaces(std::u16string_view heading) {
-  while (!heading.empty() && heading.front() == kIdeographicSpace) heading.remove_prefix(1);
-  while (!heading.empty() && heading.back() == kIdeographicSpace) heading.remove_suffix(1);
-  return heading;
-}
-
 }  // namespace
 
 // ---- JSON ----
@@ -94,11 +81,12 @@ std::string JsonStatus(std::optional<std::string_view> status) {
 
 std::string JsonRow(const DisplayRow& row) {
   std::string services;
-  for (std::size_t k = 0; k < kServiceKinds.size(); ++k) {
-    const std::u16string value = DisplayCellText(row, kFirstServiceColumn + static_cast<int>(k));
+  for (const DisplayColumn& column : kDisplayColumns) {
+    if (column.value != DisplayValue::Service) continue;
+    const std::u16string value = CellText(row, column);
     if (value.empty()) continue;
     if (!services.empty()) services += ", ";
-    services += JsonString(WithoutIdeographicSpaces(kServiceKinds[k].heading)) + ": " + JsonNumberOrString(value);
+    services += JsonString(column.heading) + ": " + JsonNumberOrString(value);
   }
   return "{\"yearMonth\": " + JsonString(row.yearMonth) + ", \"insuredNumber\": " + JsonString(row.insured) +
          ", \"insurerNumber\": " + JsonString(row.insurer) + ", \"name\": " + JsonString(row.name) +
@@ -181,41 +169,40 @@ void WriteTextHeader(const ExportedClaim& exported, std::ostream& out) {
   }
 }
 
-// The columns the window shows: the person's but the hidden one, then the
-// service kinds, whose values align right.
+// The columns the window shows, and how each name was looked up. On the
+// terminal values and counts read from the right; the numbers that name
+// somebody read from the left, as a person reads them out.
 void WriteTextRows(const ClaimView& claim, std::ostream& out) {
-  std::vector<int> shown;
+  std::vector<const DisplayColumn*> shown;
   std::vector<TextColumn> columns;
-  for (std::size_t i = 0; i < kPersonColumns.size(); ++i) {
-    if (!kPersonColumns[i].shown) continue;
-    shown.push_back(static_cast<int>(i) + 1);
-    columns.push_back({std::u16string(kPersonColumns[i].heading), false});
-  }
-  for (std::size_t k = 0; k < kServiceKinds.size(); ++k) {
-    shown.push_back(kFirstServiceColumn + static_cast<int>(k));
-    columns.push_back({std::u16string(WithoutIdeographicSpaces(kServiceKinds[k].heading)), true});
+  for (const DisplayColumn& column : kDisplayColumns) {
+    if (!IsShown(column)) continue;
+    shown.push_back(&column);
+    columns.push_back({std::u16string(column.heading), column.type == ColumnType::Number});
   }
   columns.push_back({u"照合", false});
   std::vector<std::vector<std::u16string>> rows;
   for (const DisplayRow& row : claim.rows) {
     std::vector<std::u16string> cells;
-    for (const int c : shown) cells.push_back(DisplayCellText(row, c));
+    for (const DisplayColumn* column : shown) cells.push_back(CellText(row, *column));
     cells.emplace_back(StatusWords(NameStatus(row.nameOutcome)));
     rows.push_back(std::move(cells));
   }
   WriteTextTable(columns, rows, out);
 }
 
-// A benefit-management file's totals have neither サービス nor ケアプラン.
 void WriteTextTotals(const ClaimView& claim, std::ostream& out) {
-  const std::size_t count = claim.showsServiceTotals ? kTotalHeadings.size() : 2;
+  std::vector<const TotalColumn*> shown;
   std::vector<TextColumn> columns;
-  for (std::size_t c = 0; c < count; ++c) columns.push_back({std::u16string(kTotalHeadings[c]), c != 0});
+  for (const TotalColumn& column : kTotalColumns) {
+    if (!IsShown(column, claim.showsServiceTotals)) continue;
+    shown.push_back(&column);
+    columns.push_back({std::u16string(column.heading), column.type == ColumnType::Number});
+  }
   std::vector<std::vector<std::u16string>> rows;
   for (const MonthTotal& total : claim.totals) {
-    std::vector<std::u16string> cells = {total.month, DecimalText(total.persons), DecimalText(total.services),
-                                         DecimalText(total.carePlans)};
-    cells.resize(count);
+    std::vector<std::u16string> cells;
+    for (const TotalColumn* column : shown) cells.push_back(CellText(total, *column));
     rows.push_back(std::move(cells));
   }
   WriteTextTable(columns, rows, out);

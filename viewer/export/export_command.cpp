@@ -10,10 +10,10 @@
 #include "export/display_export.h"
 #include "export/table_export.h"
 #include "export/terminal_text.h"
-#include "display/total_grid.h"
-#include "display/viewer_grid.h"
+#include "display/load_csv_grid.h"
 #include "lookup/database_location.h"
-#include "shell/frmPellora.h"
+#include "platform/platform_path.h"
+#include "reader/claim_reader.h"
 #include "shell/program_help.h"
 
 namespace pellora::exporting {
@@ -182,20 +182,6 @@ std::optional<Options> Parse(std::span<const std::string> arguments, std::string
 
 // The window's message boxes for a terminal: each message on its own line
 // on standard error.
-class TerminalMessageBoxes : public MessageBoxes {
- public:
-  explicit TerminalMessageBoxes(std::ostream& err) : err_(err) {}
-  void Show(std::u16string text, MsgIcon, std::optional<std::u16string>) override { err_ << Utf8(text) << '\n'; }
-  // Nothing the export runs asks a question; a terminal has nobody to
-  // answer one, so it is a No.
-  bool AskYesNo(std::u16string, MsgIcon, std::optional<std::u16string>) override { return false; }
-
- private:
-  std::ostream& err_;
-};
-
-// Warnings on standard error, one line each, in the form scripts can match:
-// "pellora-export: warning: CODE: TEXT".
 class Warnings {
  public:
   explicit Warnings(std::ostream& err) : err_(err) {}
@@ -258,55 +244,53 @@ int RunExport(std::span<const std::string> arguments, std::ostream& out, std::os
     return kExitUsage;
   }
 
-  TerminalMessageBoxes boxes(err);
   Warnings warnings(err);
-  frmPellora w(boxes);
-  // What is wrong with the file comes as warnings below, not as a box.
-  w.WarnInMessageBox = false;
-  // The grids as start-up prepares them (neither step can fail short of
-  // memory running out).
-  if (!InitViewerGrid(w.vsfViewer) || !InitTotalGrid(w.vsfTotal)) {
-    err << "pellora-export: the display could not be prepared\n";
-    return kExitOutputFailed;
-  }
   // The database as the window's database box shows it.
   std::u16string database;
+  NameDatabase names;
   if (options->db) {
     // A database named on the command line, used as the database dialog
     // uses the one the user names.
     database = common::Utf8ToUtf16(*options->db);
-    if (!w.UseDatabase(database)) warnings.Write("db-unusable", kDatabaseUnusable);
+    names = {CheckDatabase(database), database};
+    if (!names.found) warnings.Write("db-unusable", kDatabaseUnusable);
   } else {
-    const std::u16string ini =
-        options->ini ? common::Utf8ToUtf16(*options->ini) : DefaultIniFileName(w.ProgramFolder, w.SettingsFolders);
+    const std::u16string programFolder = ExecutableFolder();
+    const std::u16string ini = options->ini ? common::Utf8ToUtf16(*options->ini)
+                                            : DefaultIniFileName(programFolder, ConfigurationFolders("pellora"));
     // Only a settings file or database asked for is a warning: without
     // --ini, a missing velkar.ini or data.qdr is how a machine without a
     // database runs.
-    const Setting setting = w.ReadDatabaseLocation(ini);
+    const Setting setting = DatabaseSetting(ini, programFolder);
     database = ShownDatabasePath(setting.value);
+    names = {CheckDatabase(setting.value), setting.value};
     if (options->ini && setting.from == Setting::From::Unreadable) warnings.Write("ini-unusable", kSettingsUnusable);
-    if (options->ini && !w.DBFound) warnings.Write("db-unusable", kDatabaseUnusable);
+    if (options->ini && !names.found) warnings.Write("db-unusable", kDatabaseUnusable);
   }
+  if (!names.found) names.path.clear();
 
-  w.lblCsvFname.Caption = common::Utf8ToUtf16(*options->claimFile);
+  auto claim = std::make_shared<ClaimView>();
   try {
-    w.ShowCsvFile();
+    ReadClaim(common::Utf8ToUtf16(*options->claimFile), names, *claim);
   } catch (...) {
     err << Utf8(ErrText(CurrentErr())) << '\n';
     return kExitClaimFileFailed;
   }
-  // The loading step has reported a file it could not read (or read to its
-  // end) in a message box; a partial display is not passed off as the file.
-  if (w.Claim().records.file().failure()) return kExitClaimFileFailed;
-  for (const FileWarning& warning : w.Claim().warnings) warnings.Write(warning.code, warning.text);
+  // A file that could not be read (or read to its end) is told as the
+  // window tells it; a partial display is not passed off as the file.
+  if (const std::optional<RecordFile::Failure>& failure = claim->records.file().failure()) {
+    err << Utf8(LoadFailureMessageOf(*failure).text) << '\n';
+    return kExitClaimFileFailed;
+  }
+  for (const FileWarning& warning : claim->warnings) warnings.Write(warning.code, warning.text);
 
   if (options->pdf) {
-    if (const std::optional<std::string> failure = writePdf(w, options->setup, *options->output)) {
+    if (const std::optional<std::string> failure = writePdf(claim, options->setup, *options->output)) {
       err << "pellora-export: " << *options->output << " could not be written: " << *failure << '\n';
       return kExitOutputFailed;
     }
   } else {
-    options->write({w.Claim(), database, w.DBFound}, out);
+    options->write({*claim, database, names.found}, out);
   }
   if (!out.flush()) {
     err << "pellora-export: the output could not be written\n";

@@ -1,7 +1,7 @@
 #pragma once
-// The command pellora-export: a claim file shown by the main window's own
-// routines, without a window, and written to standard output, or as the
-// window prints it to a PDF file.
+// The command pellora-export: a claim file read as the window reads it
+// (reader/claim_reader.h), without a window, and written to standard
+// output, or as the window prints it to a PDF file.
 //
 //   pellora-export [--ini PATH] [--db PATH] [--format json|csv|text] [--strict] CLAIMFILE
 //   pellora-export [--ini PATH] [--db PATH] --format pdf --output FILE [--paper SIZE]
@@ -26,11 +26,8 @@
 #include <span>
 #include <string>
 
+#include "claim/claim_view.h"
 #include "print/pages.h"
-
-namespace pellora {
-class frmPellora;
-}
 
 namespace pellora::exporting {
 
@@ -40,14 +37,14 @@ inline constexpr int kExitClaimFileFailed = 2;
 inline constexpr int kExitShownWithWarnings = 3;  // --strict
 inline constexpr int kExitUsage = 64;  // EX_USAGE, as the BSD tools say it
 
-// Writes the display of `form` as its pages on the paper of `setup` to the
+// Writes the display of `claim` as its pages on the paper of `setup` to the
 // PDF file `path` (UTF-8), whole or not at all; returns nothing, or what
 // went wrong. The program of a platform that writes PDF files hands it in
 // (Linux's, with Qt); the command itself stays free of any toolkit, so that
 // the Windows program, whose PDF comes from printing to Microsoft Print to
 // PDF, builds without one.
-using PdfWriter = std::function<std::optional<std::string>(const frmPellora& form, const print::PageSetup& setup,
-                                                           const std::string& path)>;
+using PdfWriter = std::function<std::optional<std::string>(std::shared_ptr<const ClaimView> claim,
+                                                           const print::PageSetup& setup, const std::string& path)>;
 
 // Runs the command on its arguments (without the program's name); without
 // `writePdf`, --format pdf says where PDF files come from instead.

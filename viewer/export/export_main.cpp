@@ -2,7 +2,6 @@
 // display's pages as a PDF file, with Qt on its offscreen platform, so that
 // it needs no display.
 #include <QDate>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QString>
 #include <iostream>
@@ -13,7 +12,7 @@
 #include "export/export_command.h"
 #include "qtprint/page_painter.h"
 #include "qtprint/pdf_file.h"
-#include "shell/frmPellora.h"
+#include "platform/platform_path.h"
 
 namespace {
 
@@ -24,8 +23,8 @@ void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
   if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << "pellora-export: " << message.toStdString() << '\n';
 }
 
-std::optional<std::string> WritePdf(const pellora::frmPellora& form, const pellora::print::PageSetup& setup,
-                                    const std::string& path) {
+std::optional<std::string> WritePdf(std::shared_ptr<const pellora::ClaimView> claim,
+                                    const pellora::print::PageSetup& setup, const std::string& path) {
   // Qt, made only for a PDF: the other formats need none of it.
   std::unique_ptr<QGuiApplication> app;
   if (!QGuiApplication::instance()) {
@@ -36,12 +35,13 @@ std::optional<std::string> WritePdf(const pellora::frmPellora& form, const pello
     app = std::make_unique<QGuiApplication>(argc, argv);
   }
   const QDate today = QDate::currentDate();
-  const pellora::print::Pages pages = form.DisplayPages(pellora::print::SheetOf(setup), pellora::qtprint::TextWidth(),
-                                                        {today.year(), today.month(), today.day()});
+  const pellora::print::TextWidth textWidth = pellora::qtprint::TextWidth();
+  const std::u16string_view name = pellora::FileNameOf(claim->file);
+  const pellora::print::Pages pages =
+      pellora::print::Pages::LayOut(std::move(claim), pellora::print::WindowColumnWidths(textWidth),
+                                    pellora::print::SheetOf(setup), textWidth, {today.year(), today.month(), today.day()});
   // The file's name, as the pages' header names it.
-  const std::u16string& claimFile = form.Claim().file;
-  const QString title =
-      QFileInfo(QString::fromUtf16(claimFile.data(), static_cast<qsizetype>(claimFile.size()))).fileName();
+  const QString title = QString::fromUtf16(name.data(), static_cast<qsizetype>(name.size()));
   if (const std::optional<QString> failure = pellora::qtprint::WritePdfFile(pages, QString::fromStdString(path), title))
     return failure->toStdString();
   return std::nullopt;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "text/number_text.h"
 #include "text/sort_rules.h"
 
 namespace pellora {
@@ -37,6 +38,7 @@ FlexGrid::FlexGrid(GridDesign design) {
   cells_.ResizeRows(static_cast<std::size_t>(design.rows));
   cols_ = design.cols;
   colWidths_.assign(static_cast<std::size_t>(cols_), kDefaultColWidth);
+  colAlignments_.assign(static_cast<std::size_t>(cols_), Alignment::General);
   fixedRows_ = std::min(design.fixedRows, design.rows);
   fixedCols_ = std::min(design.fixedCols, design.cols);
   // The current cell starts at the first cell that is not fixed.
@@ -65,6 +67,7 @@ void FlexGrid::SetCols(int cols) {
     DropBackColorsBeyond(Rows(), cols);
   }
   colWidths_.resize(static_cast<std::size_t>(cols), kDefaultColWidth);
+  colAlignments_.resize(static_cast<std::size_t>(cols), Alignment::General);
   cols_ = cols;
   ClampCurrentCell();
   Notify([&](GridListener& l) { l.ColsChanged(before, cols); });
@@ -132,6 +135,25 @@ void FlexGrid::SetColWidth(int col, int twips) {
   if (twips < kDefaultColWidth) throw GridError(kErrInvalidPropertyValue);
   colWidths_[static_cast<std::size_t>(col)] = twips;
   Notify([](GridListener& l) { l.LayoutChanged(); });
+}
+
+FlexGrid::Alignment FlexGrid::ColAlignment(int col) const {
+  Settle();
+  if (col < 0 || col >= cols_) throw GridError(kErrInvalidPropertyIndex);
+  return colAlignments_[static_cast<std::size_t>(col)];
+}
+
+void FlexGrid::SetColAlignment(int col, Alignment alignment) {
+  Settle();
+  if (col < 0 || col >= cols_) throw GridError(kErrInvalidPropertyIndex);
+  colAlignments_[static_cast<std::size_t>(col)] = alignment;
+  Notify([](GridListener& l) { l.LayoutChanged(); });
+}
+
+FlexGrid::Alignment FlexGrid::CellAlignment(int row, int col) const {
+  const Alignment alignment = ColAlignment(col);
+  if (alignment != Alignment::General) return alignment;
+  return IsNumberText(TextMatrix(row, col)) ? Alignment::Right : Alignment::Left;
 }
 
 void FlexGrid::SetFormatString(std::u16string_view format) {

@@ -122,12 +122,17 @@ class FlexGrid {
   void SetCellBackColor(GridColor color);
   std::optional<GridColor> CellBackColor(int row, int col) const;
 
-  // The control's parameterless user event: a view raises it on the user's
-  // gesture, the window binds what it starts.
-  void SetUserEventHandler(std::function<void()> handler) { userEvent_ = std::move(handler); }
-  void RaiseUserEvent() {
-    if (userEvent_) userEvent_();
-  }
+  // How a column's cells lie in their width. General is the control's own
+  // rule: a cell whose whole text is a number to the right, any other to
+  // the left; a column whose values are of one type says so instead, so
+  // that its cells line up whatever each holds. The fixed rows' headings
+  // are centred whatever a column says.
+  enum class Alignment { General, Left, Right };
+  Alignment ColAlignment(int col) const;
+  void SetColAlignment(int col, Alignment alignment);
+  // Left or Right for a cell that is not fixed: its column's alignment, and
+  // the general rule resolved by its text.
+  Alignment CellAlignment(int row, int col) const;
 
   // Cell colours without moving the current cell: what a routine that
   // colours many cells uses, so that a view hears of one change a cell and
@@ -178,8 +183,8 @@ class FlexGrid {
   int rowSel_ = 0;
   int colSel_ = 0;
   std::vector<int> colWidths_;
+  std::vector<Alignment> colAlignments_;
   std::unordered_map<std::uint64_t, GridColor> backColors_;  // few cells: sparse
-  std::function<void()> userEvent_;
   std::vector<GridListener*> listeners_;
   struct Deferred {
     int rows;

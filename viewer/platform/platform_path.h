@@ -5,6 +5,7 @@
 // separated by "/"; on Windows names are UTF-16 and folders are separated
 // by "\", after a drive ("C:") or a server's share ("\\server\share").
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -13,11 +14,28 @@
 
 namespace pellora {
 
+// The separator this platform writes, and every one it reads: Windows takes
+// "/" as well as "\\"; elsewhere "\\" is a character of a name.
 #ifdef _WIN32
 inline constexpr char16_t kFolderSeparator = u'\\';
+inline constexpr std::u16string_view kFolderSeparators = u"\\/";
 #else
 inline constexpr char16_t kFolderSeparator = u'/';
+inline constexpr std::u16string_view kFolderSeparators = u"/";
 #endif
+
+// The name of a path: what follows its last folder separator (the whole
+// path when it has none).
+constexpr std::u16string_view FileNameOf(std::u16string_view path) {
+  const std::size_t separator = path.find_last_of(kFolderSeparators);
+  return separator == std::u16string_view::npos ? path : path.substr(separator + 1);
+}
+
+// The folder of a path: everything before its last folder separator, so
+// that the folder of C:\\claim.csv is "C:"; "/" for a file in the root of a
+// POSIX file system, which has nothing before it; the current folder for a
+// bare file name.
+std::u16string FolderOf(std::u16string_view path);
 
 // The file system's form of a path, or nothing for a text no file can be
 // named by: empty, holding a NUL (the system would read only the part before

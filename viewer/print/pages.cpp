@@ -7,8 +7,10 @@
 #include <stdexcept>
 
 #include "claim/display_steps.h"
-#include "display/grid_layout.h"
+#include "claim/display_columns.h"
+#include "display/column_widths.h"
 #include "display/header_labels.h"
+#include "platform/platform_path.h"
 #include "text/number_text.h"
 
 namespace pellora::print {
@@ -101,23 +103,7 @@ std::u16string MarkedName(std::u16string_view name, LookupOutcome outcome) {
   return text;
 }
 
-std::u16string_view Heading(int gridColumn) {
-  if (gridColumn >= viewer_col::kHomeNursing) return kServiceKinds.at(static_cast<std::size_t>(gridColumn - viewer_col::kHomeNursing)).heading;
-  return kPersonColumns.at(static_cast<std::size_t>(gridColumn - viewer_col::kYearMonth)).heading;
-}
-
-// What a column's cells usually hold at their widest: a year-month, a
-// ten-digit insured number, a six-digit insurer number, a value of six
-// digits; nothing for the names, which vary.
-std::u16string_view WidestUsualText(int gridColumn) {
-  switch (gridColumn) {
-    case viewer_col::kYearMonth: return u"0000年00月";
-    case viewer_col::kInsured: return u"0000000000";
-    case viewer_col::kInsurer: return u"000000";
-    case viewer_col::kName: return u"";
-    default: return u"000000";
-  }
-}
+Align PaperAlignOf(ColumnType type) { return pellora::AlignOf(type) == ColumnAlign::Right ? Align::Right : Align::Left; }
 
 std::u16string TwoDigits(int value) {
   std::u16string text = DecimalText(std::int64_t{value});
@@ -126,11 +112,6 @@ std::u16string TwoDigits(int value) {
 
 std::u16string DateText(const common::CivilDate& date) {
   return DecimalText(date.year) + u"年" + TwoDigits(date.month) + u"月" + TwoDigits(date.day) + u"日";
-}
-
-std::u16string_view FileNameOf(std::u16string_view path) {
-  const std::size_t slash = path.find_last_of(u"/\\");
-  return slash == std::u16string_view::npos ? path : path.substr(slash + 1);
 }
 
 double LineHeight(const Font& font) { return font.size * kLineHeightPerPoint; }
@@ -203,6 +184,14 @@ Sheet SheetOf(const PageSetup& setup) {
   return sheet;
 }
 
+std::vector<int> WindowColumnWidths(const TextWidth& textWidth) {
+  constexpr double kPixelsPerPoint = 96.0 / 72.0;
+  const Font headingFont{Face::Grid, 9, false};
+  return DisplayColumnPixelWidths([&](std::u16string_view text) {
+    return static_cast<int>(std::lround(textWidth(text, headingFont) * kPixelsPerPoint));
+  });
+}
+
 Pages Pages::LayOut(std::shared_ptr<const ClaimView> claim, std::span<const int> windowWidths, const Sheet& sheet,
                     const TextWidth& textWidth, common::CivilDate printed) {
   if (!claim) throw std::invalid_argument("Pages::LayOut needs a claim");
@@ -226,7 +215,7 @@ Pages Pages::LayOut(std::shared_ptr<const ClaimView> claim, std::span<const int>
 
   // The shown columns in the window's proportions across the page.
   const int lastColumn = std::min<int>(static_cast<int>(windowWidths.size()) - 1,
-                                       viewer_col::kPreventiveHomeMedicalManagement);
+                                       viewer_col::kLast);
   double windowTotal = 0;
   for (int c = viewer_col::kYearMonth; c <= lastColumn; ++c)
     if (windowWidths[static_cast<std::size_t>(c)] > 0) windowTotal += windowWidths[static_cast<std::size_t>(c)];
@@ -241,8 +230,9 @@ Pages Pages::LayOut(std::shared_ptr<const ClaimView> claim, std::span<const int>
     // A text's width grows with its size, the padding round it does not.
     // The heading must fit, and so must the column's widest usual text (a
     // name may be cut at its end, as the window cuts it).
-    const double needed = std::max(textWidth(Heading(c), {Face::Grid, kGridFontSize, true}),
-                                   textWidth(WidestUsualText(c), {Face::Grid, kGridFontSize, false}));
+    const DisplayColumn& column = *DisplayColumnAt(c);
+    const double needed = std::max(textWidth(GridHeading(column), {Face::Grid, kGridFontSize, true}),
+                                   textWidth(column.widestUsual, {Face::Grid, kGridFontSize, false}));
     if (needed > 0 && needed > width - 2 * kCellPadding)
       scale = std::min(scale, std::max(0.0, width - 2 * kCellPadding) / needed);
   }
@@ -251,12 +241,12 @@ Pages Pages::LayOut(std::shared_ptr<const ClaimView> claim, std::span<const int>
 
   // The totals' columns: as wide as their widest text, at the grid's size.
   const Font totalsFont{Face::Grid, pages.gridFont_, true};
-  const std::size_t totalColumns = pages.claim_->showsServiceTotals ? kTotalHeadings.size() : 2;
   x = pages.content_.left;
-  for (std::size_t c = 0; c < totalColumns; ++c) {
-    const double width = std::max(textWidth(kTotalHeadings[c], totalsFont), textWidth(u"0000/00", totalsFont)) +
+  for (const TotalColumn& column : kTotalColumns) {
+    if (!IsShown(column, pages.claim_->showsServiceTotals)) continue;
+    const double width = std::max(textWidth(column.heading, totalsFont), textWidth(u"0000/00", totalsFont)) +
                          4 * kCellPadding;
-    pages.totalsColumns_.push_back({kTotalHeadings[c], x, width});
+    pages.totalsColumns_.push_back({&column, x, width});
     x += width;
   }
 
@@ -395,7 +385,7 @@ void Pages::DrawGrid(const Plan& plan, PageDrawing& out) const {
 
   out.fills.push_back({{left, gridTop_, right - left, rowHeight_}, kHeadingFill});
   for (const Column& column : columns_)
-    AddText(out, CellBox(column.left, column.width, gridTop_, rowHeight_), std::u16string(Heading(column.gridColumn)),
+    AddText(out, CellBox(column.left, column.width, gridTop_, rowHeight_), GridHeading(*DisplayColumnAt(column.gridColumn)),
             headingFont, Align::Center);
 
   const std::vector<DisplayRow>& rows = claim_->rows;
@@ -410,9 +400,8 @@ void Pages::DrawGrid(const Plan& plan, PageDrawing& out) const {
         AddText(out, box, MarkedName(row.name, row.nameOutcome), cellFont, Align::Left);
         continue;
       }
-      std::u16string text = DisplayCellText(row, column.gridColumn);
-      const Align align = IsNumberText(text) ? Align::Right : Align::Left;
-      AddText(out, box, std::move(text), cellFont, align);
+      const DisplayColumn& shown = *DisplayColumnAt(column.gridColumn);
+      AddText(out, box, CellText(row, shown), cellFont, PaperAlignOf(shown.type));
     }
   }
 
@@ -442,16 +431,14 @@ double Pages::DrawTotals(const Plan& plan, double top, PageDrawing& out) const {
   const double right = totalsColumns_.back().left + totalsColumns_.back().width;
   out.fills.push_back({{left, top, right - left, rowHeight_}, kHeadingFill});
   for (const TotalsColumn& column : totalsColumns_)
-    AddText(out, CellBox(column.left, column.width, top, rowHeight_), std::u16string(column.heading), headingFont,
-            Align::Center);
+    AddText(out, CellBox(column.left, column.width, top, rowHeight_), std::u16string(column.column->heading),
+            headingFont, Align::Center);
   for (std::size_t i = 0; i < plan.totals.count; ++i) {
     const MonthTotal& month = claim_->totals[plan.totals.first + i];
     const double y = top + rowHeight_ * static_cast<double>(i + 1);
-    const std::u16string texts[] = {month.month, DecimalText(month.persons), DecimalText(month.services),
-                                    DecimalText(month.carePlans)};
-    for (std::size_t c = 0; c < totalsColumns_.size(); ++c)
-      AddText(out, CellBox(totalsColumns_[c].left, totalsColumns_[c].width, y, rowHeight_), texts[c], cellFont,
-              c == 0 ? Align::Left : Align::Right);
+    for (const TotalsColumn& column : totalsColumns_)
+      AddText(out, CellBox(column.left, column.width, y, rowHeight_), CellText(month, *column.column), cellFont,
+              PaperAlignOf(column.column->type));
     AddLine(out, left, y, right, y, i == 0 ? 0.6 : 0.3, i == 0 ? kBlack : kRuleGrey);
   }
   const double bottom = top + rowHeight_ * static_cast<double>(plan.totals.count + 1);

@@ -126,6 +126,13 @@ inline constexpr std::u16string_view kFailedMark = u"×";
 // The line a page of an empty display shows below the headings.
 inline constexpr std::u16string_view kNoRowsText = u"表示する明細はありません。";
 
+// The display grid's column widths as the window shows them, which a
+// print's columns share the page in proportion to: the window's widths come
+// from its headings in its 9-point grid text, here measured in the print's
+// grid font at that size, in pixels at the 96 dots per inch the design was
+// made for.
+std::vector<int> WindowColumnWidths(const TextWidth& textWidth);
+
 // The pages of one claim, laid out once; each page is drawn when it is
 // asked for, so that a preview or a print of some pages of a large file
 // draws only those.
@@ -171,7 +178,7 @@ class Pages {
     bool legend = false;
   };
   struct TotalsColumn {
-    std::u16string_view heading;
+    const TotalColumn* column;
     double left = 0, width = 0;
   };
 

@@ -12,6 +12,7 @@
 #include "errors/err_info.h"
 #include "grid/selection_text.h"
 #include "platform/platform_file.h"
+#include "platform/platform_path.h"
 #include "shell/frmPellora.h"
 #include "text/find_text.h"
 
@@ -32,8 +33,7 @@ bool IsClerkGrid(MainControl grid) { return grid == MainControl::vsfViewer || gr
 // The name of a path after its last folder separator, without its last
 // extension.
 std::u16string BaseNameOf(const std::u16string& path) {
-  const std::size_t separator = path.find_last_of(u"/\\");
-  std::u16string name = separator == std::u16string::npos ? path : path.substr(separator + 1);
+  std::u16string name(FileNameOf(path));
   const std::size_t dot = name.rfind(u'.');
   if (dot != std::u16string::npos && dot > 0) name.erase(dot);
   return name;
@@ -42,8 +42,8 @@ std::u16string BaseNameOf(const std::u16string& path) {
 }  // namespace
 
 const FlexGrid* frmPellora::ClerkGridOf(MainControl grid) const {
-  if (grid == MainControl::vsfViewer) return &vsfViewer;
-  if (grid == MainControl::vsfTotal) return &vsfTotal;
+  if (grid == MainControl::vsfViewer) return &vsfViewer_;
+  if (grid == MainControl::vsfTotal) return &vsfTotal_;
   return nullptr;
 }
 
@@ -67,20 +67,19 @@ frmPellora::ClipboardText frmPellora::CopySelection(MainControl control) const {
 // spelling of its path, or a link to it, would otherwise replace the file
 // the window only reads.
 void frmPellora::SaveDisplay_Click() {
-  SaveDialog1.Platform = CommonDialog1.Platform;
-  SaveDialog1.CancelError = true;
-  SaveDialog1.Filter = kSaveFilter;
-  SaveDialog1.FilterIndex = 1;
-  SaveDialog1.DialogTitle = kSaveTitle;
-  SaveDialog1.InitDir = LastFolder;
-  const std::u16string& claim = lblCsvFname.Caption;
-  SaveDialog1.FileName = claim.empty() ? std::u16string() : BaseNameOf(claim) + std::u16string(kSavedNameSuffix);
+  SaveDialog1_.CancelError = true;
+  SaveDialog1_.Filter = kSaveFilter;
+  SaveDialog1_.FilterIndex = 1;
+  SaveDialog1_.DialogTitle = kSaveTitle;
+  SaveDialog1_.InitDir = LastFolder_;
+  const std::u16string& claim = claim_->file;
+  SaveDialog1_.FileName = claim.empty() ? std::u16string() : BaseNameOf(claim) + std::u16string(kSavedNameSuffix);
   try {
-    SaveDialog1.ShowSave();
+    SaveDialog1_.ShowSave();
   } catch (const DialogCancelled&) {
     return;  // a cancel ends the command without a word
   }
-  const std::u16string path = SaveDialog1.FileName;
+  const std::u16string path = SaveDialog1_.FileName;
 
   if (!claim.empty() && (path == claim || IsSameFile(path, claim))) {
     messageBoxes_.Show(std::u16string(kNotOverClaimFile), MsgIcon::Exclamation, std::nullopt);
@@ -99,7 +98,7 @@ void frmPellora::SaveDisplay_Click() {
 // The rows are the claim's, in the order the grid shows them: row r of the
 // claim is grid row r + 1, below the heading row.
 bool frmPellora::FindInDisplay(std::u16string_view what, bool forward) {
-  FlexGrid& grid = vsfViewer;
+  FlexGrid& grid = vsfViewer_;
   const std::vector<DisplayRow>& rows = claim_->rows;
   const int fixed = grid.FixedRows();
   const int count = static_cast<int>(rows.size());
@@ -122,7 +121,7 @@ void frmPellora::DropFiles(const std::vector<std::u16string>& paths) {
   if (paths.empty()) return;
   try {
     ClearClaimDisplay();
-    CommonDialog1.FileName = paths.front();
+    CommonDialog1_.FileName = paths.front();
     ShowChosenFile(paths.front());
   } catch (...) {
     // As with the file choice: a failure of a step ends the display there.
@@ -131,18 +130,7 @@ void frmPellora::DropFiles(const std::vector<std::u16string>& paths) {
 
 print::Pages frmPellora::DisplayPages(const print::Sheet& sheet, const print::TextWidth& textWidth,
                                       common::CivilDate printed) const {
-  // The window's widths come from its headings in its 9-point grid text;
-  // measured in the print's grid font at that size, in pixels at the 96
-  // dots per inch the design was made for, they are the window's.
-  constexpr double kPixelsPerPoint = 96.0 / 72.0;
-  const print::Font headingFont{print::Face::Grid, 9, false};
-  const std::vector<int> widths = ColumnPixelWidths(
-      vsfViewer,
-      [&](std::u16string_view text) {
-        return static_cast<int>(std::lround(textWidth(text, headingFont) * kPixelsPerPoint));
-      },
-      kServiceKindColumns);
-  return print::Pages::LayOut(claim_, widths, sheet, textWidth, printed);
+  return print::Pages::LayOut(claim_, print::WindowColumnWidths(textWidth), sheet, textWidth, printed);
 }
 
 }  // namespace pellora

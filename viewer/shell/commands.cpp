@@ -1,6 +1,7 @@
 // The user's commands on the main window: the file choice, closing, the
 // database dialog, and the re-sort of the display grid.
 
+#include "display/viewer_grid.h"
 #include "platform/platform_path.h"
 #include "shell/frmPellora.h"
 
@@ -15,27 +16,17 @@ constexpr std::u16string_view kDatabaseNotFound = u"データベースが見つ�
 
 }  // namespace
 
-std::u16string frmPellora::FolderOf(const std::u16string& path) {
-  const std::int16_t lastSeparator = CharPos(path, std::u16string_view(&kFolderSeparator, 1), 0);
-  if (lastSeparator == 0) return CurrentFolder();
-  // A file in the root: its folder is the root, not "". (A file in the
-  // root of a Windows drive, C:\claim.csv, has the folder "C:", the text
-  // before its last separator.)
-  if (lastSeparator == 1) return std::u16string(1, kFolderSeparator);
-  return path.substr(0, static_cast<std::size_t>(lastSeparator - 1));
-}
-
 // The claim that goes leaves only what the window keeps of the last file
 // shown until a file with records replaces it: the caption beside the
 // year-month and whether the totals show サービス and ケアプラン.
 void frmPellora::ClearClaimDisplay() {
-  lblCsvFname.Caption.clear();
-  vsfCsv.SetRows(1);
+  lblCsvFname_.Caption.clear();
+  vsfCsv_.SetRows(1);
   auto none = std::make_shared<ClaimView>();
   none->yearMonthCaption = claim_->yearMonthCaption;
   none->showsServiceTotals = claim_->showsServiceTotals;
   ShowClaim(std::move(none));
-  Caption = kTitle;
+  Caption_ = kTitle;
 }
 
 // The display is cleared before the dialog shows, so a cancel leaves no
@@ -43,25 +34,25 @@ void frmPellora::ClearClaimDisplay() {
 // dialog to its folder.
 void frmPellora::comFileSelect_Click() {
   try {
-    CommonDialog1.CancelError = true;
+    CommonDialog1_.CancelError = true;
     ClearClaimDisplay();
-    CommonDialog1.Filter = kClaimFileFilter;
-    CommonDialog1.FilterIndex = 1;
-    CommonDialog1.InitDir = LastFolder;
+    CommonDialog1_.Filter = kClaimFileFilter;
+    CommonDialog1_.FilterIndex = 1;
+    CommonDialog1_.InitDir = LastFolder_;
     // The dialog shows no read-only check box and takes a typed name whether
     // or not such a file exists: there are no options to set.
-    CommonDialog1.ShowOpen();
-    ShowChosenFile(CommonDialog1.FileName);
+    CommonDialog1_.ShowOpen();
+    ShowChosenFile(CommonDialog1_.FileName);
   } catch (...) {
     // A cancel or a failure ends the command where it is, without a word.
   }
 }
 
 void frmPellora::ShowChosenFile(const std::u16string& path) {
-  lblCsvFname.Caption = path;
-  Caption = std::u16string(kTitle) + u" (" + path + u")";
-  LastFolder = FolderOf(path);
-  ShowCsvFile();
+  lblCsvFname_.Caption = path;
+  Caption_ = std::u16string(kTitle) + u" (" + path + u")";
+  LastFolder_ = FolderOf(path);
+  ShowCsvFile(path);
 }
 
 void frmPellora::cmdJob_Click(int /*Index*/) { Unload(); }
@@ -72,20 +63,21 @@ void frmPellora::cmdJob_Click(int /*Index*/) { Unload(); }
 // text, which after a failed path is a status in words.
 void frmPellora::Command1_Click() {
   frmSetDBname dialog;
-  dialog.Text1.Text = LastDBInput;
-  if (Dialogs) Dialogs->ShowModal(dialog);
+  dialog.Text1.Text = LastDBInput_;
+  if (Dialogs_) Dialogs_->ShowModal(dialog);
   const std::u16string chosen = dialog.Answer();
   if (chosen.empty()) return;
 
   ClearClaimDisplay();
   // A chosen file that does not open is told in words instead of its path.
-  if (!UseDatabase(chosen)) lblDBname[1].Text = kDatabaseNotFound;
+  if (!UseDatabase(chosen)) lblDBname_[1].Text = kDatabaseNotFound;
 }
 
+// The grid's user event, which the window binds to a heading's click: the
+// keys are the clicked column alone.
 void frmPellora::vsfViewer_HeadingClick(int col) {
-  if (col < 0 || col >= vsfViewer.Cols()) return;
-  vsfViewer.SetCol(col);
-  vsfViewer.RaiseUserEvent();
+  if (col < 0 || col >= vsfViewer_.Cols()) return;
+  SortViewerByColumn(*claim_, vsfViewer_, col);
 }
 
 }  // namespace pellora

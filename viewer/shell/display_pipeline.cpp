@@ -1,18 +1,17 @@
-// The display pipeline: a claim file from its path to the names, through
-// every display step in the one order in which each step finds what it
-// reads, and the window's controls drawn from the claim at the end; and the
+// The display pipeline: a claim file read into a claim with its names
+// (reader/claim_reader.h), and the window's controls drawn from it in the
+// one order in which the display's steps make what they show; and the
 // window's small text routine CharPos.
 
 #include <limits>
 
-#include "claim/display_steps.h"
 #include "display/header_labels.h"
 #include "display/load_csv_grid.h"
 #include "display/sort_grid.h"
 #include "display/total_grid.h"
 #include "display/viewer_grid.h"
 #include "errors/routine_error.h"
-#include "lookup/master_data_lookups.h"
+#include "reader/claim_reader.h"
 #include "shell/frmPellora.h"
 
 namespace pellora {
@@ -21,40 +20,33 @@ namespace pellora {
 // goes to the caller, which decides what the user is told. What is wrong
 // with a file that loaded is told once the window shows the display,
 // however little it shows: an empty display never stays unexplained. A file
-// that did not load has already been reported, and gets no second box.
-void frmPellora::ShowCsvFile() {
+// that did not load is told as it is drawn, and gets no second box.
+//
+// The window carries what the file shown before decided, where this file
+// decides nothing: the caption beside the year-month and whether the
+// totals show サービス and ケアプラン.
+void frmPellora::ShowCsvFile(const std::u16string& path) {
   auto claim = std::make_shared<ClaimView>();
-  claim->file = lblCsvFname.Caption;
   claim->yearMonthCaption = claim_->yearMonthCaption;
   claim->showsServiceTotals = claim_->showsServiceTotals;
-  claim->records = LoadCsvGrid(claim->file, vsfCsv, messageBoxes_);
-  // A file that could not be read, or of one line, has no records to show.
-  const bool records = claim->records.Rows() >= 2;
+  const auto show = [&] {
+    LoadCsvGrid(claim->records, vsfCsv_, messageBoxes_);
+    ShowClaim(claim);
+  };
   try {
-    if (records) ShowClaimRecords(*claim);
+    ReadClaim(path, NameDatabase{DBFound_, DBPath_}, *claim);
   } catch (...) {
-    ShowClaim(std::move(claim));
+    show();
     throw;
   }
-  // Drawn before the names are looked up, as each step shows what it made:
-  // a failure on the way leaves the display as far as it got.
-  ShowClaim(claim);
-  if (records) {
-    const NameDatabase database{DBFound, DBPath};
-    LookupProviderName(*claim, database);
-    LookupInsuredNames(*claim, database);
-    ShowHead(*claim, lblHead, lblHeadCaption[0]);
-    ShowViewerNames(*claim, vsfViewer);
-  }
-  if (claim->records.file().failure()) return;
-  claim->warnings = CheckClaimFile(claim->records, claim->rows.size());
-  warningsPending_ = WarnInMessageBox && !claim->warnings.empty();
+  show();
+  warningsPending_ = !claim->warnings.empty();
 }
 
 // One box for all of them, and only once: the warnings belong to the claim
 // on display, and the next claim shown drops any still untold.
 void frmPellora::ShowPendingWarnings() {
-  if (!warningsPending_ || Unloaded) return;
+  if (!warningsPending_ || Unloaded_) return;
   warningsPending_ = false;
   std::u16string text;
   for (const FileWarning& warning : claim_->warnings) {
@@ -64,27 +56,28 @@ void frmPellora::ShowPendingWarnings() {
   messageBoxes_.Show(std::move(text), MsgIcon::Exclamation, std::u16string(kTitle));
 }
 
-// The hidden sort grid copies the claim only when somebody looks at it (the
-// raw record grid has its records from the loading); the others show it at
-// once. Without records (no file, or one of a line) the display and totals
-// grids keep only their headings, and their current cells and widths stay
-// as they were.
+// The controls in the order the steps make what they show: the header, the
+// sort grid,
+// the display rows, the totals, and the names last. The hidden grids copy
+// the claim only when somebody looks at them. Without records (no file, or
+// one of a line) the display and totals grids keep only their headings,
+// and their current cells and widths stay as they were.
 void frmPellora::ShowClaim(std::shared_ptr<ClaimView> claim) {
   claim_ = std::move(claim);
   warningsPending_ = false;
-  ShowSortRecords(claim_, vsfSort);
-  ShowHead(*claim_, lblHead, lblHeadCaption[0]);
+  ShowHeadNumbers(*claim_, lblHead_, lblHeadCaption_[0]);
+  ShowSortRecords(claim_, vsfSort_);
   if (claim_->records.Rows() >= 2) {
-    SelectSortKeys(vsfSort);
-    ShowViewerRows(*claim_, vsfViewer);
-    ShowTotals(*claim_, vsfTotal);
+    SelectSortKeys(vsfSort_);
+    ShowViewerPersons(*claim_, vsfViewer_);
+    ShowTotals(*claim_, vsfTotal_);
   } else {
-    vsfViewer.SetRows(1);
-    vsfTotal.SetRows(1);
+    vsfViewer_.SetRows(1);
+    vsfTotal_.SetRows(1);
   }
+  ShowProviderName(*claim_, lblHead_[3]);
+  if (claim_->records.Rows() >= 2) ShowViewerNames(*claim_, vsfViewer_);
 }
-
-void frmPellora::SortViewerByColumn() { pellora::SortViewerByColumn(*claim_, vsfViewer); }
 
 std::int16_t frmPellora::CharPos(std::u16string_view s, std::u16string_view ch, std::int16_t mode) {
   constexpr std::size_t kLastPosition = std::numeric_limits<std::int16_t>::max();

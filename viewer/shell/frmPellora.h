@@ -1,14 +1,15 @@
 #pragma once
 // frmPellora: Pellora's main window as a plain object. It owns its controls
 // (labels as text and colour, the four grids as grid models), the claim on
-// display as data (Claim(), claim/claim_view.h) and its routines; a view
-// only draws the controls and forwards the user's gestures, so every
-// routine runs without a screen.
+// display as data (Claim(), claim/claim_view.h) and its routines. A view
+// reads the controls to draw them and calls the routines with the user's
+// gestures; it changes nothing else, so every routine runs without a
+// screen.
 //
-// A claim file is shown by a pipeline of plain functions: the display steps
-// of claim/ make a ClaimView of its records, the look-ups of lookup/ fill in
-// the names, and the steps of display/ draw the labels, grids and colours
-// from it as the last step. Nothing reads a fact back from a control.
+// A claim file is read by ReadClaim (reader/claim_reader.h), which makes
+// the claim with its names; the steps of display/ then draw the labels,
+// grids and colours from it. Nothing reads a fact back from a control: the
+// path travels as a value and the label only shows it.
 
 #include <array>
 #include <cstdint>
@@ -37,105 +38,109 @@ class frmPellora {
   // The title of the boxes that report a start-up failure.
   static constexpr std::u16string_view kErrorTitle = u"エラーメッセージ";
 
+  // Where the program runs: its command line's arguments as one text, its
+  // own folder (the executable's, unless a test puts the program somewhere
+  // else: velkar.ini and the default data.qdr live here), and the folders
+  // where velkar.ini is looked for besides (platform/platform_path.h).
+  struct Environment {
+    std::u16string commandLine;
+    std::u16string programFolder;
+    std::vector<std::u16string> settingsFolders;
+    // This program's, started with `commandLine`.
+    static Environment OfThisProgram(std::u16string commandLine = {});
+  };
+
+  // What a view lends the window while it shows it: the platform's file
+  // dialogs, where the database dialog is shown, and what to do when the
+  // window closes. Without them every dialog answers as if cancelled.
+  struct Platform {
+    FileDialogs* fileDialogs = nullptr;
+    ModalDialogs* dialogs = nullptr;
+    std::function<void()> onUnload;
+  };
+
   // The window as designed, before start-up: the message boxes are where its
   // routines report to the user.
-  explicit frmPellora(MessageBoxes& messageBoxes);
-  // The display grid's user event refers back to the window.
+  frmPellora(MessageBoxes& messageBoxes, Environment environment);
   frmPellora(const frmPellora&) = delete;
   frmPellora& operator=(const frmPellora&) = delete;
 
-  // ---- Controls ----
+  void Attach(Platform platform);
+  void Detach() { Attach({}); }
+
+  // ---- What a view draws: the controls, read only ----
 
   // The window title.
-  std::u16string Caption{kTitle};
-
+  const std::u16string& Caption() const { return Caption_; }
   // The header: lblHead(1) the file kind, (0) its year-month, (2) the
   // provider number, (3) the provider name; lblHeadCaption(i) the caption
   // beside each ((0) changes with the file kind).
-  std::array<Label, 4> lblHead;
-  std::array<Label, 3> lblHeadCaption;
-  // The path of the claim file on display.
-  Label lblCsvFname;
-
+  const Label& lblHead(int index) const { return lblHead_.at(static_cast<std::size_t>(index)); }
+  const Label& lblHeadCaption(int index) const { return lblHeadCaption_.at(static_cast<std::size_t>(index)); }
+  // The path of the claim file on display: shown, never read back.
+  const Label& lblCsvFname() const { return lblCsvFname_; }
   // The settings file's path (0) and the database's path (1), each coloured
   // by what became of it.
-  std::array<TextBox, 2> lblDBname;
+  const TextBox& lblDBname(int index) const { return lblDBname_.at(static_cast<std::size_t>(index)); }
 
-  FlexGrid vsfCsv;     // raw record grid, hidden: the claim file, one line per row
-  FlexGrid vsfSort;    // sort grid, hidden: one row per service record
-  FlexGrid vsfViewer;  // display grid: one row per person and service month
-  FlexGrid vsfTotal;   // totals grid: one row per service month
+  const FlexGrid& vsfCsv() const { return vsfCsv_; }        // raw record grid, hidden: one line per row
+  const FlexGrid& vsfSort() const { return vsfSort_; }      // sort grid, hidden: one row per service record
+  const FlexGrid& vsfViewer() const { return vsfViewer_; }  // display grid: one row per person and month
+  const FlexGrid& vsfTotal() const { return vsfTotal_; }    // totals grid: one row per service month
 
-  // The open-file dialog of the file choice.
-  CommonDialog CommonDialog1;
+  // The open-file dialog of the file choice, and the save's.
+  const CommonDialog& CommonDialog1() const { return CommonDialog1_; }
+  const CommonDialog& SaveDialog1() const { return SaveDialog1_; }
 
   // The label, text box or grid a control of the design is (nothing when
-  // it is of another kind): what a view draws for it.
+  // it is of another kind): what a view draws for it. A grid view moves the
+  // grid's current cell and selection with the user's clicks and keys, so
+  // it has the grid itself.
   const Label* LabelOf(MainControl control) const;
   const TextBox* TextBoxOf(MainControl control) const;
+  const FlexGrid* GridOf(MainControl control) const;
   FlexGrid* GridOf(MainControl control);
 
-  // ---- The window itself ----
-
   // Which controls show: the debug controls only in debug mode.
-  std::array<bool, kMainControlCount> Visible{};
-  bool IsVisible(MainControl control) const { return Visible[static_cast<std::size_t>(control)]; }
+  bool IsVisible(MainControl control) const { return Visible_[static_cast<std::size_t>(control)]; }
   // The outer size, in twips (the design size until start-up decides).
-  TwipsSize Size = OuterSizeOf(kMainDesignClientSize);
+  TwipsSize Size() const { return Size_; }
   // The window has been closed: the program ends.
-  bool Unloaded = false;
-  // Told once when the window closes, so that a view closes its own.
-  std::function<void()> OnUnload;
-  // Where the database dialog is shown; without one, the dialog answers as
-  // if cancelled.
-  ModalDialogs* Dialogs = nullptr;
+  bool Unloaded() const { return Unloaded_; }
 
   // ---- State shared by start-up, the look-ups and the file choice ----
 
   // The database file exists and opened as a database when it was last
   // tested; DBPath is its path, and "" whenever DBFound is false.
-  bool DBFound = false;
-  std::u16string DBPath;
+  bool DBFound() const { return DBFound_; }
+  const std::u16string& DBPath() const { return DBPath_; }
   // The folder in which the open-file dialog starts.
-  std::u16string LastFolder;
+  const std::u16string& LastFolder() const { return LastFolder_; }
   // The command line began with the debug switch: the hidden grids show.
-  bool DebugMode = false;
+  bool DebugMode() const { return DebugMode_; }
   // The claim file named on the command line; "" if none.
-  std::u16string CmdFileName;
+  const std::u16string& CmdFileName() const { return CmdFileName_; }
   // The database path last used or typed: what the database dialog offers
   // to edit, never a status text that the database box may show instead.
-  std::u16string LastDBInput;
+  const std::u16string& LastDBInput() const { return LastDBInput_; }
+  // What start-up found of the settings file (lookup/database_location.h);
+  // its box's colour says the same.
+  Setting::From SettingsRead() const { return SettingsRead_; }
+  const Environment& Where() const { return environment_; }
 
   // ---- The claim on display ----
 
-  // What the window shows of the claim file on display: its kind, header,
-  // rows, names, totals and what is wrong with it (its warnings). An empty
-  // claim while none is shown.
+  // What the window shows of the claim file on display: its path, kind,
+  // header, rows, names, totals and what is wrong with it (its warnings).
+  // An empty claim while none is shown.
   const ClaimView& Claim() const { return *claim_; }
-  // The claim's warnings are told in one message box, which waits until the
-  // view has shown the display (ShowPendingWarnings). pellora-export, which
-  // has no box to show, writes them itself.
-  bool WarnInMessageBox = true;
-  // The claim on display has warnings for the box that have not been told:
-  // a view shows the window with the display first, then calls
+  // The claim on display has warnings for their box that have not been
+  // told: a view shows the window with the display first, then calls
   // ShowPendingWarnings. A box over a window not yet drawn would tell of
   // rows the clerk cannot see.
   bool WarningsPending() const { return warningsPending_; }
   // Tells the pending warnings in their box, once; nothing when none wait.
   void ShowPendingWarnings();
-
-  // ---- Where the program runs ----
-
-  // The command line's arguments as one text, as the program was started.
-  std::u16string CommandLine;
-
-  // The program's own folder: the executable's, unless a test puts the
-  // program somewhere else. velkar.ini and the default data.qdr live here.
-  std::u16string ProgramFolder;
-  // Where velkar.ini is looked for when the program's folder has none: an
-  // installed program lives in a folder its users do not write, so their
-  // settings are the user's and then the machine's configuration folders.
-  std::vector<std::u16string> SettingsFolders;
 
   // ---- Start-up (shell/startup.cpp) ----
 
@@ -175,34 +180,28 @@ class frmPellora {
   // "&DB　名": asks for another database in frmSetDBname and uses it until
   // the program ends.
   void Command1_Click();
-  // A click on a column heading of the display grid: the grid's user event,
-  // with that column current, re-sorts the rows by it.
+  // A click on a column heading of the display grid: the rows re-sorted by
+  // that column (the grid's current column then, in the heading row).
   void vsfViewer_HeadingClick(int col);
   // No claim on display: path and title, the grids down to their headings,
   // the header values emptied.
   void ClearClaimDisplay();
-  // The folder of a path: everything before its last folder separator ("/"
-  // or "\" for a file in the root), or the current folder for a bare file
-  // name.
-  static std::u16string FolderOf(const std::u16string& path);
 
   // ---- Display pipeline (shell/display_pipeline.cpp) ----
 
-  // Shows the claim file whose path stands in lblCsvFname: every display
-  // step and both look-ups, in their fixed order, and then the controls
-  // drawn from the claim; what is wrong with the file waits for
+  // Shows the claim file at `path` (reader/claim_reader.h): the claim read,
+  // its names looked up, and the controls drawn from it in the order the
+  // display's steps run; what is wrong with the file waits for
   // ShowPendingWarnings. A failure of a step ends the display there, with
   // the claim shown as far as it was made, and is thrown on to the caller
   // (CurrentErr() in errors/err_info.h says what it was); a file that cannot
-  // be read is reported by the loading step itself and shows as an empty
-  // display.
-  void ShowCsvFile();
-  // Makes `claim` the claim on display and draws the controls from it: the
-  // pipeline's last step, and the clearing's with an empty claim.
+  // be read is told in a message box and shows as an empty display.
+  void ShowCsvFile(const std::u16string& path);
+  // Makes `claim` the claim on display and draws the controls from it in
+  // the order the display's steps make them, each as it is made: a failure
+  // on the way leaves the display as far as it got. ShowCsvFile's last
+  // step, and the clearing's with an empty claim.
   void ShowClaim(std::shared_ptr<ClaimView> claim);
-  // The display grid's user event: the claim's rows, and the grid's, ordered
-  // by the grid's current column.
-  void SortViewerByColumn();
   // The position (from 1) of `ch` in `s`: its first occurrence with mode 1,
   // its last with any other mode; 0 when it does not occur or s is empty.
   // Positions are 16-bit: looking past position 32767 raises error 6.
@@ -228,9 +227,6 @@ class frmPellora {
     std::u16string text;
     std::u16string html;
   };
-
-  // The save dialog; its platform dialogs are CommonDialog1's.
-  CommonDialog SaveDialog1;
 
   // Ctrl+A, "すべて選択": every row that is not fixed and every visible
   // column of vsfViewer or vsfTotal (any other control: nothing).
@@ -262,12 +258,11 @@ class frmPellora {
 
   // The paper and orientation of the last print or preview: the next one
   // starts from it, for as long as the program runs.
-  print::PageSetup PrintSetup;
-  // The claim on display laid out on `sheet` (print/pages.h): the display
-  // grid's shown columns in the proportions the window gives them, measured
-  // as the window would draw its headings in the print's grid font. The
-  // pages keep the claim, so a new display does not change pages already
-  // laid out.
+  const print::PageSetup& PrintSetup() const { return PrintSetup_; }
+  void KeepPrintSetup(const print::PageSetup& setup) { PrintSetup_ = setup; }
+  // The claim on display laid out on `sheet` (print/pages.h) in the
+  // proportions the window gives its columns. The pages keep the claim, so
+  // a new display does not change pages already laid out.
   print::Pages DisplayPages(const print::Sheet& sheet, const print::TextWidth& textWidth,
                             common::CivilDate printed) const;
 
@@ -275,6 +270,36 @@ class frmPellora {
   const FlexGrid* ClerkGridOf(MainControl grid) const;
 
   MessageBoxes& messageBoxes_;
+  Environment environment_;
+
+  std::u16string Caption_{kTitle};
+  std::array<Label, 4> lblHead_;
+  std::array<Label, 3> lblHeadCaption_;
+  Label lblCsvFname_;
+  std::array<TextBox, 2> lblDBname_;
+  FlexGrid vsfCsv_;
+  FlexGrid vsfSort_;
+  FlexGrid vsfViewer_;
+  FlexGrid vsfTotal_;
+  CommonDialog CommonDialog1_;
+  CommonDialog SaveDialog1_;
+
+  std::array<bool, kMainControlCount> Visible_{};
+  TwipsSize Size_ = OuterSizeOf(kMainDesignClientSize);
+  bool Unloaded_ = false;
+  std::function<void()> OnUnload_;
+  ModalDialogs* Dialogs_ = nullptr;
+
+  bool DBFound_ = false;
+  std::u16string DBPath_;
+  std::u16string LastFolder_;
+  bool DebugMode_ = false;
+  std::u16string CmdFileName_;
+  std::u16string LastDBInput_;
+  Setting::From SettingsRead_ = Setting::From::Section;
+
+  print::PageSetup PrintSetup_;
+
   // Shared with the hidden grids, which copy the records only once they
   // are looked at.
   std::shared_ptr<ClaimView> claim_;

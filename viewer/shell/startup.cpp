@@ -29,30 +29,30 @@ bool StartsWithDebugSwitch(std::u16string_view text) {
 }  // namespace
 
 std::u16string frmPellora::GetIniFileName() {
-  std::u16string text(TrimSpaces(CommandLine));
-  DebugMode = StartsWithDebugSwitch(text);
-  if (DebugMode) text = TrimSpaces(std::u16string_view(text).substr(kDebugSwitchLength));
+  std::u16string text(TrimSpaces(environment_.commandLine));
+  DebugMode_ = StartsWithDebugSwitch(text);
+  if (DebugMode_) text = TrimSpaces(std::u16string_view(text).substr(kDebugSwitchLength));
   // Without the switch, an argument is the claim file to show, exactly as
   // given; the settings file is then always the one beside the program.
-  if (!text.empty() && !DebugMode) {
-    CmdFileName = text;
+  if (!text.empty() && !DebugMode_) {
+    CmdFileName_ = text;
     text.clear();
   }
-  if (text.empty()) text = DefaultIniFileName(ProgramFolder, SettingsFolders);
+  if (text.empty()) text = DefaultIniFileName(environment_.programFolder, environment_.settingsFolders);
   return text;
 }
 
 bool frmPellora::InitForm() {
   try {
-    Caption = kTitle;
-    if (DebugMode) {
+    Caption_ = kTitle;
+    if (DebugMode_) {
       // The debug controls show in the window's design size.
       for (const MainControl debugControl : {MainControl::vsfCsv, MainControl::vsfSort, MainControl::lblCsvFname})
-        Visible[static_cast<std::size_t>(debugControl)] = true;
+        Visible_[static_cast<std::size_t>(debugControl)] = true;
     } else {
       // Smaller than the design: the debug controls stay outside the
       // visible area, below and to the right.
-      Size = kMainNormalOuterSize;
+      Size_ = kMainNormalOuterSize;
     }
     return true;
   } catch (...) {
@@ -61,42 +61,44 @@ bool frmPellora::InitForm() {
 }
 
 void frmPellora::Unload() {
-  if (Unloaded) return;
-  Unloaded = true;
-  if (OnUnload) OnUnload();
+  if (Unloaded_) return;
+  Unloaded_ = true;
+  if (OnUnload_) OnUnload_();
 }
 
 // The box shows the path whether or not it opens, so that the user sees
 // which file was meant; pink says it did not. The path is what the database
 // dialog offers next, whatever the box shows later.
 bool frmPellora::UseDatabase(const std::u16string& path) {
-  LastDBInput = path;
-  DBFound = CheckDatabase(path);
-  DBPath = DBFound ? path : u"";
-  lblDBname[1].Text = path;
-  lblDBname[1].BackColor = DBFound ? kLightYellow : kPink;
-  return DBFound;
+  LastDBInput_ = path;
+  DBFound_ = CheckDatabase(path);
+  DBPath_ = DBFound_ ? path : u"";
+  lblDBname_[1].Text = path;
+  lblDBname_[1].BackColor = DBFound_ ? kLightYellow : kPink;
+  return DBFound_;
 }
 
 // A settings file that cannot be read turns its box pink, and one read for
 // a line of the older form light yellow. A settings file that names no path
 // at all is told in words; no path opens, so the box is pink all the same.
 Setting frmPellora::ReadDatabaseLocation(const std::u16string& iniFileName) {
-  Setting setting = DatabaseSetting(iniFileName, ProgramFolder);
-  if (setting.from == Setting::From::Unreadable) lblDBname[0].BackColor = kPink;
-  if (setting.from == Setting::From::Line) lblDBname[0].BackColor = kLightYellow;
+  Setting setting = DatabaseSetting(iniFileName, environment_.programFolder);
+  SettingsRead_ = setting.from;
+  if (setting.from == Setting::From::Unreadable) lblDBname_[0].BackColor = kPink;
+  if (setting.from == Setting::From::Line) lblDBname_[0].BackColor = kLightYellow;
   UseDatabase(setting.value);
-  lblDBname[1].Text = ShownDatabasePath(setting.value);
+  lblDBname_[1].Text = ShownDatabasePath(setting.value);
   return setting;
 }
 
 void frmPellora::Form_Load() {
-  LastFolder = ProgramFolder;
-  CmdFileName.clear();
+  LastFolder_ = environment_.programFolder;
+  CmdFileName_.clear();
 
   const std::u16string iniFileName = GetIniFileName();
-  lblDBname[0].Text = iniFileName.empty() ? std::u16string(kNoSettingsFile) : iniFileName;
-  if (IsNoSettingsFileFound(iniFileName, ProgramFolder)) lblDBname[0].Text = NoSettingsFileText(ProgramFolder, SettingsFolders);
+  lblDBname_[0].Text = iniFileName.empty() ? std::u16string(kNoSettingsFile) : iniFileName;
+  if (IsNoSettingsFileFound(iniFileName, environment_.programFolder))
+    lblDBname_[0].Text = NoSettingsFileText(environment_.programFolder, environment_.settingsFolders);
 
   // Without its window or either grid the program has nothing to show: it
   // says which part failed and ends.
@@ -105,19 +107,19 @@ void frmPellora::Form_Load() {
     Unload();
   };
   if (!InitForm()) return stop(kFormInitFailed);
-  if (!InitViewerGrid(vsfViewer)) return stop(kViewerInitFailed);
-  if (!InitTotalGrid(vsfTotal)) return stop(kTotalInitFailed);
+  if (!InitViewerGrid(vsfViewer_)) return stop(kViewerInitFailed);
+  if (!InitTotalGrid(vsfTotal_)) return stop(kTotalInitFailed);
 
   ReadDatabaseLocation(iniFileName);
 
-  if (CmdFileName.empty()) return;
+  if (CmdFileName_.empty()) return;
   // A claim file that fails part-way through its display is reported like a
   // start-up failure, but the window stays: the user may choose another
   // file. What was half built is cleared, so that no partial claim passes
   // for the file. (A file that cannot be read at all is reported by the
   // loading step and shows as an empty display.)
   try {
-    ShowChosenFile(CmdFileName);
+    ShowChosenFile(CmdFileName_);
   } catch (...) {
     const std::u16string failure = ErrText(CurrentErr());
     try {

@@ -64,43 +64,6 @@ std::u16string ShownCaption(std::u16string_view caption) {
   return shown;
 }
 
-std::vector<int> ColumnPixelWidths(const FlexGrid& grid, const std::function<int(std::u16string_view)>& textWidth,
-                                   std::span<const int> equalWidth) {
-  constexpr int kHeadingMargin = 4;                  // pixels on each side of a heading
-  constexpr int kMinimumWidth = 40;                  // a short heading still leaves room for a number
-  constexpr int kDefaultWidth = TwipsToPixels(960);  // the grid's own default
-  constexpr int kFixedColumnWidth = 16;              // a fixed column without a heading marks rows
-
-  std::vector<int> widths(static_cast<std::size_t>(grid.Cols()));
-  std::vector<bool> leftToGrid(widths.size());
-  for (int col = 0; col < grid.Cols(); ++col) {
-    const std::size_t c = static_cast<std::size_t>(col);
-    const std::u16string heading = grid.FixedRows() > 0 && grid.Rows() > 0 ? grid.TextMatrix(0, col) : u"";
-    const int headingWidth = heading.empty() ? 0 : textWidth(heading) + 2 * kHeadingMargin;
-    const int twips = grid.ColWidth(col);
-    if (twips == 0) continue;  // hidden
-    if (twips != FlexGrid::kDefaultColWidth) {
-      // The design's width, but never so narrow that its heading is cut:
-      // another desktop's font may be wider than the design's.
-      widths[c] = std::max(TwipsToPixels(twips), headingWidth);
-      continue;
-    }
-    leftToGrid[c] = true;
-    if (headingWidth > 0) {
-      widths[c] = std::max(kMinimumWidth, headingWidth);
-    } else {
-      widths[c] = col < grid.FixedCols() ? kFixedColumnWidth : kDefaultWidth;
-    }
-  }
-  int widest = 0;
-  const auto inGroup = [&](int col) { return col >= 0 && col < grid.Cols() && leftToGrid[static_cast<std::size_t>(col)]; };
-  for (const int col : equalWidth)
-    if (inGroup(col)) widest = std::max(widest, widths[static_cast<std::size_t>(col)]);
-  for (const int col : equalWidth)
-    if (inGroup(col)) widths[static_cast<std::size_t>(col)] = widest;
-  return widths;
-}
-
 TwipsSize ClientSizeNeeded(const std::function<bool(MainControl)>& shown) {
   TwipsSize needed;
   for (std::size_t i = 0; i < kMainControlCount; ++i) {

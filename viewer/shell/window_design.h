@@ -16,15 +16,9 @@
 #include <vector>
 
 #include "controls/controls.h"
+#include "display/column_widths.h"
 
 namespace pellora {
-
-inline constexpr int kTwipsPerPixel = 15;
-
-// The nearest whole pixel of a length in twips at 96 dots per inch.
-constexpr int TwipsToPixels(int twips) {
-  return twips >= 0 ? (twips + kTwipsPerPixel / 2) / kTwipsPerPixel : -((-twips + kTwipsPerPixel / 2) / kTwipsPerPixel);
-}
 
 struct TwipsRect {
   int left = 0, top = 0, width = 0, height = 0;
@@ -156,17 +150,5 @@ inline constexpr TwipsSize kDialogClientSize{7125, 1575};
 // A row of a grid, the heading row included: 255 twips, which holds a line
 // of the window's 9-point text.
 inline constexpr int kGridRowPixels = TwipsToPixels(255);
-// The display grid's four service-kind columns, which share one width.
-inline constexpr std::array<int, 4> kServiceKindColumns = {5, 6, 7, 8};
-
-// The width in pixels of each of a grid's columns. A width the routines set
-// in twips is converted (0 hides the column), and widened where its heading
-// -- its text in the fixed row 0, measured by `textWidth`, with room on
-// either side -- would not fit. A column left to the grid is as wide as its
-// heading; a column of a grid without headings gets the grid's default
-// width, and a fixed column without a heading a narrow one. The columns of
-// `equalWidth` that are left to the grid all take the widest of them.
-std::vector<int> ColumnPixelWidths(const FlexGrid& grid, const std::function<int(std::u16string_view)>& textWidth,
-                                   std::span<const int> equalWidth = {});
 
 }  // namespace pellora

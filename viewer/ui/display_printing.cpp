@@ -65,8 +65,8 @@ QPrinter& DisplayPrinting::printer(const frmPellora& form) {
     // printer's own: the pages keep theirs, within what the printer can
     // reach.
     printer_->setFullPage(true);
-    printer_->setPageSize(QPageSize(qtprint::PageSizeIdOf(form.PrintSetup.paper)));
-    printer_->setPageOrientation(form.PrintSetup.orientation == print::Orientation::Landscape
+    printer_->setPageSize(QPageSize(qtprint::PageSizeIdOf(form.PrintSetup().paper)));
+    printer_->setPageOrientation(form.PrintSetup().orientation == print::Orientation::Landscape
                                      ? QPageLayout::Landscape
                                      : QPageLayout::Portrait);
     printer_->setPageMargins(QMarginsF(), QPageLayout::Point);
@@ -82,9 +82,11 @@ void DisplayPrinting::KeepSetup(frmPellora& form, const QPrinter& printer) const
   const QPageLayout layout = printer.pageLayout();
   // A paper the pages have no name for stays the printer's own for the
   // session; the form keeps the last one it can name.
-  if (const std::optional<print::Paper> paper = qtprint::PaperOf(layout.pageSize().id())) form.PrintSetup.paper = *paper;
-  form.PrintSetup.orientation =
+  print::PageSetup setup = form.PrintSetup();
+  if (const std::optional<print::Paper> paper = qtprint::PaperOf(layout.pageSize().id())) setup.paper = *paper;
+  setup.orientation =
       layout.orientation() == QPageLayout::Landscape ? print::Orientation::Landscape : print::Orientation::Portrait;
+  form.KeepPrintSetup(setup);
 }
 
 DisplayPrinting::Outcome DisplayPrinting::PaintWithProgress(QPrinter& printer, const print::Pages& pages,

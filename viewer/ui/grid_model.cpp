@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "text/number_text.h"
 #include "ui/look.h"
 
 namespace pellora::ui {
@@ -170,9 +169,9 @@ QVariant FlexGridModel::data(const QModelIndex& index, int role) const {
       return ToQString(text);
     }
     case Qt::TextAlignmentRole:
-      // As the grid control aligns in general: numbers to the right.
-      return QVariant::fromValue(Qt::AlignVCenter |
-                                 (IsNumberText(grid_.TextMatrix(row, col)) ? Qt::AlignRight : Qt::AlignLeft));
+      return QVariant::fromValue(Qt::AlignVCenter | (grid_.CellAlignment(row, col) == FlexGrid::Alignment::Right
+                                                         ? Qt::AlignRight
+                                                         : Qt::AlignLeft));
     case Qt::BackgroundRole: {
       // Fixed rows and columns past the headings keep the heading's face.
       const bool fixed = row < grid_.FixedRows() || col < grid_.FixedCols();

@@ -37,10 +37,9 @@ int main(int argc, char** argv) {
   pellora::ui::SetUpApplication();
 
   pellora::ui::QtMessageBoxes boxes;
-  pellora::frmPellora form(boxes);
-  form.CommandLine = commandLine;
+  pellora::frmPellora form(boxes, pellora::frmPellora::Environment::OfThisProgram(commandLine));
   pellora::ui::PelloraWindow window(form, boxes);
   window.Start();
-  if (form.Unloaded) return 0;
+  if (form.Unloaded()) return 0;
   return app.exec();
 }

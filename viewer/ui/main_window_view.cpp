@@ -112,16 +112,12 @@ PelloraWindow::PelloraWindow(frmPellora& form, QtMessageBoxes& boxes)
   openFileDialog_.parent = this;
   modalDialogs_.beforeShow = sync;
   modalDialogs_.parent = this;
-  form_.CommonDialog1.Platform = &openFileDialog_;
-  form_.Dialogs = &modalDialogs_;
-  form_.OnUnload = [this] { close(); };
+  form_.Attach({&openFileDialog_, &modalDialogs_, [this] { close(); }});
   Sync();
 }
 
 PelloraWindow::~PelloraWindow() {
-  form_.CommonDialog1.Platform = nullptr;
-  form_.Dialogs = nullptr;
-  form_.OnUnload = nullptr;
+  form_.Detach();
   boxes_.beforeShow = nullptr;
 }
 
@@ -131,7 +127,7 @@ FlexGridView* PelloraWindow::grid(MainControl control) const {
 
 void PelloraWindow::Start() {
   form_.Form_Load();
-  if (form_.Unloaded) return;
+  if (form_.Unloaded()) return;
   Sync();
   show();
   warnOnceDrawn();
@@ -140,7 +136,7 @@ void PelloraWindow::Start() {
 template <typename Routine>
 void PelloraWindow::run(Routine routine) {
   routine();
-  if (form_.Unloaded) return;
+  if (form_.Unloaded()) return;
   Sync();
   warnOnceDrawn();
 }
@@ -164,11 +160,11 @@ void PelloraWindow::paintEvent(QPaintEvent* event) {
 void PelloraWindow::syncSize() {
   // The client area of the form's outer size on the design's desktop; this
   // desktop draws its own frame around it.
-  setFixedSize(ToPixels(ClientSizeOf(form_.Size)));
+  setFixedSize(ToPixels(ClientSizeOf(form_.Size())));
 }
 
 void PelloraWindow::Sync() {
-  setWindowTitle(ToQString(form_.Caption));
+  setWindowTitle(ToQString(form_.Caption()));
   syncSize();
   for (std::size_t i = 0; i < kMainControlCount; ++i) {
     const MainControl control = static_cast<MainControl>(i);
@@ -189,7 +185,7 @@ void PelloraWindow::Sync() {
 
 void PelloraWindow::closeEvent(QCloseEvent* event) {
   // Closed through the frame: the program ends as with "閉じる".
-  if (!form_.Unloaded) form_.Unload();
+  if (!form_.Unloaded()) form_.Unload();
   event->accept();
 }
 

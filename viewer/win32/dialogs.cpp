@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/platform_path.h"
 #include "shell/window_design.h"
 #include "win32/look.h"
 
@@ -139,9 +140,7 @@ std::wstring OpenFileFilter(const CommonDialog& properties) {
 }
 
 std::wstring OfferedName(const CommonDialog& properties) {
-  const std::u16string_view name = properties.FileName;
-  const std::size_t separator = name.find_last_of(u"\\/");
-  return Wide(separator == std::u16string_view::npos ? name : name.substr(separator + 1));
+  return Wide(FileNameOf(properties.FileName));
 }
 
 std::optional<std::u16string> Win32FileDialogs::ShowOpen(const CommonDialog& properties) {

@@ -3,7 +3,7 @@
 // screen readers and magnifiers ask a window for through WM_GETOBJECT. The
 // grid is a table whose children are its rows, whose children are their
 // cells; what each says is the headless GridAccessibility's
-// (shell/grid_accessibility.h), asked afresh on every request, so that the
+// (display/grid_accessibility.h), asked afresh on every request, so that the
 // objects never hold a stale copy of the grid.
 //
 // The objects outlive the window when a client keeps them: a GridLink tells
@@ -20,7 +20,7 @@
 #include <functional>
 #include <memory>
 
-#include "shell/grid_accessibility.h"
+#include "display/grid_accessibility.h"
 
 namespace pellora::win32 {
 

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "shell/window_design.h"
-#include "text/number_text.h"
 #include "win32/look.h"
 
 namespace pellora::win32 {
@@ -327,9 +326,10 @@ void GridWindow::PaintCell(HDC dc, int row, int col, const RECT& cell, const Gri
   const std::wstring wide = Wide(text);
   const int margin = ::MulDiv(2, dpi_, kDesignDpi);
   RECT inside{cell.left + margin, cell.top, cell.right - 1 - margin, cell.bottom - 1};
-  // Headings centred; in the cells, numbers to the right, as the grid
-  // control aligns in general.
-  const UINT align = row < grid_.FixedRows() ? DT_CENTER : IsNumberText(text) ? DT_RIGHT : DT_LEFT;
+  // Headings centred; the cells as their column aligns them.
+  const UINT align = row < grid_.FixedRows()                                          ? DT_CENTER
+                     : grid_.CellAlignment(row, col) == FlexGrid::Alignment::Right ? DT_RIGHT
+                                                                                     : DT_LEFT;
   ::SetTextColor(dc, ::GetSysColor(highlighted ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
   ::DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &inside,
               align | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);

@@ -30,7 +30,7 @@
 
 #include "grid/flex_grid.h"
 #include "grid/selection_text.h"
-#include "shell/grid_accessibility.h"
+#include "display/grid_accessibility.h"
 #include "win32/attached_window.h"
 #include "win32/grid_accessible.h"
 

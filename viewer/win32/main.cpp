@@ -24,12 +24,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   const std::u16string commandLine(line.begin(), line.end());
 
   pellora::win32::Win32MessageBoxes boxes;
-  pellora::frmPellora form(boxes);
-  form.CommandLine = std::u16string(pellora::CommandLineArguments(commandLine));
+  pellora::frmPellora form(
+      boxes, pellora::frmPellora::Environment::OfThisProgram(std::u16string(pellora::CommandLineArguments(commandLine))));
   pellora::win32::PelloraWindow window(form, boxes);
   window.onDestroyed = [] { ::PostQuitMessage(0); };
   window.Start();
-  if (form.Unloaded) return 0;
+  if (form.Unloaded()) return 0;
 
   MSG message;
   while (::GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform_path.h"
 #include "win32/clipboard.h"
 #include "win32/look.h"
 #include "win32/preview_window.h"
@@ -45,7 +46,7 @@ ClerkKey ToClerkKey(const MSG& message) {
 
 PelloraWindow::PelloraWindow(frmPellora& form, Win32MessageBoxes& boxes)
     : form_(form), boxes_(boxes), printing_(boxes), dpi_(ScreenDpi()) {
-  const std::wstring title = Wide(form_.Caption);
+  const std::wstring title = Wide(form_.Caption());
   Create({kClassName, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
           ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION))},
          WS_EX_CONTROLPARENT, title.c_str(), kWindowStyle, POINT{CW_USEDEFAULT, CW_USEDEFAULT}, OuterPixelSize(dpi_),
@@ -62,16 +63,12 @@ PelloraWindow::PelloraWindow(frmPellora& form, Win32MessageBoxes& boxes)
   boxes_.owner = owner;
   fileDialogs_.owner = owner;
   modalDialogs_.owner = owner;
-  form_.CommonDialog1.Platform = &fileDialogs_;
-  form_.Dialogs = &modalDialogs_;
-  form_.OnUnload = [this] { ::DestroyWindow(hwnd()); };
+  form_.Attach({&fileDialogs_, &modalDialogs_, [this] { ::DestroyWindow(hwnd()); }});
   Sync();
 }
 
 PelloraWindow::~PelloraWindow() {
-  form_.CommonDialog1.Platform = nullptr;
-  form_.Dialogs = nullptr;
-  form_.OnUnload = nullptr;
+  form_.Detach();
   boxes_.owner = {};
   // The grids stop listening to the form's grids before their windows go
   // with the window itself.
@@ -148,7 +145,7 @@ SIZE PelloraWindow::OuterPixelSize(int dpi) const {
   const auto pixels = [dpi](TwipsSize size) { return TwipsSize{ToPixels(size.width, dpi), ToPixels(size.height, dpi)}; };
   const SIZE frame = FrameSizeAt(kWindowStyle, WS_EX_CONTROLPARENT, dpi);
   const TwipsSize needed = ClientSizeNeeded([this](MainControl control) { return form_.IsVisible(control); });
-  const TwipsSize outer = OuterSizeHolding(pixels(form_.Size), pixels(needed), TwipsSize{frame.cx, frame.cy});
+  const TwipsSize outer = OuterSizeHolding(pixels(form_.Size()), pixels(needed), TwipsSize{frame.cx, frame.cy});
   return SIZE{outer.width, outer.height};
 }
 
@@ -191,7 +188,7 @@ COLORREF PelloraWindow::BackColorOf(MainControl control) const {
 
 void PelloraWindow::Start() {
   form_.Form_Load();
-  if (form_.Unloaded) return;
+  if (form_.Unloaded()) return;
   Sync();
   ::ShowWindow(hwnd(), SW_SHOWNORMAL);
   ::UpdateWindow(hwnd());
@@ -203,7 +200,7 @@ void PelloraWindow::Start() {
 template <typename Routine>
 void PelloraWindow::Run(Routine routine) {
   routine();
-  if (form_.Unloaded) return;
+  if (form_.Unloaded()) return;
   Sync();
   form_.ShowPendingWarnings();
 }
@@ -219,7 +216,7 @@ void PelloraWindow::SyncAndPaint() {
 }
 
 void PelloraWindow::Sync() {
-  const std::wstring title = Wide(form_.Caption);
+  const std::wstring title = Wide(form_.Caption());
   if (FromWide(title) != WindowText(hwnd())) ::SetWindowTextW(hwnd(), title.c_str());
   // The outer size, as the design gives it where this desktop's frame
   // leaves the controls whole.
@@ -323,8 +320,8 @@ void PelloraWindow::PrintDisplay(frmPellora& form) {
 void PelloraWindow::PreviewDisplay(frmPellora& form) {
   SyncAndPaint();
   std::u16string title(frmPellora::kPrintPreviewCaption.substr(0, frmPellora::kPrintPreviewCaption.find(u"...")));
-  const std::u16string& path = form.lblCsvFname.Caption;
-  if (!path.empty()) title += u" - " + path.substr(path.find_last_of(u"\\/") + 1);
+  const std::u16string& path = form.Claim().file;
+  if (!path.empty()) title += u" - " + std::u16string(FileNameOf(path));
   PreviewWindow::Source source{[this, &form] { return printing_.LayOutForPreview(form); },
                                [this, &form](HWND preview) {
                                  const DialogOwner window = boxes_.owner;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/platform_file.h"
+#include "platform/platform_path.h"
 #include "text/number_text.h"
 #include "win32/look.h"
 #include "win32/page_painter.h"
@@ -114,9 +115,7 @@ void WriteBack(HGLOBAL devMode, print::PageSetup& setup) {
 
 // The print job's name in the printer's queue: the claim file's name.
 std::wstring DocumentName(const frmPellora& form) {
-  const std::u16string& path = form.lblCsvFname.Caption;
-  const std::size_t slash = path.find_last_of(u"\\/");
-  const std::u16string name = slash == std::u16string::npos ? path : path.substr(slash + 1);
+  const std::u16string_view name = FileNameOf(form.Claim().file);
   return Wide(name.empty() ? frmPellora::kTitle : name);
 }
 
@@ -163,7 +162,7 @@ bool PrintSession::EnsurePrinter(const frmPellora& form) {
     return false;
   }
   devNames_ = defaults.hDevNames;
-  devMode_ = WithSetup(defaults.hDevMode, NamesOf(devNames_).device, form.PrintSetup);
+  devMode_ = WithSetup(defaults.hDevMode, NamesOf(devNames_).device, form.PrintSetup());
   return true;
 }
 
@@ -185,10 +184,10 @@ HDC PrintSession::CreatePrinterDC(bool informationOnly) const {
 }
 
 print::Pages PrintSession::LayOutForPreview(const frmPellora& form) {
-  print::Sheet sheet = print::SheetOf(form.PrintSetup);
+  print::Sheet sheet = print::SheetOf(form.PrintSetup());
   if (EnsurePrinter(form)) {
     if (HDC printer = CreatePrinterDC(true)) {
-      sheet = SheetOf(printer, form.PrintSetup);
+      sheet = SheetOf(printer, form.PrintSetup());
       ::DeleteDC(printer);
     }
   }
@@ -202,7 +201,7 @@ void PrintSession::Print(frmPellora& form, HWND owner) {
   if (!EnsurePrinter(form)) return Tell(std::u16string(kNoPrinterText));
   int count = 1;
   if (HDC printer = CreatePrinterDC(true)) {
-    count = form.DisplayPages(SheetOf(printer, form.PrintSetup), textWidth_, Today()).Count();
+    count = form.DisplayPages(SheetOf(printer, form.PrintSetup()), textWidth_, Today()).Count();
     ::DeleteDC(printer);
   }
 
@@ -240,11 +239,13 @@ void PrintSession::Print(frmPellora& form, HWND owner) {
            u")");
     return;
   }
-  WriteBack(devMode_, form.PrintSetup);
+  print::PageSetup setup = form.PrintSetup();
+  WriteBack(devMode_, setup);
+  form.KeepPrintSetup(setup);
 
   HDC printer = CreatePrinterDC(false);
   if (!printer) return Tell(std::u16string(kPrintFailedText) + u"\n" + SystemErrorText(::GetLastError()));
-  const print::Pages pages = form.DisplayPages(SheetOf(printer, form.PrintSetup), textWidth_, Today());
+  const print::Pages pages = form.DisplayPages(SheetOf(printer, form.PrintSetup()), textWidth_, Today());
   const bool somePages = (dialog.Flags & PD_PAGENUMS) != 0;
   const std::vector<int> order = print::PagesToPrint(pages.Count(), somePages ? dialog.nFromPage : 0,
                                                      somePages ? dialog.nToPage : 0, dialog.nCopies,

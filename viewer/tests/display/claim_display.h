@@ -115,9 +115,9 @@ inline std::string FileBytes(const std::vector<Record>& records) {
 // prepares them, and claim files on disk to show in it.
 class ClaimDisplay {
  public:
-  ClaimDisplay() : window_(std::make_unique<frmPellora>(ui)) {
-    EXPECT_TRUE(InitViewerGrid(window_->vsfViewer));
-    EXPECT_TRUE(InitTotalGrid(window_->vsfTotal));
+  ClaimDisplay() : window_(std::make_unique<frmPellora>(ui, frmPellora::Environment{})) {
+    EXPECT_TRUE(InitViewerGrid(*window_->GridOf(MainControl::vsfViewer)));
+    EXPECT_TRUE(InitTotalGrid(*window_->GridOf(MainControl::vsfTotal)));
   }
 
   frmPellora& window() { return *window_; }
@@ -135,8 +135,9 @@ class ClaimDisplay {
     claim->file = U16Path(path);
     claim->yearMonthCaption = w.Claim().yearMonthCaption;
     claim->showsServiceTotals = w.Claim().showsServiceTotals;
-    claim->records = LoadCsvGrid(claim->file, w.vsfCsv, ui);
+    claim->records = claim::ClaimRecords(RecordFile::Read(claim->file));
     if (claim->records.Rows() >= 2) ShowClaimRecords(*claim);
+    LoadCsvGrid(claim->records, *w.GridOf(MainControl::vsfCsv), ui);
     w.ShowClaim(std::move(claim));
   }
 
@@ -147,6 +148,13 @@ class ClaimDisplay {
   int files_ = 0;
   std::unique_ptr<frmPellora> window_;
 };
+
+// A window's grids, as a routine under test is handed them.
+inline FlexGrid& ViewerGrid(frmPellora& w) { return *w.GridOf(MainControl::vsfViewer); }
+inline FlexGrid& TotalGrid(frmPellora& w) { return *w.GridOf(MainControl::vsfTotal); }
+inline FlexGrid& RawGrid(frmPellora& w) { return *w.GridOf(MainControl::vsfCsv); }
+inline const FlexGrid& ViewerGrid(const frmPellora& w) { return w.vsfViewer(); }
+inline const FlexGrid& TotalGrid(const frmPellora& w) { return w.vsfTotal(); }
 
 using Table = std::vector<std::vector<std::u16string>>;
 

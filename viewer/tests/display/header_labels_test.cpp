@@ -57,18 +57,18 @@ TEST(SetFileKind, TheFirstDataRecordWithAKnownCodeDecides) {
   for (const auto& c : cases) {
     ClaimDisplay display;
     display.Show(c.file);
-    EXPECT_EQ(display.window().lblHead[1].Caption, c.kind) << c.name;
+    EXPECT_EQ(display.window().lblHead(1).Caption, c.kind) << c.name;
   }
   for (const char* code : {"7131", "7121", "7111", "8121", "7162", "7152", "7142", "7161", "7151", "7141", "7132",
                            "8122", "8123", "8124", "8125"}) {
     ClaimDisplay display;
     display.Show(CodesFile({"0000", code, "8221"}));
-    EXPECT_EQ(display.window().lblHead[1].Caption, kClaim) << code;
+    EXPECT_EQ(display.window().lblHead(1).Caption, kClaim) << code;
   }
   for (const char* code : {"8221", "8222", "8211"}) {
     ClaimDisplay display;
     display.Show(CodesFile({"8126", "8220", "8223", code, "7131"}));
-    EXPECT_EQ(display.window().lblHead[1].Caption, kBenefit) << code;
+    EXPECT_EQ(display.window().lblHead(1).Caption, kBenefit) << code;
   }
 }
 
@@ -76,8 +76,8 @@ TEST(SetFileKind, FileOfOnlyNarrowLinesHasNoKind) {
   // Every line has one field: the raw record grid has no column 3 at all.
   ClaimDisplay display;
   display.ShowBytes("1\r\n7131\r\n8221\r\n3\r\n");
-  EXPECT_EQ(display.window().lblHead[1].Caption, u"");
-  EXPECT_EQ(display.window().vsfViewer.Rows(), 1);
+  EXPECT_EQ(display.window().lblHead(1).Caption, u"");
+  EXPECT_EQ(display.window().vsfViewer().Rows(), 1);
 }
 
 TEST(SetHeadYearMonth, ShowsTheYearMonthOfTheKindWithItsCaption) {
@@ -106,15 +106,15 @@ TEST(SetHeadYearMonth, ShowsTheYearMonthOfTheKindWithItsCaption) {
   for (const auto& c : cases) {
     ClaimDisplay display;
     display.Show(c.file);
-    EXPECT_EQ(display.window().lblHead[0].Caption, c.yearMonth) << c.name;
-    EXPECT_EQ(display.window().lblHeadCaption[0].Caption, c.caption) << c.name;
+    EXPECT_EQ(display.window().lblHead(0).Caption, c.yearMonth) << c.name;
+    EXPECT_EQ(display.window().lblHeadCaption(0).Caption, c.caption) << c.name;
   }
 }
 
 TEST(SetHeadYearMonth, CaptionOutlivesAFileOfUndecidedKind) {
   ClaimDisplay display;
   frmPellora& w = display.window();
-  EXPECT_EQ(w.lblHeadCaption[0].Caption, u"年月");  // the design text until a kind is shown
+  EXPECT_EQ(w.lblHeadCaption(0).Caption, u"年月");  // the design text until a kind is shown
 
   const struct {
     std::vector<Record> file;
@@ -131,9 +131,9 @@ TEST(SetHeadYearMonth, CaptionOutlivesAFileOfUndecidedKind) {
   int step = 0;
   for (const auto& s : sequence) {
     display.Show(s.file);
-    EXPECT_EQ(w.lblHead[1].Caption, s.kind) << "file " << step;
-    EXPECT_EQ(w.lblHead[0].Caption, s.yearMonth) << "file " << step;
-    EXPECT_EQ(w.lblHeadCaption[0].Caption, s.caption) << "file " << step;
+    EXPECT_EQ(w.lblHead(1).Caption, s.kind) << "file " << step;
+    EXPECT_EQ(w.lblHead(0).Caption, s.yearMonth) << "file " << step;
+    EXPECT_EQ(w.lblHeadCaption(0).Caption, s.caption) << "file " << step;
     ++step;
   }
 }
@@ -147,31 +147,39 @@ TEST(SetHeadYearMonth, ANarrowerControlRecordShowsOnlyItsOwnFields) {
   ClaimDisplay display;
   frmPellora& w = display.window();
   display.Show(ClaimFile({CodeOnly("7131")}, "202404"));
-  ASSERT_EQ(w.lblHead[2].Caption, u"1371234567");
+  ASSERT_EQ(w.lblHead(2).Caption, u"1371234567");
   Record narrow = ControlRecord("202405");
   narrow.erase(narrow.find(8), narrow.end());  // fields 1 to 7 only
   display.Show({narrow, CodeOnly("7131"), EndRecord()});
-  EXPECT_EQ(w.lblHead[1].Caption, kClaim);
-  EXPECT_EQ(w.lblHead[2].Caption, u"");
-  EXPECT_EQ(w.lblHead[0].Caption, u"年月");
-  EXPECT_EQ(w.vsfCsv.TextMatrix(0, 8), u"1371234567");  // the earlier file's, as the grid keeps it
-  EXPECT_EQ(w.vsfCsv.TextMatrix(0, 11), u"202404");
+  EXPECT_EQ(w.lblHead(1).Caption, kClaim);
+  EXPECT_EQ(w.lblHead(2).Caption, u"");
+  EXPECT_EQ(w.lblHead(0).Caption, u"年月");
+  EXPECT_EQ(w.vsfCsv().TextMatrix(0, 8), u"1371234567");  // the earlier file's, as the grid keeps it
+  EXPECT_EQ(w.vsfCsv().TextMatrix(0, 11), u"202404");
 }
 
-TEST(ClearHead, EmptiesEveryHeaderValueAndNoCaption) {
+// Clearing the display empties every header value and returns the
+// provider's name to the window's background; the captions beside the
+// values stay as the last file left them.
+TEST(ClearClaimDisplay, EmptiesEveryHeaderValueAndNoCaption) {
   ClaimDisplay display;
   frmPellora& w = display.window();
-  display.Show(ClaimFile({CodeOnly("7131")}));
-  w.lblHead[3].Caption = u"訪問看護ステーションひまわり";
-  w.lblHead[3].BackColor = Rgb(255, 255, 192);
-  ASSERT_EQ(w.lblHead[2].Caption, u"1371234567");
+  auto claim = std::make_shared<ClaimView>();
+  claim->kind = claim::FileKind::CareFeeClaim;
+  claim->yearMonthCaption = YearMonthCaption::Processing;
+  claim->yearMonth = u"2024年04月";
+  claim->providerNumber = u"1371234567";
+  claim->providerName = u"訪問看護ステーションひまわり";
+  claim->providerOutcome = LookupOutcome::Found;
+  w.ShowClaim(claim);
+  ASSERT_EQ(w.lblHead(3).BackColor, Rgb(255, 255, 192));
 
-  ClearHead(w.lblHead);
-  for (const Label& label : w.lblHead) EXPECT_EQ(label.Caption, u"");
-  EXPECT_EQ(w.lblHead[3].BackColor, Rgb(255, 255, 192));  // colours are the shell's to reset
-  EXPECT_EQ(w.lblHeadCaption[0].Caption, u"処理対象年月");
-  EXPECT_EQ(w.lblHeadCaption[1].Caption, u"種類");
-  EXPECT_EQ(w.lblHeadCaption[2].Caption, u"事業所");
+  w.ClearClaimDisplay();
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(w.lblHead(i).Caption, u"") << i;
+  EXPECT_EQ(w.lblHead(3).BackColor, kWindowBackgroundColor);
+  EXPECT_EQ(w.lblHeadCaption(0).Caption, u"処理対象年月");
+  EXPECT_EQ(w.lblHeadCaption(1).Caption, u"種類");
+  EXPECT_EQ(w.lblHeadCaption(2).Caption, u"事業所");
 }
 
 }  // namespace

@@ -25,8 +25,8 @@ constexpr int kSortCols = 8;
 Table SortRowsOf(const std::vector<Record>& data) {
   ClaimDisplay display;
   display.Show(ClaimFile(data));
-  EXPECT_EQ(display.window().vsfSort.Cols(), kSortCols);
-  return testing::TableOf(display.window().vsfSort, 0, 0, kSortCols - 1);
+  EXPECT_EQ(display.window().vsfSort().Cols(), kSortCols);
+  return testing::TableOf(display.window().vsfSort(), 0, 0, kSortCols - 1);
 }
 
 TEST(BuildSortGrid, EachRuleTakesItsRecordsAndFields) {
@@ -120,8 +120,8 @@ TEST(BuildSortGrid, ShortRecordsReadTheirMissingFieldsAsEmpty) {
   cut.erase(cut.upper_bound(11), cut.end());
   ClaimDisplay display;
   display.Show({{{1, "1"}, {8, testing::kProvider}}, cut, {{1, "3"}}});
-  ASSERT_LT(display.window().vsfCsv.Cols(), 22);
-  EXPECT_EQ(testing::TableOf(display.window().vsfSort, 0, 0, kSortCols - 1),
+  ASSERT_LT(display.window().vsfCsv().Cols(), 22);
+  EXPECT_EQ(testing::TableOf(display.window().vsfSort(), 0, 0, kSortCols - 1),
             (Table{{u"8221", u"202404", u"1000000001", u"131011", u"", u"", u"", u""}}));
 }
 
@@ -131,8 +131,8 @@ TEST(BuildSortGrid, NoServiceRecordsLeaveTheSortGridEmpty) {
            {Record8221("99", "202404", "131011", "1000000001", "13")}}) {
     ClaimDisplay display;
     display.Show(ClaimFile(data));
-    EXPECT_EQ(display.window().vsfSort.Rows(), 0);
-    EXPECT_EQ(display.window().vsfViewer.Rows(), 1);
+    EXPECT_EQ(display.window().vsfSort().Rows(), 0);
+    EXPECT_EQ(display.window().vsfViewer().Rows(), 1);
   }
 }
 
@@ -188,11 +188,11 @@ TEST(SortSortGrid, KeepsFileOrderAmongRowsOfEqualKeys) {
 TEST(SortSortGrid, AnEmptySortGridSortsToNothing) {
   ClaimDisplay display;
   frmPellora& w = display.window();
-  ASSERT_EQ(w.vsfSort.Rows(), 0);
+  ASSERT_EQ(w.vsfSort().Rows(), 0);
   display.Show(ClaimFile({}));
-  EXPECT_EQ(w.vsfSort.Rows(), 0);
-  EXPECT_EQ(w.vsfSort.Col(), 1);
-  EXPECT_EQ(w.vsfSort.ColSel(), 3);
+  EXPECT_EQ(w.vsfSort().Rows(), 0);
+  EXPECT_EQ(w.vsfSort().Col(), 1);
+  EXPECT_EQ(w.vsfSort().ColSel(), 3);
 }
 
 }  // namespace

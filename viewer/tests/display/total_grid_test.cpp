@@ -19,11 +19,11 @@ using testing::ServiceDetail;
 using testing::ServiceSummary;
 using testing::Table;
 
-Table TotalRows(const frmPellora& w) { return testing::TableOf(w.vsfTotal, 1, 0, 3); }
+Table TotalRows(const frmPellora& w) { return testing::TableOf(testing::TotalGrid(w), 1, 0, 3); }
 
 TEST(InitTotalGrid, GivesTheDesignHeadingsAndTheMonthWidth) {
   ClaimDisplay display;  // start-up has run InitTotalGrid
-  const FlexGrid& g = display.window().vsfTotal;
+  const FlexGrid& g = display.window().vsfTotal();
   EXPECT_EQ(g.Rows(), 1);
   EXPECT_EQ(testing::TableOf(g, 0, 0, 3), (Table{{u"月分", u"人数", u"サービス", u"ケアプラン"}}));
   EXPECT_EQ(g.FixedRows(), 1);
@@ -92,8 +92,8 @@ TEST(BuildTotalGrid, CountsPersonsAndHomeNursingPerMonth) {
     display.Show(ClaimFile(c.data));
     const Table totals = TotalRows(display.window());
     EXPECT_EQ(totals, c.totals) << c.name << "\n" << testing::Printed(totals);
-    EXPECT_EQ(display.window().vsfTotal.Row(), 0);
-    EXPECT_EQ(display.window().vsfTotal.Col(), 0);
+    EXPECT_EQ(display.window().vsfTotal().Row(), 0);
+    EXPECT_EQ(display.window().vsfTotal().Col(), 0);
   }
 }
 
@@ -113,13 +113,13 @@ TEST(BuildTotalGrid, CountsMonthsOfAnySize) {
     claim.rows.push_back(std::move(row));
   }
   BuildTotalGrid(claim);
-  ShowTotals(claim, w.vsfTotal);
+  ShowTotals(claim, testing::TotalGrid(w));
   EXPECT_EQ(TotalRows(w), (Table{{u"2024/04", u"40000", u"10000", u"0"}}));
 }
 
 TEST(SetTotalWidthsByKind, HidesServiceAndCarePlanColumnsForBenefitManagementFiles) {
   ClaimDisplay display;
-  const FlexGrid& g = display.window().vsfTotal;
+  const FlexGrid& g = display.window().vsfTotal();
   const struct {
     std::vector<Record> file;
     int services, carePlans;

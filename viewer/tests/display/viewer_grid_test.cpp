@@ -20,7 +20,7 @@ using testing::Table;
 
 // Columns 1 to 8 of the data rows: 年月, 被保険者番号, 保険者番号, 氏名, and
 // the four service kinds.
-Table DisplayRows(const frmPellora& w) { return testing::TableOf(w.vsfViewer, 1, 1, 8); }
+Table DisplayRows(const frmPellora& w) { return testing::TableOf(testing::ViewerGrid(w), 1, 1, 8); }
 
 Table DisplayRowsOf(const std::vector<Record>& data) {
   ClaimDisplay display;
@@ -30,7 +30,7 @@ Table DisplayRowsOf(const std::vector<Record>& data) {
 
 TEST(InitViewerGrid, GivesTheHeadingsAndWidths) {
   ClaimDisplay display;  // start-up has run InitViewerGrid
-  const FlexGrid& g = display.window().vsfViewer;
+  const FlexGrid& g = display.window().vsfViewer();
   EXPECT_EQ(g.Rows(), 1);
   EXPECT_EQ(g.Cols(), 9);
   EXPECT_EQ(g.FixedRows(), 1);
@@ -47,12 +47,12 @@ TEST(InitViewerGrid, PreparesAGridThatHeldAFileAgain) {
   ClaimDisplay display;
   frmPellora& w = display.window();
   display.Show(ClaimFile({ServiceDetail("7131", "10", "202404", "131011", "1000000001", "13", "1")}));
-  ASSERT_EQ(w.vsfViewer.Rows(), 2);
-  w.vsfViewer.SetColWidth(3, 500);
-  EXPECT_TRUE(InitViewerGrid(w.vsfViewer));
-  EXPECT_EQ(w.vsfViewer.Rows(), 1);
-  EXPECT_EQ(w.vsfViewer.Cols(), 9);
-  EXPECT_EQ(w.vsfViewer.ColWidth(3), 0);
+  ASSERT_EQ(testing::ViewerGrid(w).Rows(), 2);
+  testing::ViewerGrid(w).SetColWidth(3, 500);
+  EXPECT_TRUE(InitViewerGrid(testing::ViewerGrid(w)));
+  EXPECT_EQ(testing::ViewerGrid(w).Rows(), 1);
+  EXPECT_EQ(testing::ViewerGrid(w).Cols(), 9);
+  EXPECT_EQ(testing::ViewerGrid(w).ColWidth(3), 0);
 }
 
 TEST(BuildViewerGrid, MergesSortRowsIntoOneRowPerPersonAndMonth) {
@@ -151,15 +151,15 @@ TEST(BuildViewerGrid, ComparesInsurerNumbersByValue) {
   ClaimView claim;
   for (const auto& row : sortRows) AddServiceRecord(claim, {row[0], row[1], row[2], row[3], row[4], row[5], u"", u""});
   BuildViewerGrid(claim);
-  ShowViewerRows(claim, w.vsfViewer);
+  ShowViewerRows(claim, testing::ViewerGrid(w));
   EXPECT_EQ(DisplayRows(w), (Table{
                                 {u"2024年04月", u"1000000001", u"12345.0", u"", u"1", u"2", u"3", u""},
                                 {u"2024年04月", u"1000000001", u"12346", u"", u"", u"", u"", u"4"},
                                 {u"2024年04月", u"1000000002", u"12346", u"", u"", u"", u"", u"5"},
                             }))
       << testing::Printed(DisplayRows(w));
-  EXPECT_EQ(w.vsfViewer.Row(), 0);
-  EXPECT_EQ(w.vsfViewer.Col(), 0);
+  EXPECT_EQ(testing::ViewerGrid(w).Row(), 0);
+  EXPECT_EQ(testing::ViewerGrid(w).Col(), 0);
 }
 
 // A display of four persons in two months, with values that sort
@@ -173,7 +173,7 @@ std::vector<Record> FourPersons() {
   });
 }
 
-TEST(SortViewerByColumn, ReordersTheDataRowsByTheCurrentColumn) {
+TEST(SortViewerByColumn, ReordersTheDataRowsByTheClickedColumn) {
   const struct {
     int column;
     std::vector<std::u16string> insuredInOrder;
@@ -187,38 +187,36 @@ TEST(SortViewerByColumn, ReordersTheDataRowsByTheCurrentColumn) {
     ClaimDisplay display;
     frmPellora& w = display.window();
     display.Show(FourPersons());
-    const Table totals = testing::TableOf(w.vsfTotal, 0, 0, 3);
-    const Table headings = testing::TableOf(w.vsfViewer, 0, 0, 8);
-    w.vsfViewer.SetRow(2);
-    w.vsfViewer.SetCol(c.column);
-    w.SortViewerByColumn();
+    const Table totals = testing::TableOf(testing::TotalGrid(w), 0, 0, 3);
+    const Table headings = testing::TableOf(testing::ViewerGrid(w), 0, 0, 8);
+    testing::ViewerGrid(w).SetRow(2);
+    w.vsfViewer_HeadingClick(c.column);
 
     std::vector<std::u16string> insured;
-    for (int r = 1; r < w.vsfViewer.Rows(); ++r) insured.push_back(w.vsfViewer.TextMatrix(r, 2));
+    for (int r = 1; r < testing::ViewerGrid(w).Rows(); ++r) insured.push_back(testing::ViewerGrid(w).TextMatrix(r, 2));
     EXPECT_EQ(insured, c.insuredInOrder) << "column " << c.column;
-    EXPECT_EQ(testing::TableOf(w.vsfViewer, 0, 0, 8).front(), headings.front());
-    EXPECT_EQ(testing::TableOf(w.vsfTotal, 0, 0, 3), totals);  // the totals are left alone
-    EXPECT_EQ(w.vsfViewer.Row(), 0);
-    EXPECT_EQ(w.vsfViewer.ColSel(), c.column);
+    EXPECT_EQ(testing::TableOf(testing::ViewerGrid(w), 0, 0, 8).front(), headings.front());
+    EXPECT_EQ(testing::TableOf(testing::TotalGrid(w), 0, 0, 3), totals);  // the totals are left alone
+    EXPECT_EQ(testing::ViewerGrid(w).Row(), 0);
+    EXPECT_EQ(testing::ViewerGrid(w).ColSel(), c.column);
   }
 }
 
-TEST(SortViewerByColumn, RunsOnTheDisplayGridsUserEventAndCarriesNameColours) {
+TEST(SortViewerByColumn, RunsOnAHeadingClickAndCarriesNameColours) {
   ClaimDisplay display;
   frmPellora& w = display.window();
   display.Show(FourPersons());
   // Colour the name cell of person 1000000001 as the name look-up would.
-  for (int r = 1; r < w.vsfViewer.Rows(); ++r) {
-    if (w.vsfViewer.TextMatrix(r, 2) != u"1000000001") continue;
-    w.vsfViewer.SetRow(r);
-    w.vsfViewer.SetCol(4);
-    w.vsfViewer.SetCellBackColor(Rgb(192, 255, 255));
+  for (int r = 1; r < testing::ViewerGrid(w).Rows(); ++r) {
+    if (testing::ViewerGrid(w).TextMatrix(r, 2) != u"1000000001") continue;
+    testing::ViewerGrid(w).SetRow(r);
+    testing::ViewerGrid(w).SetCol(4);
+    testing::ViewerGrid(w).SetCellBackColor(Rgb(192, 255, 255));
   }
-  w.vsfViewer.SetCol(2);
-  w.vsfViewer.RaiseUserEvent();  // the user's gesture in the view
-  ASSERT_EQ(w.vsfViewer.TextMatrix(1, 2), u"1000000001");
-  EXPECT_EQ(w.vsfViewer.CellBackColor(1, 4), Rgb(192, 255, 255));
-  for (int r = 2; r < w.vsfViewer.Rows(); ++r) EXPECT_FALSE(w.vsfViewer.CellBackColor(r, 4).has_value()) << r;
+  w.vsfViewer_HeadingClick(2);  // the user's gesture in the view
+  ASSERT_EQ(testing::ViewerGrid(w).TextMatrix(1, 2), u"1000000001");
+  EXPECT_EQ(testing::ViewerGrid(w).CellBackColor(1, 4), Rgb(192, 255, 255));
+  for (int r = 2; r < testing::ViewerGrid(w).Rows(); ++r) EXPECT_FALSE(testing::ViewerGrid(w).CellBackColor(r, 4).has_value()) << r;
 }
 
 }  // namespace

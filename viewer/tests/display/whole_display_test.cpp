@@ -129,16 +129,16 @@ TEST(WholeDisplay, GeneratedMonthlyFilesAgreeWithAnIndependentAccount) {
       const frmPellora& w = display.window();
       ASSERT_TRUE(display.ui.shown.empty());
 
-      EXPECT_EQ(w.lblHead[1].Caption, k.kindText);
-      EXPECT_EQ(w.lblHeadCaption[0].Caption, k.caption);
-      EXPECT_EQ(w.lblHead[2].Caption, u"1371234567");
-      const auto expected = ExpectedDisplay(w.vsfCsv);
+      EXPECT_EQ(w.lblHead(1).Caption, k.kindText);
+      EXPECT_EQ(w.lblHeadCaption(0).Caption, k.caption);
+      EXPECT_EQ(w.lblHead(2).Caption, u"1371234567");
+      const auto expected = ExpectedDisplay(w.vsfCsv());
       ASSERT_GT(expected.size(), 100u);
-      const Table rows = testing::TableOf(w.vsfViewer, 1, 1, 8);
+      const Table rows = testing::TableOf(w.vsfViewer(), 1, 1, 8);
       const std::string run =
           "seed " + std::to_string(seed) + (generation == claimgen::Generation::First ? " (2000)" : " (current)");
       EXPECT_EQ(rows, ExpectedRows(expected)) << run;
-      EXPECT_EQ(testing::TableOf(w.vsfTotal, 1, 0, 3), ExpectedTotals(expected)) << run;
+      EXPECT_EQ(testing::TableOf(w.vsfTotal(), 1, 0, 3), ExpectedTotals(expected)) << run;
       std::set<std::u16string> months;
       for (const auto& row : rows) months.insert(row[0]);
       EXPECT_GE(months.size(), 2u);  // the generator spreads services over two months
@@ -157,10 +157,10 @@ TEST(WholeDisplay, IsTheSameUnderACommaDecimalLocale) {
       testing::ServiceDetail("7131", "10", "202404", "12345.6", "1000000002", "13", "0.25"),
   }));
   const frmPellora& w = display.window();
-  EXPECT_EQ(testing::TableOf(w.vsfViewer, 1, 1, 8),
+  EXPECT_EQ(testing::TableOf(w.vsfViewer(), 1, 1, 8),
             (Table{{u"2024年04月", u"1000000001", u"012345", u"", u"12.5", u"120", u"1", u""},
                    {u"2024年04月", u"1000000002", u"012346", u"", u"0.25", u"", u"", u""}}));
-  EXPECT_EQ(testing::TableOf(w.vsfTotal, 1, 0, 3), (Table{{u"2024/04", u"2", u"2", u"0"}}));
+  EXPECT_EQ(testing::TableOf(w.vsfTotal(), 1, 0, 3), (Table{{u"2024/04", u"2", u"2", u"0"}}));
 }
 
 }  // namespace

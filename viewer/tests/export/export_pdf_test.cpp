@@ -12,12 +12,10 @@
 
 #include "claim/record_codes.h"
 #include "common/utf.h"
-#include "controls/recording_message_boxes.h"
-#include "display/total_grid.h"
-#include "display/viewer_grid.h"
 #include "jetwriter/jet_description.h"
+#include "lookup/database_location.h"
 #include "qtprint/page_painter.h"
-#include "shell/frmPellora.h"
+#include "reader/claim_reader.h"
 #include "tests/export/program_run.h"
 #include "tests/qtprint/poppler.h"
 
@@ -44,20 +42,18 @@ void StartQt() {
 // The claim file shown as the export shows it, for the pages its PDF must
 // hold.
 struct Shown {
-  Shown(const std::string& claim, const std::string& database) {
+  Shown(const std::string& claimFile, const std::string& database)
+      : claim(std::make_shared<ClaimView>(ReadClaim(
+            common::Utf8ToUtf16(claimFile),
+            {CheckDatabase(common::Utf8ToUtf16(database)), common::Utf8ToUtf16(database)}))) {
     StartQt();
-    InitViewerGrid(form.vsfViewer);
-    InitTotalGrid(form.vsfTotal);
-    form.WarnInMessageBox = false;
-    form.UseDatabase(common::Utf8ToUtf16(database));
-    form.lblCsvFname.Caption = common::Utf8ToUtf16(claim);
-    form.ShowCsvFile();
   }
   print::Pages PagesOn(const print::PageSetup& setup) const {
-    return form.DisplayPages(print::SheetOf(setup), qtprint::TextWidth(), {2024, 4, 1});
+    const print::TextWidth textWidth = qtprint::TextWidth();
+    return print::Pages::LayOut(claim, print::WindowColumnWidths(textWidth), print::SheetOf(setup), textWidth,
+                                {2024, 4, 1});
   }
-  RecordingMessageBoxes boxes;
-  frmPellora form{boxes};
+  std::shared_ptr<const ClaimView> claim;
 };
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -124,7 +120,7 @@ TEST_F(ExportPdf, EveryRowIsOnThePageTheLayoutPutsItUnderTheHeader) {
     for (const std::string& line : Lines(run.err)) EXPECT_TRUE(line.starts_with("pellora-export: warning: ")) << line;
 
     const Shown shown(c.claim, c.database);
-    const ClaimView& view = shown.form.Claim();
+    const ClaimView& view = *shown.claim;
     const print::Pages pages = shown.PagesOn(c.setup);
     const std::optional<PdfInfo> info = ReadPdfInfo(pdf);
     ASSERT_TRUE(info);

@@ -174,14 +174,20 @@ TEST(FlexGrid, BackColourOfTheCurrentCell) {
   EXPECT_EQ(ErrorNumberOf([&] { empty.SetCellBackColor(1); }), 381);
 }
 
-TEST(FlexGrid, TheUserEvent) {
-  FlexGrid grid;
-  grid.RaiseUserEvent();  // nothing bound: nothing happens
-  int raised = 0;
-  grid.SetUserEventHandler([&] { ++raised; });
-  grid.RaiseUserEvent();
-  grid.RaiseUserEvent();
-  EXPECT_EQ(raised, 2);
+// A column of one type of value lines its cells up whatever each holds; a
+// column left to the control's general rule aligns each cell by its text.
+TEST(FlexGrid, CellsAlignByTheirColumnOrElseByTheirText) {
+  FlexGrid grid(Design(2, 3, 1, 0));
+  grid.SetTextMatrix(1, 0, u"0012");
+  grid.SetTextMatrix(1, 1, u"H012");
+  grid.SetTextMatrix(1, 2, u"H012");
+  grid.SetColAlignment(2, FlexGrid::Alignment::Right);
+  EXPECT_EQ(grid.CellAlignment(1, 0), FlexGrid::Alignment::Right);
+  EXPECT_EQ(grid.CellAlignment(1, 1), FlexGrid::Alignment::Left);
+  EXPECT_EQ(grid.CellAlignment(1, 2), FlexGrid::Alignment::Right);
+  grid.SetCols(4);  // a new column follows the general rule
+  EXPECT_EQ(grid.ColAlignment(3), FlexGrid::Alignment::General);
+  EXPECT_EQ(ErrorNumberOf([&] { grid.SetColAlignment(4, FlexGrid::Alignment::Left); }), 381);
 }
 
 struct RecordingListener : GridListener {

@@ -79,19 +79,23 @@ TEST(ReadProfileString, DecodesTheFileFromCodePage932AndFailsQuietly) {
 
 class DatabaseLocation : public ::testing::Test {
  protected:
-  DatabaseLocation() {
-    w.ProgramFolder = U16(dir.path());
-    w.SettingsFolders.clear();
+  // A new window of a program in `dir`, which looks for velkar.ini nowhere
+  // else.
+  frmPellora& Renew() {
+    window_ = std::make_unique<frmPellora>(ui, frmPellora::Environment{u"", U16(dir.path()), {}});
+    return *window_;
   }
   RecordingMessageBoxes ui;
-  frmPellora w{ui};
   TempDir dir;
+
+ private:
+  std::unique_ptr<frmPellora> window_;
 };
 
 TEST_F(DatabaseLocation, TheProgramFolderIsTheExecutablesFolder) {
   RecordingMessageBoxes boxes;
-  const frmPellora fresh(boxes);
-  EXPECT_EQ(std::filesystem::path(common::Utf16ToUtf8(fresh.ProgramFolder).value()),
+  const frmPellora fresh(boxes, frmPellora::Environment::OfThisProgram());
+  EXPECT_EQ(std::filesystem::path(common::Utf16ToUtf8(fresh.Where().programFolder).value()),
             std::filesystem::read_symlink("/proc/self/exe").parent_path());
 }
 
@@ -104,19 +108,17 @@ TEST_F(DatabaseLocation, DefaultDatabaseIsDataQdrInTheProgramFolder) {
       {u"/", u"/data.qdr"},
       {u"/データ/髙橋", u"/データ/髙橋/data.qdr"},
   };
-  for (const auto& c : cases) {
-    w.ProgramFolder = c.folder;
-    EXPECT_EQ(DefaultDBPath(w.ProgramFolder), c.path);
-  }
+  for (const auto& c : cases) EXPECT_EQ(DefaultDBPath(c.folder), c.path);
 }
 
 TEST_F(DatabaseLocation, DefaultSettingsFileIsVelkarIniBesideTheProgramIfItIsThere) {
-  EXPECT_EQ(DefaultIniFileName(w.ProgramFolder, w.SettingsFolders), U16(dir.path()) + u"/");
+  const std::u16string folder = U16(dir.path());
+  EXPECT_EQ(DefaultIniFileName(folder, {}), folder + u"/");
   std::filesystem::create_directory(dir / "velkar.ini");  // a folder of that name is no settings file
-  EXPECT_EQ(DefaultIniFileName(w.ProgramFolder, w.SettingsFolders), U16(dir.path()) + u"/");
+  EXPECT_EQ(DefaultIniFileName(folder, {}), folder + u"/");
   std::filesystem::remove(dir / "velkar.ini");
   WriteSettings(dir, "velkar.ini", "[qdr]\n");
-  EXPECT_EQ(DefaultIniFileName(w.ProgramFolder, w.SettingsFolders), U16(dir / "velkar.ini"));
+  EXPECT_EQ(DefaultIniFileName(folder, {}), U16(dir / "velkar.ini"));
 }
 
 // Installed in a system folder: the user's configuration folder, then the
@@ -124,15 +126,14 @@ TEST_F(DatabaseLocation, DefaultSettingsFileIsVelkarIniBesideTheProgramIfItIsThe
 TEST_F(DatabaseLocation, SettingsFileOfAnInstalledProgramComesFromTheConfigurationFolders) {
   const std::filesystem::path program = dir / "bin", user = dir / "user", machine = dir / "etc";
   for (const auto& folder : {program, user, machine}) std::filesystem::create_directory(folder);
-  w.ProgramFolder = U16(program);
-  w.SettingsFolders = {U16(user), U16(dir / "missing"), U16(machine)};
-  EXPECT_EQ(DefaultIniFileName(w.ProgramFolder, w.SettingsFolders), U16(program) + u"/");
+  const std::vector<std::u16string> settingsFolders = {U16(user), U16(dir / "missing"), U16(machine)};
+  EXPECT_EQ(DefaultIniFileName(U16(program), settingsFolders), U16(program) + u"/");
   std::ofstream(machine / "velkar.ini") << "[qdr]\n";
-  EXPECT_EQ(DefaultIniFileName(w.ProgramFolder, w.SettingsFolders), U16(machine / "velkar.ini"));
+  EXPECT_EQ(DefaultIniFileName(U16(program), settingsFolders), U16(machine / "velkar.ini"));
   std::ofstream(user / "velkar.ini") << "[qdr]\n";
-  EXPECT_EQ(DefaultIniFileName(w.ProgramFolder, w.SettingsFolders), U16(user / "velkar.ini"));
+  EXPECT_EQ(DefaultIniFileName(U16(program), settingsFolders), U16(user / "velkar.ini"));
   std::ofstream(program / "velkar.ini") << "[qdr]\n";
-  EXPECT_EQ(DefaultIniFileName(w.ProgramFolder, w.SettingsFolders), U16(program / "velkar.ini"));
+  EXPECT_EQ(DefaultIniFileName(U16(program), settingsFolders), U16(program / "velkar.ini"));
 }
 
 TEST(ConfigurationFolders, FollowTheXdgBaseDirectoriesThenEtc) {
@@ -216,14 +217,14 @@ TEST_F(DatabaseLocation, ReadDatabaseLocationFollowsTheSettingsFile) {
     std::filesystem::remove(dir / "data.qdr");
     if (c.settings) WriteSettings(dir, "velkar.ini", *c.settings);
     if (c.defaultExists) WriteProviderDatabase(dir, DatabaseForm::Jet4Compressed);
-    w.lblDBname[0].BackColor = kWindowBackgroundColor;
+    frmPellora& w = Renew();
     w.ReadDatabaseLocation(U16(dir / "velkar.ini"));
-    EXPECT_EQ(w.lblDBname[1].Text, c.expectedPath) << c.what;
-    EXPECT_EQ(w.lblDBname[1].BackColor, c.databaseColour) << c.what;
-    EXPECT_EQ(w.lblDBname[0].BackColor, c.settingsColour.value_or(kWindowBackgroundColor)) << c.what;
+    EXPECT_EQ(w.lblDBname(1).Text, c.expectedPath) << c.what;
+    EXPECT_EQ(w.lblDBname(1).BackColor, c.databaseColour) << c.what;
+    EXPECT_EQ(w.lblDBname(0).BackColor, c.settingsColour.value_or(kWindowBackgroundColor)) << c.what;
     const bool found = c.databaseColour == kLightYellow;
-    EXPECT_EQ(w.DBFound, found) << c.what;
-    EXPECT_EQ(w.DBPath, found ? c.expectedPath : u"") << c.what;
+    EXPECT_EQ(w.DBFound(), found) << c.what;
+    EXPECT_EQ(w.DBPath(), found ? c.expectedPath : u"") << c.what;
   }
 }
 
@@ -253,21 +254,22 @@ TEST_F(DatabaseLocation, ASettingsFileIsReadInTheEncodingItWasSavedIn) {
     const std::string bytes = c.head + c.encode("[qdr]\r\nQdrPath=" + database.string() + "\r\n");
     ASSERT_EQ(common::IsWellFormedUtf8(bytes) && common::cp932::IsWellFormed(bytes), c.readsAsBoth) << c.what;
     std::ofstream(dir / "velkar.ini", std::ios::binary) << bytes;
-    w.lblDBname[0].BackColor = kWindowBackgroundColor;
+    frmPellora& w = Renew();
     w.ReadDatabaseLocation(U16(dir / "velkar.ini"));
-    EXPECT_EQ(w.lblDBname[1].Text, U16(database)) << c.what;
-    EXPECT_EQ(w.lblDBname[1].BackColor, kLightYellow) << c.what;
-    EXPECT_EQ(w.lblDBname[0].BackColor, kWindowBackgroundColor) << c.what;  // found in its section
+    EXPECT_EQ(w.lblDBname(1).Text, U16(database)) << c.what;
+    EXPECT_EQ(w.lblDBname(1).BackColor, kLightYellow) << c.what;
+    EXPECT_EQ(w.lblDBname(0).BackColor, kWindowBackgroundColor) << c.what;  // found in its section
   }
 }
 
 TEST_F(DatabaseLocation, AnEmptyPathIsNotGiven) {
   WriteSettings(dir, "velkar.ini", "QdrPath\t   \n");
+  frmPellora& w = Renew();
   w.ReadDatabaseLocation(U16(dir / "velkar.ini"));
-  EXPECT_EQ(w.lblDBname[1].Text, u"指定されていません｡");
-  EXPECT_EQ(w.lblDBname[1].BackColor, kPink);  // light cyan, then pink: it does not open
-  EXPECT_FALSE(w.DBFound);
-  EXPECT_EQ(w.DBPath, u"");
+  EXPECT_EQ(w.lblDBname(1).Text, u"指定されていません｡");
+  EXPECT_EQ(w.lblDBname(1).BackColor, kPink);  // light cyan, then pink: it does not open
+  EXPECT_FALSE(w.DBFound());
+  EXPECT_EQ(w.DBPath(), u"");
 }
 
 }  // namespace

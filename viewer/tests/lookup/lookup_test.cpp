@@ -11,11 +11,15 @@
 
 #include "common/utf.h"
 #include "controls/recording_message_boxes.h"
-#include "display/grid_layout.h"
+#include "claim/display_columns.h"
 #include "display/header_labels.h"
 #include "display/viewer_grid.h"
+#include "lookup/database_location.h"
 #include "lookup/master_data_lookups.h"
-#include "shell/frmPellora.h"
+#include "display/header_labels.h"
+#include "display/viewer_grid.h"
+#include "lookup/database_location.h"
+#include "lookup/master_data_lookups.h"
 #include "tests/csv/temp_files.h"
 #include "tests/lookup/provider_database.h"
 #include "text/number_text.h"
@@ -29,19 +33,35 @@ constexpr std::u16string_view kEarlierText = u"前の文字";
 
 std::string Printable(const std::u16string& text) { return common::Utf16ToUtf8(text).value_or("?"); }
 
-// A main window with its display grid prepared as start-up prepares it, a
-// claim on display in it, and a provider database on disk.
+// What the look-ups' outcomes are drawn on, as the main window has them:
+// the header's labels, the display grid prepared as start-up prepares it,
+// and the database start-up found.
+struct LookupWindow {
+  LookupWindow() { EXPECT_TRUE(InitViewerGrid(viewer)); }
+  const Label& lblHead(int i) const { return head[static_cast<std::size_t>(i)]; }
+  FlexGrid& vsfViewer() { return viewer; }
+  const FlexGrid& vsfViewer() const { return viewer; }
+  bool DBFound() const { return database.found; }
+  const std::u16string& DBPath() const { return database.path; }
+
+  std::array<Label, 4> head;
+  Label yearMonthCaption;
+  FlexGrid viewer{GridDesign{50, 10, 1, 1}};
+  NameDatabase database;
+};
+
+// A window with a claim on display in it, and a provider database on disk.
 class NameLookup {
  public:
-  NameLookup() : window_(std::make_unique<frmPellora>(ui_)) { EXPECT_TRUE(InitViewerGrid(window_->vsfViewer)); }
+  NameLookup() : window_(std::make_unique<LookupWindow>()) {}
 
-  frmPellora& window() { return *window_; }
+  LookupWindow& window() { return *window_; }
   const TempDir& dir() const { return dir_; }
 
   // Uses `file` as the database, as start-up would after checking it.
   void UseDatabase(const std::filesystem::path& file) {
-    window_->DBFound = CheckDatabase(common::Utf8ToUtf16(file.string()));
-    window_->DBPath = window_->DBFound ? common::Utf8ToUtf16(file.string()) : u"";
+    window_->database.found = CheckDatabase(common::Utf8ToUtf16(file.string()));
+    window_->database.path = window_->DBFound() ? common::Utf8ToUtf16(file.string()) : u"";
   }
 
   // One display row per (insured number, insurer number), each name holding
@@ -56,10 +76,10 @@ class NameLookup {
       row.name = kEarlierText;
       claim_.rows.push_back(std::move(row));
     }
-    FlexGrid& grid = window_->vsfViewer;
+    FlexGrid& grid = window_->vsfViewer();
     ShowViewerRows(claim_, grid);
     grid.SetRow(2 <= grid.Rows() ? 1 : 0);
-    grid.SetCol(viewer_col::kHomeNursing);
+    grid.SetCol(viewer_col::kFirstService);
   }
 
   // The provider number as the display takes it from the control record,
@@ -73,29 +93,28 @@ class NameLookup {
   // The look-ups with the window's database, and the window drawn from the
   // claim afterwards, as the display pipeline does.
   void LookupProviderName() {
-    pellora::LookupProviderName(claim_, {window_->DBFound, window_->DBPath});
-    ShowHead(claim_, window_->lblHead, window_->lblHeadCaption[0]);
+    pellora::LookupProviderName(claim_, {window_->DBFound(), window_->DBPath()});
+    ShowHead(claim_, window_->head, window_->yearMonthCaption);
   }
   void LookupInsuredNames() {
-    pellora::LookupInsuredNames(claim_, {window_->DBFound, window_->DBPath});
-    ShowViewerRows(claim_, window_->vsfViewer);
+    pellora::LookupInsuredNames(claim_, {window_->DBFound(), window_->DBPath()});
+    ShowViewerRows(claim_, window_->vsfViewer());
   }
 
-  std::u16string NameAt(int r) const { return window_->vsfViewer.TextMatrix(r, viewer_col::kName); }
-  std::optional<OleColor> ColourAt(int r) const { return window_->vsfViewer.CellBackColor(r, viewer_col::kName); }
+  std::u16string NameAt(int r) const { return window_->vsfViewer().TextMatrix(r, viewer_col::kName); }
+  std::optional<OleColor> ColourAt(int r) const { return window_->vsfViewer().CellBackColor(r, viewer_col::kName); }
 
   void ExpectEveryNameCell(OleColor colour) const {
-    for (int r = 1; r < window_->vsfViewer.Rows(); ++r) EXPECT_EQ(ColourAt(r), colour) << "row " << r;
+    for (int r = 1; r < window_->vsfViewer().Rows(); ++r) EXPECT_EQ(ColourAt(r), colour) << "row " << r;
   }
   void ExpectCurrentCellAtOrigin() const {
-    EXPECT_EQ(window_->vsfViewer.Row(), 0);
-    EXPECT_EQ(window_->vsfViewer.Col(), 0);
+    EXPECT_EQ(window_->vsfViewer().Row(), 0);
+    EXPECT_EQ(window_->vsfViewer().Col(), 0);
   }
 
  private:
-  RecordingMessageBoxes ui_;
   TempDir dir_;
-  std::unique_ptr<frmPellora> window_;
+  std::unique_ptr<LookupWindow> window_;
   ClaimView claim_;
 };
 
@@ -105,7 +124,7 @@ class EveryDatabaseForm : public ::testing::TestWithParam<DatabaseForm> {
  protected:
   void SetUp() override {
     lookup.UseDatabase(WriteProviderDatabase(lookup.dir(), GetParam()));
-    ASSERT_TRUE(lookup.window().DBFound);
+    ASSERT_TRUE(lookup.window().DBFound());
   }
   NameLookup lookup;
 };
@@ -135,7 +154,7 @@ void LookUpPersons(NameLookup& lookup, std::span<const PersonCase> cases) {
     EXPECT_EQ(lookup.NameAt(r), c.name.value_or(std::u16string(kEarlierText)))
         << c.what << ": got " << Printable(lookup.NameAt(r));
     EXPECT_EQ(lookup.ColourAt(r), c.colour) << c.what;
-    EXPECT_EQ(lookup.window().vsfViewer.TextMatrix(r, viewer_col::kInsurer), common::Utf8ToUtf16(c.insurer)) << c.what;
+    EXPECT_EQ(lookup.window().vsfViewer().TextMatrix(r, viewer_col::kInsurer), common::Utf8ToUtf16(c.insurer)) << c.what;
   }
   lookup.ExpectCurrentCellAtOrigin();
 }
@@ -183,20 +202,20 @@ TEST_P(EveryDatabaseForm, TheProviderIsNamedByTheFirstRowWithItsNumber) {
       {"a quote in the number, no row", "99'99", u"", kLightCyan},
   };
   for (const ProviderCase& c : cases) {
-    frmPellora& w = lookup.window();
+    LookupWindow& w = lookup.window();
     lookup.SetProvider(c.number);
     lookup.LookupProviderName();
-    EXPECT_EQ(w.lblHead[3].Caption, c.name) << c.what;
-    EXPECT_EQ(w.lblHead[3].BackColor, c.colour) << c.what;
-    EXPECT_EQ(w.lblHead[2].Caption, common::Utf8ToUtf16(c.number)) << c.what;
+    EXPECT_EQ(w.lblHead(3).Caption, c.name) << c.what;
+    EXPECT_EQ(w.lblHead(3).BackColor, c.colour) << c.what;
+    EXPECT_EQ(w.lblHead(2).Caption, common::Utf8ToUtf16(c.number)) << c.what;
   }
 }
 
 TEST_P(EveryDatabaseForm, OnlyTheHeadingRowChangesNoCellButTheCurrentOne) {
   lookup.ShowPersons({});
-  lookup.window().vsfViewer.SetCol(viewer_col::kName);
+  lookup.window().vsfViewer().SetCol(viewer_col::kName);
   lookup.LookupInsuredNames();
-  EXPECT_EQ(lookup.window().vsfViewer.Rows(), 1);
+  EXPECT_EQ(lookup.window().vsfViewer().Rows(), 1);
   EXPECT_EQ(lookup.ColourAt(0), std::nullopt);
   EXPECT_EQ(lookup.NameAt(0), u"氏名");
   lookup.ExpectCurrentCellAtOrigin();
@@ -208,16 +227,16 @@ TEST(NoDatabase, EveryNameFieldTurnsPinkAndNothingIsRead) {
   NameLookup lookup;
   // A sound database at DBPath: had it been read, names would show.
   lookup.UseDatabase(WriteProviderDatabase(lookup.dir(), DatabaseForm::Jet4Compressed));
-  frmPellora& w = lookup.window();
-  w.DBFound = false;
+  LookupWindow& w = lookup.window();
+  w.database.found = false;
   lookup.SetProvider(kProviderNumber);
   lookup.ShowPersons({{"0000000001", "131011"}, {"0000000003", "001234"}, {"9999999999", "131011"}});
 
   lookup.LookupProviderName();
   lookup.LookupInsuredNames();
 
-  EXPECT_EQ(w.lblHead[3].Caption, u"");
-  EXPECT_EQ(w.lblHead[3].BackColor, kPink);
+  EXPECT_EQ(w.lblHead(3).Caption, u"");
+  EXPECT_EQ(w.lblHead(3).BackColor, kPink);
   lookup.ExpectEveryNameCell(kPink);
   for (int r = 1; r <= 3; ++r) EXPECT_EQ(lookup.NameAt(r), kEarlierText);
   lookup.ExpectCurrentCellAtOrigin();
@@ -225,11 +244,11 @@ TEST(NoDatabase, EveryNameFieldTurnsPinkAndNothingIsRead) {
 
 TEST(NoDatabase, BeforeStartUpTheWindowHasNone) {
   NameLookup lookup;
-  const frmPellora& w = lookup.window();
-  EXPECT_FALSE(w.DBFound);
-  EXPECT_EQ(w.DBPath, u"");
+  const LookupWindow& w = lookup.window();
+  EXPECT_FALSE(w.DBFound());
+  EXPECT_EQ(w.DBPath(), u"");
   lookup.LookupProviderName();
-  EXPECT_EQ(w.lblHead[3].BackColor, kPink);
+  EXPECT_EQ(w.lblHead(3).BackColor, kPink);
 }
 
 // ---- Failures: pink everywhere, names found kept ----
@@ -294,8 +313,8 @@ TEST_P(LookupFails, EveryNameFieldItWasResponsibleForTurnsPink) {
   NameLookup lookup;
   const std::filesystem::path db = WriteProviderDatabase(lookup.dir(), DatabaseForm::Jet4Compressed);
   lookup.UseDatabase(db);
-  ASSERT_TRUE(lookup.window().DBFound);
-  frmPellora& w = lookup.window();
+  ASSERT_TRUE(lookup.window().DBFound());
+  LookupWindow& w = lookup.window();
   lookup.SetProvider(kProviderNumber);
   lookup.ShowPersons({{"0000000001", "131011"}, {"9999999999", "131011"}, {"0000000003", "001234"}});
   GetParam().prepare(lookup, db);
@@ -305,7 +324,7 @@ TEST_P(LookupFails, EveryNameFieldItWasResponsibleForTurnsPink) {
   lookup.LookupInsuredNames();
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
 
-  EXPECT_EQ(w.lblHead[3].BackColor, GetParam().providerColour);
+  EXPECT_EQ(w.lblHead(3).BackColor, GetParam().providerColour);
   lookup.ExpectEveryNameCell(kPink);
   for (int r = 1; r <= 3; ++r) EXPECT_EQ(lookup.NameAt(r), kEarlierText) << "row " << r;
   lookup.ExpectCurrentCellAtOrigin();
@@ -327,7 +346,7 @@ TEST(LookupFailsPartWay, FillsInNoNameAndTurnsEveryNameCellPink) {
   const std::filesystem::path file = lookup.dir() / "data.qdr";
   jet::testing::WriteBytes(file, bytes);
   lookup.UseDatabase(file);
-  ASSERT_TRUE(lookup.window().DBFound);
+  ASSERT_TRUE(lookup.window().DBFound());
   lookup.ShowPersons({{"0000000001", "131011"}, {"9999999999", "131011"}, {"0000000005", "131011"}});
 
   lookup.LookupInsuredNames();
@@ -356,7 +375,7 @@ TEST(NumberKeyColumns, CompareAsNumbers) {
   NameLookup lookup;
   jetwriter::WriteJetFile(InForm(DatabaseForm::Jet3CodePage932, {pvd, insd}), lookup.dir() / "data.qdr");
   lookup.UseDatabase(lookup.dir() / "data.qdr");
-  ASSERT_TRUE(lookup.window().DBFound);
+  ASSERT_TRUE(lookup.window().DBFound());
   const PersonCase cases[] = {
       {"leading zeros", "0000000001", "131011", u"髙橋 一郎", kLightYellow},
       {"insurer padded to six digits, first of two rows", "0000000003", "1234", u"鈴木～花子", kLightYellow},
@@ -368,11 +387,11 @@ TEST(NumberKeyColumns, CompareAsNumbers) {
   };
   LookUpPersons(lookup, cases);
 
-  frmPellora& w = lookup.window();
+  LookupWindow& w = lookup.window();
   lookup.SetProvider("01371234567");
   lookup.LookupProviderName();
-  EXPECT_EQ(w.lblHead[3].Caption, u"数値の事業所");
-  EXPECT_EQ(w.lblHead[3].BackColor, kLightYellow);
+  EXPECT_EQ(w.lblHead(3).Caption, u"数値の事業所");
+  EXPECT_EQ(w.lblHead(3).BackColor, kLightYellow);
 }
 
 // ---- The insurer number's form ----

@@ -14,7 +14,7 @@
 #include "claim/display_csv.h"
 #include "common/utf.h"
 #include "controls/recording_message_boxes.h"
-#include "display/grid_layout.h"
+#include "claim/display_columns.h"
 #include "errors/err_info.h"
 #include "errors/routine_error.h"
 #include "export/display_export.h"
@@ -40,21 +40,18 @@ std::vector<std::string_view> Codes(const std::vector<FileWarning>& warnings) {
 // show in it.
 class Pipeline {
  public:
-  Pipeline() : window_(std::make_unique<frmPellora>(ui)) {
-    EXPECT_TRUE(InitViewerGrid(window_->vsfViewer));
-    EXPECT_TRUE(InitTotalGrid(window_->vsfTotal));
+  Pipeline() : window_(std::make_unique<frmPellora>(ui, frmPellora::Environment{})) {
+    EXPECT_TRUE(InitViewerGrid(*window_->GridOf(MainControl::vsfViewer)));
+    EXPECT_TRUE(InitTotalGrid(*window_->GridOf(MainControl::vsfTotal)));
   }
 
   frmPellora& window() { return *window_; }
   const testing::TempDir& dir() const { return dir_; }
 
-  void UseDatabase(const std::filesystem::path& file) {
-    window_->DBFound = CheckDatabase(U16(file.string()));
-    window_->DBPath = window_->DBFound ? U16(file.string()) : u"";
-  }
+  void UseDatabase(const std::filesystem::path& file) { window_->UseDatabase(U16(file.string())); }
   void UseProviderDatabase(DatabaseForm form) {
     UseDatabase(testing::WriteProviderDatabase(dir_, form));
-    EXPECT_TRUE(window_->DBFound);
+    EXPECT_TRUE(window_->DBFound());
   }
 
   // Writes the claim file and shows it as start-up shows a file named on
@@ -63,20 +60,19 @@ class Pipeline {
   void ShowBytes(const std::string& bytes) {
     const std::filesystem::path file = dir_ / ("claim" + std::to_string(++files_) + ".csv");
     std::ofstream(file, std::ios::binary) << bytes;
-    window_->lblCsvFname.Caption = U16(file.string());
-    window_->ShowCsvFile();
+    window_->ShowCsvFile(U16(file.string()));
   }
 
-  testing::Table DisplayRows() const { return testing::TableOf(window_->vsfViewer, 1, 1, 8); }
-  testing::Table Totals() const { return testing::TableOf(window_->vsfTotal, 1, 0, 3); }
+  testing::Table DisplayRows() const { return testing::TableOf(window_->vsfViewer(), 1, 1, 8); }
+  testing::Table Totals() const { return testing::TableOf(window_->vsfTotal(), 1, 0, 3); }
   std::vector<std::optional<OleColor>> NameColours() const {
     std::vector<std::optional<OleColor>> colours;
-    for (int r = 1; r < window_->vsfViewer.Rows(); ++r)
-      colours.push_back(window_->vsfViewer.CellBackColor(r, viewer_col::kName));
+    for (int r = 1; r < window_->vsfViewer().Rows(); ++r)
+      colours.push_back(window_->vsfViewer().CellBackColor(r, viewer_col::kName));
     return colours;
   }
   std::pair<int, int> TotalWidths() const {
-    return {window_->vsfTotal.ColWidth(total_col::kServices), window_->vsfTotal.ColWidth(total_col::kCarePlans)};
+    return {window_->vsfTotal().ColWidth(total_col::kServices), window_->vsfTotal().ColWidth(total_col::kCarePlans)};
   }
 
   RecordingMessageBoxes ui;
@@ -93,12 +89,12 @@ struct Header {
 };
 
 void ExpectHeader(const frmPellora& w, const Header& h) {
-  EXPECT_EQ(w.lblHead[1].Caption, h.kind);
-  EXPECT_EQ(w.lblHeadCaption[0].Caption, h.yearMonthCaption);
-  EXPECT_EQ(w.lblHead[0].Caption, h.yearMonth);
-  EXPECT_EQ(w.lblHead[2].Caption, h.provider);
-  EXPECT_EQ(w.lblHead[3].Caption, h.providerName);
-  EXPECT_EQ(w.lblHead[3].BackColor, h.providerColour);
+  EXPECT_EQ(w.lblHead(1).Caption, h.kind);
+  EXPECT_EQ(w.lblHeadCaption(0).Caption, h.yearMonthCaption);
+  EXPECT_EQ(w.lblHead(0).Caption, h.yearMonth);
+  EXPECT_EQ(w.lblHead(2).Caption, h.provider);
+  EXPECT_EQ(w.lblHead(3).Caption, h.providerName);
+  EXPECT_EQ(w.lblHead(3).BackColor, h.providerColour);
 }
 
 // ---- One file of each kind, every form of database ----
@@ -139,8 +135,8 @@ TEST_P(EachDatabaseForm, CareFeeClaimFileShowsHeaderPersonsNamesAndTotals) {
   EXPECT_EQ(p.Totals(), (Table{{u"2024/03", u"3", u"1", u"0"}, {u"2024/04", u"2", u"1", u"1"}}))
       << Printed(p.Totals());
   EXPECT_EQ(p.TotalWidths(), std::make_pair(765, 885));
-  EXPECT_EQ(p.window().vsfViewer.Row(), 0);
-  EXPECT_EQ(p.window().vsfViewer.Col(), 0);
+  EXPECT_EQ(p.window().vsfViewer().Row(), 0);
+  EXPECT_EQ(p.window().vsfViewer().Col(), 0);
 }
 
 TEST_P(EachDatabaseForm, BenefitManagementFileShowsHeaderPersonsNamesAndTotals) {
@@ -189,9 +185,7 @@ TEST(ShowCsvFile, TheClaimHoldsTheFactsTheControlsOnlyShowThem) {
   std::ostringstream json;
   exporting::WriteJson({w.Claim(), u"data.qdr", true}, json);
 
-  for (Label& label : w.lblHead) label = {u"書き換え", kPink};
-  w.lblHeadCaption[0].Caption = u"書き換え";
-  for (FlexGrid* grid : {&w.vsfViewer, &w.vsfTotal}) {
+  for (FlexGrid* grid : {w.GridOf(MainControl::vsfViewer), w.GridOf(MainControl::vsfTotal)}) {
     for (int r = 1; r < grid->Rows(); ++r) {
       for (int c = 0; c < grid->Cols(); ++c) {
         grid->SetTextMatrix(r, c, u"書き換え");
@@ -204,14 +198,16 @@ TEST(ShowCsvFile, TheClaimHoldsTheFactsTheControlsOnlyShowThem) {
   exporting::WriteJson({w.Claim(), u"data.qdr", true}, again);
   EXPECT_EQ(again.str(), json.str());
   EXPECT_TRUE(w.FindInDisplay(u"0000000002", true));
-  EXPECT_EQ(w.vsfViewer.Row(), 2);
+  EXPECT_EQ(w.vsfViewer().Row(), 2);
   EXPECT_FALSE(w.FindInDisplay(u"書き換え", true));
 }
 
 TEST(ShowCsvFile, FileOfOneLineStopsAfterClearingTheHeader) {
   Pipeline p;
   p.UseProviderDatabase(DatabaseForm::Jet4Compressed);
-  p.window().lblHead[1].Caption = u"前のファイルの種類";
+  // A claim file before it: its header goes, the caption beside its
+  // year-month stays (this file decides no kind).
+  p.Show(testing::ClaimFile({testing::ServiceDetail("7131", "10", "202403", "131011", "0000000001", "13", "120")}));
   p.Show({testing::ControlRecord()});
   // The empty display is explained, in one box once the view has shown it.
   EXPECT_EQ(Codes(p.window().Claim().warnings), (std::vector<std::string_view>{"no-data-records", "no-end-record"}));
@@ -221,12 +217,12 @@ TEST(ShowCsvFile, FileOfOneLineStopsAfterClearingTheHeader) {
   EXPECT_EQ(p.ui.shown[0].text, p.window().Claim().warnings[0].text + u"\n" + p.window().Claim().warnings[1].text);
   EXPECT_EQ(p.ui.shown[0].icon, MsgIcon::Exclamation);
   EXPECT_EQ(p.ui.shown[0].title, std::u16string(frmPellora::kTitle));
-  ExpectHeader(p.window(), {u"", u"年月", u"", u"", u"", kWindowBackgroundColor});
-  EXPECT_EQ(p.window().vsfViewer.Rows(), 1);
-  EXPECT_EQ(p.window().vsfViewer.TextMatrix(0, viewer_col::kName), u"氏名");
-  EXPECT_EQ(p.window().vsfTotal.Rows(), 1);
-  EXPECT_EQ(p.window().vsfTotal.TextMatrix(0, total_col::kPersons), u"人数");
-  EXPECT_EQ(p.window().vsfSort.Rows(), 0);
+  ExpectHeader(p.window(), {u"", u"処理対象年月", u"", u"", u"", kWindowBackgroundColor});
+  EXPECT_EQ(p.window().vsfViewer().Rows(), 1);
+  EXPECT_EQ(p.window().vsfViewer().TextMatrix(0, viewer_col::kName), u"氏名");
+  EXPECT_EQ(p.window().vsfTotal().Rows(), 1);
+  EXPECT_EQ(p.window().vsfTotal().TextMatrix(0, total_col::kPersons), u"人数");
+  EXPECT_EQ(p.window().vsfSort().Rows(), 0);
 }
 
 TEST(ShowCsvFile, ControlAndEndRecordsAloneShowTheProviderAndNothingElse) {
@@ -234,21 +230,20 @@ TEST(ShowCsvFile, ControlAndEndRecordsAloneShowTheProviderAndNothingElse) {
   p.UseProviderDatabase(DatabaseForm::Jet3CodePage932);
   p.Show(testing::ClaimFile({}));
   ExpectHeader(p.window(), {u"", u"年月", u"", u"1371234567", u"髙橋ケアステーション①", kLightYellow});
-  EXPECT_EQ(p.window().vsfViewer.Rows(), 1);
-  EXPECT_EQ(p.window().vsfTotal.Rows(), 1);
+  EXPECT_EQ(p.window().vsfViewer().Rows(), 1);
+  EXPECT_EQ(p.window().vsfTotal().Rows(), 1);
   EXPECT_EQ(p.TotalWidths(), std::make_pair(765, 885));
 }
 
 TEST(ShowCsvFile, FileThatCannotBeReadIsReportedAndShowsNothing) {
   Pipeline p;
   p.UseProviderDatabase(DatabaseForm::Jet4Compressed);
-  p.window().lblCsvFname.Caption = U16((p.dir() / "missing.csv").string());
-  p.window().ShowCsvFile();
+  p.window().ShowCsvFile(U16((p.dir() / "missing.csv").string()));
   ASSERT_EQ(p.ui.shown.size(), 1u);
   EXPECT_EQ(p.ui.shown[0].text, u"53:ファイルが見つかりません。");
   EXPECT_EQ(p.ui.shown[0].icon, MsgIcon::Critical);
   ExpectHeader(p.window(), {u"", u"年月", u"", u"", u"", kWindowBackgroundColor});
-  EXPECT_EQ(p.window().vsfViewer.Rows(), 1);
+  EXPECT_EQ(p.window().vsfViewer().Rows(), 1);
 }
 
 // A control record without field 8 leaves the provider empty; the display
@@ -260,23 +255,23 @@ TEST(ShowCsvFile, ControlRecordTooShortForAProviderStillShowsTheFile) {
   p.Show({{{1, "1"}, {2, "00000001"}, {3, "0"}},
           ServiceDetail("7131", "10", "202403", "131011", "0000000001", "13", "120"),
           EndRecord()});
-  EXPECT_EQ(p.window().lblHead[1].Caption, u"介護給付費請求書情報");
-  EXPECT_EQ(p.window().lblHead[2].Caption, u"");
-  EXPECT_EQ(p.window().lblHead[3].BackColor, kLightCyan);
-  ASSERT_EQ(p.window().vsfViewer.Rows(), 2);
-  EXPECT_EQ(p.window().vsfViewer.TextMatrix(1, viewer_col::kName), u"髙橋 一郎");
+  EXPECT_EQ(p.window().lblHead(1).Caption, u"介護給付費請求書情報");
+  EXPECT_EQ(p.window().lblHead(2).Caption, u"");
+  EXPECT_EQ(p.window().lblHead(3).BackColor, kLightCyan);
+  ASSERT_EQ(p.window().vsfViewer().Rows(), 2);
+  EXPECT_EQ(p.window().vsfViewer().TextMatrix(1, viewer_col::kName), u"髙橋 一郎");
 }
 
 TEST(ShowCsvFile, WithoutADatabaseEveryNameFieldIsPink) {
   using namespace testing;
   Pipeline p;
   p.UseDatabase(p.dir() / "missing.qdr");
-  ASSERT_FALSE(p.window().DBFound);
+  ASSERT_FALSE(p.window().DBFound());
   p.Show(ClaimFile({ServiceDetail("7131", "10", "202403", "131011", "0000000001", "13", "120"),
                     ServiceDetail("7131", "10", "202403", "131011", "0000000002", "13", "80")}));
-  EXPECT_EQ(p.window().lblHead[2].Caption, u"1371234567");
-  EXPECT_EQ(p.window().lblHead[3].Caption, u"");
-  EXPECT_EQ(p.window().lblHead[3].BackColor, kPink);
+  EXPECT_EQ(p.window().lblHead(2).Caption, u"1371234567");
+  EXPECT_EQ(p.window().lblHead(3).Caption, u"");
+  EXPECT_EQ(p.window().lblHead(3).BackColor, kPink);
   EXPECT_EQ(p.NameColours(), (std::vector<std::optional<OleColor>>{kPink, kPink}));
   EXPECT_EQ(p.DisplayRows()[0][3], u"");
   EXPECT_EQ(p.Totals(), (Table{{u"2024/03", u"2", u"2", u"0"}}));
@@ -288,7 +283,7 @@ TEST(ShowCsvFile, FailureOfAStepEndsTheDisplayAndReachesTheCaller) {
   using namespace testing;
   Pipeline p;
   p.UseProviderDatabase(DatabaseForm::Jet4Compressed);
-  p.window().vsfTotal.SetCols(1);  // the totals step cannot write its counts
+  p.window().GridOf(MainControl::vsfTotal)->SetCols(1);  // the totals step cannot write its counts
   std::optional<ErrInfo> err;
   try {
     p.Show(ClaimFile({ServiceDetail("7131", "10", "202403", "131011", "0000000001", "13", "120")}));
@@ -299,10 +294,10 @@ TEST(ShowCsvFile, FailureOfAStepEndsTheDisplayAndReachesTheCaller) {
   EXPECT_EQ(err->Number, 381);
   EXPECT_EQ(ErrText(*err), u"381:プロパティ配列のインデックスが不正です。");
   // Everything before the totals is there; the names were never looked up.
-  EXPECT_EQ(p.window().lblHead[2].Caption, u"1371234567");
-  ASSERT_EQ(p.window().vsfViewer.Rows(), 2);
-  EXPECT_EQ(p.window().vsfViewer.TextMatrix(1, viewer_col::kInsured), u"0000000001");
-  EXPECT_EQ(p.window().lblHead[3].BackColor, kWindowBackgroundColor);
+  EXPECT_EQ(p.window().lblHead(2).Caption, u"1371234567");
+  ASSERT_EQ(p.window().vsfViewer().Rows(), 2);
+  EXPECT_EQ(p.window().vsfViewer().TextMatrix(1, viewer_col::kInsured), u"0000000001");
+  EXPECT_EQ(p.window().lblHead(3).BackColor, kWindowBackgroundColor);
   EXPECT_EQ(p.NameColours(), (std::vector<std::optional<OleColor>>{std::nullopt}));
 }
 
@@ -344,10 +339,7 @@ TEST(ShowCsvFile, DamagedDatabasesEndAsAFailedOrASoundLookUp) {
       const std::filesystem::path file = p.dir() / "damaged.qdr";
       jet::testing::WriteBytes(file, bytes);
       p.UseDatabase(file);
-      p.window().vsfCsv.SetRows(1);
-      p.window().vsfViewer.SetRows(1);
-      p.window().vsfTotal.SetRows(1);
-      p.window().vsfSort.SetRows(0);
+      p.window().ClearClaimDisplay();
       const auto start = std::chrono::steady_clock::now();
       p.Show(claim);
       EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)) << "mutation " << m;
@@ -355,7 +347,7 @@ TEST(ShowCsvFile, DamagedDatabasesEndAsAFailedOrASoundLookUp) {
       ASSERT_EQ(colours.size(), 3u);
       const auto pink = std::count(colours.begin(), colours.end(), std::optional<OleColor>(kPink));
       EXPECT_TRUE(pink == 0 || pink == 3) << "mutation " << m << ": " << pink << " pink";
-      if (!p.window().DBFound) {
+      if (!p.window().DBFound()) {
         EXPECT_EQ(pink, 3) << "mutation " << m;
       }
       (pink == 3 ? failed : lookedUp) += 1;

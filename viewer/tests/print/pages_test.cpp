@@ -12,7 +12,7 @@
 #include <numeric>
 #include <tuple>
 
-#include "display/grid_layout.h"
+#include "claim/display_columns.h"
 #include "display/viewer_grid.h"
 #include "tests/display/claim_display.h"
 #include "text/number_text.h"
@@ -161,7 +161,7 @@ TEST(Pages, ColumnsFillANarrowSheetInTheWindowsProportions) {
     const Pages pages = LayOut(ClaimOf(3), SheetOf(c.setup));
     const auto columns = pages.Columns();
     ASSERT_EQ(columns.size(), 7u);  // neither the fixed column nor the hidden insurer
-    EXPECT_EQ(columns[3].gridColumn, viewer_col::kHomeNursing);
+    EXPECT_EQ(columns[3].gridColumn, viewer_col::kFirstService);
     const double first = columns.front().left, last = columns.back().left + columns.back().width;
     EXPECT_NEAR(last - first, pages.sheet().width - 2 * 10 * kPointsPerMillimetre, 1e-6);
     for (const Pages::Column& column : columns)

@@ -1,7 +1,7 @@
 // The main window as designed, before start-up: its caption, header labels
 // and the design layout of its four grids; and its routines reporting to the
-// user through the message boxes it was given. (The display grid's user
-// event is tested with the re-sort it starts, among the display tests.)
+// user through the message boxes it was given. (The display grid's heading
+// click is tested with the re-sort it starts, among the display tests.)
 
 #include "shell/frmPellora.h"
 
@@ -14,31 +14,31 @@ namespace {
 
 TEST(frmPellora, StartsWithItsDesignCaptionAndHeaderLabels) {
   RecordingMessageBoxes ui;
-  const frmPellora w(ui);
-  EXPECT_EQ(w.Caption, u"給付管理／介護報酬請求 CSVファイルビューア");
-  for (const Label& value : w.lblHead) {
-    EXPECT_EQ(value.Caption, u"");
-    EXPECT_EQ(value.BackColor, kWindowBackgroundColor);
+  const frmPellora w(ui, {});
+  EXPECT_EQ(w.Caption(), u"給付管理／介護報酬請求 CSVファイルビューア");
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(w.lblHead(i).Caption, u"") << i;
+    EXPECT_EQ(w.lblHead(i).BackColor, kWindowBackgroundColor) << i;
   }
-  EXPECT_EQ(w.lblHeadCaption[0].Caption, u"年月");
-  EXPECT_EQ(w.lblHeadCaption[1].Caption, u"種類");
-  EXPECT_EQ(w.lblHeadCaption[2].Caption, u"事業所");
-  EXPECT_EQ(w.lblCsvFname.Caption, u"");
+  EXPECT_EQ(w.lblHeadCaption(0).Caption, u"年月");
+  EXPECT_EQ(w.lblHeadCaption(1).Caption, u"種類");
+  EXPECT_EQ(w.lblHeadCaption(2).Caption, u"事業所");
+  EXPECT_EQ(w.lblCsvFname().Caption, u"");
   EXPECT_TRUE(ui.shown.empty());
 }
 
 TEST(frmPellora, GridsHaveTheirDesignLayout) {
   RecordingMessageBoxes ui;
-  const frmPellora w(ui);
+  const frmPellora w(ui, {});
   const struct {
     const char* name;
     const FlexGrid& grid;
     int rows, cols, fixedRows, fixedCols;
   } cases[] = {
-      {"vsfCsv", w.vsfCsv, 1, 1, 1, 1},
-      {"vsfSort", w.vsfSort, 0, 8, 0, 0},
-      {"vsfViewer", w.vsfViewer, 50, 10, 1, 1},
-      {"vsfTotal", w.vsfTotal, 2, 4, 1, 0},
+      {"vsfCsv", w.vsfCsv(), 1, 1, 1, 1},
+      {"vsfSort", w.vsfSort(), 0, 8, 0, 0},
+      {"vsfViewer", w.vsfViewer(), 50, 10, 1, 1},
+      {"vsfTotal", w.vsfTotal(), 2, 4, 1, 0},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(c.grid.Rows(), c.rows) << c.name;
@@ -47,19 +47,18 @@ TEST(frmPellora, GridsHaveTheirDesignLayout) {
     EXPECT_EQ(c.grid.FixedCols(), c.fixedCols) << c.name;
   }
   const std::u16string headings[] = {u"月分", u"人数", u"サービス", u"ケアプラン"};
-  for (int c = 0; c < 4; ++c) EXPECT_EQ(w.vsfTotal.TextMatrix(0, c), headings[c]);
-  EXPECT_EQ(w.vsfTotal.TextMatrix(1, 0), u"");
+  for (int c = 0; c < 4; ++c) EXPECT_EQ(w.vsfTotal().TextMatrix(0, c), headings[c]);
+  EXPECT_EQ(w.vsfTotal().TextMatrix(1, 0), u"");
 }
 
 TEST(frmPellora, LoadingReportsThroughTheWindowsMessageBoxes) {
   RecordingMessageBoxes ui;
-  frmPellora w(ui);
-  w.lblCsvFname.Caption = u"/nonexistent-folder-of-pellora/claim.csv";
-  w.ShowCsvFile();
+  frmPellora w(ui, {});
+  w.ShowCsvFile(u"/nonexistent-folder-of-pellora/claim.csv");
   ASSERT_EQ(ui.shown.size(), 1u);
   EXPECT_EQ(ui.shown[0].text, u"76:パスが見つかりません。");
   EXPECT_EQ(ui.shown[0].icon, MsgIcon::Critical);
-  EXPECT_EQ(w.vsfCsv.Rows(), 1);
+  EXPECT_EQ(w.vsfCsv().Rows(), 1);
 }
 
 }  // namespace

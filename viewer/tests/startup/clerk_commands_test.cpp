@@ -10,7 +10,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "display/grid_layout.h"
+#include "claim/display_columns.h"
 #include "tests/startup/program_folder.h"
 
 namespace pellora {
@@ -58,10 +58,9 @@ class Clerk : public ::testing::Test {
   Clerk() {
     database = program.WriteDatabase();
     claim = program.WriteClaim("claims/claim.csv", FourPersons());
-    program.Start(claim.string());
-    window().CommonDialog1.Platform = &dialog;
+    program.Start(claim.string(), Lent(&dialog));
   }
-  frmPellora& window() { return program.window; }
+  frmPellora& window() { return program.window(); }
   void SaveAs(const fs::path& target) {
     dialog.answer = U16(target);
     window().SaveDisplay_Click();
@@ -149,7 +148,7 @@ TEST_F(Clerk, AFailedWriteIsToldWithItsNumberAndTheSystemsWordsAndLeavesNothing)
 }
 
 TEST_F(Clerk, FindMovesToTheNextMatchingRowRoundPastTheEnd) {
-  FlexGrid& grid = window().vsfViewer;
+  FlexGrid& grid = *window().GridOf(MainControl::vsfViewer);
   ASSERT_EQ(grid.Rows(), 5);
   ASSERT_EQ(grid.TextMatrix(3, viewer_col::kName), u"ﾊﾝｶｸｶﾅ ﾀﾛｳ");
   grid.SetRow(1);
@@ -168,7 +167,7 @@ TEST_F(Clerk, FindMovesToTheNextMatchingRowRoundPastTheEnd) {
     // The whole row is selected.
     EXPECT_EQ(grid.RowSel(), s.row);
     EXPECT_EQ(std::min(grid.Col(), grid.ColSel()), viewer_col::kYearMonth);
-    EXPECT_EQ(std::max(grid.Col(), grid.ColSel()), viewer_col::kPreventiveHomeMedicalManagement);
+    EXPECT_EQ(std::max(grid.Col(), grid.ColSel()), viewer_col::kLast);
   }
   EXPECT_FALSE(window().FindInDisplay(u"存在しない人", true));
   EXPECT_EQ(grid.Row(), 1);
@@ -186,17 +185,17 @@ TEST_F(Clerk, FindMovesToTheNextMatchingRowRoundPastTheEnd) {
 TEST_F(Clerk, ADroppedFileIsShownAsAChosenOneAndAFolderIsToldAsAFailedLoad) {
   const fs::path other = program.WriteClaim("other/april.csv", KnownAndUnknownPersons());
   window().DropFiles({U16(other), U16(claim)});
-  EXPECT_EQ(window().lblCsvFname.Caption, U16(other));
-  EXPECT_EQ(window().Caption, std::u16string(frmPellora::kTitle) + u" (" + U16(other) + u")");
-  EXPECT_EQ(window().LastFolder, U16(other.parent_path()));
-  EXPECT_EQ(window().vsfViewer.Rows(), 4);
+  EXPECT_EQ(window().lblCsvFname().Caption, U16(other));
+  EXPECT_EQ(window().Caption(), std::u16string(frmPellora::kTitle) + u" (" + U16(other) + u")");
+  EXPECT_EQ(window().LastFolder(), U16(other.parent_path()));
+  EXPECT_EQ(window().vsfViewer().Rows(), 4);
   EXPECT_TRUE(program.ui.shown.empty());
 
   window().DropFiles({U16(program.dir / "other")});
   ASSERT_EQ(program.ui.shown.size(), 1u);
   EXPECT_EQ(program.ui.shown[0].text, u"75:パス/ファイル アクセス エラーです。");
-  EXPECT_EQ(window().vsfViewer.Rows(), 1);
-  EXPECT_EQ(window().lblCsvFname.Caption, U16(program.dir / "other"));
+  EXPECT_EQ(window().vsfViewer().Rows(), 1);
+  EXPECT_EQ(window().lblCsvFname().Caption, U16(program.dir / "other"));
 }
 
 }  // namespace

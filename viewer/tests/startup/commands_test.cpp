@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "display/grid_layout.h"
+#include "claim/display_columns.h"
 #include "tests/startup/program_folder.h"
 
 namespace pellora {
@@ -34,10 +34,9 @@ class FileChoice : public ::testing::Test {
  protected:
   FileChoice() {
     program.WriteDatabase();
-    program.Start("");
-    window().CommonDialog1.Platform = &dialog;
+    program.Start("", Lent(&dialog));
   }
-  frmPellora& window() { return program.window; }
+  frmPellora& window() { return program.window(); }
 
   // Chooses `file` in the dialog.
   void Choose(const std::filesystem::path& file) {
@@ -59,14 +58,14 @@ TEST_F(FileChoice, TheDialogOpensWithItsFilterInLastFolderAndTheDisplayAlreadyCl
   std::vector<std::u16string> captionWhileShown;
   std::vector<int> rowsWhileShown;
   dialog.whileShown = [&] {
-    captionWhileShown.push_back(window().Caption);
-    rowsWhileShown.push_back(window().vsfViewer.Rows());
-    EXPECT_EQ(window().lblCsvFname.Caption, u"");
-    EXPECT_EQ(window().vsfTotal.Rows(), 1);
-    EXPECT_EQ(window().vsfCsv.Rows(), 1);
-    EXPECT_EQ(window().vsfSort.Rows(), 0);
-    for (const Label& value : window().lblHead) EXPECT_EQ(value.Caption, u"");
-    EXPECT_EQ(window().lblHead[3].BackColor, kWindowBackgroundColor);
+    captionWhileShown.push_back(window().Caption());
+    rowsWhileShown.push_back(window().vsfViewer().Rows());
+    EXPECT_EQ(window().lblCsvFname().Caption, u"");
+    EXPECT_EQ(window().vsfTotal().Rows(), 1);
+    EXPECT_EQ(window().vsfCsv().Rows(), 1);
+    EXPECT_EQ(window().vsfSort().Rows(), 0);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(window().lblHead(i).Caption, u"") << i;
+    EXPECT_EQ(window().lblHead(3).BackColor, kWindowBackgroundColor);
   };
   Choose(first);
   Choose(second);  // "すべてのファイル (*.*)" lets a .txt file be chosen; it is read all the same
@@ -77,7 +76,7 @@ TEST_F(FileChoice, TheDialogOpensWithItsFilterInLastFolderAndTheDisplayAlreadyCl
     EXPECT_EQ(seen.Filter, u"CSV ファイル (*.csv)|*.csv|テキスト ファイル (*.txt)|*.txt|すべてのファイル (*.*)|*.*");
     EXPECT_EQ(seen.FilterIndex, 1);
   }
-  EXPECT_EQ(dialog.seen[0].InitDir, window().ProgramFolder);
+  EXPECT_EQ(dialog.seen[0].InitDir, program.Folder());
   EXPECT_EQ(dialog.seen[0].FileName, u"");
   // The second time: the folder and the name of the first choice.
   EXPECT_EQ(dialog.seen[1].InitDir, U16(program.dir / "2024/03"));
@@ -86,29 +85,29 @@ TEST_F(FileChoice, TheDialogOpensWithItsFilterInLastFolderAndTheDisplayAlreadyCl
   EXPECT_EQ(rowsWhileShown, (std::vector<int>{1, 1}));
 
   // The second file on display.
-  EXPECT_EQ(window().Caption, std::u16string(frmPellora::kTitle) + u" (" + U16(second) + u")");
-  EXPECT_EQ(window().lblCsvFname.Caption, U16(second));
-  EXPECT_EQ(window().LastFolder, U16(program.dir / "2024/04"));
-  EXPECT_EQ(window().vsfViewer.Rows(), 4);
-  EXPECT_EQ(window().lblHead[3].BackColor, kLightYellow);
+  EXPECT_EQ(window().Caption(), std::u16string(frmPellora::kTitle) + u" (" + U16(second) + u")");
+  EXPECT_EQ(window().lblCsvFname().Caption, U16(second));
+  EXPECT_EQ(window().LastFolder(), U16(program.dir / "2024/04"));
+  EXPECT_EQ(window().vsfViewer().Rows(), 4);
+  EXPECT_EQ(window().lblHead(3).BackColor, kLightYellow);
   EXPECT_TRUE(program.ui.shown.empty());
 }
 
 TEST_F(FileChoice, CancellingLeavesTheDisplayClearedAndSaysNothing) {
   const auto claim = program.WriteClaim("claims/claim.csv", KnownAndUnknownPersons());
   Choose(claim);
-  ASSERT_EQ(window().vsfViewer.Rows(), 4);
+  ASSERT_EQ(window().vsfViewer().Rows(), 4);
   Cancel();
-  EXPECT_EQ(window().Caption, frmPellora::kTitle);
-  EXPECT_EQ(window().lblCsvFname.Caption, u"");
-  EXPECT_EQ(window().vsfViewer.Rows(), 1);
-  EXPECT_EQ(window().vsfTotal.Rows(), 1);
-  EXPECT_EQ(window().lblHead[2].Caption, u"");
-  EXPECT_EQ(window().lblHead[3].BackColor, kWindowBackgroundColor);
-  EXPECT_EQ(window().LastFolder, U16(program.dir / "claims"));
-  EXPECT_EQ(window().CommonDialog1.FileName, U16(claim));  // offered again next time
+  EXPECT_EQ(window().Caption(), frmPellora::kTitle);
+  EXPECT_EQ(window().lblCsvFname().Caption, u"");
+  EXPECT_EQ(window().vsfViewer().Rows(), 1);
+  EXPECT_EQ(window().vsfTotal().Rows(), 1);
+  EXPECT_EQ(window().lblHead(2).Caption, u"");
+  EXPECT_EQ(window().lblHead(3).BackColor, kWindowBackgroundColor);
+  EXPECT_EQ(window().LastFolder(), U16(program.dir / "claims"));
+  EXPECT_EQ(window().CommonDialog1().FileName, U16(claim));  // offered again next time
   EXPECT_TRUE(program.ui.shown.empty());
-  EXPECT_FALSE(window().Unloaded);
+  EXPECT_FALSE(window().Unloaded());
 
   // What was wrong with the last file goes with its display, told or not.
   Choose(program.WriteClaim("claims/empty.csv", {ControlRecord(), EndRecord()}));
@@ -121,9 +120,9 @@ TEST_F(FileChoice, CancellingLeavesTheDisplayClearedAndSaysNothing) {
   EXPECT_TRUE(program.ui.shown.empty());
 
   // Without a platform dialog at all, the command ends as if cancelled.
-  window().CommonDialog1.Platform = nullptr;
+  window().Detach();
   window().comFileSelect_Click();
-  EXPECT_EQ(window().vsfViewer.Rows(), 1);
+  EXPECT_EQ(window().vsfViewer().Rows(), 1);
   EXPECT_TRUE(program.ui.shown.empty());
 }
 
@@ -138,7 +137,7 @@ TEST_F(FileChoice, WhereTheNextDialogStarts) {
   for (const auto& c : cases) {
     dialog.answer = c.chosen;
     window().comFileSelect_Click();
-    EXPECT_EQ(window().LastFolder, c.nextFolder) << U8(c.chosen);
+    EXPECT_EQ(window().LastFolder(), c.nextFolder) << U8(c.chosen);
     dialog.answer.reset();
     window().comFileSelect_Click();
     EXPECT_EQ(dialog.seen.back().InitDir, c.nextFolder) << U8(c.chosen);
@@ -150,30 +149,29 @@ TEST_F(FileChoice, AFileThatCannotBeOpenedIsReportedAndStillMovesTheNextDialog) 
   Choose(missing);
   ASSERT_EQ(program.ui.shown.size(), 1u);
   EXPECT_EQ(program.ui.shown[0].text, u"76:パスが見つかりません。");
-  EXPECT_EQ(window().Caption, std::u16string(frmPellora::kTitle) + u" (" + U16(missing) + u")");
-  EXPECT_EQ(window().lblCsvFname.Caption, U16(missing));
-  EXPECT_EQ(window().vsfViewer.Rows(), 1);
-  EXPECT_EQ(window().LastFolder, U16(program.dir / "elsewhere"));
+  EXPECT_EQ(window().Caption(), std::u16string(frmPellora::kTitle) + u" (" + U16(missing) + u")");
+  EXPECT_EQ(window().lblCsvFname().Caption, U16(missing));
+  EXPECT_EQ(window().vsfViewer().Rows(), 1);
+  EXPECT_EQ(window().LastFolder(), U16(program.dir / "elsewhere"));
 }
 
 TEST_F(FileChoice, AFailureDuringTheDisplayEndsTheCommandQuietly) {
   const auto claim = program.WriteClaim("claim.csv", KnownAndUnknownPersons());
-  window().vsfTotal.SetCols(1);  // the totals step cannot write its counts
+  window().GridOf(MainControl::vsfTotal)->SetCols(1);  // the totals step cannot write its counts
   Choose(claim);
   EXPECT_TRUE(program.ui.shown.empty());
-  EXPECT_FALSE(window().Unloaded);
-  EXPECT_EQ(window().lblCsvFname.Caption, U16(claim));
-  EXPECT_EQ(window().vsfViewer.Rows(), 4);  // as far as the display got
+  EXPECT_FALSE(window().Unloaded());
+  EXPECT_EQ(window().lblCsvFname().Caption, U16(claim));
+  EXPECT_EQ(window().vsfViewer().Rows(), 4);  // as far as the display got
 }
 
 TEST(Close, CloseEndsTheProgramOnce) {
   ProgramFolder program;
-  program.Start("");
   int closed = 0;
-  program.window.OnUnload = [&] { ++closed; };
-  program.window.cmdJob_Click(0);
-  program.window.cmdJob_Click(0);
-  EXPECT_TRUE(program.window.Unloaded);
+  program.Start("", Lent(nullptr, nullptr, [&] { ++closed; }));
+  program.window().cmdJob_Click(0);
+  program.window().cmdJob_Click(0);
+  EXPECT_TRUE(program.window().Unloaded());
   EXPECT_EQ(closed, 1);
   EXPECT_TRUE(program.ui.shown.empty());
 }
@@ -198,11 +196,10 @@ class DatabaseChoice : public ::testing::Test {
     database = program.WriteDatabase();
     other = program.WriteDatabase("他の事業所.qdr");
     claim = program.WriteClaim("claim.csv", KnownAndUnknownPersons());
-    program.Start(claim.string());
-    program.window.Dialogs = &dialogs;
+    program.Start(claim.string(), Lent(nullptr, &dialogs));
   }
-  frmPellora& window() { return program.window; }
-  bool ClaimStillShown() { return window().vsfViewer.Rows() == 4 && window().lblCsvFname.Caption == U16(claim); }
+  frmPellora& window() { return program.window(); }
+  bool ClaimStillShown() { return window().vsfViewer().Rows() == 4 && window().lblCsvFname().Caption == U16(claim); }
 
   ProgramFolder program;
   ScriptedDatabaseDialog dialogs;
@@ -230,9 +227,9 @@ TEST_F(DatabaseChoice, AnEmptyAnswerChangesNothingNotEvenTheClaimOnDisplay) {
     window().Command1_Click();
     EXPECT_EQ(dialogs.offered.back(), U16(database)) << c.what;
     EXPECT_TRUE(ClaimStillShown()) << c.what;
-    EXPECT_EQ(window().DBPath, U16(database)) << c.what;
-    EXPECT_EQ(window().lblDBname[1].Text, U16(database)) << c.what;
-    EXPECT_EQ(window().lblDBname[1].BackColor, kLightYellow) << c.what;
+    EXPECT_EQ(window().DBPath(), U16(database)) << c.what;
+    EXPECT_EQ(window().lblDBname(1).Text, U16(database)) << c.what;
+    EXPECT_EQ(window().lblDBname(1).BackColor, kLightYellow) << c.what;
   }
 }
 
@@ -243,27 +240,27 @@ TEST_F(DatabaseChoice, ADatabaseThatOpensReplacesTheOldOneAndClearsTheDisplay) {
     EXPECT_TRUE(d.Closed());
   };
   window().Command1_Click();
-  EXPECT_TRUE(window().DBFound);
-  EXPECT_EQ(window().DBPath, U16(other));
-  EXPECT_EQ(window().lblDBname[1].Text, U16(other));
-  EXPECT_EQ(window().lblDBname[1].BackColor, kLightYellow);
+  EXPECT_TRUE(window().DBFound());
+  EXPECT_EQ(window().DBPath(), U16(other));
+  EXPECT_EQ(window().lblDBname(1).Text, U16(other));
+  EXPECT_EQ(window().lblDBname(1).BackColor, kLightYellow);
   // The claim is discarded, not shown again with the other database.
-  EXPECT_EQ(window().Caption, frmPellora::kTitle);
-  EXPECT_EQ(window().lblCsvFname.Caption, u"");
-  EXPECT_EQ(window().vsfViewer.Rows(), 1);
-  EXPECT_EQ(window().vsfTotal.Rows(), 1);
-  EXPECT_EQ(window().vsfCsv.Rows(), 1);
-  EXPECT_EQ(window().vsfSort.Rows(), 0);
-  for (const Label& value : window().lblHead) EXPECT_EQ(value.Caption, u"");
-  EXPECT_EQ(window().lblHead[3].BackColor, kWindowBackgroundColor);
+  EXPECT_EQ(window().Caption(), frmPellora::kTitle);
+  EXPECT_EQ(window().lblCsvFname().Caption, u"");
+  EXPECT_EQ(window().vsfViewer().Rows(), 1);
+  EXPECT_EQ(window().vsfTotal().Rows(), 1);
+  EXPECT_EQ(window().vsfCsv().Rows(), 1);
+  EXPECT_EQ(window().vsfSort().Rows(), 0);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(window().lblHead(i).Caption, u"") << i;
+  EXPECT_EQ(window().lblHead(3).BackColor, kWindowBackgroundColor);
   // The settings file is not written.
   EXPECT_FALSE(std::filesystem::exists(program.dir / "velkar.ini"));
   // The next file shows names from the new database.
   ScriptedOpenFileDialog files;
   files.answer = U16(claim);
-  window().CommonDialog1.Platform = &files;
+  window().Attach(Lent(&files, &dialogs));
   window().comFileSelect_Click();
-  EXPECT_EQ(window().lblHead[3].BackColor, kLightYellow);
+  EXPECT_EQ(window().lblHead(3).BackColor, kLightYellow);
 }
 
 TEST_F(DatabaseChoice, ADatabaseThatDoesNotOpenIsNotFound) {
@@ -288,21 +285,21 @@ TEST_F(DatabaseChoice, ADatabaseThatDoesNotOpenIsNotFound) {
       d.Command1_Click(frmSetDBname::kRegister);
     };
     window().Command1_Click();
-    EXPECT_FALSE(window().DBFound) << c.what;
-    EXPECT_EQ(window().DBPath, u"") << c.what;
-    EXPECT_EQ(window().lblDBname[1].Text, u"データベースが見つかりません") << c.what;
-    EXPECT_EQ(window().lblDBname[1].BackColor, kPink) << c.what;
-    EXPECT_EQ(window().vsfViewer.Rows(), 1) << c.what;
+    EXPECT_FALSE(window().DBFound()) << c.what;
+    EXPECT_EQ(window().DBPath(), u"") << c.what;
+    EXPECT_EQ(window().lblDBname(1).Text, u"データベースが見つかりません") << c.what;
+    EXPECT_EQ(window().lblDBname(1).BackColor, kPink) << c.what;
+    EXPECT_EQ(window().vsfViewer().Rows(), 1) << c.what;
     EXPECT_EQ(dialogs.offered.back(), typedBefore) << c.what;
     typedBefore = c.typed;
   }
   // Names looked up now are pink: there is no database.
   ScriptedOpenFileDialog files;
   files.answer = U16(claim);
-  window().CommonDialog1.Platform = &files;
+  window().Attach(Lent(&files, &dialogs));
   window().comFileSelect_Click();
-  EXPECT_EQ(window().lblHead[3].BackColor, kPink);
-  EXPECT_EQ(window().vsfViewer.CellBackColor(1, viewer_col::kName), kPink);
+  EXPECT_EQ(window().lblHead(3).BackColor, kPink);
+  EXPECT_EQ(window().vsfViewer().CellBackColor(1, viewer_col::kName), kPink);
 }
 
 // ---- The display grid's headings ----
@@ -312,17 +309,17 @@ TEST(HeadingClick, SortsTheDisplayByThatColumnAndLeavesTheTotals) {
   program.WriteDatabase();
   const auto claim = program.WriteClaim("claim.csv", KnownAndUnknownPersons());
   program.Start(claim.string());
-  frmPellora& w = program.window;
-  const Table totals = TableOf(w.vsfTotal, 1, 0, 3);
+  frmPellora& w = program.window();
+  const Table totals = TableOf(w.vsfTotal(), 1, 0, 3);
 
   w.vsfViewer_HeadingClick(viewer_col::kName);
-  EXPECT_EQ(TableOf(w.vsfViewer, 0, 4, 4), (Table{{u"氏名"}, {u""}, {u"鈴木～花子"}, {u"髙橋 一郎"}}));
+  EXPECT_EQ(TableOf(w.vsfViewer(), 0, 4, 4), (Table{{u"氏名"}, {u""}, {u"鈴木～花子"}, {u"髙橋 一郎"}}));
   // Name colours move with their rows.
-  EXPECT_EQ(w.vsfViewer.CellBackColor(1, viewer_col::kName), kLightCyan);
+  EXPECT_EQ(w.vsfViewer().CellBackColor(1, viewer_col::kName), kLightCyan);
   w.vsfViewer_HeadingClick(viewer_col::kInsured);
-  EXPECT_EQ(TableOf(w.vsfViewer, 1, 2, 2), (Table{{u"0000000001"}, {u"0000000003"}, {u"0000009999"}}));
+  EXPECT_EQ(TableOf(w.vsfViewer(), 1, 2, 2), (Table{{u"0000000001"}, {u"0000000003"}, {u"0000009999"}}));
   w.vsfViewer_HeadingClick(99);  // no such column: nothing happens
-  EXPECT_EQ(TableOf(w.vsfTotal, 1, 0, 3), totals);
+  EXPECT_EQ(TableOf(w.vsfTotal(), 1, 0, 3), totals);
 }
 
 // ---- The dialog's own filter ----

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -23,13 +25,21 @@ inline std::u16string U16(const std::filesystem::path& path) { return common::Ut
 inline std::u16string U16(const std::string& utf8) { return common::Utf8ToUtf16(utf8); }
 inline std::string U8(std::u16string_view text) { return common::Utf16ToUtf8(text).value_or("?"); }
 
+// What a test lends the window in a view's place.
+inline frmPellora::Platform Lent(FileDialogs* fileDialogs, ModalDialogs* dialogs = nullptr,
+                                 std::function<void()> onUnload = {}) {
+  return {fileDialogs, dialogs, std::move(onUnload)};
+}
+
 class ProgramFolder {
  public:
-  // Only this folder: no settings file of the machine running the tests.
-  ProgramFolder() {
-    window.ProgramFolder = U16(dir.path());
-    window.SettingsFolders.clear();
+  // Where the program runs: this folder, with `commandLine`, and velkar.ini
+  // looked for only in `settingsFolders` besides (none unless a test names
+  // some): no settings file of the machine running the tests.
+  frmPellora::Environment Environment(std::u16string commandLine = {}) const {
+    return {std::move(commandLine), U16(dir.path()), settingsFolders};
   }
+  std::u16string Folder() const { return U16(dir.path()); }
 
   // A settings file as a user's editor writes it: code page 932 bytes.
   std::filesystem::path WriteSettings(const std::string& utf8, const std::string& name = "velkar.ini") const {
@@ -49,15 +59,32 @@ class ProgramFolder {
     return file;
   }
 
-  // The program started with this command line.
-  void Start(const std::string& commandLine) {
-    window.CommandLine = U16(commandLine);
-    window.Form_Load();
+  // The program started with this command line, its window lent
+  // `platform` (its dialogs, what it does when the window closes);
+  // Prepare makes the window without starting it, for a test to arrange
+  // what start-up meets.
+  void Prepare(const std::string& commandLine, frmPellora::Platform platform = {}) {
+    window_ = std::make_unique<frmPellora>(ui, Environment(U16(commandLine)));
+    window_->Attach(std::move(platform));
+  }
+  void Start(const std::string& commandLine, frmPellora::Platform platform = {}) {
+    Prepare(commandLine, std::move(platform));
+    window_->Form_Load();
+  }
+
+  // The window Start made; asked for before, a window of no command line
+  // that has not started.
+  frmPellora& window() {
+    if (!window_) window_ = std::make_unique<frmPellora>(ui, Environment());
+    return *window_;
   }
 
   TempDir dir;
+  std::vector<std::u16string> settingsFolders;
   RecordingMessageBoxes ui;
-  frmPellora window{ui};
+
+ private:
+  std::unique_ptr<frmPellora> window_;
 };
 
 // Two persons of the provider's database in March 2024 and one person it

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "display/grid_layout.h"
+#include "claim/display_columns.h"
 #include "errors/err_info.h"
 #include "tests/startup/program_folder.h"
 
@@ -17,7 +17,7 @@ using namespace testing;
 
 TEST(GetIniFileName, ReadsTheDebugSwitchAClaimFileOrASettingsFile) {
   ProgramFolder program;
-  const std::u16string folder = program.window.ProgramFolder;
+  const std::u16string folder = program.Folder();
   const std::u16string noSettings = folder + u"/";  // no velkar.ini there yet
   const struct {
     const char* commandLine;
@@ -44,18 +44,17 @@ TEST(GetIniFileName, ReadsTheDebugSwitchAClaimFileOrASettingsFile) {
       {"\"/data/claim.csv\"", false, u"\"/data/claim.csv\"", noSettings},
   };
   for (const auto& c : cases) {
-    frmPellora& w = program.window;
-    w.CommandLine = U16(std::string(c.commandLine));
-    w.CmdFileName.clear();
+    program.Prepare(c.commandLine);
+    frmPellora& w = program.window();
     EXPECT_EQ(w.GetIniFileName(), c.settingsFile) << c.commandLine;
-    EXPECT_EQ(w.DebugMode, c.debug) << c.commandLine;
-    EXPECT_EQ(w.CmdFileName, c.claimFile) << c.commandLine;
+    EXPECT_EQ(w.DebugMode(), c.debug) << c.commandLine;
+    EXPECT_EQ(w.CmdFileName(), c.claimFile) << c.commandLine;
   }
   program.WriteSettings("[qdr]\r\n");
-  program.window.CommandLine = u"/debug";
-  EXPECT_EQ(program.window.GetIniFileName(), folder + u"/velkar.ini");
-  program.window.CommandLine = u"/data/claim.csv";
-  EXPECT_EQ(program.window.GetIniFileName(), folder + u"/velkar.ini");
+  program.Prepare("/debug");
+  EXPECT_EQ(program.window().GetIniFileName(), folder + u"/velkar.ini");
+  program.Prepare("/data/claim.csv");
+  EXPECT_EQ(program.window().GetIniFileName(), folder + u"/velkar.ini");
 }
 
 // ---- The settings file and the database ----
@@ -65,27 +64,27 @@ TEST(Startup, WithoutArgumentsReadsTheDatabaseNamedInVelkarIni) {
   const auto database = program.WriteDatabase("elsewhere.qdr");
   const auto settings = program.WriteSettings("; 事業所のデータベース\r\n[qdr]\r\nQdrPath=" + database.string() + "\r\n");
   program.Start("");
-  const frmPellora& w = program.window;
+  const frmPellora& w = program.window();
 
   EXPECT_TRUE(program.ui.shown.empty());
-  EXPECT_FALSE(w.Unloaded);
-  EXPECT_EQ(w.Caption, frmPellora::kTitle);
-  EXPECT_EQ(w.lblDBname[0].Text, U16(settings));
-  EXPECT_EQ(w.lblDBname[0].BackColor, kWindowBackgroundColor);
-  EXPECT_EQ(w.lblDBname[1].Text, U16(database));
-  EXPECT_EQ(w.lblDBname[1].BackColor, kLightYellow);
-  EXPECT_TRUE(w.DBFound);
-  EXPECT_EQ(w.DBPath, U16(database));
-  EXPECT_EQ(w.LastFolder, w.ProgramFolder);
-  EXPECT_FALSE(w.DebugMode);
-  EXPECT_EQ(w.CmdFileName, u"");
-  EXPECT_EQ(w.lblCsvFname.Caption, u"");
+  EXPECT_FALSE(w.Unloaded());
+  EXPECT_EQ(w.Caption(), frmPellora::kTitle);
+  EXPECT_EQ(w.lblDBname(0).Text, U16(settings));
+  EXPECT_EQ(w.lblDBname(0).BackColor, kWindowBackgroundColor);
+  EXPECT_EQ(w.lblDBname(1).Text, U16(database));
+  EXPECT_EQ(w.lblDBname(1).BackColor, kLightYellow);
+  EXPECT_TRUE(w.DBFound());
+  EXPECT_EQ(w.DBPath(), U16(database));
+  EXPECT_EQ(w.LastFolder(), w.Where().programFolder);
+  EXPECT_FALSE(w.DebugMode());
+  EXPECT_EQ(w.CmdFileName(), u"");
+  EXPECT_EQ(w.lblCsvFname().Caption, u"");
   // The grids as their set-up leaves them: headings only.
-  EXPECT_EQ(w.vsfViewer.Rows(), 1);
-  EXPECT_EQ(w.vsfViewer.Cols(), 9);
-  EXPECT_EQ(w.vsfViewer.TextMatrix(0, viewer_col::kName), u"氏名");
-  EXPECT_EQ(w.vsfTotal.Rows(), 1);
-  EXPECT_EQ(w.vsfTotal.TextMatrix(0, total_col::kPersons), u"人数");
+  EXPECT_EQ(w.vsfViewer().Rows(), 1);
+  EXPECT_EQ(w.vsfViewer().Cols(), 9);
+  EXPECT_EQ(w.vsfViewer().TextMatrix(0, viewer_col::kName), u"氏名");
+  EXPECT_EQ(w.vsfTotal().Rows(), 1);
+  EXPECT_EQ(w.vsfTotal().TextMatrix(0, total_col::kPersons), u"人数");
 }
 
 TEST(Startup, SettingsFileCasesColourBothPathBoxes) {
@@ -119,9 +118,9 @@ TEST(Startup, SettingsFileCasesColourBothPathBoxes) {
       program.WriteSettings(text);
     }
     // Folders without a settings file: the search goes on past them.
-    program.window.SettingsFolders = {U16(program.dir / "user"), U16(program.dir / "machine")};
+    program.settingsFolders = {U16(program.dir / "user"), U16(program.dir / "machine")};
     program.Start("");
-    const frmPellora& w = program.window;
+    const frmPellora& w = program.window();
     // With none found, every file looked for, the user's and the machine's
     // configuration folders after the program's.
     const std::u16string settingsBox =
@@ -130,12 +129,12 @@ TEST(Startup, SettingsFileCasesColourBothPathBoxes) {
                                     U16(program.dir / "user" / "velkar.ini") + u"、" +
                                     U16(program.dir / "machine" / "velkar.ini");
     const std::u16string database = c.databaseIsDefault ? U16(program.dir / "data.qdr") : U16(named);
-    EXPECT_EQ(w.lblDBname[0].Text, settingsBox) << c.what;
-    EXPECT_EQ(w.lblDBname[0].BackColor, c.settingsColour.value_or(kWindowBackgroundColor)) << c.what;
-    EXPECT_EQ(w.lblDBname[1].Text, database) << c.what;
-    EXPECT_EQ(w.lblDBname[1].BackColor, c.databaseColour) << c.what;
-    EXPECT_EQ(w.DBFound, c.databaseColour == kLightYellow) << c.what;
-    EXPECT_EQ(w.DBPath, w.DBFound ? database : u"") << c.what;
+    EXPECT_EQ(w.lblDBname(0).Text, settingsBox) << c.what;
+    EXPECT_EQ(w.lblDBname(0).BackColor, c.settingsColour.value_or(kWindowBackgroundColor)) << c.what;
+    EXPECT_EQ(w.lblDBname(1).Text, database) << c.what;
+    EXPECT_EQ(w.lblDBname(1).BackColor, c.databaseColour) << c.what;
+    EXPECT_EQ(w.DBFound(), c.databaseColour == kLightYellow) << c.what;
+    EXPECT_EQ(w.DBPath(), w.DBFound() ? database : u"") << c.what;
     EXPECT_TRUE(program.ui.shown.empty()) << c.what;
   }
 }
@@ -156,9 +155,9 @@ TEST(Startup, ADatabasePathLongerThan254BytesIsReadWhole) {
   program.WriteSettings(settingsText);
 
   program.Start("");
-  EXPECT_EQ(program.window.lblDBname[1].Text, U16(database));
-  EXPECT_TRUE(program.window.DBFound);
-  EXPECT_EQ(program.window.lblDBname[1].BackColor, kLightYellow);
+  EXPECT_EQ(program.window().lblDBname(1).Text, U16(database));
+  EXPECT_TRUE(program.window().DBFound());
+  EXPECT_EQ(program.window().lblDBname(1).BackColor, kLightYellow);
   EXPECT_EQ(IniRead(u"qdr", u"QdrPath", U16(program.dir / "velkar.ini")), U16(database));
 }
 
@@ -185,21 +184,21 @@ TEST(Startup, DebugSwitchShowsTheHiddenControlsInTheDesignSize) {
     if (const auto at = commandLine.find('@'); at != std::string::npos)
       commandLine.replace(at, 1, otherSettings.string());
     program.Start(commandLine);
-    const frmPellora& w = program.window;
+    const frmPellora& w = program.window();
 
-    EXPECT_TRUE(w.DebugMode) << c.what;
+    EXPECT_TRUE(w.DebugMode()) << c.what;
     for (const MainControl debugControl : {MainControl::vsfCsv, MainControl::vsfSort, MainControl::lblCsvFname})
       EXPECT_TRUE(w.IsVisible(debugControl)) << c.what;
-    EXPECT_EQ(w.Size, OuterSizeOf(kMainDesignClientSize)) << c.what;
-    EXPECT_EQ(ClientSizeOf(w.Size), kMainDesignClientSize) << c.what;
-    EXPECT_EQ(w.lblDBname[0].Text, U16(c.otherSettings ? otherSettings : defaultSettings)) << c.what;
-    EXPECT_EQ(w.lblDBname[1].Text, U16(c.otherSettings ? other : program.dir / "data.qdr")) << c.what;
-    EXPECT_TRUE(w.DBFound) << c.what;
+    EXPECT_EQ(w.Size(), OuterSizeOf(kMainDesignClientSize)) << c.what;
+    EXPECT_EQ(ClientSizeOf(w.Size()), kMainDesignClientSize) << c.what;
+    EXPECT_EQ(w.lblDBname(0).Text, U16(c.otherSettings ? otherSettings : defaultSettings)) << c.what;
+    EXPECT_EQ(w.lblDBname(1).Text, U16(c.otherSettings ? other : program.dir / "data.qdr")) << c.what;
+    EXPECT_TRUE(w.DBFound()) << c.what;
     // A path after the switch is never a claim file.
-    EXPECT_EQ(w.CmdFileName, u"") << c.what;
-    EXPECT_EQ(w.lblCsvFname.Caption, u"") << c.what;
-    EXPECT_EQ(w.vsfCsv.Rows(), 1) << c.what;
-    EXPECT_EQ(w.Caption, frmPellora::kTitle) << c.what;
+    EXPECT_EQ(w.CmdFileName(), u"") << c.what;
+    EXPECT_EQ(w.lblCsvFname().Caption, u"") << c.what;
+    EXPECT_EQ(w.vsfCsv().Rows(), 1) << c.what;
+    EXPECT_EQ(w.Caption(), frmPellora::kTitle) << c.what;
     EXPECT_TRUE(program.ui.shown.empty()) << c.what;
   }
 }
@@ -207,11 +206,11 @@ TEST(Startup, DebugSwitchShowsTheHiddenControlsInTheDesignSize) {
 TEST(Startup, WithoutTheSwitchTheWindowHidesTheDebugControlsInItsNormalSize) {
   ProgramFolder program;
   program.Start("");
-  const frmPellora& w = program.window;
-  EXPECT_EQ(w.Size, kMainNormalOuterSize);
+  const frmPellora& w = program.window();
+  EXPECT_EQ(w.Size(), kMainNormalOuterSize);
   for (std::size_t i = 0; i < kMainControlCount; ++i) {
     const ControlDesign& design = Design(static_cast<MainControl>(i));
-    EXPECT_EQ(w.Visible[i], !design.debugOnly) << U8(design.name);
+    EXPECT_EQ(w.IsVisible(static_cast<MainControl>(i)), !design.debugOnly) << U8(design.name);
   }
 }
 
@@ -224,25 +223,25 @@ TEST(Startup, AClaimFileOnTheCommandLineIsShownAtOnce) {
   std::string commandLine = " ";
   commandLine.append(claim.string()).append(" ");
   program.Start(commandLine);
-  const frmPellora& w = program.window;
+  const frmPellora& w = program.window();
 
   EXPECT_TRUE(program.ui.shown.empty());
-  EXPECT_FALSE(w.DebugMode);
-  EXPECT_EQ(w.CmdFileName, U16(claim));
-  EXPECT_EQ(w.lblCsvFname.Caption, U16(claim));
-  EXPECT_EQ(w.Caption, u"給付管理／介護報酬請求 CSVファイルビューア (" + U16(claim) + u")");
-  EXPECT_EQ(w.LastFolder, U16(program.dir / "2024年04月"));
+  EXPECT_FALSE(w.DebugMode());
+  EXPECT_EQ(w.CmdFileName(), U16(claim));
+  EXPECT_EQ(w.lblCsvFname().Caption, U16(claim));
+  EXPECT_EQ(w.Caption(), u"給付管理／介護報酬請求 CSVファイルビューア (" + U16(claim) + u")");
+  EXPECT_EQ(w.LastFolder(), U16(program.dir / "2024年04月"));
   // The settings file is still looked for beside the program.
-  EXPECT_EQ(w.lblDBname[0].Text, u"設定ファイルがありません: " + U16(program.dir / "velkar.ini"));
-  EXPECT_EQ(w.lblHead[1].Caption, u"介護給付費請求書情報");
-  EXPECT_EQ(w.lblHead[0].Caption, u"2024年04月");
-  EXPECT_EQ(w.lblHead[3].Caption, U16(kProviderName));
-  EXPECT_EQ(TableOf(w.vsfViewer, 1, 1, 5), (Table{{u"2024年03月", u"0000000001", u"131011", u"髙橋 一郎", u"300"},
+  EXPECT_EQ(w.lblDBname(0).Text, u"設定ファイルがありません: " + U16(program.dir / "velkar.ini"));
+  EXPECT_EQ(w.lblHead(1).Caption, u"介護給付費請求書情報");
+  EXPECT_EQ(w.lblHead(0).Caption, u"2024年04月");
+  EXPECT_EQ(w.lblHead(3).Caption, U16(kProviderName));
+  EXPECT_EQ(TableOf(w.vsfViewer(), 1, 1, 5), (Table{{u"2024年03月", u"0000000001", u"131011", u"髙橋 一郎", u"300"},
                                                   {u"2024年03月", u"0000000003", u"001234", u"鈴木～花子", u""},
                                                   {u"2024年04月", u"0000009999", u"131011", u"", u""}}));
-  EXPECT_EQ(w.vsfViewer.CellBackColor(1, viewer_col::kName), kLightYellow);
-  EXPECT_EQ(w.vsfViewer.CellBackColor(3, viewer_col::kName), kLightCyan);
-  EXPECT_EQ(TableOf(w.vsfTotal, 1, 0, 3), (Table{{u"2024/03", u"2", u"2", u"0"}, {u"2024/04", u"1", u"0", u"0"}}));
+  EXPECT_EQ(w.vsfViewer().CellBackColor(1, viewer_col::kName), kLightYellow);
+  EXPECT_EQ(w.vsfViewer().CellBackColor(3, viewer_col::kName), kLightCyan);
+  EXPECT_EQ(TableOf(w.vsfTotal(), 1, 0, 3), (Table{{u"2024/03", u"2", u"2", u"0"}, {u"2024/04", u"1", u"0", u"0"}}));
 }
 
 // The window is not shown yet when start-up shows the claim file: what is
@@ -253,7 +252,7 @@ TEST(Startup, AClaimFilesWarningsWaitForTheViewAndAreToldOnce) {
   std::vector<Record> noEndRecord = KnownAndUnknownPersons();
   noEndRecord.pop_back();
   program.Start(program.WriteClaim("claim.csv", noEndRecord).string());
-  frmPellora& w = program.window;
+  frmPellora& w = program.window();
   ASSERT_FALSE(w.Claim().warnings.empty());
   EXPECT_TRUE(program.ui.shown.empty());
   EXPECT_TRUE(w.WarningsPending());
@@ -271,8 +270,8 @@ TEST(Startup, ABareFileNamesFolderIsTheCurrentFolder) {
   const auto claim = program.WriteClaim("bare.csv", KnownAndUnknownPersons());
   const InFolder inProgramFolder(program.dir.path());
   program.Start("bare.csv");
-  EXPECT_EQ(program.window.LastFolder, U16(std::filesystem::current_path()));
-  EXPECT_EQ(program.window.vsfViewer.Rows(), 4);  // read from the current folder
+  EXPECT_EQ(program.window().LastFolder(), U16(std::filesystem::current_path()));
+  EXPECT_EQ(program.window().vsfViewer().Rows(), 4);  // read from the current folder
   EXPECT_TRUE(program.ui.shown.empty());
 }
 
@@ -280,14 +279,14 @@ TEST(Startup, AClaimFileThatCannotBeReadIsReportedAndTheWindowStays) {
   ProgramFolder program;
   const std::u16string missing = U16(program.dir / "missing.csv");
   program.Start(U8(missing));
-  const frmPellora& w = program.window;
+  const frmPellora& w = program.window();
   ASSERT_EQ(program.ui.shown.size(), 1u);
   EXPECT_EQ(program.ui.shown[0].text, u"53:ファイルが見つかりません。");
   EXPECT_EQ(program.ui.shown[0].icon, MsgIcon::Critical);
-  EXPECT_FALSE(w.Unloaded);
-  EXPECT_EQ(w.Caption, u"給付管理／介護報酬請求 CSVファイルビューア (" + missing + u")");
-  EXPECT_EQ(w.vsfViewer.Rows(), 1);
-  EXPECT_EQ(w.LastFolder, w.ProgramFolder);
+  EXPECT_FALSE(w.Unloaded());
+  EXPECT_EQ(w.Caption(), u"給付管理／介護報酬請求 CSVファイルビューア (" + missing + u")");
+  EXPECT_EQ(w.vsfViewer().Rows(), 1);
+  EXPECT_EQ(w.LastFolder(), w.Where().programFolder);
 }
 
 // A failure part-way through the display: the window says so in the words
@@ -296,22 +295,23 @@ TEST(Startup, AClaimFileWhoseDisplayFailsIsReportedClearedAndTheWindowStays) {
   ProgramFolder program;
   program.WriteDatabase();
   const auto claim = program.WriteClaim("sub/claim.csv", KnownAndUnknownPersons());
-  program.window.vsfTotal.SetCols(1);  // the totals step cannot write its counts
-  program.Start(claim.string());
-  const frmPellora& w = program.window;
+  program.Prepare(claim.string());
+  program.window().GridOf(MainControl::vsfTotal)->SetCols(1);  // the totals step cannot write its counts
+  program.window().Form_Load();
+  const frmPellora& w = program.window();
 
   ASSERT_EQ(program.ui.shown.size(), 1u);
   EXPECT_EQ(program.ui.shown[0],
             (RecordingMessageBoxes::Shown{u"381:プロパティ配列のインデックスが不正です。", MsgIcon::Critical,
                                           u"エラーメッセージ"}));
-  EXPECT_FALSE(w.Unloaded);
-  EXPECT_EQ(w.Caption, frmPellora::kTitle);
-  EXPECT_EQ(w.lblCsvFname.Caption, u"");
-  EXPECT_EQ(w.vsfViewer.Rows(), 1);
-  EXPECT_EQ(w.vsfSort.Rows(), 0);
-  EXPECT_EQ(w.vsfCsv.Rows(), 1);
-  for (const Label& value : w.lblHead) EXPECT_EQ(value.Caption, u"");
-  EXPECT_EQ(w.LastFolder, U16(program.dir / "sub"));  // the next dialog opens there
+  EXPECT_FALSE(w.Unloaded());
+  EXPECT_EQ(w.Caption(), frmPellora::kTitle);
+  EXPECT_EQ(w.lblCsvFname().Caption, u"");
+  EXPECT_EQ(w.vsfViewer().Rows(), 1);
+  EXPECT_EQ(w.vsfSort().Rows(), 0);
+  EXPECT_EQ(w.vsfCsv().Rows(), 1);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(w.lblHead(i).Caption, u"") << i;
+  EXPECT_EQ(w.LastFolder(), U16(program.dir / "sub"));  // the next dialog opens there
 }
 
 // ---- Start-up that cannot go on ----
@@ -337,22 +337,23 @@ TEST(Startup, AGridThatCannotBePreparedEndsTheProgramWithItsMessage) {
     program.WriteDatabase();
     const auto claim = program.WriteClaim("claim.csv", KnownAndUnknownPersons());
     FailingGrid failing;
-    (c.viewerFails ? program.window.vsfViewer : program.window.vsfTotal).AddListener(&failing);
     int closed = 0;
-    program.window.OnUnload = [&] { ++closed; };
-    program.Start(claim.string());
-    const frmPellora& w = program.window;
+    program.Prepare(claim.string(), Lent(nullptr, nullptr, [&] { ++closed; }));
+    FlexGrid& grid = *program.window().GridOf(c.viewerFails ? MainControl::vsfViewer : MainControl::vsfTotal);
+    grid.AddListener(&failing);
+    program.window().Form_Load();
+    const frmPellora& w = program.window();
 
     EXPECT_EQ(program.ui.shown,
               (std::vector<RecordingMessageBoxes::Shown>{{c.message, MsgIcon::Critical, u"エラーメッセージ"}}))
         << c.what;
-    EXPECT_TRUE(w.Unloaded) << c.what;
+    EXPECT_TRUE(w.Unloaded()) << c.what;
     EXPECT_EQ(closed, 1) << c.what;
     // Nothing after the failing step ran.
-    EXPECT_EQ(w.lblDBname[1].Text, u"") << c.what;
-    EXPECT_FALSE(w.DBFound) << c.what;
-    EXPECT_EQ(w.lblCsvFname.Caption, u"") << c.what;
-    (c.viewerFails ? program.window.vsfViewer : program.window.vsfTotal).RemoveListener(&failing);
+    EXPECT_EQ(w.lblDBname(1).Text, u"") << c.what;
+    EXPECT_FALSE(w.DBFound()) << c.what;
+    EXPECT_EQ(w.lblCsvFname().Caption, u"") << c.what;
+    grid.RemoveListener(&failing);
   }
 }
 

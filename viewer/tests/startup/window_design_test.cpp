@@ -6,6 +6,7 @@
 #include <functional>
 #include <set>
 
+#include "claim/display_columns.h"
 #include "shell/window_design.h"
 
 namespace pellora {

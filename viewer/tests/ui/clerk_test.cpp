@@ -20,7 +20,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "display/grid_layout.h"
+#include "claim/display_columns.h"
 #include "tests/startup/program_folder.h"
 #include "tests/ui/grid_menu.h"
 #include "tests/ui/next_modal.h"
@@ -45,11 +45,8 @@ std::string Bytes(const fs::path& file) {
 class Clerk : public ::testing::Test {
  protected:
   Clerk() {
-    form.ProgramFolder = files.window.ProgramFolder;
-    form.SettingsFolders = files.window.SettingsFolders;
     files.WriteDatabase();
     claim = files.WriteClaim("claims/claim.csv", KnownAndUnknownPersons());
-    form.CommandLine = U16(claim);
     view.Start();
     view.activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(&view));
@@ -61,7 +58,7 @@ class Clerk : public ::testing::Test {
   QApplication& app = App();  // before any widget
   ProgramFolder files;
   QtMessageBoxes boxes;
-  frmPellora form{boxes};
+  frmPellora form{boxes, files.Environment(U16(files.dir / "claims/claim.csv"))};
   PelloraWindow view{form, boxes};
   fs::path claim;
 };
@@ -135,13 +132,13 @@ TEST_F(Clerk, CtrlFEnterAndF3MoveTheCurrentRowAndNoMatchIsSaidInTheBox) {
   QTRY_VERIFY(box->edit()->hasFocus());
   QTest::keyClicks(box->edit(), "0000");
   QTest::keyClick(box->edit(), Qt::Key_Return);
-  EXPECT_EQ(form.vsfViewer.Row(), 1);
+  EXPECT_EQ(form.vsfViewer().Row(), 1);
   QTest::keyClick(box->edit(), Qt::Key_F3);
-  EXPECT_EQ(form.vsfViewer.Row(), 2);
+  EXPECT_EQ(form.vsfViewer().Row(), 2);
   QTest::keyClick(box->edit(), Qt::Key_F3, Qt::ShiftModifier);
-  EXPECT_EQ(form.vsfViewer.Row(), 1);
+  EXPECT_EQ(form.vsfViewer().Row(), 1);
   QTest::keyClick(box->edit(), Qt::Key_F3, Qt::ShiftModifier);
-  EXPECT_EQ(form.vsfViewer.Row(), 3);  // round past the first row
+  EXPECT_EQ(form.vsfViewer().Row(), 3);  // round past the first row
   QTRY_COMPARE(viewer().currentIndex().row(), 2);
   EXPECT_EQ(viewer().selectionModel()->selectedRows().size(), 1);  // the whole row
 
@@ -152,7 +149,7 @@ TEST_F(Clerk, CtrlFEnterAndF3MoveTheCurrentRowAndNoMatchIsSaidInTheBox) {
   EXPECT_TRUE(status->isVisible());
   EXPECT_EQ(status->text(), ToQString(frmPellora::kFindNoMatch));
   EXPECT_TRUE(viewer().geometry().contains(box->geometry()));
-  EXPECT_EQ(form.vsfViewer.Row(), 3);
+  EXPECT_EQ(form.vsfViewer().Row(), 3);
   QTest::keyClick(box->edit(), Qt::Key_Escape);
   EXPECT_FALSE(box->isVisible());
   QTRY_VERIFY(viewer().hasFocus());
@@ -162,7 +159,7 @@ TEST_F(Clerk, CtrlFEnterAndF3MoveTheCurrentRowAndNoMatchIsSaidInTheBox) {
   box->edit()->setText("0000");
   QTest::keyClick(&viewer(), Qt::Key_F3);
   EXPECT_TRUE(box->isVisible());
-  EXPECT_EQ(form.vsfViewer.Row(), 1);  // round past the last row
+  EXPECT_EQ(form.vsfViewer().Row(), 1);  // round past the last row
   EXPECT_FALSE(status->isVisible());
 }
 
@@ -177,7 +174,7 @@ TEST_F(Clerk, ADroppedClaimFileIsShown) {
   QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(&view, &drop);
   QTRY_COMPARE(view.windowTitle(), QStringLiteral("給付管理／介護報酬請求 CSVファイルビューア (%1)").arg(ToQString(U16(other))));
-  EXPECT_EQ(form.LastFolder, U16(other.parent_path()));
+  EXPECT_EQ(form.LastFolder(), U16(other.parent_path()));
   EXPECT_EQ(viewer().model()->rowCount(), 3);
 
   // A web page's link is no claim file: the drag is refused.

@@ -28,14 +28,11 @@ int main(int argc, char** argv) {
   pellora::ui::SetUpApplication();
 
   pellora::ui::QtMessageBoxes boxes;
-  pellora::frmPellora form(boxes);
   // The example settings file and database of the build's program folder.
-  form.ProgramFolder = common::Utf8ToUtf16(argv[1]);
-  form.SettingsFolders.clear();
-  form.CommandLine = common::Utf8ToUtf16(argv[2]);
+  pellora::frmPellora form(boxes, {common::Utf8ToUtf16(argv[2]), common::Utf8ToUtf16(argv[1]), {}});
   pellora::ui::PelloraWindow window(form, boxes);
   window.Start();
-  if (form.Unloaded) return 1;
+  if (form.Unloaded()) return 1;
   window.activateWindow();
   if (!QTest::qWaitForWindowExposed(&window)) return 1;
 
@@ -43,8 +40,8 @@ int main(int argc, char** argv) {
   pellora::ui::FindBox* box = window.findBox();
   box->edit()->insert(QString::fromUtf8(argv[3]));
   QTest::keyClick(box->edit(), Qt::Key_Return);
-  if (form.vsfViewer.RowSel() != form.vsfViewer.Row()) return 1;  // not found
-  form.vsfViewer.SetRowSel(std::min(form.vsfViewer.Row() + 3, form.vsfViewer.Rows() - 1));
+  if (form.vsfViewer().RowSel() != form.vsfViewer().Row()) return 1;  // not found
+  form.vsfViewer().SetRowSel(std::min(form.vsfViewer().Row() + 3, form.vsfViewer().Rows() - 1));
   QTest::qWait(500);
   return window.grab().save(QString::fromUtf8(argv[4])) ? 0 : 1;
 }

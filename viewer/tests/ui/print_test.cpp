@@ -32,14 +32,10 @@ class Printing : public ::testing::Test {
  protected:
   // The window on the care-fee example (three pages on A4), or on no claim
   // file at all.
-  explicit Printing(bool withClaim = true) {
-    form.ProgramFolder = files.window.ProgramFolder;
-    form.SettingsFolders = files.window.SettingsFolders;
+  explicit Printing(bool withClaim = true)
+      : form(boxes, files.Environment(withClaim ? U16(files.dir / "care.csv") : u"")) {
     files.WriteDatabase();
-    if (withClaim) {
-      fs::copy_file(PELLORA_EXAMPLES "/care-fee-claim-202404.csv", files.dir / "care.csv");
-      form.CommandLine = U16(files.dir / "care.csv");
-    }
+    if (withClaim) fs::copy_file(PELLORA_EXAMPLES "/care-fee-claim-202404.csv", files.dir / "care.csv");
     view.Start();
     view.activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(&view));
@@ -70,13 +66,13 @@ class Printing : public ::testing::Test {
   QApplication& app = App();  // before any widget
   ProgramFolder files;
   QtMessageBoxes boxes;
-  frmPellora form{boxes};
+  frmPellora form;
   PelloraWindow view{form, boxes};
 };
 
 TEST_F(Printing, CtrlPPrintsThePagesAndCopiesTheDialogAsksForAndKeepsThePaperForTheSession) {
   // The first print starts from the form's setup.
-  form.PrintSetup = {print::Paper::B5, print::Orientation::Portrait};
+  form.KeepPrintSetup({print::Paper::B5, print::Orientation::Portrait});
   EXPECT_EQ(printer().pageLayout().pageSize().id(), QPageSize::JisB5);
   EXPECT_EQ(printer().pageLayout().orientation(), QPageLayout::Portrait);
   // The clerk's choice as the dialog finds it: landscape, the last two
@@ -104,7 +100,7 @@ TEST_F(Printing, CtrlPPrintsThePagesAndCopiesTheDialogAsksForAndKeepsThePaperFor
   for (int page = 1; page <= 4; ++page)
     EXPECT_NE(PageText(pdf, page).find(std::to_string(pages - (page <= 2)) + of), std::string::npos) << page;
   EXPECT_NE(PageText(pdf, 1).find("介護給付費請求書情報"), std::string::npos);
-  EXPECT_EQ(form.PrintSetup, (print::PageSetup{print::Paper::B5, print::Orientation::Landscape}));
+  EXPECT_EQ(form.PrintSetup(), (print::PageSetup{print::Paper::B5, print::Orientation::Landscape}));
 }
 
 TEST_F(Printing, TheMenusPreviewShowsEveryPageWhateverTheLastPrintAskedForAndACancelledPrintPrintsNothing) {

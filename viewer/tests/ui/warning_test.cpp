@@ -29,18 +29,16 @@ using namespace pellora::testing;
 // The program started on one claim file, as from the command line, or on
 // none, to choose it with the file choice.
 struct Started {
-  Started(const std::string& bytes, bool onTheCommandLine) {
-    form.ProgramFolder = files.window.ProgramFolder;
-    form.SettingsFolders = files.window.SettingsFolders;
+  Started(const std::string& bytes, bool onTheCommandLine)
+      : form(boxes, files.Environment(onTheCommandLine ? U16(claim.string()) : u"")) {
     files.WriteDatabase();
     std::ofstream(claim, std::ios::binary) << bytes;
-    if (onTheCommandLine) form.CommandLine = U16(claim.string());
   }
   QApplication& app = App();  // before any widget
   ProgramFolder files;
   std::filesystem::path claim = files.dir / "claim.csv";
   QtMessageBoxes boxes;
-  frmPellora form{boxes};
+  frmPellora form;
   PelloraWindow view{form, boxes};
 };
 

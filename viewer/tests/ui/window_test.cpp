@@ -3,6 +3,7 @@
 // keys do. The dialogs and message boxes are Qt's real ones, answered by
 // the test while they wait for the user.
 
+#include <optional>
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -18,7 +19,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "display/grid_layout.h"
+#include "claim/display_columns.h"
 #include "tests/startup/program_folder.h"
 #include "tests/ui/next_modal.h"
 #include "tests/ui/test_application.h"
@@ -34,34 +35,41 @@ using namespace pellora::testing;
 class Window : public ::testing::Test {
  protected:
   Window() {
-    form.ProgramFolder = files.window.ProgramFolder;
-    form.SettingsFolders = files.window.SettingsFolders;
     database = files.WriteDatabase();
     claim = files.WriteClaim("2024年04月/claim.csv", KnownAndUnknownPersons());
   }
 
+  // The program with this command line, its window not yet started.
+  void Prepare(const std::string& commandLine) {
+    view.reset();
+    form.emplace(boxes, files.Environment(U16(commandLine)));
+    view.emplace(*form, boxes);
+  }
   // Starts the program with this command line, its window shown and active.
   void Start(const std::string& commandLine) {
-    form.CommandLine = U16(commandLine);
-    view.Start();
-    if (view.isVisible()) {
-      view.activateWindow();
-      EXPECT_TRUE(QTest::qWaitForWindowActive(&view));
+    Prepare(commandLine);
+    Show();
+  }
+  void Show() {
+    view->Start();
+    if (view->isVisible()) {
+      view->activateWindow();
+      EXPECT_TRUE(QTest::qWaitForWindowActive(&*view));
     }
   }
 
   template <typename W>
   W* Widget(MainControl control) {
-    W* widget = qobject_cast<W*>(view.widget(control));
+    W* widget = qobject_cast<W*>(view->widget(control));
     EXPECT_NE(widget, nullptr);
     return widget;
   }
   QColor Background(MainControl control, QPalette::ColorRole role) {
-    return view.widget(control)->palette().color(role);
+    return view->widget(control)->palette().color(role);
   }
   // The texts of a view's column, headings aside.
   QStringList Column(MainControl grid, int gridColumn) {
-    FlexGridModel& model = view.grid(grid)->gridModel();
+    FlexGridModel& model = view->grid(grid)->gridModel();
     QStringList texts;
     for (int r = 0; r < model.rowCount(); ++r)
       texts << model.data(model.index(r, gridColumn - model.headingCols()), Qt::DisplayRole).toString();
@@ -71,8 +79,8 @@ class Window : public ::testing::Test {
   QApplication& app = App();  // before any widget
   ProgramFolder files;
   QtMessageBoxes boxes;
-  frmPellora form{boxes};
-  PelloraWindow view{form, boxes};
+  std::optional<frmPellora> form;
+  std::optional<PelloraWindow> view;
   std::filesystem::path database, claim;
 };
 
@@ -80,12 +88,12 @@ const QColor kYellow(255, 255, 192), kCyan(192, 255, 255), kPinkColour(255, 192,
 
 TEST_F(Window, ShowsTheClaimFileOfTheCommandLineWithItsControlsCaptionsAndColours) {
   Start(claim.string());
-  ASSERT_TRUE(view.isVisible());
-  EXPECT_EQ(view.windowTitle(), QStringLiteral("給付管理／介護報酬請求 CSVファイルビューア (%1)").arg(ToQString(U16(claim))));
+  ASSERT_TRUE(view->isVisible());
+  EXPECT_EQ(view->windowTitle(), QStringLiteral("給付管理／介護報酬請求 CSVファイルビューア (%1)").arg(ToQString(U16(claim))));
   // The client area of the normal outer size, fixed, without a maximise button.
-  EXPECT_EQ(view.size(), QSize(666, 505));
-  EXPECT_EQ(view.minimumSize(), view.maximumSize());
-  EXPECT_FALSE(view.windowFlags() & Qt::WindowMaximizeButtonHint);
+  EXPECT_EQ(view->size(), QSize(666, 505));
+  EXPECT_EQ(view->minimumSize(), view->maximumSize());
+  EXPECT_FALSE(view->windowFlags() & Qt::WindowMaximizeButtonHint);
 
   const struct {
     MainControl control;
@@ -103,7 +111,7 @@ TEST_F(Window, ShowsTheClaimFileOfTheCommandLineWithItsControlsCaptionsAndColour
       {MainControl::lblHead3, {164, 36, 269, 25}, ToQString(U16(kProviderName)), ""},
   };
   for (const auto& c : controls) {
-    QWidget* widget = view.widget(c.control);
+    QWidget* widget = view->widget(c.control);
     EXPECT_EQ(widget->geometry(), c.pixels) << widget->objectName().toStdString();
     EXPECT_TRUE(widget->isVisible()) << widget->objectName().toStdString();
     EXPECT_EQ(widget->toolTip(), c.toolTip) << widget->objectName().toStdString();
@@ -113,24 +121,24 @@ TEST_F(Window, ShowsTheClaimFileOfTheCommandLineWithItsControlsCaptionsAndColour
       EXPECT_EQ(label->text(), c.text);
     }
   }
-  EXPECT_EQ(view.grid(MainControl::vsfViewer)->geometry(), QRect(8, 68, 653, 385));
-  EXPECT_EQ(view.grid(MainControl::vsfTotal)->geometry(), QRect(436, 8, 225, 53));
+  EXPECT_EQ(view->grid(MainControl::vsfViewer)->geometry(), QRect(8, 68, 653, 385));
+  EXPECT_EQ(view->grid(MainControl::vsfTotal)->geometry(), QRect(436, 8, 225, 53));
   for (const MainControl hidden : {MainControl::vsfCsv, MainControl::vsfSort, MainControl::lblCsvFname})
-    EXPECT_FALSE(view.widget(hidden)->isVisible());
+    EXPECT_FALSE(view->widget(hidden)->isVisible());
 
   // The path boxes and their colours.
   EXPECT_EQ(Widget<QLineEdit>(MainControl::lblDBname0)->text(),
-            QStringLiteral("設定ファイルがありません: ") + ToQString(form.ProgramFolder) + "/velkar.ini");
+            QStringLiteral("設定ファイルがありません: ") + ToQString(files.Folder()) + "/velkar.ini");
   EXPECT_EQ(Background(MainControl::lblDBname0, QPalette::Base), kPinkColour);  // no velkar.ini
   EXPECT_EQ(Widget<QLineEdit>(MainControl::lblDBname1)->text(), ToQString(U16(database)));
   EXPECT_EQ(Background(MainControl::lblDBname1, QPalette::Base), kYellow);
   EXPECT_EQ(Background(MainControl::lblHead3, QPalette::Window), kYellow);
   EXPECT_EQ(Background(MainControl::lblHead1, QPalette::Window), QGuiApplication::palette().color(QPalette::Base));
-  EXPECT_EQ(view.palette().color(QPalette::Window), QGuiApplication::palette().color(QPalette::Button));
+  EXPECT_EQ(view->palette().color(QPalette::Window), QGuiApplication::palette().color(QPalette::Button));
 
   // The display grid: headings, the hidden insurer column, the names and
   // their colours, four service-kind columns of one width.
-  FlexGridView* grid = view.grid(MainControl::vsfViewer);
+  FlexGridView* grid = view->grid(MainControl::vsfViewer);
   FlexGridModel& model = grid->gridModel();
   ASSERT_EQ(model.rowCount(), 3);
   EXPECT_EQ(model.headerData(viewer_col::kName - 1, Qt::Horizontal, Qt::DisplayRole).toString(), "氏名");
@@ -138,7 +146,7 @@ TEST_F(Window, ShowsTheClaimFileOfTheCommandLineWithItsControlsCaptionsAndColour
   EXPECT_EQ(grid->columnWidth(viewer_col::kName - 1), 100);
   EXPECT_EQ(grid->columnWidth(viewer_col::kYearMonth - 1), 67);
   for (const int col : kServiceKindColumns)
-    EXPECT_EQ(grid->columnWidth(col - 1), grid->columnWidth(viewer_col::kHomeNursing - 1));
+    EXPECT_EQ(grid->columnWidth(col - 1), grid->columnWidth(viewer_col::kFirstService - 1));
   EXPECT_EQ(Column(MainControl::vsfViewer, viewer_col::kName), (QStringList{"髙橋 一郎", "鈴木～花子", ""}));
   const auto nameColour = [&](int row) {
     return model.data(model.index(row, viewer_col::kName - 1), Qt::BackgroundRole).value<QBrush>().color();
@@ -146,7 +154,7 @@ TEST_F(Window, ShowsTheClaimFileOfTheCommandLineWithItsControlsCaptionsAndColour
   EXPECT_EQ(nameColour(0), kYellow);
   EXPECT_EQ(nameColour(2), kCyan);
   EXPECT_EQ(Column(MainControl::vsfTotal, total_col::kMonth), (QStringList{"2024/03", "2024/04"}));
-  EXPECT_FALSE(view.grid(MainControl::vsfTotal)->isColumnHidden(total_col::kCarePlans));
+  EXPECT_FALSE(view->grid(MainControl::vsfTotal)->isColumnHidden(total_col::kCarePlans));
 }
 
 TEST_F(Window, TheTabOrderAndTheAccessKeys) {
@@ -155,14 +163,14 @@ TEST_F(Window, TheTabOrderAndTheAccessKeys) {
   const MainControl order[] = {MainControl::comFileSelect, MainControl::cmdJob0,  MainControl::lblDBname0,
                                MainControl::Command1,      MainControl::lblDBname1, MainControl::vsfTotal,
                                MainControl::vsfViewer};
-  view.widget(order[0])->setFocus();
+  view->widget(order[0])->setFocus();
   for (std::size_t i = 1; i < std::size(order); ++i) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), view.widget(order[i])) << i;
+    EXPECT_EQ(QApplication::focusWidget(), view->widget(order[i])) << i;
   }
 
   // Alt+I: the settings-file box, its text all selected for copying.
-  QTest::keyClick(&view, Qt::Key_I, Qt::AltModifier);
+  QTest::keyClick(&*view, Qt::Key_I, Qt::AltModifier);
   QLineEdit* settings = Widget<QLineEdit>(MainControl::lblDBname0);
   EXPECT_EQ(QApplication::focusWidget(), settings);
   QTest::qWait(20);
@@ -176,21 +184,21 @@ TEST_F(Window, TheTabOrderAndTheAccessKeys) {
   // Alt+D: the database dialog; Alt+O: the file dialog; both cancelled.
   NextModal<SetDBnameView> databaseDialog([](SetDBnameView& d) { QTest::keyClick(&d, Qt::Key_Escape); });
   // A button's access key presses it the way a click would, a moment later.
-  QTest::keyClick(&view, Qt::Key_D, Qt::AltModifier);
+  QTest::keyClick(&*view, Qt::Key_D, Qt::AltModifier);
   EXPECT_TRUE(QTest::qWaitFor([&] { return databaseDialog.answered(); }));
   NextModal<QFileDialog> fileDialog([](QFileDialog& d) { d.reject(); });
-  view.activateWindow();  // back from the dialog
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
-  QTest::keyClick(&view, Qt::Key_O, Qt::AltModifier);
+  view->activateWindow();  // back from the dialog
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&*view));
+  QTest::keyClick(&*view, Qt::Key_O, Qt::AltModifier);
   EXPECT_TRUE(QTest::qWaitFor([&] { return fileDialog.answered(); }));
-  EXPECT_FALSE(form.Unloaded);
+  EXPECT_FALSE(form->Unloaded());
 
   // Alt+C: closes the window and so ends the program.
-  view.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
-  QTest::keyClick(&view, Qt::Key_C, Qt::AltModifier);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return form.Unloaded; }));
-  EXPECT_FALSE(view.isVisible());
+  view->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&*view));
+  QTest::keyClick(&*view, Qt::Key_C, Qt::AltModifier);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return form->Unloaded(); }));
+  EXPECT_FALSE(view->isVisible());
 }
 
 TEST_F(Window, FileSelectOpensTheFileDialogOverAClearedDisplay) {
@@ -200,8 +208,8 @@ TEST_F(Window, FileSelectOpensTheFileDialogOverAClearedDisplay) {
   QStringList filters, listedBy;
   QString selectedFilter, folder;
   NextModal<QFileDialog> choose([&](QFileDialog& d) {
-    clearedWhileShown = view.windowTitle() == ToQString(frmPellora::kTitle) &&
-                        view.grid(MainControl::vsfViewer)->gridModel().rowCount() == 0 &&
+    clearedWhileShown = view->windowTitle() == ToQString(frmPellora::kTitle) &&
+                        view->grid(MainControl::vsfViewer)->gridModel().rowCount() == 0 &&
                         Widget<QLabel>(MainControl::lblHead1)->text().isEmpty();
     filters = d.nameFilters();
     selectedFilter = d.selectedNameFilter();
@@ -215,15 +223,15 @@ TEST_F(Window, FileSelectOpensTheFileDialogOverAClearedDisplay) {
     d.findChild<QLineEdit*>()->setText(ToQString(U16(other)));
     static_cast<QDialog&>(d).accept();  // as the dialog's Open button does
   });
-  QTest::mouseClick(view.widget(MainControl::comFileSelect), Qt::LeftButton);
+  QTest::mouseClick(view->widget(MainControl::comFileSelect), Qt::LeftButton);
   ASSERT_TRUE(choose.answered());
   EXPECT_TRUE(clearedWhileShown);
   EXPECT_EQ(filters, (QStringList{"CSV ファイル (*.csv)", "テキスト ファイル (*.txt)", "すべてのファイル (*.*)"}));
   EXPECT_EQ(selectedFilter, filters.value(0));
   EXPECT_EQ(folder, ToQString(U16(claim.parent_path())));
   EXPECT_EQ(listedBy, QStringList{"*"});
-  EXPECT_EQ(view.windowTitle(), QStringLiteral("給付管理／介護報酬請求 CSVファイルビューア (%1)").arg(ToQString(U16(other))));
-  EXPECT_EQ(view.grid(MainControl::vsfViewer)->gridModel().rowCount(), 3);
+  EXPECT_EQ(view->windowTitle(), QStringLiteral("給付管理／介護報酬請求 CSVファイルビューア (%1)").arg(ToQString(U16(other))));
+  EXPECT_EQ(view->grid(MainControl::vsfViewer)->gridModel().rowCount(), 3);
 
   // Cancelled: the previous file is offered again in its folder, and the
   // display stays cleared.
@@ -233,13 +241,13 @@ TEST_F(Window, FileSelectOpensTheFileDialogOverAClearedDisplay) {
     offered = d.findChild<QLineEdit*>()->text();
     d.reject();
   });
-  QTest::mouseClick(view.widget(MainControl::comFileSelect), Qt::LeftButton);
+  QTest::mouseClick(view->widget(MainControl::comFileSelect), Qt::LeftButton);
   ASSERT_TRUE(cancel.answered());
   EXPECT_EQ(folder, ToQString(U16(other.parent_path())));
   EXPECT_EQ(offered, "README");
-  EXPECT_EQ(view.windowTitle(), ToQString(frmPellora::kTitle));
-  EXPECT_EQ(view.grid(MainControl::vsfViewer)->gridModel().rowCount(), 0);
-  EXPECT_EQ(view.grid(MainControl::vsfTotal)->gridModel().rowCount(), 0);
+  EXPECT_EQ(view->windowTitle(), ToQString(frmPellora::kTitle));
+  EXPECT_EQ(view->grid(MainControl::vsfViewer)->gridModel().rowCount(), 0);
+  EXPECT_EQ(view->grid(MainControl::vsfTotal)->gridModel().rowCount(), 0);
 }
 
 TEST_F(Window, TheDatabaseDialogAsksForAnotherDatabase) {
@@ -258,7 +266,7 @@ TEST_F(Window, TheDatabaseDialogAsksForAnotherDatabase) {
     d.Text1()->setText("/nonexistent/data.qdr");
     QTest::keyClick(d.Text1(), Qt::Key_Return);  // the default button
   });
-  QTest::mouseClick(view.widget(MainControl::Command1), Qt::LeftButton);
+  QTest::mouseClick(view->widget(MainControl::Command1), Qt::LeftButton);
   ASSERT_TRUE(missing.answered());
   EXPECT_EQ(caption, "データベースファイル設定");
   EXPECT_EQ(size, QSize(475, 105));
@@ -268,17 +276,17 @@ TEST_F(Window, TheDatabaseDialogAsksForAnotherDatabase) {
   EXPECT_TRUE(registerIsDefault);
   EXPECT_EQ(Widget<QLineEdit>(MainControl::lblDBname1)->text(), "データベースが見つかりません");
   EXPECT_EQ(Background(MainControl::lblDBname1, QPalette::Base), kPinkColour);
-  EXPECT_EQ(view.windowTitle(), ToQString(frmPellora::kTitle));
-  EXPECT_EQ(view.grid(MainControl::vsfViewer)->gridModel().rowCount(), 0);
+  EXPECT_EQ(view->windowTitle(), ToQString(frmPellora::kTitle));
+  EXPECT_EQ(view->grid(MainControl::vsfViewer)->gridModel().rowCount(), 0);
 
   // The sound database again, by the button.
   NextModal<SetDBnameView> found([&](SetDBnameView& d) {
     d.Text1()->setText(ToQString(U16(database)));
     QTest::mouseClick(d.Command1(0), Qt::LeftButton);
   });
-  QTest::mouseClick(view.widget(MainControl::Command1), Qt::LeftButton);
+  QTest::mouseClick(view->widget(MainControl::Command1), Qt::LeftButton);
   ASSERT_TRUE(found.answered());
-  EXPECT_TRUE(form.DBFound);
+  EXPECT_TRUE(form->DBFound());
   EXPECT_EQ(Background(MainControl::lblDBname1, QPalette::Base), kYellow);
 
   // Typed, then closed through the frame: nothing changes.
@@ -286,15 +294,15 @@ TEST_F(Window, TheDatabaseDialogAsksForAnotherDatabase) {
     d.Text1()->setText("/nonexistent/other.qdr");
     d.close();
   });
-  QTest::mouseClick(view.widget(MainControl::Command1), Qt::LeftButton);
+  QTest::mouseClick(view->widget(MainControl::Command1), Qt::LeftButton);
   ASSERT_TRUE(closed.answered());
-  EXPECT_TRUE(form.DBFound);
+  EXPECT_TRUE(form->DBFound());
   EXPECT_EQ(Widget<QLineEdit>(MainControl::lblDBname1)->text(), ToQString(U16(database)));
 }
 
 TEST_F(Window, AClickOnAColumnHeadingSortsTheDisplayByIt) {
   Start(claim.string());
-  FlexGridView* grid = view.grid(MainControl::vsfViewer);
+  FlexGridView* grid = view->grid(MainControl::vsfViewer);
   QHeaderView* headings = grid->horizontalHeader();
   const int section = viewer_col::kName - 1;
   QTest::mouseClick(headings->viewport(), Qt::LeftButton, {},
@@ -310,11 +318,11 @@ TEST_F(Window, AClickOnAColumnHeadingSortsTheDisplayByIt) {
 
 TEST_F(Window, DebugModeShowsTheWorkingGridsInTheDesignSize) {
   Start("/debug");
-  ASSERT_TRUE(view.isVisible());
-  EXPECT_EQ(view.size(), QSize(922, 768));
+  ASSERT_TRUE(view->isVisible());
+  EXPECT_EQ(view->size(), QSize(922, 768));
   for (const MainControl control : {MainControl::vsfCsv, MainControl::vsfSort, MainControl::lblCsvFname})
-    EXPECT_TRUE(view.widget(control)->isVisible());
-  EXPECT_EQ(view.widget(MainControl::vsfCsv)->geometry(), QRect(16, 512, 893, 205));
+    EXPECT_TRUE(view->widget(control)->isVisible());
+  EXPECT_EQ(view->widget(MainControl::vsfCsv)->geometry(), QRect(16, 512, 893, 205));
 }
 
 // The working grids are handed the claim and write it when a view looks:
@@ -323,11 +331,11 @@ TEST_F(Window, DebugModeShowsTheWorkingGridsInTheDesignSize) {
 // person.
 TEST_F(Window, DebugModeShowsTheClaimInTheWorkingGrids) {
   Start("/debug");
-  form.DropFiles({U16(claim.string())});
+  form->DropFiles({U16(claim.string())});
   QTest::qWait(50);  // the views catch up once the routine has returned
   EXPECT_EQ(Column(MainControl::vsfCsv, 3), (QStringList{"7131", "7131", "7132", ""}));
   // Row 0, the control record, is the raw grid's heading row.
-  EXPECT_EQ(view.grid(MainControl::vsfCsv)->gridModel().headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
+  EXPECT_EQ(view->grid(MainControl::vsfCsv)->gridModel().headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
             "1");
   EXPECT_EQ(Column(MainControl::vsfSort, 2), (QStringList{"0000000001", "0000000003", "0000009999"}));
 }
@@ -350,7 +358,7 @@ TEST_F(Window, MessageBoxesHaveTheirIconOneOkButtonAndTheirTitle) {
   EXPECT_EQ(text, "53:ファイルが見つかりません。");
   EXPECT_EQ(icon, QMessageBox::Critical);
   EXPECT_EQ(buttons, 1);
-  EXPECT_TRUE(view.isVisible());
+  EXPECT_TRUE(view->isVisible());
 }
 
 class FailingGrid : public GridListener {
@@ -360,7 +368,8 @@ class FailingGrid : public GridListener {
 
 TEST_F(Window, AStartUpFailureIsReportedAndTheWindowNeverShows) {
   FailingGrid failing;
-  form.vsfTotal.AddListener(&failing);
+  Prepare("");
+  form->GridOf(MainControl::vsfTotal)->AddListener(&failing);
   QString title, text;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   NextModal<QMessageBox> message([&](QMessageBox& box) {
@@ -369,14 +378,14 @@ TEST_F(Window, AStartUpFailureIsReportedAndTheWindowNeverShows) {
     icon = box.icon();
     box.button(QMessageBox::Ok)->click();
   });
-  Start("");
-  form.vsfTotal.RemoveListener(&failing);
+  Show();
+  form->GridOf(MainControl::vsfTotal)->RemoveListener(&failing);
   ASSERT_TRUE(message.answered());
   EXPECT_EQ(title, "エラーメッセージ");
   EXPECT_EQ(text, "集計エリアの初期化に失敗しました。");
   EXPECT_EQ(icon, QMessageBox::Critical);
-  EXPECT_TRUE(form.Unloaded);
-  EXPECT_FALSE(view.isVisible());
+  EXPECT_TRUE(form->Unloaded());
+  EXPECT_FALSE(view->isVisible());
 }
 
 }  // namespace

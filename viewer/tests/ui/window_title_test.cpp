@@ -153,11 +153,8 @@ class DesktopTitle : public ::testing::Test {
     view.reset();  // a view refers to its form and boxes, a form to its boxes
     form.reset();
     boxes = std::make_unique<QtMessageBoxes>();
-    form = std::make_unique<frmPellora>(*boxes);
-    form->ProgramFolder = files.window.ProgramFolder;
-    form->SettingsFolders = files.window.SettingsFolders;
-    form->CommandLine = U16(commandLine);
-    if (failing) form->vsfTotal.AddListener(failing.get());
+    form = std::make_unique<frmPellora>(*boxes, files.Environment(U16(commandLine)));
+    if (failing) form->GridOf(MainControl::vsfTotal)->AddListener(failing.get());
     view = std::make_unique<PelloraWindow>(*form, *boxes);
     view->Start();
     if (view->isVisible()) {
@@ -219,7 +216,7 @@ TEST_F(DesktopTitle, OfAStartUpFailureMessageIsTheErrorTitle) {
     box.button(QMessageBox::Ok)->click();
   });
   Start("");
-  form->vsfTotal.RemoveListener(failing.get());
+  form->GridOf(MainControl::vsfTotal)->RemoveListener(failing.get());
   ASSERT_TRUE(message.answered());
   EXPECT_EQ(title, "エラーメッセージ");
 }

@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include "display/grid_layout.h"
+#include "claim/display_columns.h"
 #include "display/viewer_grid.h"
-#include "shell/grid_accessibility.h"
+#include "display/grid_accessibility.h"
 
 namespace pellora {
 namespace {

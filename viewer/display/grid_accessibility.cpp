@@ -1,8 +1,8 @@
-#include "shell/grid_accessibility.h"
+#include "display/grid_accessibility.h"
 
 #include <algorithm>
 
-#include "display/grid_layout.h"
+#include "claim/display_columns.h"
 #include "grid/selection_text.h"
 
 namespace pellora {
@@ -66,7 +66,8 @@ AccessibleItem GridAccessibility::Cell(int row, int cell) const {
   }
   // The display's rows are the claim's, in its order, below the heading.
   const std::size_t index = static_cast<std::size_t>(row - grid_.FixedRows());
-  if (display_ && col == viewer_col::kName && index < display_->rows.size() &&
+  const DisplayColumn* column = DisplayColumnAt(col);
+  if (display_ && column && column->value == DisplayValue::Name && index < display_->rows.size() &&
       display_->rows.size() + static_cast<std::size_t>(grid_.FixedRows()) == static_cast<std::size_t>(grid_.Rows()))
     item.description = OutcomeText(display_->rows[index].nameOutcome);
   const GridSelection selection = SelectionOf(grid_);
