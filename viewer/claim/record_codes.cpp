@@ -57,7 +57,6 @@ std::u16string_view KindText(FileKind kind) {
   return u"";
 }
 
-std::span<const RecordCode> RecordCodes() { return kRecordCodes; }
 
 const RecordCode* FindRecordCode(std::u16string_view code) {
   // Every code is four characters: most fields that are not a code are

@@ -12,7 +12,6 @@
 // the files clerks hold today show as those of the first generation did.
 
 #include <optional>
-#include <span>
 #include <string_view>
 
 namespace pellora::claim {
@@ -61,9 +60,6 @@ struct RecordCode {
   // month who have one.
   bool carePlanFee = false;
 };
-
-// Every code, in no particular order: each appears once.
-std::span<const RecordCode> RecordCodes();
 
 // The entry of `code`, or nothing for a code of neither kind.
 const RecordCode* FindRecordCode(std::u16string_view code);

@@ -35,7 +35,10 @@ std::vector<std::u16string> ConfigurationFolders(std::string_view application) {
     folders.push_back(common::Utf8ToUtf16(std::string(config) + "/" + name));
   else if (home && *home)
     folders.push_back(common::Utf8ToUtf16(std::string(home) + "/.config/" + name));
-  folders.push_back(common::Utf8ToUtf16("/etc/" + name));
+  // As GIT_CONFIG_NOSYSTEM does for git: a run that must not see the
+  // machine's settings (a test, a script) leaves /etc out.
+  const char* noSystem = std::getenv("PELLORA_CONFIG_NOSYSTEM");
+  if (!noSystem || !*noSystem) folders.push_back(common::Utf8ToUtf16("/etc/" + name));
   return folders;
 }
 

@@ -32,13 +32,6 @@ std::optional<print::Paper> PaperOf(QPageSize::PageSizeId id) {
   return std::nullopt;
 }
 
-QPageLayout PageLayoutOf(const print::PageSetup& setup) {
-  return QPageLayout(QPageSize(PageSizeIdOf(setup.paper)),
-                     setup.orientation == print::Orientation::Landscape ? QPageLayout::Landscape
-                                                                        : QPageLayout::Portrait,
-                     QMarginsF(), QPageLayout::Point);
-}
-
 print::Sheet SheetOf(const QPageLayout& layout) {
   // The margins in points, whatever unit the layout keeps them in: the
   // layout's own (a page setup's), or the device's least where it needs

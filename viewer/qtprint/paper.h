@@ -17,10 +17,6 @@ QPageSize::PageSizeId PageSizeIdOf(print::Paper paper);
 // for (a ISO B5, an envelope, a size of the user's own).
 std::optional<print::Paper> PaperOf(QPageSize::PageSizeId id);
 
-// A setup's paper and orientation, with no margins: the pages keep their
-// own.
-QPageLayout PageLayoutOf(const print::PageSetup& setup);
-
 // The sheet of a page layout: its paper as it lies and, printable, the
 // paper less the layout's margins, or the least margins the device needs
 // where they are wider (neither for a PDF file).

@@ -1,6 +1,6 @@
 // The totals grid: one row per service month with its persons, the persons
-// with a home-visit nursing entry, and a care-plan count of 0; its set-up and
-// its column widths by file kind.
+// with a home-visit nursing entry, and those with a care-plan fee record;
+// its set-up and its column widths by file kind.
 
 #include <gtest/gtest.h>
 

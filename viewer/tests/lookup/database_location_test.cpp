@@ -140,26 +140,33 @@ TEST(ConfigurationFolders, FollowTheXdgBaseDirectoriesThenEtc) {
   const struct {
     const char* config;  // XDG_CONFIG_HOME, or nullptr for unset
     const char* home;
+    const char* noSystem;  // PELLORA_CONFIG_NOSYSTEM
     std::vector<std::u16string> folders;
   } cases[] = {
-      {"/cfg", "/home/u", {u"/cfg/pellora", u"/etc/pellora"}},
-      {nullptr, "/home/u", {u"/home/u/.config/pellora", u"/etc/pellora"}},
-      {"", "/home/u", {u"/home/u/.config/pellora", u"/etc/pellora"}},
-      {"relative/cfg", "/home/u", {u"/home/u/.config/pellora", u"/etc/pellora"}},  // ignored, as XDG says
-      {nullptr, nullptr, {u"/etc/pellora"}},
+      {"/cfg", "/home/u", nullptr, {u"/cfg/pellora", u"/etc/pellora"}},
+      {nullptr, "/home/u", nullptr, {u"/home/u/.config/pellora", u"/etc/pellora"}},
+      {"", "/home/u", nullptr, {u"/home/u/.config/pellora", u"/etc/pellora"}},
+      {"relative/cfg", "/home/u", nullptr, {u"/home/u/.config/pellora", u"/etc/pellora"}},  // ignored, as XDG says
+      {nullptr, nullptr, nullptr, {u"/etc/pellora"}},
+      {"/cfg", "/home/u", "1", {u"/cfg/pellora"}},
+      {"/cfg", "/home/u", "", {u"/cfg/pellora", u"/etc/pellora"}},
   };
-  const char* savedConfig = std::getenv("XDG_CONFIG_HOME");
-  const char* savedHome = std::getenv("HOME");
-  const std::optional<std::string> config = savedConfig ? std::optional<std::string>(savedConfig) : std::nullopt;
-  const std::optional<std::string> home = savedHome ? std::optional<std::string>(savedHome) : std::nullopt;
+  const auto saved = [](const char* name) {
+    const char* value = std::getenv(name);
+    return value ? std::optional<std::string>(value) : std::nullopt;
+  };
+  const std::optional<std::string> config = saved("XDG_CONFIG_HOME"), home = saved("HOME"),
+                                   noSystem = saved("PELLORA_CONFIG_NOSYSTEM");
   auto set = [](const char* name, const char* value) { value ? ::setenv(name, value, 1) : ::unsetenv(name); };
   for (const auto& c : cases) {
     set("XDG_CONFIG_HOME", c.config);
     set("HOME", c.home);
+    set("PELLORA_CONFIG_NOSYSTEM", c.noSystem);
     EXPECT_EQ(ConfigurationFolders("pellora"), c.folders) << (c.config ? c.config : "(unset)");
   }
   set("XDG_CONFIG_HOME", config ? config->c_str() : nullptr);
   set("HOME", home ? home->c_str() : nullptr);
+  set("PELLORA_CONFIG_NOSYSTEM", noSystem ? noSystem->c_str() : nullptr);
 }
 
 TEST_F(DatabaseLocation, CheckDatabaseIsTrueExactlyForAFileThatOpensAsADatabase) {

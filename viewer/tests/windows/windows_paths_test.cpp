@@ -32,8 +32,8 @@ TEST(WindowsPaths, FolderOfAPathIsTheTextBeforeItsLastBackslash) {
       {u"\\\\server\\share\\claim.csv", u"\\\\server\\share"},
       {u"D:\\請求データ\\令和6年\\claim.csv", u"D:\\請求データ\\令和6年"},
   };
-  for (const auto& c : cases) EXPECT_EQ(frmPellora::FolderOf(c.path), c.folder);
-  EXPECT_EQ(frmPellora::FolderOf(u"claim.csv"), CurrentFolder());
+  for (const auto& c : cases) EXPECT_EQ(FolderOf(c.path), c.folder);
+  EXPECT_EQ(FolderOf(u"claim.csv"), CurrentFolder());
   EXPECT_EQ(frmPellora::CharPos(u"C:\\a\\b.csv", u"\\", 1), 3);
   EXPECT_EQ(frmPellora::CharPos(u"C:\\a\\b.csv", u"\\", 0), 5);
 }
@@ -59,26 +59,23 @@ TEST(WindowsPaths, ProgramFolderIsTheExecutablesFolder) {
   const std::u16string self(name, name + n);
   EXPECT_EQ(ExecutableFolder(), self.substr(0, self.find_last_of(u'\\')));
   RecordingMessageBoxes boxes;
-  frmPellora form(boxes);
-  EXPECT_EQ(form.ProgramFolder, ExecutableFolder());
+  frmPellora form(boxes, frmPellora::Environment::OfThisProgram());
+  EXPECT_EQ(form.Where().programFolder, ExecutableFolder());
 }
 
 TEST(WindowsPaths, SettingsAndDatabaseAreLookedForInTheProgramFolder) {
   TempFolder folder;
-  RecordingMessageBoxes boxes;
-  frmPellora form(boxes);
-  form.ProgramFolder = U16Path(folder.path());
-  EXPECT_EQ(DefaultDBPath(form.ProgramFolder), form.ProgramFolder + u"\\data.qdr");
-  EXPECT_EQ(DefaultIniFileName(form.ProgramFolder, form.SettingsFolders), form.ProgramFolder + u"\\");  // none there: the folder itself
+  const std::u16string programFolder = U16Path(folder.path());
+  EXPECT_EQ(DefaultDBPath(programFolder), programFolder + u"\\data.qdr");
+  EXPECT_EQ(DefaultIniFileName(programFolder, {}), programFolder + u"\\");  // none there: the folder itself
   folder.Write("velkar.ini", "[qdr]\r\nQdrPath=C:\\kaigo\\data.qdr\r\n");
-  EXPECT_EQ(DefaultIniFileName(form.ProgramFolder, form.SettingsFolders), form.ProgramFolder + u"\\velkar.ini");
-  EXPECT_EQ(GetSetting(DefaultIniFileName(form.ProgramFolder, form.SettingsFolders), u"QdrPath", u"\t", form.ProgramFolder).value, u"C:\\kaigo\\data.qdr");
+  EXPECT_EQ(DefaultIniFileName(programFolder, {}), programFolder + u"\\velkar.ini");
+  EXPECT_EQ(GetSetting(DefaultIniFileName(programFolder, {}), u"QdrPath", u"\t", programFolder).value, u"C:\\kaigo\\data.qdr");
   // As Notepad saves it today: UTF-8, read as on Linux.
   folder.Write("velkar.ini", "[qdr]\r\nQdrPath=C:\\介護\\data.qdr\r\n");
-  EXPECT_EQ(GetSetting(form.ProgramFolder + u"\\velkar.ini", u"QdrPath", u"\t", form.ProgramFolder).value, u"C:\\介護\\data.qdr");
+  EXPECT_EQ(GetSetting(programFolder + u"\\velkar.ini", u"QdrPath", u"\t", programFolder).value, u"C:\\介護\\data.qdr");
   // A program in a drive's root: no second backslash.
-  form.ProgramFolder = u"C:\\";
-  EXPECT_EQ(DefaultDBPath(form.ProgramFolder), u"C:\\data.qdr");
+  EXPECT_EQ(DefaultDBPath(u"C:\\"), u"C:\\data.qdr");
 }
 
 TEST(WindowsPaths, ClaimFileOnTheCommandLineStandsInTheTitleAndMovesTheDialog) {
@@ -86,9 +83,7 @@ TEST(WindowsPaths, ClaimFileOnTheCommandLineStandsInTheTitleAndMovesTheDialog) {
   folder.Write("claim file.csv", "1,00000001,0,0,711,0,20240410,1371234567,0,1,202404,0\r\n3,99999999\r\n");
   const std::u16string path = U16Path(folder.path()) + u"\\claim file.csv";
   RecordingMessageBoxes boxes;
-  frmPellora form(boxes);
-  form.ProgramFolder = U16Path(folder.path());
-  form.CommandLine = path;  // a blank in the name needs no quotes
+  frmPellora form(boxes, {path, U16Path(folder.path()), {}});  // a blank in the name needs no quotes
   form.Form_Load();
   // Its only message, once the window would show: the warning that it
   // holds no data records.
@@ -96,20 +91,19 @@ TEST(WindowsPaths, ClaimFileOnTheCommandLineStandsInTheTitleAndMovesTheDialog) {
   form.ShowPendingWarnings();
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].icon, MsgIcon::Exclamation);
-  EXPECT_EQ(form.Caption, std::u16string(frmPellora::kTitle) + u" (" + path + u")");
-  EXPECT_EQ(form.LastFolder, U16Path(folder.path()));
-  EXPECT_EQ(form.lblHead[2].Caption, u"1371234567");
+  EXPECT_EQ(form.Caption(), std::u16string(frmPellora::kTitle) + u" (" + path + u")");
+  EXPECT_EQ(form.LastFolder(), U16Path(folder.path()));
+  EXPECT_EQ(form.lblHead(2).Caption, u"1371234567");
 }
 
 TEST(WindowsPaths, UnreachableShareIsAPathNotFound) {
   RecordingMessageBoxes boxes;
-  frmPellora form(boxes);
+  frmPellora form(boxes, {});
   const std::u16string path = u"\\\\pellora-no-such-server\\share\\claim.csv";
-  form.lblCsvFname.Caption = path;
-  form.ShowCsvFile();
+  form.ShowCsvFile(path);
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].text.substr(0, 3), u"76:");
-  EXPECT_EQ(frmPellora::FolderOf(path), u"\\\\pellora-no-such-server\\share");
+  EXPECT_EQ(FolderOf(path), u"\\\\pellora-no-such-server\\share");
 }
 
 }  // namespace

@@ -70,8 +70,8 @@ std::size_t HtmlOffset(const std::string& html, const std::string& name) {
 std::u16string ShownRow(Program& p, int row) {
   std::u16string line;
   const std::vector<int>& widths = p.Grid(MainControl::vsfViewer).ColumnWidths();
-  for (int col = p.form.vsfViewer.FixedCols(); col < p.form.vsfViewer.Cols(); ++col)
-    if (widths[static_cast<std::size_t>(col)] > 0) line.append(p.form.vsfViewer.TextMatrix(row, col)).append(u"\t");
+  for (int col = p.form.vsfViewer().FixedCols(); col < p.form.vsfViewer().Cols(); ++col)
+    if (widths[static_cast<std::size_t>(col)] > 0) line.append(p.form.vsfViewer().TextMatrix(row, col)).append(u"\t");
   line.back() = u'\r';
   return line.append(u"\n");
 }
@@ -86,7 +86,7 @@ void CopyAll(Program& p) {
   const std::string bytes = ClipboardBytes(CF_UNICODETEXT);
   const std::u16string text(reinterpret_cast<const char16_t*>(bytes.data()), bytes.size() / 2);
   std::u16string expected;
-  for (int row = 0; row < p.form.vsfViewer.Rows(); ++row) expected += ShownRow(p, row);
+  for (int row = 0; row < p.form.vsfViewer().Rows(); ++row) expected += ShownRow(p, row);
   CheckEqual(text.substr(0, text.find(u'\0')), expected, "the heading row, then every row as shown");
   // Ctrl+Insert, the system's other copy key, copies the same.
   if (OpenClipboard(nullptr)) {
@@ -114,7 +114,7 @@ void CopyAll(Program& p) {
   Check(html.find("<html", HtmlOffset(html, "StartHTML") + 1) == std::string::npos &&
             fragment.starts_with("<table>") && fragment.ends_with("</table>"),
         "HTML Format: one page, its fragment the table", fragment.substr(0, 40));
-  Check(html.find("x:str") != std::string::npos && html.find(Utf8(p.form.vsfViewer.TextMatrix(1, 2))) != std::string::npos,
+  Check(html.find("x:str") != std::string::npos && html.find(Utf8(p.form.vsfViewer().TextMatrix(1, 2))) != std::string::npos,
         "HTML Format: the cells, marked as text");
 }
 
@@ -162,7 +162,7 @@ void SaveDisplay(Program& p, const std::u16string& folder, const std::u16string&
 void FindNames(Program& p) {
   Section("Ctrl+F, a name, Enter, F3 and Shift+F3");
   Settle(p);
-  const pellora::FlexGrid& grid = p.form.vsfViewer;
+  const pellora::FlexGrid& grid = p.form.vsfViewer();
   std::vector<int> matching;
   for (int row = 1; row < grid.Rows(); ++row)
     if (grid.TextMatrix(row, 4) == u"佐藤　花子") matching.push_back(row);
@@ -215,7 +215,7 @@ void DropClaim(Program& p, const std::u16string& path) {
   Pump(300);
   CheckEqual(WindowText(p.window.hwnd()), Title(path), "its path in the title");
   CheckEqual(WindowText(p.Control(MainControl::lblCsvFname)), path, "and in lblCsvFname");
-  CheckEqual(p.form.lblHead[1].Caption, std::u16string(u"給付管理票情報"), "the file shown");
+  CheckEqual(p.form.lblHead(1).Caption, std::u16string(u"給付管理票情報"), "the file shown");
 }
 
 // The picture for the documentation: a name found, and the rows below it
@@ -228,11 +228,11 @@ void FindPicture(Program& p, const std::wstring& screenshot) {
   SendMessageW(p.window.findBox().edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"佐藤花子"));
   PressKey(p.window, VK_RETURN);
   GridWindow& viewer = p.Grid(MainControl::vsfViewer);
-  const RECT found = viewer.CellRect(p.form.vsfViewer.Row(), 0);
+  const RECT found = viewer.CellRect(p.form.vsfViewer().Row(), 0);
   const LPARAM below = MAKELPARAM(found.left + 2, found.top + 3 * viewer.RowHeight() + 2);
   SendMessageW(viewer.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, below);
   SendMessageW(viewer.hwnd(), WM_LBUTTONUP, 0, below);
-  CheckEqual<long long>(p.form.vsfViewer.RowSel(), p.form.vsfViewer.Row() + 3, "Shift and a click on the fixed column extend the rows");
+  CheckEqual<long long>(p.form.vsfViewer().RowSel(), p.form.vsfViewer().Row() + 3, "Shift and a click on the fixed column extend the rows");
   Pump(300);
   Check(SavePicture(p.window.hwnd(), screenshot), "the find picture written");
 }
@@ -302,7 +302,7 @@ void FileWarnings(const std::u16string& folder, const std::u16string& claim, con
       CheckEqual(FromWide(seen.title), std::u16string(frmPellora::kTitle), "the window's title");
       Check(shownBehind, "over the window shown");
       Check(paintedBehind, "over the window painted");
-      Check(!c.rows || p.form.vsfViewer.Rows() > 1, "after the claim was shown");
+      Check(!c.rows || p.form.vsfViewer().Rows() > 1, "after the claim was shown");
     }
   }
 }

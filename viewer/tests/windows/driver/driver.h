@@ -97,7 +97,7 @@ struct Program {
   GridWindow& Grid(MainControl control) { return *window.grid(control); }
 
   Win32MessageBoxes boxes;
-  frmPellora form{boxes};
+  frmPellora form;
   PelloraWindow window{form, boxes};
 };
 

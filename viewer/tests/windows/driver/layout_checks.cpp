@@ -40,7 +40,7 @@ void ControlsInsideTheWindow(Program& p) {
   const int dpi = p.window.dpi();
   const LONG frameWidth = (outer.right - outer.left) - client.right;
   const LONG frameHeight = (outer.bottom - outer.top) - client.bottom;
-  const LONG designWidth = ToPixels(p.form.Size.width, dpi), designHeight = ToPixels(p.form.Size.height, dpi);
+  const LONG designWidth = ToPixels(p.form.Size().width, dpi), designHeight = ToPixels(p.form.Size().height, dpi);
   CheckEqual<long long>(outer.right - outer.left, std::max(designWidth, right + frameWidth), "outer width");
   CheckEqual<long long>(outer.bottom - outer.top, std::max(designHeight, bottom + frameHeight), "outer height");
 }
@@ -138,7 +138,7 @@ void Accessibility(Program& p) {
   Section("the display grid to assistive technology");
   CoInitialize(nullptr);
   GridWindow& viewer = p.Grid(MainControl::vsfViewer);
-  pellora::FlexGrid& grid = p.form.vsfViewer;
+  pellora::FlexGrid& grid = *p.form.GridOf(MainControl::vsfViewer);
   SetFocus(viewer.hwnd());
   grid.SetRow(2);
   grid.SetCol(4);

@@ -76,7 +76,7 @@ int wmain(int argc, wchar_t** argv) {
     Section("Alt+C closes the window");
     SetFocus(p.Control(MainControl::comFileSelect));
     PressAltKey(p.window, L'c');
-    Check(p.form.Unloaded && !IsWindow(p.window.hwnd()), "the window closed");
+    Check(p.form.Unloaded() && !IsWindow(p.window.hwnd()), "the window closed");
   }
   {
     Program p(folder, claim);

@@ -56,7 +56,7 @@ void PreviewSteps() {
 void Preview(Program& p, const std::wstring& screenshot) {
   Section("印刷プレビュー...: paged, zoomed and closed");
   const int count =
-      p.form.DisplayPages(pellora::print::SheetOf(p.form.PrintSetup), GdiTextWidth(), {2024, 5, 10}).Count();
+      p.form.DisplayPages(pellora::print::SheetOf(p.form.PrintSetup()), GdiTextWidth(), {2024, 5, 10}).Count();
   std::vector<std::u16string> pages, zooms;
   bool ownerDisabled = false, pictured = screenshot.empty(), boxOver = false;
   std::wstring boxText;

@@ -87,7 +87,7 @@ void PaintedPages(Program& p) {
   Check(std::abs(measure(u"介護給付費請求書情報", twice) - 2 * measure(u"介護給付費請求書情報", label)) < 0.05,
         "twice the size, twice as wide");
 
-  const pellora::print::Sheet sheet = pellora::print::SheetOf(p.form.PrintSetup);
+  const pellora::print::Sheet sheet = pellora::print::SheetOf(p.form.PrintSetup());
   const pellora::print::Pages pages = p.form.DisplayPages(sheet, measure, {2024, 5, 10});
   const int count = pages.Count();
   Check(count >= 2, "the example fills more than one page", Show(count));
@@ -123,8 +123,8 @@ void PaintedPages(Program& p) {
     Check(Contains(drawn, FromWide(std::to_wstring(page + 1)) + total), name + ": its footer");
     if (page > 0) continue;
     Check(Contains(drawn, u"介護給付費請求書情報"), "the file kind in the header");
-    Check(Contains(drawn, p.form.lblHead[2].Caption), "the provider number in the header",
-          Show(p.form.lblHead[2].Caption));
+    Check(Contains(drawn, p.form.lblHead(2).Caption), "the provider number in the header",
+          Show(p.form.lblHead(2).Caption));
 
     // The fonts the page asks for have every character it draws.
     HDC dc = CreateCompatibleDC(nullptr);
@@ -251,7 +251,7 @@ void PrintOnPrinter(const std::u16string& folder, const std::u16string& claim, c
   p.Start();
   // As if the last print of the session had been on B5 upright.
   const pellora::print::PageSetup b5{pellora::print::Paper::B5, pellora::print::Orientation::Portrait};
-  p.form.PrintSetup = b5;
+  p.form.KeepPrintSetup(b5);
   const std::string name = Utf8(claim.substr(claim.find_last_of(u'\\') + 1));
   const struct {
     const char* what;
@@ -298,7 +298,7 @@ void PrintOnPrinter(const std::u16string& folder, const std::u16string& claim, c
     Check(printed.find("PageSize[516 729]") != std::string::npos &&
               printed.find("%%Orientation: Portrait") != std::string::npos,
           what + ": on B5 upright, as the session's setup said");
-    Check(p.form.PrintSetup == b5, what + ": the setup kept from the dialog's choice");
+    Check(p.form.PrintSetup() == b5, what + ": the setup kept from the dialog's choice");
   }
 
   Section("the print dialog cancelled: nothing printed, nothing said");

@@ -20,11 +20,11 @@ void ClaimOnTheCommandLine(Program& p, const std::u16string& claim, const std::w
   Section("a claim file named on the command line");
   CheckEqual(WindowText(p.window.hwnd()), Title(claim), "the title carries its path");
   GridWindow& viewer = p.Grid(MainControl::vsfViewer);
-  Check(p.form.vsfViewer.Rows() > 10, "its persons are on the display grid");
+  Check(p.form.vsfViewer().Rows() > 10, "its persons are on the display grid");
   UpdateWindow(p.window.hwnd());
   Check(viewer.RowPaints() > 0, "and drawn at once");
   CheckEqual(WindowText(p.Control(MainControl::lblHead1)), std::u16string(u"介護給付費請求書情報"), "the file kind");
-  CheckEqual(WindowText(p.Control(MainControl::lblHead3)), p.form.lblHead[3].Caption, "the provider's name");
+  CheckEqual(WindowText(p.Control(MainControl::lblHead3)), p.form.lblHead(3).Caption, "the provider's name");
   CheckColor(BackgroundOf(p.Control(MainControl::lblHead3)), kLightYellow, "the provider's name found");
   // The grid's widths: the insurer column hidden, the four service kinds
   // equally wide.
@@ -33,8 +33,8 @@ void ClaimOnTheCommandLine(Program& p, const std::u16string& claim, const std::w
         "the service kinds equally wide");
   // Each name cell in sight on the colour its look-up gave it.
   int yellow = 0, cyan = 0;
-  for (int row = 1; row < p.form.vsfViewer.Rows() && row <= 15; ++row) {
-    const COLORREF expected = ToColorRef(p.form.vsfViewer.CellBackColor(row, 4).value_or(pellora::kWindowBackgroundColor));
+  for (int row = 1; row < p.form.vsfViewer().Rows() && row <= 15; ++row) {
+    const COLORREF expected = ToColorRef(p.form.vsfViewer().CellBackColor(row, 4).value_or(pellora::kWindowBackgroundColor));
     const POINT at = CellCentre(viewer, row, 4);
     // Beside the name's text, where only the background shows.
     const COLORREF shown = PixelAt(viewer.hwnd(), at.x + viewer.ColumnWidths()[4] / 2 - 4, at.y);
@@ -52,19 +52,19 @@ void ClaimOnTheCommandLine(Program& p, const std::u16string& claim, const std::w
   Section("a click on a heading re-sorts the rows");
   const int paintsBefore = viewer.RowPaints();
   std::vector<std::u16string> totalsBefore;
-  for (int row = 0; row < p.form.vsfTotal.Rows(); ++row) totalsBefore.push_back(p.form.vsfTotal.TextMatrix(row, 1));
+  for (int row = 0; row < p.form.vsfTotal().Rows(); ++row) totalsBefore.push_back(p.form.vsfTotal().TextMatrix(row, 1));
   const POINT heading = CellCentre(viewer, 0, 2);
   SendMessageW(viewer.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(heading.x, heading.y));
   SendMessageW(viewer.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(heading.x, heading.y));
   Pump();
   UpdateWindow(viewer.hwnd());
   bool ascending = true;
-  for (int row = 2; row < p.form.vsfViewer.Rows(); ++row)
-    ascending = ascending && p.form.vsfViewer.TextMatrix(row - 1, 2) <= p.form.vsfViewer.TextMatrix(row, 2);
+  for (int row = 2; row < p.form.vsfViewer().Rows(); ++row)
+    ascending = ascending && p.form.vsfViewer().TextMatrix(row - 1, 2) <= p.form.vsfViewer().TextMatrix(row, 2);
   Check(ascending, "被保険者番号 ascending");
-  CheckEqual(p.form.vsfViewer.TextMatrix(0, 2), std::u16string(u"被保険者番号"), "the heading row stays");
+  CheckEqual(p.form.vsfViewer().TextMatrix(0, 2), std::u16string(u"被保険者番号"), "the heading row stays");
   std::vector<std::u16string> totalsAfter;
-  for (int row = 0; row < p.form.vsfTotal.Rows(); ++row) totalsAfter.push_back(p.form.vsfTotal.TextMatrix(row, 1));
+  for (int row = 0; row < p.form.vsfTotal().Rows(); ++row) totalsAfter.push_back(p.form.vsfTotal().TextMatrix(row, 1));
   Check(totalsAfter == totalsBefore, "the totals stay as they were");
   Check(viewer.RowPaints() > paintsBefore, "the grid drawn again");
 }
@@ -99,7 +99,7 @@ void SeeFileDialog(HWND dialog, FileDialogSeen& seen) {
 
 void FileDialog(Program& p, const std::u16string& second) {
   Section("the file dialog answered");
-  const std::u16string startFolder = p.form.LastFolder;
+  const std::u16string startFolder = p.form.LastFolder();
   FileDialogSeen seen;
   const bool shown = WithModal([&] { SendMessageW(p.Control(MainControl::comFileSelect), BM_CLICK, 0, 0); },
                                [&](HWND dialog) {
@@ -120,7 +120,7 @@ void FileDialog(Program& p, const std::u16string& second) {
   // dialog: there is no name to offer yet.
   CheckEqual(FromWide(seen.name), std::u16string(), "offering no name yet");
   CheckEqual(WindowText(p.window.hwnd()), Title(second), "the chosen file's path in the title");
-  CheckEqual(p.form.lblHead[1].Caption, std::u16string(u"給付管理票情報"), "the chosen file shown");
+  CheckEqual(p.form.lblHead(1).Caption, std::u16string(u"給付管理票情報"), "the chosen file shown");
   CheckEqual<long long>(p.Grid(MainControl::vsfTotal).ColumnWidths()[2], 0, "サービス hidden for its kind");
 
   Section("the file dialog cancelled with Alt+O");
@@ -135,7 +135,7 @@ void FileDialog(Program& p, const std::u16string& second) {
   CheckEqual(FromWide(again.name), second.substr(second.find_last_of(u'\\') + 1), "offering the chosen file's name");
   CheckEqual(FromWide(again.folder), second.substr(0, second.find_last_of(u'\\')), "in its folder");
   CheckEqual(WindowText(p.window.hwnd()), std::u16string(frmPellora::kTitle), "the title without a path");
-  CheckEqual<long long>(p.form.vsfViewer.Rows(), 1, "no claim left on the display");
+  CheckEqual<long long>(p.form.vsfViewer().Rows(), 1, "no claim left on the display");
   Check(p.Grid(MainControl::vsfViewer).ColumnWidths().size() == 9, "the display grid keeps its headings");
 }
 
@@ -162,7 +162,7 @@ struct DatabaseDialogSeen {
 void DatabaseDialog(Program& p, const std::u16string& claim, const std::u16string& database) {
   const int dpi = p.window.dpi();
   ShowClaim(p, claim);
-  const int rows = p.form.vsfViewer.Rows();
+  const int rows = p.form.vsfViewer().Rows();
   Check(rows > 1, "a claim on display before the database dialog");
   const std::u16string databaseShown = WindowText(p.Control(MainControl::lblDBname1));
 
@@ -192,14 +192,14 @@ void DatabaseDialog(Program& p, const std::u16string& claim, const std::u16strin
   CheckEqual<long long>(seen.client.right, ToPixels(pellora::kDialogClientSize.width, dpi), "its client width");
   CheckEqual<long long>(seen.client.bottom, ToPixels(pellora::kDialogClientSize.height, dpi), "its client height");
   Check(seen.text1Focused, "the cursor in its box");
-  CheckEqual<long long>(p.form.vsfViewer.Rows(), rows, "Esc leaves the claim on display");
+  CheckEqual<long long>(p.form.vsfViewer().Rows(), rows, "Esc leaves the claim on display");
   CheckEqual(WindowText(p.Control(MainControl::lblDBname1)), databaseShown, "and the database");
 
   Section("the database dialog closed through its frame");
   Check(WithModal([&] { SendMessageW(p.Control(MainControl::Command1), BM_CLICK, 0, 0); },
                   [](HWND dialog) { PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }),
         "DB　名 opens the dialog");
-  CheckEqual<long long>(p.form.vsfViewer.Rows(), rows, "closing it changes nothing");
+  CheckEqual<long long>(p.form.vsfViewer().Rows(), rows, "closing it changes nothing");
 
   Section("the database dialog: a path that does not open, registered with Enter");
   const std::wstring missing = L"Z:\\pellora-no-such-folder\\data.qdr";
@@ -212,7 +212,7 @@ void DatabaseDialog(Program& p, const std::u16string& claim, const std::u16strin
   CheckEqual(WindowText(p.Control(MainControl::lblDBname1)), std::u16string(u"データベースが見つかりません"),
              "the database box says so");
   CheckColor(BackgroundOf(p.Control(MainControl::lblDBname1)), kPink, "in pink");
-  CheckEqual<long long>(p.form.vsfViewer.Rows(), 1, "the claim on display cleared");
+  CheckEqual<long long>(p.form.vsfViewer().Rows(), 1, "the claim on display cleared");
   CheckEqual(WindowText(p.window.hwnd()), std::u16string(frmPellora::kTitle), "the title without a path");
 
   Section("the database dialog: the database registered again");
@@ -263,7 +263,7 @@ void MessageBoxes(const std::u16string& folder, const std::u16string& work) {
     CheckEqual(seen.title, std::wstring(kProgramName), "the program's name as its title");
     Check(seen.icon == LoadIconW(nullptr, IDI_HAND), "the stop icon");
     CheckEqual(WindowText(p.window.hwnd()), Title(missing), "the path in the title all the same");
-    CheckEqual<long long>(p.form.vsfViewer.Rows(), 1, "an empty display");
+    CheckEqual<long long>(p.form.vsfViewer().Rows(), 1, "an empty display");
   }
 
   Section("a claim file held by another program");
@@ -294,9 +294,9 @@ void CurrentBenefitManagement(const std::u16string& folder, const std::u16string
   CheckEqual(WindowText(p.Control(MainControl::lblHead1)), std::u16string(u"給付管理票情報"), "the file kind");
   CheckEqual(WindowText(p.Control(MainControl::lblHeadCaption0)), std::u16string(u"提出年月"), "the caption");
   CheckEqual(WindowText(p.Control(MainControl::lblHead0)), std::u16string(u"2026年04月"), "the year-month");
-  CheckEqual<long long>(p.form.vsfViewer.Rows(), 52, "a row for each of its 51 persons and months");
-  CheckEqual<long long>(p.form.vsfTotal.Rows(), 3, "a totals line for each of its two months");
-  CheckEqual(p.form.vsfTotal.TextMatrix(2, 1), std::u16string(u"35"), "35 persons in March");
+  CheckEqual<long long>(p.form.vsfViewer().Rows(), 52, "a row for each of its 51 persons and months");
+  CheckEqual<long long>(p.form.vsfTotal().Rows(), 3, "a totals line for each of its two months");
+  CheckEqual(p.form.vsfTotal().TextMatrix(2, 1), std::u16string(u"35"), "35 persons in March");
   UpdateWindow(p.window.hwnd());
   Check(p.Grid(MainControl::vsfViewer).RowPaints() > 0, "drawn at once");
   if (!screenshot.empty()) {
