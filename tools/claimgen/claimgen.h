@@ -58,7 +58,7 @@ struct Options {
   // One of Faults(), or "" for a complete file. A fault of the
   // benefit-management sheets writes a benefit-management file, any other
   // a care-fee claim file, whatever `kind` says.
-  std::string fault;
+  std::string fault = {};
 };
 
 // Where a fault was put: the line (from 1) and the CSV field (from 1; 0

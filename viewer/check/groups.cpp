@@ -29,12 +29,19 @@ void AddTo(Figures& a, const Figures& b) {
 
 bool PublicAssistanceAlone(Text insured) { return !insured.empty() && insured.front() == u'H'; }
 
+// The most service kinds a statement or sheet is added up by: far more
+// than any has, and few enough that a damaged file of one statement of
+// countless kinds is still read in one pass. Kinds beyond them count in
+// their month's whole only.
+constexpr std::size_t kMostKinds = 100;
+
 // The kind's room among `kinds`, their first `count` in use: found, or the
-// next made ready.
+// next made ready; `spare` when there is no more room.
 template <typename Kinds>
-Figures& Kind(Kinds& kinds, std::size_t& count, Text kind) {
+Figures& Kind(Kinds& kinds, std::size_t& count, Text kind, Figures& spare) {
   for (std::size_t i = 0; i < count; ++i)
     if (kinds[i].kind == kind) return kinds[i].figures;
+  if (count == kMostKinds) return spare;
   if (count == kinds.size()) kinds.emplace_back();
   auto& room = kinds[count++];
   room.kind.assign(kind);
@@ -160,11 +167,11 @@ void Checker::ReadBasic(const Who& who) {
   const std::optional<std::int64_t> from = DayOf(F(field::kCertificationFrom)), to = DayOf(F(field::kCertificationTo));
   if (from && to && (*from > last || *to < first || *from > *to)) {
     const int field = *to < first || *from > *to ? field::kCertificationTo : field::kCertificationFrom;
-    AddHere(field, field == field::kCertificationTo ? u"認定有効期間終了年月日" : u"認定有効期間開始年月日",
-            rule::kOutsideCertification, Source::Inferred,
-            u"認定有効期間：サービス提供年月 " + YearMonthText(*s.month) + u" が認定有効期間（" +
-                std::u16string(F(field::kCertificationFrom)) + u"～" + std::u16string(F(field::kCertificationTo)) +
-                u"）の範囲外です",
+    const Text name = field == field::kCertificationTo ? u"認定有効期間終了年月日" : u"認定有効期間開始年月日";
+    AddHere(field, name, rule::kOutsideCertification, Source::Inferred,
+            Named(name, u"サービス提供年月 " + YearMonthText(*s.month) + u" が認定有効期間（" +
+                            std::u16string(F(field::kCertificationFrom)) + u"～" +
+                            std::u16string(F(field::kCertificationTo)) + u"）の範囲外です"),
             who);
   }
   for (const int field : {field::kServiceStart, field::kServiceEnd}) {
@@ -212,7 +219,8 @@ void Checker::TotalRecord(const Who& who) {
   }
   f.cost = f.insurance + f.publicExpense + f.userShare;
   AddTo(s.fromTotals, f);
-  AddTo(Kind(s.kinds, s.kindCount, F(field::kServiceKind)), f);
+  Figures spare;
+  AddTo(Kind(s.kinds, s.kindCount, F(field::kServiceKind), spare), f);
 
   if (s.month) {
     const std::optional<std::int64_t> days = N(F(field::kRealDays));
@@ -316,7 +324,8 @@ void Checker::CarePlanRecord(const Who& who) {
                                       to = DayOf(F(field::kCarePlanCertificationTo));
     if (month && from && to && (*from > LastDayOf(*month) || *to < FirstDayOf(*month) || *from > *to)) {
       AddHere(field::kCarePlanCertificationTo, u"認定有効期間終了年月日", rule::kOutsideCertification, Source::Inferred,
-              u"認定有効期間：サービス提供年月 " + YearMonthText(*month) + u" が認定有効期間の範囲外です", who);
+              u"認定有効期間終了年月日：サービス提供年月 " + YearMonthText(*month) + u" が認定有効期間の範囲外です",
+              who);
     }
   }
   const std::optional<std::int64_t> value = N(F(field::kCarePlanUnitValue)), count = N(F(field::kCarePlanCount)),
@@ -401,9 +410,10 @@ void Checker::SheetRecord(const ExchangeId& id, const Who& who) {
                              to = YearMonthOf(F(field::kLimitTo));
     if (month && from && to && (*month < *from || *month > *to)) {
       const int field = *month < *from ? field::kLimitFrom : field::kLimitTo;
-      AddHere(field, ItemName(id.layout, field), rule::kOutsideCertification, Source::Inferred,
-              u"限度額適用期間：対象年月 " + YearMonthText(*month) + u" が限度額適用期間（" + YearMonthText(*from) +
-                  u"～" + YearMonthText(*to) + u"）の範囲外です",
+      const std::u16string name = ItemName(id.layout, field);
+      AddHere(field, name, rule::kOutsideCertification, Source::Inferred,
+              Named(name, u"対象年月 " + YearMonthText(*month) + u" が限度額適用期間（" + YearMonthText(*from) + u"～" +
+                              YearMonthText(*to) + u"）の範囲外です"),
               who);
     }
   }
@@ -435,7 +445,8 @@ void Checker::SheetRecord(const ExchangeId& id, const Who& who) {
   const std::int64_t units = N0(F(field::kSheetUnits));
   s.units += units;
   const Text serviceProvider = F(field::kSheetServiceProvider), kind = F(field::kSheetServiceKind);
-  Figures& k = Kind(s.kinds, s.kindCount, kind);
+  Figures spare;
+  Figures& k = Kind(s.kinds, s.kindCount, kind, spare);
   k.statements += 1;
   k.units += units;
   // A sheet of more lines than it may have is told already; its services

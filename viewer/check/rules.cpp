@@ -9,7 +9,7 @@ constexpr Source kSure = Source::Confirmed;
 constexpr Source kOne = Source::OneSource;
 constexpr Source kOurs = Source::Inferred;
 
-constexpr std::array<Rule, 58> kRules = {{
+constexpr std::array<Rule, 57> kRules = {{
     {rule::kEmptyFile, "", kSure, "the file has no bytes"},
     {rule::kUtf16, "", kSure, "the file is UTF-16, not code page 932"},
     {rule::kNotText, "", kSure, "the file is not text"},
