@@ -45,7 +45,7 @@ enum class Generation {
 struct Options {
   std::uint64_t seed = 1;
   // Lines in the file, control and end record included. A complete file
-  // needs about a dozen; a smaller one is cut short.
+  // needs six at least; a smaller one is cut short.
   std::size_t lines = 1000;
   FileKind kind = FileKind::CareFeeClaim;
   // Processing (or submission) year-month, YYYYMM: field 11 of the control

@@ -1145,9 +1145,9 @@ void CurrentBenefitManagement(const std::u16string& folder, const std::u16string
   CheckEqual(WindowText(p.Control(MainControl::lblHead1)), std::u16string(u"給付管理票情報"), "the file kind");
   CheckEqual(WindowText(p.Control(MainControl::lblHeadCaption0)), std::u16string(u"提出年月"), "the caption");
   CheckEqual(WindowText(p.Control(MainControl::lblHead0)), std::u16string(u"2026年04月"), "the year-month");
-  CheckEqual<long long>(p.form.vsfViewer.Rows(), 52, "a row for each of its 51 persons and months");
+  CheckEqual<long long>(p.form.vsfViewer.Rows(), 47, "a row for each of its 46 persons and months");
   CheckEqual<long long>(p.form.vsfTotal.Rows(), 3, "a totals line for each of its two months");
-  CheckEqual(p.form.vsfTotal.TextMatrix(2, 1), std::u16string(u"35"), "35 persons in March");
+  CheckEqual(p.form.vsfTotal.TextMatrix(2, 1), std::u16string(u"45"), "45 persons in March");
   UpdateWindow(p.window.hwnd());
   Check(p.Grid(MainControl::vsfViewer).RowPaints() > 0, "drawn at once");
   if (!screenshot.empty()) {
@@ -1162,7 +1162,8 @@ void FileWarnings(const std::u16string& folder, const std::u16string& claim, con
   std::string lf = crLf;
   std::erase(lf, '\r');
   std::size_t cutAt = 0;
-  for (int line = 0; line < 4; ++line) cutAt = crLf.find("\r\n", cutAt) + 2;
+  // The control record, the 請求書 and the first statement whole.
+  for (int line = 0; line < 13; ++line) cutAt = crLf.find("\r\n", cutAt) + 2;
   const struct {
     const char* what;
     std::string bytes;
@@ -1170,7 +1171,7 @@ void FileWarnings(const std::u16string& folder, const std::u16string& claim, con
     bool rows;  // whether the display shows rows of it
   } cases[] = {
       {"a claim file of LF line ends", lf, L"改行が LF だけのファイルです", true},
-      {"a claim file cut after three of its records", crLf.substr(0, cutAt), L"途中で切れている可能性があります",
+      {"a claim file cut after twelve of its records", crLf.substr(0, cutAt), L"途中で切れている可能性があります",
        true},
       {"a file of records the display does not show",
        "1,00000001,0,2,711,0,0,1371234567,13,7,202604,0\r\n2,00000002,7111,01,202603\r\n"
