@@ -191,12 +191,23 @@ std::string ReportCsv(const Report& report) {
 std::string ReportText(const Report& report) {
   std::string out = U8(SummaryLine(report)) + "\n";
   for (const Finding& f : report.findings) {
-    out += "\n" + U8(Where(f)) + "  " + U8(SeverityText(f.severity)) + "  [" + std::string(f.rule);
-    if (!f.federationCode.empty()) out += " " + std::string(f.federationCode);
-    out += "]" + U8(Whom(f)) + "\n    " + U8(f.message) + "\n";
+    out += '\n';
+    out += U8(Where(f));
+    out += "  ";
+    out += U8(SeverityText(f.severity));
+    out += "  [";
+    out += f.rule;
+    if (!f.federationCode.empty()) (out += ' ') += f.federationCode;
+    out += ']';
+    out += U8(Whom(f));
+    out += "\n    ";
+    out += U8(f.message);
+    out += '\n';
   }
   if (report.amounts.rows.empty()) return out;
-  out += "\n" + U8(u"金額: 明細書の合計（請求書の記載）") + "\n";
+  out += '\n';
+  out += U8(u"金額: 明細書の合計（請求書の記載）");
+  out += '\n';
   for (const AmountRow& row : report.amounts.rows) out += U8(TextRowName(row) + TextFigures(row.added, row.stated)) + "\n";
   out += U8(u"ファイル" + TextFigures(report.amounts.added, report.amounts.stated)) + "\n";
   return out;

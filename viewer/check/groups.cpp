@@ -11,12 +11,14 @@
 namespace pellora::check {
 namespace {
 
-constexpr Text kTotalLine = u"99";
-constexpr Text kStatementClaims = u"01";  // 請求情報区分: 居宅・施設サービス
-constexpr Text kCarePlanClaims = u"02";   // 居宅介護支援
+using Name = std::u16string_view;
 
-std::optional<std::int64_t> N(Text text) { return WholeNumber(text); }
-std::int64_t N0(Text text) { return WholeNumber(text).value_or(0); }
+constexpr Bytes kTotalLine = "99";
+constexpr Bytes kStatementClaims = "01";  // 請求情報区分: 居宅・施設サービス
+constexpr Bytes kCarePlanClaims = "02";   // 居宅介護支援
+
+[[gnu::always_inline]] inline std::optional<std::int64_t> N(Bytes text) { return WholeNumber(text); }
+[[gnu::always_inline]] inline std::int64_t N0(Bytes text) { return WholeNumber(text).value_or(0); }
 
 void AddTo(Figures& a, const Figures& b) {
   a.statements += b.statements;
@@ -27,26 +29,27 @@ void AddTo(Figures& a, const Figures& b) {
   a.userShare += b.userShare;
 }
 
-bool PublicAssistanceAlone(Text insured) { return !insured.empty() && insured.front() == u'H'; }
+bool PublicAssistanceAlone(Bytes insured) { return !insured.empty() && insured.front() == 'H'; }
 
-// The most service kinds a statement or sheet is added up by: far more
-// than any has, and few enough that a damaged file of one statement of
-// countless kinds is still read in one pass. Kinds beyond them count in
-// their month's whole only.
+// The most service kinds a statement, a sheet or a month is added up by:
+// far more than any has, and few enough that a damaged file of countless
+// kinds is still read in one pass. Kinds beyond them count in their
+// month's whole only.
 constexpr std::size_t kMostKinds = 100;
 
 // The kind's room among `kinds`, their first `count` in use: found, or the
-// next made ready; `spare` when there is no more room.
+// next made ready; nullptr when there is no more room. `kind` must be
+// Stable.
 template <typename Kinds>
-Figures& Kind(Kinds& kinds, std::size_t& count, Text kind, Figures& spare) {
+Figures* Kind(Kinds& kinds, std::size_t& count, Bytes kind) {
   for (std::size_t i = 0; i < count; ++i)
-    if (kinds[i].kind == kind) return kinds[i].figures;
-  if (count == kMostKinds) return spare;
+    if (Same(kinds[i].kind, kind)) return &kinds[i].figures;
+  if (count == kMostKinds) return nullptr;
   if (count == kinds.size()) kinds.emplace_back();
   auto& room = kinds[count++];
-  room.kind.assign(kind);
+  room.kind = kind;
   room.figures = Figures{};
-  return room.figures;
+  return &room.figures;
 }
 
 char FormKey(Form form) {
@@ -59,6 +62,15 @@ char FormKey(Form form) {
   return 'd';
 }
 
+// "a|b|c" into `out`.
+void Joined(std::string& out, Bytes a, Bytes b, Bytes c) {
+  out.assign(a);
+  out += '|';
+  out += b;
+  out += '|';
+  out += c;
+}
+
 }  // namespace
 
 void Checker::CloseGroupsBut(Family family) {
@@ -67,13 +79,37 @@ void Checker::CloseGroupsBut(Family family) {
   if (family != Family::Benefit) CloseSheet();
 }
 
+Bytes Checker::Stable(Bytes v) {
+  const Bytes line = records_.file().LineBytes(static_cast<std::size_t>(line_ - 1));
+  if (v.empty() || (v.data() >= line.data() && v.data() + v.size() <= line.data() + line.size())) return v;
+  return copies_.emplace_back(v);
+}
+
+bool Checker::Continues(const ExchangeId& id) const {
+  switch (id.family) {
+    case Family::Statement:
+      return statement_.open && !statement_.orphan && F(field::kRecordType) != kBasic &&
+             statement_.key.Is(F(3), F(field::kStatementMonth), F(field::kStatementProvider),
+                               F(field::kStatementInsurer), F(field::kStatementInsured));
+    case Family::CarePlan:
+      return carePlan_.open && carePlan_.key.Is(F(3), F(field::kCarePlanMonth), F(field::kCarePlanProvider),
+                                                F(field::kCarePlanInsurer), F(field::kCarePlanInsured));
+    case Family::Benefit:
+      return sheet_.open && sheet_.key.Is(F(3), F(field::kSheetMonth), F(field::kSheetProvider), F(field::kSheetInsurer),
+                                          F(field::kSheetInsured));
+    default:
+      return false;
+  }
+}
+
 // ---- statements ----
 
-void Checker::StatementRecord(const Who& who) {
-  const Text type = F(field::kRecordType);
+void Checker::StatementRecord(const Who& who, bool continues) {
+  const Bytes type = F(field::kRecordType);
   Statement& s = statement_;
+  const Bytes id = F(3), provider = F(field::kStatementProvider);
   if (type == kBasic) {
-    if (s.open && !s.orphan && s.key.Is(F(3), F(5), F(6), F(7), F(8))) {
+    if (s.open && !s.orphan && s.key.Is(id, who.month, provider, who.insurer, who.insured)) {
       AddHere(0, u"基本情報レコード", rule::kStatementBasicTwice, Source::Confirmed,
               u"基本情報レコード：同じ明細書に基本情報レコードが２件あります", who);
       return;
@@ -85,7 +121,9 @@ void Checker::StatementRecord(const Who& who) {
   }
   // A record of another person than the statement's begins a statement
   // of its own, which has no 基本.
-  if (!s.open || s.key.insured != F(8)) {
+  if (continues) {
+    // Its key is the statement's.
+  } else if (!s.open || !Same(s.key.insured, who.insured)) {
     CloseStatement();
     OpenStatement(true, who);
     AddHere(0, u"基本情報レコード", rule::kStatementWithoutBasic, Source::Confirmed,
@@ -93,24 +131,25 @@ void Checker::StatementRecord(const Who& who) {
   } else {
     const struct {
       int field;
-      Text name;
-      const std::u16string& kept;
+      Name name;
+      Bytes kept;
     } keys[] = {{3, u"交換情報識別番号", s.key.id},
                 {field::kStatementMonth, u"サービス提供年月", s.key.month},
                 {field::kStatementProvider, u"事業所番号", s.key.provider},
                 {field::kStatementInsurer, u"証記載保険者番号", s.key.insurer}};
     for (const auto& k : keys) {
-      if (F(k.field) == k.kept) continue;
+      // A record cut short is told by its count of fields.
+      if (Same(F(k.field), k.kept) || static_cast<std::size_t>(k.field) > FieldCount()) continue;
       AddHere(k.field, k.name, rule::kStatementKey, Source::Confirmed,
-              Named(k.name, u"同じ明細書の基本情報レコードと異なります（" + std::u16string(F(k.field)) + u"、基本情報は " +
-                                k.kept + u"）"),
+              Named(k.name, u"同じ明細書の基本情報レコードと異なります（" + Decoded(F(k.field)) + u"、基本情報は " +
+                                Decoded(k.kept) + u"）"),
               who);
     }
   }
-  const int rank = StatementRank(type);
+  const int rank = StatementRank(type);  // -1 for 基本摘要 and unknown types
   if (rank >= 0 && rank < s.rank) {
     AddHere(field::kRecordType, u"レコード種別コード", rule::kRecordOrder, Source::Confirmed,
-            u"レコード種別コード：" + std::u16string(StatementLayout(type).name) + u"（" + std::u16string(type) +
+            u"レコード種別コード：" + std::u16string(StatementLayout(type).name) + u"（" + Decoded(type) +
                 u"）の位置が正しくありません。基本、明細、集計の順に置きます",
             who);
   } else if (rank >= 0) {
@@ -125,8 +164,9 @@ void Checker::OpenStatement(bool orphan, const Who& who) {
   s.open = true;
   s.orphan = orphan;
   s.line = line_;
-  s.key.Keep(F(3), who.month, F(field::kStatementProvider), who.insurer, who.insured);
-  s.month = YearMonthOf(who.month);
+  s.key.Keep(Stable(F(3)), Stable(who.month), Stable(F(field::kStatementProvider)), Stable(who.insurer),
+             Stable(who.insured));
+  s.month = month_;
   s.details = s.totals = 0;
   s.rank = orphan ? -1 : 0;
   s.sum14 = s.sum16 = s.sum17 = 0;
@@ -151,9 +191,11 @@ void Checker::ReadBasic(const Who& who) {
   b.units = s.units.value_or(0);
   b.insurance = s.claim.value_or(0) + N0(F(field::kBasicOtherClaim1)) + N0(F(field::kBasicOtherClaim2));
   b.userShare = s.share.value_or(0);
-  for (int first = 41; first <= 53; first += 6) {  // 公費 1 to 3: their items 39 to 44 and on
-    b.publicExpense += N0(F(first + 1)) + N0(F(first + 3)) + N0(F(first + 4));
-    b.userShare += N0(F(first + 2));
+  if (s.publicExpense) {
+    for (int first = 41; first <= 53; first += 6) {  // 公費 1 to 3: items 39 to 44 and on
+      b.publicExpense += N0(F(first + 1)) + N0(F(first + 3)) + N0(F(first + 4));
+      b.userShare += N0(F(first + 2));
+    }
   }
   b.cost = b.insurance + b.publicExpense + b.userShare;
 
@@ -167,20 +209,19 @@ void Checker::ReadBasic(const Who& who) {
   const std::optional<std::int64_t> from = DayOf(F(field::kCertificationFrom)), to = DayOf(F(field::kCertificationTo));
   if (from && to && (*from > last || *to < first || *from > *to)) {
     const int field = *to < first || *from > *to ? field::kCertificationTo : field::kCertificationFrom;
-    const Text name = field == field::kCertificationTo ? u"認定有効期間終了年月日" : u"認定有効期間開始年月日";
+    const Name name = field == field::kCertificationTo ? u"認定有効期間終了年月日" : u"認定有効期間開始年月日";
     AddHere(field, name, rule::kOutsideCertification, Source::Inferred,
             Named(name, u"サービス提供年月 " + YearMonthText(*s.month) + u" が認定有効期間（" +
-                            std::u16string(F(field::kCertificationFrom)) + u"～" +
-                            std::u16string(F(field::kCertificationTo)) + u"）の範囲外です"),
+                            Decoded(F(field::kCertificationFrom)) + u"～" + Decoded(F(field::kCertificationTo)) +
+                            u"）の範囲外です"),
             who);
   }
   for (const int field : {field::kServiceStart, field::kServiceEnd}) {
     const std::optional<std::int64_t> day = DayOf(F(field));
     if (!day || (*day >= first && *day <= last)) continue;
-    const Text name = field == field::kServiceStart ? u"開始年月日" : u"中止年月日";
+    const Name name = field == field::kServiceStart ? u"開始年月日" : u"中止年月日";
     AddHere(field, name, rule::kDateOutsideMonth, Source::Inferred,
-            Named(name, u"サービス提供年月 " + YearMonthText(*s.month) + u" の範囲外です（" + std::u16string(F(field)) +
-                            u"）"),
+            Named(name, u"サービス提供年月 " + YearMonthText(*s.month) + u" の範囲外です（" + Decoded(F(field)) + u"）"),
             who);
   }
 }
@@ -214,13 +255,13 @@ void Checker::TotalRecord(const Who& who) {
   f.insurance = claim.value_or(0);
   f.userShare = share.value_or(0);
   for (int first = 20; first <= 26; first += 3) {
+    if (F(first + 1).empty() && F(first + 2).empty()) continue;
     f.publicExpense += N0(F(first + 1));
     f.userShare += N0(F(first + 2));
   }
   f.cost = f.insurance + f.publicExpense + f.userShare;
   AddTo(s.fromTotals, f);
-  Figures spare;
-  AddTo(Kind(s.kinds, s.kindCount, F(field::kServiceKind), spare), f);
+  if (Figures* kind = Kind(s.kinds, s.kindCount, Stable(F(field::kServiceKind)))) AddTo(*kind, f);
 
   if (s.month) {
     const std::optional<std::int64_t> days = N(F(field::kRealDays));
@@ -280,10 +321,10 @@ void Checker::CloseStatement() {
     } else {
       const struct {
         int field;
-        Text name;
+        Name name;
         const std::optional<std::int64_t>& stated;
         std::int64_t sum;
-        Text of;
+        Name of;
       } sums[] = {{field::kBasicUnits, u"保険サービス単位数", s.units, s.sum14, u"単位数合計"},
                   {field::kBasicClaim, u"保険請求額", s.claim, s.sum16, u"保険請求額"},
                   {field::kBasicShare, u"保険利用者負担額", s.share, s.sum17, u"利用者負担額"}};
@@ -296,30 +337,34 @@ void Checker::CloseStatement() {
       }
     }
   }
-  const Figures& figures = s.orphan ? s.fromTotals : s.basic;
-  Figures counted = figures;
+  Figures counted = s.orphan ? s.fromTotals : s.basic;
   counted.statements = 1;
   AddToGroup(s.key.provider, s.key.month, kStatementClaims, counted, s.line, who);
-  AddFigures(s.key.month, Form::Claim, u"", counted);
-  for (std::size_t i = 0; i < s.kindCount; ++i) AddFigures(s.key.month, Form::Claim, s.kinds[i].kind, s.kinds[i].figures);
+  MonthForm& month = MonthFormOf(s.key.month, Form::Claim);
+  AddTo(month.added, counted);
+  std::size_t kinds = month.kinds.size();
+  for (std::size_t i = 0; i < s.kindCount; ++i) {
+    if (s.kinds[i].kind.empty()) continue;  // "" is the month's whole
+    if (Figures* kind = Kind(month.kinds, kinds, s.kinds[i].kind)) AddTo(*kind, s.kinds[i].figures);
+  }
 }
 
 // ---- care-plan fees ----
 
 void Checker::CarePlanRecord(const Who& who) {
   CarePlan& c = carePlan_;
-  const Text provider = F(field::kCarePlanProvider);
+  const Bytes provider = F(field::kCarePlanProvider);
   if (!c.open || !c.key.Is(F(3), who.month, provider, who.insurer, who.insured)) {
     CloseCarePlan();
     c.open = true;
     c.line = line_;
-    c.key.Keep(F(3), who.month, provider, who.insurer, who.insured);
+    c.key.Keep(Stable(F(3)), Stable(who.month), Stable(provider), Stable(who.insurer), Stable(who.insured));
     c.totalLine = 0;
     c.units = 0;
     c.total = c.claim = std::nullopt;
     c.unitPrice = N(F(field::kCarePlanUnitPrice));
-    c.kind.clear();
-    const std::optional<int> month = YearMonthOf(who.month);
+    c.kind = {};
+    const std::optional<int> month = month_;
     const std::optional<std::int64_t> from = DayOf(F(field::kCarePlanCertificationFrom)),
                                       to = DayOf(F(field::kCarePlanCertificationTo));
     if (month && from && to && (*from > LastDayOf(*month) || *to < FirstDayOf(*month) || *from > *to)) {
@@ -336,7 +381,7 @@ void Checker::CarePlanRecord(const Who& who) {
                 u"）",
             who);
   }
-  if (c.kind.empty() && F(field::kCarePlanCode).size() >= 2) c.kind.assign(F(field::kCarePlanCode).substr(0, 2));
+  if (c.kind.empty() && F(field::kCarePlanCode).size() >= 2) c.kind = Stable(F(field::kCarePlanCode).substr(0, 2));
   c.units += units.value_or(0);
   if (F(field::kCarePlanLine) == kTotalLine) {
     if (c.totalLine != 0) {
@@ -354,9 +399,9 @@ void Checker::CarePlanRecord(const Who& who) {
   }
   for (const int field : {field::kCarePlanTotal, field::kCarePlanClaim}) {
     if (F(field).empty()) continue;
-    const Text name = field == field::kCarePlanTotal ? u"サービス単位数合計" : u"請求金額";
-    AddHere(field, name, rule::kCarePlanTotalFields, Source::OneSource,
-            Named(name, u"明細行番号 99 の行だけに設定します"), who);
+    const Name name = field == field::kCarePlanTotal ? u"サービス単位数合計" : u"請求金額";
+    AddHere(field, name, rule::kCarePlanTotalFields, Source::OneSource, Named(name, u"明細行番号 99 の行だけに設定します"),
+            who);
   }
 }
 
@@ -387,26 +432,30 @@ void Checker::CloseCarePlan() {
   f.units = c.total.value_or(c.units);
   f.insurance = f.cost = c.claim.value_or(0);
   AddToGroup(c.key.provider, c.key.month, kCarePlanClaims, f, c.line, who);
-  AddFigures(c.key.month, Form::CarePlan, u"", f);
-  if (!c.kind.empty()) AddFigures(c.key.month, Form::CarePlan, c.kind, f);
+  MonthForm& month = MonthFormOf(c.key.month, Form::CarePlan);
+  AddTo(month.added, f);
+  std::size_t kinds = month.kinds.size();
+  if (!c.kind.empty()) {
+    if (Figures* kind = Kind(month.kinds, kinds, c.kind)) AddTo(*kind, f);
+  }
 }
 
 // ---- benefit-management sheets ----
 
 void Checker::SheetRecord(const ExchangeId& id, const Who& who) {
   Sheet& s = sheet_;
-  const Text provider = F(field::kSheetProvider);
+  const Bytes provider = F(field::kSheetProvider);
   if (!s.open || !s.key.Is(F(3), who.month, provider, who.insurer, who.insured)) {
     CloseSheet();
     s.open = true;
     s.line = line_;
-    s.key.Keep(F(3), who.month, provider, who.insurer, who.insured);
+    s.key.Keep(Stable(F(3)), Stable(who.month), Stable(provider), Stable(who.insurer), Stable(who.insured));
     s.totalLine = 0;
     s.details = 0;
     s.units = 0;
     s.total = std::nullopt;
     s.serviceCount = s.kindCount = 0;
-    const std::optional<int> month = YearMonthOf(who.month), from = YearMonthOf(F(field::kLimitFrom)),
+    const std::optional<int> month = month_, from = YearMonthOf(F(field::kLimitFrom)),
                              to = YearMonthOf(F(field::kLimitTo));
     if (month && from && to && (*month < *from || *month > *to)) {
       const int field = *month < *from ? field::kLimitFrom : field::kLimitTo;
@@ -417,7 +466,7 @@ void Checker::SheetRecord(const ExchangeId& id, const Who& who) {
               who);
     }
   }
-  const Text lineName = u"給付管理票明細行番号";
+  const Name lineName = u"給付管理票明細行番号";
   if (F(field::kSheetLine) == kTotalLine) {
     if (s.totalLine != 0) {
       AddHere(field::kSheetLine, lineName, rule::kRecordOrder, Source::Confirmed,
@@ -444,25 +493,24 @@ void Checker::SheetRecord(const ExchangeId& id, const Who& who) {
   }
   const std::int64_t units = N0(F(field::kSheetUnits));
   s.units += units;
-  const Text serviceProvider = F(field::kSheetServiceProvider), kind = F(field::kSheetServiceKind);
-  Figures spare;
-  Figures& k = Kind(s.kinds, s.kindCount, kind, spare);
-  k.statements += 1;
-  k.units += units;
+  const Bytes serviceProvider = F(field::kSheetServiceProvider), kind = F(field::kSheetServiceKind);
+  if (Figures* k = Kind(s.kinds, s.kindCount, Stable(kind))) {
+    k->statements += 1;
+    k->units += units;
+  }
   // A sheet of more lines than it may have is told already; its services
   // are not compared beyond them.
   if (s.details > 98) return;
   for (std::size_t i = 0; i < s.serviceCount; ++i) {
-    if (s.services[i].first != serviceProvider || s.services[i].second != kind) continue;
+    if (!Same(s.services[i].first, serviceProvider) || !Same(s.services[i].second, kind)) continue;
     AddHere(field::kSheetServiceKind, u"サービス種類コード", rule::kBenefitServiceTwice, Source::Confirmed,
-            u"サービス種類コード：同じサービス事業所（" + std::u16string(serviceProvider) + u"）とサービス種類（" +
-                std::u16string(kind) + u"）の明細行がすでにあります",
+            u"サービス種類コード：同じサービス事業所（" + Decoded(serviceProvider) + u"）とサービス種類（" +
+                Decoded(kind) + u"）の明細行がすでにあります",
             who);
     return;
   }
   if (s.serviceCount == s.services.size()) s.services.emplace_back();
-  s.services[s.serviceCount].first.assign(serviceProvider);
-  s.services[s.serviceCount].second.assign(kind);
+  s.services[s.serviceCount] = {Stable(serviceProvider), Stable(kind)};
   ++s.serviceCount;
 }
 
@@ -471,7 +519,7 @@ void Checker::CloseSheet() {
   if (!s.open) return;
   s.open = false;
   const Who who = s.key.WhoOf(Form::Benefit);
-  const Text lineName = u"給付管理票明細行番号";
+  const Name lineName = u"給付管理票明細行番号";
   if (s.totalLine == 0) {
     Add(s.line, std::nullopt, lineName, rule::kBenefitNoTotalLine, Source::Confirmed,
         Named(lineName, u"合計行（99）がありません"), who);
@@ -481,24 +529,26 @@ void Checker::CloseSheet() {
             NumberText(*s.total) + u"）",
         who);
   }
-  Figures f;
-  f.statements = 1;
-  f.units = s.units;
-  AddFigures(s.key.month, Form::Benefit, u"", f);
-  for (std::size_t i = 0; i < s.kindCount; ++i) AddFigures(s.key.month, Form::Benefit, s.kinds[i].kind, s.kinds[i].figures);
+  MonthForm& month = MonthFormOf(s.key.month, Form::Benefit);
+  month.added.statements += 1;
+  month.added.units += s.units;
+  std::size_t kinds = month.kinds.size();
+  for (std::size_t i = 0; i < s.kindCount; ++i) {
+    if (s.kinds[i].kind.empty()) continue;  // "" is the month's whole
+    if (Figures* kind = Kind(month.kinds, kinds, s.kinds[i].kind)) AddTo(*kind, s.kinds[i].figures);
+  }
 }
 
 // ---- the 請求書 ----
 
 void Checker::InvoiceRecord(const Who& who) {
-  const Text claimKind = F(field::kClaimKind);
-  keyBuffer_.assign(F(field::kInvoiceProvider));
-  keyBuffer_ += u'|';
-  keyBuffer_ += who.month;
-  keyBuffer_ += u'|';
-  keyBuffer_ += claimKind;
-  std::u16string whole = keyBuffer_ + u'|' + std::u16string(F(field::kInsuranceOrPublic)) + u'|' +
-                         std::u16string(F(field::kLawNumber));
+  const Bytes claimKind = F(field::kClaimKind);
+  Joined(keyBuffer_, F(field::kInvoiceProvider), who.month, claimKind);
+  std::string whole = keyBuffer_;
+  whole += '|';
+  whole += F(field::kInsuranceOrPublic);
+  whole += '|';
+  whole += F(field::kLawNumber);
   if (!invoiceKeys_.insert(std::move(whole)).second) {
     AddHere(0, u"請求書情報レコード", rule::kInvoiceTwice, Source::Confirmed,
             u"請求書情報レコード：事業所番号、サービス提供年月、保険・公費等区分、法別番号、請求情報区分の同じ請求書情報が"
@@ -509,30 +559,36 @@ void Checker::InvoiceRecord(const Who& who) {
   Invoice invoice;
   invoice.line = line_;
   invoice.group = keyBuffer_;
-  invoice.insurance = F(field::kInsuranceOrPublic) == u"1";
+  invoice.insurance = F(field::kInsuranceOrPublic) == "1";
   for (std::size_t i = 0; i < invoice.stated.size(); ++i) invoice.stated[i] = N(F(field::kInvoiceCount + static_cast<int>(i)));
   invoice.month.assign(who.month);
   invoice.form = claimKind == kCarePlanClaims ? Form::CarePlan : Form::Claim;
   invoices_.push_back(std::move(invoice));
 }
 
-void Checker::AddToGroup(Text provider, Text month, Text claimKind, const Figures& figures, int line, const Who& who) {
-  keyBuffer_.assign(provider);
-  keyBuffer_ += u'|';
-  keyBuffer_ += month;
-  keyBuffer_ += u'|';
-  keyBuffer_ += claimKind;
-  auto found = groups_.find(keyBuffer_);
-  if (found == groups_.end()) {
-    Group g;
-    g.line = line;
-    g.form = who.form;
-    g.insurer.assign(who.insurer);
-    g.insured.assign(who.insured);
-    g.month.assign(month);
-    found = groups_.emplace(keyBuffer_, std::move(g)).first;
+void Checker::AddToGroup(Bytes provider, Bytes month, Bytes claimKind, const Figures& figures, int line, const Who& who) {
+  // Statements of one group mostly follow each other.
+  if (lastGroup_ != nullptr && Same(lastGroupKey_.provider, provider) && Same(lastGroupKey_.month, month) &&
+      Same(lastGroupKey_.id, claimKind)) {
+    AddTo(lastGroup_->added, figures);
+    return;
   }
-  AddTo(found->second.added, figures);
+  Joined(keyBuffer_, provider, month, claimKind);
+  {
+    auto found = groups_.find(keyBuffer_);
+    if (found == groups_.end()) {
+      Group g;
+      g.line = line;
+      g.form = who.form;
+      g.insurer.assign(who.insurer);
+      g.insured.assign(who.insured);
+      g.month.assign(month);
+      found = groups_.emplace(keyBuffer_, std::move(g)).first;
+    }
+    lastGroup_ = &found->second;
+    lastGroupKey_.Keep(claimKind, month, provider, {}, {});
+  }
+  AddTo(lastGroup_->added, figures);
 }
 
 // Each 請求書 of the insurance against what its statements add up to, and
@@ -540,7 +596,7 @@ void Checker::AddToGroup(Text provider, Text month, Text claimKind, const Figure
 // (保険・公費等区分 2) covers only part of its statements' amounts, which
 // the check does not split: it is compared with nothing.
 void Checker::CompareInvoices() {
-  static constexpr Text kNames[] = {u"件数", u"単位数", u"費用合計", u"保険請求額", u"公費請求額", u"利用者負担"};
+  static constexpr Name kNames[] = {u"件数", u"単位数", u"費用合計", u"保険請求額", u"公費請求額", u"利用者負担"};
   for (const Invoice& invoice : invoices_) {
     const auto group = groups_.find(invoice.group);
     if (group != groups_.end()) group->second.invoiced = true;
@@ -570,52 +626,64 @@ void Checker::CompareInvoices() {
     Add(group.line, std::nullopt, u"請求書情報レコード", rule::kStatementWithoutInvoice,
         group.form == Form::CarePlan ? Source::OneSource : Source::Confirmed,
         u"請求書情報レコード：この明細書の請求書情報（7111、請求情報区分 " +
-            std::u16string(group.form == Form::CarePlan ? kCarePlanClaims : kStatementClaims) + u"）がありません",
+            Decoded(group.form == Form::CarePlan ? kCarePlanClaims : kStatementClaims) + u"）がありません",
         who);
   }
 }
 
 // ---- the amounts ----
 
-void Checker::AddFigures(Text month, Form form, Text kind, const Figures& figures) {
+Checker::MonthForm& Checker::MonthFormOf(Bytes month, Form form) {
+  if (lastMonth_ != nullptr && lastMonth_->form == form && Same(lastMonth_->month, month)) return *lastMonth_;
   keyBuffer_.assign(month);
-  keyBuffer_ += u'|';
-  keyBuffer_ += static_cast<char16_t>(FormKey(form));
-  keyBuffer_ += u'|';
-  keyBuffer_ += kind;
-  auto found = amounts_.find(keyBuffer_);
-  if (found == amounts_.end()) {
-    AmountRow row;
-    row.serviceMonth.assign(month);
-    row.form = form;
-    row.serviceKind.assign(kind);
-    found = amounts_.emplace(keyBuffer_, std::move(row)).first;
+  keyBuffer_ += '|';
+  keyBuffer_ += FormKey(form);
+  auto found = months_.find(keyBuffer_);
+  if (found == months_.end()) {
+    MonthForm m;
+    m.month.assign(month);
+    m.form = form;
+    found = months_.emplace(keyBuffer_, std::move(m)).first;
   }
-  AddTo(found->second.added, figures);
+  lastMonth_ = &found->second;
+  return *lastMonth_;
 }
 
 Amounts Checker::MakeAmounts() {
   for (const Invoice& invoice : invoices_) {
     if (!invoice.insurance) continue;
-    AddFigures(invoice.month, invoice.form, u"", Figures{});
-    AmountRow& row = amounts_.find(keyBuffer_)->second;
-    if (!row.stated) row.stated = Figures{};
+    MonthForm& month = MonthFormOf(invoice.month, invoice.form);
+    if (!month.stated) month.stated = Figures{};
     const auto& st = invoice.stated;
-    AddTo(*row.stated, Figures{st[0].value_or(0), st[1].value_or(0), st[2].value_or(0), st[3].value_or(0),
-                               st[4].value_or(0), st[5].value_or(0)});
+    AddTo(*month.stated, Figures{st[0].value_or(0), st[1].value_or(0), st[2].value_or(0), st[3].value_or(0),
+                                 st[4].value_or(0), st[5].value_or(0)});
   }
   Amounts amounts;
-  for (auto& [key, row] : amounts_) {
-    if (row.serviceKind.empty()) {
-      AddTo(amounts.added, row.added);
-      if (row.stated) {
-        if (!amounts.stated) amounts.stated = Figures{};
-        AddTo(*amounts.stated, *row.stated);
-      }
+  for (auto& [key, month] : months_) {
+    AmountRow whole;
+    whole.serviceMonth = Decoded(month.month);
+    whole.form = month.form;
+    whole.stated = month.stated;
+    whole.added = month.added;
+    AddTo(amounts.added, month.added);
+    if (month.stated) {
+      if (!amounts.stated) amounts.stated = Figures{};
+      AddTo(*amounts.stated, *month.stated);
     }
-    amounts.rows.push_back(std::move(row));
+    amounts.rows.push_back(std::move(whole));
+    std::sort(month.kinds.begin(), month.kinds.end(),
+              [](const KindFigures& a, const KindFigures& b) { return a.kind < b.kind; });
+    for (const KindFigures& kind : month.kinds) {
+      AmountRow row;
+      row.serviceMonth = amounts.rows.back().serviceMonth;
+      row.form = month.form;
+      row.serviceKind = Decoded(kind.kind);
+      row.added = kind.figures;
+      amounts.rows.push_back(std::move(row));
+    }
   }
-  amounts_.clear();
+  months_.clear();
+  lastMonth_ = nullptr;
   return amounts;
 }
 

@@ -1,6 +1,7 @@
 #include "check/layouts.h"
 
 #include <array>
+#include <cstdint>
 #include <string>
 
 namespace pellora::check {
@@ -13,17 +14,17 @@ constexpr Source kSure = Source::Confirmed;
 constexpr Source kOne = Source::OneSource;
 constexpr Source kOurs = Source::Inferred;
 
-constexpr std::array<std::u16string_view, 2> kSexes = {u"1", u"2"};
+constexpr std::array<std::string_view, 2> kSexes = {"1", "2"};
 // 非該当, 事業対象者, 要支援 (before 2006), 要支援 1 and 2, 要介護 1 to 5.
-constexpr std::array<std::u16string_view, 10> kCareLevels = {u"01", u"06", u"11", u"12", u"13",
-                                                              u"21", u"22", u"23", u"24", u"25"};
-constexpr std::array<std::u16string_view, 2> kInsuranceOrPublic = {u"1", u"2"};  // 保険, 公費
-constexpr std::array<std::u16string_view, 2> kClaimKinds = {u"01", u"02"};       // 居宅・施設サービス, 居宅介護支援
-constexpr std::array<std::u16string_view, 3> kSheetKinds = {u"1", u"2", u"3"};   // 新規, 修正, 取消
+constexpr std::array<std::string_view, 10> kCareLevels = {"01", "06", "11", "12", "13",
+                                                              "21", "22", "23", "24", "25"};
+constexpr std::array<std::string_view, 2> kInsuranceOrPublic = {"1", "2"};  // 保険, 公費
+constexpr std::array<std::string_view, 2> kClaimKinds = {"01", "02"};       // 居宅・施設サービス, 居宅介護支援
+constexpr std::array<std::string_view, 3> kSheetKinds = {"1", "2", "3"};   // 新規, 修正, 取消
 // 1 and 7 transmission, 2 to 4 removable media of old.
-constexpr std::array<std::u16string_view, 5> kMedia = {u"1", u"2", u"3", u"4", u"7"};
-constexpr std::array<std::u16string_view, 11> kStatementTypes = {u"01", u"02", u"03", u"04", u"05", u"10",
-                                                                 u"11", u"12", u"13", u"14", u"16"};
+constexpr std::array<std::string_view, 5> kMedia = {"1", "2", "3", "4", "7"};
+constexpr std::array<std::string_view, 11> kStatementTypes = {"01", "02", "03", "04", "05", "10",
+                                                                 "11", "12", "13", "14", "16"};
 
 template <std::size_t N, std::size_t M>
 constexpr std::array<Item, N + M> Join(const std::array<Item, N>& a, const std::array<Item, M>& b) {
@@ -252,52 +253,52 @@ constexpr std::array<Item, 2> kEndItems = {{
     {u"レコード番号", Value::Text},
 }};
 
-const Layout kInvoice{u"請求書情報レコード", 20, kSure, kInvoiceItems};
-const Layout kBasic{u"基本情報レコード", 58, kSure, kBasicItems};
-const Layout kDetail{u"明細情報レコード", 20, kSure, kDetailItems};
-const Layout kTotal{u"集計情報レコード", 40, kSure, kTotalItems};
-const Layout kKeyOnly{u"明細書レコード", 0, kSure, kStatementKey};
+constexpr Layout kInvoice{u"請求書情報レコード", 20, kSure, kInvoiceItems};
+constexpr Layout kBasic{u"基本情報レコード", 58, kSure, kBasicItems};
+constexpr Layout kDetail{u"明細情報レコード", 20, kSure, kDetailItems};
+constexpr Layout kTotal{u"集計情報レコード", 40, kSure, kTotalItems};
+constexpr Layout kKeyOnly{u"明細書レコード", 0, kSure, kStatementKey};
 // The record types of the statements whose layouts only the volume gives:
 // checked by their key and their field count.
-const Layout kEmergency{u"緊急時施設療養情報レコード", 48, kOne, kStatementKey};
-const Layout kSpecialMedical{u"特定診療費情報レコード", 25, kOne, kStatementKey};
-const Layout kMeals{u"食事費用情報レコード", 25, kOne, kStatementKey};
-const Layout kResidents{u"特定入所者介護サービス費用情報レコード", 35, kOne, kStatementKey};
-const Layout kWelfareReduction{u"社会福祉法人軽減額情報レコード", 14, kOne, kStatementKey};
-const Layout kFacilityIllness{u"所定疾患施設療養費等情報レコード", 57, kOne, kStatementKey};
-const Layout kDetailSpecialAddress{u"明細情報（住所地特例）レコード", 0, kOne, kStatementKey};
-const Layout kBasicRemarks{u"基本摘要情報レコード", 0, kOne, kStatementKey};
-const Layout kCarePlan{u"居宅介護支援介護給付費明細書レコード", 26, kOne, kCarePlanItems};
-const Layout kCarePlanFirst{u"居宅介護支援介護給付費明細書レコード", 0, kOne, std::span(kCarePlanItems).first(15)};
-const Layout kSheet{u"給付管理票レコード", 29, kSure, kSheetItems};
-const Layout kSheetFirst{u"給付管理票レコード", 26, kSure, std::span(kSheetItems).first(24)};
-const Layout kControl{u"コントロールレコード", 12, kSure, kControlItems, 1};
-const Layout kEnd{u"エンドレコード", 2, kSure, kEndItems, 1};
+constexpr Layout kEmergency{u"緊急時施設療養情報レコード", 48, kOne, kStatementKey};
+constexpr Layout kSpecialMedical{u"特定診療費情報レコード", 25, kOne, kStatementKey};
+constexpr Layout kMeals{u"食事費用情報レコード", 25, kOne, kStatementKey};
+constexpr Layout kResidents{u"特定入所者介護サービス費用情報レコード", 35, kOne, kStatementKey};
+constexpr Layout kWelfareReduction{u"社会福祉法人軽減額情報レコード", 14, kOne, kStatementKey};
+constexpr Layout kFacilityIllness{u"所定疾患施設療養費等情報レコード", 57, kOne, kStatementKey};
+constexpr Layout kDetailSpecialAddress{u"明細情報（住所地特例）レコード", 0, kOne, kStatementKey};
+constexpr Layout kBasicRemarks{u"基本摘要情報レコード", 0, kOne, kStatementKey};
+constexpr Layout kCarePlan{u"居宅介護支援介護給付費明細書レコード", 26, kOne, kCarePlanItems};
+constexpr Layout kCarePlanFirst{u"居宅介護支援介護給付費明細書レコード", 0, kOne, std::span(kCarePlanItems).first(15)};
+constexpr Layout kSheet{u"給付管理票レコード", 29, kSure, kSheetItems};
+constexpr Layout kSheetFirst{u"給付管理票レコード", 26, kSure, std::span(kSheetItems).first(24)};
+constexpr Layout kControl{u"コントロールレコード", 12, kSure, kControlItems, 1};
+constexpr Layout kEnd{u"エンドレコード", 2, kSure, kEndItems, 1};
 
 struct TypeLayout {
-  std::u16string_view type;
+  std::string_view type;
   const Layout* layout;
   int rank;
 };
 const std::array<TypeLayout, 11> kTypes = {{
-    {u"01", &kBasic, 0},
-    {u"02", &kDetail, 1},
-    {u"14", &kDetailSpecialAddress, 1},
-    {u"03", &kEmergency, 2},
-    {u"04", &kSpecialMedical, 2},
-    {u"05", &kMeals, 2},
-    {u"13", &kFacilityIllness, 2},
-    {u"10", &kTotal, 3},
-    {u"11", &kResidents, 4},
-    {u"12", &kWelfareReduction, 5},
-    {u"16", &kBasicRemarks, -1},
+    {"01", &kBasic, 0},
+    {"02", &kDetail, 1},
+    {"14", &kDetailSpecialAddress, 1},
+    {"03", &kEmergency, 2},
+    {"04", &kSpecialMedical, 2},
+    {"05", &kMeals, 2},
+    {"13", &kFacilityIllness, 2},
+    {"10", &kTotal, 3},
+    {"11", &kResidents, 4},
+    {"12", &kWelfareReduction, 5},
+    {"16", &kBasicRemarks, -1},
 }};
 
 constexpr Form kClaim = Form::Claim;
 constexpr Form kCarePlanForm = Form::CarePlan;
 constexpr Form kBenefit = Form::Benefit;
-constexpr std::u16string_view k711 = u"711";
-constexpr std::u16string_view k821 = u"821";
+constexpr DataKind k711 = DataKind::Claims;
+constexpr DataKind k821 = DataKind::Benefits;
 
 // The IDs by service month: 7132 and 8222 came in April 2006 (8221 and 8121
 // ended then), 8122 and 8123 lasted until March 2012, when 8124 and 8125
@@ -305,58 +306,87 @@ constexpr std::u16string_view k821 = u"821";
 // are told as a notice only. The short-stay forms' IDs are known, their
 // months not.
 const std::array<ExchangeId, 25> kIds = {{
-    {u"7111", Family::Invoice, kClaim, k711, 0, 0, 0, 0, 4, 0, 0, &kInvoice},
-    {u"7131", Family::Statement, kClaim, k711, 0, 0, 0, 0, 5, 7, 8},
-    {u"7132", Family::Statement, kClaim, k711, 200604, 0, 0, 0, 5, 7, 8},
-    {u"7121", Family::Unchecked, kClaim, k711},
-    {u"7141", Family::OtherStatement, kClaim, k711, 0, 0, 0, 0, 5, 7, 8, &kKeyOnly},
-    {u"7142", Family::OtherStatement, kClaim, k711, 0, 0, 0, 0, 5, 7, 8, &kKeyOnly},
-    {u"7143", Family::OtherStatement, kClaim, k711, 0, 0, 0, 0, 5, 7, 8, &kKeyOnly},
-    {u"7144", Family::OtherStatement, kClaim, k711, 0, 0, 0, 0, 5, 7, 8, &kKeyOnly},
-    {u"7151", Family::OtherStatement, kClaim, k711, 0, 0, 0, 0, 5, 7, 8, &kKeyOnly},
-    {u"7152", Family::OtherStatement, kClaim, k711, 0, 0, 0, 0, 5, 7, 8, &kKeyOnly},
-    {u"7153", Family::OtherStatement, kClaim, k711, 0, 0, 0, 0, 5, 7, 8, &kKeyOnly},
-    {u"7154", Family::OtherStatement, kClaim, k711, 0, 0, 0, 0, 5, 7, 8, &kKeyOnly},
-    {u"7155", Family::OtherStatement, kClaim, k711, 0, 0, 0, 0, 5, 7, 8, &kKeyOnly},
-    {u"7156", Family::OtherStatement, kClaim, k711, 0, 0, 0, 0, 5, 7, 8, &kKeyOnly},
-    {u"7161", Family::OtherStatement, kClaim, k711, 0, 0, 0, 0, 5, 7, 8, &kKeyOnly},
-    {u"7162", Family::OtherStatement, kClaim, k711, 0, 0, 0, 0, 5, 7, 8, &kKeyOnly},
-    {u"7163", Family::OtherStatement, kClaim, k711, 0, 0, 0, 0, 5, 7, 8, &kKeyOnly},
-    {u"7164", Family::OtherStatement, kClaim, k711, 0, 0, 0, 0, 5, 7, 8, &kKeyOnly},
-    {u"7165", Family::OtherStatement, kClaim, k711, 0, 0, 0, 0, 5, 7, 8, &kKeyOnly},
-    {u"8121", Family::CarePlan, kCarePlanForm, k711, 0, 200603, 0, 0, 6, 7, 9, &kCarePlanFirst},
-    {u"8122", Family::CarePlan, kCarePlanForm, k711, 200604, 201203, 0, 0, 6, 7, 9, &kCarePlanFirst},
-    {u"8123", Family::CarePlan, kCarePlanForm, k711, 200604, 201203, 0, 0, 6, 7, 9, &kCarePlanFirst},
-    {u"8124", Family::CarePlan, kCarePlanForm, k711, 201204, 0, 200904, 201203, 6, 7, 9, &kCarePlan},
-    {u"8125", Family::CarePlan, kCarePlanForm, k711, 201204, 0, 200904, 201203, 6, 7, 9, &kCarePlan},
-    {u"8222", Family::Benefit, kBenefit, k821, 200604, 0, 0, 0, 4, 5, 11, &kSheet},
+    {"7111", Family::Invoice, kClaim, k711, 0, 0, 0, 0, 4, 0, 0, &kInvoice},
+    {"7131", Family::Statement, kClaim, k711, 0, 0, 0, 0, 5, 7, 8},
+    {"7132", Family::Statement, kClaim, k711, 200604, 0, 0, 0, 5, 7, 8},
+    {"7121", Family::Unchecked, kClaim, k711},
+    {"7141", Family::OtherStatement, kClaim, k711, 0, 0, 0, 0, 5, 7, 8, &kKeyOnly},
+    {"7142", Family::OtherStatement, kClaim, k711, 0, 0, 0, 0, 5, 7, 8, &kKeyOnly},
+    {"7143", Family::OtherStatement, kClaim, k711, 0, 0, 0, 0, 5, 7, 8, &kKeyOnly},
+    {"7144", Family::OtherStatement, kClaim, k711, 0, 0, 0, 0, 5, 7, 8, &kKeyOnly},
+    {"7151", Family::OtherStatement, kClaim, k711, 0, 0, 0, 0, 5, 7, 8, &kKeyOnly},
+    {"7152", Family::OtherStatement, kClaim, k711, 0, 0, 0, 0, 5, 7, 8, &kKeyOnly},
+    {"7153", Family::OtherStatement, kClaim, k711, 0, 0, 0, 0, 5, 7, 8, &kKeyOnly},
+    {"7154", Family::OtherStatement, kClaim, k711, 0, 0, 0, 0, 5, 7, 8, &kKeyOnly},
+    {"7155", Family::OtherStatement, kClaim, k711, 0, 0, 0, 0, 5, 7, 8, &kKeyOnly},
+    {"7156", Family::OtherStatement, kClaim, k711, 0, 0, 0, 0, 5, 7, 8, &kKeyOnly},
+    {"7161", Family::OtherStatement, kClaim, k711, 0, 0, 0, 0, 5, 7, 8, &kKeyOnly},
+    {"7162", Family::OtherStatement, kClaim, k711, 0, 0, 0, 0, 5, 7, 8, &kKeyOnly},
+    {"7163", Family::OtherStatement, kClaim, k711, 0, 0, 0, 0, 5, 7, 8, &kKeyOnly},
+    {"7164", Family::OtherStatement, kClaim, k711, 0, 0, 0, 0, 5, 7, 8, &kKeyOnly},
+    {"7165", Family::OtherStatement, kClaim, k711, 0, 0, 0, 0, 5, 7, 8, &kKeyOnly},
+    {"8121", Family::CarePlan, kCarePlanForm, k711, 0, 200603, 0, 0, 6, 7, 9, &kCarePlanFirst},
+    {"8122", Family::CarePlan, kCarePlanForm, k711, 200604, 201203, 0, 0, 6, 7, 9, &kCarePlanFirst},
+    {"8123", Family::CarePlan, kCarePlanForm, k711, 200604, 201203, 0, 0, 6, 7, 9, &kCarePlanFirst},
+    {"8124", Family::CarePlan, kCarePlanForm, k711, 201204, 0, 200904, 201203, 6, 7, 9, &kCarePlan},
+    {"8125", Family::CarePlan, kCarePlanForm, k711, 201204, 0, 200904, 201203, 6, 7, 9, &kCarePlan},
+    {"8222", Family::Benefit, kBenefit, k821, 200604, 0, 0, 0, 4, 5, 11, &kSheet},
 }};
-const ExchangeId kSheetFirstId{u"8221", Family::Benefit, kBenefit, k821, 0, 200603, 0, 0, 4, 5, 11, &kSheetFirst};
-const ExchangeId kCoverId{u"8211", Family::Unchecked, kBenefit, k821};
+const ExchangeId kSheetFirstId{"8221", Family::Benefit, kBenefit, k821, 0, 200603, 0, 0, 4, 5, 11, &kSheetFirst};
+const ExchangeId kCoverId{"8211", Family::Unchecked, kBenefit, k821};
 
 }  // namespace
 
-const ExchangeId* FindExchangeId(std::u16string_view code) {
+// The bytes of a short code as one number: every record is looked up by
+// its ID, and statements' records by their type, so these compare as
+// numbers, not as texts.
+constexpr std::uint32_t Packed(std::string_view code) {
+  std::uint32_t packed = 0;
+  for (const char c : code) packed = packed << 8 | static_cast<unsigned char>(c);
+  return packed;
+}
+
+// The IDs' codes packed, in kIds' order, then 8221's and 8211's.
+const std::array<std::uint32_t, kIds.size() + 2> kPackedIds = [] {
+  std::array<std::uint32_t, kIds.size() + 2> packed{};
+  for (std::size_t i = 0; i < kIds.size(); ++i) packed[i] = Packed(kIds[i].code);
+  packed[kIds.size()] = Packed(kSheetFirstId.code);
+  packed[kIds.size() + 1] = Packed(kCoverId.code);
+  return packed;
+}();
+
+const ExchangeId* FindExchangeId(std::string_view code) {
   if (code.size() != 4) return nullptr;
-  if (code == kSheetFirstId.code) return &kSheetFirstId;
-  if (code == kCoverId.code) return &kCoverId;
-  for (const ExchangeId& id : kIds)
-    if (id.code == code) return &id;
+  const std::uint32_t packed = Packed(code);
+  for (std::size_t i = 0; i < kPackedIds.size(); ++i) {
+    if (kPackedIds[i] != packed) continue;
+    if (i < kIds.size()) return &kIds[i];
+    return i == kIds.size() ? &kSheetFirstId : &kCoverId;
+  }
   return nullptr;
 }
 
-const Layout& StatementLayout(std::u16string_view type) {
+namespace {
+
+const TypeLayout* FindType(std::string_view type) {
+  if (type.size() != 2) return nullptr;
   for (const TypeLayout& t : kTypes)
-    if (t.type == type) return *t.layout;
-  return kKeyOnly;
+    if (t.type[0] == type[0] && t.type[1] == type[1]) return &t;
+  return nullptr;
+}
+
+}  // namespace
+
+const Layout& StatementLayout(std::string_view type) {
+  const TypeLayout* t = FindType(type);
+  return t != nullptr ? *t->layout : kKeyOnly;
 }
 
 const Layout& StatementKeyLayout() { return kKeyOnly; }
 
-int StatementRank(std::u16string_view type) {
-  for (const TypeLayout& t : kTypes)
-    if (t.type == type) return t.rank;
-  return -1;
+int StatementRank(std::string_view type) {
+  const TypeLayout* t = FindType(type);
+  return t != nullptr ? t->rank : -1;
 }
 
 std::u16string ItemName(const Layout* layout, int field) {
@@ -366,8 +396,19 @@ std::u16string ItemName(const Layout* layout, int field) {
       return std::u16string(layout->items[static_cast<std::size_t>(index)].name);
   }
   const std::string digits = std::to_string(field);
-  return u"第" + std::u16string(digits.begin(), digits.end()) + u"フィールド";
+  std::u16string name = u"第";
+  name.append(digits.begin(), digits.end());
+  name += u"フィールド";
+  return name;
 }
+
+std::optional<DataKind> DataKindOf(std::string_view dataKind) {
+  if (dataKind == "711") return DataKind::Claims;
+  if (dataKind == "821") return DataKind::Benefits;
+  return std::nullopt;
+}
+
+std::string_view DataKindCode(DataKind kind) { return kind == DataKind::Claims ? "711" : "821"; }
 
 const Layout& ControlLayout() { return kControl; }
 const Layout& EndLayout() { return kEnd; }

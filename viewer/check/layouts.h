@@ -9,7 +9,9 @@
 // (check/rules.h): the check tells a fault of a confirmed item as an error
 // and of any other as a notice.
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -33,13 +35,14 @@ enum class Value : std::uint8_t {
   Code,        // one of `codes`
   LineNumber,  // 01 to 99
 };
+inline constexpr std::size_t kValues = static_cast<std::size_t>(Value::LineNumber) + 1;
 
 struct Item {
   std::u16string_view name;
   Value value = Value::Text;
   std::uint8_t size = 0;  // the most digits or characters; 0: not limited
   bool required = false;
-  std::span<const std::u16string_view> codes = {};  // Value::Code
+  std::span<const std::string_view> codes = {};  // Value::Code
   // How sure the sources are of what the item may hold, its codes and
   // whether it is required (its place and meaning are its table's), and of
   // its size.
@@ -49,7 +52,24 @@ struct Item {
   std::string_view codeRule = rule::kUnknownCode;
 };
 
+// The fields of `items` from `firstField` on whose item `holds`, as bits:
+// bit k for field k + 1, up to field 64 (no layout reaches beyond).
+template <typename Holds>
+constexpr std::uint64_t FieldMask(std::span<const Item> items, int firstField, Holds holds) {
+  std::uint64_t mask = 0;
+  for (std::size_t i = 0; i < items.size() && firstField - 1 + static_cast<int>(i) < 64; ++i)
+    if (holds(items[i])) mask |= std::uint64_t{1} << (firstField - 1 + static_cast<int>(i));
+  return mask;
+}
+
 struct Layout {
+  constexpr Layout(std::u16string_view name, int fields, Source source, std::span<const Item> items, int firstField = 3)
+      : name(name), fields(fields), source(source), items(items), firstField(firstField),
+        required(FieldMask(items, firstField, [](const Item& i) { return i.required; })) {
+    for (std::size_t v = 0; v < kValues; ++v)
+      holding[v] = FieldMask(items, firstField, [v](const Item& i) { return static_cast<std::size_t>(i.value) == v; });
+  }
+
   std::u16string_view name;  // e.g. 基本情報レコード
   // The fields of the record; 0 when no source gives the count.
   int fields = 0;
@@ -58,6 +78,11 @@ struct Layout {
   // From the item in `firstField` on: items beyond them are not checked.
   std::span<const Item> items;
   int firstField = 3;
+  // The fields of its required items, and of its items by what they may
+  // hold, as FieldMask gives them: a line's items are checked by these
+  // bits, each kind of value in a loop of its own.
+  std::uint64_t required = 0;
+  std::array<std::uint64_t, kValues> holding{};
 };
 
 // Which records an exchange ID marks, and how they are read.
@@ -70,11 +95,18 @@ enum class Family : std::uint8_t {
   Unchecked,       // 7121, and 8211 the benefit-management cover record: known, layout not
 };
 
+// The exchanges whose files the check reads, by the control record's data
+// kind: 711 care-fee claims (with the care-plan fees), 821 benefit
+// management.
+enum class DataKind : std::uint8_t { Claims, Benefits };
+std::optional<DataKind> DataKindOf(std::string_view dataKind);
+std::string_view DataKindCode(DataKind kind);
+
 struct ExchangeId {
-  std::u16string_view code;
+  std::string_view code;
   Family family;
   Form form;
-  std::u16string_view dataKind;  // the control record's data kind of the files that carry it
+  DataKind dataKind;  // the exchange of the files that carry it
   // The service months it is valid for, YYYYMM, 0 for open; within
   // doubtFrom to doubtTo the sources disagree, and a record there is only
   // told as a notice.
@@ -90,16 +122,16 @@ struct ExchangeId {
 
 // The entry of `code` (field 3 of a data record); nullptr for an ID the
 // check does not know.
-const ExchangeId* FindExchangeId(std::u16string_view code);
+const ExchangeId* FindExchangeId(std::string_view code);
 
 // The layout of a statement's record of type `type` (field 4), for an ID of
 // Family::Statement; for an unknown type, the statements' key alone.
-const Layout& StatementLayout(std::u16string_view type);
+const Layout& StatementLayout(std::string_view type);
 // The key alone (items 1 to 6), which every 明細書 record shares.
 const Layout& StatementKeyLayout();
 // A statement's record types in their order: 基本 0, the details 1 and 2,
 // 集計 3, what follows it 4 and 5; -1 for a type without a place.
-int StatementRank(std::u16string_view type);
+int StatementRank(std::string_view type);
 
 // The name of the item in `field` of a record of `layout` (none: a record
 // the check knows no layout of), or the field's number when the layout does
@@ -110,9 +142,9 @@ const Layout& ControlLayout();
 const Layout& EndLayout();
 
 // The statement record types the check reads.
-inline constexpr std::u16string_view kBasic = u"01";
-inline constexpr std::u16string_view kDetail = u"02";
-inline constexpr std::u16string_view kTotal = u"10";
+inline constexpr std::string_view kBasic = "01";
+inline constexpr std::string_view kDetail = "02";
+inline constexpr std::string_view kTotal = "10";
 
 // The fields of the items the check reads beyond their layout's.
 namespace field {

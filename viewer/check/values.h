@@ -1,31 +1,99 @@
 #pragma once
-// The values of claim-file items as the check reads them: whole numbers,
-// year-months and dates, strictly (a value is read only when the whole
-// field is one), and numbers written back for messages.
+// The values of claim-file items as the check reads them, from their code
+// page 932 bytes: whole numbers, year-months and dates, strictly (a value
+// is read only when the whole field is one); and what the check tells of
+// them, in UTF-16.
 
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "common/civil_date.h"
+
 namespace pellora::check {
 
-bool IsAsciiDigit(char16_t c);
+inline bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+
 // True for a non-empty text of ASCII digits only.
-bool AllDigits(std::u16string_view text);
+inline bool AllDigits(std::string_view text) {
+  if (text.empty()) return false;
+  for (char c : text)
+    if (!IsAsciiDigit(c)) return false;
+  return true;
+}
+
+// Whether two fields have the same bytes: the check compares the keys of
+// neighbouring records on every line, eight bytes at a time.
+[[gnu::always_inline]] inline bool Same(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  std::size_t i = 0;
+  for (; i + 8 <= a.size(); i += 8) {
+    std::uint64_t x, y;
+    std::memcpy(&x, a.data() + i, 8);
+    std::memcpy(&y, b.data() + i, 8);
+    if (x != y) return false;
+  }
+  for (; i < a.size(); ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
 
 // A whole number: an optional minus and 1 to 15 digits, nothing else.
-std::optional<std::int64_t> WholeNumber(std::u16string_view text);
+[[gnu::always_inline]] inline std::optional<std::int64_t> WholeNumber(std::string_view text) {
+  if (text.empty()) return std::nullopt;
+  const bool negative = text.front() == '-';
+  if (negative) text.remove_prefix(1);
+  if (text.empty() || text.size() > 15) return std::nullopt;
+  std::int64_t value = 0;
+  for (char c : text) {
+    if (!IsAsciiDigit(c)) return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  return negative ? -value : value;
+}
+
+// The first and last day of the month YYYYMM, and its days.
+inline int DaysIn(int yearMonth) { return common::DaysInMonth(yearMonth / 100, yearMonth % 100); }
+inline std::int64_t FirstDayOf(int yearMonth) { return common::DaysFromCivil(yearMonth / 100, yearMonth % 100, 1); }
+inline std::int64_t LastDayOf(int yearMonth) { return FirstDayOf(yearMonth) + DaysIn(yearMonth) - 1; }
+
+namespace values_detail {
+inline constexpr int kFirstYear = 1868;  // no person of a claim was born before Meiji
+inline constexpr int kLastYear = 2199;
+// The value of the `n` ASCII digits at `text`'s start; -1 if one is none.
+inline int Digits(std::string_view text, std::size_t n) {
+  int value = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (!IsAsciiDigit(text[i])) return -1;
+    value = value * 10 + (text[i] - '0');
+  }
+  return value;
+}
+}  // namespace values_detail
 
 // A year-month YYYYMM of the years 1868 to 2199, as the number YYYYMM.
-std::optional<int> YearMonthOf(std::u16string_view text);
-// A date YYYYMMDD of those years that exists, as days from 1970-01-01.
-std::optional<std::int64_t> DayOf(std::u16string_view text);
-// The first and last day of the month YYYYMM.
-std::int64_t FirstDayOf(int yearMonth);
-std::int64_t LastDayOf(int yearMonth);
-int DaysIn(int yearMonth);
+inline std::optional<int> YearMonthOf(std::string_view text) {
+  if (text.size() != 6) return std::nullopt;
+  const int value = values_detail::Digits(text, 6);
+  const int year = value / 100, month = value % 100;
+  if (value < 0 || year < values_detail::kFirstYear || year > values_detail::kLastYear || month < 1 || month > 12)
+    return std::nullopt;
+  return value;
+}
 
+// A date YYYYMMDD of those years that exists, as days from 1970-01-01.
+inline std::optional<std::int64_t> DayOf(std::string_view text) {
+  if (text.size() != 8) return std::nullopt;
+  const std::optional<int> yearMonth = YearMonthOf(text.substr(0, 6));
+  const int day = values_detail::Digits(text.substr(6), 2);
+  if (!yearMonth || day < 1 || day > DaysIn(*yearMonth)) return std::nullopt;
+  return common::DaysFromCivil(*yearMonth / 100, *yearMonth % 100, day);
+}
+
+// The text of a field's bytes, as the reader decodes them.
+std::u16string Decoded(std::string_view bytes);
 // Decimal digits of `value`.
 std::u16string NumberText(std::int64_t value);
 // YYYY年MM月 of the number YYYYMM.
