@@ -552,6 +552,14 @@ class Generator {
     placeNext_ = true;
     placeField_ = item == 0 ? 0 : item + 2;
   }
+  // When the fault is `fault`, item `item` of the record written next
+  // becomes what `value` gives, and the fault is placed there.
+  template <typename Value>
+  void Spoil(Fault fault, int item, Value value) {
+    if (!Is(fault)) return;
+    Item(item) = value();
+    PlaceAtItem(item);
+  }
 
   // Writes the data record of the current items: its record type and
   // number, then the items.
@@ -719,34 +727,14 @@ class Generator {
       if (Is(Fault::StatementWithoutInvoice)) PlaceAtItem(0);
       if (Is(Fault::PublicAssistanceClaim)) PlaceAtItem(34);
       if (Is(Fault::BasicTotals)) PlaceAtItem(33);
-      if (Is(Fault::Required)) {
-        Item(15) = "";
-        PlaceAtItem(15);
-      }
-      if (Is(Fault::TooManyDigits)) {
-        Item(29) = "0" + ZeroPadded(s.rate, 3);
-        PlaceAtItem(29);
-      }
-      if (Is(Fault::NumberLength)) {
-        Item(20) = "170100123";  // 0170100123 saved by a spreadsheet
-        PlaceAtItem(20);
-      }
-      if (Is(Fault::BadDate)) {
-        Item(13) = "19450230";
-        PlaceAtItem(13);
-      }
-      if (Is(Fault::UnknownCode)) {
-        Item(14) = "3";
-        PlaceAtItem(14);
-      }
-      if (Is(Fault::DateOutsideMonth)) {
-        Item(21) = s.month.Plus(-1).LastDay();
-        PlaceAtItem(21);
-      }
-      if (Is(Fault::OutsideCertification)) {
-        Item(18) = s.month.Plus(-1).LastDay();
-        PlaceAtItem(18);
-      }
+      Spoil(Fault::Required, 15, [] { return ""; });
+      Spoil(Fault::TooManyDigits, 29, [&] { return "0" + ZeroPadded(s.rate, 3); });
+      // 0170100123 saved by a spreadsheet.
+      Spoil(Fault::NumberLength, 20, [] { return "170100123"; });
+      Spoil(Fault::BadDate, 13, [] { return "19450230"; });
+      Spoil(Fault::UnknownCode, 14, [] { return "3"; });
+      Spoil(Fault::DateOutsideMonth, 21, [&] { return s.month.Plus(-1).LastDay(); });
+      Spoil(Fault::OutsideCertification, 18, [&] { return s.month.Plus(-1).LastDay(); });
     }
     Put(s.month);
   }
@@ -769,22 +757,12 @@ class Generator {
         items_.pop_back();
         PlaceAtItem(0);
       }
-      if (Is(Fault::NotAlphanumeric)) {
-        Item(7) = texts_.fullWidthKind;
-        PlaceAtItem(7);
-      }
-      if (Is(Fault::ForbiddenQuote)) {
-        Item(18) = Quoted(texts_.remarks[3].substr(0, 6) + "'" + texts_.remarks[3].substr(6));
-        PlaceAtItem(18);
-      }
-      if (Is(Fault::NotCp932)) {
-        Item(18) = texts_.remarks[0].substr(0, 4) + "\x85\x40" + texts_.remarks[0].substr(4);
-        PlaceAtItem(18);
-      }
-      if (Is(Fault::StatementKey)) {
-        Item(3) = s.month.Plus(-1).Text();
-        PlaceAtItem(3);
-      }
+      Spoil(Fault::NotAlphanumeric, 7, [&] { return texts_.fullWidthKind; });
+      const std::string& remark = texts_.remarks[3];
+      Spoil(Fault::ForbiddenQuote, 18, [&] { return Quoted(remark.substr(0, 6) + "'" + remark.substr(6)); });
+      // Row 85 of code page 932 has no characters.
+      Spoil(Fault::NotCp932, 18, [&] { return remark.substr(0, 4) + "\x85\x40" + remark.substr(4); });
+      Spoil(Fault::StatementKey, 3, [&] { return s.month.Plus(-1).Text(); });
     }
     Put(s.month);
   }
@@ -807,10 +785,7 @@ class Generator {
     if (first) {
       if (Is(Fault::ClaimAboveComputed) || Is(Fault::ClaimBelowComputed)) PlaceAtItem(16);
       if (Is(Fault::UserShare)) PlaceAtItem(17);
-      if (Is(Fault::DaysOverMonth)) {
-        Item(8) = std::to_string(s.month.Days() + 1);
-        PlaceAtItem(8);
-      }
+      Spoil(Fault::DaysOverMonth, 8, [&] { return std::to_string(s.month.Days() + 1); });
     }
     Put(s.month);
   }
@@ -967,10 +942,7 @@ class Generator {
       if (first && number == 1) {
         if (Is(Fault::ExchangeIdMonth)) PlaceAtItem(1);
         if (Is(Fault::BenefitNoTotalLine)) PlaceAtItem(0);
-        if (Is(Fault::BadYearMonth)) {
-          Item(13) = s.month.Text().substr(0, 4) + "13";
-          PlaceAtItem(13);
-        }
+        Spoil(Fault::BadYearMonth, 13, [&] { return s.month.Text().substr(0, 4) + "13"; });
       }
       if (first && number == 99 && Is(Fault::BenefitTooManyLines)) PlaceAtItem(8);
       Put(s.month);

@@ -256,7 +256,7 @@ void Checker::Data() {
   const ExchangeId* id = FindExchangeId(code);
   if (id == nullptr) {
     CloseGroupsBut(Family::Unchecked);
-    AddHere(3, u"交換情報識別番号", rule::kUnknownExchangeId, Source::Inferred,
+    AddHere(FieldCount() >= 3 ? 3 : 0, u"交換情報識別番号", rule::kUnknownExchangeId, Source::Inferred,
             Named(u"交換情報識別番号", u"この点検の知らない識別番号です" + InBrackets(code)), Who{});
     CheckCharacters(bytes, nullptr, Who{});
     return;

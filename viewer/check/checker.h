@@ -67,6 +67,8 @@ class Checker {
     return field >= 1 && static_cast<std::size_t>(field) <= fields.size() ? fields[field - 1] : Bytes();
   }
   std::size_t FieldCount() const { return split_.fields().size(); }
+  // `field` when the record reaches it, else 0 (the record as a whole).
+  int Reached(int field) const { return static_cast<std::size_t>(field) <= FieldCount() ? field : 0; }
   Report Finish();
 
   // ---- groups.cpp: statements, care plans, sheets, invoices, amounts ----

@@ -13,12 +13,14 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "check/check.h"
 #include "check/check_report.h"
 #include "check/rules.h"
+#include "check/values.h"
 #include "claim/display_steps.h"
 #include "common/utf.h"
 #include "csv/field_splitter.h"
@@ -26,8 +28,12 @@
 
 namespace {
 
-void Check(bool condition) {
-  if (!condition) std::abort();
+// Stops at a broken rule of the report, naming the line of this file
+// that states it.
+void Check(bool condition, int line = __builtin_LINE()) {
+  if (condition) return;
+  std::fprintf(stderr, "fuzz_check.cpp:%d: the report breaks this\n", line);
+  std::abort();
 }
 
 std::size_t Occurrences(std::string_view text, std::string_view part) {
@@ -60,7 +66,7 @@ void CheckReport(const pellora::claim::ClaimRecords& records, const pellora::che
 
   std::int64_t units = 0;
   for (const AmountRow& row : report.amounts.rows)
-    if (row.serviceKind.empty()) units += row.added.units;
+    if (row.serviceKind.empty()) units = Plus(units, row.added.units);
   Check(units == report.amounts.added.units);
 
   // Each form carries every finding: a JSON object and a CSV line each.

@@ -21,12 +21,12 @@ constexpr Bytes kCarePlanClaims = "02";   // 居宅介護支援
 [[gnu::always_inline]] inline std::int64_t N0(Bytes text) { return WholeNumber(text).value_or(0); }
 
 void AddTo(Figures& a, const Figures& b) {
-  a.statements += b.statements;
-  a.units += b.units;
-  a.cost += b.cost;
-  a.insurance += b.insurance;
-  a.publicExpense += b.publicExpense;
-  a.userShare += b.userShare;
+  a.statements = Plus(a.statements, b.statements);
+  a.units = Plus(a.units, b.units);
+  a.cost = Plus(a.cost, b.cost);
+  a.insurance = Plus(a.insurance, b.insurance);
+  a.publicExpense = Plus(a.publicExpense, b.publicExpense);
+  a.userShare = Plus(a.userShare, b.userShare);
 }
 
 bool PublicAssistanceAlone(Bytes insured) { return !insured.empty() && insured.front() == 'H'; }
@@ -189,15 +189,15 @@ void Checker::ReadBasic(const Who& who) {
   Figures& b = s.basic;
   b.statements = 1;
   b.units = s.units.value_or(0);
-  b.insurance = s.claim.value_or(0) + N0(F(field::kBasicOtherClaim1)) + N0(F(field::kBasicOtherClaim2));
+  b.insurance = Plus(Plus(s.claim.value_or(0), N0(F(field::kBasicOtherClaim1))), N0(F(field::kBasicOtherClaim2)));
   b.userShare = s.share.value_or(0);
   if (s.publicExpense) {
     for (int first = 41; first <= 53; first += 6) {  // 公費 1 to 3: items 39 to 44 and on
-      b.publicExpense += N0(F(first + 1)) + N0(F(first + 3)) + N0(F(first + 4));
-      b.userShare += N0(F(first + 2));
+      b.publicExpense = Plus(b.publicExpense, Plus(Plus(N0(F(first + 1)), N0(F(first + 3))), N0(F(first + 4))));
+      b.userShare = Plus(b.userShare, N0(F(first + 2)));
     }
   }
-  b.cost = b.insurance + b.publicExpense + b.userShare;
+  b.cost = Plus(Plus(b.insurance, b.publicExpense), b.userShare);
 
   if (PublicAssistanceAlone(who.insured) && s.claim.value_or(0) > 0) {
     AddHere(field::kBasicClaim, u"保険請求額", rule::kPublicAssistanceClaim, Source::Confirmed,
@@ -231,9 +231,10 @@ void Checker::DetailRecord(const Who& who) {
   // 単位数 may be empty or 0 for rentals and codes of a fixed monthly fee.
   const std::optional<std::int64_t> value = N(F(field::kDetailUnitValue)), count = N(F(field::kDetailCount)),
                                     units = N(F(field::kDetailUnits));
-  if (value && *value != 0 && count && units && *value * *count != *units) {
+  const std::optional<std::int64_t> product = value && count ? Times(*value, *count) : std::nullopt;
+  if (product && *value != 0 && units && *product != *units) {
     AddHere(field::kDetailUnits, u"サービス単位数", rule::kDetailUnits, Source::OneSource,
-            u"サービス単位数：単位数 × 日数・回数（" + NumberText(*value * *count) + u"）と一致しません（" +
+            u"サービス単位数：単位数 × 日数・回数（" + NumberText(*product) + u"）と一致しません（" +
                 NumberText(*units) + u"）",
             who);
   }
@@ -244,9 +245,9 @@ void Checker::TotalRecord(const Who& who) {
   ++s.totals;
   const std::optional<std::int64_t> units = N(F(field::kTotalUnits)), price = N(F(field::kUnitPrice)),
                                     claim = N(F(field::kTotalClaim)), share = N(F(field::kTotalShare));
-  s.sum14 += units.value_or(0);
-  s.sum16 += claim.value_or(0);
-  s.sum17 += share.value_or(0);
+  s.sum14 = Plus(s.sum14, units.value_or(0));
+  s.sum16 = Plus(s.sum16, claim.value_or(0));
+  s.sum17 = Plus(s.sum17, share.value_or(0));
   // The public expenses' claims (items 19, 22, 25) and the persons' shares
   // of them (20, 23, 26).
   Figures f;
@@ -256,10 +257,10 @@ void Checker::TotalRecord(const Who& who) {
   f.userShare = share.value_or(0);
   for (int first = 20; first <= 26; first += 3) {
     if (F(first + 1).empty() && F(first + 2).empty()) continue;
-    f.publicExpense += N0(F(first + 1));
-    f.userShare += N0(F(first + 2));
+    f.publicExpense = Plus(f.publicExpense, N0(F(first + 1)));
+    f.userShare = Plus(f.userShare, N0(F(first + 2)));
   }
-  f.cost = f.insurance + f.publicExpense + f.userShare;
+  f.cost = Plus(Plus(f.insurance, f.publicExpense), f.userShare);
   AddTo(s.fromTotals, f);
   if (Figures* kind = Kind(s.kinds, s.kindCount, Stable(F(field::kServiceKind)))) AddTo(*kind, f);
 
@@ -284,8 +285,10 @@ void Checker::TotalRecord(const Who& who) {
   // (yen × 100), cut to whole yen, at the benefit rate, cut again. With a
   // public expense the shares are split otherwise.
   if (s.orphan || s.publicExpense || !s.rate || !units || !price || !claim || *units < 0 || *price < 0) return;
-  const std::int64_t cost = *units * *price / 100;
-  const std::int64_t computed = cost * *s.rate / 100;
+  const std::optional<std::int64_t> yen = Times(*units, *price), rated = yen ? Times(*yen / 100, *s.rate) : std::nullopt;
+  if (!rated) return;
+  const std::int64_t cost = *yen / 100;
+  const std::int64_t computed = *rated / 100;
   if (*claim > computed) {
     AddHere(field::kTotalClaim, u"保険請求額", rule::kClaimAboveComputed, Source::Confirmed,
             u"保険請求額：記載された値が計算値を超過しています（記載 " + NumberText(*claim) + u" 円、計算 " +
@@ -375,14 +378,14 @@ void Checker::CarePlanRecord(const Who& who) {
   }
   const std::optional<std::int64_t> value = N(F(field::kCarePlanUnitValue)), count = N(F(field::kCarePlanCount)),
                                     units = N(F(field::kCarePlanUnits));
-  if (value && count && units && *value * *count != *units) {
+  const std::optional<std::int64_t> product = value && count ? Times(*value, *count) : std::nullopt;
+  if (product && units && *product != *units) {
     AddHere(field::kCarePlanUnits, u"サービス単位数", rule::kCarePlanUnits, Source::Inferred,
-            u"サービス単位数：単位数 × 回数（" + NumberText(*value * *count) + u"）と一致しません（" + NumberText(*units) +
-                u"）",
+            u"サービス単位数：単位数 × 回数（" + NumberText(*product) + u"）と一致しません（" + NumberText(*units) + u"）",
             who);
   }
   if (c.kind.empty() && F(field::kCarePlanCode).size() >= 2) c.kind = Stable(F(field::kCarePlanCode).substr(0, 2));
-  c.units += units.value_or(0);
+  c.units = Plus(c.units, units.value_or(0));
   if (F(field::kCarePlanLine) == kTotalLine) {
     if (c.totalLine != 0) {
       AddHere(field::kCarePlanLine, u"明細行番号", rule::kCarePlanTotalLine, Source::OneSource,
@@ -394,7 +397,7 @@ void Checker::CarePlanRecord(const Who& who) {
     return;
   }
   if (c.totalLine != 0) {
-    AddHere(field::kCarePlanLine, u"明細行番号", rule::kCarePlanTotalLine, Source::OneSource,
+    AddHere(Reached(field::kCarePlanLine), u"明細行番号", rule::kCarePlanTotalLine, Source::OneSource,
             u"明細行番号：明細行番号 99 の行は最後に置きます", who);
   }
   for (const int field : {field::kCarePlanTotal, field::kCarePlanClaim}) {
@@ -420,10 +423,11 @@ void Checker::CloseCarePlan() {
               NumberText(*c.total) + u"）",
           who);
     }
-    if (c.total && c.claim && c.unitPrice && *c.claim != *c.total * *c.unitPrice / 100) {
+    const std::optional<std::int64_t> yen = c.total && c.unitPrice ? Times(*c.total, *c.unitPrice) : std::nullopt;
+    if (yen && c.claim && *c.claim != *yen / 100) {
       Add(c.totalLine, field::kCarePlanClaim, u"請求金額", rule::kCarePlanTotal, Source::OneSource,
-          u"請求金額：サービス単位数合計 × 単位数単価 ÷ 100（" + NumberText(*c.total * *c.unitPrice / 100) +
-              u" 円）と一致しません（" + NumberText(*c.claim) + u" 円）",
+          u"請求金額：サービス単位数合計 × 単位数単価 ÷ 100（" + NumberText(*yen / 100) + u" 円）と一致しません（" +
+              NumberText(*c.claim) + u" 円）",
           who);
     }
   }
@@ -483,24 +487,24 @@ void Checker::SheetRecord(const ExchangeId& id, const Who& who) {
     return;
   }
   if (s.totalLine != 0) {
-    AddHere(field::kSheetLine, lineName, rule::kRecordOrder, Source::Confirmed,
+    AddHere(Reached(field::kSheetLine), lineName, rule::kRecordOrder, Source::Confirmed,
             Named(lineName, u"明細行は合計行（99）より前に置きます"), who);
   }
   ++s.details;
   if (s.details == 99) {
-    AddHere(field::kSheetLine, lineName, rule::kBenefitTooManyLines, Source::Confirmed,
+    AddHere(Reached(field::kSheetLine), lineName, rule::kBenefitTooManyLines, Source::Confirmed,
             Named(lineName, u"明細行が 98 行を超えています"), who);
   }
   const std::int64_t units = N0(F(field::kSheetUnits));
-  s.units += units;
+  s.units = Plus(s.units, units);
   const Bytes serviceProvider = F(field::kSheetServiceProvider), kind = F(field::kSheetServiceKind);
   if (Figures* k = Kind(s.kinds, s.kindCount, Stable(kind))) {
     k->statements += 1;
-    k->units += units;
+    k->units = Plus(k->units, units);
   }
   // A sheet of more lines than it may have is told already; its services
-  // are not compared beyond them.
-  if (s.details > 98) return;
+  // are not compared beyond them. A line cut short is told by its count.
+  if (s.details > 98 || FieldCount() < static_cast<std::size_t>(field::kSheetServiceKind)) return;
   for (std::size_t i = 0; i < s.serviceCount; ++i) {
     if (!Same(s.services[i].first, serviceProvider) || !Same(s.services[i].second, kind)) continue;
     AddHere(field::kSheetServiceKind, u"サービス種類コード", rule::kBenefitServiceTwice, Source::Confirmed,
@@ -531,7 +535,7 @@ void Checker::CloseSheet() {
   }
   MonthForm& month = MonthFormOf(s.key.month, Form::Benefit);
   month.added.statements += 1;
-  month.added.units += s.units;
+  month.added.units = Plus(month.added.units, s.units);
   std::size_t kinds = month.kinds.size();
   for (std::size_t i = 0; i < s.kindCount; ++i) {
     if (s.kinds[i].kind.empty()) continue;  // "" is the month's whole

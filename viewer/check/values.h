@@ -54,6 +54,20 @@ inline bool AllDigits(std::string_view text) {
   return negative ? -value : value;
 }
 
+// Sums and products of a file's numbers, which a damaged file may make too
+// large: a sum stays at the largest number of its sign, a product is none
+// (and what it would have been compared with is not compared).
+inline std::int64_t Plus(std::int64_t a, std::int64_t b) {
+  std::int64_t sum;
+  if (!__builtin_add_overflow(a, b, &sum)) return sum;
+  return b > 0 ? INT64_MAX : INT64_MIN;
+}
+inline std::optional<std::int64_t> Times(std::int64_t a, std::int64_t b) {
+  std::int64_t product;
+  if (__builtin_mul_overflow(a, b, &product)) return std::nullopt;
+  return product;
+}
+
 // The first and last day of the month YYYYMM, and its days.
 inline int DaysIn(int yearMonth) { return common::DaysInMonth(yearMonth / 100, yearMonth % 100); }
 inline std::int64_t FirstDayOf(int yearMonth) { return common::DaysFromCivil(yearMonth / 100, yearMonth % 100, 1); }
