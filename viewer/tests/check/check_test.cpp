@@ -218,6 +218,42 @@ void ExpectAmountsAddUp(const Amounts& amounts, const std::string& what) {
   }
 }
 
+// The same file as a writer that quotes every data item writes it: each
+// data record's fields from the third on in double quotes, quotes inside
+// doubled.
+std::string QuotingEveryItem(const std::string& bytes) {
+  std::string out;
+  for (std::size_t start = 0; start < bytes.size();) {
+    const std::size_t end = bytes.find("\r\n", start);
+    const std::string_view line(bytes.data() + start, end - start);
+    start = end + 2;
+    if (!line.starts_with("2,")) {
+      (out += line) += "\r\n";
+      continue;
+    }
+    std::vector<std::string> fields(1);
+    bool quoted = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+      if (line[i] == '"' && quoted && i + 1 < line.size() && line[i + 1] == '"') fields.back() += '"', ++i;
+      else if (line[i] == '"') quoted = !quoted;
+      else if (line[i] == ',' && !quoted) fields.emplace_back();
+      else fields.back() += line[i];
+    }
+    for (std::size_t f = 0; f < fields.size(); ++f) {
+      if (f > 0) out += ',';
+      if (f < 2) {
+        out += fields[f];
+        continue;
+      }
+      out += '"';
+      for (const char c : fields[f]) (c == '"' ? out += "\"\"" : out += c);
+      out += '"';
+    }
+    out += "\r\n";
+  }
+  return out;
+}
+
 TEST(CheckValid, CompleteFilesAndTheExamplesGiveNoFindingAndTheirAmountsAddUp) {
   TempFolder folder;
   std::vector<std::pair<std::string, std::filesystem::path>> files;
@@ -244,6 +280,8 @@ TEST(CheckValid, CompleteFilesAndTheExamplesGiveNoFindingAndTheirAmountsAddUp) {
       }
     }
   }
+  // Every data item quoted, as one writer writes them.
+  files.emplace_back("every item quoted", folder.Write("quoted.csv", QuotingEveryItem(claimgen::Generate(Today("", 800)))));
   for (const auto& [what, path] : files) {
     const Report report = CheckPath(path);
     EXPECT_TRUE(report.findings.empty()) << what << "\n" << Describe(report);
