@@ -96,17 +96,18 @@ constexpr std::uint64_t Bits(std::initializer_list<int> fields) {
   for (const int f : fields) bits |= std::uint64_t{1} << (f - 1);
   return bits;
 }
+constexpr std::uint64_t kStatementKey = Bits({3, field::kStatementMonth, field::kStatementProvider,
+                                              field::kStatementInsurer, field::kStatementInsured});
+constexpr std::uint64_t kCarePlanKey = Bits({3, field::kCarePlanProvider, field::kCarePlanMonth,
+                                             field::kCarePlanInsurer, field::kCarePlanInsured});
+constexpr std::uint64_t kSheetKey =
+    Bits({3, field::kSheetMonth, field::kSheetInsurer, field::kSheetProvider, field::kSheetInsured});
 std::uint64_t KeyFields(Family family) {
   switch (family) {
-    case Family::Statement:
-      return Bits({3, field::kStatementMonth, field::kStatementProvider, field::kStatementInsurer,
-                   field::kStatementInsured});
-    case Family::CarePlan:
-      return Bits({3, field::kCarePlanProvider, field::kCarePlanMonth, field::kCarePlanInsurer, field::kCarePlanInsured});
-    case Family::Benefit:
-      return Bits({3, field::kSheetMonth, field::kSheetInsurer, field::kSheetProvider, field::kSheetInsured});
-    default:
-      return 0;
+    case Family::Statement: return kStatementKey;
+    case Family::CarePlan: return kCarePlanKey;
+    case Family::Benefit: return kSheetKey;
+    default: return 0;
   }
 }
 
@@ -176,11 +177,12 @@ void Checker::Warnings(int lastLine) {
 
 void Checker::Line(int row, bool first, bool last) {
   const Bytes bytes = records_.file().LineBytes(static_cast<std::size_t>(row));
+  lineBytes_ = bytes;
   split_.Split(bytes);
   line_ = row + 1;
   const Bytes type = F(1);
   if (first) {
-    if (type == kControlType) {
+    if (Same(type, kControlType)) {
       Control();
       CheckCharacters(bytes, &ControlLayout(), Who{});
       return;
@@ -188,20 +190,20 @@ void Checker::Line(int row, bool first, bool last) {
     AddHere(1, u"レコード種別", rule::kNoControlRecord, Source::Confirmed,
             u"レコード種別：先頭行がコントロールレコード（1）ではありません", Who{});
   }
-  if (type == kDataType) {
+  if (Same(type, kDataType)) {
     Data();
     return;
   }
   // The last line that is no end record is told by the file's warning.
   if (last) {
-    if (type == kEndType) {
+    if (Same(type, kEndType)) {
       End();
       CheckCharacters(bytes, &EndLayout(), Who{});
     }
     return;
   }
   if (first) return;
-  if (type == kControlType || type == kEndType) {
+  if (Same(type, kControlType) || Same(type, kEndType)) {
     AddHere(1, u"レコード種別", rule::kRecordKind, Source::Confirmed,
             type == kControlType ? u"レコード種別：コントロールレコードは先頭行だけに置きます"
                                  : u"レコード種別：エンドレコードは最終行だけに置きます",
@@ -251,7 +253,7 @@ void Checker::Number(bool end) {
 void Checker::Data() {
   ++dataRecords_;
   Number(false);
-  const Bytes bytes = records_.file().LineBytes(static_cast<std::size_t>(line_ - 1));
+  const Bytes bytes = lineBytes_;
   const Bytes code = F(3);
   const ExchangeId* id = FindExchangeId(code);
   if (id == nullptr) {

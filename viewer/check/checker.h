@@ -64,9 +64,20 @@ class Checker {
   // Field `field` of the record being checked; "" beyond its last.
   Bytes F(int field) const {
     const auto fields = split_.fields();
-    return field >= 1 && static_cast<std::size_t>(field) <= fields.size() ? fields[field - 1] : Bytes();
+    const auto index = static_cast<std::size_t>(field - 1);  // beyond every count for field 0
+    return index < fields.size() ? fields[index] : Bytes();
   }
   std::size_t FieldCount() const { return split_.fields().size(); }
+  // The bytes of fields `first` to `last` as they stand in the line, commas
+  // and all; "" when the record does not reach `last` or a quote came
+  // before its end (the fields from a quote on are not the line's bytes).
+  Bytes Run(int first, int last) const {
+    const Bytes a = F(first), b = F(last);
+    const char* const begin = lineBytes_.data();
+    if (b.data() == nullptr || b.data() < begin || b.data() + b.size() > begin + lineBytes_.size() || a.data() < begin)
+      return {};
+    return Bytes(a.data(), static_cast<std::size_t>(b.data() + b.size() - a.data()));
+  }
   // `field` when the record reaches it, else 0 (the record as a whole).
   int Reached(int field) const { return static_cast<std::size_t>(field) <= FieldCount() ? field : 0; }
   Report Finish();
@@ -100,6 +111,7 @@ class Checker {
 
   // The record being checked, and its service month when it has one.
   LineFields split_;
+  Bytes lineBytes_;
   int line_ = 0;
   std::optional<int> month_;
 
@@ -140,6 +152,7 @@ class Checker {
     bool orphan = false;  // begun by a record other than its 基本
     int line = 0;         // its 基本's line, or its first record's
     Key key;
+    Bytes keyRun;  // its key's month to insured person as they stand in its first line (Run)
     std::optional<int> month;
     int details = 0, totals = 0, rank = -1;
     std::int64_t sum14 = 0, sum16 = 0, sum17 = 0;  // its 集計's units, claims and shares

@@ -80,17 +80,22 @@ void Checker::CloseGroupsBut(Family family) {
 }
 
 Bytes Checker::Stable(Bytes v) {
-  const Bytes line = records_.file().LineBytes(static_cast<std::size_t>(line_ - 1));
+  const Bytes line = lineBytes_;
   if (v.empty() || (v.data() >= line.data() && v.data() + v.size() <= line.data() + line.size())) return v;
   return copies_.emplace_back(v);
 }
 
 bool Checker::Continues(const ExchangeId& id) const {
   switch (id.family) {
-    case Family::Statement:
-      return statement_.open && !statement_.orphan && F(field::kRecordType) != kBasic &&
-             statement_.key.Is(F(3), F(field::kStatementMonth), F(field::kStatementProvider),
+    case Family::Statement: {
+      if (!statement_.open || statement_.orphan || Same(F(field::kRecordType), kBasic)) return false;
+      // Its month to its insured person are four fields side by side: as
+      // one run of bytes when they are.
+      const Bytes run = Run(field::kStatementMonth, field::kStatementInsured);
+      if (!run.empty() && !statement_.keyRun.empty()) return Same(run, statement_.keyRun) && Same(F(3), statement_.key.id);
+      return statement_.key.Is(F(3), F(field::kStatementMonth), F(field::kStatementProvider),
                                F(field::kStatementInsurer), F(field::kStatementInsured));
+    }
     case Family::CarePlan:
       return carePlan_.open && carePlan_.key.Is(F(3), F(field::kCarePlanMonth), F(field::kCarePlanProvider),
                                                 F(field::kCarePlanInsurer), F(field::kCarePlanInsured));
@@ -108,7 +113,7 @@ void Checker::StatementRecord(const Who& who, bool continues) {
   const Bytes type = F(field::kRecordType);
   Statement& s = statement_;
   const Bytes id = F(3), provider = F(field::kStatementProvider);
-  if (type == kBasic) {
+  if (Same(type, kBasic)) {
     if (s.open && !s.orphan && s.key.Is(id, who.month, provider, who.insurer, who.insured)) {
       AddHere(0, u"基本情報レコード", rule::kStatementBasicTwice, Source::Confirmed,
               u"基本情報レコード：同じ明細書に基本情報レコードが２件あります", who);
@@ -155,8 +160,8 @@ void Checker::StatementRecord(const Who& who, bool continues) {
   } else if (rank >= 0) {
     s.rank = rank;
   }
-  if (type == kDetail) DetailRecord(who);
-  if (type == kTotal) TotalRecord(who);
+  if (Same(type, kDetail)) DetailRecord(who);
+  if (Same(type, kTotal)) TotalRecord(who);
 }
 
 void Checker::OpenStatement(bool orphan, const Who& who) {
@@ -166,6 +171,7 @@ void Checker::OpenStatement(bool orphan, const Who& who) {
   s.line = line_;
   s.key.Keep(Stable(F(3)), Stable(who.month), Stable(F(field::kStatementProvider)), Stable(who.insurer),
              Stable(who.insured));
+  s.keyRun = Run(field::kStatementMonth, field::kStatementInsured);
   s.month = month_;
   s.details = s.totals = 0;
   s.rank = orphan ? -1 : 0;
@@ -386,7 +392,7 @@ void Checker::CarePlanRecord(const Who& who) {
   }
   if (c.kind.empty() && F(field::kCarePlanCode).size() >= 2) c.kind = Stable(F(field::kCarePlanCode).substr(0, 2));
   c.units = Plus(c.units, units.value_or(0));
-  if (F(field::kCarePlanLine) == kTotalLine) {
+  if (Same(F(field::kCarePlanLine), kTotalLine)) {
     if (c.totalLine != 0) {
       AddHere(field::kCarePlanLine, u"明細行番号", rule::kCarePlanTotalLine, Source::OneSource,
               u"明細行番号：明細行番号 99 の行が２行あります", who);
@@ -471,7 +477,7 @@ void Checker::SheetRecord(const ExchangeId& id, const Who& who) {
     }
   }
   const Name lineName = u"給付管理票明細行番号";
-  if (F(field::kSheetLine) == kTotalLine) {
+  if (Same(F(field::kSheetLine), kTotalLine)) {
     if (s.totalLine != 0) {
       AddHere(field::kSheetLine, lineName, rule::kRecordOrder, Source::Confirmed,
               Named(lineName, u"合計行（99）が２行あります"), who);

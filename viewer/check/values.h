@@ -68,10 +68,11 @@ inline std::optional<std::int64_t> Times(std::int64_t a, std::int64_t b) {
   return product;
 }
 
-// The first and last day of the month YYYYMM, and its days.
+// The days of the month YYYYMM, and its first and last day as dates
+// YYYYMMDD, which as numbers are in the order of the days.
 inline int DaysIn(int yearMonth) { return common::DaysInMonth(yearMonth / 100, yearMonth % 100); }
-inline std::int64_t FirstDayOf(int yearMonth) { return common::DaysFromCivil(yearMonth / 100, yearMonth % 100, 1); }
-inline std::int64_t LastDayOf(int yearMonth) { return FirstDayOf(yearMonth) + DaysIn(yearMonth) - 1; }
+inline std::int64_t FirstDayOf(int yearMonth) { return std::int64_t{yearMonth} * 100 + 1; }
+inline std::int64_t LastDayOf(int yearMonth) { return std::int64_t{yearMonth} * 100 + DaysIn(yearMonth); }
 
 namespace values_detail {
 inline constexpr int kFirstYear = 1868;  // no person of a claim was born before Meiji
@@ -97,13 +98,13 @@ inline std::optional<int> YearMonthOf(std::string_view text) {
   return value;
 }
 
-// A date YYYYMMDD of those years that exists, as days from 1970-01-01.
+// A date YYYYMMDD of those years that exists, as the number YYYYMMDD.
 inline std::optional<std::int64_t> DayOf(std::string_view text) {
   if (text.size() != 8) return std::nullopt;
   const std::optional<int> yearMonth = YearMonthOf(text.substr(0, 6));
   const int day = values_detail::Digits(text.substr(6), 2);
   if (!yearMonth || day < 1 || day > DaysIn(*yearMonth)) return std::nullopt;
-  return common::DaysFromCivil(*yearMonth / 100, *yearMonth % 100, day);
+  return std::int64_t{*yearMonth} * 100 + day;
 }
 
 // The text of a field's bytes, as the reader decodes them.

@@ -67,7 +67,9 @@ TEST(CheckValues, OnlyWholeValuesThatExist) {
     EXPECT_EQ(YearMonthOf(d.text).has_value(), d.yearMonth) << d.text;
     EXPECT_EQ(DayOf(d.text).has_value(), d.date) << d.text;
   }
-  EXPECT_EQ(DayOf("20240301").value() - DayOf("20240229").value(), 1);
+  EXPECT_LT(DayOf("20231231").value(), DayOf("20240101").value());
+  EXPECT_EQ(DayOf("20240229").value(), LastDayOf(202402));
+  EXPECT_EQ(DayOf("20240301").value(), FirstDayOf(202403));
   const struct {
     std::string_view text;
     std::optional<std::int64_t> value;
