@@ -96,6 +96,12 @@ class Checker {
   void DetailRecord(const Who& who);
   void TotalRecord(const Who& who);
   void CloseStatement();
+  // Whether the record continues the care plan or sheet `g` (its key
+  // `provider` and `who`'s), and the group `g` begun at the record.
+  template <typename G>
+  bool Continuing(const G& g, Bytes provider, const Who& who) const;
+  template <typename G>
+  void Begin(G& g, Bytes provider, const Who& who);
   void CarePlanRecord(const Who& who);
   void CloseCarePlan();
   void SheetRecord(const ExchangeId& id, const Who& who);

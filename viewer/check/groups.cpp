@@ -4,6 +4,7 @@
 // is read as its records come and told when the next group begins.
 
 #include <algorithm>
+#include <utility>
 
 #include "check/checker.h"
 #include "check/values.h"
@@ -30,6 +31,9 @@ void AddTo(Figures& a, const Figures& b) {
 }
 
 bool PublicAssistanceAlone(Bytes insured) { return !insured.empty() && insured.front() == 'H'; }
+
+// Whether a group was open; it is not any more.
+bool Closes(bool& open) { return std::exchange(open, false); }
 
 // The most service kinds a statement, a sheet or a month is added up by:
 // far more than any has, and few enough that a damaged file of countless
@@ -316,8 +320,7 @@ void Checker::TotalRecord(const Who& who) {
 
 void Checker::CloseStatement() {
   Statement& s = statement_;
-  if (!s.open) return;
-  s.open = false;
+  if (!Closes(s.open)) return;
   const Who who = s.key.WhoOf(Form::Claim);
   if (!s.orphan) {
     if (s.details == 0) {
@@ -360,17 +363,28 @@ void Checker::CloseStatement() {
 
 // ---- care-plan fees ----
 
+template <typename G>
+bool Checker::Continuing(const G& g, Bytes provider, const Who& who) const {
+  return g.open && g.key.Is(F(3), who.month, provider, who.insurer, who.insured);
+}
+
+template <typename G>
+void Checker::Begin(G& g, Bytes provider, const Who& who) {
+  g.open = true;
+  g.line = line_;
+  g.key.Keep(Stable(F(3)), Stable(who.month), Stable(provider), Stable(who.insurer), Stable(who.insured));
+  g.totalLine = 0;
+  g.total = std::nullopt;
+}
+
 void Checker::CarePlanRecord(const Who& who) {
   CarePlan& c = carePlan_;
   const Bytes provider = F(field::kCarePlanProvider);
-  if (!c.open || !c.key.Is(F(3), who.month, provider, who.insurer, who.insured)) {
+  if (!Continuing(c, provider, who)) {
     CloseCarePlan();
-    c.open = true;
-    c.line = line_;
-    c.key.Keep(Stable(F(3)), Stable(who.month), Stable(provider), Stable(who.insurer), Stable(who.insured));
-    c.totalLine = 0;
+    Begin(c, provider, who);
     c.units = 0;
-    c.total = c.claim = std::nullopt;
+    c.claim = std::nullopt;
     c.unitPrice = N(F(field::kCarePlanUnitPrice));
     c.kind = {};
     const std::optional<int> month = month_;
@@ -416,8 +430,7 @@ void Checker::CarePlanRecord(const Who& who) {
 
 void Checker::CloseCarePlan() {
   CarePlan& c = carePlan_;
-  if (!c.open) return;
-  c.open = false;
+  if (!Closes(c.open)) return;
   const Who who = c.key.WhoOf(Form::CarePlan);
   if (c.totalLine == 0) {
     Add(c.line, std::nullopt, u"明細行番号", rule::kCarePlanTotalLine, Source::OneSource,
@@ -455,15 +468,11 @@ void Checker::CloseCarePlan() {
 void Checker::SheetRecord(const ExchangeId& id, const Who& who) {
   Sheet& s = sheet_;
   const Bytes provider = F(field::kSheetProvider);
-  if (!s.open || !s.key.Is(F(3), who.month, provider, who.insurer, who.insured)) {
+  if (!Continuing(s, provider, who)) {
     CloseSheet();
-    s.open = true;
-    s.line = line_;
-    s.key.Keep(Stable(F(3)), Stable(who.month), Stable(provider), Stable(who.insurer), Stable(who.insured));
-    s.totalLine = 0;
+    Begin(s, provider, who);
     s.details = 0;
     s.units = 0;
-    s.total = std::nullopt;
     s.serviceCount = s.kindCount = 0;
     const std::optional<int> month = month_, from = YearMonthOf(F(field::kLimitFrom)),
                              to = YearMonthOf(F(field::kLimitTo));
@@ -526,8 +535,7 @@ void Checker::SheetRecord(const ExchangeId& id, const Who& who) {
 
 void Checker::CloseSheet() {
   Sheet& s = sheet_;
-  if (!s.open) return;
-  s.open = false;
+  if (!Closes(s.open)) return;
   const Who who = s.key.WhoOf(Form::Benefit);
   const Name lineName = u"給付管理票明細行番号";
   if (s.totalLine == 0) {
