@@ -1,12 +1,17 @@
-// claimgen: writes a realistic Shift_JIS claim file.
+// claimgen: writes a complete Shift_JIS claim file, or one with a fault.
 //
 //   claimgen [--seed N] [--lines N] [--kind claim|benefit] [--month YYYYMM]
-//            [--generation 2000|current] OUTPUT
+//            [--generation 2000|current] [--fault RULE] OUTPUT
+//   claimgen --list-faults
+//
+// With --fault it says on standard output where it put the fault.
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <string>
+#include <string_view>
 
 #include "claimgen/claimgen.h"
 
@@ -14,8 +19,9 @@ namespace {
 
 int Usage() {
   std::fputs(
-      "usage: claimgen [--seed N] [--lines N] [--kind claim|benefit] [--month YYYYMM] [--generation 2000|current] "
-      "OUTPUT\n",
+      "usage: claimgen [--seed N] [--lines N] [--kind claim|benefit] [--month YYYYMM] [--generation 2000|current]\n"
+      "                [--fault RULE] OUTPUT\n"
+      "       claimgen --list-faults\n",
       stderr);
   return 2;
 }
@@ -51,6 +57,13 @@ int main(int argc, char** argv) {
         } else {
           return Usage();
         }
+      } else if (arg == "--fault" && hasValue) {
+        options.fault = argv[++i];
+        const auto faults = claimgen::Faults();
+        if (std::find(faults.begin(), faults.end(), options.fault) == faults.end()) return Usage();
+      } else if (arg == "--list-faults" && argc == 2) {
+        for (const std::string_view fault : claimgen::Faults()) std::printf("%.*s\n", static_cast<int>(fault.size()), fault.data());
+        return 0;
       } else if (arg == "--month" && hasValue) {
         options.yearMonth = argv[++i];
         if (options.yearMonth.size() != 6 || options.yearMonth.find_first_not_of("0123456789") != std::string::npos)
@@ -62,7 +75,13 @@ int main(int argc, char** argv) {
       }
     }
     if (output.empty()) return Usage();
-    claimgen::WriteFile(output, options);
+    claimgen::FaultPlace place;
+    claimgen::WriteFile(output, options, &place);
+    if (!options.fault.empty()) {
+      std::printf("%s: line %zu", options.fault.c_str(), place.line);
+      if (place.field > 0) std::printf(", field %d", place.field);
+      std::printf("\n");
+    }
   } catch (const std::exception& e) {
     std::fprintf(stderr, "claimgen: %s\n", e.what());
     return 1;

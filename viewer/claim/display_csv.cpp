@@ -33,6 +33,8 @@ void AppendLine(std::string& out, std::initializer_list<std::u16string_view> fie
 
 }  // namespace
 
+void AppendCsvLine(std::string& out, std::span<const std::u16string_view> fields) { AppendLine(out, fields); }
+
 std::string DisplayCsv(const ClaimView& claim) {
   std::string out(common::kUtf8ByteOrderMark);
   AppendLine(out, {kKindCaption, claim::KindText(claim.kind)});

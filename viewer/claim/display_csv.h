@@ -18,12 +18,19 @@
 //   - the totals' columns the window shows (a benefit-management file
 //     has no サービス and ケアプラン), headings first.
 
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "claim/claim_view.h"
 
 namespace pellora {
 
 std::string DisplayCsv(const ClaimView& claim);
+
+// One line of such a file, appended to `out`: each field in double quotes
+// (quotes inside doubled), UTF-8, CR LF at the end. The claim check's CSV
+// report is written line by line in the same form.
+void AppendCsvLine(std::string& out, std::span<const std::u16string_view> fields);
 
 }  // namespace pellora

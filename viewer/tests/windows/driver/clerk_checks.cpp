@@ -245,7 +245,8 @@ void FileWarnings(const std::u16string& folder, const std::u16string& claim, con
   std::string lf = crLf;
   std::erase(lf, '\r');
   std::size_t cutAt = 0;
-  for (int line = 0; line < 4; ++line) cutAt = crLf.find("\r\n", cutAt) + 2;
+  // The control record, the 請求書 and the first statement whole.
+  for (int line = 0; line < 13; ++line) cutAt = crLf.find("\r\n", cutAt) + 2;
   const struct {
     const char* what;
     std::string bytes;
@@ -253,7 +254,7 @@ void FileWarnings(const std::u16string& folder, const std::u16string& claim, con
     bool rows;  // whether the display shows rows of it
   } cases[] = {
       {"a claim file of LF line ends", lf, L"改行が LF だけのファイルです", true},
-      {"a claim file cut after three of its records", crLf.substr(0, cutAt), L"途中で切れている可能性があります",
+      {"a claim file cut after twelve of its records", crLf.substr(0, cutAt), L"途中で切れている可能性があります",
        true},
       {"a file of records the display does not show",
        "1,00000001,0,2,711,0,0,1371234567,13,7,202604,0\r\n2,00000002,7111,01,202603\r\n"
