@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +20,10 @@
 #include "text/text_pool.h"
 
 namespace pellora {
+
+namespace check {
+struct Report;  // check/check.h, a layer above: the claim only carries it
+}
 
 // What became of a value looked up in the database. The window shows it as
 // a colour: light yellow found, light cyan no matching row, pink no usable
@@ -124,6 +129,10 @@ struct ClaimView {
 
   // What is wrong with a file that loaded; none for a file that did not.
   std::vector<FileWarning> warnings;
+  // Every line of a file that loaded, checked against the exchange format
+  // (check/check.h), the persons' names filled in; none for a file that
+  // did not load.
+  std::shared_ptr<const check::Report> check;
 };
 
 // The lines of the file (from 1) that `row` of `claim` was made from, in

@@ -6,6 +6,7 @@
 #include <numeric>
 #include <stdexcept>
 
+#include "check/check_report.h"
 #include "claim/display_steps.h"
 #include "claim/display_columns.h"
 #include "display/column_widths.h"
@@ -465,10 +466,13 @@ void Pages::DrawLegend(double top, PageDrawing& out) const {
   }
 }
 
+// The last page ends with what the check found, so that the paper kept
+// with a month's submission says the file was checked.
 void Pages::DrawFooter(int page, PageDrawing& out) const {
+  const PaperBox line{content_.left, footerTop_, content_.width, LineHeight(kFooterFont)};
   std::u16string text = DecimalText(std::int64_t{page + 1}) + u" / " + DecimalText(std::int64_t{Count()}) + u" ページ";
-  AddText(out, {content_.left, footerTop_, content_.width, LineHeight(kFooterFont)}, std::move(text), kFooterFont,
-          Align::Center);
+  AddText(out, line, std::move(text), kFooterFont, Align::Center);
+  if (page + 1 == Count() && claim_->check) AddText(out, line, check::SummaryLine(*claim_->check), kFooterFont, Align::Left);
 }
 
 std::vector<int> PagesToPrint(int count, int first, int last, int copies, bool collate) {

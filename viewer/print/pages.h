@@ -10,7 +10,8 @@
 // A page: a header band (the file kind, the year-month with its caption,
 // the provider's number and name, the claim file's name and the printing
 // date), the display grid's shown columns with their headings, as many rows
-// as fit (a row is never split), and the footer "n / N ページ". After the
+// as fit (a row is never split), and the footer "n / N ページ", the last
+// page's with the claim check's summary line ("点検: エラーなし"). After the
 // last row come the monthly totals, and where names were looked up a
 // legend of what the name cells' tints and marks say: on a printer without
 // colour the tints may vanish, the marks do not.

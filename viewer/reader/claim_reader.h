@@ -5,7 +5,9 @@
 // come from the provider's database (lookup/); and what is wrong with the
 // file (claim/file_checks.h) comes last. Each row keeps the records it was
 // merged from, so that a row leads to its lines of the file and a line to
-// its row (claim/claim_view.h: SourceLines, RowOfLine).
+// its row (claim/claim_view.h: SourceLines, RowOfLine). Every line of the
+// file is then checked against the exchange format (check/check.h), and
+// each finding gets the name of its person where the display has one.
 //
 // The window, pellora-export, the save, the copy, the find, the print and
 // the benchmarks all start from here; each only shows the claim it gives.
@@ -20,6 +22,7 @@
 
 #include <string>
 
+#include "check/check.h"
 #include "claim/claim_view.h"
 #include "lookup/master_data_lookups.h"
 

@@ -5,6 +5,7 @@
 
 #include <limits>
 
+#include "check/check_report.h"
 #include "display/header_labels.h"
 #include "display/load_csv_grid.h"
 #include "display/sort_grid.h"
@@ -40,20 +41,30 @@ void frmPellora::ShowCsvFile(const std::u16string& path) {
     throw;
   }
   show();
-  warningsPending_ = !claim->warnings.empty();
+  warningsPending_ = !claim->warnings.empty() || (claim->check && claim->check->errors > 0);
 }
 
 // One box for all of them, and only once: the warnings belong to the claim
-// on display, and the next claim shown drops any still untold.
+// on display, and the next claim shown drops any still untold. The check's
+// errors are told in one line, with where to see them; its notices alone
+// open no box.
 void frmPellora::ShowPendingWarnings() {
   if (!warningsPending_ || Unloaded_) return;
   warningsPending_ = false;
+  messageBoxes_.Show(WarningText(*claim_), MsgIcon::Exclamation, std::u16string(kTitle));
+}
+
+std::u16string frmPellora::WarningText(const ClaimView& claim) {
   std::u16string text;
-  for (const FileWarning& warning : claim_->warnings) {
+  for (const FileWarning& warning : claim.warnings) {
     if (!text.empty()) text += u'\n';
     text += warning.text;
   }
-  messageBoxes_.Show(std::move(text), MsgIcon::Exclamation, std::u16string(kTitle));
+  if (claim.check && claim.check->errors > 0) {
+    if (!text.empty()) text += u'\n';
+    text += check::SummaryLine(*claim.check) + std::u16string(kCheckHint);
+  }
+  return text;
 }
 
 // The controls in the order the steps make what they show: the header, the

@@ -141,6 +141,9 @@ class frmPellora {
   bool WarningsPending() const { return warningsPending_; }
   // Tells the pending warnings in their box, once; nothing when none wait.
   void ShowPendingWarnings();
+  // What that box says of `claim`: its warnings a line each, then, when the
+  // check found errors, its summary and where to see them.
+  static std::u16string WarningText(const ClaimView& claim);
 
   // ---- Start-up (shell/startup.cpp) ----
 
@@ -220,6 +223,9 @@ class frmPellora {
   static constexpr std::u16string_view kFindNoMatch = u"見つかりません";
   static constexpr std::u16string_view kPrintCaption = u"印刷...";
   static constexpr std::u16string_view kPrintPreviewCaption = u"印刷プレビュー...";
+  static constexpr std::u16string_view kCheckCaption = u"点検...";
+  // Where the warning box sends the clerk to see the check's findings.
+  static constexpr std::u16string_view kCheckHint = u"。一覧は右クリックメニューの「点検...」(Ctrl+K) で表示します。";
 
   // The selection as the clipboard takes it: plain text (the grid's texts,
   // TAB and CR LF) and HTML whose cells a spreadsheet keeps as text.

@@ -11,6 +11,7 @@
 #include <random>
 #include <sstream>
 
+#include "check/check_report.h"
 #include "claim/display_csv.h"
 #include "common/utf.h"
 #include "controls/recording_message_boxes.h"
@@ -214,7 +215,11 @@ TEST(ShowCsvFile, FileOfOneLineStopsAfterClearingTheHeader) {
   EXPECT_TRUE(p.ui.shown.empty());
   p.window().ShowPendingWarnings();
   ASSERT_EQ(p.ui.shown.size(), 1u);
-  EXPECT_EQ(p.ui.shown[0].text, p.window().Claim().warnings[0].text + u"\n" + p.window().Claim().warnings[1].text);
+  // The warnings, then what the check found, with where to see it.
+  const ClaimView& claim = p.window().Claim();
+  ASSERT_TRUE(claim.check && claim.check->errors > 0);
+  EXPECT_EQ(p.ui.shown[0].text, claim.warnings[0].text + u"\n" + claim.warnings[1].text + u"\n" +
+                                    check::SummaryLine(*claim.check) + std::u16string(frmPellora::kCheckHint));
   EXPECT_EQ(p.ui.shown[0].icon, MsgIcon::Exclamation);
   EXPECT_EQ(p.ui.shown[0].title, std::u16string(frmPellora::kTitle));
   ExpectHeader(p.window(), {u"", u"処理対象年月", u"", u"", u"", kWindowBackgroundColor});

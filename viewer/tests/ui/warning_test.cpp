@@ -103,9 +103,7 @@ TEST(WarningBox, TellsWhatIsWrongOverTheWindowPaintedWithTheDisplay) {
       }
       ASSERT_TRUE(QTest::qWaitFor([&] { return warning.answered(); })) << what;
       ASSERT_FALSE(program.form.Claim().warnings.empty()) << what;
-      QStringList lines;
-      for (const FileWarning& w : program.form.Claim().warnings) lines << ToQString(w.text);
-      EXPECT_EQ(text, lines.join('\n')) << what;
+      EXPECT_EQ(text, ToQString(frmPellora::WarningText(program.form.Claim()))) << what;
       EXPECT_TRUE(std::ranges::any_of(program.form.Claim().warnings,
                                       [&](const FileWarning& w) { return w.code == c.code; }))
           << what;
