@@ -614,7 +614,9 @@ class Generator {
     Item(10) = std::to_string(i.claim);
     Item(11) = "0";
     Item(12) = std::to_string(i.share);
-    for (int k = 13; k <= 18; ++k) Item(k) = "0";
+    // Set one character at a time: GCC 12 for MinGW takes a string literal
+    // assigned in this loop for an overlapping memcpy (-Wrestrict).
+    for (int k = 13; k <= 18; ++k) Item(k).assign(1, '0');
     monthField_ = 4;
     Put(i.month);
   }

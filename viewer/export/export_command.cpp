@@ -10,6 +10,7 @@
 #include "export/display_export.h"
 #include "export/table_export.h"
 #include "export/terminal_text.h"
+#include "check/check_report.h"
 #include "display/load_csv_grid.h"
 #include "lookup/database_location.h"
 #include "platform/platform_path.h"
@@ -24,12 +25,15 @@ constexpr std::string_view kUsage =
     // One line, as help2man reads a form of the command for the manual page.
     "  or:  pellora-export [--ini PATH] [--db PATH] --format pdf --output FILE [--paper SIZE] "
     "[--orientation landscape|portrait] [--strict] CLAIMFILE\n"
+    "  or:  pellora-export [--ini PATH] [--db PATH] --check [--format json|csv|text] CLAIMFILE\n"
     "  or:  pellora-export --db PATH --table NAME\n"
     "  or:  pellora-export --help | --version\n"
     "\n"
     "Shows a claim file as Pellora does, names from the provider's database\n"
     "included, and writes it to standard output, or as Pellora prints it to a\n"
-    "PDF file; or writes one table of the database, a JSON object per row.\n"
+    "PDF file; or checks every line of it against the exchange format and\n"
+    "writes what it found with the month's amounts; or writes one table of\n"
+    "the database, a JSON object per row.\n"
     "\n"
     "  --ini PATH     the settings file (default: velkar.ini beside the program,\n"
     "                 else in ~/.config/pellora/, else in /etc/pellora/)\n"
@@ -44,15 +48,17 @@ constexpr std::string_view kUsage =
     "  --paper SIZE   A3, A4, A5, B4, B5 (B4 and B5 the JIS sizes), Letter or\n"
     "                 Legal (default: A4)\n"
     "  --orientation landscape|portrait  (default: landscape)\n"
+    "  --check        the claim check: every finding (エラー or 確認) and the\n"
+    "                 month's amounts, as JSON (the default), CSV or text\n"
     "  --table NAME   every row of the table NAME of --db, as JSON lines\n"
     "  --strict       exit 3 when a warning was written\n"
     "\n"
     "What is wrong with the claim file or the database is written to standard\n"
     "error, a line 'pellora-export: warning: CODE: TEXT' each.\n"
     "\n"
-    "Exit status: 0 shown, 3 shown with warnings (--strict only), 2 the claim\n"
-    "file (or the table) could not be read, 64 bad usage, 1 the output could\n"
-    "not be written.\n";
+    "Exit status: 0 shown (or checked without errors), 3 shown with warnings\n"
+    "(--strict only) or checked with errors (--check), 2 the claim file (or the\n"
+    "table) could not be read, 64 bad usage, 1 the output could not be written.\n";
 
 using Writer = std::function<void(const ExportedClaim&, std::ostream&)>;
 
@@ -68,6 +74,8 @@ struct Options {
   print::PageSetup setup;
   bool setupGiven = false;
   bool formatGiven = false;
+  std::string format = "json";
+  bool check = false;
   bool help = false;
   bool version = false;
   bool strict = false;
@@ -106,6 +114,10 @@ std::optional<Options> Parse(std::span<const std::string> arguments, std::string
     }
     if (arg == "--version") {
       options.version = true;
+      continue;
+    }
+    if (arg == "--check") {
+      options.check = true;
       continue;
     }
     if (arg == "--strict") {
@@ -151,6 +163,7 @@ std::optional<Options> Parse(std::span<const std::string> arguments, std::string
     }
     if (name == "--format") {
       options.formatGiven = true;
+      options.format = value;
       options.pdf = value == "pdf";
       if (options.pdf) continue;
       std::optional<Writer> writer = WriterFor(value);
@@ -163,6 +176,10 @@ std::optional<Options> Parse(std::span<const std::string> arguments, std::string
   }
   if (options.table && (!options.db || options.ini || options.claimFile || options.formatGiven)) {
     problem = "--table takes the database from --db, and nothing else";
+    return std::nullopt;
+  }
+  if (options.check && (options.pdf || options.table)) {
+    problem = "--check writes its report as json, csv or text to standard output";
     return std::nullopt;
   }
   if (options.pdf && !options.output && !options.help && !options.version) {
@@ -284,6 +301,17 @@ int RunExport(std::span<const std::string> arguments, std::ostream& out, std::os
   }
   for (const FileWarning& warning : claim->warnings) warnings.Write(warning.code, warning.text);
 
+  if (options->check) {
+    const check::Report& report = *claim->check;
+    if (options->format == "csv") out << check::ReportCsv(report);
+    else if (options->format == "text") out << check::ReportText(report);
+    else out << check::ReportJson(report);
+    if (!out.flush()) {
+      err << "pellora-export: the output could not be written\n";
+      return kExitOutputFailed;
+    }
+    return report.errors > 0 ? kExitShownWithWarnings : kExitShown;
+  }
   if (options->pdf) {
     if (const std::optional<std::string> failure = writePdf(claim, options->setup, *options->output)) {
       err << "pellora-export: " << *options->output << " could not be written: " << *failure << '\n';

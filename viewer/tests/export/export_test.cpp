@@ -8,6 +8,7 @@
 #include <sstream>
 #include <nlohmann/json.hpp>
 
+#include "claimgen/claimgen.h"
 #include "jetwriter/jet_description.h"
 #include "tests/display/claim_display.h"
 #include "tests/export/program_run.h"
@@ -223,6 +224,36 @@ TEST_F(Export, CurrentBenefitManagementExampleAsReviewed) {
                                     PELLORA_EXAMPLES "/benefit-management-current-202604.csv"});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, ReadAll(EXPECTED_OUTPUT "/benefit-management-current-202604.csv"));
+}
+
+// The check's report of a complete example and of a file with one fault,
+// exactly as reviewed once: status 0 without an error, 3 with one.
+TEST_F(Export, CheckReportsAsReviewed) {
+  jetwriter::WriteJetFile(jetwriter::ReadDescriptionFile(PELLORA_EXAMPLES "/data.qdr.txt"), dir / "data.qdr");
+  const ProgramRun clean = RunExport({"--check", "--db", (dir / "data.qdr").string(),
+                                      PELLORA_EXAMPLES "/benefit-management-current-202604.csv"});
+  EXPECT_EQ(clean.status, 0) << clean.err;
+  EXPECT_EQ(clean.out, ReadAll(EXPECTED_OUTPUT "/check-benefit-management-current-202604.json"));
+
+  claimgen::Options faulty;
+  faulty.lines = 40;
+  faulty.generation = claimgen::Generation::Current;
+  faulty.fault = "claim-above-computed";
+  claimgen::WriteFile((dir / "faulty.csv").string(), faulty);
+  const ProgramRun found =
+      RunExport({"--check", "--format", "text", "--db", (dir / "data.qdr").string(), (dir / "faulty.csv").string()});
+  EXPECT_EQ(found.status, 3) << found.err;
+  EXPECT_EQ(found.out, ReadAll(EXPECTED_OUTPUT "/check-claim-above-computed.txt"));
+  // The same findings as JSON and as CSV: one finding, an error.
+  const Json json = Json::parse(RunExport({"--check", (dir / "faulty.csv").string()}).out);
+  ASSERT_EQ(json["findings"].size(), 1u);
+  EXPECT_EQ(json["findings"][0]["rule"], "claim-above-computed");
+  EXPECT_EQ(json["findings"][0]["severity"], "error");
+  EXPECT_TRUE(RunExport({"--check", "--format", "csv", (dir / "faulty.csv").string()}).out.starts_with("\xEF\xBB\xBF"));
+  // The report goes to standard output: a PDF of it is no format of its.
+  EXPECT_EQ(RunExport({"--check", "--format", "pdf", "--output", (dir / "x.pdf").string(), (dir / "faulty.csv").string()})
+                .status,
+            64);
 }
 
 TEST_F(Export, CsvIsHeaderDisplayAndTotalsQuotedWithAByteOrderMark) {
