@@ -13,7 +13,9 @@
 #include "grid/selection_text.h"
 #include "platform/platform_file.h"
 #include "platform/platform_path.h"
+#include "shell/frmCheck.h"
 #include "shell/frmPellora.h"
+#include "shell/save_beside_claim.h"
 #include "text/find_text.h"
 
 namespace pellora {
@@ -66,33 +68,39 @@ frmPellora::ClipboardText frmPellora::CopySelection(MainControl control) const {
 // folder. The claim file is compared as a file, not as a text: another
 // spelling of its path, or a link to it, would otherwise replace the file
 // the window only reads.
-void frmPellora::SaveDisplay_Click() {
-  SaveDialog1_.CancelError = true;
-  SaveDialog1_.Filter = kSaveFilter;
-  SaveDialog1_.FilterIndex = 1;
-  SaveDialog1_.DialogTitle = kSaveTitle;
-  SaveDialog1_.InitDir = LastFolder_;
-  const std::u16string& claim = claim_->file;
-  SaveDialog1_.FileName = claim.empty() ? std::u16string() : BaseNameOf(claim) + std::u16string(kSavedNameSuffix);
+void SaveBesideClaim(CommonDialog& dialog, const SavedFile& saved, MessageBoxes& messageBoxes) {
+  dialog.CancelError = true;
+  dialog.Filter = kSaveFilter;
+  dialog.FilterIndex = 1;
+  dialog.DialogTitle = saved.title;
+  dialog.InitDir = saved.folder;
+  const std::u16string& claim = saved.claimFile;
+  dialog.FileName = claim.empty() ? std::u16string() : BaseNameOf(claim) + std::u16string(saved.suffix);
   try {
-    SaveDialog1_.ShowSave();
+    dialog.ShowSave();
   } catch (const DialogCancelled&) {
     return;  // a cancel ends the command without a word
   }
-  const std::u16string path = SaveDialog1_.FileName;
+  const std::u16string path = dialog.FileName;
 
   if (!claim.empty() && (path == claim || IsSameFile(path, claim))) {
-    messageBoxes_.Show(std::u16string(kNotOverClaimFile), MsgIcon::Exclamation, std::nullopt);
+    messageBoxes.Show(std::u16string(kNotOverClaimFile), MsgIcon::Exclamation, std::nullopt);
     return;
   }
   // A folder is not replaced: the write tells why.
   if (PathExists(path) && !IsFolder(path) &&
-      !messageBoxes_.AskYesNo(path + std::u16string(kAskReplace), MsgIcon::Question, std::nullopt))
+      !messageBoxes.AskYesNo(path + std::u16string(kAskReplace), MsgIcon::Question, std::nullopt))
     return;
-  if (const std::optional<WriteFailure> failure = ReplaceFileContents(path, DisplayCsv(*claim_))) {
+  if (const std::optional<WriteFailure> failure = ReplaceFileContents(path, saved.bytes())) {
     const ErrInfo err{failure->number, std::u16string(BasicErrorText(failure->number))};
-    messageBoxes_.Show(ErrText(err) + u"\n" + path + u"\n" + failure->systemText, MsgIcon::Critical, std::nullopt);
+    messageBoxes.Show(ErrText(err) + u"\n" + path + u"\n" + failure->systemText, MsgIcon::Critical, std::nullopt);
   }
+}
+
+void frmPellora::SaveDisplay_Click() {
+  SaveBesideClaim(SaveDialog1_,
+                  {kSaveTitle, kSavedNameSuffix, LastFolder_, claim_->file, [this] { return DisplayCsv(*claim_); }},
+                  messageBoxes_);
 }
 
 // The rows are the claim's, in the order the grid shows them: row r of the
@@ -126,6 +134,23 @@ void frmPellora::DropFiles(const std::vector<std::u16string>& paths) {
   } catch (...) {
     // As with the file choice: a failure of a step ends the display there.
   }
+}
+
+void frmPellora::Check_Click() {
+  frmCheck check(*this, messageBoxes_, CommonDialog1_.Platform);
+  if (Dialogs_) Dialogs_->ShowModal(check);
+}
+
+// The rows are the claim's, in the order the grid shows them.
+bool frmPellora::SelectRowOf(const check::Finding& finding) {
+  std::optional<std::size_t> row;
+  if (!finding.insuredNumber.empty())
+    row = RowOfPerson(*claim_, finding.serviceMonth, finding.insuredNumber, finding.insurerNumber);
+  if (!row && finding.line > 0) row = RowOfLine(*claim_, finding.line);
+  const int fixed = vsfViewer_.FixedRows();
+  if (!row || static_cast<int>(claim_->rows.size()) != vsfViewer_.Rows() - fixed) return false;
+  SelectRows(vsfViewer_, fixed + static_cast<int>(*row), fixed + static_cast<int>(*row));
+  return true;
 }
 
 print::Pages frmPellora::DisplayPages(const print::Sheet& sheet, const print::TextWidth& textWidth,

@@ -15,7 +15,7 @@ constexpr KeyBinding On(KeyPlace place, KeyCode code, unsigned modifiers = kNoMo
 
 // Ctrl+Insert copies as well: the desktops' own controls take it for
 // copying on either platform.
-constexpr std::array<ClerkCommandEntry, 9> kClerkCommands{{
+constexpr std::array<ClerkCommandEntry, 10> kClerkCommands{{
     {ClerkCommand::kSelectAll, {On(KeyPlace::kClerkGrid, LetterKey('A'), kControl), kNoKey},
      frmPellora::kSelectAllCaption, 2, false},
     {ClerkCommand::kCopy,
@@ -30,6 +30,8 @@ constexpr std::array<ClerkCommandEntry, 9> kClerkCommands{{
     {ClerkCommand::kPrint, {On(KeyPlace::kWindow, LetterKey('P'), kControl), kNoKey}, frmPellora::kPrintCaption, 4,
      true},
     {ClerkCommand::kPrintPreview, {kNoKey, kNoKey}, frmPellora::kPrintPreviewCaption, 5, false},
+    {ClerkCommand::kCheck, {On(KeyPlace::kWindow, LetterKey('K'), kControl), kNoKey}, frmPellora::kCheckCaption, 6,
+     true},
 }};
 
 }  // namespace
@@ -67,6 +69,7 @@ void RunClerkCommand(ClerkCommand command, MainControl grid, frmPellora& form, C
     case ClerkCommand::kCloseFind: return view.CloseFindBox();
     case ClerkCommand::kPrint: return view.PrintDisplay(form);
     case ClerkCommand::kPrintPreview: return view.PreviewDisplay(form);
+    case ClerkCommand::kCheck: return form.Check_Click();
     case ClerkCommand::kFindNext:
     case ClerkCommand::kFindPrevious: {
       // Before anything was typed the box opens to type in. A remembered

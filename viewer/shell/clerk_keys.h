@@ -30,6 +30,7 @@ enum class ClerkCommand {
   kCloseFind,
   kPrint,
   kPrintPreview,
+  kCheck,
 };
 
 // A key as both front ends name it: a letter by its capital's code ('A' to

@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "check/check.h"
 #include "claim/claim_view.h"
 #include "controls/controls.h"
 #include "controls/message_boxes.h"
@@ -134,6 +135,9 @@ class frmPellora {
   // header, rows, names, totals and what is wrong with it (its warnings).
   // An empty claim while none is shown.
   const ClaimView& Claim() const { return *claim_; }
+  // The same, shared: a window opened over this one keeps the claim it was
+  // opened on.
+  std::shared_ptr<const ClaimView> SharedClaim() const { return claim_; }
   // The claim on display has warnings for their box that have not been
   // told: a view shows the window with the display first, then calls
   // ShowPendingWarnings. A box over a window not yet drawn would tell of
@@ -259,6 +263,16 @@ class frmPellora {
   // The file choice's end, shared by the dialog and the drop: the path into
   // lblCsvFname and the title, the next dialog's folder, and the display.
   void ShowChosenFile(const std::u16string& path);
+
+  // ---- The check (shell/clerk_commands.cpp) ----
+
+  // "点検...", Ctrl+K: the check's window (frmCheck) over this one, until
+  // it is closed.
+  void Check_Click();
+  // The display row of a finding's person and month, or else the row made
+  // from its line, selected whole and made current. False, with the
+  // selection left, when the display has no row of it.
+  bool SelectRowOf(const check::Finding& finding);
 
   // ---- Printing (shell/clerk_commands.cpp) ----
 

@@ -38,10 +38,15 @@ class frmSetDBname {
 
 // Shows a dialog modally: returns when the dialog has been closed. A view
 // supplies the real window; tests answer for the user.
+class frmCheck;
+
 class ModalDialogs {
  public:
   virtual ~ModalDialogs() = default;
   virtual void ShowModal(frmSetDBname& dialog) = 0;
+  // The check's window, over the main window until it is closed; a view
+  // that has none shows nothing.
+  virtual void ShowModal(frmCheck& /*check*/) {}
 };
 
 }  // namespace pellora

@@ -111,6 +111,7 @@ PelloraWindow::PelloraWindow(frmPellora& form, QtMessageBoxes& boxes)
   openFileDialog_.beforeShow = sync;
   openFileDialog_.parent = this;
   modalDialogs_.beforeShow = sync;
+  modalDialogs_.afterChange = sync;
   modalDialogs_.parent = this;
   form_.Attach({&openFileDialog_, &modalDialogs_, [this] { close(); }});
   Sync();

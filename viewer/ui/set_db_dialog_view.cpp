@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "shell/window_design.h"
+#include "ui/check_window_view.h"
 #include "ui/look.h"
 
 namespace pellora::ui {
@@ -64,6 +65,12 @@ void SetDBnameView::reject() {
 void QtModalDialogs::ShowModal(frmSetDBname& dialog) {
   if (beforeShow) beforeShow();
   SetDBnameView view(dialog, parent.data());
+  view.exec();
+}
+
+void QtModalDialogs::ShowModal(frmCheck& check) {
+  if (beforeShow) beforeShow();
+  CheckWindowView view(check, afterChange, parent.data());
   view.exec();
 }
 

@@ -41,6 +41,9 @@ class QtModalDialogs : public ModalDialogs {
   QPointer<QWidget> parent;
 
   void ShowModal(frmSetDBname& dialog) override;
+  void ShowModal(frmCheck& check) override;
+  // The main window brought up to date while the check's window shows.
+  std::function<void()> afterChange;
 };
 
 }  // namespace pellora::ui

@@ -6,6 +6,7 @@
 
 #include "platform/platform_path.h"
 #include "shell/window_design.h"
+#include "win32/check_window.h"
 #include "win32/look.h"
 
 namespace pellora::win32 {
@@ -177,6 +178,12 @@ std::optional<std::u16string> Win32FileDialogs::Show(const CommonDialog& propert
   ofn.Flags = OFN_HIDEREADONLY | OFN_EXPLORER;
   if (!(save ? ::GetSaveFileNameW(&ofn) : ::GetOpenFileNameW(&ofn))) return std::nullopt;
   return FromWide(file.c_str());
+}
+
+void Win32ModalDialogs::ShowModal(frmCheck& check) {
+  owner.Prepare();
+  CheckWindow window(check, owner.window, afterChange);
+  window.RunModal();
 }
 
 void Win32ModalDialogs::ShowModal(frmSetDBname& dialog) {

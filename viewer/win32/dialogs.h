@@ -69,7 +69,10 @@ inline constexpr int kCancelId = IDCANCEL;
 class Win32ModalDialogs : public ModalDialogs {
  public:
   DialogOwner owner;
+  // The owner brought up to date while the check's window shows.
+  std::function<void()> afterChange;
   void ShowModal(frmSetDBname& dialog) override;
+  void ShowModal(frmCheck& check) override;
 };
 
 }  // namespace pellora::win32

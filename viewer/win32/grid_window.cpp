@@ -27,7 +27,7 @@ GridWindow::GridWindow(FlexGrid& grid, HWND parent, int id, const RECT& rect, in
   // A single line around it, as the grid control draws its border: a
   // three-dimensional edge would take two rows of pixels from the totals,
   // which have just the room for two months.
-  Create({kClassName, CS_HREDRAW | CS_VREDRAW}, 0, L"",
+  Create({kClassName, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS}, 0, L"",
          WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | WS_VSCROLL | WS_HSCROLL | WS_CLIPSIBLINGS,
          POINT{rect.left, rect.top}, SIZE{rect.right - rect.left, rect.bottom - rect.top}, parent,
          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
@@ -448,6 +448,18 @@ LRESULT GridWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         MouseDown(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), (wParam & MK_SHIFT) != 0);
         return 0;
       });
+    case WM_LBUTTONDBLCLK: {
+      const int row = RowAt(GET_Y_LPARAM(lParam));
+      if (onDoubleClick && row >= grid_.FixedRows()) {
+        onDoubleClick(row);
+        return 0;
+      }
+      ::SetFocus(hwnd());
+      return byUser([&] {
+        MouseDown(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), (wParam & MK_SHIFT) != 0);
+        return 0;
+      });
+    }
     case WM_MOUSEMOVE:
       return byUser([&] {
         if (::GetCapture() == hwnd()) MouseDrag(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));

@@ -49,6 +49,10 @@ class GridWindow : public AttachedWindow, private GridListener {
 
   // Told of a click on a column heading: the grid's column.
   std::function<void(int)> onHeadingClick;
+  // Told of a double click on a row below the headings, after its first
+  // click has made it current: the grid's row. Without it, a double click
+  // is two clicks.
+  std::function<void(int)> onDoubleClick;
   // What the grid says to assistive technology (win32/grid_accessible.h),
   // as its window describes it; without one, a table of no name.
   std::function<GridAccessibility()> describe;

@@ -63,6 +63,7 @@ PelloraWindow::PelloraWindow(frmPellora& form, Win32MessageBoxes& boxes)
   boxes_.owner = owner;
   fileDialogs_.owner = owner;
   modalDialogs_.owner = owner;
+  modalDialogs_.afterChange = [this] { SyncAndPaint(); };
   form_.Attach({&fileDialogs_, &modalDialogs_, [this] { ::DestroyWindow(hwnd()); }});
   Sync();
 }

@@ -66,7 +66,7 @@ TEST(ClerkKeys, NoKeyStartsTwoCommandsInOnePlace) {
         }
 }
 
-TEST(ClerkKeys, TheMenuCopiesAndSelectsAllThenSavesAndPrintsEachBelowALine) {
+TEST(ClerkKeys, TheMenuCopiesAndSelectsAllThenSavesPrintsAndChecksEachBelowALine) {
   std::vector<ClerkCommand> commands;
   std::vector<bool> lines;
   for (const ClerkCommandEntry* entry : ClerkMenu()) {
@@ -75,8 +75,8 @@ TEST(ClerkKeys, TheMenuCopiesAndSelectsAllThenSavesAndPrintsEachBelowALine) {
     lines.push_back(entry->lineBefore);
   }
   EXPECT_EQ(commands, (std::vector{ClerkCommand::kCopy, ClerkCommand::kSelectAll, ClerkCommand::kSaveDisplay,
-                                   ClerkCommand::kPrint, ClerkCommand::kPrintPreview}));
-  EXPECT_EQ(lines, (std::vector{false, false, true, true, false}));
+                                   ClerkCommand::kPrint, ClerkCommand::kPrintPreview, ClerkCommand::kCheck}));
+  EXPECT_EQ(lines, (std::vector{false, false, true, true, false, true}));
 }
 
 }  // namespace

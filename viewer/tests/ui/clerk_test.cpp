@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <algorithm>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFileDialog>
@@ -24,6 +25,7 @@
 #include "tests/startup/program_folder.h"
 #include "tests/ui/grid_menu.h"
 #include "tests/ui/next_modal.h"
+#include "ui/check_window_view.h"
 #include "tests/ui/test_application.h"
 #include "ui/application.h"
 #include "ui/look.h"
@@ -189,6 +191,34 @@ TEST_F(Clerk, ADroppedClaimFileIsShown) {
   refused.ignore();
   QApplication::sendEvent(&view, &refused);
   EXPECT_FALSE(refused.isAccepted());
+}
+
+// Ctrl+K: the check's window over the display; Enter on a finding of a
+// person's record selects that person's row behind it; Esc closes it and
+// changes nothing else.
+TEST_F(Clerk, CtrlKOpensTheCheckAndAFindingSelectsItsPersonsRow) {
+  const check::Report& report = *form.Claim().check;
+  const auto person = std::ranges::find_if(report.findings, [&](const check::Finding& f) {
+    return !f.insuredNumber.empty() && RowOfPerson(form.Claim(), f.serviceMonth, f.insuredNumber, f.insurerNumber);
+  });
+  ASSERT_NE(person, report.findings.end());
+  const int row = static_cast<int>(person - report.findings.begin()) + 1;
+  QString title;
+  int shownRows = -1;
+  NextModal<CheckWindowView> check([&](CheckWindowView& window) {
+    title = window.windowTitle();
+    FlexGridView& findings = *window.grid(CheckControl::vsfFindings);
+    shownRows = findings.model()->rowCount();
+    findings.setCurrentIndex(findings.model()->index(row - 1, 0));
+    QTest::keyClick(&findings, Qt::Key_Return);
+    QTest::keyClick(&findings, Qt::Key_Escape);
+  });
+  QTest::keyClick(&viewer(), Qt::Key_K, Qt::ControlModifier);
+  ASSERT_TRUE(check.answered());
+  EXPECT_EQ(title, QStringLiteral("点検 - claim.csv"));
+  EXPECT_EQ(shownRows, static_cast<int>(report.findings.size()));
+  EXPECT_EQ(form.vsfViewer().TextMatrix(form.vsfViewer().Row(), viewer_col::kInsured), person->insuredNumber);
+  EXPECT_TRUE(QTest::qWaitFor([] { return !QApplication::activeModalWidget(); }));
 }
 
 }  // namespace

@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
   box->edit()->insert(QString::fromUtf8(argv[3]));
   QTest::keyClick(box->edit(), Qt::Key_Return);
   if (form.vsfViewer().RowSel() != form.vsfViewer().Row()) return 1;  // not found
-  form.vsfViewer().SetRowSel(std::min(form.vsfViewer().Row() + 3, form.vsfViewer().Rows() - 1));
+  form.GridOf(pellora::MainControl::vsfViewer)->SetRowSel(std::min(form.vsfViewer().Row() + 3, form.vsfViewer().Rows() - 1));
   QTest::qWait(500);
   return window.grab().save(QString::fromUtf8(argv[4])) ? 0 : 1;
 }

@@ -145,6 +145,9 @@ void Preview(Program& p, const std::wstring& screenshot);
 void PaintedPages(Program& p);
 void PrintWithoutPrinter(Program& p);
 void PrintOnPrinter(const std::u16string& folder, const std::u16string& claim, const std::u16string& work);
+// check_checks.cpp
+void CheckWindowOverTheDisplay(const std::u16string& folder, const std::u16string& claim, const std::u16string& work,
+                               const std::wstring& screenshot);
 // timing.cpp
 int TimeProgram(const std::wstring& program, const std::wstring& claim);
 

@@ -101,6 +101,8 @@ int wmain(int argc, wchar_t** argv) {
   DebugMode(folder);
   MessageBoxes(folder, work);
   FileWarnings(folder, claim, work);
+  CheckWindowOverTheDisplay(folder, claim, work,
+                            screenshot.empty() ? L"" : screenshot.substr(0, screenshot.size() - 4) + L"-check.bmp");
   // The current example lies beside the benefit-management example.
   CurrentBenefitManagement(folder, second.substr(0, second.find_last_of(u'\\') + 1) +
                                        u"benefit-management-current-202604.csv",
