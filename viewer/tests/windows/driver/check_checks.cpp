@@ -71,7 +71,7 @@ void CheckWindowOverTheDisplay(const std::u16string& folder, const std::u16strin
                                 });
   Check(shown, "Ctrl+K opens it");
   Check(ownerDisabled, "the main window disabled while it shows");
-  CheckEqual(FromWide(title), u"点検 - faulty.csv", "its title names the file");
+  CheckEqual(FromWide(title), std::u16string(u"点検 - faulty.csv"), "its title names the file");
   Check(rows == 1, "its findings grid is there");
   const pellora::check::Finding& first = report->findings.front();
   const pellora::FlexGrid& viewer = p.form.vsfViewer();
