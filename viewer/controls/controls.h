@@ -50,6 +50,9 @@ constexpr int TwipsToPixels(int twips) {
 struct Label {
   std::u16string Caption;
   OleColor BackColor = kWindowBackgroundColor;
+  // What the pointer resting on it shows: the whole of what a caption cut
+  // to one line leaves out; "" for none.
+  std::u16string ToolTipText;
 };
 
 // A text box: the path boxes of the main window and the dialog's box. Its

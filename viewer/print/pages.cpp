@@ -33,6 +33,9 @@ constexpr Font kFooterFont{Face::Window, 8, false};
 constexpr Font kLegendFont{Face::Window, 8, false};
 constexpr double kLineHeightPerPoint = 1.6;
 constexpr double kHeaderGap = 18;  // between two items of one header line
+// The warnings below the header's rule: a line each, after this gap.
+constexpr double kWarningsGap = 3;
+constexpr std::u16string_view kWarningPrefix = u"警告: ";
 
 constexpr Rgb kBlack{0, 0, 0};
 constexpr Rgb kRuleGrey{150, 150, 150};
@@ -209,7 +212,9 @@ Pages Pages::LayOut(std::shared_ptr<const ClaimView> claim, std::span<const int>
   const double bottom = std::min(sheet.height - kMargin, sheet.printable.bottom());
   pages.content_ = {left, top, std::max(0.0, right - left), std::max(0.0, bottom - top)};
 
-  const double headerHeight = LineHeight(kTitleFont) + 2 * LineHeight(kHeaderFont);
+  const std::size_t warnings = pages.claim_->warnings.size();
+  const double headerHeight = LineHeight(kTitleFont) + 2 * LineHeight(kHeaderFont) +
+                              (warnings > 0 ? kWarningsGap + LineHeight(kHeaderFont) * static_cast<double>(warnings) : 0);
   pages.gridTop_ = pages.content_.top + headerHeight + 8;
   pages.footerTop_ = pages.content_.bottom() - LineHeight(kFooterFont);
   pages.gridBottom_ = pages.footerTop_ - 6;
@@ -375,6 +380,15 @@ void Pages::DrawHeader(PageDrawing& out) const {
   item(FileNameOf(view.file), kHeaderFont, 0);
   y += lineHeight;
   AddLine(out, content_.left, y + 2, right, y + 2, 0.8, kBlack);
+
+  // What the warning box said, on every page: a page filed or handed on
+  // alone still says that its file was cut off or of another kind.
+  y += kWarningsGap;
+  for (const FileWarning& warning : view.warnings) {
+    AddText(out, {content_.left, y, content_.width, lineHeight}, std::u16string(kWarningPrefix) + warning.text,
+            kHeaderFont, Align::Left);
+    y += lineHeight;
+  }
 }
 
 void Pages::DrawGrid(const Plan& plan, PageDrawing& out) const {

@@ -62,15 +62,16 @@ void frmPellora::cmdJob_Click(int /*Index*/) { Unload(); }
 // The dialog offers the path last used or typed, not the database box's
 // text, which after a failed path is a status in words.
 void frmPellora::Command1_Click() {
-  frmSetDBname dialog;
+  frmSetDBname dialog(CommonDialog1_.Platform);
   dialog.Text1.Text = LastDBInput_;
   if (Dialogs_) Dialogs_->ShowModal(dialog);
   const std::u16string chosen = dialog.Answer();
   if (chosen.empty()) return;
 
   ClearClaimDisplay();
-  // A chosen file that does not open is told in words instead of its path.
-  if (!UseDatabase(chosen)) lblDBname_[1].Text = kDatabaseNotFound;
+  // A chosen file that does not open is told in words, with the path, so
+  // that a mistyped one shows where it went wrong.
+  if (!UseDatabase(chosen)) lblDBname_[1].Text = std::u16string(kDatabaseNotFound) + u": " + chosen;
 }
 
 // The grid's user event, which the window binds to a heading's click: the

@@ -14,6 +14,7 @@
 #include "errors/routine_error.h"
 #include "reader/claim_reader.h"
 #include "shell/frmPellora.h"
+#include "text/number_text.h"
 
 namespace pellora {
 
@@ -67,6 +68,35 @@ std::u16string frmPellora::WarningText(const ClaimView& claim) {
   return text;
 }
 
+// One line for the status line: the box's first warning and how many
+// more, then the check's errors; the tool tip has them all.
+std::u16string frmPellora::ClaimStatus(const ClaimView& claim) {
+  std::u16string text;
+  if (!claim.warnings.empty()) {
+    text = u"警告: " + claim.warnings.front().text;
+    if (claim.warnings.size() > 1)
+      text += u"（ほか " + DecimalText(static_cast<std::int64_t>(claim.warnings.size() - 1)) + u" 件）";
+  }
+  if (claim.check && claim.check->errors > 0) {
+    if (!text.empty()) text += u"　";
+    text += check::SummaryLine(*claim.check) + u"（一覧は Ctrl+K）";
+  }
+  return text;
+}
+
+// The claim first, which the clerk acts on now; the database after it.
+void frmPellora::ShowStatus() {
+  std::u16string line = ClaimStatus(*claim_);
+  std::u16string whole = WarningText(*claim_);
+  if (!DBFound_) {
+    const std::u16string hint = DatabaseHint();
+    line += (line.empty() ? u"" : u"　") + hint;
+    whole += (whole.empty() ? u"" : u"\n") + hint;
+  }
+  lblStatus_.Caption = std::move(line);
+  lblStatus_.ToolTipText = std::move(whole);
+}
+
 // The controls in the order the steps make what they show: the header, the
 // sort grid,
 // the display rows, the totals, and the names last. The hidden grids copy
@@ -76,6 +106,7 @@ std::u16string frmPellora::WarningText(const ClaimView& claim) {
 void frmPellora::ShowClaim(std::shared_ptr<ClaimView> claim) {
   claim_ = std::move(claim);
   warningsPending_ = false;
+  ShowStatus();
   ShowHeadNumbers(*claim_, lblHead_, lblHeadCaption_[0]);
   ShowSortRecords(claim_, vsfSort_);
   if (claim_->records.Rows() >= 2) {

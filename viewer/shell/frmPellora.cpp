@@ -46,6 +46,7 @@ frmPellora::frmPellora(MessageBoxes& messageBoxes, Environment environment)
   for (Label& caption : lblHeadCaption_) caption.BackColor = kButtonFaceColor;
   // The debug mode's path of the claim file is a plain caption as well.
   lblCsvFname_.BackColor = kButtonFaceColor;
+  lblStatus_.BackColor = kButtonFaceColor;
   for (std::size_t i = 0; i < kMainControlCount; ++i) Visible_[i] = !Design(static_cast<MainControl>(i)).debugOnly;
   vsfTotal_.SetFormatString(TotalGridHeadings());
 }
@@ -67,8 +68,14 @@ const Label* frmPellora::LabelOf(MainControl control) const {
     case MainControl::lblHead1: return &lblHead_[1];
     case MainControl::lblHead2: return &lblHead_[2];
     case MainControl::lblHead3: return &lblHead_[3];
+    case MainControl::lblStatus: return &lblStatus_;
     default: return nullptr;
   }
+}
+
+MainLayout frmPellora::Layout() const {
+  return {MainMinimumClientSize(ClientSizeOf(Size_), [this](MainControl control) { return IsVisible(control); }),
+          DebugMode_};
 }
 
 const TextBox* frmPellora::TextBoxOf(MainControl control) const {

@@ -102,10 +102,24 @@ class frmPellora {
   const FlexGrid* GridOf(MainControl control) const;
   FlexGrid* GridOf(MainControl control);
 
+  // The status line under the boxes: while a claim with warnings (or with
+  // errors the check found) is on display, one line says so; while no
+  // database opens, what the clerk can do about it. Its tool tip has the
+  // whole text, which the line may cut.
+  const Label& lblStatus() const { return lblStatus_; }
+  // What the status line says of `claim`: its first warning and how many
+  // more, and the check's errors; "" for a claim without either.
+  static std::u16string ClaimStatus(const ClaimView& claim);
+
   // Which controls show: the debug controls only in debug mode.
   bool IsVisible(MainControl control) const { return Visible_[static_cast<std::size_t>(control)]; }
-  // The outer size, in twips (the design size until start-up decides).
+  // The outer size on the design's desktop, in twips (the design size
+  // until start-up decides): where the window's smallest client area
+  // starts from.
   TwipsSize Size() const { return Size_; }
+  // The window's smallest client area and where its controls go in a
+  // larger one (shell/window_design.h), for the controls shown now.
+  MainLayout Layout() const;
   // The window has been closed: the program ends.
   bool Unloaded() const { return Unloaded_; }
 
@@ -288,6 +302,12 @@ class frmPellora {
 
  private:
   const FlexGrid* ClerkGridOf(MainControl grid) const;
+  // The status line brought up to date with the claim and the database.
+  void ShowStatus();
+  // What the status line says while no database opens: the path that did
+  // not open (or that none was given), where velkar.ini was read or looked
+  // for, and the button that chooses another.
+  std::u16string DatabaseHint() const;
 
   MessageBoxes& messageBoxes_;
   Environment environment_;
@@ -297,6 +317,7 @@ class frmPellora {
   std::array<Label, 3> lblHeadCaption_;
   Label lblCsvFname_;
   std::array<TextBox, 2> lblDBname_;
+  Label lblStatus_;
   FlexGrid vsfCsv_;
   FlexGrid vsfSort_;
   FlexGrid vsfViewer_;
@@ -316,6 +337,7 @@ class frmPellora {
   bool DebugMode_ = false;
   std::u16string CmdFileName_;
   std::u16string LastDBInput_;
+  std::u16string IniFileName_;
   Setting::From SettingsRead_ = Setting::From::Section;
 
   print::PageSetup PrintSetup_;

@@ -8,12 +8,24 @@
 #include <string_view>
 
 #include "controls/controls.h"
+#include "shell/common_dialog.h"
 
 namespace pellora {
 
 class frmSetDBname {
  public:
   static constexpr std::u16string_view kCaption = u"データベースファイル設定";
+  // The file dialog of "参照...": the Jet files first, then every file.
+  static constexpr std::u16string_view kDatabaseFilter =
+      u"データベース ファイル (*.qdr;*.mdb;*.accdb)|*.qdr;*.mdb;*.accdb|"
+      u"すべてのファイル (*.*)|*.*";
+
+  // `fileDialogs` are the platform's, which "参照..." opens; without them
+  // it is a cancel.
+  explicit frmSetDBname(FileDialogs* fileDialogs = nullptr) { Attach(fileDialogs); }
+  // The view that shows the dialog may lend dialogs of its own, which open
+  // over it.
+  void Attach(FileDialogs* fileDialogs) { CommonDialog1.Platform = fileDialogs; }
   // The indices of the control array Command1.
   static constexpr int kRegister = 0;  // Command1(0) "登　録"
   static constexpr int kCancel = 1;    // Command1(1) "キャンセル"
@@ -24,6 +36,13 @@ class frmSetDBname {
   // "登　録" takes Text1 exactly as typed (a path may begin or end with a
   // space); "キャンセル" asks for no change. Either closes the dialog.
   void Command1_Click(int Index);
+  // "参照...": the open-file dialog on the database files, starting in the
+  // folder of the path in Text1 and offering its name; the file chosen
+  // goes into Text1 for 登　録, and a cancel leaves Text1 as it was.
+  void Command2_Click();
+
+  // The dialog "参照..." opens, as it was last set.
+  const CommonDialog& FileDialog() const { return CommonDialog1; }
 
   bool Closed() const { return closed_; }
 
@@ -32,6 +51,7 @@ class frmSetDBname {
   const std::u16string& Answer() const { return answer_; }
 
  private:
+  CommonDialog CommonDialog1;
   bool closed_ = false;
   std::u16string answer_;
 };

@@ -26,12 +26,32 @@ bool StartsWithDebugSwitch(std::u16string_view text) {
   return head == u"/debug" || head == u"-debug";
 }
 
+// One pair of double quotes round the whole text is no part of the path it
+// holds: a path never begins and ends with one, and Windows puts a path
+// with blanks in quotes wherever it hands one on (a shortcut, a file
+// dropped on the program's icon, "Open with", the context menu's verb, a
+// cmd user).
+std::u16string_view WithoutSurroundingQuotes(std::u16string_view text) {
+  if (text.size() >= 2 && text.starts_with(u'"') && text.ends_with(u'"')) text = text.substr(1, text.size() - 2);
+  return text;
+}
+
+std::u16string Joined(const std::vector<std::u16string>& texts, std::u16string_view between) {
+  std::u16string joined;
+  for (const std::u16string& text : texts) {
+    if (!joined.empty()) joined += between;
+    joined += text;
+  }
+  return joined;
+}
+
 }  // namespace
 
 std::u16string frmPellora::GetIniFileName() {
   std::u16string text(TrimSpaces(environment_.commandLine));
   DebugMode_ = StartsWithDebugSwitch(text);
   if (DebugMode_) text = TrimSpaces(std::u16string_view(text).substr(kDebugSwitchLength));
+  text = std::u16string(WithoutSurroundingQuotes(text));
   // Without the switch, an argument is the claim file to show, exactly as
   // given; the settings file is then always the one beside the program.
   if (!text.empty() && !DebugMode_) {
@@ -75,7 +95,28 @@ bool frmPellora::UseDatabase(const std::u16string& path) {
   DBPath_ = DBFound_ ? path : u"";
   lblDBname_[1].Text = path;
   lblDBname_[1].BackColor = DBFound_ ? kLightYellow : kPink;
+  ShowStatus();
   return DBFound_;
+}
+
+// The clerk of a program just installed has no velkar.ini and no database
+// yet: the line names the path tried and where velkar.ini is read or looked
+// for, so that what to do is said where the pink box is seen.
+std::u16string frmPellora::DatabaseHint() const {
+  std::u16string hint = LastDBInput_.empty() ? std::u16string(u"データベースが指定されていません。")
+                                             : u"データベースを開けません: " + LastDBInput_ + u"。";
+  if (!IniFileName_.empty()) {
+    if (SettingsRead_ != Setting::From::Unreadable) {
+      hint += u"velkar.ini (" + IniFileName_ + u") の [qdr] に QdrPath=パス を書くか、";
+    } else if (IsNoSettingsFileFound(IniFileName_, environment_.programFolder)) {
+      hint += u"設定ファイルを " +
+              Joined(SettingsFileCandidates(environment_.programFolder, environment_.settingsFolders), u"、") +
+              u" のどれかに作り、[qdr] に QdrPath=パス を書くか、";
+    } else {
+      hint += u"設定ファイル " + IniFileName_ + u" を読めません。[qdr] に QdrPath=パス を書いた設定ファイルを置くか、";
+    }
+  }
+  return hint + u"「" + ShownCaption(Design(MainControl::Command1).caption) + u"」で選んでください。";
 }
 
 // A settings file that cannot be read turns its box pink, and one read for
@@ -83,6 +124,7 @@ bool frmPellora::UseDatabase(const std::u16string& path) {
 // at all is told in words; no path opens, so the box is pink all the same.
 Setting frmPellora::ReadDatabaseLocation(const std::u16string& iniFileName) {
   Setting setting = DatabaseSetting(iniFileName, environment_.programFolder);
+  IniFileName_ = iniFileName;
   SettingsRead_ = setting.from;
   if (setting.from == Setting::From::Unreadable) lblDBname_[0].BackColor = kPink;
   if (setting.from == Setting::From::Line) lblDBname_[0].BackColor = kLightYellow;

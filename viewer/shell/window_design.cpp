@@ -30,10 +30,16 @@ constexpr std::array<ControlDesign, kMainControlCount> kMainControls = {{
     {u"lblHead(1)", Label, u"", {720, 120, 2115, 375}, u"", kWindowBackgroundColor, true},
     {u"lblHead(2)", Label, u"", {720, 540, 1695, 375}, u"", kWindowBackgroundColor, true},
     {u"lblHead(3)", Label, u"", {2460, 540, 4035, 375}, u"", kWindowBackgroundColor, true},
+    // Below the database box; MainLayout keeps it at the client area's
+    // bottom edge in every size and mode.
+    {u"lblStatus", Label, u"", {120, 7575 + kStatusLineGap, 9750, kStatusLineHeight}, u""},
 }};
 
 constexpr std::array<ControlDesign, kDialogControlCount> kDialogControls = {{
     {u"Text1", TextBox, u"", {1740, 360, 4815, 375}, u"", kWindowBackgroundColor},
+    // Below the box's left edge, beside the two buttons, as far from 登　録
+    // as キャンセル is.
+    {u"Command2", Button, u"参照...", {1740, 1020, 1095, 375}, u"データベースファイルを選択します"},
     {u"Command1(0)", Button, u"登　録", {2940, 1020, 1755, 375}, u"", kButtonFaceColor, false, false, true},
     {u"Command1(1)", Button, u"キャンセル", {4800, 1020, 1755, 375}, u"", kButtonFaceColor, false, false, false,
      true},
@@ -73,6 +79,63 @@ TwipsSize ClientSizeNeeded(const std::function<bool(MainControl)>& shown) {
     needed.height = std::max(needed.height, Design(control).rect.bottom());
   }
   return needed;
+}
+
+TwipsSize MainMinimumClientSize(TwipsSize designClient, const std::function<bool(MainControl)>& shown) {
+  const TwipsSize needed =
+      ClientSizeNeeded([&shown](MainControl control) { return control != MainControl::lblStatus && shown(control); });
+  return {std::max(designClient.width, needed.width),
+          std::max(designClient.height, needed.height) + kStatusLineGap + kStatusLineHeight};
+}
+
+TwipsRect MainLayout::Place(MainControl control, TwipsSize client) const {
+  const int wider = std::max(0, client.width - minimum.width);
+  const int taller = std::max(0, client.height - minimum.height);
+  // The height gained above the buttons; in the debug mode the raw record
+  // grid below them takes the rest.
+  const int upper = debug ? taller / 2 : taller;
+  TwipsRect rect = Design(control).rect;
+  using enum MainControl;
+  switch (control) {
+    case vsfViewer:
+      rect.width += wider;
+      rect.height += upper;
+      break;
+    case vsfTotal: rect.left += wider; break;
+    case vsfSort:
+      rect.left += wider;
+      rect.height += upper;
+      break;
+    case comFileSelect:
+    case Label1:
+    case Command1: rect.top += upper; break;
+    case lblDBname0:
+    case lblDBname1:
+      rect.top += upper;
+      rect.width += wider;
+      break;
+    case cmdJob0:
+      rect.left += wider;
+      rect.top += upper;
+      break;
+    case vsfCsv:
+      rect.top += upper;
+      rect.width += wider;
+      rect.height += taller - upper;
+      break;
+    case lblCsvFname:
+      rect.top += taller;
+      rect.width += wider;
+      break;
+    case lblStatus: {
+      const int width = std::max(minimum.width, client.width);
+      const int height = std::max(minimum.height, client.height);
+      rect = {rect.left, height - kStatusLineHeight, width - 2 * rect.left, kStatusLineHeight};
+      break;
+    }
+    default: break;  // the header: at the top left, as designed
+  }
+  return rect;
 }
 
 const ControlDesign& Design(MainControl control) { return kMainControls[static_cast<std::size_t>(control)]; }

@@ -85,6 +85,9 @@ enum class MainControl : std::size_t {
   lblHead1,
   lblHead2,
   lblHead3,
+  // The status line under the boxes: what stays to be said of the claim
+  // and the database after their boxes have closed.
+  lblStatus,
   Count,
 };
 inline constexpr std::size_t kMainControlCount = static_cast<std::size_t>(MainControl::Count);
@@ -115,25 +118,40 @@ constexpr TwipsSize OuterSizeOf(TwipsSize client) {
 // the database box).
 TwipsSize ClientSizeNeeded(const std::function<bool(MainControl)>& shown);
 
-// The outer size of a window whose design asks for `designOuter`, in a frame
-// that adds `frame` to its client area (both borders and the caption), so
-// that the client area holds `neededClient`: the design's size wherever the
-// frame leaves room enough, as on the desktop the design was made for, and
-// otherwise just as large as needs be. The design's sizes assume that
-// desktop's thin frame (ClientSizeOf above); a desktop of today draws a
-// taller caption and padded borders, which would cut the controls at the
-// bottom. All three sizes in one unit: twips, or one screen's pixels.
-constexpr TwipsSize OuterSizeHolding(TwipsSize designOuter, TwipsSize neededClient, TwipsSize frame) {
-  const int width = neededClient.width + frame.width;
-  const int height = neededClient.height + frame.height;
-  return {designOuter.width > width ? designOuter.width : width,
-          designOuter.height > height ? designOuter.height : height};
-}
+// ---- The window's size, and where its controls go in it ----
+
+// The status line: one line of the window's text at the bottom of the
+// client area, below everything the design places (the boxes, or in the
+// debug mode the claim file's path).
+inline constexpr int kStatusLineHeight = 300;
+inline constexpr int kStatusLineGap = 45;
+
+// The smallest client area of the main window: `designClient` (the
+// client area of the size start-up gave the window), grown where the shown
+// controls of `shown` reach further, and the status line below. The window
+// opens at this size and is never made smaller.
+TwipsSize MainMinimumClientSize(TwipsSize designClient, const std::function<bool(MainControl)>& shown);
+
+// Where the controls sit in a client area of `client`, which is at least
+// `minimum` (a smaller one is laid out as `minimum`). At the minimum each
+// control is where the design puts it; what the window gains goes to the
+// grids: the display grid grows right and down, the totals grid keeps its
+// width at the right edge, the header keeps its place at the top left, the
+// buttons and the boxes keep theirs above the bottom edge (the boxes
+// widening to show long paths), 閉じる stays at the right, and the status
+// line spans the bottom. In the debug mode the height gained is shared by
+// the display and sort grids above and the raw record grid below.
+struct MainLayout {
+  TwipsSize minimum;
+  bool debug = false;
+  TwipsRect Place(MainControl control, TwipsSize client) const;
+};
 
 // ---- The database dialog frmSetDBname ----
 
 enum class DialogControl : std::size_t {
   Text1,
+  Command2,    // "参照...", the file dialog for the database
   Command1_0,  // "登　録", the default button
   Command1_1,  // "キャンセル", the cancel button
   Label1,

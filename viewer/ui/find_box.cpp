@@ -43,12 +43,16 @@ QString FindBox::text() const { return edit_->text(); }
 
 void FindBox::open(const QWidget& over) {
   adjustSize();
-  const QRect area = over.geometry();
-  move(area.right() - width() - kMarginPixels, area.bottom() - height() - kMarginPixels);
+  follow(over);
   show();
   raise();
   edit_->setFocus(Qt::ShortcutFocusReason);
   edit_->selectAll();
+}
+
+void FindBox::follow(const QWidget& over) {
+  const QRect area = over.geometry();
+  move(area.right() - width() - kMarginPixels, area.bottom() - height() - kMarginPixels);
 }
 
 // The word for no match shows only when there is no match; the box grows

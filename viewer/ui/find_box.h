@@ -22,6 +22,9 @@ class FindBox : public QFrame {
   // Shows the box over the lower right of `over` (a sibling), the text
   // selected so that typing replaces it.
   void open(const QWidget& over);
+  // Moves the box to the lower right of `over` again, after `over` has
+  // moved or grown.
+  void follow(const QWidget& over);
   // What the last find found: nothing said, or the word for no match.
   void showFound(bool found);
 

@@ -7,6 +7,7 @@
 #include <QDropEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QResizeEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -29,7 +30,7 @@ void Paint(QWidget* widget, QPalette::ColorRole role, OleColor color) {
 
 PelloraWindow::PelloraWindow(frmPellora& form, QtMessageBoxes& boxes)
     : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+                           Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
       form_(form),
       boxes_(boxes),
       printing_(this, boxes) {
@@ -68,7 +69,6 @@ PelloraWindow::PelloraWindow(frmPellora& form, QtMessageBoxes& boxes)
       }
     }
     widget->setObjectName(ToQString(design.name));
-    widget->setGeometry(ToPixels(design.rect));
     if (!design.toolTip.empty()) widget->setToolTip(ToQString(design.toolTip));
     widgets_[i] = widget;
   }
@@ -158,10 +158,40 @@ void PelloraWindow::paintEvent(QPaintEvent* event) {
   QTimer::singleShot(0, this, [this] { form_.ShowPendingWarnings(); });
 }
 
+// The design's client area is the smallest, and the first: this desktop
+// draws its own frame around it. The debug mode, which start-up may switch
+// on, changes it, and so the window's size.
 void PelloraWindow::syncSize() {
-  // The client area of the form's outer size on the design's desktop; this
-  // desktop draws its own frame around it.
-  setFixedSize(ToPixels(ClientSizeOf(form_.Size())));
+  const MainLayout layout = form_.Layout();
+  const QSize minimum = ToPixels(layout.minimum);
+  if (minimumSize() == minimum && layout.debug == laidOutDebug_) return;
+  laidOutDebug_ = layout.debug;
+  setMinimumSize(minimum);
+  resize(minimum);
+  layOut();
+}
+
+void PelloraWindow::layOut() {
+  const MainLayout layout = form_.Layout();
+  const TwipsSize client{width() * kTwipsPerPixel, height() * kTwipsPerPixel};
+  for (std::size_t i = 0; i < kMainControlCount; ++i)
+    widgets_[i]->setGeometry(ToPixels(layout.Place(static_cast<MainControl>(i), client)));
+  if (findBox_ && findBox_->isVisible()) findBox_->follow(*grid(MainControl::vsfViewer));
+  elideStatus();
+}
+
+// A status line longer than the window is cut with an ellipsis; its tool
+// tip has it whole.
+void PelloraWindow::elideStatus() {
+  auto* status = static_cast<QLabel*>(widget(MainControl::lblStatus));
+  const QString whole = ToQString(form_.lblStatus().Caption);
+  status->setText(status->fontMetrics().elidedText(whole, Qt::ElideRight, status->width()));
+  status->setToolTip(ToQString(form_.lblStatus().ToolTipText));
+}
+
+void PelloraWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  layOut();
 }
 
 void PelloraWindow::Sync() {
@@ -172,7 +202,7 @@ void PelloraWindow::Sync() {
     QWidget* widget = widgets_[i];
     widget->setVisible(form_.IsVisible(control));
     if (const Label* label = form_.LabelOf(control)) {
-      static_cast<QLabel*>(widget)->setText(ToQString(label->Caption));
+      if (control != MainControl::lblStatus) static_cast<QLabel*>(widget)->setText(ToQString(label->Caption));
       Paint(widget, QPalette::Window, label->BackColor);
     } else if (const TextBox* box = form_.TextBoxOf(control)) {
       QLineEdit* edit = static_cast<QLineEdit*>(widget);
@@ -182,6 +212,7 @@ void PelloraWindow::Sync() {
       view->gridModel().catchUp();
     }
   }
+  elideStatus();
 }
 
 void PelloraWindow::closeEvent(QCloseEvent* event) {

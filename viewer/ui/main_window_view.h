@@ -1,7 +1,8 @@
 #pragma once
-// frmPellora on screen: a fixed-size Qt window whose widgets draw the
-// headless main window's controls and pass the user's gestures to its
-// routines. After each routine (and before each dialog a routine opens) the
+// frmPellora on screen: a Qt window whose widgets draw the headless main
+// window's controls where its layout puts them (the design's size the
+// smallest; the grids take what the window gains) and pass the user's
+// gestures to its routines. After each routine (and before each dialog a routine opens) the
 // widgets are brought up to date from the controls; the grids follow their
 // models by themselves.
 
@@ -50,6 +51,7 @@ class PelloraWindow : public QWidget, private ClerkView {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   // The clerk's keys on the window and on each control that takes the
   // focus, before the control's own handling of them.
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -63,6 +65,9 @@ class PelloraWindow : public QWidget, private ClerkView {
   template <typename Routine>
   void run(Routine routine);
   void syncSize();
+  // Every control where the form's layout puts it in today's size.
+  void layOut();
+  void elideStatus();
   // The form's pending warnings, told after the window's next paint.
   void warnOnceDrawn();
   // The clerk's gestures on the display and totals grids, and the find.
@@ -90,6 +95,7 @@ class PelloraWindow : public QWidget, private ClerkView {
   FindBox* findBox_ = nullptr;
   DisplayPrinting printing_;
   bool warnAfterPaint_ = false;
+  bool laidOutDebug_ = false;
 };
 
 }  // namespace pellora::ui

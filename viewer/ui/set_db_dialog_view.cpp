@@ -38,7 +38,21 @@ SetDBnameView::SetDBnameView(frmSetDBname& dialog, QWidget* parent)
     connect(button, &QPushButton::clicked, this, [this, index] { click(index); });
     command1_[index] = button;
   }
-  setTabOrder(text1_, command1_[0]);
+  command2_ = new QPushButton(ToQString(Design(DialogControl::Command2).caption), this);
+  place(command2_, DialogControl::Command2);
+  command2_->setToolTip(ToQString(Design(DialogControl::Command2).toolTip));
+  command2_->setAutoDefault(false);
+  connect(command2_, &QPushButton::clicked, this, [this] {
+    dialog_.Text1.Text = ToU16(text1_->text());
+    dialog_.Command2_Click();
+    text1_->setText(ToQString(dialog_.Text1.Text));
+    text1_->setFocus();
+  });
+  // The file dialog opens over this one.
+  files_.parent = this;
+  dialog_.Attach(&files_);
+  setTabOrder(text1_, command2_);
+  setTabOrder(command2_, command1_[0]);
   setTabOrder(command1_[0], command1_[1]);
   text1_->setFocus();
 }

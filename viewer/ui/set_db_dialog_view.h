@@ -1,13 +1,15 @@
 #pragma once
 // frmSetDBname on screen: a modal Qt dialog bound to the headless dialog.
-// Its buttons call the dialog's Command1_Click; Esc and the frame's close
-// box are the cancel.
+// Its buttons call the dialog's Command1_Click, and "参照..." its
+// Command2_Click with a file dialog over this one; Esc and the frame's
+// close box are the cancel.
 
 #include <QDialog>
 #include <QPointer>
 #include <functional>
 
 #include "shell/frmSetDBname.h"
+#include "ui/open_file_dialog_view.h"
 
 class QLabel;
 class QLineEdit;
@@ -22,6 +24,7 @@ class SetDBnameView : public QDialog {
 
   QLineEdit* Text1() const { return text1_; }
   QPushButton* Command1(int index) const { return command1_[index]; }
+  QPushButton* Command2() const { return command2_; }
   QLabel* Label1() const { return label1_; }
 
   void reject() override;
@@ -33,6 +36,8 @@ class SetDBnameView : public QDialog {
   QLabel* label1_;
   QLineEdit* text1_;
   QPushButton* command1_[2];
+  QPushButton* command2_;
+  QtFileDialogs files_;
 };
 
 class QtModalDialogs : public ModalDialogs {

@@ -28,6 +28,8 @@ UINT IconStyle(MsgIcon icon) {
 struct DatabaseDialog {
   frmSetDBname& dialog;
   int dpi;
+  // "参照..."'s file dialog, over this dialog.
+  Win32FileDialogs files;
 };
 
 HWND MakeControl(HWND dialog, DialogControl control, int id, int dpi) {
@@ -75,20 +77,32 @@ INT_PTR CALLBACK DatabaseDialogProcedure(HWND hwnd, UINT message, WPARAM wParam,
       const int height = ToPixels(kDialogClientSize.height, state->dpi) + frame.cy;
       ::SetWindowPos(hwnd, nullptr, owner.left + (owner.right - owner.left - width) / 2,
                      owner.top + (owner.bottom - owner.top - height) / 2, width, height, SWP_NOZORDER);
-      // In the design's tab order: the box first, then the two buttons.
+      // In the design's tab order: the box first, then the buttons.
       HWND text1 = MakeControl(hwnd, DialogControl::Text1, kText1Id, state->dpi);
+      MakeControl(hwnd, DialogControl::Command2, kBrowseId, state->dpi);
       MakeControl(hwnd, DialogControl::Command1_0, kRegisterId, state->dpi);
       MakeControl(hwnd, DialogControl::Command1_1, kCancelId, state->dpi);
       MakeControl(hwnd, DialogControl::Label1, kLabel1Id, state->dpi);
       const std::wstring text = Wide(state->dialog.Text1.Text);
       ::SetWindowTextW(text1, text.c_str());
+      state->files.owner = {hwnd, nullptr};
+      state->dialog.Attach(&state->files);
       ::SetFocus(text1);
       return FALSE;  // the focus is set
     }
     case WM_COMMAND: {
       const int id = LOWORD(wParam);
-      if (id != kRegisterId && id != kCancelId) break;
       DatabaseDialog* state = reinterpret_cast<DatabaseDialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
+      if (id == kBrowseId && HIWORD(wParam) == BN_CLICKED) {
+        HWND text1 = ::GetDlgItem(hwnd, kText1Id);
+        state->dialog.Text1.Text = WindowText(text1);
+        state->dialog.Command2_Click();
+        const std::wstring chosen = Wide(state->dialog.Text1.Text);
+        ::SetWindowTextW(text1, chosen.c_str());
+        ::SendMessageW(hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(text1), TRUE);
+        return TRUE;
+      }
+      if (id != kRegisterId && id != kCancelId) break;
       state->dialog.Text1.Text = WindowText(::GetDlgItem(hwnd, kText1Id));
       state->dialog.Command1_Click(id == kRegisterId ? frmSetDBname::kRegister : frmSetDBname::kCancel);
       ::EndDialog(hwnd, id);
@@ -190,7 +204,7 @@ void Win32ModalDialogs::ShowModal(frmSetDBname& dialog) {
   owner.Prepare();
   // Laid out at the dots per inch of the window it opens over, on whose
   // monitor it opens.
-  DatabaseDialog state{dialog, DpiOf(owner.window)};
+  DatabaseDialog state{dialog, DpiOf(owner.window), {}};
   std::vector<WORD> dialogTemplate = EmptyDialogTemplate();
   ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), reinterpret_cast<DLGTEMPLATE*>(dialogTemplate.data()),
                             owner.window, &DatabaseDialogProcedure, reinterpret_cast<LPARAM>(&state));

@@ -63,6 +63,7 @@ class Win32FileDialogs : public FileDialogs {
 // manager's OK (Enter) and Cancel (Esc, and the frame's close box).
 inline constexpr int kText1Id = 100;
 inline constexpr int kLabel1Id = 101;
+inline constexpr int kBrowseId = 102;  // "参照..."
 inline constexpr int kRegisterId = IDOK;
 inline constexpr int kCancelId = IDCANCEL;
 

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -15,9 +16,9 @@
 namespace pellora::win32 {
 namespace {
 
-// The window has a fixed border, a system menu and a minimise box, but no
-// maximise box: its size is the design's.
-constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+// A window of its own size: the design's is the first and the smallest,
+// and the grids take what it gains, maximised too.
+constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 
 // The messages of a window's dots per inch, numbered here: the headers
 // declare them only for the Windows versions that send them.
@@ -47,11 +48,13 @@ ClerkKey ToClerkKey(const MSG& message) {
 PelloraWindow::PelloraWindow(frmPellora& form, Win32MessageBoxes& boxes)
     : form_(form), boxes_(boxes), printing_(boxes), dpi_(ScreenDpi()) {
   const std::wstring title = Wide(form_.Caption());
+  // Made on the monitor of the mouse, where the clerk looks: its dots per
+  // inch from now on.
+  const RECT work = WorkAreaUnderTheMouse();
   Create({kClassName, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
           ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION))},
-         WS_EX_CONTROLPARENT, title.c_str(), kWindowStyle, POINT{CW_USEDEFAULT, CW_USEDEFAULT}, OuterPixelSize(dpi_),
+         WS_EX_CONTROLPARENT, title.c_str(), kWindowStyle, POINT{work.left, work.top}, OuterPixelSize(dpi_),
          nullptr);
-  // Made where the system put it: its monitor's dots per inch from now on.
   dpi_ = DpiOf(hwnd());
   ::SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(WindowFont(dpi_)), FALSE);
   CreateControls();
@@ -110,6 +113,9 @@ void PelloraWindow::CreateControls() {
           // Only a label with an access key reads "&" as its mark: a
           // provider's name may hold one.
           style |= SS_CENTERIMAGE | (AccessKey(design.caption) ? 0 : SS_NOPREFIX);
+          // The status line ends in an ellipsis where it is cut, and takes
+          // the mouse for its tool tip, which has it whole.
+          if (control == MainControl::lblStatus) style |= SS_ENDELLIPSIS | SS_NOTIFY;
           if (design.singleBorder) style |= SS_SUNKEN;
           break;
         case ControlKind::TextBox:
@@ -132,7 +138,7 @@ void PelloraWindow::CreateControls() {
                                  ::GetModuleHandleW(nullptr), nullptr);
       ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(WindowFont(dpi_)), FALSE);
     }
-    if (!design.toolTip.empty()) AddToolTip(window, design.toolTip);
+    if (!design.toolTip.empty() || control == MainControl::lblStatus) AddToolTip(window, design.toolTip);
     controls_[i] = window;
   }
   grids_[static_cast<std::size_t>(MainControl::vsfViewer)]->onHeadingClick = [this](int col) {
@@ -142,21 +148,70 @@ void PelloraWindow::CreateControls() {
   findBox_ = std::make_unique<FindBox>(hwnd(), dpi_, frmPellora::kFindCaption, frmPellora::kFindNoMatch);
 }
 
-SIZE PelloraWindow::OuterPixelSize(int dpi) const {
-  const auto pixels = [dpi](TwipsSize size) { return TwipsSize{ToPixels(size.width, dpi), ToPixels(size.height, dpi)}; };
+RECT PelloraWindow::WorkAreaUnderTheMouse() {
+  POINT mouse{};
+  ::GetCursorPos(&mouse);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!::GetMonitorInfoW(::MonitorFromPoint(mouse, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    RECT desktop{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &desktop, 0);
+    return desktop;
+  }
+  return monitor.rcWork;
+}
+
+void PelloraWindow::CentreOnTheMouseMonitor() {
+  const RECT work = WorkAreaUnderTheMouse();
+  RECT outer;
+  ::GetWindowRect(hwnd(), &outer);
+  const int width = outer.right - outer.left, height = outer.bottom - outer.top;
+  // A window larger than the work area keeps its title bar in sight.
+  const int left = std::max<int>(work.left, work.left + (work.right - work.left - width) / 2);
+  const int top = std::max<int>(work.top, work.top + (work.bottom - work.top - height) / 2);
+  ::SetWindowPos(hwnd(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+SIZE PelloraWindow::OuterPixelSize(int dpi, std::optional<TwipsSize> client) const {
+  const TwipsSize inner = client.value_or(form_.Layout().minimum);
   const SIZE frame = FrameSizeAt(kWindowStyle, WS_EX_CONTROLPARENT, dpi);
-  const TwipsSize needed = ClientSizeNeeded([this](MainControl control) { return form_.IsVisible(control); });
-  const TwipsSize outer = OuterSizeHolding(pixels(form_.Size()), pixels(needed), TwipsSize{frame.cx, frame.cy});
-  return SIZE{outer.width, outer.height};
+  return SIZE{ToPixels(inner.width, dpi) + frame.cx, ToPixels(inner.height, dpi) + frame.cy};
+}
+
+// A client area of the smallest size in pixels is the smallest in twips,
+// whatever the rounding of pixels at this dots per inch: the controls then
+// sit exactly where the design puts them.
+TwipsSize PelloraWindow::ClientTwips() const {
+  RECT client{};
+  ::GetClientRect(hwnd(), &client);
+  const TwipsSize minimum = form_.Layout().minimum;
+  const auto twips = [this](LONG pixels, int smallest) {
+    return pixels == ToPixels(smallest, dpi_) ? smallest : ::MulDiv(pixels, 1440, dpi_);
+  };
+  return {twips(client.right, minimum.width), twips(client.bottom, minimum.height)};
+}
+
+void PelloraWindow::LayOut() {
+  const MainLayout layout = form_.Layout();
+  const TwipsSize client = ClientTwips();
+  HDWP moves = ::BeginDeferWindowPos(static_cast<int>(kMainControlCount));
+  for (std::size_t i = 0; i < kMainControlCount; ++i) {
+    const RECT rect = ToPixels(layout.Place(static_cast<MainControl>(i), client), dpi_);
+    if (moves)
+      moves = ::DeferWindowPos(moves, controls_[i], nullptr, rect.left, rect.top, rect.right - rect.left,
+                               rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!moves)
+      ::SetWindowPos(controls_[i], nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  if (moves) ::EndDeferWindowPos(moves);
+  if (findBox_) findBox_->SetDpi(dpi_, FindBoxCorner());
 }
 
 void PelloraWindow::LayOutAtDpi() {
   HFONT font = WindowFont(dpi_);
   ::SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   for (std::size_t i = 0; i < kMainControlCount; ++i) {
-    const RECT rect = ToPixels(Design(static_cast<MainControl>(i)).rect, dpi_);
-    ::SetWindowPos(controls_[i], nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
     if (GridWindow* view = grids_[i].get()) {
       view->SetDpi(dpi_);
     } else {
@@ -164,11 +219,11 @@ void PelloraWindow::LayOutAtDpi() {
     }
   }
   ::SendMessageW(toolTips_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  findBox_->SetDpi(dpi_, FindBoxCorner());
+  LayOut();
   ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-void PelloraWindow::AddToolTip(HWND control, std::u16string_view text) {
+void PelloraWindow::AddToolTip(HWND control, std::u16string_view text, bool update) {
   std::wstring wide = Wide(text);
   TOOLINFOW tool{};
   tool.cbSize = sizeof tool;
@@ -176,7 +231,7 @@ void PelloraWindow::AddToolTip(HWND control, std::u16string_view text) {
   tool.hwnd = hwnd();
   tool.uId = reinterpret_cast<UINT_PTR>(control);
   tool.lpszText = wide.data();
-  ::SendMessageW(toolTips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  ::SendMessageW(toolTips_, update ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 GridWindow* PelloraWindow::grid(MainControl control) const { return grids_[static_cast<std::size_t>(control)].get(); }
@@ -191,6 +246,7 @@ void PelloraWindow::Start() {
   form_.Form_Load();
   if (form_.Unloaded()) return;
   Sync();
+  CentreOnTheMouseMonitor();
   ::ShowWindow(hwnd(), SW_SHOWNORMAL);
   ::UpdateWindow(hwnd());
   // Shown now: what is wrong with a claim file named on the command line
@@ -219,13 +275,15 @@ void PelloraWindow::SyncAndPaint() {
 void PelloraWindow::Sync() {
   const std::wstring title = Wide(form_.Caption());
   if (FromWide(title) != WindowText(hwnd())) ::SetWindowTextW(hwnd(), title.c_str());
-  // The outer size, as the design gives it where this desktop's frame
-  // leaves the controls whole.
-  RECT outer;
-  ::GetWindowRect(hwnd(), &outer);
-  const SIZE size = OuterPixelSize(dpi_);
-  if (outer.right - outer.left != size.cx || outer.bottom - outer.top != size.cy)
+  // The smallest size changes with the debug mode, which start-up decides:
+  // the window then opens at the new smallest size.
+  const TwipsSize minimum = form_.Layout().minimum;
+  if (!(minimum == laidOutMinimum_)) {
+    laidOutMinimum_ = minimum;
+    const SIZE size = OuterPixelSize(dpi_);
     ::SetWindowPos(hwnd(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    LayOut();
+  }
   for (std::size_t i = 0; i < kMainControlCount; ++i) {
     const MainControl control = static_cast<MainControl>(i);
     HWND window = controls_[i];
@@ -233,6 +291,10 @@ void PelloraWindow::Sync() {
     if (const Label* label = form_.LabelOf(control)) {
       const std::wstring text = Wide(label->Caption);
       if (label->Caption != WindowText(window)) ::SetWindowTextW(window, text.c_str());
+      if (control == MainControl::lblStatus && label->ToolTipText != statusToolTip_) {
+        statusToolTip_ = label->ToolTipText;
+        AddToolTip(window, statusToolTip_, true);
+      }
       ::InvalidateRect(window, nullptr, TRUE);
     } else if (const TextBox* box = form_.TextBoxOf(control)) {
       const std::wstring text = Wide(box->Text);
@@ -430,11 +492,21 @@ LRESULT PelloraWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case kGetDpiScaledSizeMessage: {
-      // The outer size at the new dots per inch is the rule's, not the old
-      // one scaled: the frame does not scale with the client area.
-      *reinterpret_cast<SIZE*>(lParam) = OuterPixelSize(static_cast<int>(wParam));
+      // The client area keeps its size in twips at the new dots per inch;
+      // the frame does not scale with it.
+      *reinterpret_cast<SIZE*>(lParam) = OuterPixelSize(static_cast<int>(wParam), ClientTwips());
       return TRUE;
     }
+    case WM_GETMINMAXINFO: {
+      // Never smaller than the design: every control whole.
+      auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+      const SIZE smallest = OuterPixelSize(dpi_);
+      limits->ptMinTrackSize = POINT{smallest.cx, smallest.cy};
+      return 0;
+    }
+    case WM_SIZE:
+      if (wParam != SIZE_MINIMIZED && controls_.back()) LayOut();
+      return 0;
     case WM_DROPFILES:
       DropFiles(reinterpret_cast<HDROP>(wParam));
       return 0;

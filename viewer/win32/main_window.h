@@ -1,7 +1,9 @@
 #pragma once
-// frmPellora on screen: a fixed-size Win32 window whose child windows draw
-// the headless main window's controls and pass the user's gestures to its
-// routines. After each routine (and before each dialog a routine opens) the
+// frmPellora on screen: a Win32 window whose child windows draw the
+// headless main window's controls where its layout puts them (the design's
+// size the smallest, the grids taking what the window gains, maximised
+// too) and pass the user's gestures to its routines. It opens centred on
+// the monitor of the mouse. After each routine (and before each dialog a routine opens) the
 // child windows are brought up to date from the controls; the grids follow
 // their models by themselves.
 //
@@ -71,17 +73,26 @@ class PelloraWindow : public AttachedWindow, private ClerkView {
   // Sync, then the window painted before a dialog opens over it.
   void SyncAndPaint();
   void CreateControls();
-  // The window's outer size in pixels at `dpi`: the form's, grown where
-  // this desktop's frame would leave too little of it for the shown
-  // controls (OuterSizeHolding).
-  SIZE OuterPixelSize(int dpi) const;
+  // The window's outer size in pixels at `dpi` round a client area of
+  // `client` twips (by default the smallest, the form's layout's), in this
+  // desktop's frame.
+  SIZE OuterPixelSize(int dpi, std::optional<TwipsSize> client = std::nullopt) const;
+  // The client area now, in twips at the window's dots per inch.
+  TwipsSize ClientTwips() const;
+  // The work area of the monitor the mouse is on.
+  static RECT WorkAreaUnderTheMouse();
+  void CentreOnTheMouseMonitor();
+  // Every control where the form's layout puts it in today's client area,
+  // and the find box over the display grid's lower right.
+  void LayOut();
   // Everything laid out again at the window's dots per inch after it
   // changed: the fonts, every control's place, the grids, the find box.
   void LayOutAtDpi();
   // Where the find box's lower right corner goes: over the lower right of
   // the display grid's rows, inside its scroll bars.
   POINT FindBoxCorner() const;
-  void AddToolTip(HWND control, std::u16string_view text);
+  // A control's tool tip, or (update) its new text.
+  void AddToolTip(HWND control, std::u16string_view text, bool update = false);
   // The clerk's keys (see above); true when one was taken.
   bool TakeKey(const MSG& message);
   // The grid (display or totals) a window is, if it is one.
@@ -114,6 +125,8 @@ class PelloraWindow : public AttachedWindow, private ClerkView {
   std::array<std::unique_ptr<GridWindow>, kMainControlCount> grids_{};
   std::unique_ptr<FindBox> findBox_;
   HWND lastFocus_ = nullptr;
+  TwipsSize laidOutMinimum_;
+  std::u16string statusToolTip_;
 };
 
 }  // namespace pellora::win32

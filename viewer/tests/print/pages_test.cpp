@@ -130,6 +130,30 @@ TEST(Pages, EveryRowOnOnePageInOrderWithTheHeaderOnEvery) {
   }
 }
 
+// A file with warnings says so on every page, below the header band and
+// above the headings, and its pages hold fewer rows for it.
+TEST(Pages, EveryPageCarriesTheWarningsBelowTheHeaderBand) {
+  const auto plain = ClaimOf(200);
+  const auto warned = ClaimOf(200);
+  warned->warnings = {{"record-count", u"コントロールレコードのレコード件数が一致しません。"},
+                      {"no-end-record", u"エンドレコードがありません。"}};
+  const Pages pages = LayOut(warned);
+  ExpectWholeAndInOrder(pages, *warned);
+  EXPECT_LT(pages.RowsOn(0).count, LayOut(plain).RowsOn(0).count);
+  for (int p = 0; p < pages.Count(); ++p) {
+    const PageDrawing page = pages.Draw(p);
+    const Text* file = TextStartingWith(page, u"kaigo.csv");
+    const Text* first = TextStartingWith(page, u"警告: コントロールレコード");
+    const Text* second = TextStartingWith(page, u"警告: エンドレコード");
+    ASSERT_TRUE(file && first && second) << p;
+    EXPECT_LT(file->box.top, first->box.top) << p;
+    EXPECT_LT(first->box.top, second->box.top) << p;
+    if (const Text* heading = TextStartingWith(page, u"被保険者番号")) {
+      EXPECT_LE(second->box.bottom(), heading->box.top);
+    }
+  }
+}
+
 TEST(Pages, TotalsContinueOnTheNextPageWithTheirHeadings) {
   const auto claim = ClaimOf(1, 120);
   const Pages pages = LayOut(claim);

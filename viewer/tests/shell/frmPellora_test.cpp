@@ -27,6 +27,37 @@ TEST(frmPellora, StartsWithItsDesignCaptionAndHeaderLabels) {
   EXPECT_TRUE(ui.shown.empty());
 }
 
+// The status line's one line of a claim: its first warning, how many more,
+// and the check's errors (never its notices alone).
+TEST(frmPellora, TheStatusLineSaysTheFirstWarningHowManyMoreAndTheChecksErrors) {
+  const auto report = [](std::size_t errors, std::size_t notices) {
+    auto r = std::make_shared<check::Report>();
+    r->errors = errors;
+    r->notices = notices;
+    return r;
+  };
+  const FileWarning cut{"no-end-record", u"エンドレコードがありません。"};
+  const FileWarning lf{"lf-line-ends", u"改行が LF だけのファイルです。"};
+  const struct {
+    std::vector<FileWarning> warnings;
+    std::shared_ptr<const check::Report> check;
+    std::u16string expected;
+  } cases[] = {
+      {{}, nullptr, u""},
+      {{}, report(0, 3), u""},
+      {{cut}, nullptr, u"警告: エンドレコードがありません。"},
+      {{lf, cut}, report(0, 1), u"警告: 改行が LF だけのファイルです。（ほか 1 件）"},
+      {{}, report(2, 1), u"点検: エラー 2 件、確認 1 件（一覧は Ctrl+K）"},
+      {{cut}, report(1, 0), u"警告: エンドレコードがありません。　点検: エラー 1 件、確認 0 件（一覧は Ctrl+K）"},
+  };
+  for (const auto& c : cases) {
+    ClaimView claim;
+    claim.warnings = c.warnings;
+    claim.check = c.check;
+    EXPECT_EQ(frmPellora::ClaimStatus(claim), c.expected);
+  }
+}
+
 TEST(frmPellora, GridsHaveTheirDesignLayout) {
   RecordingMessageBoxes ui;
   const frmPellora w(ui, {});

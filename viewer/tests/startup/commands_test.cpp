@@ -287,7 +287,9 @@ TEST_F(DatabaseChoice, ADatabaseThatDoesNotOpenIsNotFound) {
     window().Command1_Click();
     EXPECT_FALSE(window().DBFound()) << c.what;
     EXPECT_EQ(window().DBPath(), u"") << c.what;
-    EXPECT_EQ(window().lblDBname(1).Text, u"データベースが見つかりません") << c.what;
+    EXPECT_EQ(window().lblDBname(1).Text, u"データベースが見つかりません: " + c.typed) << c.what;
+    EXPECT_NE(window().lblStatus().Caption.find(u"データベースを開けません: " + c.typed + u"。"), std::u16string::npos)
+        << c.what;
     EXPECT_EQ(window().lblDBname(1).BackColor, kPink) << c.what;
     EXPECT_EQ(window().vsfViewer().Rows(), 1) << c.what;
     EXPECT_EQ(dialogs.offered.back(), typedBefore) << c.what;
@@ -300,6 +302,42 @@ TEST_F(DatabaseChoice, ADatabaseThatDoesNotOpenIsNotFound) {
   window().comFileSelect_Click();
   EXPECT_EQ(window().lblHead(3).BackColor, kPink);
   EXPECT_EQ(window().vsfViewer().CellBackColor(1, viewer_col::kName), kPink);
+}
+
+// "参照..." opens the platform's dialog on the database files where the
+// box's path lies; the file chosen is what 登　録 then uses, and a cancel
+// keeps what was typed.
+TEST_F(DatabaseChoice, BrowsingPutsTheChosenFileInTheBox) {
+  ScriptedOpenFileDialog files;
+  window().Attach(Lent(&files, &dialogs));
+  const struct {
+    const char* what;
+    std::optional<std::u16string> chosen;
+    std::u16string registered;
+  } cases[] = {
+      {"a file chosen", U16(other), U16(other)},
+      {"cancelled", std::nullopt, U16(database)},
+  };
+  for (const auto& c : cases) {
+    files.answer = c.chosen;
+    dialogs.answer = [](frmSetDBname& d) {
+      d.Command2_Click();
+      d.Command1_Click(frmSetDBname::kRegister);
+    };
+    window().Command1_Click();
+    const CommonDialog& shown = files.seen.back();
+    EXPECT_EQ(FilterEntries(shown.Filter).front().patterns, u"*.qdr;*.mdb;*.accdb") << c.what;
+    EXPECT_EQ(shown.FilterIndex, 1) << c.what;
+    EXPECT_EQ(shown.InitDir, program.Folder()) << c.what;
+    EXPECT_EQ(shown.FileName, U16(database)) << c.what;
+    EXPECT_EQ(window().DBPath(), c.registered) << c.what;
+    EXPECT_EQ(window().lblDBname(1).Text, c.registered) << c.what;
+    dialogs.answer = [&](frmSetDBname& d) {
+      d.Text1.Text = U16(database);
+      d.Command1_Click(frmSetDBname::kRegister);
+    };
+    window().Command1_Click();
+  }
 }
 
 // ---- The display grid's headings ----

@@ -40,8 +40,14 @@ TEST(GetIniFileName, ReadsTheDebugSwitchAClaimFileOrASettingsFile) {
       {"\\debug", false, u"\\debug", noSettings},
       {"／ｄｅｂｕｇ", false, u"／ｄｅｂｕｇ", noSettings},
       {" /data/claim 2024.csv ", false, u"/data/claim 2024.csv", noSettings},
-      // A claim file is taken as it is: quotes stay.
-      {"\"/data/claim.csv\"", false, u"\"/data/claim.csv\"", noSettings},
+      // One pair of quotes round the whole path is no part of it, as
+      // Windows hands a path with blanks on; any other quote stays.
+      {"\"/data/claim.csv\"", false, u"/data/claim.csv", noSettings},
+      {" \"/data/請求 データ/11月 請求.csv\" ", false, u"/data/請求 データ/11月 請求.csv", noSettings},
+      {"\"/data/claim.csv", false, u"\"/data/claim.csv", noSettings},
+      {"\"a.csv\" \"b.csv\"", false, u"a.csv\" \"b.csv", noSettings},
+      {"\"\"", false, u"", noSettings},
+      {"/debug \"/etc/other settings.ini\"", true, u"", u"/etc/other settings.ini"},
   };
   for (const auto& c : cases) {
     program.Prepare(c.commandLine);
@@ -136,6 +142,19 @@ TEST(Startup, SettingsFileCasesColourBothPathBoxes) {
     EXPECT_EQ(w.DBFound(), c.databaseColour == kLightYellow) << c.what;
     EXPECT_EQ(w.DBPath(), w.DBFound() ? database : u"") << c.what;
     EXPECT_TRUE(program.ui.shown.empty()) << c.what;
+    // A database that does not open says what to do in the status line:
+    // the path tried, and the settings file read or every place looked in.
+    const std::u16string& status = w.lblStatus().Caption;
+    if (w.DBFound()) {
+      EXPECT_EQ(status, u"") << c.what;
+    } else {
+      EXPECT_EQ(status.rfind(u"データベースを開けません: " + database + u"。", 0), 0u) << c.what;
+      EXPECT_NE(status.find(c.settings ? U16(program.dir / "velkar.ini") + u") の [qdr]"
+                                       : U16(program.dir / "machine" / "velkar.ini") + u" のどれか"),
+                std::u16string::npos)
+          << c.what;
+      EXPECT_NE(status.find(u"「DB　名」で選んでください。"), std::u16string::npos) << c.what;
+    }
   }
 }
 
@@ -264,6 +283,12 @@ TEST(Startup, AClaimFilesWarningsWaitForTheViewAndAreToldOnce) {
   EXPECT_EQ(program.ui.shown[0].text, frmPellora::WarningText(w.Claim()));
   EXPECT_TRUE(program.ui.shown[0].text.starts_with(w.Claim().warnings.front().text));
   EXPECT_FALSE(w.WarningsPending());
+  // Told, the warnings stay in the status line while the claim shows, and
+  // go with it.
+  EXPECT_EQ(w.lblStatus().Caption.rfind(u"警告: " + w.Claim().warnings.front().text, 0), 0u);
+  EXPECT_EQ(w.lblStatus().ToolTipText, frmPellora::WarningText(w.Claim()));
+  w.ClearClaimDisplay();
+  EXPECT_EQ(w.lblStatus().Caption, u"");
 }
 
 TEST(Startup, ABareFileNamesFolderIsTheCurrentFolder) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <set>
 
@@ -18,60 +19,91 @@ bool Inside(const TwipsRect& r, TwipsSize area) {
 bool Outside(const TwipsRect& r, TwipsSize area) { return r.left >= area.width || r.top >= area.height; }
 
 TEST(MainWindowDesign, TheNormalSizeShowsEverythingButTheDebugControls) {
-  const TwipsSize normal = ClientSizeOf(kMainNormalOuterSize);
+  const TwipsSize normal = MainMinimumClientSize(ClientSizeOf(kMainNormalOuterSize),
+                                                 [](MainControl c) { return !Design(c).debugOnly; });
+  // The design's client area and the status line below it.
+  EXPECT_EQ(normal, (TwipsSize{9990, 7575 + kStatusLineGap + kStatusLineHeight}));
   for (std::size_t i = 0; i < kMainControlCount; ++i) {
     const ControlDesign& d = Design(static_cast<MainControl>(i));
     EXPECT_TRUE(Inside(d.rect, kMainDesignClientSize)) << "design size: " << i;
     if (d.debugOnly) {
-      EXPECT_TRUE(Outside(d.rect, normal)) << "normal size shows debug control " << i;
+      EXPECT_TRUE(Outside(d.rect, ClientSizeOf(kMainNormalOuterSize))) << "normal size shows debug control " << i;
     } else {
       EXPECT_TRUE(Inside(d.rect, normal)) << "normal size cuts control " << i;
     }
   }
   // In pixels at 96 dots per inch.
   EXPECT_EQ(TwipsToPixels(normal.width), 666);
-  EXPECT_EQ(TwipsToPixels(normal.height), 505);
+  EXPECT_EQ(TwipsToPixels(ClientSizeOf(kMainNormalOuterSize).height), 505);
   EXPECT_EQ(TwipsToPixels(kMainDesignClientSize.width), 922);
   EXPECT_EQ(TwipsToPixels(kMainDesignClientSize.height), 768);
 }
 
-// The outer size from the frame a desktop really draws: the design's where
-// its thin frame leaves the controls whole, grown just enough where a
-// desktop of today's taller caption and padded borders would cut them.
-TEST(MainWindowDesign, TheOuterSizeHoldsTheShownControlsInAnyFrame) {
-  const auto normal = [](MainControl c) { return !Design(c).debugOnly; };
-  const auto debug = [](MainControl) { return true; };
-  const TwipsSize designFrame = {2 * kFrameBorderTwips, 2 * kFrameBorderTwips + kTitleBarTwips};
-  // Windows 11 at 96 dots per inch: 8 pixels of border and padding a side, a caption of 23 above.
-  const TwipsSize win11Frame = {16 * kTwipsPerPixel, (23 + 16) * kTwipsPerPixel};
+// The window grown: at its smallest every control is where the design
+// puts it; what it gains goes to the grids, and nothing leaves the client
+// area or comes to lie over another control.
+TEST(MainWindowLayout, TheGridsTakeWhatTheWindowGainsAndTheRestKeepsToItsEdges) {
+  const auto shownIn = [](bool debug) {
+    return [debug](MainControl c) { return debug || !Design(c).debugOnly; };
+  };
+  const MainLayout normal{MainMinimumClientSize(ClientSizeOf(kMainNormalOuterSize), shownIn(false)), false};
+  const MainLayout debug{MainMinimumClientSize(kMainDesignClientSize, shownIn(true)), true};
+  using enum MainControl;
+  const TwipsRect design = Design(vsfViewer).rect;
   const struct {
     const char* what;
-    std::function<bool(MainControl)> shown;
-    TwipsSize designOuter;
-    TwipsSize frame;
-    TwipsSize expected;
+    const MainLayout& layout;
+    TwipsSize gained;
+    TwipsRect viewer, total, close, databaseBox, status, rawGrid;
   } cases[] = {
-      {"the design's frame", normal, kMainNormalOuterSize, designFrame, kMainNormalOuterSize},
-      {"no frame at all", normal, kMainNormalOuterSize, {}, kMainNormalOuterSize},
-      {"Windows 11's frame", normal, kMainNormalOuterSize, win11Frame, {9915 + 240, 7575 + 585}},
-      {"debug, the design's frame", debug, OuterSizeOf(kMainDesignClientSize), designFrame,
-       OuterSizeOf(kMainDesignClientSize)},
-      {"debug, Windows 11's frame", debug, OuterSizeOf(kMainDesignClientSize), win11Frame, {13755 + 240, 11355 + 585}},
+      {"normal, smallest", normal, {0, 0}, design, Design(vsfTotal).rect, Design(cmdJob0).rect,
+       Design(lblDBname1).rect, Design(lblStatus).rect, Design(vsfCsv).rect},
+      {"normal, smaller than smallest", normal, {-3000, -2000}, design, Design(vsfTotal).rect, Design(cmdJob0).rect,
+       Design(lblDBname1).rect, Design(lblStatus).rect, Design(vsfCsv).rect},
+      {"normal, maximised", normal, {9000, 6000}, {120, 1020, 9795 + 9000, 5775 + 6000}, {6540 + 9000, 120, 3375, 795},
+       {8340 + 9000, 6960 + 6000, 1515, 495}, {2580, 7200 + 6000, 5655 + 9000, 375},
+       {120, 7620 + 6000, 9750 + 9000, 300}, {240, 7680 + 6000, 13395 + 9000, 3075}},
+      {"debug, grown", debug, {3000, 2001}, {120, 1020, 9795 + 3000, 5775 + 1000}, {6540 + 3000, 120, 3375, 795},
+       {8340 + 3000, 6960 + 1000, 1515, 495}, {2580, 7200 + 1000, 5655 + 3000, 375},
+       {120, 11565 + 2001, 13590 + 3000, 300}, {240, 7680 + 1000, 13395 + 3000, 3075 + 1001}},
   };
   for (const auto& c : cases) {
-    const TwipsSize needed = ClientSizeNeeded(c.shown);
-    const TwipsSize outer = OuterSizeHolding(c.designOuter, needed, c.frame);
-    EXPECT_EQ(outer, c.expected) << c.what;
-    const TwipsSize client{outer.width - c.frame.width, outer.height - c.frame.height};
+    const TwipsSize client{c.layout.minimum.width + c.gained.width, c.layout.minimum.height + c.gained.height};
+    const auto at = [&](MainControl control) { return c.layout.Place(control, client); };
+    const auto same = [](const TwipsRect& a, const TwipsRect& b) {
+      return a.left == b.left && a.top == b.top && a.width == b.width && a.height == b.height;
+    };
+    EXPECT_TRUE(same(at(vsfViewer), c.viewer)) << c.what;
+    EXPECT_TRUE(same(at(vsfTotal), c.total)) << c.what;
+    EXPECT_TRUE(same(at(cmdJob0), c.close)) << c.what;
+    EXPECT_TRUE(same(at(lblDBname1), c.databaseBox)) << c.what;
+    EXPECT_TRUE(same(at(lblStatus), c.status)) << c.what;
+    if (c.layout.debug) {
+      EXPECT_TRUE(same(at(vsfCsv), c.rawGrid)) << c.what;
+    }
+    // The header stays where it was, at the top left.
+    EXPECT_TRUE(same(at(lblHead3), Design(lblHead3).rect)) << c.what;
+    const TwipsSize area{std::max(client.width, c.layout.minimum.width),
+                         std::max(client.height, c.layout.minimum.height)};
     for (std::size_t i = 0; i < kMainControlCount; ++i) {
       const MainControl control = static_cast<MainControl>(i);
-      if (c.shown(control)) {
-        EXPECT_TRUE(Inside(Design(control).rect, client)) << c.what << ": control " << i;
+      if (!shownIn(c.layout.debug)(control)) continue;
+      EXPECT_TRUE(Inside(at(control), area)) << c.what << ": control " << i;
+      for (std::size_t j = i + 1; j < kMainControlCount; ++j) {
+        const MainControl other = static_cast<MainControl>(j);
+        if (!shownIn(c.layout.debug)(other)) continue;
+        const TwipsRect a = at(control), b = at(other);
+        // Label1 and Command1 overlap by design, as do the INI box's label
+        // and the database button.
+        const bool apart = a.right() <= b.left || b.right() <= a.left || a.bottom() <= b.top || b.bottom() <= a.top;
+        const bool designOverlap = !(Design(control).rect.right() <= Design(other).rect.left ||
+                                     Design(other).rect.right() <= Design(control).rect.left ||
+                                     Design(control).rect.bottom() <= Design(other).rect.top ||
+                                     Design(other).rect.bottom() <= Design(control).rect.top);
+        EXPECT_TRUE(apart || designOverlap) << c.what << ": controls " << i << " and " << j;
       }
     }
   }
-  // The database box is the lowest control: the one the old rule cut off.
-  EXPECT_EQ(ClientSizeNeeded(normal).height, Design(MainControl::lblDBname1).rect.bottom());
 }
 
 TEST(MainWindowDesign, AccessKeysAreDistinctAndNamedByTheirCaptions) {

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -112,6 +113,11 @@ TEST(WarningBox, TellsWhatIsWrongOverTheWindowPaintedWithTheDisplay) {
       EXPECT_TRUE(windowShown) << what;
       EXPECT_EQ(rowsPainted, c.rowsShown) << what;
       EXPECT_FALSE(program.form.WarningsPending()) << what;
+      // The box closed, the window still says so, whole in its tool tip.
+      auto* status = qobject_cast<QLabel*>(program.view.widget(MainControl::lblStatus));
+      EXPECT_TRUE(status->text().startsWith(QStringLiteral("警告: "))) << what;
+      EXPECT_TRUE(status->isVisible()) << what;
+      EXPECT_EQ(status->toolTip(), ToQString(frmPellora::WarningText(program.form.Claim()))) << what;
     }
   }
 }

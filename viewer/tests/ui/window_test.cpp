@@ -95,10 +95,12 @@ TEST_F(Window, ShowsTheClaimFileOfTheCommandLineWithItsControlsCaptionsAndColour
   Start(claim.string());
   ASSERT_TRUE(view->isVisible());
   EXPECT_EQ(view->windowTitle(), QStringLiteral("給付管理／介護報酬請求 CSVファイルビューア (%1)").arg(ToQString(U16(claim))));
-  // The client area of the normal outer size, fixed, without a maximise button.
-  EXPECT_EQ(view->size(), QSize(666, 505));
-  EXPECT_EQ(view->minimumSize(), view->maximumSize());
-  EXPECT_FALSE(view->windowFlags() & Qt::WindowMaximizeButtonHint);
+  // The client area of the normal outer size with the status line below
+  // it: the first size and the smallest; the window grows and maximises.
+  EXPECT_EQ(view->size(), QSize(666, 528));
+  EXPECT_EQ(view->minimumSize(), QSize(666, 528));
+  EXPECT_GT(view->maximumWidth(), 4000);
+  EXPECT_TRUE(view->windowFlags() & Qt::WindowMaximizeButtonHint);
 
   const struct {
     MainControl control;
@@ -130,6 +132,18 @@ TEST_F(Window, ShowsTheClaimFileOfTheCommandLineWithItsControlsCaptionsAndColour
   EXPECT_EQ(view->grid(MainControl::vsfTotal)->geometry(), QRect(436, 8, 225, 53));
   for (const MainControl hidden : {MainControl::vsfCsv, MainControl::vsfSort, MainControl::lblCsvFname})
     EXPECT_FALSE(view->widget(hidden)->isVisible());
+  EXPECT_EQ(view->widget(MainControl::lblStatus)->geometry(), QRect(8, 508, 650, 20));
+
+  // Grown, the display grid takes the room, the totals and 閉じる keep to
+  // the right edge, the buttons and boxes to the bottom, the header stays.
+  view->resize(1266, 928);
+  EXPECT_EQ(view->grid(MainControl::vsfViewer)->geometry(), QRect(8, 68, 1253, 785));
+  EXPECT_EQ(view->grid(MainControl::vsfTotal)->geometry(), QRect(1036, 8, 225, 53));
+  EXPECT_EQ(view->widget(MainControl::cmdJob0)->geometry(), QRect(1156, 864, 101, 33));
+  EXPECT_EQ(view->widget(MainControl::lblDBname1)->geometry().top(), 880);
+  EXPECT_EQ(view->widget(MainControl::lblStatus)->geometry(), QRect(8, 908, 1250, 20));
+  EXPECT_EQ(view->widget(MainControl::lblHead3)->geometry(), QRect(164, 36, 269, 25));
+  view->resize(666, 528);
 
   // The path boxes and their colours.
   EXPECT_EQ(Widget<QLineEdit>(MainControl::lblDBname0)->text(),
@@ -279,18 +293,36 @@ TEST_F(Window, TheDatabaseDialogAsksForAnotherDatabase) {
   EXPECT_EQ(registerText, "登　録");
   EXPECT_EQ(cancelText, "キャンセル");
   EXPECT_TRUE(registerIsDefault);
-  EXPECT_EQ(Widget<QLineEdit>(MainControl::lblDBname1)->text(), "データベースが見つかりません");
+  EXPECT_EQ(Widget<QLineEdit>(MainControl::lblDBname1)->text(), "データベースが見つかりません: /nonexistent/data.qdr");
+  EXPECT_TRUE(qobject_cast<QLabel*>(view->widget(MainControl::lblStatus))
+                  ->toolTip()
+                  .startsWith("データベースを開けません: /nonexistent/data.qdr。"));
   EXPECT_EQ(Background(MainControl::lblDBname1, QPalette::Base), kPinkColour);
   EXPECT_EQ(view->windowTitle(), ToQString(frmPellora::kTitle));
   EXPECT_EQ(view->grid(MainControl::vsfViewer)->gridModel().rowCount(), 0);
 
-  // The sound database again, by the button.
+  // The sound database again, browsed for with 参照..., whose file dialog
+  // starts in the folder of the path in the box and lists the database
+  // files first.
+  QString browseFolder, browseFilter;
   NextModal<SetDBnameView> found([&](SetDBnameView& d) {
-    d.Text1()->setText(ToQString(U16(database)));
+    EXPECT_EQ(d.Command2()->text(), "参照...");
+    d.Text1()->setText(ToQString(files.Folder() + u"/missing.qdr"));
+    NextModal<QFileDialog> browse([&](QFileDialog& f) {
+      browseFolder = f.directory().absolutePath();
+      browseFilter = f.selectedNameFilter();
+      f.findChild<QLineEdit*>()->setText(ToQString(U16(database)));
+      static_cast<QDialog&>(f).accept();
+    });
+    QTest::mouseClick(d.Command2(), Qt::LeftButton);
+    EXPECT_TRUE(browse.answered());
+    EXPECT_EQ(d.Text1()->text(), ToQString(U16(database)));
     QTest::mouseClick(d.Command1(0), Qt::LeftButton);
   });
   QTest::mouseClick(view->widget(MainControl::Command1), Qt::LeftButton);
   ASSERT_TRUE(found.answered());
+  EXPECT_EQ(browseFolder, ToQString(files.Folder()));
+  EXPECT_TRUE(browseFilter.startsWith("データベース ファイル")) << browseFilter.toStdString();
   EXPECT_TRUE(form->DBFound());
   EXPECT_EQ(Background(MainControl::lblDBname1, QPalette::Base), kYellow);
 
@@ -324,10 +356,17 @@ TEST_F(Window, AClickOnAColumnHeadingSortsTheDisplayByIt) {
 TEST_F(Window, DebugModeShowsTheWorkingGridsInTheDesignSize) {
   Start("/debug");
   ASSERT_TRUE(view->isVisible());
-  EXPECT_EQ(view->size(), QSize(922, 768));
+  // The design's client area and the status line: the smallest.
+  EXPECT_EQ(view->size(), QSize(922, 791));
+  EXPECT_EQ(view->minimumSize(), QSize(922, 791));
   for (const MainControl control : {MainControl::vsfCsv, MainControl::vsfSort, MainControl::lblCsvFname})
     EXPECT_TRUE(view->widget(control)->isVisible());
   EXPECT_EQ(view->widget(MainControl::vsfCsv)->geometry(), QRect(16, 512, 893, 205));
+  // Taller, the grids above and the raw record grid below share the room.
+  view->resize(922, 991);
+  EXPECT_EQ(view->widget(MainControl::vsfViewer)->geometry(), QRect(8, 68, 653, 485));
+  EXPECT_EQ(view->widget(MainControl::vsfCsv)->geometry(), QRect(16, 612, 893, 305));
+  EXPECT_EQ(view->widget(MainControl::lblCsvFname)->geometry().top(), 924);
 }
 
 // The working grids are handed the claim and write it when a view looks:

@@ -1,4 +1,4 @@
-// The window and its controls as designed: its title and fixed border,
+// The window and its controls as designed: its title and sizing border,
 // each control's class, place, visibility, caption and font, the tab order
 // and the access keys, and the colours of the settings and database boxes
 // at start-up, which tell the user what became of velkar.ini and data.qdr.
@@ -14,8 +14,8 @@ void ControlsAsDesigned(Program& p) {
   const int dpi = p.window.dpi();
   CheckEqual(WindowText(p.window.hwnd()), std::u16string(frmPellora::kTitle), "title");
   const LONG style = GetWindowLongW(p.window.hwnd(), GWL_STYLE);
-  Check((style & WS_MINIMIZEBOX) && !(style & WS_MAXIMIZEBOX) && !(style & WS_THICKFRAME) && (style & WS_CAPTION),
-        "a fixed border with a minimise box and no maximise box");
+  Check((style & WS_MINIMIZEBOX) && (style & WS_MAXIMIZEBOX) && (style & WS_THICKFRAME) && (style & WS_CAPTION),
+        "a sizing border with a minimise and a maximise box");
   ControlsInsideTheWindow(p);
   for (std::size_t i = 0; i < pellora::kMainControlCount; ++i) {
     const MainControl control = static_cast<MainControl>(i);

@@ -127,6 +127,7 @@ void CurrentBenefitManagement(const std::u16string& folder, const std::u16string
                               const std::wstring& screenshot);
 // layout_checks.cpp
 void ControlsInsideTheWindow(Program& p);
+void Maximised(Program& p, const std::wstring& screenshot);
 void LaidOutAt(Program& p, int dpi, const std::string& what);
 void Accessibility(Program& p);
 void DpiChanges(Program& p);
@@ -149,6 +150,7 @@ void PrintOnPrinter(const std::u16string& folder, const std::u16string& claim, c
 void CheckWindowOverTheDisplay(const std::u16string& folder, const std::u16string& claim, const std::u16string& work,
                                const std::wstring& screenshot);
 // timing.cpp
-int TimeProgram(const std::wstring& program, const std::wstring& claim);
+int TimeProgram(const std::wstring& program, const std::wstring& claim, bool quoted = false);
+int OpenWithVerb(const std::wstring& verb, const std::wstring& claim);
 
 }  // namespace ui_driver

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,31 +19,94 @@
 
 namespace ui_driver {
 
-// Every shown control whole inside the client area, and the outer size the
-// design's where its frame leaves room for them, else just enough: the
-// client area then ends at the lowest control's bottom (or the furthest
-// one's right edge).
+// Every shown control whole inside the client area, and the client area
+// the layout's smallest in pixels of the window's dpi, whatever frame this
+// desktop draws round it: the size the window opens at, and the least the
+// system lets the user drag it to.
 void ControlsInsideTheWindow(Program& p) {
   RECT client, outer;
   GetClientRect(p.window.hwnd(), &client);
   GetWindowRect(p.window.hwnd(), &outer);
-  LONG right = 0, bottom = 0;
   for (std::size_t i = 0; i < pellora::kMainControlCount; ++i) {
     const MainControl control = static_cast<MainControl>(i);
     if (!p.form.IsVisible(control)) continue;
     const RECT place = PlaceOf(p.Control(control));
-    right = std::max(right, place.right);
-    bottom = std::max(bottom, place.bottom);
     Check(place.left >= 0 && place.top >= 0 && place.right <= client.right && place.bottom <= client.bottom,
           Utf8(pellora::Design(control).name) + " whole inside the client area",
           ShowRect(place) + " in " + ShowRect(client));
   }
   const int dpi = p.window.dpi();
-  const LONG frameWidth = (outer.right - outer.left) - client.right;
-  const LONG frameHeight = (outer.bottom - outer.top) - client.bottom;
-  const LONG designWidth = ToPixels(p.form.Size().width, dpi), designHeight = ToPixels(p.form.Size().height, dpi);
-  CheckEqual<long long>(outer.right - outer.left, std::max(designWidth, right + frameWidth), "outer width");
-  CheckEqual<long long>(outer.bottom - outer.top, std::max(designHeight, bottom + frameHeight), "outer height");
+  const pellora::TwipsSize smallest = p.form.Layout().minimum;
+  CheckEqual<long long>(client.right, ToPixels(smallest.width, dpi), "client width, the smallest");
+  CheckEqual<long long>(client.bottom, ToPixels(smallest.height, dpi), "client height, the smallest");
+  MINMAXINFO limits{};
+  SendMessageW(p.window.hwnd(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+  CheckEqual<long long>(limits.ptMinTrackSize.x, outer.right - outer.left, "never dragged narrower");
+  CheckEqual<long long>(limits.ptMinTrackSize.y, outer.bottom - outer.top, "never dragged lower");
+}
+
+// Maximised, the grids take the room: the display grid grows right and
+// down, the totals grid keeps its width at the right edge, 閉じる and the
+// boxes keep to the bottom, the header stays; restored, every control is
+// back in its design place. The window opened centred on the monitor of
+// the mouse.
+void Maximised(Program& p, const std::wstring& screenshot) {
+  Section("the window maximised and restored");
+  RECT outer;
+  GetWindowRect(p.window.hwnd(), &outer);
+  POINT mouse{};
+  GetCursorPos(&mouse);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromPoint(mouse, MONITOR_DEFAULTTONEAREST), &monitor);
+  const RECT& work = monitor.rcWork;
+  Check(std::abs((outer.left + outer.right) - (work.left + work.right)) <= 2 &&
+            std::abs((outer.top + outer.bottom) - (work.top + work.bottom)) <= 2,
+        "opened centred on the mouse's monitor", ShowRect(outer) + " in " + ShowRect(work));
+  const int dpi = p.window.dpi();
+  const auto design = [dpi](MainControl control) { return ToPixels(pellora::Design(control).rect, dpi); };
+  ShowWindow(p.window.hwnd(), SW_MAXIMIZE);
+  Pump();
+  RECT client;
+  GetClientRect(p.window.hwnd(), &client);
+  Check(IsZoomed(p.window.hwnd()) && client.right > ToPixels(p.form.Layout().minimum.width, dpi) + 100 &&
+            client.bottom > ToPixels(p.form.Layout().minimum.height, dpi) + 100,
+        "it maximises", ShowRect(client));
+  const RECT viewer = PlaceOf(p.Control(MainControl::vsfViewer));
+  const RECT total = PlaceOf(p.Control(MainControl::vsfTotal));
+  const RECT close = PlaceOf(p.Control(MainControl::cmdJob0));
+  const RECT box = PlaceOf(p.Control(MainControl::lblDBname1));
+  const RECT status = PlaceOf(p.Control(MainControl::lblStatus));
+  const RECT designClient{0, 0, ToPixels(p.form.Layout().minimum.width, dpi), ToPixels(p.form.Layout().minimum.height, dpi)};
+  const auto within1 = [](LONG a, LONG b) { return std::abs(a - b) <= 1; };
+  Check(viewer.left == design(MainControl::vsfViewer).left && viewer.top == design(MainControl::vsfViewer).top &&
+            within1(client.right - viewer.right, designClient.right - design(MainControl::vsfViewer).right) &&
+            viewer.bottom > design(MainControl::vsfViewer).bottom + 100,
+        "the display grid grows right and down", ShowRect(viewer));
+  Check(within1(total.right - total.left, design(MainControl::vsfTotal).right - design(MainControl::vsfTotal).left) &&
+            within1(client.right - total.right, designClient.right - design(MainControl::vsfTotal).right),
+        "the totals grid keeps its width at the right edge", ShowRect(total));
+  Check(within1(client.right - close.right, designClient.right - design(MainControl::cmdJob0).right) &&
+            within1(client.bottom - close.bottom, designClient.bottom - design(MainControl::cmdJob0).bottom),
+        "閉じる keeps to the lower right", ShowRect(close));
+  Check(box.left == design(MainControl::lblDBname1).left &&
+            within1(client.bottom - box.bottom, designClient.bottom - design(MainControl::lblDBname1).bottom) &&
+            box.right > design(MainControl::lblDBname1).right,
+        "the database box keeps to the bottom, wider", ShowRect(box));
+  Check(within1(status.bottom, client.bottom) && status.right > design(MainControl::lblStatus).right,
+        "the status line spans the bottom", ShowRect(status));
+  CheckRect(PlaceOf(p.Control(MainControl::lblHead3)), design(MainControl::lblHead3), "the header stays");
+  if (!screenshot.empty()) {
+    SetForegroundWindow(p.window.hwnd());
+    Pump(500);
+    Check(SavePicture(p.window.hwnd(), screenshot), "the maximised window's picture written");
+  }
+  ShowWindow(p.window.hwnd(), SW_RESTORE);
+  Pump();
+  for (const MainControl control : {MainControl::vsfViewer, MainControl::vsfTotal, MainControl::cmdJob0,
+                                    MainControl::lblDBname1, MainControl::lblStatus})
+    CheckRect(PlaceOf(p.Control(control)), design(control),
+              "restored: " + Utf8(pellora::Design(control).name) + " in its design place");
 }
 
 // The window laid out at `dpi`: its fonts, the grid's row height, and every

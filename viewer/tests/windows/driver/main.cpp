@@ -18,12 +18,17 @@
 //   pellora_ui_driver.exe <program folder> <claim file> <second claim file> <work folder> [screenshot.bmp]
 //   pellora_ui_driver.exe --layout <dpi> <program folder> <claim file> <picture.bmp>
 //   pellora_ui_driver.exe --time <pellora.exe> <claim file>
+//   pellora_ui_driver.exe --quoted <pellora.exe> <claim file>
+//   pellora_ui_driver.exe --verb <verb> <claim file>
 //
 // The program folder holds velkar.ini, the data.qdr it names and
 // pellora-export.exe. With a screenshot, a second picture (the find box
 // open, several rows selected) goes beside it as <name>-find.bmp, and the
 // print preview's as <name>-print-preview.bmp. --time
-// measures how long pellora.exe takes to show a (large) claim file.
+// measures how long pellora.exe takes to show a (large) claim file;
+// --quoted starts it with the path in quotes, as Windows hands a path on,
+// and --verb opens the file through a verb of the shell's (the context
+// menu's, where an installer registered it).
 //
 // Each group of checks lives in a file of its own beside this one;
 // driver.h declares what they share, and wmain runs the groups in turn.
@@ -44,6 +49,8 @@ int wmain(int argc, wchar_t** argv) {
   // As pellora.exe is, by its manifest and its start.
   BecomeDpiAware();
   if (argc == 4 && std::wstring(argv[1]) == L"--time") return TimeProgram(argv[2], argv[3]);
+  if (argc == 4 && std::wstring(argv[1]) == L"--quoted") return TimeProgram(argv[2], argv[3], true);
+  if (argc == 4 && std::wstring(argv[1]) == L"--verb") return OpenWithVerb(argv[2], argv[3]);
   if (argc == 6 && std::wstring(argv[1]) == L"--layout") return LayoutRun(_wtoi(argv[2]), argv[3], argv[4], argv[5]);
   if (argc < 5) {
     std::printf("usage: pellora_ui_driver.exe <program folder> <claim file> <second claim file> <work folder> [screenshot.bmp]\n"
@@ -69,6 +76,7 @@ int wmain(int argc, wchar_t** argv) {
     p.Start();
     ClaimOnTheCommandLine(p, claim, screenshot);
     LaidOutAt(p, p.window.dpi(), "at the system's dpi");
+    Maximised(p, screenshot.empty() ? L"" : screenshot.substr(0, screenshot.size() - 4) + L"-maximised.bmp");
     Accessibility(p);
     DpiChanges(p);
     FileDialog(p, second);

@@ -10,6 +10,7 @@
 #include <dlgs.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/windows/driver/driver.h"
@@ -209,22 +210,62 @@ void DatabaseDialog(Program& p, const std::u16string& claim, const std::u16strin
               SendMessageW(text1, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(missing.c_str()));
               TypeKey(text1, VK_RETURN);
             });
-  CheckEqual(WindowText(p.Control(MainControl::lblDBname1)), std::u16string(u"データベースが見つかりません"),
-             "the database box says so");
+  CheckEqual(WindowText(p.Control(MainControl::lblDBname1)), u"データベースが見つかりません: " + FromWide(missing),
+             "the database box says so, with the path");
+  Check(WindowText(p.Control(MainControl::lblStatus)).starts_with(u"データベースを開けません: " + FromWide(missing)),
+        "the status line says what to do", Utf8(WindowText(p.Control(MainControl::lblStatus))));
   CheckColor(BackgroundOf(p.Control(MainControl::lblDBname1)), kPink, "in pink");
   CheckEqual<long long>(p.form.vsfViewer().Rows(), 1, "the claim on display cleared");
   CheckEqual(WindowText(p.window.hwnd()), std::u16string(frmPellora::kTitle), "the title without a path");
 
-  Section("the database dialog: the database registered again");
+  Section("the database dialog: the database chosen with 参照... and registered again");
+  const std::u16string folder = database.substr(0, database.find_last_of(u'\\'));
+  FileDialogSeen browsed;
+  std::wstring browseCaption, boxAfter;
+  bool fileDialogShown = false;
   WithModal([&] { SendMessageW(p.Control(MainControl::Command1), BM_CLICK, 0, 0); },
             [&](HWND dialog) {
               HWND text1 = GetDlgItem(dialog, kText1Id);
-              const std::wstring path = Wide(database);
-              SendMessageW(text1, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+              browseCaption = TextOf(GetDlgItem(dialog, kBrowseId));
+              const std::wstring start = Wide(folder + u"\\missing.qdr");
+              SendMessageW(text1, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(start.c_str()));
+              PressButton(dialog, kBrowseId);
+              // The file dialog opens over this one, on the same thread.
+              std::pair<HWND, HWND> seek{dialog, nullptr};
+              for (int i = 0; i < 400 && !seek.second; ++i) {
+                EnumThreadWindows(
+                    GetWindowThreadProcessId(dialog, nullptr),
+                    [](HWND window, LPARAM found) -> BOOL {
+                      auto& [self, other] = *reinterpret_cast<std::pair<HWND, HWND>*>(found);
+                      if (window != self && ClassOf(window) == L"#32770" && IsWindowVisible(window)) other = window;
+                      return other ? FALSE : TRUE;
+                    },
+                    reinterpret_cast<LPARAM>(&seek));
+                if (!seek.second) Sleep(25);
+              }
+              HWND files = seek.second;
+              fileDialogShown = files != nullptr;
+              if (files) {
+                Sleep(200);
+                SeeFileDialog(files, browsed);
+                HWND name = GetDlgItem(files, cmb13) ? GetDlgItem(files, cmb13) : GetDlgItem(files, edt1);
+                const std::wstring path = Wide(database);
+                SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+                PressButton(files, IDOK);
+                for (int i = 0; i < 200 && IsWindow(files); ++i) Sleep(25);
+              }
+              boxAfter = TextOf(text1);
               PressButton(dialog, kRegisterId);
             });
+  CheckEqual(FromWide(browseCaption), std::u16string(u"参照..."), "the button 参照...");
+  Check(fileDialogShown, "参照... opens the file dialog");
+  Check(!browsed.filters.empty() && browsed.filters.front() == L"データベース ファイル (*.qdr;*.mdb;*.accdb)",
+        "the database files first", browsed.filters.empty() ? "none" : Show(browsed.filters.front()));
+  CheckEqual(FromWide(browsed.folder), folder, "in the folder of the path in the box");
+  CheckEqual(FromWide(boxAfter), database, "the chosen file in the box");
   CheckEqual(WindowText(p.Control(MainControl::lblDBname1)), database, "the database box shows it");
   CheckColor(BackgroundOf(p.Control(MainControl::lblDBname1)), kLightYellow, "in light yellow");
+  CheckEqual(WindowText(p.Control(MainControl::lblStatus)), std::u16string(), "the status line has nothing to say");
 }
 
 void MissingSettings(const std::u16string& emptyFolder) {
@@ -243,11 +284,13 @@ void DebugMode(const std::u16string& folder) {
   Program p(folder, u"/DEBUG");
   p.Start();
   const int dpi = p.window.dpi();
-  RECT outer;
-  GetWindowRect(p.window.hwnd(), &outer);
-  const pellora::TwipsSize design = pellora::OuterSizeOf(pellora::kMainDesignClientSize);
-  CheckEqual<long long>(outer.right - outer.left, ToPixels(design.width, dpi), "the design's width");
-  CheckEqual<long long>(outer.bottom - outer.top, ToPixels(design.height, dpi), "the design's height");
+  RECT client;
+  GetClientRect(p.window.hwnd(), &client);
+  // The design's client area, and the status line below it.
+  const pellora::TwipsSize design = pellora::kMainDesignClientSize;
+  CheckEqual<long long>(client.right, ToPixels(design.width, dpi), "the design's width");
+  CheckEqual<long long>(client.bottom, ToPixels(design.height + pellora::kStatusLineGap + pellora::kStatusLineHeight, dpi),
+                        "the design's height and the status line");
   for (const MainControl control : {MainControl::vsfCsv, MainControl::vsfSort, MainControl::lblCsvFname})
     Check(IsWindowVisible(p.Control(control)) != 0, Utf8(pellora::Design(control).name) + " shown");
 }
