@@ -56,7 +56,7 @@ bench::ProgramFolder& Folder() {
 // A main window after start-up in the program folder, waiting for a file.
 struct Window {
   pellora::RecordingMessageBoxes ui;
-  pellora::frmPellora w{ui, {u"", common::Utf8ToUtf16(Folder().path().string()), {}}};
+  pellora::frmPellora w{ui, {u"", common::Utf8ToUtf16(Folder().path().string()), {}, {}}};
   Window() {
     w.Form_Load();
     if (w.Unloaded()) std::abort();

@@ -73,7 +73,7 @@ int main() {
   std::vector<double> fastest(steps.size(), 1e9);
   for (int d = 0; d < kDisplays; ++d) {
     window = std::make_unique<pellora::frmPellora>(
-        ui, pellora::frmPellora::Environment{u"", common::Utf8ToUtf16(folder.path().string()), {}});
+        ui, pellora::frmPellora::Environment{u"", common::Utf8ToUtf16(folder.path().string()), {}, {}});
     window->Form_Load();
     claim = std::make_shared<pellora::ClaimView>();
     for (std::size_t s = 0; s < steps.size(); ++s) {

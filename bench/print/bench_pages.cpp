@@ -30,7 +30,7 @@ struct Shown {
   bench::ClaimFile file{kLines};
   bench::ProgramFolder folder;
   pellora::RecordingMessageBoxes ui;
-  pellora::frmPellora w{ui, {u"", common::Utf8ToUtf16(folder.path().string()), {}}};
+  pellora::frmPellora w{ui, {u"", common::Utf8ToUtf16(folder.path().string()), {}, {}}};
   Shown() {
     w.Form_Load();
     if (w.Unloaded()) std::abort();

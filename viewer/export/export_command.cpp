@@ -273,8 +273,9 @@ int RunExport(std::span<const std::string> arguments, std::ostream& out, std::os
     if (!names.found) warnings.Write("db-unusable", kDatabaseUnusable);
   } else {
     const std::u16string programFolder = ExecutableFolder();
+    const SettingsFolders folders = ConfigurationFolders("pellora");
     const std::u16string ini = options->ini ? common::Utf8ToUtf16(*options->ini)
-                                            : DefaultIniFileName(programFolder, ConfigurationFolders("pellora"));
+                                            : DefaultIniFileName(programFolder, folders.then, folders.first);
     // Only a settings file or database asked for is a warning: without
     // --ini, a missing velkar.ini or data.qdr is how a machine without a
     // database runs.

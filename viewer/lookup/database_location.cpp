@@ -32,18 +32,24 @@ std::u16string DefaultDBPath(const std::u16string& programFolder) {
   return InFolder(programFolder, kDefaultDatabaseName);
 }
 
-// Beside the program first, so that a copied folder keeps its own
-// settings wherever the program is also installed.
+// The folders the platform puts first (the user's own on Windows, whose
+// installed program folder only an administrator may change), then beside
+// the program, so that a copied folder keeps its own settings wherever the
+// program is also installed, then the others.
 std::vector<std::u16string> SettingsFileCandidates(const std::u16string& programFolder,
-                                                   const std::vector<std::u16string>& settingsFolders) {
-  std::vector<std::u16string> candidates{InFolder(programFolder, kSettingsFileName)};
+                                                   const std::vector<std::u16string>& settingsFolders,
+                                                   const std::vector<std::u16string>& foldersFirst) {
+  std::vector<std::u16string> candidates;
+  for (const std::u16string& folder : foldersFirst) candidates.push_back(InFolder(folder, kSettingsFileName));
+  candidates.push_back(InFolder(programFolder, kSettingsFileName));
   for (const std::u16string& folder : settingsFolders) candidates.push_back(InFolder(folder, kSettingsFileName));
   return candidates;
 }
 
 std::u16string DefaultIniFileName(const std::u16string& programFolder,
-                                  const std::vector<std::u16string>& settingsFolders) {
-  for (const std::u16string& settings : SettingsFileCandidates(programFolder, settingsFolders))
+                                  const std::vector<std::u16string>& settingsFolders,
+                                  const std::vector<std::u16string>& foldersFirst) {
+  for (const std::u16string& settings : SettingsFileCandidates(programFolder, settingsFolders, foldersFirst))
     if (IsOrdinaryFile(settings)) return settings;
   return InFolder(programFolder, u"");
 }
@@ -53,9 +59,10 @@ bool IsNoSettingsFileFound(const std::u16string& iniFileName, const std::u16stri
 }
 
 std::u16string NoSettingsFileText(const std::u16string& programFolder,
-                                  const std::vector<std::u16string>& settingsFolders) {
+                                  const std::vector<std::u16string>& settingsFolders,
+                                  const std::vector<std::u16string>& foldersFirst) {
   std::u16string text(kNoSettingsFileFound);
-  const std::vector<std::u16string> candidates = SettingsFileCandidates(programFolder, settingsFolders);
+  const std::vector<std::u16string> candidates = SettingsFileCandidates(programFolder, settingsFolders, foldersFirst);
   for (std::size_t i = 0; i < candidates.size(); ++i) text += (i == 0 ? u" " : u"、") + candidates[i];
   return text;
 }

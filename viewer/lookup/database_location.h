@@ -27,14 +27,19 @@ std::u16string DefaultDBPath(const std::u16string& programFolder);
 // True exactly for an ordinary file that opens as a Jet database.
 bool CheckDatabase(const std::u16string& path);
 
-// velkar.ini in the program folder if it is there, else in the first of
-// `settingsFolders` that has one, else the program folder itself followed
-// by a folder separator (a path that reads as no settings file).
+// velkar.ini in the first of `foldersFirst` that has one, else in the
+// program folder if it is there, else in the first of `settingsFolders`
+// that has one, else the program folder itself followed by a folder
+// separator (a path that reads as no settings file). The platform says
+// which folders come first and which after (ConfigurationFolders,
+// platform/platform_path.h).
 std::u16string DefaultIniFileName(const std::u16string& programFolder,
-                                  const std::vector<std::u16string>& settingsFolders);
+                                  const std::vector<std::u16string>& settingsFolders,
+                                  const std::vector<std::u16string>& foldersFirst = {});
 // Where DefaultIniFileName looks for velkar.ini, in its order.
 std::vector<std::u16string> SettingsFileCandidates(const std::u16string& programFolder,
-                                                   const std::vector<std::u16string>& settingsFolders);
+                                                   const std::vector<std::u16string>& settingsFolders,
+                                                   const std::vector<std::u16string>& foldersFirst = {});
 // Whether `iniFileName` is DefaultIniFileName's answer for none found.
 bool IsNoSettingsFileFound(const std::u16string& iniFileName, const std::u16string& programFolder);
 // What the settings box says then: that there is none, and every file that
@@ -42,7 +47,8 @@ bool IsNoSettingsFileFound(const std::u16string& iniFileName, const std::u16stri
 // folder alone would send an installed program's clerk to /usr/bin.)
 inline constexpr std::u16string_view kNoSettingsFileFound = u"設定ファイルがありません:";
 std::u16string NoSettingsFileText(const std::u16string& programFolder,
-                                  const std::vector<std::u16string>& settingsFolders);
+                                  const std::vector<std::u16string>& settingsFolders,
+                                  const std::vector<std::u16string>& foldersFirst = {});
 
 // One value of the settings file, "" when it or its key is missing.
 std::u16string IniRead(const std::u16string& section, const std::u16string& key, const std::u16string& IniFileName);

@@ -2,7 +2,8 @@
 // The arguments of a program's command line as one text, the way Windows
 // hands a program its whole command line: the program's own name first,
 // in double quotes if it holds blanks, then the arguments exactly as
-// typed. Pellora takes all of them together as one path, quotes and all.
+// typed. Pellora takes all of them together as one path; its start-up
+// takes one pair of quotes round the whole off, as no path has them.
 
 #include <string_view>
 

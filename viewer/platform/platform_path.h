@@ -51,11 +51,22 @@ std::u16string ExecutableFolder();
 // The current folder; "." if the system cannot say.
 std::u16string CurrentFolder();
 
-// Where a program installed in a system folder keeps its settings, the
-// user's own before the machine's: $XDG_CONFIG_HOME/<application> (or
+// Where a program looks for its settings file besides its own folder:
+// `first` before it, `then` after it.
+//
+// POSIX: nothing first, as an installed /usr/bin/pellora has no settings
+// beside it and a build or copied folder keeps its own; then the user's own
+// before the machine's, $XDG_CONFIG_HOME/<application> (or
 // ~/.config/<application> when that is unset or not absolute, as the XDG
-// base directories say), then /etc/<application>. None on Windows, where
-// the settings live beside the program.
-std::vector<std::u16string> ConfigurationFolders(std::string_view application);
+// base directories say), then /etc/<application>.
+//
+// Windows: the user's own first, %APPDATA%\<Application>, as the
+// installed program's folder holds a settings file that only an
+// administrator may change; nothing after.
+struct SettingsFolders {
+  std::vector<std::u16string> first;
+  std::vector<std::u16string> then;
+};
+SettingsFolders ConfigurationFolders(std::string_view application);
 
 }  // namespace pellora

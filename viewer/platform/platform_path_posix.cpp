@@ -26,7 +26,7 @@ std::u16string CurrentFolder() {
   return ec ? std::u16string(u".") : common::Utf8ToUtf16(folder.string());
 }
 
-std::vector<std::u16string> ConfigurationFolders(std::string_view application) {
+SettingsFolders ConfigurationFolders(std::string_view application) {
   std::vector<std::u16string> folders;
   const std::string name(application);
   const char* config = std::getenv("XDG_CONFIG_HOME");
@@ -39,7 +39,7 @@ std::vector<std::u16string> ConfigurationFolders(std::string_view application) {
   // machine's settings (a test, a script) leaves /etc out.
   const char* noSystem = std::getenv("PELLORA_CONFIG_NOSYSTEM");
   if (!noSystem || !*noSystem) folders.push_back(common::Utf8ToUtf16("/etc/" + name));
-  return folders;
+  return {{}, std::move(folders)};
 }
 
 }  // namespace pellora

@@ -46,6 +46,18 @@ std::u16string CurrentFolder() {
   return FromWide(folder);
 }
 
-std::vector<std::u16string> ConfigurationFolders(std::string_view) { return {}; }
+// Windows names a program's folders as the program is called: Pellora.
+SettingsFolders ConfigurationFolders(std::string_view application) {
+  const DWORD size = ::GetEnvironmentVariableW(L"APPDATA", nullptr, 0);
+  if (size == 0 || application.empty()) return {};
+  std::wstring folder(size, L'\0');
+  const DWORD length = ::GetEnvironmentVariableW(L"APPDATA", folder.data(), size);
+  if (length == 0 || length >= size) return {};
+  folder.resize(length);
+  std::u16string name(application.begin(), application.end());
+  if (name[0] >= u'a' && name[0] <= u'z') name[0] = static_cast<char16_t>(name[0] - u'a' + u'A');
+  const bool separated = folder.back() == L'\\' || folder.back() == L'/';
+  return {{FromWide(folder) + (separated ? u"" : u"\\") + name}, {}};
+}
 
 }  // namespace pellora

@@ -27,7 +27,8 @@ std::u16string TotalGridHeadings() {
 }  // namespace
 
 frmPellora::Environment frmPellora::Environment::OfThisProgram(std::u16string commandLine) {
-  return {std::move(commandLine), ExecutableFolder(), ConfigurationFolders("pellora")};
+  SettingsFolders settings = ConfigurationFolders("pellora");
+  return {std::move(commandLine), ExecutableFolder(), std::move(settings.then), std::move(settings.first)};
 }
 
 frmPellora::frmPellora(MessageBoxes& messageBoxes, Environment environment)

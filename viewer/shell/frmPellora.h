@@ -42,11 +42,13 @@ class frmPellora {
   // Where the program runs: its command line's arguments as one text, its
   // own folder (the executable's, unless a test puts the program somewhere
   // else: velkar.ini and the default data.qdr live here), and the folders
-  // where velkar.ini is looked for besides (platform/platform_path.h).
+  // where velkar.ini is looked for besides, after the program's and before
+  // it (platform/platform_path.h).
   struct Environment {
     std::u16string commandLine;
     std::u16string programFolder;
     std::vector<std::u16string> settingsFolders;
+    std::vector<std::u16string> settingsFoldersFirst;
     // This program's, started with `commandLine`.
     static Environment OfThisProgram(std::u16string commandLine = {});
   };

@@ -58,7 +58,7 @@ std::u16string frmPellora::GetIniFileName() {
     CmdFileName_ = text;
     text.clear();
   }
-  if (text.empty()) text = DefaultIniFileName(environment_.programFolder, environment_.settingsFolders);
+  if (text.empty()) text = DefaultIniFileName(environment_.programFolder, environment_.settingsFolders, environment_.settingsFoldersFirst);
   return text;
 }
 
@@ -110,7 +110,8 @@ std::u16string frmPellora::DatabaseHint() const {
       hint += u"velkar.ini (" + IniFileName_ + u") の [qdr] に QdrPath=パス を書くか、";
     } else if (IsNoSettingsFileFound(IniFileName_, environment_.programFolder)) {
       hint += u"設定ファイルを " +
-              Joined(SettingsFileCandidates(environment_.programFolder, environment_.settingsFolders), u"、") +
+              Joined(SettingsFileCandidates(environment_.programFolder, environment_.settingsFolders,
+                                            environment_.settingsFoldersFirst), u"、") +
               u" のどれかに作り、[qdr] に QdrPath=パス を書くか、";
     } else {
       hint += u"設定ファイル " + IniFileName_ + u" を読めません。[qdr] に QdrPath=パス を書いた設定ファイルを置くか、";
@@ -140,7 +141,8 @@ void frmPellora::Form_Load() {
   const std::u16string iniFileName = GetIniFileName();
   lblDBname_[0].Text = iniFileName.empty() ? std::u16string(kNoSettingsFile) : iniFileName;
   if (IsNoSettingsFileFound(iniFileName, environment_.programFolder))
-    lblDBname_[0].Text = NoSettingsFileText(environment_.programFolder, environment_.settingsFolders);
+    lblDBname_[0].Text = NoSettingsFileText(environment_.programFolder, environment_.settingsFolders,
+                                             environment_.settingsFoldersFirst);
 
   // Without its window or either grid the program has nothing to show: it
   // says which part failed and ends.

@@ -172,10 +172,29 @@ void PelloraWindow::CentreOnTheMouseMonitor() {
   ::SetWindowPos(hwnd(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The frame this desktop draws round the client area, measured where the
+// window has one at this dots per inch; the system's word for it before
+// (which may differ from what it draws by a few pixels: Wine's does).
+SIZE PelloraWindow::FrameAt(int dpi) const {
+  RECT outer{}, client{};
+  if (hwnd() && dpi == dpi_ && !::IsIconic(hwnd()) && ::GetWindowRect(hwnd(), &outer) &&
+      ::GetClientRect(hwnd(), &client) && client.right > 0 && client.bottom > 0)
+    return SIZE{outer.right - outer.left - client.right, outer.bottom - outer.top - client.bottom};
+  return FrameSizeAt(kWindowStyle, WS_EX_CONTROLPARENT, dpi);
+}
+
 SIZE PelloraWindow::OuterPixelSize(int dpi, std::optional<TwipsSize> client) const {
   const TwipsSize inner = client.value_or(form_.Layout().minimum);
-  const SIZE frame = FrameSizeAt(kWindowStyle, WS_EX_CONTROLPARENT, dpi);
+  const SIZE frame = FrameAt(dpi);
   return SIZE{ToPixels(inner.width, dpi) + frame.cx, ToPixels(inner.height, dpi) + frame.cy};
+}
+
+void PelloraWindow::ResizeToHold(TwipsSize client) {
+  const SIZE size = OuterPixelSize(dpi_, client);
+  RECT outer{};
+  ::GetWindowRect(hwnd(), &outer);
+  if (outer.right - outer.left != size.cx || outer.bottom - outer.top != size.cy)
+    ::SetWindowPos(hwnd(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // A client area of the smallest size in pixels is the smallest in twips,
@@ -280,8 +299,7 @@ void PelloraWindow::Sync() {
   const TwipsSize minimum = form_.Layout().minimum;
   if (!(minimum == laidOutMinimum_)) {
     laidOutMinimum_ = minimum;
-    const SIZE size = OuterPixelSize(dpi_);
-    ::SetWindowPos(hwnd(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ResizeToHold(minimum);
     LayOut();
   }
   for (std::size_t i = 0; i < kMainControlCount; ++i) {
@@ -483,11 +501,15 @@ LRESULT PelloraWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       // Moved to a monitor of other dots per inch (or the user changed its
       // scale): laid out again, in the place and size the system suggests,
       // which WM_GETDPISCALEDSIZE has made the size of the rule below.
+      const TwipsSize client = ClientTwips();
       dpi_ = HIWORD(wParam);
       LayOutAtDpi();
       const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
       ::SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                      suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      // The suggestion was made with the system's word for the new frame;
+      // the frame now drawn may differ, and the client area keeps its size.
+      if (!::IsZoomed(hwnd())) ResizeToHold(client);
       Sync();
       return 0;
     }

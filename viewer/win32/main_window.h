@@ -77,6 +77,9 @@ class PelloraWindow : public AttachedWindow, private ClerkView {
   // `client` twips (by default the smallest, the form's layout's), in this
   // desktop's frame.
   SIZE OuterPixelSize(int dpi, std::optional<TwipsSize> client = std::nullopt) const;
+  SIZE FrameAt(int dpi) const;
+  // The window resized so that its client area is `client` twips.
+  void ResizeToHold(TwipsSize client);
   // The client area now, in twips at the window's dots per inch.
   TwipsSize ClientTwips() const;
   // The work area of the monitor the mouse is on.

@@ -82,7 +82,7 @@ class DatabaseLocation : public ::testing::Test {
   // A new window of a program in `dir`, which looks for velkar.ini nowhere
   // else.
   frmPellora& Renew() {
-    window_ = std::make_unique<frmPellora>(ui, frmPellora::Environment{u"", U16(dir.path()), {}});
+    window_ = std::make_unique<frmPellora>(ui, frmPellora::Environment{u"", U16(dir.path()), {}, {}});
     return *window_;
   }
   RecordingMessageBoxes ui;
@@ -134,6 +134,13 @@ TEST_F(DatabaseLocation, SettingsFileOfAnInstalledProgramComesFromTheConfigurati
   EXPECT_EQ(DefaultIniFileName(U16(program), settingsFolders), U16(user / "velkar.ini"));
   std::ofstream(program / "velkar.ini") << "[qdr]\n";
   EXPECT_EQ(DefaultIniFileName(U16(program), settingsFolders), U16(program / "velkar.ini"));
+  // A folder the platform puts first (the user's own on Windows) comes
+  // before the program's.
+  const std::filesystem::path first = dir / "first";
+  std::filesystem::create_directory(first);
+  EXPECT_EQ(DefaultIniFileName(U16(program), settingsFolders, {U16(first)}), U16(program / "velkar.ini"));
+  std::ofstream(first / "velkar.ini") << "[qdr]\n";
+  EXPECT_EQ(DefaultIniFileName(U16(program), settingsFolders, {U16(first)}), U16(first / "velkar.ini"));
 }
 
 TEST(ConfigurationFolders, FollowTheXdgBaseDirectoriesThenEtc) {
@@ -162,7 +169,9 @@ TEST(ConfigurationFolders, FollowTheXdgBaseDirectoriesThenEtc) {
     set("XDG_CONFIG_HOME", c.config);
     set("HOME", c.home);
     set("PELLORA_CONFIG_NOSYSTEM", c.noSystem);
-    EXPECT_EQ(ConfigurationFolders("pellora"), c.folders) << (c.config ? c.config : "(unset)");
+    const SettingsFolders folders = ConfigurationFolders("pellora");
+    EXPECT_EQ(folders.then, c.folders) << (c.config ? c.config : "(unset)");
+    EXPECT_TRUE(folders.first.empty()) << (c.config ? c.config : "(unset)");
   }
   set("XDG_CONFIG_HOME", config ? config->c_str() : nullptr);
   set("HOME", home ? home->c_str() : nullptr);

@@ -37,7 +37,7 @@ class ProgramFolder {
   // looked for only in `settingsFolders` besides (none unless a test names
   // some): no settings file of the machine running the tests.
   frmPellora::Environment Environment(std::u16string commandLine = {}) const {
-    return {std::move(commandLine), U16(dir.path()), settingsFolders};
+    return {std::move(commandLine), U16(dir.path()), settingsFolders, {}};
   }
   std::u16string Folder() const { return U16(dir.path()); }
 

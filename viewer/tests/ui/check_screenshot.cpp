@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
   pellora::ui::SetUpApplication();
 
   pellora::ui::QtMessageBoxes boxes;
-  pellora::frmPellora form(boxes, {common::Utf8ToUtf16(argv[2]), common::Utf8ToUtf16(argv[1]), {}});
+  pellora::frmPellora form(boxes, {common::Utf8ToUtf16(argv[2]), common::Utf8ToUtf16(argv[1]), {}, {}});
   pellora::ui::PelloraWindow window(form, boxes);
   const QString output = QString::fromUtf8(argv[3]);
   bool saved = false;

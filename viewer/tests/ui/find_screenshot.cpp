@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
 
   pellora::ui::QtMessageBoxes boxes;
   // The example settings file and database of the build's program folder.
-  pellora::frmPellora form(boxes, {common::Utf8ToUtf16(argv[2]), common::Utf8ToUtf16(argv[1]), {}});
+  pellora::frmPellora form(boxes, {common::Utf8ToUtf16(argv[2]), common::Utf8ToUtf16(argv[1]), {}, {}});
   pellora::ui::PelloraWindow window(form, boxes);
   window.Start();
   if (form.Unloaded()) return 1;

@@ -44,7 +44,7 @@ TEST(WindowsPaths, ArgumentsAreTheCommandLineAfterTheProgramsName) {
   } cases[] = {
       {u"\"C:\\Program Files\\Pellora\\pellora.exe\" C:\\data\\my claim.csv", u"C:\\data\\my claim.csv"},
       {u"pellora.exe   /debug  C:\\other.ini", u"/debug  C:\\other.ini"},
-      {u"pellora \"C:\\a b\\c.csv\"", u"\"C:\\a b\\c.csv\""},  // quotes stay: they are the path's
+      {u"pellora \"C:\\a b\\c.csv\"", u"\"C:\\a b\\c.csv\""},  // quotes stay here: start-up takes one pair round the path off
       {u"pellora \\\\server\\share\\claim.csv", u"\\\\server\\share\\claim.csv"},
       {u"\"C:\\Program Files\\Pellora\\pellora.exe\"", u""},
       {u"pellora.exe", u""},
@@ -78,12 +78,32 @@ TEST(WindowsPaths, SettingsAndDatabaseAreLookedForInTheProgramFolder) {
   EXPECT_EQ(DefaultDBPath(u"C:\\"), u"C:\\data.qdr");
 }
 
+// The clerk's own velkar.ini in %APPDATA%\Pellora, which needs no
+// administrator to write, comes before the installed one beside the
+// program; nothing is looked for after it.
+TEST(WindowsPaths, TheUsersOwnSettingsComeFromAppDataBeforeTheProgramFolders) {
+  TempFolder folder;
+  const std::u16string appData = U16Path(folder.path());
+  std::wstring saved(32768, L'\0');
+  saved.resize(::GetEnvironmentVariableW(L"APPDATA", saved.data(), static_cast<DWORD>(saved.size())));
+  ::SetEnvironmentVariableW(L"APPDATA", std::wstring(appData.begin(), appData.end()).c_str());
+  const SettingsFolders folders = ConfigurationFolders("pellora");
+  ::SetEnvironmentVariableW(L"APPDATA", saved.empty() ? nullptr : saved.c_str());
+  ASSERT_EQ(folders.first, std::vector<std::u16string>{appData + u"\\Pellora"});
+  EXPECT_TRUE(folders.then.empty());
+  folder.Write("velkar.ini", "[qdr]\r\n");  // the program's, here in the same folder
+  EXPECT_EQ(DefaultIniFileName(appData, folders.then, folders.first), appData + u"\\velkar.ini");
+  std::filesystem::create_directory(folder.path() / "Pellora");
+  folder.Write("Pellora/velkar.ini", "[qdr]\r\n");
+  EXPECT_EQ(DefaultIniFileName(appData, folders.then, folders.first), appData + u"\\Pellora\\velkar.ini");
+}
+
 TEST(WindowsPaths, ClaimFileOnTheCommandLineStandsInTheTitleAndMovesTheDialog) {
   TempFolder folder;
   folder.Write("claim file.csv", "1,00000001,0,0,711,0,20240410,1371234567,0,1,202404,0\r\n3,99999999\r\n");
   const std::u16string path = U16Path(folder.path()) + u"\\claim file.csv";
   RecordingMessageBoxes boxes;
-  frmPellora form(boxes, {path, U16Path(folder.path()), {}});  // a blank in the name needs no quotes
+  frmPellora form(boxes, {path, U16Path(folder.path()), {}, {}});  // a blank in the name needs no quotes
   form.Form_Load();
   // Its only message, once the window would show: the warning that it
   // holds no data records.

@@ -125,8 +125,8 @@ void SaveDisplay(Program& p, const std::u16string& folder, const std::u16string&
   bool asked = false, noFocused = false, menuShown = false;
   std::wstring offered;
   const bool shown = WithModal(
-      // Up from the menu's end: 印刷プレビュー..., 印刷..., then the save.
-      [&] { menuShown = ChooseFromMenuEnd(p, 3); },
+      // Up from the menu's end: 点検..., 印刷プレビュー..., 印刷..., then the save.
+      [&] { menuShown = ChooseFromMenuEnd(p, 4); },
       [&](HWND dialog) {
         HWND name = GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1);
         offered = TextOf(name);
@@ -165,7 +165,7 @@ void FindNames(Program& p) {
   const pellora::FlexGrid& grid = p.form.vsfViewer();
   std::vector<int> matching;
   for (int row = 1; row < grid.Rows(); ++row)
-    if (grid.TextMatrix(row, 4) == u"佐藤　花子") matching.push_back(row);
+    if (grid.TextMatrix(row, 4) == u"林　久美子") matching.push_back(row);
   if (matching.size() < 3) return Check(false, "the example shows the name three times");
   SetFocus(p.Control(MainControl::vsfViewer));
   PressKey(p.window, VK_HOME);
@@ -173,7 +173,7 @@ void FindNames(Program& p) {
   const FindBox& box = p.window.findBox();
   Check(IsWindowVisible(box.hwnd()) && GetFocus() == box.edit(), "Ctrl+F opens the find box, the cursor in it");
   // Typed without the space the grid shows between the names.
-  SendMessageW(box.edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"佐藤花子"));
+  SendMessageW(box.edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"林久美子"));
   const int first = matching[0] > 1 ? matching[0] : matching[1];
   const int second = *std::upper_bound(matching.begin(), matching.end(), first);
   PressKey(p.window, VK_RETURN);
@@ -195,7 +195,7 @@ void FindNames(Program& p) {
   Check(!IsWindowVisible(box.hwnd()) && GetFocus() == viewer.hwnd(), "Esc closes the box, the grid focused");
   // A text left in the closed box is searched for at once by F3, and the
   // box opens again to say what became of it.
-  SendMessageW(box.edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"佐藤花子"));
+  SendMessageW(box.edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"林久美子"));
   PressKey(p.window, VK_F3);
   CheckEqual<long long>(grid.Row(), second, "F3 after Esc finds the next row with the box's text");
   Check(IsWindowVisible(box.hwnd()) && box.Status().empty(), "and opens the box again, no word of a miss");
@@ -225,7 +225,7 @@ void FindPicture(Program& p, const std::wstring& screenshot) {
   SetFocus(p.Control(MainControl::vsfViewer));
   PressKey(p.window, VK_HOME);
   PressKeyWith(p.window, VK_CONTROL, 'F');
-  SendMessageW(p.window.findBox().edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"佐藤花子"));
+  SendMessageW(p.window.findBox().edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"林久美子"));
   PressKey(p.window, VK_RETURN);
   GridWindow& viewer = p.Grid(MainControl::vsfViewer);
   const RECT found = viewer.CellRect(p.form.vsfViewer().Row(), 0);

@@ -96,13 +96,20 @@ void Maximised(Program& p, const std::wstring& screenshot) {
   Check(within1(status.bottom, client.bottom) && status.right > design(MainControl::lblStatus).right,
         "the status line spans the bottom", ShowRect(status));
   CheckRect(PlaceOf(p.Control(MainControl::lblHead3)), design(MainControl::lblHead3), "the header stays");
-  if (!screenshot.empty()) {
-    SetForegroundWindow(p.window.hwnd());
-    Pump(500);
-    Check(SavePicture(p.window.hwnd(), screenshot), "the maximised window's picture written");
-  }
   ShowWindow(p.window.hwnd(), SW_RESTORE);
   Pump();
+  if (!screenshot.empty()) {
+    // Wine without a window manager leaves a maximised window's X window as
+    // it was, so the picture is of the window grown to the work area.
+    SetWindowPos(p.window.hwnd(), nullptr, work.left, work.top, work.right - work.left, work.bottom - work.top,
+                 SWP_NOZORDER);
+    SetForegroundWindow(p.window.hwnd());
+    Pump(500);
+    Check(SavePicture(p.window.hwnd(), screenshot), "the grown window's picture written");
+    SetWindowPos(p.window.hwnd(), nullptr, outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top,
+                 SWP_NOZORDER);
+    Pump();
+  }
   for (const MainControl control : {MainControl::vsfViewer, MainControl::vsfTotal, MainControl::cmdJob0,
                                     MainControl::lblDBname1, MainControl::lblStatus})
     CheckRect(PlaceOf(p.Control(control)), design(control),
@@ -151,8 +158,12 @@ void DpiChanges(Program& p) {
     SendMessageW(p.window.hwnd(), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
     Pump();
     LaidOutAt(p, dpi, "at " + std::to_string(dpi) + " dpi");
+    // In the suggested place; its size the client area's, the smallest at
+    // that dpi, in the frame drawn there (LaidOutAt), which may differ from
+    // the system's word for it that the suggestion was made with.
     GetWindowRect(p.window.hwnd(), &outer);
-    CheckRect(outer, suggested, "in the suggested place and size");
+    Check(outer.left == suggested.left && outer.top == suggested.top, "in the suggested place",
+          ShowRect(outer) + ", suggested " + ShowRect(suggested));
   }
 }
 
@@ -168,25 +179,21 @@ void CALLBACK SeeFocus(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG chil
   if (object == OBJID_CLIENT) focusEvents.emplace_back(window, child);
 }
 
-std::u16string NameOf(IAccessible* object, LONG child) {
+// A text property of a child of `object`: its name or its description.
+std::u16string AccessibleText(IAccessible* object, LONG child,
+                              HRESULT (STDMETHODCALLTYPE IAccessible::*property)(VARIANT, BSTR*)) {
   VARIANT id{};
   id.vt = VT_I4;
   id.lVal = child;
   BSTR text = nullptr;
-  std::u16string name;
-  if (object->get_accName(id, &text) == S_OK && text) name = FromWide(text);
+  std::u16string value;
+  if ((object->*property)(id, &text) == S_OK && text) value = FromWide(text);
   SysFreeString(text);
-  return name;
+  return value;
 }
+std::u16string NameOf(IAccessible* object, LONG child) { return AccessibleText(object, child, &IAccessible::get_accName); }
 std::u16string DescriptionOf(IAccessible* object, LONG child) {
-  VARIANT id{};
-  id.vt = VT_I4;
-  id.lVal = child;
-  BSTR text = nullptr;
-  std::u16string description;
-  if (object->get_accDescription(id, &text) == S_OK && text) description = FromWide(text);
-  SysFreeString(text);
-  return description;
+  return AccessibleText(object, child, &IAccessible::get_accDescription);
 }
 long RoleOf(IAccessible* object) {
   VARIANT self{};

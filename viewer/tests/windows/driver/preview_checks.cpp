@@ -66,7 +66,7 @@ void Preview(Program& p, const std::wstring& screenshot) {
       PreviewAction::kZoomIn,   PreviewAction::kZoomIn,     PreviewAction::kZoomOut,      PreviewAction::kActualSize,
       PreviewAction::kWholePage, PreviewAction::kFirstPage};
   HWND owner = p.window.hwnd();
-  const bool shown = WithWindow([&] { ChooseFromMenuEnd(p, 1); }, PreviewWindow::kClassName, [&](HWND preview) {
+  const bool shown = WithWindow([&] { ChooseFromMenuEnd(p, 2); }, PreviewWindow::kClassName, [&](HWND preview) {
     ownerDisabled = !IsWindowEnabled(owner);
     HWND view = GetDlgItem(preview, PreviewWindow::kPageId);
     const auto seeState = [&] {

@@ -170,7 +170,7 @@ void PrintWithoutPrinter(Program& p) {
   CheckEqual(FromWide(seen.text), std::u16string(kNoPrinterText), "saying that there is no printer");
   Check(seen.icon == LoadIconW(nullptr, IDI_EXCLAMATION), "with the exclamation icon");
   seen = {};
-  Check(SeeMessageBox([&] { ChooseFromMenuEnd(p, 2); }, seen), "印刷...: the same box");
+  Check(SeeMessageBox([&] { ChooseFromMenuEnd(p, 3); }, seen), "印刷...: the same box");
   CheckEqual(FromWide(seen.text), std::u16string(kNoPrinterText), "its text");
   CheckEqual<long long>(IsWindowEnabled(p.window.hwnd()), TRUE, "the window usable after it");
 }

@@ -13,7 +13,7 @@ namespace ui_driver {
 // The settings are the program folder's alone, whatever the prefix's user
 // keeps.
 Program::Program(const std::u16string& folder, const std::u16string& commandLine)
-    : form(boxes, {commandLine, folder, {}}) {}
+    : form(boxes, {commandLine, folder, {}, {}}) {}
 void Program::Start() {
   window.Start();
   active = &window;

@@ -12,6 +12,12 @@ namespace ui_driver {
 bool SavePicture(HWND window, const std::wstring& path) {
   RECT frame;
   GetWindowRect(window, &frame);
+  // A maximised window's borders lie off the screen, which has nothing to
+  // copy there: the part on the screen.
+  const RECT screenArea{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                        GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                        GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+  IntersectRect(&frame, &frame, &screenArea);
   const int width = frame.right - frame.left, height = frame.bottom - frame.top;
   BITMAPINFOHEADER header{sizeof header, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
   HDC screen = GetDC(nullptr);
