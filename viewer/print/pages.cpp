@@ -213,8 +213,9 @@ Pages Pages::LayOut(std::shared_ptr<const ClaimView> claim, std::span<const int>
   pages.content_ = {left, top, std::max(0.0, right - left), std::max(0.0, bottom - top)};
 
   const std::size_t warnings = pages.claim_->warnings.size();
-  const double headerHeight = LineHeight(kTitleFont) + 2 * LineHeight(kHeaderFont) +
-                              (warnings > 0 ? kWarningsGap + LineHeight(kHeaderFont) * static_cast<double>(warnings) : 0);
+  const double warningLines =
+      warnings > 0 ? kWarningsGap + LineHeight(kHeaderFont) * static_cast<double>(warnings) : 0;
+  const double headerHeight = LineHeight(kTitleFont) + 2 * LineHeight(kHeaderFont) + warningLines;
   pages.gridTop_ = pages.content_.top + headerHeight + 8;
   pages.footerTop_ = pages.content_.bottom() - LineHeight(kFooterFont);
   pages.gridBottom_ = pages.footerTop_ - 6;

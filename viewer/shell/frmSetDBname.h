@@ -41,9 +41,6 @@ class frmSetDBname {
   // goes into Text1 for 登　録, and a cancel leaves Text1 as it was.
   void Command2_Click();
 
-  // The dialog "参照..." opens, as it was last set.
-  const CommonDialog& FileDialog() const { return CommonDialog1; }
-
   bool Closed() const { return closed_; }
 
   // The database path chosen: "" for no change, which is also the answer

@@ -58,7 +58,9 @@ std::u16string frmPellora::GetIniFileName() {
     CmdFileName_ = text;
     text.clear();
   }
-  if (text.empty()) text = DefaultIniFileName(environment_.programFolder, environment_.settingsFolders, environment_.settingsFoldersFirst);
+  if (text.empty())
+    text = DefaultIniFileName(environment_.programFolder, environment_.settingsFolders,
+                              environment_.settingsFoldersFirst);
   return text;
 }
 
