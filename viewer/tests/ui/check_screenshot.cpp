@@ -15,8 +15,7 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "common/utf.h"
-#include "ui/application.h"
+#include "tests/ui/picture_window.h"
 #include "ui/check_window_view.h"
 #include "ui/main_window_view.h"
 
@@ -25,14 +24,9 @@ int main(int argc, char** argv) {
     std::fputs("usage: pellora-check-screenshot PROGRAM-FOLDER CLAIMFILE OUTPUT.png\n", stderr);
     return 64;
   }
-  int qtArgc = 1;
-  char* qtArgv[] = {argv[0], nullptr};
-  QApplication app(qtArgc, qtArgv);
-  pellora::ui::SetUpApplication();
-
-  pellora::ui::QtMessageBoxes boxes;
-  pellora::frmPellora form(boxes, {common::Utf8ToUtf16(argv[2]), common::Utf8ToUtf16(argv[1]), {}, {}});
-  pellora::ui::PelloraWindow window(form, boxes);
+  pellora::ui::PictureWindow picture(argv[0], argv[1], argv[2]);
+  pellora::frmPellora& form = picture.form;
+  pellora::ui::PelloraWindow& window = picture.window;
   const QString output = QString::fromUtf8(argv[3]);
   bool saved = false;
   // The modal windows, answered from a timer that runs inside their loops:
@@ -56,10 +50,7 @@ int main(int argc, char** argv) {
     }
   });
   timer.start();
-  window.Start();
-  if (form.Unloaded()) return 1;
-  window.activateWindow();
-  if (!QTest::qWaitForWindowExposed(&window)) return 1;
+  if (!picture.Shown()) return 1;
   if (!QTest::qWaitFor([&] { return !form.WarningsPending() && !QApplication::activeModalWidget(); }, 10000)) return 1;
   QTest::keyClick(&window, Qt::Key_K, Qt::ControlModifier);
   return saved ? 0 : 1;

@@ -13,8 +13,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "common/utf.h"
-#include "ui/application.h"
+#include "tests/ui/picture_window.h"
 #include "ui/main_window_view.h"
 
 int main(int argc, char** argv) {
@@ -22,19 +21,11 @@ int main(int argc, char** argv) {
     std::fputs("usage: pellora-find-screenshot PROGRAM-FOLDER CLAIMFILE TEXT OUTPUT.png\n", stderr);
     return 64;
   }
-  int qtArgc = 1;
-  char* qtArgv[] = {argv[0], nullptr};
-  QApplication app(qtArgc, qtArgv);
-  pellora::ui::SetUpApplication();
-
-  pellora::ui::QtMessageBoxes boxes;
   // The example settings file and database of the build's program folder.
-  pellora::frmPellora form(boxes, {common::Utf8ToUtf16(argv[2]), common::Utf8ToUtf16(argv[1]), {}, {}});
-  pellora::ui::PelloraWindow window(form, boxes);
-  window.Start();
-  if (form.Unloaded()) return 1;
-  window.activateWindow();
-  if (!QTest::qWaitForWindowExposed(&window)) return 1;
+  pellora::ui::PictureWindow picture(argv[0], argv[1], argv[2]);
+  if (!picture.Shown()) return 1;
+  pellora::frmPellora& form = picture.form;
+  pellora::ui::PelloraWindow& window = picture.window;
 
   QTest::keyClick(&window, Qt::Key_F, Qt::ControlModifier);
   pellora::ui::FindBox* box = window.findBox();
